@@ -1,0 +1,14 @@
+#pragma once
+
+#include "map/terrain.h"
+
+namespace quorvel {
+
+// The settings given by the arguments after the prefix: a light direction only as three
+// numbers, then the z scale factor, then the sea level. Text that is not a number reads as 0.
+[[nodiscard]] Settings parseSettings(int argumentCount, const char* const* arguments);
+
+// Prints the three settings lines, the light direction as given.
+void printSettings(const Settings& settings);
+
+}  // namespace quorvel

@@ -1,0 +1,38 @@
+#include "math/vector3.h"
+
+#include <cmath>
+
+namespace quorvel {
+
+// Every intermediate is a double; each component is rounded to float exactly once where it
+// is stored. Products of two floats are exact in double, so only sums and quotients round.
+void crossNormalized(Vector3& out, const Vector3& a, const Vector3& b) {
+  out.x = static_cast<float>(double{a.y} * b.z - double{a.z} * b.y);
+  out.y = static_cast<float>(double{a.z} * b.x - double{a.x} * b.z);
+  const double c = double{a.x} * b.y - double{a.y} * b.x;
+  out.z = static_cast<float>(c);
+  // The z term uses the unrounded c, the x and y terms the stored floats.
+  const double len = std::sqrt((double{out.x} * out.x + double{out.y} * out.y) + c * c);
+  out.x = static_cast<float>(out.x / len);
+  out.y = static_cast<float>(out.y / len);
+  out.z = static_cast<float>(out.z / len);
+}
+
+double dot(const Vector3& a, const Vector3& b) {
+  return (double{a.z} * b.z + double{a.y} * b.y) + double{a.x} * b.x;  // the order shows in the bits
+}
+
+void normalize(Vector3& v) {
+  const double len = std::sqrt((double{v.x} * v.x + double{v.y} * v.y) + double{v.z} * v.z);
+  v.x = static_cast<float>(v.x / len);
+  v.y = static_cast<float>(v.y / len);
+  v.z = static_cast<float>(v.z / len);
+}
+
+void add(Vector3& out, const Vector3& a, const Vector3& b) {
+  out.x = static_cast<float>(double{a.x} + b.x);
+  out.y = static_cast<float>(double{a.y} + b.y);
+  out.z = static_cast<float>(double{a.z} + b.z);
+}
+
+}  // namespace quorvel

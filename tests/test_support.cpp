@@ -1,0 +1,205 @@
+#include "test_support.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include <gtest/gtest.h>
+
+#include "failure.h"
+
+namespace quorvel::test {
+namespace {
+
+Bytes header(std::int32_t width, std::int32_t height, std::uint16_t bitCount, std::size_t rowBytes,
+             std::size_t tableBytes) {
+  Bytes bytes(54, 0);
+  bytes[0] = 'B';
+  bytes[1] = 'M';
+  setLe32(bytes, 2, static_cast<std::uint32_t>(54 + tableBytes + rowBytes));
+  setLe32(bytes, 10, static_cast<std::uint32_t>(54 + tableBytes));
+  setLe32(bytes, 14, 40);
+  setLe32(bytes, 18, static_cast<std::uint32_t>(width));
+  setLe32(bytes, 22, static_cast<std::uint32_t>(height));
+  setLe16(bytes, 26, 1);
+  setLe16(bytes, 28, bitCount);
+  setLe32(bytes, 34, static_cast<std::uint32_t>(rowBytes));
+  return bytes;
+}
+
+Bytes bmpFromPacked(std::int32_t width, std::int32_t height, int bytesPerPixel,
+                    const Bytes& rgbOrIndex) {
+  Bytes packed = rgbOrIndex;
+  if (bytesPerPixel == 3) {
+    for (std::size_t i = 0; i + 2 < packed.size(); i += 3) std::swap(packed[i], packed[i + 2]);
+  }
+  const Bytes rows = padRows(width, height, bytesPerPixel, packed);
+  return bytesPerPixel == 1 ? bmp8(width, height, rows) : bmp24(width, height, rows);
+}
+
+}  // namespace
+
+Bytes bmp8(std::int32_t width, std::int32_t height, const Bytes& rows, const Bytes& table) {
+  Bytes bytes = header(width, height, 8, rows.size(), 1024);
+  if (table.empty()) {
+    for (int i = 0; i < 256; ++i) {
+      const auto v = static_cast<std::uint8_t>(i);
+      bytes.insert(bytes.end(), {v, v, v, 0});
+    }
+  } else {
+    bytes.insert(bytes.end(), table.begin(), table.end());
+  }
+  bytes.insert(bytes.end(), rows.begin(), rows.end());
+  return bytes;
+}
+
+Bytes bmp24(std::int32_t width, std::int32_t height, const Bytes& rows) {
+  Bytes bytes = header(width, height, 24, rows.size(), 0);
+  bytes.insert(bytes.end(), rows.begin(), rows.end());
+  return bytes;
+}
+
+Bytes padRows(std::int32_t width, std::int32_t height, int bytesPerPixel, const Bytes& packed) {
+  const std::size_t rowBytes = static_cast<std::size_t>(width) * bytesPerPixel;
+  const std::size_t pad = (4 - rowBytes % 4) % 4;
+  Bytes rows;
+  for (std::int32_t y = 0; y < height; ++y) {
+    const auto begin = packed.begin() + static_cast<std::ptrdiff_t>(y * rowBytes);
+    rows.insert(rows.end(), begin, begin + static_cast<std::ptrdiff_t>(rowBytes));
+    rows.insert(rows.end(), pad, 0);
+  }
+  return rows;
+}
+
+void setLe16(Bytes& bytes, std::size_t offset, std::uint16_t value) {
+  bytes.at(offset) = static_cast<std::uint8_t>(value);
+  bytes.at(offset + 1) = static_cast<std::uint8_t>(value >> 8);
+}
+
+void setLe32(Bytes& bytes, std::size_t offset, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes.at(offset + i) = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+std::uint32_t getLe32(const Bytes& bytes, std::size_t offset) {
+  std::uint32_t value = 0;
+  for (int i = 0; i < 4; ++i) value |= std::uint32_t{bytes.at(offset + i)} << (8 * i);
+  return value;
+}
+
+float getFloat(const Bytes& bytes, std::size_t offset) {
+  return std::bit_cast<float>(getLe32(bytes, offset));
+}
+
+Bytes readFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path.string());
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeFile(const std::filesystem::path& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "quorvel-test-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, ignored);
+  std::filesystem::remove_all(path_, ignored);
+}
+
+TempFile::TempFile(const Bytes& bytes) { writeFile(dir_ / "image.bmp", bytes); }
+
+RunResult runQuorvel(const std::vector<std::string>& arguments, const std::filesystem::path& cwd) {
+  int pipeFds[2];
+  if (::pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(pipeFds[1], STDOUT_FILENO);
+    ::close(pipeFds[0]);
+    ::close(pipeFds[1]);
+    const int devNull = ::open("/dev/null", O_RDONLY);
+    ::dup2(devNull, STDIN_FILENO);
+    if (::chdir(cwd.c_str()) != 0) ::_exit(127);
+    std::vector<char*> argv;
+    std::string binary = QUORVEL_BINARY;
+    argv.push_back(binary.data());
+    std::vector<std::string> copies = arguments;
+    for (std::string& a : copies) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ::execv(binary.c_str(), argv.data());
+    ::_exit(127);
+  }
+  ::close(pipeFds[1]);
+  RunResult result;
+  char buffer[4096];
+  ssize_t got = 0;
+  while ((got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0) {
+    result.out.append(buffer, static_cast<std::size_t>(got));
+  }
+  ::close(pipeFds[0]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) result.signalNumber = WTERMSIG(status);
+  return result;
+}
+
+void expectFailure(const std::function<void()>& action, const std::string& message) {
+  try {
+    action();
+    ADD_FAILURE() << "expected the failure: " << message;
+  } catch (const Failure& failure) {
+    EXPECT_EQ(std::string(failure.what()), message);
+  }
+}
+
+TerrainImages uniformTerrain(std::int32_t width, std::int32_t height, std::uint8_t alt,
+                             std::array<std::uint8_t, 3> difMat, std::array<std::uint8_t, 3> ambMat,
+                             std::array<std::uint8_t, 3> difLight,
+                             std::array<std::uint8_t, 3> ambLight) {
+  TerrainImages images;
+  images.width = width;
+  images.height = height;
+  const std::size_t pixels = static_cast<std::size_t>(width) * height;
+  images.alt.assign(pixels, alt);
+  const auto fill = [pixels](std::array<std::uint8_t, 3> rgb) {
+    Bytes bytes;
+    bytes.reserve(pixels * 3);
+    for (std::size_t i = 0; i < pixels; ++i) bytes.insert(bytes.end(), rgb.begin(), rgb.end());
+    return bytes;
+  };
+  images.difMat = fill(difMat);
+  images.ambMat = fill(ambMat);
+  images.difLight = fill(difLight);
+  images.ambLight = fill(ambLight);
+  return images;
+}
+
+void writeTerrain(const std::filesystem::path& prefix, const TerrainImages& images) {
+  const std::string base = prefix.string();
+  writeFile(base + "alt.bmp", bmpFromPacked(images.width, images.height, 1, images.alt));
+  writeFile(base + "DifMat.bmp", bmpFromPacked(images.width, images.height, 3, images.difMat));
+  writeFile(base + "AmbMat.bmp", bmpFromPacked(images.width, images.height, 3, images.ambMat));
+  writeFile(base + "DifLight.bmp", bmpFromPacked(images.width, images.height, 3, images.difLight));
+  writeFile(base + "AmbLight.bmp", bmpFromPacked(images.width, images.height, 3, images.ambLight));
+}
+
+std::filesystem::path testData(const std::string& relative) {
+  return std::filesystem::path(QUORVEL_TEST_DATA) / relative;
+}
+
+}  // namespace quorvel::test

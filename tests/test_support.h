@@ -1,0 +1,96 @@
+#pragma once
+
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace quorvel::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A BMP file: 14-byte file header, 40-byte info header, for 8-bit files a 256-entry colour
+// table (entry i is blue i, green i, red i, 0 unless given), then rows exactly as given
+// (the caller supplies pad bytes).
+Bytes bmp8(std::int32_t width, std::int32_t height, const Bytes& rows, const Bytes& table = {});
+Bytes bmp24(std::int32_t width, std::int32_t height, const Bytes& rows);
+
+// Rows with their pad bytes from packed pixels (8-bit: indices; 24-bit: blue, green, red).
+Bytes padRows(std::int32_t width, std::int32_t height, int bytesPerPixel, const Bytes& packed);
+
+void setLe16(Bytes& bytes, std::size_t offset, std::uint16_t value);
+void setLe32(Bytes& bytes, std::size_t offset, std::uint32_t value);
+std::uint32_t getLe32(const Bytes& bytes, std::size_t offset);
+float getFloat(const Bytes& bytes, std::size_t offset);
+
+inline std::uint32_t bitsOf(float value) { return std::bit_cast<std::uint32_t>(value); }
+
+Bytes readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, const Bytes& bytes);
+
+// A fresh directory under the system temporary directory, removed with everything in it.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  [[nodiscard]] const std::filesystem::path& path() const { return path_; }
+  [[nodiscard]] std::filesystem::path operator/(const std::string& name) const {
+    return path_ / name;
+  }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// One file with the given bytes, removed on scope exit.
+class TempFile {
+ public:
+  explicit TempFile(const Bytes& bytes);
+  [[nodiscard]] std::string name() const { return (dir_ / "image.bmp").string(); }
+
+ private:
+  TempDir dir_;
+};
+
+struct RunResult {
+  int exitCode = -1;       // -1 when the process did not exit normally
+  int signalNumber = 0;    // the signal that ended it, if any
+  std::string out;         // everything it printed on stdout
+};
+
+// Runs the built quorvel with the given arguments in directory cwd; stdin is empty.
+RunResult runQuorvel(const std::vector<std::string>& arguments,
+                     const std::filesystem::path& cwd = std::filesystem::current_path());
+
+// Runs action and expects it to throw a Failure whose message is exactly message.
+void expectFailure(const std::function<void()>& action, const std::string& message);
+
+// The five images of a terrain: alt (8-bit) and the four colour images (24-bit, red, green,
+// blue per pixel, packed, row 0 first), written as prefix + role + ".bmp".
+struct TerrainImages {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  Bytes alt;       // width * height altitude bytes
+  Bytes difMat;    // width * height * 3 bytes, red first
+  Bytes ambMat;
+  Bytes difLight;
+  Bytes ambLight;
+};
+
+// Uniform images: every altitude alt, every colour as given (red, green, blue).
+TerrainImages uniformTerrain(std::int32_t width, std::int32_t height, std::uint8_t alt,
+                             std::array<std::uint8_t, 3> difMat, std::array<std::uint8_t, 3> ambMat,
+                             std::array<std::uint8_t, 3> difLight,
+                             std::array<std::uint8_t, 3> ambLight);
+
+void writeTerrain(const std::filesystem::path& prefix, const TerrainImages& images);
+
+// The path of a file in the repository's test data.
+std::filesystem::path testData(const std::string& relative);
+
+}  // namespace quorvel::test
