@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cmath>
+
 namespace quorvel {
 
 // Three float32 components; no invariant (need not have unit length).
@@ -9,16 +11,41 @@ struct Vector3 {
   float z;
 };
 
-// out receives the unit vector along a x b. out must not alias a or b.
-void crossNormalized(Vector3& out, const Vector3& a, const Vector3& b);
+// Every intermediate is a double; each component is rounded to float exactly once where it
+// is stored. Products of two floats are exact in double, so only sums and quotients round.
+// The operations are defined here so that the map writer's per-pixel loops inline them.
 
-// a . b in double precision, summed z, y, x.
-[[nodiscard]] double dot(const Vector3& a, const Vector3& b);
+// out receives the unit vector along a x b. out must not alias a or b.
+inline void crossNormalized(Vector3& out, const Vector3& a, const Vector3& b) {
+  out.x = static_cast<float>(double{a.y} * b.z - double{a.z} * b.y);
+  out.y = static_cast<float>(double{a.z} * b.x - double{a.x} * b.z);
+  const double c = double{a.x} * b.y - double{a.y} * b.x;
+  out.z = static_cast<float>(c);
+  // The z term uses the unrounded c, the x and y terms the stored floats.
+  const double len = std::sqrt((double{out.x} * out.x + double{out.y} * out.y) + c * c);
+  out.x = static_cast<float>(out.x / len);
+  out.y = static_cast<float>(out.y / len);
+  out.z = static_cast<float>(out.z / len);
+}
+
+// a . b, kept in double: lighting compares it with zero before anything is rounded.
+[[nodiscard]] inline double dot(const Vector3& a, const Vector3& b) {
+  return (double{a.z} * b.z + double{a.y} * b.y) + double{a.x} * b.x;  // the order shows in the bits
+}
 
 // Scales v to unit length in place; a zero vector gives NaNs.
-void normalize(Vector3& v);
+inline void normalize(Vector3& v) {
+  const double len = std::sqrt((double{v.x} * v.x + double{v.y} * v.y) + double{v.z} * v.z);
+  v.x = static_cast<float>(v.x / len);
+  v.y = static_cast<float>(v.y / len);
+  v.z = static_cast<float>(v.z / len);
+}
 
-// out = a + b; out may alias a or b.
-void add(Vector3& out, const Vector3& a, const Vector3& b);
+// out = a + b; out may alias a or b (each component is read before it is stored).
+inline void add(Vector3& out, const Vector3& a, const Vector3& b) {
+  out.x = static_cast<float>(double{a.x} + b.x);
+  out.y = static_cast<float>(double{a.y} + b.y);
+  out.z = static_cast<float>(double{a.z} + b.z);
+}
 
 }  // namespace quorvel
