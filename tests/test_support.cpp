@@ -158,6 +158,22 @@ RunResult runQuorvel(const std::vector<std::string>& arguments, const std::files
   return result;
 }
 
+std::string bmpMessage(int number, const std::string& fileName) {
+  switch (number) {
+    case 1:
+      return "erreur lors de l'ouverture du fichier " + fileName + "\n";
+    case 2:
+      return fileName + " n'est pas un fichier bmp\n";
+    case 3:
+      return fileName + " n'est pas un fichier bmp valide\n";
+    case 4:
+      return fileName + " n'est pas un fichier bmp 8 ou 24 bits\n";
+    case 5:
+      return fileName + " est un fichier bmp comprim\xe9\n";
+  }
+  throw std::invalid_argument("no BMP message " + std::to_string(number));
+}
+
 void expectFailure(const std::function<void()>& action, const std::string& message) {
   try {
     action();

@@ -67,6 +67,9 @@ struct RunResult {
 RunResult runQuorvel(const std::vector<std::string>& arguments,
                      const std::filesystem::path& cwd = std::filesystem::current_path());
 
+// The BMP reader's message number (1 to 5) naming fileName, exactly as printed.
+std::string bmpMessage(int number, const std::string& fileName);
+
 // Runs action and expects it to throw a Failure whose message is exactly message.
 void expectFailure(const std::function<void()>& action, const std::string& message);
 
