@@ -13,9 +13,6 @@ const std::uint8_t* pixel(const Texture& texture, int x, int y) {
              texture.bytesPerPixel;
 }
 
-// The product is exact in double and rounded once: 0 gives 0.0 and 255 exactly 1.0.
-float colorFactor(std::uint8_t byte) { return static_cast<float>(byte * double{kColorScale}); }
-
 }  // namespace
 
 float vertexHeight(const Texture& alt, const Settings& settings, int x, int y) {
@@ -30,16 +27,11 @@ std::array<std::uint8_t, 3> vertexColor(const Terrain& terrain, int x, int y) {
   const std::uint8_t* ambLight = pixel(terrain.ambLight, x, y);
   Vector3 normal;
   computeVertexNormal(normal, terrain.alt, terrain.settings.zScaleFactor, x, y);
-  double d = dot(normal, terrain.settings.lightDirection);
-  if (!(d > 0.0)) d = 0.0;  // also catches the NaN of a zero light direction
+  const double diffuse = diffuseFactor(normal, terrain.settings.lightDirection);
   std::array<std::uint8_t, 3> color;
   for (int c = 0; c < 3; ++c) {
-    // Evaluated in exactly this order; diffuse and ambient together may pass full scale.
-    const double value = ((d * colorFactor(difLight[c])) * colorFactor(difMat[c]) +
-                          double{colorFactor(ambLight[c])} * colorFactor(ambMat[c])) *
-                         255.0;
-    const auto truncated = static_cast<int>(value);
-    color[c] = static_cast<std::uint8_t>(truncated > 255 ? 255 : truncated);
+    color[c] = litChannel(diffuse, colorFactor(difLight[c]), colorFactor(difMat[c]),
+                          colorFactor(ambLight[c]), colorFactor(ambMat[c]));
   }
   return color;
 }

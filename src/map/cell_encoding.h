@@ -13,6 +13,28 @@ namespace quorvel {
 inline constexpr float kColorScale = 0.0039215688593685627f;
 static_assert(std::bit_cast<std::uint32_t>(kColorScale) == 0x3B808081);
 
+// A colour byte as a factor: the product is exact in double and rounded once, so 0 gives
+// 0.0 and 255 exactly 1.0.
+[[nodiscard]] inline float colorFactor(std::uint8_t byte) {
+  return static_cast<float>(byte * double{kColorScale});
+}
+
+// How much diffuse light a vertex with this normal receives; a surface turned away or seen
+// edge-on gets none, and so does every vertex under a zero light direction (its NaN).
+[[nodiscard]] inline double diffuseFactor(const Vector3& normal, const Vector3& lightDirection) {
+  const double d = dot(normal, lightDirection);
+  return d > 0.0 ? d : 0.0;
+}
+
+// One lit channel from the diffuse factor and the four colour factors, evaluated in exactly
+// this order; diffuse and ambient light together may pass full scale, hence the cap.
+[[nodiscard]] inline std::uint8_t litChannel(double diffuse, float difLight, float difMat,
+                                             float ambLight, float ambMat) {
+  const double value = ((diffuse * difLight) * difMat + double{ambLight} * ambMat) * 255.0;
+  const auto truncated = static_cast<int>(value);
+  return static_cast<std::uint8_t>(truncated > 255 ? 255 : truncated);
+}
+
 // The stored height of pixel (x, y): (altitude - seaLevel) * zScaleFactor, rounded once.
 [[nodiscard]] float vertexHeight(const Texture& alt, const Settings& settings, int x, int y);
 

@@ -58,6 +58,12 @@ MapFile::~MapFile() {
 }
 
 void MapFile::putBytes(const std::uint8_t* data, std::size_t count) {
+  // Large spans go straight to the file: copying them through the buffer gains nothing.
+  if (count >= kBufferBytes / 2) {
+    flush();
+    writeAll(data, count);
+    return;
+  }
   while (count > 0) {
     if (used_ == kBufferBytes) flush();
     const std::size_t part = std::min(count, kBufferBytes - used_);
@@ -69,8 +75,12 @@ void MapFile::putBytes(const std::uint8_t* data, std::size_t count) {
 }
 
 void MapFile::flush() {
-  const std::uint8_t* data = buffer_.get();
-  std::size_t left = used_;
+  writeAll(buffer_.get(), used_);
+  used_ = 0;
+}
+
+void MapFile::writeAll(const std::uint8_t* data, std::size_t count) {
+  std::size_t left = count;
   while (left > 0) {
     const ssize_t written = ::write(fd_, data, left);
     if (written < 0 && errno == EINTR) continue;
@@ -78,7 +88,6 @@ void MapFile::flush() {
     data += written;
     left -= static_cast<std::size_t>(written);
   }
-  used_ = 0;
 }
 
 void MapFile::failWrite() const {

@@ -48,6 +48,7 @@ class MapFile {
   static constexpr std::size_t kBufferBytes = std::size_t{1} << 20;
 
   void flush();
+  void writeAll(const std::uint8_t* data, std::size_t count);
   [[noreturn]] void failWrite() const;
 
   std::string mapName_;

@@ -7,11 +7,21 @@
 
 namespace quorvel {
 
+// How writeMap spreads its work; every choice gives the same bytes.
+struct MapWriterOptions {
+  int threads = 0;  // blocFile encoders; 0 means one per processor
+  // Terrains of at least this many blocFiles look their triangle normals up in a table made
+  // once per run; below it making the table would cost more than it saves.
+  int tableFromBlocFiles = 64;
+};
+
 // Checks the terrain's size, then writes prefix + ".map": prints the size line, and replaces
 // any earlier map only once the whole file is written. Throws a Failure on every error.
-void writeMap(const std::string& prefix, const Terrain& terrain);
+void writeMap(const std::string& prefix, const Terrain& terrain,
+              const MapWriterOptions& options = {});
 
-// The records of one unit, appended in file order. terrain.settings.lightDirection must
+// The records of one unit, appended in file order, each value computed where it is stored
+// (writeMap gives the same bytes faster). terrain.settings.lightDirection must
 // already be normalised; (x0, y0) is the unit's origin pixel.
 void writeBlock(MapFile& file, const Terrain& terrain, int x0, int y0);
 void writeSubBlock(MapFile& file, const Terrain& terrain, int x0, int y0);

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "map/terrain.h"
+#include "map/triangle_table.h"
+
+namespace quorvel {
+
+// Encodes whole blocFile records. Each pixel's height, vertex normal and lit colour is worked
+// out once per blocFile rather than once per cell that stores it, and triangle normals come
+// from a TriangleTable when one is given; the bytes are those of writeBlock either way.
+// encode is const and keeps its scratch on the stack, so threads may share one encoder.
+class BlocEncoder {
+ public:
+  // The terrain's light direction must already be normalised; table may be null.
+  BlocEncoder(const Terrain& terrain, const TriangleTable* table);
+
+  // Writes the record of blocFile (bx, by), kBlocFileBytes bytes, to out.
+  void encode(int bx, int by, std::uint8_t* out) const;
+
+ private:
+  template <class NormalOf>
+  void encodeWith(const NormalOf& normalOf, int bx, int by, std::uint8_t* out) const;
+
+  const Terrain& terrain_;
+  const TriangleTable* table_;
+  std::array<float, 256> factors_{};
+  std::array<std::uint32_t, 256> heightBits_{};
+};
+
+}  // namespace quorvel
