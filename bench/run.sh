@@ -105,7 +105,10 @@ cleanup() {
 trap cleanup EXIT
 
 echo "quorvel timing, $(date -u '+%Y-%m-%d %H:%M UTC')"
-echo "commit   $(git rev-parse --short HEAD 2>/dev/null || echo unknown)$(git diff --quiet HEAD -- src 2>/dev/null || echo ', src modified')"
+if commit=$(git rev-parse --short HEAD 2>/dev/null); then
+  git diff --quiet HEAD -- src || commit="$commit, src modified"
+  echo "commit   $commit"
+fi
 echo "machine  $(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo), $(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo)"
 echo "disk     $(df -h --output=source,fstype "$out" | tail -1 | tr -s ' ') for $out"
 echo "load     $(cut -d' ' -f1-3 /proc/loadavg) (1, 5, 15 min)"
@@ -193,7 +196,7 @@ done
 work=""
 
 echo
-echo "== Summary ($reps runs each, medians)"
+echo "== Summary (medians of $reps run(s) of each)"
 printf '%5s %6s %11s %9s %8s %6s %12s %10s %10s  %s\n' side blocks "map bytes" "quorvel s" \
   "dd s" ratio "ms/blocFile" "peak MiB" "limit MiB" SHA-256
 printf '%s\n' "${summary[@]}"
