@@ -54,15 +54,15 @@ inline constexpr std::array<TriangleKind, kTriangleKindCount> kTriangleKinds{{
   return normal;
 }
 
-// The vertex normal at pixel (x, y) of a width x height altitude grid: the normalised sum of
-// the normals of the triangles that meet there, in ring order. Cell corners and centres (same
+// The vertex normal at pixel (x, y) of a width x height altitude grid, before it is
+// normalised: the sum of the normals of the triangles that meet there, in ring order. Cell corners and centres (same
 // parity) meet eight cell triangles, edge midpoints four; a triangle that would reach outside
 // the grid counts as the zero vector and none of its pixels is read. altitude(x, y) gives an
 // altitude byte, normalOf(kind, rise1, rise2) a triangle normal, so that callers choose how
 // both are found; the result is the same bits either way.
 template <class Altitude, class NormalOf>
-[[nodiscard]] Vector3 vertexNormalOf(int x, int y, int width, int height, const Altitude& altitude,
-                                     const NormalOf& normalOf) {
+[[nodiscard]] Vector3 vertexNormalSumOf(int x, int y, int width, int height,
+                                        const Altitude& altitude, const NormalOf& normalOf) {
   const bool sameParity = x % 2 == y % 2;
   const int firstKind = sameParity ? 0 : kFanKinds;
   const int count = sameParity ? kFanKinds : kAxisKinds;
@@ -83,6 +83,14 @@ template <class Altitude, class NormalOf>
   Vector3 sum;
   add(sum, normals[0], normals[1]);
   for (int k = 2; k < count; ++k) add(sum, sum, normals[k]);
+  return sum;
+}
+
+// vertexNormalSumOf, normalised.
+template <class Altitude, class NormalOf>
+[[nodiscard]] Vector3 vertexNormalOf(int x, int y, int width, int height, const Altitude& altitude,
+                                     const NormalOf& normalOf) {
+  Vector3 sum = vertexNormalSumOf(x, y, width, height, altitude, normalOf);
   normalize(sum);
   return sum;
 }

@@ -41,11 +41,13 @@ inline void normalize(Vector3& v) {
   v.z = static_cast<float>(v.z / len);
 }
 
-// out = a + b; out may alias a or b (each component is read before it is stored).
+// out = a + b; out may alias a or b (each component is read before it is stored). A double
+// sum of two floats rounded to float is their correctly rounded float sum, so plain float
+// addition gives the same bits.
 inline void add(Vector3& out, const Vector3& a, const Vector3& b) {
-  out.x = static_cast<float>(double{a.x} + b.x);
-  out.y = static_cast<float>(double{a.y} + b.y);
-  out.z = static_cast<float>(double{a.z} + b.z);
+  out.x = a.x + b.x;
+  out.y = a.y + b.y;
+  out.z = a.z + b.z;
 }
 
 }  // namespace quorvel
