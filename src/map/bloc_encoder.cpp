@@ -73,7 +73,7 @@ QUORVEL_WIDE_CLONES void diffuseFactors(int count, const float* sumX, const floa
   }
 }
 
-// litChannel for each pixel of a row.
+// litChannel for one channel of each pixel of a row.
 QUORVEL_WIDE_CLONES void litChannels(int count, const double* diffuse, const float* difLight,
                                      const float* difMat, const float* ambLight,
                                      const float* ambMat, std::uint8_t* out) {
@@ -88,10 +88,14 @@ QUORVEL_WIDE_CLONES void litChannels(int count, const double* diffuse, const flo
 // The sum of the triangle normals at a pixel none of whose neighbours is outside the image,
 // for the Count kinds from First on: the same sum as vertexNormalSumOf, with the ring
 // unrolled and the neighbours read from a window of altitudes whose rows are stride apart.
+// A cell centre's ring is its cell's fan, edges from the same pixel, so the normals summed
+// there are also the cell's face normals: kept gives them to the caller.
 template <int First, int Count, class NormalOf>
-Vector3 interiorNormalSum(const int* centre, int stride, const NormalOf& normalOf) {
+Vector3 interiorNormalSum(const int* centre, int stride, const NormalOf& normalOf,
+                          Vector3* kept = nullptr) {
   const int h = *centre;
-  Vector3 normals[Count];
+  Vector3 local[Count];
+  Vector3* normals = kept != nullptr ? kept : local;
   for (int k = 0; k < Count; ++k) {
     const TriangleKind& triangle = kTriangleKinds[First + k];
     normals[k] = normalOf(First + k, centre[triangle.first.dy * stride + triangle.first.dx] - h,
@@ -159,6 +163,8 @@ void BlocEncoder::encodeWith(const NormalOf& normalOf, int bx, int by, std::uint
   float al[kSpan];
   float am[kSpan];
   std::uint8_t channel[kSpan];
+  Vector3 faceNormals[kCellsPerSide * kSubBlocksPerSide][kCellsPerSide * kSubBlocksPerSide]
+                     [kFanKinds];
   // The blocFile's altitudes and a ring of one pixel round them, so that the interior
   // pixels' neighbours are read without bounds tests; the ring outside the image stays 0 and
   // is never read, since border pixels go through the guarded sum.
@@ -179,7 +185,10 @@ void BlocEncoder::encodeWith(const NormalOf& normalOf, int bx, int by, std::uint
       const int* centre = &window[(j + 1) * kWindow + i + 1];
       heights[j * kSpan + i] = heightBits_[*centre];
       Vector3 sum;
-      if (interiorRow && x > 0 && x < width - 1) {
+      if (i % 2 == 1 && j % 2 == 1) {
+        // A cell centre: never on the image's border, since the cells tile the image.
+        sum = interiorNormalSum<0, kFanKinds>(centre, kWindow, normalOf, faceNormals[j / 2][i / 2]);
+      } else if (interiorRow && x > 0 && x < width - 1) {
         sum = x % 2 == y % 2 ? interiorNormalSum<0, kFanKinds>(centre, kWindow, normalOf)
                              : interiorNormalSum<kFanKinds, kAxisKinds>(centre, kWindow, normalOf);
       } else {
@@ -197,21 +206,21 @@ void BlocEncoder::encodeWith(const NormalOf& normalOf, int bx, int by, std::uint
     for (int c = 0; c < 3; ++c) {
       if (rgbImages) {
         for (int i = 0; i < kSpan; ++i) {
-          dm[i] = factors_[dmRow[3 * i + c]];
-          am[i] = factors_[amRow[3 * i + c]];
           dl[i] = factors_[dlRow[3 * i + c]];
+          dm[i] = factors_[dmRow[3 * i + c]];
           al[i] = factors_[alRow[3 * i + c]];
+          am[i] = factors_[amRow[3 * i + c]];
         }
+        litChannels(kSpan, diffuse, dl, dm, al, am, channel);
+        for (int i = 0; i < kSpan; ++i) colors[j * kSpan + i][c] = channel[i];
       } else {
         for (int i = 0; i < kSpan; ++i) {
-          dm[i] = factors_[dmRow[i * difMat.bytesPerPixel + c]];
-          am[i] = factors_[amRow[i * ambMat.bytesPerPixel + c]];
-          dl[i] = factors_[dlRow[i * difLight.bytesPerPixel + c]];
-          al[i] = factors_[alRow[i * ambLight.bytesPerPixel + c]];
+          colors[j * kSpan + i][c] = litChannel(diffuse[i], factors_[dlRow[i * difLight.bytesPerPixel + c]],
+                                                factors_[dmRow[i * difMat.bytesPerPixel + c]],
+                                                factors_[alRow[i * ambLight.bytesPerPixel + c]],
+                                                factors_[amRow[i * ambMat.bytesPerPixel + c]]);
         }
       }
-      litChannels(kSpan, diffuse, dl, dm, al, am, channel);
-      for (int i = 0; i < kSpan; ++i) colors[j * kSpan + i][c] = channel[i];
     }
   }
 
@@ -226,14 +235,9 @@ void BlocEncoder::encodeWith(const NormalOf& normalOf, int bx, int by, std::uint
             std::memcpy(out + kColorsOffset + 3 * k, colors[v], 3);
             storeU32(out + kHeightsOffset + 4 * k, heights[v]);
           }
-          const int x = x0 + i;
-          const int y = y0 + j;
-          const int h = altitude(x, y);
+          const Vector3* normals = faceNormals[j / 2][i / 2];
           for (int kind = 0; kind < kFanKinds; ++kind) {
-            const TriangleKind& triangle = kTriangleKinds[kind];
-            storeVector(out + kNormalsOffset + 12 * kind,
-                        normalOf(kind, altitude(x + triangle.first.dx, y + triangle.first.dy) - h,
-                                 altitude(x + triangle.second.dx, y + triangle.second.dy) - h));
+            storeVector(out + kNormalsOffset + 12 * kind, normals[kind]);
           }
           out += kCellBytes;
         }
