@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -123,7 +124,8 @@ TempDir::~TempDir() {
 
 TempFile::TempFile(const Bytes& bytes) { writeFile(dir_ / "image.bmp", bytes); }
 
-RunResult runQuorvel(const std::vector<std::string>& arguments, const std::filesystem::path& cwd) {
+RunResult runQuorvel(const std::vector<std::string>& arguments, const std::filesystem::path& cwd,
+                     long long fileSizeLimit) {
   int pipeFds[2];
   if (::pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
   const pid_t pid = ::fork();
@@ -134,6 +136,10 @@ RunResult runQuorvel(const std::vector<std::string>& arguments, const std::files
     const int devNull = ::open("/dev/null", O_RDONLY);
     ::dup2(devNull, STDIN_FILENO);
     if (::chdir(cwd.c_str()) != 0) ::_exit(127);
+    if (fileSizeLimit >= 0) {
+      const rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
+      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(127);
+    }
     std::vector<char*> argv;
     std::string binary = QUORVEL_BINARY;
     argv.push_back(binary.data());
