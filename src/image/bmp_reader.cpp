@@ -86,13 +86,13 @@ void BmpTexture::load() {
   if (compression != 0) throw Failure(fileName + " est un fichier bmp comprim\xe9\n");
   if (!skip(in, 5 * 4)) throw Failure(invalid);  // image size, resolutions, colour counts
 
-  // A negative height would mean a top-down file, which this reader does not turn; sizes are
-  // checked in 64 bits before anything is allocated.
+  // A negative height would mean a top-down file, which this reader does not turn. The size is
+  // checked before anything is allocated, unsigned: 3 * (2^31 - 1)^2 overflows int64_t.
+  if (width < 0 || height < 0) throw Failure(invalid);
   const std::int32_t pixelBytes = bitCount / 8;
-  const std::int64_t bufferBytes = std::int64_t{width} * height * pixelBytes;
-  if (width < 0 || height < 0 || bufferBytes > std::numeric_limits<std::int32_t>::max()) {
-    throw Failure(invalid);
-  }
+  const std::uint64_t bufferBytes =
+      static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * pixelBytes;
+  if (bufferBytes > std::uint64_t{std::numeric_limits<std::int32_t>::max()}) throw Failure(invalid);
 
   try {
     if (bitCount == 8) {

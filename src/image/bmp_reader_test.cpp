@@ -1,0 +1,436 @@
+#include "image/bmp_reader.h"
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "failure.h"
+#include "test_support.h"
+
+namespace quorvel {
+namespace {
+
+using test::bmp24;
+using test::bmp8;
+using test::bmpMessage;
+using test::Bytes;
+using test::setLe16;
+using test::setLe32;
+using test::TempDir;
+using test::TempFile;
+
+constexpr std::int32_t kInt32Max = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t kInt32Min = std::numeric_limits<std::int32_t>::min();
+
+// "load" when the file loads, else the message it fails with.
+std::string outcome(const std::string& fileName) {
+  try {
+    const BmpTexture texture(fileName);
+    return "load";
+  } catch (const Failure& failure) {
+    return failure.what();
+  }
+}
+
+// Expects the file made of bytes to fail with the reader's message number.
+void expectMessage(const Bytes& bytes, int number) {
+  const TempFile file(bytes);
+  EXPECT_EQ(outcome(file.name()), bmpMessage(number, file.name()));
+}
+
+// A new file each time: a file truncated and rewritten in place is flushed to disk on close
+// by some file systems, which makes the loops over every length slow.
+void replaceFile(const std::string& name, const Bytes& bytes) {
+  std::filesystem::remove(name);
+  test::writeFile(name, bytes);
+}
+
+// A 2 x 2 file of either depth whose rows hold distinct bytes.
+Bytes small8() { return bmp8(2, 2, {1, 2, 0, 0, 3, 4, 0, 0}); }
+Bytes small24() { return bmp24(2, 2, {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0}); }
+
+TEST(BmpReader, ChecksComeInOrderAndNameTheFile) {
+  struct Case {
+    std::uint16_t signature;
+    std::uint32_t infoHeaderBytes;
+    std::uint16_t bitCount;
+    std::uint32_t compression;
+    std::int32_t width;
+    std::int32_t height;
+    int expected;
+  };
+  constexpr std::uint16_t kBm = 0x4D42;
+  const Case cases[] = {
+      {0x4E42, 40, 8, 0, 2, 2, 2},          // "BN"
+      {0x424D, 40, 24, 0, 2, 2, 2},         // "MB"
+      {0, 12, 4, 1, -2, -2, 2},             // every check fails: the first one speaks
+      {kBm, 12, 4, 1, 2, 2, 3},             // a 12-byte header whatever the bit count
+      {kBm, 124, 24, 0, 2, 2, 3},           // a later header kind
+      {kBm, 40, 4, 2, 2, 2, 4},             // 4 bits even when compressed
+      {kBm, 40, 0, 0, 2, 2, 4},             // 0 bits
+      {kBm, 40, 1, 0, 2, 2, 4},             // 1 bit
+      {kBm, 40, 16, 0, 2, 2, 4},            // 16 bits
+      {kBm, 40, 32, 0, 2, 2, 4},            // 32 bits
+      {kBm, 40, 264, 0, 2, 2, 4},           // 8 in the low byte only
+      {kBm, 40, 1, 0, -1, 2, 4},            // the bit count before the size
+      {kBm, 40, 8, 1, 2, 2, 5},             // 8-bit run-length
+      {kBm, 40, 24, 3, 2, 2, 5},            // 24-bit bit fields
+      {kBm, 40, 24, 0x80000000u, 2, 2, 5},  // not read as a negative number
+      {kBm, 40, 8, 1, 2, -2, 5},            // the compression before the size
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message()
+                 << "signature " << c.signature << ", header " << c.infoHeaderBytes << ", "
+                 << c.bitCount << " bits, compression " << c.compression);
+    Bytes bytes = c.bitCount == 24 ? small24() : small8();
+    setLe16(bytes, 0, c.signature);
+    setLe32(bytes, 14, c.infoHeaderBytes);
+    setLe32(bytes, 18, static_cast<std::uint32_t>(c.width));
+    setLe32(bytes, 22, static_cast<std::uint32_t>(c.height));
+    setLe16(bytes, 28, c.bitCount);
+    setLe32(bytes, 30, c.compression);
+    expectMessage(bytes, c.expected);
+  }
+  const TempDir dir;
+  EXPECT_EQ(outcome((dir / "absent.bmp").string()), bmpMessage(1, (dir / "absent.bmp").string()));
+  EXPECT_EQ(outcome(dir.path().string()), bmpMessage(2, dir.path().string()))
+      << "a directory opens but has no signature to read";
+}
+
+TEST(BmpReader, RowPadBytesAreReadAndDropped) {
+  struct Case {
+    int bytesPerPixel;
+    std::int32_t width;
+    std::size_t pad;
+  };
+  const Case cases[] = {{1, 1, 3}, {1, 2, 2}, {1, 3, 1}, {1, 4, 0}, {1, 5, 3}, {1, 51, 1},
+                        {3, 1, 1}, {3, 2, 2}, {3, 3, 3}, {3, 4, 0}, {3, 5, 1}, {3, 51, 3}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.bytesPerPixel * 8) + " bits, width " + std::to_string(c.width));
+    const std::int32_t height = 3;
+    // Pads hold 0xEE, which no pixel byte does: a pad taken as a pixel shows up.
+    Bytes rows;
+    Bytes expected;
+    std::uint8_t next = 1;
+    for (std::int32_t y = 0; y < height; ++y) {
+      for (std::int32_t x = 0; x < c.width; ++x) {
+        Bytes pixel;
+        for (int i = 0; i < c.bytesPerPixel; ++i) {
+          pixel.push_back(static_cast<std::uint8_t>(next++ % 200 + 1));
+        }
+        rows.insert(rows.end(), pixel.begin(), pixel.end());
+        expected.insert(expected.end(), pixel.rbegin(), pixel.rend());
+      }
+      rows.insert(rows.end(), c.pad, 0xEE);
+    }
+    ASSERT_EQ(rows.size() % 4, 0u);
+    const TempFile file(c.bytesPerPixel == 1 ? bmp8(c.width, height, rows)
+                                             : bmp24(c.width, height, rows));
+    const BmpTexture texture(file.name());
+    EXPECT_EQ(texture.pixels, expected);
+  }
+}
+
+TEST(BmpReader, EightBitRecordKeepsIndicesAndTurnsTheColourTable) {
+  Bytes table;
+  for (int i = 0; i < 256; ++i) {
+    table.insert(table.end(), {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i ^ 0x55),
+                               static_cast<std::uint8_t>(255 - i), 40});
+  }
+  table[0] = 10, table[1] = 20, table[2] = 30;
+  const TempFile file(bmp8(3, 2, {7, 0, 255, 0xEE, 9, 8, 1, 0xEE}, table));
+  const BmpTexture texture(file.name());
+  EXPECT_EQ(texture.width, 3);
+  EXPECT_EQ(texture.height, 2);
+  EXPECT_EQ(texture.bitsPerPixel, 8);
+  EXPECT_EQ(texture.bytesPerPixel, 1);
+  EXPECT_EQ(texture.pixelFormat, 6409);
+  EXPECT_EQ(texture.pixels, (Bytes{7, 0, 255, 9, 8, 1}));  // the first row stored is row 0
+  ASSERT_EQ(texture.palette.size(), 768u);
+  EXPECT_EQ(Bytes(texture.palette.begin(), texture.palette.begin() + 3), (Bytes{30, 20, 10}));
+  for (int i = 1; i < 256; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(texture.palette[3 * i + 0], 255 - i);
+    EXPECT_EQ(texture.palette[3 * i + 1], i ^ 0x55);
+    EXPECT_EQ(texture.palette[3 * i + 2], i);
+  }
+}
+
+TEST(BmpReader, TwentyFourBitRecordIsRedGreenBlueWithoutPalette) {
+  const TempFile file(small24());
+  const BmpTexture texture(file.name());
+  EXPECT_EQ(texture.width, 2);
+  EXPECT_EQ(texture.height, 2);
+  EXPECT_EQ(texture.bitsPerPixel, 24);
+  EXPECT_EQ(texture.bytesPerPixel, 3);
+  EXPECT_EQ(texture.pixelFormat, 6407);
+  EXPECT_TRUE(texture.palette.empty());
+  EXPECT_EQ(texture.pixels, (Bytes{3, 2, 1, 6, 5, 4, 9, 8, 7, 12, 11, 10}));
+}
+
+// Only the fixed layout counts: the rows start at 1078 or 54 whatever the header claims,
+// and an 8-bit file always has 256 colour-table entries.
+TEST(BmpReader, PixelDataOffsetColourCountAndPlanesAreIgnored) {
+  Bytes eight = small8();
+  setLe32(eight, 10, 54 + 8);
+  setLe32(eight, 46, 2);
+  setLe16(eight, 26, 0);
+  Bytes twentyFour = small24();
+  setLe32(twentyFour, 10, 2000);
+  setLe16(twentyFour, 26, 65535);
+  {
+    const TempFile file(eight);
+    EXPECT_EQ(BmpTexture(file.name()).pixels, (Bytes{1, 2, 3, 4}));
+  }
+  {
+    const TempFile file(twentyFour);
+    EXPECT_EQ(BmpTexture(file.name()).pixels, (Bytes{3, 2, 1, 6, 5, 4, 9, 8, 7, 12, 11, 10}));
+  }
+  // A two-entry colour table: the pixel rows are read as entries 2 and 3, then from 1078.
+  Bytes shortTable(bmp8(1, 1, {}, Bytes{1, 2, 3, 0, 4, 5, 6, 0}));
+  for (int i = 0; i < 1024; ++i) shortTable.push_back(static_cast<std::uint8_t>(i));
+  const TempFile file(shortTable);
+  const BmpTexture texture(file.name());
+  EXPECT_EQ(texture.pixels, (Bytes{static_cast<std::uint8_t>(1016)}));
+  EXPECT_EQ(Bytes(texture.palette.begin() + 6, texture.palette.begin() + 9), (Bytes{2, 1, 0}));
+}
+
+// Every length of the headers and colour table: the first field that cannot be read whole
+// gives message 3 (message 2 for the signature), and a check whose field was read still runs.
+TEST(BmpReader, FileEndingInsideHeadersOrColourTableGivesTheMessageOfItsField) {
+  // Shorter than 2 bytes: message 2. Shorter than checkedFrom: message 3. From checkedFrom
+  // on, the field that decides has been read and its check gives `checked` (0: the load).
+  struct Case {
+    const char* what;
+    Bytes bytes;
+    std::size_t lastLength;  // the end of the headers, or of the colour table
+    std::size_t checkedFrom;
+    int checked;
+  };
+  Bytes fourBit = small8();
+  setLe16(fourBit, 28, 4);
+  Bytes compressed = small8();
+  setLe32(compressed, 30, 1);
+  Bytes wrongHeader = small24();
+  setLe32(wrongHeader, 14, 12);
+  Bytes negative = small24();
+  setLe32(negative, 18, -2u);
+  Bytes notBmp = small8();
+  notBmp[0] = 'b';
+  const Case cases[] = {
+      {"8-bit", small8(), 1078, 1078, 0},
+      {"24-bit", small24(), 54, 54, 0},
+      {"4-bit", fourBit, 54, 30, 4},
+      {"compressed", compressed, 54, 34, 5},
+      {"12-byte info header", wrongHeader, 54, 18, 3},
+      {"negative width", negative, 54, 54, 3},
+      {"not a BMP", notBmp, 54, 2, 2},
+  };
+  const TempDir dir;
+  const std::string name = (dir / "cut.bmp").string();
+  for (const Case& c : cases) {
+    for (std::size_t length = 0; length <= c.lastLength; ++length) {
+      SCOPED_TRACE(std::string(c.what) + " cut to " + std::to_string(length) + " bytes");
+      replaceFile(name, Bytes(c.bytes.begin(), c.bytes.begin() + length));
+      const int expected = length < 2 ? 2 : length < c.checkedFrom ? 3 : c.checked;
+      EXPECT_EQ(outcome(name), expected == 0 ? "load" : bmpMessage(expected, name));
+    }
+  }
+}
+
+// What reading one byte at a time gives: past the end of the file every byte reads 255.
+Bytes bytewisePixels(const Bytes& file, std::size_t start, std::int32_t width, std::int32_t height,
+                     int bytesPerPixel, std::size_t pad) {
+  std::size_t at = start;
+  const auto next = [&] { return at < file.size() ? file[at++] : (++at, std::uint8_t{255}); };
+  Bytes pixels;
+  for (std::int32_t y = 0; y < height; ++y) {
+    for (std::int32_t x = 0; x < width; ++x) {
+      Bytes pixel;
+      for (int i = 0; i < bytesPerPixel; ++i) pixel.push_back(next());
+      pixels.insert(pixels.end(), pixel.rbegin(), pixel.rend());
+    }
+    for (std::size_t i = 0; i < pad; ++i) next();
+  }
+  return pixels;
+}
+
+TEST(BmpReader, PixelBytesPastEndOfFileRead255) {
+  // 1 x 2 pixels: each row is one blue-green-red pixel and one pad byte.
+  Bytes bytes = bmp24(1, 2, {1, 2, 3, 0, 4, 5, 6, 0});
+  bytes.resize(bytes.size() - 2);  // the second pixel lost its red and its pad
+  {
+    const TempFile file(bytes);
+    EXPECT_EQ(BmpTexture(file.name()).pixels, (Bytes{3, 2, 1, 255, 5, 4}));
+  }
+
+  struct Case {
+    int bytesPerPixel;
+    std::int32_t width;
+    std::int32_t height;
+    std::size_t pad;
+  };
+  const TempDir dir;
+  const std::string name = (dir / "cut.bmp").string();
+  for (const Case& c : {Case{1, 3, 3, 1}, Case{1, 4, 2, 0}, Case{3, 3, 2, 3}, Case{3, 5, 3, 1}}) {
+    Bytes rows;
+    for (std::size_t i = 0; i < (c.width * c.bytesPerPixel + c.pad) * c.height; ++i) {
+      rows.push_back(static_cast<std::uint8_t>(i + 1));
+    }
+    const Bytes full =
+        c.bytesPerPixel == 1 ? bmp8(c.width, c.height, rows) : bmp24(c.width, c.height, rows);
+    const std::size_t start = full.size() - rows.size();
+    for (std::size_t length = start; length <= full.size(); ++length) {
+      SCOPED_TRACE(std::to_string(c.bytesPerPixel * 8) + " bits, width " + std::to_string(c.width) +
+                   ", cut to " + std::to_string(length));
+      const Bytes cut(full.begin(), full.begin() + length);
+      replaceFile(name, cut);
+      const BmpTexture texture(name);
+      EXPECT_EQ(texture.pixels,
+                bytewisePixels(cut, start, c.width, c.height, c.bytesPerPixel, c.pad));
+    }
+  }
+}
+
+TEST(BmpReader, ZeroWidthOrHeightLoadsEmpty) {
+  struct Case {
+    int bits;
+    std::int32_t width;
+    std::int32_t height;
+  };
+  // A zero width with a huge height must not read, or even walk, two billion empty rows.
+  for (const Case& c : {Case{8, 0, 5}, Case{8, 5, 0}, Case{24, 0, 0}, Case{24, 0, kInt32Max},
+                        Case{8, kInt32Max, 0}}) {
+    SCOPED_TRACE(std::to_string(c.bits) + " bits, " + std::to_string(c.width) + " x " +
+                 std::to_string(c.height));
+    const TempFile file(c.bits == 8 ? bmp8(c.width, c.height, {1, 2, 3, 4})
+                                    : bmp24(c.width, c.height, {1, 2, 3, 4}));
+    const BmpTexture texture(file.name());
+    EXPECT_EQ(texture.width, c.width);
+    EXPECT_EQ(texture.height, c.height);
+    EXPECT_TRUE(texture.pixels.empty());
+    EXPECT_EQ(texture.bytesPerPixel, c.bits / 8);
+  }
+}
+
+// Checked after the five checks and before anything is allocated: the oversized claims would
+// otherwise ask for up to 3 * (2^31 - 1)^2 bytes.
+TEST(BmpReader, NegativeOrOversizedSizesAreInvalid) {
+  struct Case {
+    int bits;
+    std::int32_t width;
+    std::int32_t height;
+  };
+  const Case cases[] = {
+      {8, -1, 1},
+      {8, 1, -1},
+      {24, -127, 64},
+      {24, 127, -64},
+      {8, -5, 0},
+      {24, 0, -5},
+      {8, kInt32Min, kInt32Min},
+      {24, -1, -1},
+      {8, 65536, 32768},
+      {8, kInt32Max, 2},
+      {24, 715827883, 1},
+      {24, 46341, 46341},
+      {24, 3000000, 2000000},
+      {24, kInt32Max, kInt32Max},
+      {8, kInt32Max, kInt32Max},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.bits) + " bits, " + std::to_string(c.width) + " x " +
+                 std::to_string(c.height));
+    const Bytes bytes = c.bits == 8 ? bmp8(c.width, c.height, {}) : bmp24(c.width, c.height, {});
+    expectMessage(bytes, 3);
+  }
+}
+
+bool underAddressSanitizer() {
+#if defined(__SANITIZE_ADDRESS__)
+  return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  return true;
+#else
+  return false;
+#endif
+#else
+  return false;
+#endif
+}
+
+// The largest buffers still accepted, loaded in a child whose address space cannot hold them.
+TEST(BmpReader, BufferThatCannotBeAllocatedIsReported) {
+  if (underAddressSanitizer()) GTEST_SKIP() << "the sanitizer's allocator aborts instead";
+  const TempDir dir;
+  const std::string eight = (dir / "eight.bmp").string();
+  const std::string twentyFour = (dir / "twentyFour.bmp").string();
+  test::writeFile(eight, bmp8(kInt32Max, 1, {}));
+  test::writeFile(twentyFour, bmp24(715827882, 1, {}));
+  for (const std::string& name : {eight, twentyFour}) {
+    SCOPED_TRACE(name);
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      ::close(fds[0]);
+      std::ifstream statm("/proc/self/statm");
+      unsigned long pages = 0;
+      statm >> pages;
+      const rlim_t limit = pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (512u << 20);
+      const rlimit addressSpace{limit, limit};
+      ::setrlimit(RLIMIT_AS, &addressSpace);
+      std::string text = outcome(name);
+      const bool written =
+          ::write(fds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
+      ::_exit(written ? 0 : 1);
+    }
+    ::close(fds[1]);
+    std::string text;
+    char buffer[256];
+    ssize_t got = 0;
+    while ((got = ::read(fds[0], buffer, sizeof buffer)) > 0) {
+      text.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(text, "erreur: m\xe9moire insuffisante pour " + name + "\n");
+  }
+}
+
+std::size_t openFileCount() {
+  std::size_t count = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    ++count;
+  }
+  return count;
+}
+
+TEST(BmpReader, FileIsClosedAfterLoadAndAfterFailure) {
+  Bytes compressed = small24();
+  setLe32(compressed, 30, 1);
+  Bytes cut = small8();
+  cut.resize(100);
+  for (const Bytes& bytes : {small8(), small24(), compressed, cut}) {
+    const TempFile file(bytes);
+    const std::size_t before = openFileCount();
+    outcome(file.name());
+    EXPECT_EQ(openFileCount(), before);
+  }
+}
+
+}  // namespace
+}  // namespace quorvel
