@@ -13,20 +13,21 @@ Texture& TextureCache::load(const std::string& fileName) {
     }
     last = entry;
   }
-  // Built before it is linked, so a file that fails to load leaves no half-made entry.
-  auto texture = std::make_unique<BmpTexture>(fileName);
-  auto entry = std::make_unique<TextureCacheEntry>();
-  entry->texture = texture.get();
+  // Owned before it is linked, so a file that fails to load, or an allocation that fails,
+  // leaves no entry behind and no link to freed memory.
+  textures_.push_back(std::make_unique<BmpTexture>(fileName));
+  entries_.push_back(std::make_unique<TextureCacheEntry>());
+  Texture* texture = textures_.back().get();
+  TextureCacheEntry* entry = entries_.back().get();
+  entry->texture = texture;
   entry->prev = last;
-  texture->cacheEntry = entry.get();
+  texture->cacheEntry = entry;
   if (last == nullptr) {
-    head_ = entry.get();
+    head_ = entry;
   } else {
-    last->next = entry.get();
+    last->next = entry;
   }
-  textures_.push_back(std::move(texture));
-  entries_.push_back(std::move(entry));
-  return *entries_.back()->texture;
+  return *texture;
 }
 
 Texture& loadTexture(const std::string& fileName) {
