@@ -3,11 +3,13 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "math/vector3.h"
+
 namespace quorvel {
 namespace {
 
 // Decimal conversion to double, then one rounding to float; nothing is reported.
-float number(const char* text) { return static_cast<float>(std::strtod(text, nullptr)); }
+float number(const char* text) { return roundToFloat(std::strtod(text, nullptr)); }
 
 }  // namespace
 

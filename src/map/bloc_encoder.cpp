@@ -115,8 +115,8 @@ BlocEncoder::BlocEncoder(const Terrain& terrain, const TriangleTable* table)
   for (int b = 0; b < 256; ++b) {
     factors_[b] = colorFactor(static_cast<std::uint8_t>(b));
     const double height = b;
-    heightBits_[b] = std::bit_cast<std::uint32_t>(static_cast<float>(
-        (height - terrain.settings.seaLevel) * double{terrain.settings.zScaleFactor}));
+    heightBits_[b] = std::bit_cast<std::uint32_t>(
+        roundToFloat((height - terrain.settings.seaLevel) * double{terrain.settings.zScaleFactor}));
   }
 }
 

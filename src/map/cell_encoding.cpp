@@ -17,7 +17,7 @@ const std::uint8_t* pixel(const Texture& texture, int x, int y) {
 
 float vertexHeight(const Texture& alt, const Settings& settings, int x, int y) {
   const double height = *pixel(alt, x, y);
-  return static_cast<float>((height - settings.seaLevel) * double{settings.zScaleFactor});
+  return roundToFloat((height - settings.seaLevel) * double{settings.zScaleFactor});
 }
 
 std::array<std::uint8_t, 3> vertexColor(const Terrain& terrain, int x, int y) {

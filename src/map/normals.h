@@ -41,7 +41,7 @@ inline constexpr std::array<TriangleKind, kTriangleKindCount> kTriangleKinds{{
 // difference enters, so the sea level never does and z carries a single rounding.
 [[nodiscard]] inline Vector3 edgeVector(PixelOffset step, int rise, float zScaleFactor) {
   return Vector3{static_cast<float>(10.0 * step.dx), static_cast<float>(10.0 * step.dy),
-                 static_cast<float>(rise * double{zScaleFactor})};
+                 roundToFloat(rise * double{zScaleFactor})};
 }
 
 // The normal of a triangle of the given kind whose corners first and second stand rise1 and

@@ -1,8 +1,20 @@
 #pragma once
 
 #include <cmath>
+#include <limits>
 
 namespace quorvel {
+
+// value rounded to the nearest float, ties to even, as the processor rounds; a finite value
+// beyond the float range becomes an infinity, as it does there, rather than the undefined
+// behaviour C++ gives that conversion. Every narrowing whose value may be that large goes
+// through here.
+[[nodiscard]] inline float roundToFloat(double value) {
+  constexpr double kOverflow = 0x1.ffffffp+127;  // halfway between the largest float and 2^128
+  if (value >= kOverflow) return std::numeric_limits<float>::infinity();
+  if (value <= -kOverflow) return -std::numeric_limits<float>::infinity();
+  return static_cast<float>(value);
+}
 
 // Three float32 components; no invariant (need not have unit length).
 struct Vector3 {
@@ -17,10 +29,10 @@ struct Vector3 {
 
 // out receives the unit vector along a x b. out must not alias a or b.
 inline void crossNormalized(Vector3& out, const Vector3& a, const Vector3& b) {
-  out.x = static_cast<float>(double{a.y} * b.z - double{a.z} * b.y);
-  out.y = static_cast<float>(double{a.z} * b.x - double{a.x} * b.z);
+  out.x = roundToFloat(double{a.y} * b.z - double{a.z} * b.y);
+  out.y = roundToFloat(double{a.z} * b.x - double{a.x} * b.z);
   const double c = double{a.x} * b.y - double{a.y} * b.x;
-  out.z = static_cast<float>(c);
+  out.z = roundToFloat(c);
   // The z term uses the unrounded c, the x and y terms the stored floats.
   const double len = std::sqrt((double{out.x} * out.x + double{out.y} * out.y) + c * c);
   out.x = static_cast<float>(out.x / len);

@@ -1,0 +1,56 @@
+#include "app/settings.h"
+
+#include <cfloat>
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace quorvel {
+namespace {
+
+using test::bitsOf;
+
+float zScaleFrom(const std::string& text) {
+  const std::vector<const char*> arguments = {"quorvel", "p", "0", "0", "1", text.c_str()};
+  return parseSettings(static_cast<int>(arguments.size()), arguments.data()).zScaleFactor;
+}
+
+TEST(Settings, NumbersBeyondTheFloatRangeRoundToInfinityAsTheProcessorDoes) {
+  constexpr float kInfinity = std::numeric_limits<float>::infinity();
+  struct Case {
+    const char* text;
+    float expected;
+  };
+  const Case cases[] = {
+      {"1e39", kInfinity},
+      {"-1e39", -kInfinity},
+      {"1e400", kInfinity},  // beyond the double range too
+      {"3.4028235e38", FLT_MAX},
+      // Just below the midpoint between FLT_MAX and 2^128 still rounds down; the midpoint
+      // itself rounds to even, which is infinity.
+      {"0x1.fffffefffffffp+127", FLT_MAX},
+      {"0x1.ffffffp+127", kInfinity},
+      {"-0x1.ffffffp+127", -kInfinity},
+      {"1e-50", 0.0f},
+      {"-1e-50", -0.0f},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(bitsOf(zScaleFrom(c.text)), bitsOf(c.expected));
+  }
+}
+
+TEST(Settings, RoundToFloatAgreesWithTheConversionInsideTheFloatRange) {
+  for (const double value : {0.1, -0.1, 1.0 / 3.0, 1e-40, 3.4028234663852886e38, -2.5e20}) {
+    EXPECT_EQ(bitsOf(roundToFloat(value)), bitsOf(static_cast<float>(value))) << value;
+  }
+  EXPECT_TRUE(std::isnan(roundToFloat(std::nan(""))));
+}
+
+}  // namespace
+}  // namespace quorvel
