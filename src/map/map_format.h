@@ -63,10 +63,20 @@ inline constexpr std::array<PixelOffset, kVerticesPerCell> kCellVertices{{
          (kSubBlocksPerSide * sy + sx) * kSubBlockBytes + (kCellsPerSide * cy + cx) * kCellBytes;
 }
 
+// Byte offset of MapCell (cx, cy) of SubBlock (sx, sy) of blocFile (bx, by), the same record
+// as the one above with origin (50 bx + 10 sx + 2 cx, 50 by + 10 sy + 2 cy).
+[[nodiscard]] constexpr std::int64_t cellOffset(std::int64_t largeur, std::int64_t bx,
+                                                std::int64_t by, std::int64_t sx, std::int64_t sy,
+                                                std::int64_t cx, std::int64_t cy) {
+  return kHeaderBytes + (by * largeur + bx) * kBlocFileBytes +
+         (kSubBlocksPerSide * sy + sx) * kSubBlockBytes + (kCellsPerSide * cy + cx) * kCellBytes;
+}
+
 static_assert(cellOffset(1, 0, 0) == 8);
 static_assert(cellOffset(1, 2, 0) == 167);
 static_assert(cellOffset(1, 0, 2) == 803);
 static_assert(cellOffset(1, 10, 0) == 3983);
 static_assert(cellOffset(2, 50, 0) == 99383);
+static_assert(cellOffset(3, 1, 2, 3, 4, 2, 1) == cellOffset(3, 50 + 30 + 4, 100 + 40 + 2));
 
 }  // namespace quorvel
