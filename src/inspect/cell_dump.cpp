@@ -1,0 +1,58 @@
+#include "inspect/cell_dump.h"
+
+#include <cinttypes>
+
+#include "failure.h"
+#include "inspect/printf_text.h"
+
+namespace quorvel {
+
+std::string dumpCell(MapReader& reader, long long x, long long y) {
+  if (reader.cellCount() == 0) {
+    throw Failure(reader.fileName() + " holds no MapCell: the file has only its header\n");
+  }
+  const int width = reader.widthPixels();
+  const int height = reader.heightPixels();
+  if (x < 0 || x >= width || y < 0 || y >= height) {
+    throw Failure(
+        printfText("pixel (%lld, %lld) is outside %s: x runs from 0 to %d, y from 0 "
+                   "to %d\n",
+                   x, y, reader.fileName().c_str(), width - 1, height - 1));
+  }
+  const int ox = ownerCellOrigin(static_cast<int>(x), reader.largeur());
+  const int oy = ownerCellOrigin(static_cast<int>(y), reader.hauteur());
+  const int bx = ox / kBlocFilePixels;
+  const int by = oy / kBlocFilePixels;
+  const int sx = ox % kBlocFilePixels / kSubBlockPixels;
+  const int sy = oy % kBlocFilePixels / kSubBlockPixels;
+  const int cx = ox % kSubBlockPixels / kCellPixels;
+  const int cy = oy % kSubBlockPixels / kCellPixels;
+  const std::int64_t offset = cellOffset(reader.largeur(), bx, by, sx, sy, cx, cy);
+  CellBytes bytes;
+  reader.readCell((offset - kHeaderBytes) / kCellBytes, bytes);
+  const CellRecord cell = decodeCell(bytes);
+
+  int vertex = 0;
+  while (ox + 1 + kCellVertices[vertex].dx != x || oy + 1 + kCellVertices[vertex].dy != y) {
+    ++vertex;
+  }
+  std::string text = printfText(
+      "pixel (%lld, %lld) is vertex %d of the MapCell with origin (%d, %d)\n"
+      "byte %" PRId64 ", blocFile (%d, %d), SubBlock (%d, %d), cell (%d, %d)\n",
+      x, y, vertex, ox, oy, offset, bx, by, sx, sy, cx, cy);
+  for (int k = 0; k < kVerticesPerCell; ++k) {
+    text +=
+        printfText("vertex %d (%d, %d): colour %d %d %d, height %.9g\n", k,
+                   ox + 1 + kCellVertices[k].dx, oy + 1 + kCellVertices[k].dy, cell.colors[k][0],
+                   cell.colors[k][1], cell.colors[k][2], double{cell.heights[k]});
+  }
+  for (int t = 0; t < kTrianglesPerCell; ++t) {
+    const Vector3& n = cell.faceNormals[t];
+    text +=
+        printfText("triangle %d (0, %d, %d): normal %.9g %.9g %.9g\n", t + 1, t + 1,
+                   t + 2 == kVerticesPerCell ? 1 : t + 2, double{n.x}, double{n.y}, double{n.z});
+  }
+  return text;
+}
+
+}  // namespace quorvel

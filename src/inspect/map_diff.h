@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "inspect/map_reader.h"
+
+namespace quorvel {
+
+enum class CellField { kColors, kHeights, kFaceNormals };
+
+// One value of a record: a colour channel (index = vertex, component = red, green, blue),
+// a height (index = vertex) or a normal component (index = triangle 1..8, component = x, y, z).
+struct ValuePlace {
+  CellField field = CellField::kColors;
+  int index = 0;
+  int component = 0;
+  std::int64_t offset = 0;  // of the value's first byte within the record
+  std::int64_t size = 1;
+};
+
+// The value that byte `at` of a record belongs to.
+[[nodiscard]] ValuePlace valuePlaceOfByte(std::int64_t at);
+
+struct MapDifference {
+  bool sameHeader = true;
+  std::int64_t differingCells = 0;  // records whose bytes are not all equal
+  CellPlace firstPlace;             // of the first such record, when there is one
+  ValuePlace firstValue;            // its first differing value
+  CellBytes firstA{};
+  CellBytes firstB{};
+};
+
+// Compares two maps record by record, bit for bit (so 0 and -0, or two NaNs with different
+// bits, differ), reading both once in order. Maps with different headers are not compared
+// further.
+[[nodiscard]] MapDifference diffMaps(MapReader& a, MapReader& b);
+
+// The report of quorvel-inspect A B --diff.
+[[nodiscard]] std::string formatDifference(const MapReader& a, const MapReader& b,
+                                           const MapDifference& difference);
+
+}  // namespace quorvel

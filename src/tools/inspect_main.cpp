@@ -1,0 +1,148 @@
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "app/driver.h"
+#include "failure.h"
+#include "inspect/cell_dump.h"
+#include "inspect/map_diff.h"
+#include "inspect/map_picture.h"
+#include "inspect/map_reader.h"
+#include "inspect/map_summary.h"
+
+namespace quorvel {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: quorvel-inspect FILE.map [--cell X Y | --preview OUT.png | --relief OUT.png]\n"
+    "       quorvel-inspect A.map B.map --diff\n";
+
+// Exit codes, as cmp has them for --diff; a summary, cell or picture failure is 1.
+constexpr int kSame = 0;
+constexpr int kDiffer = 1;
+constexpr int kTrouble = 2;
+
+// A mistake on the command line, reported with the usage and exit code 2.
+struct UsageError {
+  std::string reason;
+};
+
+enum class Mode { kSummary, kCell, kPreview, kRelief, kDiff };
+
+struct Request {
+  Mode mode = Mode::kSummary;
+  std::vector<std::string> maps;
+  long long x = 0;
+  long long y = 0;
+  std::string pictureName;
+};
+
+long long coordinate(const char* text) {
+  errno = 0;
+  char* end = nullptr;
+  const long long value = std::strtoll(text, &end, 10);
+  if (end == text || *end != '\0' || errno == ERANGE) {
+    throw UsageError{std::string("--cell needs two whole numbers, not ") + text};
+  }
+  return value;
+}
+
+Request parseRequest(const std::vector<std::string>& arguments) {
+  Request request;
+  bool modeGiven = false;
+  const auto setMode = [&](Mode mode, const std::string& option) {
+    if (modeGiven) throw UsageError{option + " cannot be combined with another option"};
+    request.mode = mode;
+    modeGiven = true;
+  };
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    const std::size_t left = arguments.size() - i - 1;
+    if (argument == "--cell") {
+      setMode(Mode::kCell, argument);
+      if (left < 2) throw UsageError{"--cell needs the pixel's X and Y"};
+      request.x = coordinate(arguments[i + 1].c_str());
+      request.y = coordinate(arguments[i + 2].c_str());
+      i += 2;
+    } else if (argument == "--preview" || argument == "--relief") {
+      setMode(argument == "--preview" ? Mode::kPreview : Mode::kRelief, argument);
+      if (left < 1) throw UsageError{argument + " needs the name of the PNG to write"};
+      request.pictureName = arguments[++i];
+    } else if (argument == "--diff") {
+      setMode(Mode::kDiff, argument);
+    } else if (argument.size() > 1 && argument[0] == '-') {
+      throw UsageError{"unknown option " + argument};
+    } else {
+      request.maps.push_back(argument);
+    }
+  }
+  const std::size_t wanted = request.mode == Mode::kDiff ? 2 : 1;
+  if (request.maps.size() != wanted) {
+    throw UsageError{request.mode == Mode::kDiff ? "--diff needs two maps" : "give one map"};
+  }
+  return request;
+}
+
+int run(const Request& request) {
+  if (request.mode == Mode::kDiff) {
+    MapReader a(request.maps[0]);
+    MapReader b(request.maps[1]);
+    const MapDifference difference = diffMaps(a, b);
+    std::fputs(formatDifference(a, b, difference).c_str(), stdout);
+    return difference.sameHeader && difference.differingCells == 0 ? kSame : kDiffer;
+  }
+  MapReader reader(request.maps[0]);
+  switch (request.mode) {
+    case Mode::kSummary:
+      std::fputs(formatSummary(reader.fileName(), summarizeMap(reader)).c_str(), stdout);
+      break;
+    case Mode::kCell:
+      std::fputs(dumpCell(reader, request.x, request.y).c_str(), stdout);
+      break;
+    case Mode::kPreview:
+      writePng(previewPicture(reader), request.pictureName);
+      break;
+    case Mode::kRelief:
+      writePng(reliefPicture(reader), request.pictureName);
+      break;
+    case Mode::kDiff:
+      break;
+  }
+  return 0;
+}
+
+}  // namespace
+}  // namespace quorvel
+
+int main(int argc, char** argv) {
+  using namespace quorvel;
+  const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : argc), argv + argc);
+  if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (arguments.size() == 1 && arguments[0] == "--version") {
+    std::printf("quorvel-inspect %s\n", kVersion);
+    return 0;
+  }
+  Request request;
+  try {
+    request = parseRequest(arguments);
+  } catch (const UsageError& error) {
+    std::printf("quorvel-inspect: %s\n%s", error.reason.c_str(), kUsage);
+    return kTrouble;
+  }
+  // Damage is trouble for a comparison (exit 2, as cmp) and plain failure otherwise.
+  const int failed = request.mode == Mode::kDiff ? kTrouble : 1;
+  try {
+    return run(request);
+  } catch (const Failure& failure) {
+    std::fputs(failure.what(), stdout);
+  } catch (const std::exception& error) {
+    std::printf("quorvel-inspect: %s\n", error.what());
+  }
+  return failed;
+}

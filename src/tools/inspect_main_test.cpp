@@ -1,0 +1,126 @@
+// quorvel-inspect run as a user runs it: what it prints and the exit code of each case.
+
+#include <gtest/gtest.h>
+
+#include "inspect_support.h"
+#include "test_support.h"
+
+namespace quorvel {
+namespace {
+
+using test::RunResult;
+using test::TempDir;
+
+const std::string kUsage =
+    "usage: quorvel-inspect FILE.map [--cell X Y | --preview OUT.png | --relief OUT.png]\n"
+    "       quorvel-inspect A.map B.map --diff\n";
+
+TEST(InspectTool, EachModeOnAGoodMap) {
+  const TempDir dir;
+  test::compileMap(dir, test::uniformExample());
+  RunResult run = test::runInspect({"terrain.map"}, dir.path());
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out.substr(0, run.out.find('\n')), "terrain.map: 1 x 1 blocFiles, 51 x 51 pixels");
+
+  run = test::runInspect({"terrain.map", "--cell", "50", "50"}, dir.path());
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out.substr(0, run.out.find('\n')),
+            "pixel (50, 50) is vertex 2 of the MapCell with origin (48, 48)");
+
+  for (const char* option : {"--preview", "--relief"}) {
+    SCOPED_TRACE(option);
+    run = test::runInspect({option, "out.png", "terrain.map"}, dir.path());
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(test::readPng(dir / "out.png", 3).width, 51);
+  }
+}
+
+TEST(InspectTool, DiffExitsLikeCmp) {
+  const TempDir dir;
+  const test::Bytes map = test::readFile(test::compileMap(dir, test::uniformExample()));
+  test::Bytes changed = map;
+  changed[8 + 5] = 0;
+  test::writeFile(dir / "b.map", changed);
+  test::writeFile(dir / "short.map", test::Bytes(map.begin(), map.end() - 1));
+  struct Case {
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::string firstLine;
+  };
+  const std::vector<Case> cases = {
+      {{"terrain.map", "terrain.map", "--diff"},
+       0,
+       "terrain.map and terrain.map are identical: 1 x 1 blocFiles, 625 MapCells"},
+      {{"--diff", "terrain.map", "b.map"}, 1, "terrain.map and b.map differ in 1 of 625 MapCells"},
+      {{"terrain.map", "short.map", "--diff"},
+       2,
+       "short.map is truncated: 99383 bytes expected for 1 x 1 blocFiles, 99382 found"},
+      {{"none.map", "terrain.map", "--diff"}, 2, "cannot open none.map: No such file or directory"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.firstLine);
+    const RunResult run = test::runInspect(c.arguments, dir.path());
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n')), c.firstLine);
+  }
+}
+
+TEST(InspectTool, BadInputIsOneLineAndExitCode1) {
+  const TempDir dir;
+  test::writeFile(dir / "short.map", test::Bytes(5, 0));
+  test::writeFile(dir / "e.map", test::Bytes(8, 0));
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string out;
+  };
+  const std::vector<Case> cases = {
+      {{"short.map"}, "short.map is not a map: 5 bytes, shorter than the 8-byte header\n"},
+      {{"short.map", "--cell", "0", "0"},
+       "short.map is not a map: 5 bytes, shorter than the 8-byte header\n"},
+      {{"none.map", "--preview", "p.png"}, "cannot open none.map: No such file or directory\n"},
+      {{"e.map", "--cell", "0", "0"}, "e.map holds no MapCell: the file has only its header\n"},
+      {{"e.map", "--relief", "r.png"},
+       "e.map holds no MapCell to draw: the file has only its header\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.out);
+    const RunResult run = test::runInspect(c.arguments, dir.path());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, c.out);
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "p.png"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "r.png"));
+}
+
+TEST(InspectTool, UsageErrorsExit2WithTheUsage) {
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string reason;
+  };
+  const std::vector<Case> cases = {
+      {{}, "give one map"},
+      {{"a.map", "b.map"}, "give one map"},
+      {{"a.map", "--diff"}, "--diff needs two maps"},
+      {{"a.map", "--cell", "1"}, "--cell needs the pixel's X and Y"},
+      {{"a.map", "--cell", "1", "y"}, "--cell needs two whole numbers, not y"},
+      {{"a.map", "--cell", "1", "99999999999999999999"},
+       "--cell needs two whole numbers, not 99999999999999999999"},
+      {{"a.map", "--preview"}, "--preview needs the name of the PNG to write"},
+      {{"a.map", "--preview", "p.png", "--relief", "r.png"},
+       "--relief cannot be combined with another option"},
+      {{"a.map", "--size"}, "unknown option --size"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reason);
+    const RunResult run = test::runInspect(c.arguments);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.out, "quorvel-inspect: " + c.reason + "\n" + kUsage);
+  }
+  const RunResult help = test::runInspect({"--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_EQ(help.out, kUsage);
+}
+
+}  // namespace
+}  // namespace quorvel

@@ -1,0 +1,128 @@
+#include "inspect_support.h"
+
+#include <fcntl.h>
+#include <png.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <stdexcept>
+
+#include "map/map_format.h"
+
+namespace quorvel::test {
+namespace {
+
+void putLe32(Bytes& bytes, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+void putFloat(Bytes& bytes, float value) { putLe32(bytes, std::bit_cast<std::uint32_t>(value)); }
+
+void putCell(Bytes& bytes, int ox, int oy) {
+  for (int k = 0; k < kVerticesPerCell; ++k) {
+    const int x = ox + 1 + kCellVertices[k].dx;
+    const int y = oy + 1 + kCellVertices[k].dy;
+    bytes.insert(bytes.end(), {static_cast<std::uint8_t>(x % 256),
+                               static_cast<std::uint8_t>(y % 256), static_cast<std::uint8_t>(k)});
+  }
+  for (int k = 0; k < kVerticesPerCell; ++k) {
+    const int x = ox + 1 + kCellVertices[k].dx;
+    const int y = oy + 1 + kCellVertices[k].dy;
+    putFloat(bytes, static_cast<float>(x + 1000 * y));
+  }
+  for (int t = 1; t <= kTrianglesPerCell; ++t) {
+    putFloat(bytes, static_cast<float>(t));
+    putFloat(bytes, static_cast<float>(ox));
+    putFloat(bytes, static_cast<float>(oy));
+  }
+}
+
+}  // namespace
+
+RunResult runInspect(const std::vector<std::string>& arguments, const std::filesystem::path& cwd) {
+  int pipeFds[2];
+  if (::pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(pipeFds[1], STDOUT_FILENO);
+    ::close(pipeFds[0]);
+    ::close(pipeFds[1]);
+    const int devNull = ::open("/dev/null", O_RDONLY);
+    ::dup2(devNull, STDIN_FILENO);
+    if (::chdir(cwd.c_str()) != 0) ::_exit(127);
+    std::string binary = QUORVEL_INSPECT_BINARY;
+    std::vector<std::string> copies = arguments;
+    std::vector<char*> argv{binary.data()};
+    for (std::string& a : copies) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ::execv(binary.c_str(), argv.data());
+    ::_exit(127);
+  }
+  ::close(pipeFds[1]);
+  RunResult result;
+  char buffer[4096];
+  ssize_t got = 0;
+  while ((got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0) {
+    result.out.append(buffer, static_cast<std::size_t>(got));
+  }
+  ::close(pipeFds[0]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) result.signalNumber = WTERMSIG(status);
+  return result;
+}
+
+std::filesystem::path compileMap(const TempDir& dir, const TerrainImages& images) {
+  writeTerrain(dir / "terrain", images);
+  const RunResult run = runQuorvel({"terrain"}, dir.path());
+  if (run.exitCode != 0) throw std::runtime_error("quorvel failed: " + run.out);
+  return dir / "terrain.map";
+}
+
+TerrainImages uniformExample() {
+  return uniformTerrain(51, 51, 10, {255, 255, 255}, {0, 0, 0}, {255, 255, 255}, {0, 0, 0});
+}
+
+Bytes patternMap(int largeur, int hauteur) {
+  Bytes bytes;
+  putLe32(bytes, static_cast<std::uint32_t>(largeur));
+  putLe32(bytes, static_cast<std::uint32_t>(hauteur));
+  for (int by = 0; by < hauteur; ++by) {
+    for (int bx = 0; bx < largeur; ++bx) {
+      for (int sy = 0; sy < kSubBlocksPerSide; ++sy) {
+        for (int sx = 0; sx < kSubBlocksPerSide; ++sx) {
+          for (int cy = 0; cy < kCellsPerSide; ++cy) {
+            for (int cx = 0; cx < kCellsPerSide; ++cx) {
+              putCell(bytes, kBlocFilePixels * bx + kSubBlockPixels * sx + kCellPixels * cx,
+                      kBlocFilePixels * by + kSubBlockPixels * sy + kCellPixels * cy);
+            }
+          }
+        }
+      }
+    }
+  }
+  return bytes;
+}
+
+PngPixels readPng(const std::filesystem::path& path, int channels) {
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  if (png_image_begin_read_from_file(&image, path.c_str()) == 0) {
+    throw std::runtime_error("libpng cannot read " + path.string() + ": " + image.message);
+  }
+  image.format = channels == 3 ? PNG_FORMAT_RGB : PNG_FORMAT_GRAY;
+  PngPixels png;
+  png.width = static_cast<int>(image.width);
+  png.height = static_cast<int>(image.height);
+  png.channels = channels;
+  png.pixels.resize(PNG_IMAGE_SIZE(image));
+  if (png_image_finish_read(&image, nullptr, png.pixels.data(), 0, nullptr) == 0) {
+    throw std::runtime_error("libpng cannot decode " + path.string() + ": " + image.message);
+  }
+  return png;
+}
+
+}  // namespace quorvel::test
