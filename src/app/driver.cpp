@@ -27,7 +27,9 @@ const Texture& loadImage(const std::string& prefix, const char* suffix, int bits
 
 int runDriver(int argumentCount, const char* const* arguments) {
   std::printf("quorvel %s\n", kVersion);
-  if (argumentCount < 2) {
+  const std::string first = argumentCount < 2 ? "" : arguments[1];
+  if (first == "--version") return 0;
+  if (argumentCount < 2 || first == "--help") {
     std::printf("usage: quorvel prefix [x y z light direction] [z scale factor] [sea level]\n");
     return 0;
   }
