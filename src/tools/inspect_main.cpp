@@ -25,11 +25,6 @@ constexpr int kSame = 0;
 constexpr int kDiffer = 1;
 constexpr int kTrouble = 2;
 
-// A mistake on the command line, reported with the usage and exit code 2.
-struct UsageError {
-  std::string reason;
-};
-
 enum class Mode { kSummary, kCell, kPreview, kRelief, kDiff };
 
 struct Request {
@@ -40,50 +35,51 @@ struct Request {
   std::string pictureName;
 };
 
-long long coordinate(const char* text) {
+// False unless the whole text is a whole number that fits.
+bool coordinate(const std::string& text, long long& value) {
   errno = 0;
   char* end = nullptr;
-  const long long value = std::strtoll(text, &end, 10);
-  if (end == text || *end != '\0' || errno == ERANGE) {
-    throw UsageError{std::string("--cell needs two whole numbers, not ") + text};
-  }
-  return value;
+  value = std::strtoll(text.c_str(), &end, 10);
+  return end != text.c_str() && *end == '\0' && errno != ERANGE;
 }
 
-Request parseRequest(const std::vector<std::string>& arguments) {
-  Request request;
+// Fills request from the arguments; returns what is wrong with them, or "" when nothing is.
+std::string parseRequest(const std::vector<std::string>& arguments, Request& request) {
   bool modeGiven = false;
-  const auto setMode = [&](Mode mode, const std::string& option) {
-    if (modeGiven) throw UsageError{option + " cannot be combined with another option"};
-    request.mode = mode;
-    modeGiven = true;
-  };
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     const std::size_t left = arguments.size() - i - 1;
+    Mode mode = Mode::kSummary;
     if (argument == "--cell") {
-      setMode(Mode::kCell, argument);
-      if (left < 2) throw UsageError{"--cell needs the pixel's X and Y"};
-      request.x = coordinate(arguments[i + 1].c_str());
-      request.y = coordinate(arguments[i + 2].c_str());
+      mode = Mode::kCell;
+      if (left < 2) return "--cell needs the pixel's X and Y";
+      for (const std::size_t at : {i + 1, i + 2}) {
+        if (!coordinate(arguments[at], at == i + 1 ? request.x : request.y)) {
+          return "--cell needs two whole numbers, not " + arguments[at];
+        }
+      }
       i += 2;
     } else if (argument == "--preview" || argument == "--relief") {
-      setMode(argument == "--preview" ? Mode::kPreview : Mode::kRelief, argument);
-      if (left < 1) throw UsageError{argument + " needs the name of the PNG to write"};
+      mode = argument == "--preview" ? Mode::kPreview : Mode::kRelief;
+      if (left < 1) return argument + " needs the name of the PNG to write";
       request.pictureName = arguments[++i];
     } else if (argument == "--diff") {
-      setMode(Mode::kDiff, argument);
+      mode = Mode::kDiff;
     } else if (argument.size() > 1 && argument[0] == '-') {
-      throw UsageError{"unknown option " + argument};
+      return "unknown option " + argument;
     } else {
       request.maps.push_back(argument);
+      continue;
     }
+    if (modeGiven) return argument + " cannot be combined with another option";
+    request.mode = mode;
+    modeGiven = true;
   }
   const std::size_t wanted = request.mode == Mode::kDiff ? 2 : 1;
   if (request.maps.size() != wanted) {
-    throw UsageError{request.mode == Mode::kDiff ? "--diff needs two maps" : "give one map"};
+    return request.mode == Mode::kDiff ? "--diff needs two maps" : "give one map";
   }
-  return request;
+  return "";
 }
 
 int run(const Request& request) {
@@ -129,10 +125,9 @@ int main(int argc, char** argv) {
     return 0;
   }
   Request request;
-  try {
-    request = parseRequest(arguments);
-  } catch (const UsageError& error) {
-    std::printf("quorvel-inspect: %s\n%s", error.reason.c_str(), kUsage);
+  const std::string mistake = parseRequest(arguments, request);
+  if (!mistake.empty()) {
+    std::printf("quorvel-inspect: %s\n%s", mistake.c_str(), kUsage);
     return kTrouble;
   }
   // Damage is trouble for a comparison (exit 2, as cmp) and plain failure otherwise.
