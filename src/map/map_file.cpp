@@ -1,6 +1,8 @@
 #include "map/map_file.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,6 +21,15 @@ namespace {
 // The temporary file a signal handler must remove; only async-signal-safe calls touch it.
 std::atomic<const char*> pendingTemporary{nullptr};
 
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+sigset_t stopSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (const int signalNumber : kStopSignals) sigaddset(&set, signalNumber);
+  return set;
+}
+
 extern "C" void removeTemporaryAndRaise(int signalNumber) {
   const char* name = pendingTemporary.exchange(nullptr);
   if (name != nullptr) ::unlink(name);
@@ -26,35 +37,69 @@ extern "C" void removeTemporaryAndRaise(int signalNumber) {
   std::raise(signalNumber);
 }
 
+// Holds the stop signals back while the temporary file and pendingTemporary disagree, so that
+// a signal never finds a file on disk that the handler does not know about.
+class StopSignalsBlocked {
+ public:
+  StopSignalsBlocked() {
+    const sigset_t set = stopSignals();
+    pthread_sigmask(SIG_BLOCK, &set, &previous_);
+  }
+  ~StopSignalsBlocked() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+  StopSignalsBlocked(const StopSignalsBlocked&) = delete;
+  StopSignalsBlocked& operator=(const StopSignalsBlocked&) = delete;
+
+ private:
+  sigset_t previous_;
+};
+
 }  // namespace
 
 void removeTemporaryMapOnSignal() {
   struct sigaction action {};
   action.sa_handler = removeTemporaryAndRaise;
-  sigemptyset(&action.sa_mask);
-  for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+  // One stop signal arriving inside the handler of another must not end the process between
+  // taking the name and removing the file.
+  action.sa_mask = stopSignals();
+  for (const int signalNumber : kStopSignals) {
+    // A signal that was ignored when the tool started (nohup, a background job of a script)
+    // stays ignored: the caller asked for the run to survive it.
+    struct sigaction previous {};
+    if (sigaction(signalNumber, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) {
+      continue;
+    }
     sigaction(signalNumber, &action, nullptr);
   }
 }
 
 MapFile::MapFile(std::string mapName) : mapName_(std::move(mapName)) {
+  const std::string cannotCreate = "impossible de creer le fichier " + mapName_ + "\n";
+  // A directory can never become the map; finding out only at the rename would come after
+  // the whole file had been written.
+  struct stat target {};
+  if (::stat(mapName_.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) {
+    throw Failure(cannotCreate);
+  }
+  // Allocated before the file exists: a constructor that throws runs no destructor to remove it.
+  buffer_ = std::make_unique<std::uint8_t[]>(kBufferBytes);
   // O_EXCL so that two runs, or a stale file, never share a temporary name.
   const std::string base = mapName_ + ".tmp" + std::to_string(::getpid()) + "-";
+  const StopSignalsBlocked blocked;
   for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
     temporaryName_ = base + std::to_string(attempt);
     fd_ = ::open(temporaryName_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ < 0 && errno != EEXIST) break;
   }
-  if (fd_ < 0) throw Failure("impossible de creer le fichier " + mapName_ + "\n");
+  if (fd_ < 0) throw Failure(cannotCreate);
   pendingTemporary.store(temporaryName_.c_str());
-  buffer_ = std::make_unique<std::uint8_t[]>(kBufferBytes);
 }
 
 MapFile::~MapFile() {
   if (committed_) return;
-  pendingTemporary.store(nullptr);
   if (fd_ >= 0) ::close(fd_);
+  // Removed before it is forgotten: a signal in between finds the name and removes nothing.
   ::unlink(temporaryName_.c_str());
+  pendingTemporary.store(nullptr);
 }
 
 void MapFile::putBytes(const std::uint8_t* data, std::size_t count) {

@@ -13,7 +13,8 @@ namespace quorvel {
 // leaves a partial map nor touches an earlier one.
 class MapFile {
  public:
-  // Throws "impossible de creer le fichier <mapName>" when the temporary file cannot be made.
+  // Throws "impossible de creer le fichier <mapName>" when the temporary file cannot be made
+  // or mapName is a directory.
   explicit MapFile(std::string mapName);
   MapFile(const MapFile&) = delete;
   MapFile& operator=(const MapFile&) = delete;
