@@ -1,0 +1,68 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace quorvel::test {
+
+// What the child is given besides its arguments.
+struct ProcessOptions {
+  std::optional<unsigned long> fileSizeLimit;  // RLIMIT_FSIZE in bytes
+  std::optional<uid_t> user;                   // run as this user and group id (needs root)
+  bool ignoreHangup = false;                   // start with SIGHUP ignored, as nohup does
+};
+
+// The exit code a child uses when it could not take on the requested user.
+inline constexpr int kCannotChangeUser = 126;
+
+// The built quorvel running in the background. Stop signals start at their default action
+// whatever the test runner ignores. The destructor kills and reaps a child still running.
+class ToolProcess {
+ public:
+  ToolProcess(const std::vector<std::string>& arguments, const std::filesystem::path& cwd,
+              const ProcessOptions& options = {});
+  ~ToolProcess();
+  ToolProcess(const ToolProcess&) = delete;
+  ToolProcess& operator=(const ToolProcess&) = delete;
+
+  [[nodiscard]] pid_t pid() const { return pid_; }
+  // True once the child has ended; it is reaped then, and wait() returns at once.
+  bool ended();
+  void signal(int signalNumber) const;
+  // Waits for the end and returns everything it printed.
+  RunResult wait();
+
+ private:
+  pid_t pid_ = -1;
+  int output_ = -1;
+  bool reaped_ = false;
+  int status_ = 0;
+};
+
+// Runs the tool to its end.
+RunResult runTool(const std::vector<std::string>& arguments, const std::filesystem::path& cwd,
+                  const ProcessOptions& options = {});
+
+// Polls until condition holds or the process ends or the time runs out; returns the
+// condition's last value.
+bool waitFor(ToolProcess& process, const std::function<bool()>& condition,
+             std::chrono::seconds limit);
+
+// The names of the entries of a directory, sorted.
+std::vector<std::string> directoryNames(const std::filesystem::path& directory);
+
+// The temporary map files (name.map.tmp...) in a directory.
+std::vector<std::string> temporaryMaps(const std::filesystem::path& directory);
+
+// The lines of text, each without its line feed; a last line without a line feed is kept.
+std::vector<std::string> splitLines(const std::string& text);
+
+}  // namespace quorvel::test
