@@ -1,0 +1,179 @@
+// Arbitrary bytes as a BMP file. Loading either gives exactly the record that a plain
+// byte-at-a-time reading of the accepted format gives, or throws the Failure with exactly the
+// message that reading predicts; anything else (a crash, a sanitizer report, another
+// exception, a different record or message) is a fault.
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "failure.h"
+#include "image/bmp_reader.h"
+
+namespace {
+
+// Inputs that would make the reader fill more pixels than this are left out: filling a buffer
+// of hundreds of megabytes with 255 teaches the fuzzer nothing about parsing. Larger claims
+// that the reader refuses before allocating stay in.
+constexpr std::int64_t kMaxPixels = std::int64_t{16} << 20;
+
+// The file lives in memory and is opened by name, as the tool opens its images.
+int memoryFile = -1;
+std::string memoryFileName;
+
+std::uint32_t le(const std::uint8_t* data, std::size_t offset, int bytes) {
+  std::uint32_t value = 0;
+  for (int i = 0; i < bytes; ++i) value |= std::uint32_t{data[offset + i]} << (8 * i);
+  return value;
+}
+
+struct Expected {
+  std::string message;  // empty when the file loads
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::int32_t bitsPerPixel = 0;
+  std::vector<std::uint8_t> palette;
+  std::size_t rowsBegin = 0;  // where the pixel rows start in the file
+};
+
+// The accepted format's headers read straight from the bytes, every field checked in file
+// order.
+Expected expectedLoad(const std::uint8_t* data, std::size_t size, const std::string& name) {
+  Expected e;
+  const std::string invalid = name + " n'est pas un fichier bmp valide\n";
+  if (size < 2 || le(data, 0, 2) != 19778) {
+    e.message = name + " n'est pas un fichier bmp\n";
+    return e;
+  }
+  if (size < 18 || le(data, 14, 4) != 40 || size < 30) {
+    e.message = invalid;
+    return e;
+  }
+  const std::uint32_t bitCount = le(data, 28, 2);
+  if (bitCount != 8 && bitCount != 24) {
+    e.message = name + " n'est pas un fichier bmp 8 ou 24 bits\n";
+    return e;
+  }
+  if (size < 34) {
+    e.message = invalid;
+    return e;
+  }
+  if (le(data, 30, 4) != 0) {
+    e.message = name + " est un fichier bmp comprim\xe9\n";
+    return e;
+  }
+  e.width = static_cast<std::int32_t>(le(data, 18, 4));
+  e.height = static_cast<std::int32_t>(le(data, 22, 4));
+  e.bitsPerPixel = static_cast<std::int32_t>(bitCount);
+  const std::int64_t bytesPerPixel = bitCount / 8;
+  const std::size_t tableEnd = bitCount == 8 ? 54 + 1024 : 54;
+  if (size < 54 || e.width < 0 || e.height < 0 ||
+      std::int64_t{e.width} * e.height * bytesPerPixel > std::numeric_limits<std::int32_t>::max() ||
+      size < tableEnd) {
+    e.message = invalid;
+    return e;
+  }
+  if (bitCount == 8) {
+    for (std::size_t i = 0; i < 256; ++i) {
+      e.palette.push_back(data[54 + 4 * i + 2]);
+      e.palette.push_back(data[54 + 4 * i + 1]);
+      e.palette.push_back(data[54 + 4 * i + 0]);
+    }
+  }
+  e.rowsBegin = tableEnd;
+  return e;
+}
+
+void check(bool condition, const char* what) {
+  if (!condition) {
+    std::fprintf(stderr, "bmp_reader_fuzz: %s\n", what);
+    std::abort();
+  }
+}
+
+// True when all count bytes are 255; memcmp of the range against itself shifted by one keeps
+// this fast on the tens of megabytes an image cut short can claim.
+bool all255(const std::uint8_t* bytes, std::size_t count) {
+  return count == 0 || (bytes[0] == 255 && std::memcmp(bytes, bytes + 1, count - 1) == 0);
+}
+
+// Compares the loaded pixels with the file read one byte at a time from where the rows begin:
+// pad bytes skipped, blue-green-red turned to red-green-blue, 255 for each byte past the end.
+bool pixelsMatch(const quorvel::Texture& texture, const std::uint8_t* data, std::size_t size,
+                 std::size_t rowsBegin) {
+  const std::size_t bytesPerPixel = texture.bitsPerPixel / 8;
+  const std::size_t rowBytes = static_cast<std::size_t>(texture.width) * bytesPerPixel;
+  const std::size_t stride = rowBytes + (4 - rowBytes % 4) % 4;
+  if (texture.pixels.size() != rowBytes * texture.height) return false;
+  const std::size_t available = size - rowsBegin;
+  const auto fileByte = [&](std::size_t i) {
+    return i < available ? data[rowsBegin + i] : std::uint8_t{255};
+  };
+  for (std::size_t y = 0; y < static_cast<std::size_t>(texture.height); ++y) {
+    const std::uint8_t* row = texture.pixels.data() + y * rowBytes;
+    const std::size_t start = y * stride;
+    // The pixels that touch the file's bytes one at a time; past them the row is all 255.
+    std::size_t x = 0;
+    if (start < available) {
+      const std::size_t touched = (available - start + bytesPerPixel - 1) / bytesPerPixel;
+      const std::size_t end = std::min(rowBytes, touched * bytesPerPixel);
+      for (; x < end; x += bytesPerPixel) {
+        for (std::size_t c = 0; c < bytesPerPixel; ++c) {
+          if (row[x + c] != fileByte(start + x + bytesPerPixel - 1 - c)) return false;
+        }
+      }
+    }
+    if (!all255(row + x, rowBytes - x)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  memoryFile = ::memfd_create("bmp", 0);
+  check(memoryFile >= 0, "memfd_create failed");
+  memoryFileName = "/proc/self/fd/" + std::to_string(memoryFile);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size >= 30) {
+    const std::int64_t width = static_cast<std::int32_t>(le(data, 18, 4));
+    const std::int64_t height = static_cast<std::int32_t>(le(data, 22, 4));
+    const std::int64_t bytesPerPixel = le(data, 28, 2) == 8 ? 1 : 3;
+    const std::int64_t pixels = width * height;
+    if (width > 0 && height > 0 && pixels > kMaxPixels &&
+        pixels <= std::numeric_limits<std::int32_t>::max() / bytesPerPixel) {
+      return -1;
+    }
+  }
+  check(::ftruncate(memoryFile, 0) == 0, "ftruncate failed");
+  check(::pwrite(memoryFile, data, size, 0) == static_cast<ssize_t>(size), "pwrite failed");
+
+  const Expected expected = expectedLoad(data, size, memoryFileName);
+  try {
+    const quorvel::BmpTexture texture(memoryFileName);
+    check(expected.message.empty(), "a file that must be refused was loaded");
+    check(texture.width == expected.width && texture.height == expected.height,
+          "wrong width or height");
+    check(texture.bitsPerPixel == expected.bitsPerPixel, "wrong bit depth");
+    check(texture.bytesPerPixel == expected.bitsPerPixel / 8, "wrong bytes per pixel");
+    check(texture.pixelFormat == (expected.bitsPerPixel == 8 ? 6409 : 6407), "wrong pixel format");
+    check(texture.palette == expected.palette, "wrong colour table");
+    check(pixelsMatch(texture, data, size, expected.rowsBegin), "wrong pixels");
+  } catch (const quorvel::Failure& failure) {
+    check(!expected.message.empty(), "a valid file was refused");
+    check(failure.what() == expected.message, "wrong message");
+  }
+  return 0;
+}
