@@ -1,9 +1,6 @@
 #include "inspect_support.h"
 
-#include <fcntl.h>
 #include <png.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <stdexcept>
@@ -41,37 +38,7 @@ void putCell(Bytes& bytes, int ox, int oy) {
 }  // namespace
 
 RunResult runInspect(const std::vector<std::string>& arguments, const std::filesystem::path& cwd) {
-  int pipeFds[2];
-  if (::pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(pipeFds[1], STDOUT_FILENO);
-    ::close(pipeFds[0]);
-    ::close(pipeFds[1]);
-    const int devNull = ::open("/dev/null", O_RDONLY);
-    ::dup2(devNull, STDIN_FILENO);
-    if (::chdir(cwd.c_str()) != 0) ::_exit(127);
-    std::string binary = QUORVEL_INSPECT_BINARY;
-    std::vector<std::string> copies = arguments;
-    std::vector<char*> argv{binary.data()};
-    for (std::string& a : copies) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    ::execv(binary.c_str(), argv.data());
-    ::_exit(127);
-  }
-  ::close(pipeFds[1]);
-  RunResult result;
-  char buffer[4096];
-  ssize_t got = 0;
-  while ((got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0) {
-    result.out.append(buffer, static_cast<std::size_t>(got));
-  }
-  ::close(pipeFds[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) result.signalNumber = WTERMSIG(status);
-  return result;
+  return runProgram(QUORVEL_INSPECT_BINARY, arguments, cwd);
 }
 
 std::filesystem::path compileMap(const TempDir& dir, const TerrainImages& images) {

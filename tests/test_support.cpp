@@ -126,6 +126,11 @@ TempFile::TempFile(const Bytes& bytes) { writeFile(dir_ / "image.bmp", bytes); }
 
 RunResult runQuorvel(const std::vector<std::string>& arguments, const std::filesystem::path& cwd,
                      long long fileSizeLimit) {
+  return runProgram(QUORVEL_BINARY, arguments, cwd, fileSizeLimit);
+}
+
+RunResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
+                     const std::filesystem::path& cwd, long long fileSizeLimit) {
   int pipeFds[2];
   if (::pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
   const pid_t pid = ::fork();
@@ -141,7 +146,7 @@ RunResult runQuorvel(const std::vector<std::string>& arguments, const std::files
       if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(127);
     }
     std::vector<char*> argv;
-    std::string binary = QUORVEL_BINARY;
+    std::string binary = program;
     argv.push_back(binary.data());
     std::vector<std::string> copies = arguments;
     for (std::string& a : copies) argv.push_back(a.data());

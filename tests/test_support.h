@@ -69,6 +69,10 @@ RunResult runQuorvel(const std::vector<std::string>& arguments,
                      const std::filesystem::path& cwd = std::filesystem::current_path(),
                      long long fileSizeLimit = -1);
 
+// Runs the program at path program the same way.
+RunResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
+                     const std::filesystem::path& cwd, long long fileSizeLimit = -1);
+
 // The BMP reader's message number (1 to 5) naming fileName, exactly as printed.
 std::string bmpMessage(int number, const std::string& fileName);
 

@@ -1,6 +1,7 @@
 #include "map/bloc_encoder.h"
 
 #include <climits>
+#include <limits>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -96,7 +97,10 @@ TEST(FastWriter, MatchesStraightforwardImplementationOnRandomTerrains) {
 }
 
 TEST(FastWriter, TableHoldsTheComputedNormalOfEveryTriangle) {
-  for (const float zScaleFactor : {1.0f, -2.5f, 0.3f, 0.0f}) {
+  // Odd scales too: every entry must be the computed bits, NaNs and infinities included.
+  for (const float zScaleFactor : {1.0f, -2.5f, 0.3f, 0.0f, -0.0f, 1e-45f, 3e38f,
+                                   std::numeric_limits<float>::infinity(),
+                                   std::numeric_limits<float>::quiet_NaN()}) {
     const TriangleTable table(zScaleFactor, 2);
     for (int kind = 0; kind < kTriangleKindCount; ++kind) {
       for (int rise1 = -255; rise1 <= 255; rise1 += 17) {
