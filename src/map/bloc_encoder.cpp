@@ -101,10 +101,7 @@ Vector3 interiorNormalSum(const int* centre, int stride, const NormalOf& normalO
     normals[k] = normalOf(First + k, centre[triangle.first.dy * stride + triangle.first.dx] - h,
                           centre[triangle.second.dy * stride + triangle.second.dx] - h);
   }
-  Vector3 sum;
-  add(sum, normals[0], normals[1]);
-  for (int k = 2; k < Count; ++k) add(sum, sum, normals[k]);
-  return sum;
+  return sumInRingOrder(normals, Count);
 }
 
 }  // namespace
@@ -114,9 +111,8 @@ BlocEncoder::BlocEncoder(const Terrain& terrain, const TriangleTable* table)
   // Both depend on nothing but a byte, so they are worked out once per run.
   for (int b = 0; b < 256; ++b) {
     factors_[b] = colorFactor(static_cast<std::uint8_t>(b));
-    const double height = b;
-    heightBits_[b] = std::bit_cast<std::uint32_t>(
-        roundToFloat((height - terrain.settings.seaLevel) * double{terrain.settings.zScaleFactor}));
+    heightBits_[b] =
+        std::bit_cast<std::uint32_t>(heightOf(static_cast<std::uint8_t>(b), terrain.settings));
   }
 }
 

@@ -16,8 +16,7 @@ const std::uint8_t* pixel(const Texture& texture, int x, int y) {
 }  // namespace
 
 float vertexHeight(const Texture& alt, const Settings& settings, int x, int y) {
-  const double height = *pixel(alt, x, y);
-  return roundToFloat((height - settings.seaLevel) * double{settings.zScaleFactor});
+  return heightOf(*pixel(alt, x, y), settings);
 }
 
 std::array<std::uint8_t, 3> vertexColor(const Terrain& terrain, int x, int y) {

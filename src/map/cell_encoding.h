@@ -35,7 +35,13 @@ static_assert(std::bit_cast<std::uint32_t>(kColorScale) == 0x3B808081);
   return static_cast<std::uint8_t>(truncated > 255 ? 255 : truncated);
 }
 
-// The stored height of pixel (x, y): (altitude - seaLevel) * zScaleFactor, rounded once.
+// The stored height of an altitude byte: (altitude - seaLevel) * zScaleFactor, rounded once.
+[[nodiscard]] inline float heightOf(std::uint8_t altitude, const Settings& settings) {
+  const double height = altitude;
+  return roundToFloat((height - settings.seaLevel) * double{settings.zScaleFactor});
+}
+
+// heightOf the altitude of pixel (x, y).
 [[nodiscard]] float vertexHeight(const Texture& alt, const Settings& settings, int x, int y);
 
 // The lit colour of pixel (x, y), red, green, blue. settings.lightDirection must be a unit

@@ -54,6 +54,16 @@ inline constexpr std::array<TriangleKind, kTriangleKindCount> kTriangleKinds{{
   return normal;
 }
 
+// The sum of a pixel's triangle normals, in ring order: each partial sum is rounded, so the
+// order shows in the bits. The first two are added to each other, not to a zero start:
+// 0 + (-0) would lose a sign.
+[[nodiscard]] inline Vector3 sumInRingOrder(const Vector3* normals, int count) {
+  Vector3 sum;
+  add(sum, normals[0], normals[1]);
+  for (int k = 2; k < count; ++k) add(sum, sum, normals[k]);
+  return sum;
+}
+
 // The vertex normal at pixel (x, y) of a width x height altitude grid, before it is
 // normalised: the sum of the normals of the triangles that meet there, in ring order. Cell corners and centres (same
 // parity) meet eight cell triangles, edge midpoints four; a triangle that would reach outside
@@ -79,11 +89,7 @@ template <class Altitude, class NormalOf>
                                 altitude(x + triangle.second.dx, y + triangle.second.dy) - h)
                      : Vector3{0.0f, 0.0f, 0.0f};
   }
-  // The first two are added to each other, not to a zero start: 0 + (-0) would lose a sign.
-  Vector3 sum;
-  add(sum, normals[0], normals[1]);
-  for (int k = 2; k < count; ++k) add(sum, sum, normals[k]);
-  return sum;
+  return sumInRingOrder(normals, count);
 }
 
 // vertexNormalSumOf, normalised.
