@@ -142,10 +142,6 @@ void BlocEncoder::encodeWith(const NormalOf& normalOf, int bx, int by, std::uint
   const int height = terrain_.alt.height;
   const Vector3 light = terrain_.settings.lightDirection;
   const auto altitude = [&alt](int x, int y) -> int { return *alt.at(x, y); };
-  // Colour images are 24-bit in every run; the stride is then a constant the loops can use.
-  const bool rgbImages = difMat.bytesPerPixel == 3 && ambMat.bytesPerPixel == 3 &&
-                         difLight.bytesPerPixel == 3 && ambLight.bytesPerPixel == 3;
-
   const int x0 = kBlocFilePixels * bx;
   const int y0 = kBlocFilePixels * by;
   std::uint8_t colors[kSpan * kSpan][3];
@@ -200,23 +196,14 @@ void BlocEncoder::encodeWith(const NormalOf& normalOf, int bx, int by, std::uint
     const std::uint8_t* dlRow = difLight.at(x0, y);
     const std::uint8_t* alRow = ambLight.at(x0, y);
     for (int c = 0; c < 3; ++c) {
-      if (rgbImages) {
-        for (int i = 0; i < kSpan; ++i) {
-          dl[i] = factors_[dlRow[3 * i + c]];
-          dm[i] = factors_[dmRow[3 * i + c]];
-          al[i] = factors_[alRow[3 * i + c]];
-          am[i] = factors_[amRow[3 * i + c]];
-        }
-        litChannels(kSpan, diffuse, dl, dm, al, am, channel);
-        for (int i = 0; i < kSpan; ++i) colors[j * kSpan + i][c] = channel[i];
-      } else {
-        for (int i = 0; i < kSpan; ++i) {
-          colors[j * kSpan + i][c] = litChannel(diffuse[i], factors_[dlRow[i * difLight.bytesPerPixel + c]],
-                                                factors_[dmRow[i * difMat.bytesPerPixel + c]],
-                                                factors_[alRow[i * ambLight.bytesPerPixel + c]],
-                                                factors_[amRow[i * ambMat.bytesPerPixel + c]]);
-        }
+      for (int i = 0; i < kSpan; ++i) {
+        dl[i] = factors_[dlRow[3 * i + c]];
+        dm[i] = factors_[dmRow[3 * i + c]];
+        al[i] = factors_[alRow[3 * i + c]];
+        am[i] = factors_[amRow[3 * i + c]];
       }
+      litChannels(kSpan, diffuse, dl, dm, al, am, channel);
+      for (int i = 0; i < kSpan; ++i) colors[j * kSpan + i][c] = channel[i];
     }
   }
 

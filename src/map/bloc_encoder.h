@@ -14,7 +14,8 @@ namespace quorvel {
 // encode is const and keeps its scratch on the stack, so threads may share one encoder.
 class BlocEncoder {
  public:
-  // The terrain's light direction must already be normalised; table may be null.
+  // The terrain's light direction must already be normalised, alt must be 8-bit and the
+  // colour images 24-bit, at least as large as alt; table may be null.
   BlocEncoder(const Terrain& terrain, const TriangleTable* table);
 
   // Writes the record of blocFile (bx, by), kBlocFileBytes bytes, to out.

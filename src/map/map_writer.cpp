@@ -31,6 +31,21 @@ void checkSize(const Texture& alt, int& largeur, int& hauteur) {
   if (hauteur > kMaxBlocFiles) throw Failure("carte trop haute\n");
 }
 
+// The driver checks each depth as it loads the image; checking again here keeps the writer
+// from reading past a buffer whatever hands it the images.
+void checkDepths(const Terrain& terrain) {
+  const auto check = [](const Texture& image, int bytesPerPixel, const char* message) {
+    if (image.bytesPerPixel != bytesPerPixel) {
+      throw Failure("erreur: " + image.fileName + message);
+    }
+  };
+  check(terrain.alt, 1, " n'est pas un bmp 8bit\n");
+  for (const Texture* image : {&terrain.difMat, &terrain.ambMat, &terrain.difLight,
+                               &terrain.ambLight}) {
+    check(*image, 3, " n'est pas un bmp 24bit\n");
+  }
+}
+
 // Colour images are read at alt's pixel coordinates, so none may be smaller than alt.
 void checkColorImages(const Terrain& terrain) {
   for (const Texture* image : {&terrain.difMat, &terrain.ambMat, &terrain.difLight,
@@ -165,6 +180,7 @@ void writeBlock(MapFile& file, const Terrain& terrain, int x0, int y0) {
 }
 
 void writeMap(const std::string& prefix, const Terrain& terrain, const MapWriterOptions& options) {
+  checkDepths(terrain);
   int largeur = 0;
   int hauteur = 0;
   checkSize(terrain.alt, largeur, hauteur);

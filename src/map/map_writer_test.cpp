@@ -286,6 +286,20 @@ TEST(MapWriter, ColourImageSmallerThanAltIsRefusedInRoleOrder) {
   }
 }
 
+// The driver refuses a wrong depth before the writer is reached; the writer refuses it again
+// for any other caller rather than read a colour image 3 bytes a pixel past its end.
+TEST(MapWriter, WriterRefusesImagesOfTheWrongDepthItself) {
+  const test::MemoryTexture grey("g.bmp", 51, 51, 1, Bytes(51 * 51, 7));
+  const test::MemoryTexture rgb("c.bmp", 51, 51, 3, Bytes(51 * 51 * 3, 7));
+  const TempDir dir;
+  const std::string prefix = (dir / "w").string();
+  test::expectFailure([&] { writeMap(prefix, Terrain{rgb, rgb, rgb, rgb, rgb, Settings{}}); },
+                      "erreur: c.bmp n'est pas un bmp 8bit\n");
+  test::expectFailure([&] { writeMap(prefix, Terrain{grey, rgb, rgb, grey, rgb, Settings{}}); },
+                      "erreur: g.bmp n'est pas un bmp 24bit\n");
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
 // Larger colour images are read at alt's coordinates: only their pixels inside alt's size
 // count, so the map equals the one from images cropped to alt.
 TEST(MapWriter, LargerColourImagesUseOnlyThePixelsUnderAlt) {
