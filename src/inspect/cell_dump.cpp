@@ -21,15 +21,10 @@ std::string dumpCell(MapReader& reader, long long x, long long y) {
   }
   const int ox = ownerCellOrigin(static_cast<int>(x), reader.largeur());
   const int oy = ownerCellOrigin(static_cast<int>(y), reader.hauteur());
-  const int bx = ox / kBlocFilePixels;
-  const int by = oy / kBlocFilePixels;
-  const int sx = ox % kBlocFilePixels / kSubBlockPixels;
-  const int sy = oy % kBlocFilePixels / kSubBlockPixels;
-  const int cx = ox % kSubBlockPixels / kCellPixels;
-  const int cy = oy % kSubBlockPixels / kCellPixels;
-  const std::int64_t offset = cellOffset(reader.largeur(), bx, by, sx, sy, cx, cy);
+  const std::int64_t index = (cellOffset(reader.largeur(), ox, oy) - kHeaderBytes) / kCellBytes;
+  const CellPlace place = cellPlaceAt(reader.largeur(), index);
   CellBytes bytes;
-  reader.readCell((offset - kHeaderBytes) / kCellBytes, bytes);
+  reader.readCell(index, bytes);
   const CellRecord cell = decodeCell(bytes);
 
   int vertex = 0;
@@ -39,7 +34,8 @@ std::string dumpCell(MapReader& reader, long long x, long long y) {
   std::string text = printfText(
       "pixel (%lld, %lld) is vertex %d of the MapCell with origin (%d, %d)\n"
       "byte %" PRId64 ", blocFile (%d, %d), SubBlock (%d, %d), cell (%d, %d)\n",
-      x, y, vertex, ox, oy, offset, bx, by, sx, sy, cx, cy);
+      x, y, vertex, ox, oy, place.offset, place.bx, place.by, place.sx, place.sy, place.cx,
+      place.cy);
   for (int k = 0; k < kVerticesPerCell; ++k) {
     text +=
         printfText("vertex %d (%d, %d): colour %d %d %d, height %.9g\n", k,
