@@ -74,10 +74,15 @@ Expected expectedLoad(const std::uint8_t* data, std::size_t size, const std::str
   e.width = static_cast<std::int32_t>(le(data, 18, 4));
   e.height = static_cast<std::int32_t>(le(data, 22, 4));
   e.bitsPerPixel = static_cast<std::int32_t>(bitCount);
-  const std::int64_t bytesPerPixel = bitCount / 8;
+  const std::uint64_t bytesPerPixel = bitCount / 8;
   const std::size_t tableEnd = bitCount == 8 ? 54 + 1024 : 54;
+  // Only reached with both sizes non-negative; 3 * (2^31 - 1)^2 still fits 64 unsigned bits.
+  const auto bufferBytes = [&] {
+    return static_cast<std::uint64_t>(e.width) * static_cast<std::uint64_t>(e.height) *
+           bytesPerPixel;
+  };
   if (size < 54 || e.width < 0 || e.height < 0 ||
-      std::int64_t{e.width} * e.height * bytesPerPixel > std::numeric_limits<std::int32_t>::max() ||
+      bufferBytes() > std::uint64_t{std::numeric_limits<std::int32_t>::max()} ||
       size < tableEnd) {
     e.message = invalid;
     return e;
