@@ -76,13 +76,12 @@ Expected expectedLoad(const std::uint8_t* data, std::size_t size, const std::str
   e.bitsPerPixel = static_cast<std::int32_t>(bitCount);
   const std::uint64_t bytesPerPixel = bitCount / 8;
   const std::size_t tableEnd = bitCount == 8 ? 54 + 1024 : 54;
-  // Only reached with both sizes non-negative; 3 * (2^31 - 1)^2 still fits 64 unsigned bits.
-  const auto bufferBytes = [&] {
-    return static_cast<std::uint64_t>(e.width) * static_cast<std::uint64_t>(e.height) *
-           bytesPerPixel;
-  };
+  // Unsigned: 3 * (2^31 - 1)^2 overflows int64_t. A negative size wraps here, but is refused
+  // before this value is looked at.
+  const std::uint64_t bufferBytes =
+      static_cast<std::uint64_t>(e.width) * static_cast<std::uint64_t>(e.height) * bytesPerPixel;
   if (size < 54 || e.width < 0 || e.height < 0 ||
-      bufferBytes() > std::uint64_t{std::numeric_limits<std::int32_t>::max()} ||
+      bufferBytes > std::uint64_t{std::numeric_limits<std::int32_t>::max()} ||
       size < tableEnd) {
     e.message = invalid;
     return e;
