@@ -81,8 +81,7 @@ Expected expectedLoad(const std::uint8_t* data, std::size_t size, const std::str
   const std::uint64_t bufferBytes =
       static_cast<std::uint64_t>(e.width) * static_cast<std::uint64_t>(e.height) * bytesPerPixel;
   if (size < 54 || e.width < 0 || e.height < 0 ||
-      bufferBytes > std::uint64_t{std::numeric_limits<std::int32_t>::max()} ||
-      size < tableEnd) {
+      bufferBytes > std::uint64_t{std::numeric_limits<std::int32_t>::max()} || size < tableEnd) {
     e.message = invalid;
     return e;
   }
