@@ -9,6 +9,24 @@ namespace quorvel {
 
 struct TextureCacheEntry;
 
+// How the samples of an image are held in pixels: one sample per channel, in the host's byte
+// order. BMP images and colour images are always kUInt8; an altitude image read from another
+// format keeps its samples' own type, so that no height loses precision.
+enum class SampleFormat { kUInt8, kUInt16, kInt16, kUInt32, kInt32, kFloat32, kFloat64 };
+
+[[nodiscard]] constexpr int sampleBytes(SampleFormat format) {
+  switch (format) {
+    case SampleFormat::kUInt8: return 1;
+    case SampleFormat::kUInt16:
+    case SampleFormat::kInt16: return 2;
+    case SampleFormat::kUInt32:
+    case SampleFormat::kInt32:
+    case SampleFormat::kFloat32: return 4;
+    case SampleFormat::kFloat64: return 8;
+  }
+  return 0;
+}
+
 // The enumerant values a renderer would give these settings; the compiler only stores them.
 inline constexpr std::int32_t kPixelFormatLuminance = 6409;
 inline constexpr std::int32_t kPixelFormatRgb = 6407;
@@ -33,7 +51,8 @@ class Texture {
   std::vector<std::uint8_t> pixels;
   std::uint32_t textureName = 0;  // a renderer's texture name; 0 means none
   bool flag = true;
-  std::int32_t bytesPerPixel = 0;
+  std::int32_t bytesPerPixel = 0;  // sampleBytes(sampleFormat) times the channels
+  SampleFormat sampleFormat = SampleFormat::kUInt8;
   std::int32_t pixelFormat = 0;
   float minFilter = 9987.0f;  // linear, mipmap linear
   float magFilter = 9729.0f;  // linear

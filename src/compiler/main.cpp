@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <exception>
 
-#include "app/driver.h"
+#include "compiler/driver.h"
 #include "failure.h"
 #include "map/map_file.h"
 

@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "app/driver.h"
 #include "failure.h"
 #include "inspect/cell_dump.h"
 #include "inspect/map_diff.h"
 #include "inspect/map_picture.h"
 #include "inspect/map_reader.h"
 #include "inspect/map_summary.h"
+#include "version.h"
 
 namespace quorvel {
 namespace {

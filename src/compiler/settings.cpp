@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "compiler/settings.h"
 
 #include <cstdio>
 #include <cstdlib>

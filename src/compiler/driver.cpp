@@ -1,12 +1,13 @@
-#include "app/driver.h"
+#include "compiler/driver.h"
 
 #include <cstdio>
 #include <string>
 
-#include "app/settings.h"
+#include "compiler/settings.h"
 #include "failure.h"
 #include "image/texture_cache.h"
 #include "map/map_writer.h"
+#include "version.h"
 
 namespace quorvel {
 namespace {

@@ -1,5 +1,3 @@
-#include "app/driver.h"
-
 #include <filesystem>
 #include <string>
 #include <vector>

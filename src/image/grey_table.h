@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace quorvel {
+
+// palette holds red, green, blue for each colour-table entry; entries is how many are real
+// (the rest of the palette is zeros). A table is grey when every real entry has
+// red = green = blue.
+[[nodiscard]] bool isGreyTable(const std::vector<std::uint8_t>& palette, int entries);
+
+// Replaces each index below entries by that entry's grey level; an index at or above entries
+// keeps its value, since no entry gives it another.
+void applyGreyTable(const std::vector<std::uint8_t>& palette, int entries,
+                    std::vector<std::uint8_t>& pixels);
+
+}  // namespace quorvel
