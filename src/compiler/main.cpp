@@ -15,6 +15,8 @@ int main(int argc, char** argv) {
     return quorvel::runDriver(argc, argv);
   } catch (const quorvel::Failure& failure) {
     std::fputs(failure.what(), stdout);
+    std::fflush(stdout);
+    std::fputs(failure.hint().c_str(), stderr);
   } catch (const std::exception& error) {
     std::printf("erreur: %s\n", error.what());
   }
