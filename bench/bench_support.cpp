@@ -15,9 +15,10 @@ MemoryTexture::MemoryTexture(std::string name, int side, int pixelBytes,
     : Texture(std::move(name)) {
   width = side;
   height = side;
+  fileWidth = side;
+  fileHeight = side;
   bitsPerPixel = 8 * pixelBytes;
   bytesPerPixel = pixelBytes;
-  pixelFormat = pixelBytes == 1 ? kPixelFormatLuminance : kPixelFormatRgb;
   pixels = std::move(data);
 }
 

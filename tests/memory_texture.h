@@ -17,6 +17,8 @@ class MemoryTexture final : public Texture {
       : Texture(std::move(name)) {
     width = imageWidth;
     height = imageHeight;
+    fileWidth = imageWidth;
+    fileHeight = imageHeight;
     bytesPerPixel = pixelBytes;
     bitsPerPixel = 8 * pixelBytes;
     pixels = std::move(imagePixels);

@@ -6,6 +6,7 @@
 #include "compiler/settings.h"
 #include "failure.h"
 #include "image/texture_cache.h"
+#include "map/map_size.h"
 #include "map/map_writer.h"
 #include "version.h"
 
@@ -14,9 +15,10 @@ namespace {
 
 // Each image's depth is checked as soon as it is loaded, so no later file is opened after a
 // wrong one.
-const Texture& loadImage(const std::string& prefix, const char* suffix, int bitsPerPixel) {
+const Texture& loadImage(const std::string& prefix, const char* suffix, int bitsPerPixel,
+                         const KeepWindow& keep) {
   const std::string fileName = prefix + suffix;
-  const Texture& texture = loadTexture(fileName);
+  const Texture& texture = loadTexture(fileName, keep);
   if (texture.bitsPerPixel != bitsPerPixel) {
     throw Failure("erreur: " + fileName + " n'est pas un bmp " + std::to_string(bitsPerPixel) +
                   "bit\n");
@@ -36,13 +38,17 @@ int runDriver(int argumentCount, const char* const* arguments) {
   }
   const Settings settings = parseSettings(argumentCount, arguments);
   printSettings(settings);
+  checkFiniteSettings(argumentCount, arguments);
 
   const std::string prefix = arguments[1];
-  const Texture& alt = loadImage(prefix, "alt.bmp", 8);
-  const Texture& difMat = loadImage(prefix, "DifMat.bmp", 24);
-  const Texture& ambMat = loadImage(prefix, "AmbMat.bmp", 24);
-  const Texture& difLight = loadImage(prefix, "DifLight.bmp", 24);
-  const Texture& ambLight = loadImage(prefix, "AmbLight.bmp", 24);
+  // The altitude image decides how much of each image is kept: memory follows the map, not
+  // what the headers claim.
+  const Texture& alt = loadImage(prefix, "alt.bmp", 8, altitudeKeepWindow());
+  const KeepWindow colour = colourKeepWindow(alt);
+  const Texture& difMat = loadImage(prefix, "DifMat.bmp", 24, colour);
+  const Texture& ambMat = loadImage(prefix, "AmbMat.bmp", 24, colour);
+  const Texture& difLight = loadImage(prefix, "DifLight.bmp", 24, colour);
+  const Texture& ambLight = loadImage(prefix, "AmbLight.bmp", 24, colour);
   writeMap(prefix, Terrain{alt, difMat, ambMat, difLight, ambLight, settings});
   return 0;
 }

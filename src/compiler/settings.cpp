@@ -1,8 +1,11 @@
 #include "compiler/settings.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
+#include "failure.h"
 #include "math/vector3.h"
 
 namespace quorvel {
@@ -31,6 +34,20 @@ void printSettings(const Settings& settings) {
               double{settings.lightDirection.y}, double{settings.lightDirection.z});
   std::printf("z scale factor= %f\n", double{settings.zScaleFactor});
   std::printf("sea Level=%f\n", double{settings.seaLevel});
+}
+
+void checkFiniteSettings(int argumentCount, const char* const* arguments) {
+  // The arguments that parseSettings takes: a light direction only as three numbers.
+  const int n = argumentCount - 1;
+  const int last = n >= 6 ? 6 : n >= 4 ? n : 1;
+  for (int i = 2; i <= last; ++i) {
+    if (!std::isfinite(number(arguments[i]))) {
+      throw Failure("erreur: " + std::string(arguments[i]) + " n'est pas un nombre fini\n",
+                    std::string(arguments[i]) +
+                        " is infinite or not a number as a 32-bit float; the settings must be "
+                        "finite, at most about 3.4e38 in size\n");
+    }
+  }
 }
 
 }  // namespace quorvel

@@ -11,4 +11,8 @@ namespace quorvel {
 // Prints the three settings lines, the light direction as given.
 void printSettings(const Settings& settings);
 
+// Throws a Failure naming the first setting argument, in argument order, whose value is
+// infinite or not a number: such a value would reach the map as NaNs and infinities.
+void checkFiniteSettings(int argumentCount, const char* const* arguments);
+
 }  // namespace quorvel

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "failure.h"
 #include "test_support.h"
 
 namespace quorvel {
@@ -50,6 +51,40 @@ TEST(Settings, RoundToFloatAgreesWithTheConversionInsideTheFloatRange) {
     EXPECT_EQ(bitsOf(roundToFloat(value)), bitsOf(static_cast<float>(value))) << value;
   }
   EXPECT_TRUE(std::isnan(roundToFloat(std::nan(""))));
+}
+
+// Only the arguments that become settings are checked, in argument order, and the message
+// quotes the first bad one as typed.
+TEST(Settings, FirstNonFiniteSettingIsRefusedAsTyped) {
+  struct Case {
+    std::vector<const char*> arguments;  // after the prefix
+    const char* refused;                 // nullptr: accepted
+  };
+  const Case cases[] = {
+      {{"1", "2", "3", "4", "5"}, nullptr},
+      {{"1e39", "nan"}, nullptr},            // two numbers are ignored
+      {{"0", "0", "1", "4", "inf"}, "inf"},  // the sea level
+      {{"0", "0", "1", "1e39"}, "1e39"},     // the z scale, as typed
+      {{"-1e39", "0", "nan"}, "-1e39"},      // the first of two
+      {{"0", "NaN(1)", "1"}, "NaN(1)"},
+      {{"0", "0", "1", "3.4028235e38", "-0x1.ffffffp+127"}, "-0x1.ffffffp+127"},
+      {{"0", "0", "1", "1", "1", "inf"}, nullptr},  // a sixth number is ignored
+      {{"1e400x", "0", "0"}, "1e400x"},
+  };
+  for (const Case& c : cases) {
+    std::vector<const char*> arguments = {"quorvel", "p"};
+    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+    SCOPED_TRACE(c.arguments.size());
+    const auto check = [&] {
+      checkFiniteSettings(static_cast<int>(arguments.size()), arguments.data());
+    };
+    if (c.refused == nullptr) {
+      EXPECT_NO_THROW(check());
+    } else {
+      test::expectFailure(check,
+                          std::string("erreur: ") + c.refused + " n'est pas un nombre fini\n");
+    }
+  }
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "image/bmp_reader.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -9,128 +11,280 @@
 
 #include "failure.h"
 #include "file_handle.h"
+#include "image/grey_table.h"
+#include "little_endian.h"
 
 namespace quorvel {
 namespace {
 
 constexpr std::uint16_t kSignature = 19778;  // "BM"
-constexpr std::int32_t kInfoHeaderBytes = 40;
-constexpr int kPaletteEntries = 256;
+constexpr std::size_t kHeaderBytes = 54;     // file header and the 40-byte info header
+constexpr std::uint32_t kInfoHeaderBytes = 40;
+constexpr int kTableEntries = 256;
 
-// Each returns false when the file ends inside the field: the caller reports it instead of
-// using a value that was never read.
-bool readLe16(std::FILE* file, std::uint16_t& value) {
-  unsigned char b[2];
-  if (std::fread(b, 1, sizeof b, file) != sizeof b) return false;
-  value = static_cast<std::uint16_t>(b[0] | b[1] << 8);
-  return true;
+const char* const kExport40 =
+    "export it with the 40-byte header: ImageMagick BMP3:name.bmp, GIMP \"Do not write color "
+    "space information\"";
+
+std::string infoHeaderHint(std::uint32_t bytes) {
+  const char* kind = "an unknown header";
+  switch (bytes) {
+    case 12:
+      kind = "OS/2 1.x BITMAPCOREHEADER";
+      break;
+    case 16:
+    case 64:
+      kind = "OS/2 2.x";
+      break;
+    case 52:
+      kind = "BITMAPV2INFOHEADER";
+      break;
+    case 56:
+      kind = "BITMAPV3INFOHEADER";
+      break;
+    case 108:
+      kind = "BITMAPV4HEADER";
+      break;
+    case 124:
+      kind = "BITMAPV5HEADER";
+      break;
+  }
+  return " has a " + std::to_string(bytes) + "-byte info header (" + kind +
+         "); only the 40-byte BITMAPINFOHEADER is read: " + kExport40;
 }
 
-bool readLe32(std::FILE* file, std::int32_t& value) {
-  unsigned char b[4];
-  if (std::fread(b, 1, sizeof b, file) != sizeof b) return false;
-  value = static_cast<std::int32_t>(b[0] | b[1] << 8 | b[2] << 16 | std::uint32_t{b[3]} << 24);
-  return true;
+std::string bitCountHint(std::uint16_t bits) {
+  std::string hint = " has " + std::to_string(bits) + " bits per pixel; ";
+  if (bits == 32) {
+    return hint +
+           "drop the alpha channel and write 24 bits: ImageMagick -type TrueColor -alpha off "
+           "BMP3:name.bmp";
+  }
+  if (bits == 1 || bits == 2 || bits == 4) {
+    return hint + "export the altitude image as 8-bit grey (GIMP Grayscale, Pillow mode L)";
+  }
+  return hint +
+         "write 8-bit grey for the altitude image, 24-bit for the colour images (ImageMagick "
+         "-type TrueColor -alpha off BMP3:name.bmp)";
 }
 
-bool skip(std::FILE* file, std::size_t count) {
-  unsigned char b[20];
-  return count <= sizeof b && std::fread(b, 1, count, file) == count;
+std::string compressionHint(std::uint32_t compression) {
+  const char* kind = "an unknown compression";
+  switch (compression) {
+    case 1:
+      kind = "RLE8";
+      break;
+    case 2:
+      kind = "RLE4";
+      break;
+    case 3:
+      kind = "BI_BITFIELDS";
+      break;
+    case 4:
+      kind = "JPEG";
+      break;
+    case 5:
+      kind = "PNG";
+      break;
+    case 6:
+      kind = "BI_ALPHABITFIELDS";
+      break;
+  }
+  return " is compressed (compression " + std::to_string(compression) + ", " + kind +
+         "); write it uncompressed: ImageMagick -compress None, GIMP untick \"Run-Length "
+         "Encoded\"";
 }
 
-// Reads count bytes into out; whatever the file cannot supply reads as 255. Returns false
-// once the file has run out, so the caller stops asking.
-bool readOr255(std::FILE* file, std::uint8_t* out, std::size_t count) {
-  const std::size_t got = std::fread(out, 1, count, file);
-  if (got == count) return true;
-  std::memset(out + got, 255, count - got);
-  return false;
+std::string signatureHint(const std::uint8_t* header, std::size_t got) {
+  if (got < 2) return " is shorter than the 2-byte signature \"BM\" of a BMP file";
+  char found[32];
+  std::snprintf(found, sizeof found, "0x%02X 0x%02X", header[0], header[1]);
+  return std::string(" does not begin with \"BM\" but with the bytes ") + found +
+         ": it is not a BMP file, whatever its name";
 }
+
+// The file's bytes from an offset onwards. A regular file is sought; a pipe can only be read
+// forwards, which is enough, since the rows are taken in file order.
+class ByteSource {
+ public:
+  ByteSource(std::FILE* in, std::uint64_t position, bool seekable)
+      : in_(in), position_(position), seekable_(seekable) {}
+
+  // Stands at offset; false once the file has ended before it (or cannot be read there).
+  bool moveTo(std::uint64_t offset) {
+    if (ended_) return false;
+    if (offset == position_) return true;
+    // A row's pad, or any gap in a pipe, is read and dropped: cheaper than a seek.
+    if (offset > position_ && (!seekable_ || offset - position_ <= 16)) {
+      std::uint8_t dropped[4096];
+      while (position_ < offset) {
+        const auto want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(sizeof dropped, offset - position_));
+        const std::size_t got = std::fread(dropped, 1, want, in_);
+        position_ += got;
+        if (got != want) return end();
+      }
+      return true;
+    }
+    if (!seekable_ || offset > std::uint64_t{std::numeric_limits<off_t>::max()} ||
+        ::fseeko(in_, static_cast<off_t>(offset), SEEK_SET) != 0) {
+      return end();
+    }
+    position_ = offset;
+    return true;
+  }
+
+  // Reads count bytes at offset into out; whatever the file does not hold reads as 255.
+  void readOr255(std::uint64_t offset, std::uint8_t* out, std::size_t count) {
+    std::size_t got = 0;
+    if (moveTo(offset)) {
+      got = std::fread(out, 1, count, in_);
+      position_ += got;
+      if (got != count) end();
+    }
+    std::memset(out + got, 255, count - got);
+  }
+
+ private:
+  bool end() {
+    ended_ = true;
+    return false;
+  }
+
+  std::FILE* in_;
+  std::uint64_t position_;
+  bool seekable_;
+  bool ended_ = false;
+};
 
 }  // namespace
 
-BmpTexture::BmpTexture(std::string name) : Texture(std::move(name)) { load(); }
+BmpTexture::BmpTexture(std::string name, const KeepWindow& keep)
+    : Texture(std::move(name)), keep_(keep) {
+  load();
+}
 
 void BmpTexture::load() {
+  errno = 0;
   const FileHandle file(std::fopen(fileName.c_str(), "rb"));
-  if (!file) throw Failure("erreur lors de l'ouverture du fichier " + fileName + "\n");
+  if (!file) {
+    throw Failure("erreur lors de l'ouverture du fichier " + fileName + "\n",
+                  fileName + ": " + std::strerror(errno) + "\n");
+  }
   std::FILE* in = file.get();
   const std::string invalid = fileName + " n'est pas un fichier bmp valide\n";
+  const auto refuse = [&](const std::string& why) {
+    return Failure(invalid, fileName + why + "\n");
+  };
 
-  std::uint16_t signature = 0;
-  if (!readLe16(in, signature) || signature != kSignature) {
-    throw Failure(fileName + " n'est pas un fichier bmp\n");
+  // A field counts only when the file holds all of it: no check runs on bytes never read,
+  // and the checks come in file order, so a file cut short gets the message of its field.
+  std::uint8_t header[kHeaderBytes];
+  const std::size_t got = std::fread(header, 1, sizeof header, in);
+  const std::string cutShort =
+      " ends inside its headers, after " + std::to_string(got) + " bytes: the file is cut short";
+  if (got < 2 || loadLe16(header) != kSignature) {
+    throw Failure(fileName + " n'est pas un fichier bmp\n",
+                  fileName + signatureHint(header, got) + "\n");
   }
-  if (!skip(in, 4 + 2 + 2 + 4)) throw Failure(invalid);  // file size, reserved x2, data offset
-
-  std::int32_t infoHeaderBytes = 0;
-  if (!readLe32(in, infoHeaderBytes) || infoHeaderBytes != kInfoHeaderBytes) throw Failure(invalid);
-
-  std::int32_t fileWidth = 0;
-  std::int32_t fileHeight = 0;
-  std::uint16_t planes = 0;
-  std::uint16_t bitCount = 0;
-  if (!readLe32(in, fileWidth) || !readLe32(in, fileHeight) || !readLe16(in, planes) ||
-      !readLe16(in, bitCount)) {
-    throw Failure(invalid);
-  }
-  width = fileWidth;
-  height = fileHeight;
+  if (got < 18) throw refuse(cutShort);
+  const std::uint32_t infoHeaderBytes = loadLe32(header + 14);
+  if (infoHeaderBytes != kInfoHeaderBytes) throw refuse(infoHeaderHint(infoHeaderBytes));
+  if (got < 30) throw refuse(cutShort);  // width, height, planes, bit count
+  const std::uint16_t bitCount = loadLe16(header + 28);
   if (bitCount != 8 && bitCount != 24) {
-    throw Failure(fileName + " n'est pas un fichier bmp 8 ou 24 bits\n");
+    throw Failure(fileName + " n'est pas un fichier bmp 8 ou 24 bits\n",
+                  fileName + bitCountHint(bitCount) + "\n");
   }
+  if (got < 34) throw refuse(cutShort);
+  const std::uint32_t compression = loadLe32(header + 30);
+  if (compression != 0) {
+    throw Failure(fileName + " est un fichier bmp comprim\xe9\n",
+                  fileName + compressionHint(compression) + "\n");
+  }
+  if (got < kHeaderBytes) throw refuse(cutShort);
+
+  fileWidth = loadLeI32(header + 18);
+  fileHeight = loadLeI32(header + 22);
   bitsPerPixel = bitCount;
-
-  std::int32_t compression = 0;
-  if (!readLe32(in, compression)) throw Failure(invalid);
-  if (compression != 0) throw Failure(fileName + " est un fichier bmp comprim\xe9\n");
-  if (!skip(in, 5 * 4)) throw Failure(invalid);  // image size, resolutions, colour counts
-
-  // A negative height would mean a top-down file, which this reader does not turn. The size is
-  // checked before anything is allocated, unsigned: 3 * (2^31 - 1)^2 overflows int64_t.
-  if (width < 0 || height < 0) throw Failure(invalid);
+  // A negative height marks a top-down file, whose rows this reader would give upside down.
+  // The size is checked before anything is allocated, unsigned: 3 * (2^31 - 1)^2 overflows
+  // int64_t.
+  if (fileHeight < 0) {
+    throw refuse(" is stored top-down (height " + std::to_string(fileHeight) +
+                 "); export it bottom-up, the usual BMP row order");
+  }
+  if (fileWidth < 0) throw refuse(" has a negative width (" + std::to_string(fileWidth) + ")");
   const std::int32_t pixelBytes = bitCount / 8;
-  const std::uint64_t bufferBytes =
-      static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * pixelBytes;
-  if (bufferBytes > std::uint64_t{std::numeric_limits<std::int32_t>::max()}) throw Failure(invalid);
+  const std::uint64_t claimedBytes =
+      static_cast<std::uint64_t>(fileWidth) * static_cast<std::uint64_t>(fileHeight) * pixelBytes;
+  if (claimedBytes > std::uint64_t{std::numeric_limits<std::int32_t>::max()}) {
+    throw refuse(" claims " + std::to_string(fileWidth) + " x " + std::to_string(fileHeight) +
+                 " pixels, " + std::to_string(claimedBytes) +
+                 " bytes, more than an image may hold (2147483647)");
+  }
 
-  try {
-    if (bitCount == 8) {
-      unsigned char table[kPaletteEntries * 4];
-      if (std::fread(table, 1, sizeof table, in) != sizeof table) throw Failure(invalid);
-      palette.resize(kPaletteEntries * 3);
-      for (int i = 0; i < kPaletteEntries; ++i) {
-        palette[3 * i + 0] = table[4 * i + 2];
-        palette[3 * i + 1] = table[4 * i + 1];
-        palette[3 * i + 2] = table[4 * i + 0];
-      }
+  // The colour table has as many entries as "colours used" says, when that is 1 to 256; the
+  // pixel rows begin where the file says, unless that is inside the table or past the end.
+  int entries = 0;
+  if (bitCount == 8) {
+    const std::uint32_t coloursUsed = loadLe32(header + 46);
+    entries = coloursUsed >= 1 && coloursUsed <= kTableEntries ? static_cast<int>(coloursUsed)
+                                                               : kTableEntries;
+    std::uint8_t table[kTableEntries * 4];
+    const auto tableBytes = static_cast<std::size_t>(4 * entries);
+    if (std::fread(table, 1, tableBytes, in) != tableBytes) {
+      throw refuse(" ends inside its colour table of " + std::to_string(entries) +
+                   " entries: the file is cut short");
     }
-    pixels.resize(static_cast<std::size_t>(bufferBytes));
+    palette.assign(kTableEntries * 3, 0);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(entries); ++i) {
+      palette[3 * i + 0] = table[4 * i + 2];
+      palette[3 * i + 1] = table[4 * i + 1];
+      palette[3 * i + 2] = table[4 * i + 0];
+    }
+  }
+  // A file that can be sought has a known size; a pipe is read up to the rows, and one that
+  // ends before its pixel-data offset is refused, since its bytes after the table are gone.
+  const std::uint64_t tableEnd = kHeaderBytes + 4 * static_cast<std::uint64_t>(entries);
+  const std::uint32_t dataOffset = loadLe32(header + 10);
+  const off_t end = ::fseeko(in, 0, SEEK_END) == 0 ? ::ftello(in) : -1;
+  const bool seekable = end >= 0;
+  const std::uint64_t rowsBegin =
+      dataOffset >= tableEnd && (!seekable || dataOffset <= static_cast<std::uint64_t>(end))
+          ? dataOffset
+          : tableEnd;
+  ByteSource source(in, seekable ? static_cast<std::uint64_t>(end) : tableEnd, seekable);
+  if (!seekable && !source.moveTo(rowsBegin)) {
+    throw refuse(" ends before its pixel-data offset " + std::to_string(dataOffset) +
+                 " and cannot be read again from its colour table: give a regular file");
+  }
+
+  const auto [keptWidth, keptHeight] = keptSize(keep_, fileWidth, fileHeight);
+  width = keptWidth;
+  height = keptHeight;
+  bytesPerPixel = pixelBytes;
+  const std::size_t rowBytes = static_cast<std::size_t>(width) * pixelBytes;
+  try {
+    pixels.resize(rowBytes * static_cast<std::size_t>(height));
   } catch (const std::bad_alloc&) {
     throw Failure("erreur: m\xe9moire insuffisante pour " + fileName + "\n");
   }
-  bytesPerPixel = pixelBytes;
-  pixelFormat = bitCount == 8 ? kPixelFormatLuminance : kPixelFormatRgb;
 
-  // Rows are read whole, straight into their place, and the stored blue-green-red turned to
-  // red-green-blue afterwards: the same bytes as reading one at a time, 255 fill included.
-  const std::size_t rowBytes = static_cast<std::size_t>(width) * pixelBytes;
-  const std::size_t pad = (4 - rowBytes % 4) % 4;
-  bool more = true;
+  // Only the kept rows and columns are read, a row at a time straight into place; the stored
+  // blue-green-red is turned to red-green-blue afterwards. Bytes past the end read as 255.
+  const std::uint64_t fileRowBytes = static_cast<std::uint64_t>(fileWidth) * pixelBytes;
+  const std::uint64_t stride = fileRowBytes + (4 - fileRowBytes % 4) % 4;
   if (rowBytes > 0) {
     for (std::int32_t y = 0; y < height; ++y) {
       std::uint8_t* row = pixels.data() + static_cast<std::size_t>(y) * rowBytes;
-      if (more) {
-        std::uint8_t padBytes[3];
-        more = readOr255(in, row, rowBytes) && readOr255(in, padBytes, pad);
-      } else {
-        std::memset(row, 255, rowBytes);
-      }
+      source.readOr255(rowsBegin + static_cast<std::uint64_t>(y) * stride, row, rowBytes);
       if (pixelBytes == 3) {
         for (std::size_t i = 0; i < rowBytes; i += 3) std::swap(row[i], row[i + 2]);
       }
     }
   }
+  if (bitCount == 8) useGreyLevels(fileName, palette, entries, pixels);
 }
 
 }  // namespace quorvel

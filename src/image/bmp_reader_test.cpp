@@ -153,7 +153,6 @@ TEST(BmpReader, EightBitRecordKeepsIndicesAndTurnsTheColourTable) {
   EXPECT_EQ(texture.height, 2);
   EXPECT_EQ(texture.bitsPerPixel, 8);
   EXPECT_EQ(texture.bytesPerPixel, 1);
-  EXPECT_EQ(texture.pixelFormat, 6409);
   EXPECT_EQ(texture.pixels, (Bytes{7, 0, 255, 9, 8, 1}));  // the first row stored is row 0
   ASSERT_EQ(texture.palette.size(), 768u);
   EXPECT_EQ(Bytes(texture.palette.begin(), texture.palette.begin() + 3), (Bytes{30, 20, 10}));
@@ -172,36 +171,69 @@ TEST(BmpReader, TwentyFourBitRecordIsRedGreenBlueWithoutPalette) {
   EXPECT_EQ(texture.height, 2);
   EXPECT_EQ(texture.bitsPerPixel, 24);
   EXPECT_EQ(texture.bytesPerPixel, 3);
-  EXPECT_EQ(texture.pixelFormat, 6407);
   EXPECT_TRUE(texture.palette.empty());
   EXPECT_EQ(texture.pixels, (Bytes{3, 2, 1, 6, 5, 4, 9, 8, 7, 12, 11, 10}));
 }
 
-// Only the fixed layout counts: the rows start at 1078 or 54 whatever the header claims,
-// and an 8-bit file always has 256 colour-table entries.
-TEST(BmpReader, PixelDataOffsetColourCountAndPlanesAreIgnored) {
-  Bytes eight = small8();
-  setLe32(eight, 10, 54 + 8);
-  setLe32(eight, 46, 2);
-  setLe16(eight, 26, 0);
-  Bytes twentyFour = small24();
-  setLe32(twentyFour, 10, 2000);
-  setLe16(twentyFour, 26, 65535);
-  {
-    const TempFile file(eight);
-    EXPECT_EQ(BmpTexture(file.name()).pixels, (Bytes{1, 2, 3, 4}));
+// One 8-bit row of two pixels (indices a, b and two pad bytes) or one 24-bit pixel, after a
+// colour table of `table` entries and `gap` bytes; the header fields are set as given.
+struct LayoutCase {
+  const char* what;
+  int bits;
+  std::uint32_t coloursUsed;
+  int table;           // entries written
+  bool grey;           // entry i is grey 10 i + 5, else red i, green 0, blue 0
+  std::size_t gap;     // bytes between the table and the rows, filled with 0xEE
+  std::int64_t offset;  // pixel-data offset field; -1: the end of the gap
+  Bytes rows;
+  Bytes expected;
+};
+
+Bytes layoutFile(const LayoutCase& c) {
+  Bytes bytes = c.bits == 8 ? bmp8(2, 1, {}) : bmp24(1, 1, {});
+  bytes.resize(54);
+  for (int i = 0; i < c.table; ++i) {
+    const auto level = static_cast<std::uint8_t>(c.grey ? 10 * i + 5 : 0);
+    bytes.insert(bytes.end(), {level, level, c.grey ? level : static_cast<std::uint8_t>(i), 0});
   }
-  {
-    const TempFile file(twentyFour);
-    EXPECT_EQ(BmpTexture(file.name()).pixels, (Bytes{3, 2, 1, 6, 5, 4, 9, 8, 7, 12, 11, 10}));
+  bytes.insert(bytes.end(), c.gap, 0xEE);
+  setLe32(bytes, 10, static_cast<std::uint32_t>(c.offset < 0 ? bytes.size() : c.offset));
+  setLe32(bytes, 46, c.coloursUsed);
+  bytes.insert(bytes.end(), c.rows.begin(), c.rows.end());
+  return bytes;
+}
+
+TEST(BmpReader, RowsBeginWhereTheFileSaysAndGreyTablesGiveTheLevels) {
+  const LayoutCase cases[] = {
+      {"two grey entries", 8, 2, 2, true, 0, -1, {0, 1, 0, 0}, {5, 15}},
+      {"an index past the table keeps its value", 8, 2, 2, true, 0, -1, {1, 9, 0, 0}, {15, 9}},
+      {"a gap before the rows", 8, 2, 2, true, 6, -1, {1, 0, 0, 0}, {15, 5}},
+      {"an offset inside the table reads from its end", 8, 2, 2, true, 2, 58, {0xEE, 0xEE, 1, 0},
+       {238, 238}},
+      {"an offset past the end reads from the table's end", 8, 2, 2, true, 0, 5000, {1, 1, 0, 0},
+       {15, 15}},
+      {"an offset at the very end: every byte missing", 8, 2, 2, true, 0, 66, {1, 1, 0, 0},
+       {255, 255}},
+      {"colours used 0 means 256", 8, 0, 256, true, 0, -1, {3, 255, 0, 0}, {35, 251}},
+      {"colours used 300 means 256", 8, 300, 256, true, 0, -1, {25, 26, 0, 0}, {255, 9}},
+      {"a table that is not grey keeps the indices", 8, 3, 3, false, 0, -1, {2, 7, 0, 0}, {2, 7}},
+      {"24-bit rows after a gap", 24, 0, 0, false, 4, -1, {1, 2, 3, 0}, {3, 2, 1}},
+      {"24-bit offset inside the header", 24, 0, 0, false, 0, 40, {1, 2, 3, 0}, {3, 2, 1}},
+      {"24-bit offset past the end", 24, 0, 0, false, 0, 59, {1, 2, 3, 0}, {3, 2, 1}},
+  };
+  for (const LayoutCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    const TempFile file(layoutFile(c));
+    const BmpTexture texture(file.name());
+    EXPECT_EQ(texture.pixels, c.expected);
   }
-  // A two-entry colour table: the pixel rows are read as entries 2 and 3, then from 1078.
-  Bytes shortTable(bmp8(1, 1, {}, Bytes{1, 2, 3, 0, 4, 5, 6, 0}));
-  for (int i = 0; i < 1024; ++i) shortTable.push_back(static_cast<std::uint8_t>(i));
-  const TempFile file(shortTable);
+  // The stored palette holds the table's entries and zeros after them.
+  const TempFile file(layoutFile(cases[8]));
   const BmpTexture texture(file.name());
-  EXPECT_EQ(texture.pixels, (Bytes{static_cast<std::uint8_t>(1016)}));
-  EXPECT_EQ(Bytes(texture.palette.begin() + 6, texture.palette.begin() + 9), (Bytes{2, 1, 0}));
+  Bytes palette(768, 0);
+  palette[3] = 1;
+  palette[6] = 2;
+  EXPECT_EQ(texture.palette, palette);
 }
 
 // Every length of the headers and colour table: the first field that cannot be read whole

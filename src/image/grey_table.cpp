@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdio>
 
 namespace quorvel {
 
@@ -21,6 +22,18 @@ void applyGreyTable(const std::vector<std::uint8_t>& palette, int entries,
         i < entries ? palette[3 * static_cast<std::size_t>(i)] : static_cast<std::uint8_t>(i);
   }
   for (std::uint8_t& pixel : pixels) pixel = level[pixel];
+}
+
+void useGreyLevels(const std::string& fileName, const std::vector<std::uint8_t>& palette,
+                   int entries, std::vector<std::uint8_t>& pixels) {
+  if (isGreyTable(palette, entries)) {
+    applyGreyTable(palette, entries, pixels);
+  } else {
+    std::fprintf(stderr,
+                 "%s: the colour table is not grey, so its colour indices are used as "
+                 "altitudes\n",
+                 fileName.c_str());
+  }
 }
 
 }  // namespace quorvel

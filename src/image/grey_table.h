@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace quorvel {
@@ -14,5 +15,10 @@ namespace quorvel {
 // keeps its value, since no entry gives it another.
 void applyGreyTable(const std::vector<std::uint8_t>& palette, int entries,
                     std::vector<std::uint8_t>& pixels);
+
+// The altitudes of an 8-bit image: a grey table's levels replace the indices; any other table
+// leaves the indices as they are, and one line on standard error, naming fileName, says so.
+void useGreyLevels(const std::string& fileName, const std::vector<std::uint8_t>& palette,
+                   int entries, std::vector<std::uint8_t>& pixels);
 
 }  // namespace quorvel

@@ -1,13 +1,13 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace quorvel {
-
-struct TextureCacheEntry;
 
 // How the samples of an image are held in pixels: one sample per channel, in the host's byte
 // order. BMP images and colour images are always kUInt8; an altitude image read from another
@@ -27,18 +27,38 @@ enum class SampleFormat { kUInt8, kUInt16, kInt16, kUInt32, kInt32, kFloat32, kF
   return 0;
 }
 
-// The enumerant values a renderer would give these settings; the compiler only stores them.
-inline constexpr std::int32_t kPixelFormatLuminance = 6409;
-inline constexpr std::int32_t kPixelFormatRgb = 6407;
+// Which pixels a load keeps: the first `columns` of each of the first `rows` rows. A header
+// may claim billions of pixels in a file of a kilobyte; the map uses only what the altitude
+// image covers, so nothing more is allocated, filled or read.
+struct KeepWindow {
+  std::int32_t columns = std::numeric_limits<std::int32_t>::max();
+  std::int32_t rows = std::numeric_limits<std::int32_t>::max();
+  // An image wider or higher than the window keeps no pixel at all rather than a crop: an
+  // altitude image that large can never make a map, and only its size is reported.
+  bool wholeOrNothing = false;
+};
 
-// One loaded image. Pixel (x, y) begins at byte (x + y * width) * bytesPerPixel of pixels;
-// rows are packed and row 0 is the first row stored in the file. A 3-byte pixel is red,
-// green, blue; a 1-byte pixel is the stored byte (the palette is not applied).
+// The size of the kept part of a fileWidth x fileHeight image (both 0 or more).
+[[nodiscard]] inline std::pair<std::int32_t, std::int32_t> keptSize(const KeepWindow& window,
+                                                                    std::int32_t fileWidth,
+                                                                    std::int32_t fileHeight) {
+  if (window.wholeOrNothing && (fileWidth > window.columns || fileHeight > window.rows)) {
+    return {0, 0};
+  }
+  return {std::min(fileWidth, window.columns), std::min(fileHeight, window.rows)};
+}
+
+// One loaded image. width and height describe pixels: pixel (x, y) begins at byte
+// (x + y * width) * bytesPerPixel, rows are packed and row 0 is the first row stored in the
+// file. They are the file's own size unless the load kept a smaller window; fileWidth and
+// fileHeight always say what the file holds, for the size checks and their messages. A 3-byte
+// pixel is red, green, blue; a 1-byte pixel is an altitude (a grey level, or the stored colour
+// index when the colour table is not grey).
 class Texture {
  public:
   Texture(const Texture&) = delete;
   Texture& operator=(const Texture&) = delete;
-  virtual ~Texture();
+  virtual ~Texture() = default;
 
   // Fills the image fields from the file named by fileName; returns only on success.
   virtual void load() = 0;
@@ -46,28 +66,16 @@ class Texture {
   std::string fileName;
   std::int32_t width = 0;
   std::int32_t height = 0;
+  std::int32_t fileWidth = 0;
+  std::int32_t fileHeight = 0;
   std::int32_t bitsPerPixel = 0;
-  std::vector<std::uint8_t> palette;  // 256 x red, green, blue for an 8-bit image; else empty
-  std::vector<std::uint8_t> pixels;
-  std::uint32_t textureName = 0;  // a renderer's texture name; 0 means none
-  bool flag = true;
   std::int32_t bytesPerPixel = 0;  // sampleBytes(sampleFormat) times the channels
   SampleFormat sampleFormat = SampleFormat::kUInt8;
-  std::int32_t pixelFormat = 0;
-  float minFilter = 9987.0f;  // linear, mipmap linear
-  float magFilter = 9729.0f;  // linear
-  float wrapS = 10497.0f;     // repeat
-  float wrapT = 10497.0f;     // repeat
-  float envMode = 8448.0f;    // modulate
-  TextureCacheEntry* cacheEntry = nullptr;
+  std::vector<std::uint8_t> palette;  // 256 x red, green, blue for an 8-bit image; else empty
+  std::vector<std::uint8_t> pixels;
 
  protected:
   explicit Texture(std::string name) : fileName(std::move(name)) {}
 };
-
-// A renderer that uploads textures installs its release function here; the compiler never
-// uploads one, so textureName stays 0 and this is never called.
-using DeleteTexturesFunction = void (*)(std::int32_t count, const std::uint32_t* names);
-extern DeleteTexturesFunction deleteTextures;
 
 }  // namespace quorvel

@@ -4,35 +4,21 @@
 
 namespace quorvel {
 
-Texture& TextureCache::load(const std::string& fileName) {
-  TextureCacheEntry* last = nullptr;
-  for (TextureCacheEntry* entry = head_; entry != nullptr; entry = entry->next) {
-    if (entry->texture->fileName == fileName) {
-      ++entry->refCount;
-      return *entry->texture;
+Texture& TextureCache::load(const std::string& fileName, const KeepWindow& keep) {
+  for (const std::unique_ptr<Texture>& texture : textures_) {
+    if (texture->fileName == fileName && keptSize(keep, texture->fileWidth, texture->fileHeight) ==
+                                             std::pair{texture->width, texture->height}) {
+      return *texture;
     }
-    last = entry;
   }
-  // Owned before it is linked, so a file that fails to load, or an allocation that fails,
-  // leaves no entry behind and no link to freed memory.
-  textures_.push_back(std::make_unique<BmpTexture>(fileName));
-  entries_.push_back(std::make_unique<TextureCacheEntry>());
-  Texture* texture = textures_.back().get();
-  TextureCacheEntry* entry = entries_.back().get();
-  entry->texture = texture;
-  entry->prev = last;
-  texture->cacheEntry = entry;
-  if (last == nullptr) {
-    head_ = entry;
-  } else {
-    last->next = entry;
-  }
-  return *texture;
+  // Kept only once loaded: a file that fails to load leaves nothing behind.
+  textures_.push_back(std::make_unique<BmpTexture>(fileName, keep));
+  return *textures_.back();
 }
 
-Texture& loadTexture(const std::string& fileName) {
+Texture& loadTexture(const std::string& fileName, const KeepWindow& keep) {
   static TextureCache cache;
-  return cache.load(fileName);
+  return cache.load(fileName, keep);
 }
 
 }  // namespace quorvel

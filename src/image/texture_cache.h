@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,28 +8,18 @@
 
 namespace quorvel {
 
-struct TextureCacheEntry {
-  Texture* texture = nullptr;
-  std::int32_t refCount = 1;
-  TextureCacheEntry* next = nullptr;
-  TextureCacheEntry* prev = nullptr;
-};
-
-// Every image loaded so far, keyed by exact (case-sensitive) file name, in load order.
+// Every image loaded so far. A file asked for again, by the exact (case-sensitive) name and
+// for a window that keeps the same pixels, is not read again: the first record is returned.
 // Records live as long as the cache.
 class TextureCache {
  public:
-  // Returns the record for fileName, reading the file only on the first request.
-  Texture& load(const std::string& fileName);
-  [[nodiscard]] const TextureCacheEntry* head() const { return head_; }
+  Texture& load(const std::string& fileName, const KeepWindow& keep = {});
 
  private:
-  TextureCacheEntry* head_ = nullptr;
   std::vector<std::unique_ptr<Texture>> textures_;
-  std::vector<std::unique_ptr<TextureCacheEntry>> entries_;
 };
 
 // The process-wide cache's load.
-Texture& loadTexture(const std::string& fileName);
+Texture& loadTexture(const std::string& fileName, const KeepWindow& keep = {});
 
 }  // namespace quorvel

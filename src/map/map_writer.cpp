@@ -14,6 +14,7 @@
 #include "map/bloc_encoder.h"
 #include "map/cell_encoding.h"
 #include "map/map_format.h"
+#include "map/map_size.h"
 #include "map/normals.h"
 #include "map/triangle_table.h"
 
@@ -23,12 +24,16 @@ namespace {
 // The altitude image must be 50 n + 1 pixels each way, at most 100 blocFiles; the first
 // failing check, in this order, is the one reported.
 void checkSize(const Texture& alt, int& largeur, int& hauteur) {
-  if ((alt.width - 1) % kBlocFilePixels != 0) throw Failure("largeur incorrect\n");
-  largeur = (alt.width - 1) / kBlocFilePixels;
-  if (largeur > kMaxBlocFiles) throw Failure("carte trop large\n");
-  if ((alt.height - 1) % kBlocFilePixels != 0) throw Failure("hauteur incorrect\n");
-  hauteur = (alt.height - 1) / kBlocFilePixels;
-  if (hauteur > kMaxBlocFiles) throw Failure("carte trop haute\n");
+  if ((alt.fileWidth - 1) % kBlocFilePixels != 0) {
+    throw Failure("largeur incorrect\n", altitudeSizeHint(alt));
+  }
+  largeur = (alt.fileWidth - 1) / kBlocFilePixels;
+  if (largeur > kMaxBlocFiles) throw Failure("carte trop large\n", altitudeSizeHint(alt));
+  if ((alt.fileHeight - 1) % kBlocFilePixels != 0) {
+    throw Failure("hauteur incorrect\n", altitudeSizeHint(alt));
+  }
+  hauteur = (alt.fileHeight - 1) / kBlocFilePixels;
+  if (hauteur > kMaxBlocFiles) throw Failure("carte trop haute\n", altitudeSizeHint(alt));
 }
 
 // The driver checks each depth as it loads the image; checking again here keeps the writer
@@ -50,9 +55,10 @@ void checkDepths(const Terrain& terrain) {
 void checkColorImages(const Terrain& terrain) {
   for (const Texture* image : {&terrain.difMat, &terrain.ambMat, &terrain.difLight,
                                &terrain.ambLight}) {
-    if (image->width < terrain.alt.width || image->height < terrain.alt.height) {
-      throw Failure("erreur: " + image->fileName + " est plus petit que " +
-                    terrain.alt.fileName + "\n");
+    if (image->fileWidth < terrain.alt.fileWidth || image->fileHeight < terrain.alt.fileHeight) {
+      throw Failure(
+          "erreur: " + image->fileName + " est plus petit que " + terrain.alt.fileName + "\n",
+          smallerImageHint(*image, terrain.alt));
     }
   }
 }

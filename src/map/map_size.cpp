@@ -1,0 +1,66 @@
+#include "map/map_size.h"
+
+#include "map/map_format.h"
+
+namespace quorvel {
+namespace {
+
+constexpr std::int32_t kMaxSide = kMaxBlocFiles * kBlocFilePixels + 1;
+
+bool sideFits(std::int32_t side) {
+  return side >= 1 && (side - 1) % kBlocFilePixels == 0 && side <= kMaxSide;
+}
+
+// The valid side nearest to side; a tie goes to the larger, which loses no detail.
+std::int32_t nearestSide(std::int32_t side) {
+  if (side <= 1) return 1;
+  if (side >= kMaxSide) return kMaxSide;
+  const std::int32_t below = (side - 1) / kBlocFilePixels * kBlocFilePixels + 1;
+  const std::int32_t above = below + kBlocFilePixels;
+  return side - below < above - side ? below : above;
+}
+
+// "the width 150 is not 50 n + 1 (101 or 151)", or empty when the side fits.
+std::string sideProblem(const char* name, std::int32_t side) {
+  if (sideFits(side)) return {};
+  std::string text = std::string("the ") + name + " " + std::to_string(side);
+  if (side > kMaxSide) return text + " is over 5001 pixels (100 blocFiles); ";
+  if (side <= 1) return text + " is not 50 n + 1 (1 or 51); ";
+  const std::int32_t below = (side - 1) / kBlocFilePixels * kBlocFilePixels + 1;
+  return text + " is not 50 n + 1 (" + std::to_string(below) + " or " +
+         std::to_string(below + kBlocFilePixels) + "); ";
+}
+
+std::string size(std::int32_t width, std::int32_t height) {
+  return std::to_string(width) + " x " + std::to_string(height);
+}
+
+}  // namespace
+
+bool mapSizeFits(std::int32_t width, std::int32_t height) {
+  return sideFits(width) && sideFits(height);
+}
+
+KeepWindow altitudeKeepWindow() { return KeepWindow{kMaxSide, kMaxSide, true}; }
+
+KeepWindow colourKeepWindow(const Texture& alt) {
+  if (!mapSizeFits(alt.fileWidth, alt.fileHeight)) return KeepWindow{0, 0, false};
+  return KeepWindow{alt.fileWidth, alt.fileHeight, false};
+}
+
+std::string altitudeSizeHint(const Texture& alt) {
+  const std::int32_t width = nearestSide(alt.fileWidth);
+  const std::int32_t height = nearestSide(alt.fileHeight);
+  return alt.fileName + " is " + size(alt.fileWidth, alt.fileHeight) +
+         " pixels: " + sideProblem("width", alt.fileWidth) + sideProblem("height", alt.fileHeight) +
+         "resize it, for example: gdal_translate -of BMP -outsize " + std::to_string(width) + " " +
+         std::to_string(height) + " " + alt.fileName + " resized.bmp\n";
+}
+
+std::string smallerImageHint(const Texture& image, const Texture& alt) {
+  return image.fileName + " is " + size(image.fileWidth, image.fileHeight) + " pixels, " +
+         alt.fileName + " " + size(alt.fileWidth, alt.fileHeight) +
+         ": every colour image must be at least as wide and as high as the altitude image\n";
+}
+
+}  // namespace quorvel
