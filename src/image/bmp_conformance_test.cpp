@@ -16,6 +16,8 @@
 namespace quorvel {
 namespace {
 
+using test::Bytes;
+
 // One line of the suite's MANIFEST.tsv: the file, a few of its header fields, and either
 // "load" with the file of its exact pixel buffer, or the number of the message it gives.
 struct ManifestRow {
@@ -88,6 +90,48 @@ TEST(BmpConformance, EverySuiteFileGivesItsManifestOutcome) {
       const std::string path = std::string(directory) + "/" + entry.path().filename().string();
       EXPECT_TRUE(listed.count(path) == 1) << path << " has no manifest line";
     }
+  }
+}
+
+// Files written by real tools (tests/data/producers/README.txt says how). Every 8-bit one
+// shows the same 17 x 3 picture, grey 5 * (column + 17 * row) with row 0 at the top; the
+// file stores the bottom row first.
+TEST(BmpConformance, FilesFromRealToolsLoadAsTheirPictureOrAreRefused) {
+  Bytes ramp;
+  for (int storedRow = 0; storedRow < 3; ++storedRow) {
+    for (int column = 0; column < 17; ++column) {
+      ramp.push_back(static_cast<std::uint8_t>(5 * (column + 17 * (2 - storedRow))));
+    }
+  }
+  Bytes colour;
+  for (int i = 0; i < 5 * 4; ++i) colour.insert(colour.end(), {10, 200, 30});
+  struct Case {
+    const char* file;
+    int message;  // 0: loads as expected
+    const Bytes& expected;
+  };
+  const Case cases[] = {
+      {"pillow_mode_L.bmp", 0, ramp},
+      {"pillow_mode_P_51.bmp", 0, ramp},
+      {"imagemagick_bmp3.bmp", 0, ramp},
+      {"imagemagick_type_palette.bmp", 0, ramp},
+      {"netpbm_ppmtobmp.bmp", 0, ramp},
+      {"gdal_paletted_png.bmp", 0, ramp},
+      {"imagemagick_truecolor.bmp", 0, colour},
+      {"netpbm_ppmtobmp_24.bmp", 0, colour},
+      {"imagemagick_bmp3_rle8.bmp", 5, ramp},
+      {"imagemagick_bmp_v4.bmp", 3, ramp},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::string name = test::testData(std::string("producers/") + c.file).string();
+    if (c.message != 0) {
+      test::expectFailure([&] { const BmpTexture texture(name); },
+                          test::bmpMessage(c.message, name));
+      continue;
+    }
+    const BmpTexture texture(name);
+    EXPECT_EQ(texture.pixels, c.expected);
   }
 }
 
