@@ -6,6 +6,8 @@
 // truncation length of each file's headers and colour table, a spread of lengths inside the
 // pixel rows, and a few thousand seeded mutations (scripts/mutation_check.sh).
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -273,6 +275,99 @@ TEST(HostileInput, SeededMutationsEndCleanly) {
   // Both outcomes must be reached, or the mutations are too timid or too wild to test much.
   EXPECT_GT(succeeded, 0);
   EXPECT_LT(succeeded, cases);
+}
+
+bool underAddressSanitizer() {
+#if defined(__SANITIZE_ADDRESS__)
+  return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  return true;
+#else
+  return false;
+#endif
+#else
+  return false;
+#endif
+}
+
+// Lowers this process's soft address-space limit, which the tool's process inherits, and
+// restores it on scope exit.
+class AddressSpaceLimit {
+ public:
+  explicit AddressSpaceLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_AS, &saved_);
+    rlimit lowered = saved_;
+    lowered.rlim_cur = std::min(bytes, saved_.rlim_max);
+    ::setrlimit(RLIMIT_AS, &lowered);
+  }
+  ~AddressSpaceLimit() { ::setrlimit(RLIMIT_AS, &saved_); }
+  AddressSpaceLimit(const AddressSpaceLimit&) = delete;
+  AddressSpaceLimit& operator=(const AddressSpaceLimit&) = delete;
+
+ private:
+  rlimit saved_{};
+};
+
+// A file of a few bytes whose header claims a huge image: 46000 x 46000 at 8 bits or
+// 26000 x 27000 at 24 bits (about 2 GB each), with `first` as its only pixel bytes.
+Bytes hugeClaim(int bits, std::int32_t width, const Bytes& first) {
+  return bits == 8 ? bmp8(width, 46000, first) : bmp24(width, 27000, first);
+}
+
+// Whatever the headers claim, the tool holds only what the map reads: under a 1 GiB address
+// space, where a 2 GB claim could not even be allocated, the run gives the messages of
+// before, and a valid altitude image gives the map of its first rows and columns.
+TEST(HostileInput, HugeClaimsNeedOnlyTheMemoryOfTheMap) {
+  if (underAddressSanitizer()) GTEST_SKIP() << "the sanitizer reserves more than the limit";
+  const std::vector<ImageFile> valid = validTerrain();
+  const Bytes first = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
+  struct Case {
+    const char* what;
+    std::size_t huge;       // the file that claims a huge image; 0 is alt
+    std::int32_t altWidth;  // the altitude image's width (its height stays 51)
+    std::int32_t width;     // the width claimed by the huge file
+    std::string lastLine;
+  };
+  const Case cases[] = {
+      {"alt", 0, kSide, 46000, "largeur incorrect"},
+      {"DifMat", 1, kSide, 26000, "largeur: 1, hauteur: 1 (en blocFile)"},
+      {"AmbMat", 2, kSide, 26000, "largeur: 1, hauteur: 1 (en blocFile)"},
+      {"DifLight", 3, kSide, 26000, "largeur: 1, hauteur: 1 (en blocFile)"},
+      {"AmbLight", 4, kSide, 26000, "largeur: 1, hauteur: 1 (en blocFile)"},
+      {"AmbLight narrower than alt", 4, kSide, 50,
+       "erreur: tAmbLight.bmp est plus petit que talt.bmp"},
+      {"DifMat with an alt that makes no map", 1, 52, 26000, "largeur incorrect"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<ImageFile> files = valid;
+    if (c.altWidth != kSide) {
+      files[0].bytes = bmp8(c.altWidth, kSide, Bytes(static_cast<std::size_t>(kSide) * 52, 7));
+    }
+    files[c.huge].bytes = hugeClaim(c.huge == 0 ? 8 : 24, c.width, first);
+    const TempDir dir;
+    for (const ImageFile& file : files) writeFile(dir / ("t" + file.suffix), file.bytes);
+    RunResult result;
+    {
+      const AddressSpaceLimit limit(rlim_t{1} << 30);
+      result = runTool(kArguments, dir.path());
+    }
+    const std::vector<std::string> lines = splitLines(result.out);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), c.lastLine) << result.out;
+    EXPECT_EQ(result.exitCode, c.lastLine.starts_with("largeur:") ? 0 : 1);
+    if (result.exitCode != 0) continue;
+    // The same terrain with the huge image replaced by its kept part gives the same map.
+    // Its stored first row begins with `first`; every other byte it claims is missing.
+    Bytes kept(static_cast<std::size_t>(kSide) * kSide * 3, 255);
+    std::copy(first.begin(), first.end(), kept.begin());
+    files[c.huge].bytes = bmp24(kSide, kSide, padRows(kSide, kSide, 3, kept));
+    const TempDir cropped;
+    for (const ImageFile& file : files) writeFile(cropped / ("t" + file.suffix), file.bytes);
+    EXPECT_EQ(runTool(kArguments, cropped.path()).exitCode, 0);
+    EXPECT_TRUE(readFile(dir / "t.map") == readFile(cropped / "t.map")) << "the maps differ";
+  }
 }
 
 }  // namespace
