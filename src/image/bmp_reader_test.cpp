@@ -181,9 +181,9 @@ struct LayoutCase {
   const char* what;
   int bits;
   std::uint32_t coloursUsed;
-  int table;           // entries written
-  bool grey;           // entry i is grey 10 i + 5, else red i, green 0, blue 0
-  std::size_t gap;     // bytes between the table and the rows, filled with 0xEE
+  int table;            // entries written
+  bool grey;            // entry i is grey 10 i + 5, else red i, green 0, blue 0
+  std::size_t gap;      // bytes between the table and the rows, filled with 0xEE
   std::int64_t offset;  // pixel-data offset field; -1: the end of the gap
   Bytes rows;
   Bytes expected;
@@ -208,11 +208,32 @@ TEST(BmpReader, RowsBeginWhereTheFileSaysAndGreyTablesGiveTheLevels) {
       {"two grey entries", 8, 2, 2, true, 0, -1, {0, 1, 0, 0}, {5, 15}},
       {"an index past the table keeps its value", 8, 2, 2, true, 0, -1, {1, 9, 0, 0}, {15, 9}},
       {"a gap before the rows", 8, 2, 2, true, 6, -1, {1, 0, 0, 0}, {15, 5}},
-      {"an offset inside the table reads from its end", 8, 2, 2, true, 2, 58, {0xEE, 0xEE, 1, 0},
+      {"an offset inside the table reads from its end",
+       8,
+       2,
+       2,
+       true,
+       2,
+       58,
+       {0xEE, 0xEE, 1, 0},
        {238, 238}},
-      {"an offset past the end reads from the table's end", 8, 2, 2, true, 0, 5000, {1, 1, 0, 0},
+      {"an offset past the end reads from the table's end",
+       8,
+       2,
+       2,
+       true,
+       0,
+       5000,
+       {1, 1, 0, 0},
        {15, 15}},
-      {"an offset at the very end: every byte missing", 8, 2, 2, true, 0, 66, {1, 1, 0, 0},
+      {"an offset at the very end: every byte missing",
+       8,
+       2,
+       2,
+       true,
+       0,
+       66,
+       {1, 1, 0, 0},
        {255, 255}},
       {"colours used 0 means 256", 8, 0, 256, true, 0, -1, {3, 255, 0, 0}, {35, 251}},
       {"colours used 300 means 256", 8, 300, 256, true, 0, -1, {25, 26, 0, 0}, {255, 9}},
@@ -234,6 +255,105 @@ TEST(BmpReader, RowsBeginWhereTheFileSaysAndGreyTablesGiveTheLevels) {
   palette[3] = 1;
   palette[6] = 2;
   EXPECT_EQ(texture.palette, palette);
+}
+
+TEST(BmpReader, KeepWindowCropsOrDropsThePixels) {
+  struct Case {
+    const char* what;
+    Bytes file;
+    KeepWindow keep;
+    std::int32_t width;
+    std::int32_t height;
+    Bytes pixels;
+  };
+  const Bytes eight = bmp8(3, 2, {1, 2, 3, 0xEE, 4, 5, 6, 0xEE});
+  Bytes cut = bmp24(3, 3, Bytes(36, 0));
+  cut.resize(54 + 12);  // the first row only
+  for (std::size_t i = 0; i < 9; ++i) cut[54 + i] = static_cast<std::uint8_t>(i + 1);
+  const Case cases[] = {
+      {"everything", eight, {}, 3, 2, {1, 2, 3, 4, 5, 6}},
+      {"the first columns of the first row", eight, {2, 1, false}, 2, 1, {1, 2}},
+      {"a window larger than the image", eight, {5, 5, false}, 3, 2, {1, 2, 3, 4, 5, 6}},
+      {"nothing", eight, {0, 0, false}, 0, 0, {}},
+      {"whole when it fits", eight, {3, 2, true}, 3, 2, {1, 2, 3, 4, 5, 6}},
+      {"nothing when too wide", eight, {2, 2, true}, 0, 0, {}},
+      {"nothing when too high", eight, {3, 1, true}, 0, 0, {}},
+      {"24-bit, one column", small24(), {1, 2, false}, 1, 2, {3, 2, 1, 9, 8, 7}},
+      {"cut short",
+       cut,
+       {2, 3, false},
+       2,
+       3,
+       {3, 2, 1, 6, 5, 4, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const TempFile file(c.file);
+    const BmpTexture texture(file.name(), c.keep);
+    EXPECT_EQ(texture.width, c.width);
+    EXPECT_EQ(texture.height, c.height);
+    EXPECT_EQ(texture.fileWidth, c.file == eight ? 3 : c.file == cut ? 3 : 2);
+    EXPECT_EQ(texture.pixels, c.pixels);
+  }
+}
+
+// The line on standard output stays the old one; the hint on standard error says what was
+// found. A table that is not grey loads, with a warning.
+TEST(BmpReader, EveryRefusalHasAHintAndAColourTableAWarning) {
+  struct Case {
+    std::size_t offset;  // of the field to set, or of the cut when size is 0
+    std::uint32_t value;
+    int size;  // 2 or 4 bytes; 0: the file is cut at offset
+    int message;
+    const char* hint;
+  };
+  const Case cases[] = {
+      {0, 0x5089, 2, 2, " does not begin with \"BM\" but with the bytes 0x89 0x50"},
+      {14, 12, 4, 3, " has a 12-byte info header (OS/2 1.x BITMAPCOREHEADER)"},
+      {14, 108, 4, 3, " has a 108-byte info header (BITMAPV4HEADER)"},
+      {14, 124, 4, 3, "GIMP \"Do not write color space information\""},
+      {22, static_cast<std::uint32_t>(-2), 4, 3, " is stored top-down (height -2)"},
+      {28, 32, 2, 4, " has 32 bits per pixel; drop the alpha channel"},
+      {28, 4, 2, 4, " has 4 bits per pixel; export the altitude image as 8-bit grey"},
+      {30, 1, 4, 5, " is compressed (compression 1, RLE8)"},
+      {30, 3, 4, 5, "(compression 3, BI_BITFIELDS); write it uncompressed: ImageMagick"},
+      {40, 0, 0, 3, " ends inside its headers, after 40 bytes"},
+      {60, 0, 0, 3, " ends inside its colour table of 256 entries"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.hint);
+    Bytes bytes = small8();
+    if (c.size == 2) setLe16(bytes, c.offset, static_cast<std::uint16_t>(c.value));
+    if (c.size == 4) setLe32(bytes, c.offset, c.value);
+    if (c.size == 0) bytes.resize(c.offset);
+    const TempFile file(bytes);
+    try {
+      const BmpTexture texture(file.name());
+      ADD_FAILURE() << "loaded";
+    } catch (const Failure& failure) {
+      EXPECT_EQ(failure.what(), bmpMessage(c.message, file.name()));
+      EXPECT_TRUE(failure.hint().starts_with(file.name()) && failure.hint().ends_with("\n") &&
+                  failure.hint().find(c.hint) != std::string::npos)
+          << failure.hint();
+    }
+  }
+  const TempDir dir;
+  try {
+    const BmpTexture texture((dir / "absent.bmp").string());
+    ADD_FAILURE() << "loaded";
+  } catch (const Failure& failure) {
+    EXPECT_EQ(failure.hint(), (dir / "absent.bmp").string() + ": No such file or directory\n");
+  }
+
+  Bytes table;
+  for (int i = 0; i < 256; ++i) table.insert(table.end(), {0, 0, static_cast<std::uint8_t>(i), 0});
+  const TempFile colours(bmp8(2, 2, {1, 2, 0, 0, 3, 4, 0, 0}, table));
+  ::testing::internal::CaptureStderr();
+  const BmpTexture texture(colours.name());
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            colours.name() +
+                ": the colour table is not grey, so its colour indices are used as altitudes\n");
+  EXPECT_EQ(texture.pixels, (Bytes{1, 2, 3, 4}));
 }
 
 // Every length of the headers and colour table: the first field that cannot be read whole
