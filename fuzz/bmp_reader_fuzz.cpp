@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -43,6 +44,7 @@ struct Expected {
   std::int32_t bitsPerPixel = 0;
   std::vector<std::uint8_t> palette;
   std::size_t rowsBegin = 0;  // where the pixel rows start in the file
+  std::array<std::uint8_t, 256> level{};  // the altitude of each 8-bit index
 };
 
 // The accepted format's headers read straight from the bytes, every field checked in file
@@ -75,44 +77,69 @@ Expected expectedLoad(const std::uint8_t* data, std::size_t size, const std::str
   e.height = static_cast<std::int32_t>(le(data, 22, 4));
   e.bitsPerPixel = static_cast<std::int32_t>(bitCount);
   const std::uint64_t bytesPerPixel = bitCount / 8;
-  const std::size_t tableEnd = bitCount == 8 ? 54 + 1024 : 54;
   // Unsigned: 3 * (2^31 - 1)^2 overflows int64_t. A negative size wraps here, but is refused
   // before this value is looked at.
   const std::uint64_t bufferBytes =
       static_cast<std::uint64_t>(e.width) * static_cast<std::uint64_t>(e.height) * bytesPerPixel;
   if (size < 54 || e.width < 0 || e.height < 0 ||
-      bufferBytes > std::uint64_t{std::numeric_limits<std::int32_t>::max()} || size < tableEnd) {
+      bufferBytes > std::uint64_t{std::numeric_limits<std::int32_t>::max()}) {
+    e.message = invalid;
+    return e;
+  }
+  // An 8-bit file's table has "colours used" entries when that is 1 to 256, else 256.
+  std::size_t entries = 0;
+  if (bitCount == 8) {
+    const std::uint32_t used = le(data, 46, 4);
+    entries = used >= 1 && used <= 256 ? used : 256;
+  }
+  const std::size_t tableEnd = 54 + 4 * entries;
+  if (size < tableEnd) {
     e.message = invalid;
     return e;
   }
   if (bitCount == 8) {
+    e.palette.assign(768, 0);
+    bool grey = true;
+    for (std::size_t i = 0; i < entries; ++i) {
+      e.palette[3 * i + 0] = data[54 + 4 * i + 2];
+      e.palette[3 * i + 1] = data[54 + 4 * i + 1];
+      e.palette[3 * i + 2] = data[54 + 4 * i + 0];
+      grey = grey && data[54 + 4 * i] == data[54 + 4 * i + 1] &&
+             data[54 + 4 * i] == data[54 + 4 * i + 2];
+    }
+    // A grey table gives each index below its length that entry's level; others keep theirs.
     for (std::size_t i = 0; i < 256; ++i) {
-      e.palette.push_back(data[54 + 4 * i + 2]);
-      e.palette.push_back(data[54 + 4 * i + 1]);
-      e.palette.push_back(data[54 + 4 * i + 0]);
+      e.level[i] = grey && i < entries ? e.palette[3 * i] : static_cast<std::uint8_t>(i);
     }
   }
-  e.rowsBegin = tableEnd;
+  // The rows begin at the pixel-data offset when it lies between the table's end and the end
+  // of the file, else right after the table.
+  const std::uint32_t offset = le(data, 10, 4);
+  e.rowsBegin = offset >= tableEnd && offset <= size ? offset : tableEnd;
   return e;
 }
 
 void check(bool condition, const char* what) {
   if (!condition) {
-    std::fprintf(stderr, "bmp_reader_fuzz: %s\n", what);
+    // On standard output: .ci/fuzz closes the target's standard error.
+    std::printf("bmp_reader_fuzz: %s\n", what);
+    std::fflush(stdout);
     std::abort();
   }
 }
 
-// True when all count bytes are 255; memcmp of the range against itself shifted by one keeps
-// this fast on the tens of megabytes an image cut short can claim.
-bool all255(const std::uint8_t* bytes, std::size_t count) {
-  return count == 0 || (bytes[0] == 255 && std::memcmp(bytes, bytes + 1, count - 1) == 0);
+// True when all count bytes equal value; memcmp of the range against itself shifted by one
+// keeps this fast on the tens of megabytes an image cut short can claim.
+bool allEqual(const std::uint8_t* bytes, std::size_t count, std::uint8_t value) {
+  return count == 0 || (bytes[0] == value && std::memcmp(bytes, bytes + 1, count - 1) == 0);
 }
 
 // Compares the loaded pixels with the file read one byte at a time from where the rows begin:
-// pad bytes skipped, blue-green-red turned to red-green-blue, 255 for each byte past the end.
+// pad bytes skipped, blue-green-red turned to red-green-blue, 255 for each byte past the end,
+// and an 8-bit index turned to its altitude.
 bool pixelsMatch(const quorvel::Texture& texture, const std::uint8_t* data, std::size_t size,
-                 std::size_t rowsBegin) {
+                 const Expected& expected) {
+  const std::size_t rowsBegin = expected.rowsBegin;
   const std::size_t bytesPerPixel = texture.bitsPerPixel / 8;
   const std::size_t rowBytes = static_cast<std::size_t>(texture.width) * bytesPerPixel;
   const std::size_t stride = rowBytes + (4 - rowBytes % 4) % 4;
@@ -121,7 +148,8 @@ bool pixelsMatch(const quorvel::Texture& texture, const std::uint8_t* data, std:
   if (rowBytes == 0) return true;
   const std::size_t available = size - rowsBegin;
   const auto fileByte = [&](std::size_t i) {
-    return i < available ? data[rowsBegin + i] : std::uint8_t{255};
+    const std::uint8_t byte = i < available ? data[rowsBegin + i] : std::uint8_t{255};
+    return bytesPerPixel == 1 ? expected.level[byte] : byte;
   };
   for (std::size_t y = 0; y < static_cast<std::size_t>(texture.height); ++y) {
     const std::uint8_t* row = texture.pixels.data() + y * rowBytes;
@@ -137,7 +165,8 @@ bool pixelsMatch(const quorvel::Texture& texture, const std::uint8_t* data, std:
         }
       }
     }
-    if (!all255(row + x, rowBytes - x)) return false;
+    const std::uint8_t missing = bytesPerPixel == 1 ? expected.level[255] : 255;
+    if (!allEqual(row + x, rowBytes - x, missing)) return false;
   }
   return true;
 }
@@ -173,9 +202,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "wrong width or height");
     check(texture.bitsPerPixel == expected.bitsPerPixel, "wrong bit depth");
     check(texture.bytesPerPixel == expected.bitsPerPixel / 8, "wrong bytes per pixel");
-    check(texture.pixelFormat == (expected.bitsPerPixel == 8 ? 6409 : 6407), "wrong pixel format");
+    check(texture.fileWidth == expected.width && texture.fileHeight == expected.height,
+          "wrong file size");
     check(texture.palette == expected.palette, "wrong colour table");
-    check(pixelsMatch(texture, data, size, expected.rowsBegin), "wrong pixels");
+    check(pixelsMatch(texture, data, size, expected), "wrong pixels");
   } catch (const quorvel::Failure& failure) {
     check(!expected.message.empty(), "a valid file was refused");
     check(failure.what() == expected.message, "wrong message");

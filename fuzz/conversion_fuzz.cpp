@@ -28,6 +28,7 @@
 
 #include "failure.h"
 #include "image/texture_cache.h"
+#include "map/map_size.h"
 #include "map/map_writer.h"
 #include "reference_map.h"
 
@@ -57,7 +58,9 @@ fs::path workDirectory;
 
 void check(bool condition, const char* what) {
   if (!condition) {
-    std::fprintf(stderr, "conversion_fuzz: %s\n", what);
+    // On standard output: .ci/fuzz closes the target's standard error.
+    std::printf("conversion_fuzz: %s\n", what);
+    std::fflush(stdout);
     std::abort();
   }
 }
@@ -220,7 +223,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   bool written = false;
   try {
     for (std::size_t i = 0; i < kRoles.size(); ++i) {
-      images[i] = &cache.load(prefix + kRoles[i].suffix);
+      // The driver's windows: the colour images keep only what alt's map reads.
+      images[i] = &cache.load(prefix + kRoles[i].suffix,
+                              i == 0 ? quorvel::altitudeKeepWindow()
+                                     : quorvel::colourKeepWindow(*images[0]));
       if (images[i]->bitsPerPixel != kRoles[i].bitsPerPixel) throw quorvel::Failure("depth\n");
     }
     loaded = true;
@@ -242,9 +248,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Bytes expected;
   if (loaded) {
     const quorvel::Texture& alt = *images[0];
-    sizesFit = true;
+    sizesFit = quorvel::mapSizeFits(alt.fileWidth, alt.fileHeight);
     for (std::size_t i = 1; i < images.size(); ++i) {
-      sizesFit = sizesFit && images[i]->width >= alt.width && images[i]->height >= alt.height;
+      sizesFit = sizesFit && images[i]->fileWidth >= alt.fileWidth &&
+                 images[i]->fileHeight >= alt.fileHeight;
     }
     if (sizesFit) expected = quorvel::test::referenceMap(referenceImages(images), settings);
   }
