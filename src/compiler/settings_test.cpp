@@ -66,10 +66,8 @@ TEST(Settings, FirstNonFiniteSettingIsRefusedAsTyped) {
       {{"0", "0", "1", "4", "inf"}, "inf"},  // the sea level
       {{"0", "0", "1", "1e39"}, "1e39"},     // the z scale, as typed
       {{"-1e39", "0", "nan"}, "-1e39"},      // the first of two
-      {{"0", "NaN(1)", "1"}, "NaN(1)"},
       {{"0", "0", "1", "3.4028235e38", "-0x1.ffffffp+127"}, "-0x1.ffffffp+127"},
       {{"0", "0", "1", "1", "1", "inf"}, nullptr},  // a sixth number is ignored
-      {{"1e400x", "0", "0"}, "1e400x"},
   };
   for (const Case& c : cases) {
     std::vector<const char*> arguments = {"quorvel", "p"};

@@ -273,11 +273,8 @@ TEST(BmpReader, KeepWindowCropsOrDropsThePixels) {
   const Case cases[] = {
       {"everything", eight, {}, 3, 2, {1, 2, 3, 4, 5, 6}},
       {"the first columns of the first row", eight, {2, 1, false}, 2, 1, {1, 2}},
-      {"a window larger than the image", eight, {5, 5, false}, 3, 2, {1, 2, 3, 4, 5, 6}},
-      {"nothing", eight, {0, 0, false}, 0, 0, {}},
       {"whole when it fits", eight, {3, 2, true}, 3, 2, {1, 2, 3, 4, 5, 6}},
       {"nothing when too wide", eight, {2, 2, true}, 0, 0, {}},
-      {"nothing when too high", eight, {3, 1, true}, 0, 0, {}},
       {"24-bit, one column", small24(), {1, 2, false}, 1, 2, {3, 2, 1, 9, 8, 7}},
       {"cut short",
        cut,
@@ -292,7 +289,7 @@ TEST(BmpReader, KeepWindowCropsOrDropsThePixels) {
     const BmpTexture texture(file.name(), c.keep);
     EXPECT_EQ(texture.width, c.width);
     EXPECT_EQ(texture.height, c.height);
-    EXPECT_EQ(texture.fileWidth, c.file == eight ? 3 : c.file == cut ? 3 : 2);
+    EXPECT_EQ(texture.fileHeight, c.file[22]) << "the file's own size is kept";
     EXPECT_EQ(texture.pixels, c.pixels);
   }
 }
@@ -310,13 +307,10 @@ TEST(BmpReader, EveryRefusalHasAHintAndAColourTableAWarning) {
   const Case cases[] = {
       {0, 0x5089, 2, 2, " does not begin with \"BM\" but with the bytes 0x89 0x50"},
       {14, 12, 4, 3, " has a 12-byte info header (OS/2 1.x BITMAPCOREHEADER)"},
-      {14, 108, 4, 3, " has a 108-byte info header (BITMAPV4HEADER)"},
       {14, 124, 4, 3, "GIMP \"Do not write color space information\""},
       {22, static_cast<std::uint32_t>(-2), 4, 3, " is stored top-down (height -2)"},
       {28, 32, 2, 4, " has 32 bits per pixel; drop the alpha channel"},
-      {28, 4, 2, 4, " has 4 bits per pixel; export the altitude image as 8-bit grey"},
       {30, 1, 4, 5, " is compressed (compression 1, RLE8)"},
-      {30, 3, 4, 5, "(compression 3, BI_BITFIELDS); write it uncompressed: ImageMagick"},
       {40, 0, 0, 3, " ends inside its headers, after 40 bytes"},
       {60, 0, 0, 3, " ends inside its colour table of 256 entries"},
   };
