@@ -5,12 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "test_support.h"
+#include "tool_process.h"
 
 namespace quorvel {
 namespace {
 
 using test::Bytes;
-using test::runQuorvel;
+using test::runTool;
 using test::RunResult;
 using test::TempDir;
 
@@ -34,7 +35,7 @@ std::string missingAltRun(const std::string& settings, const std::string& prefix
 
 TEST(Driver, NoArgumentsPrintsBannerAndUsage) {
   const TempDir dir;
-  const RunResult run = runQuorvel({}, dir.path());
+  const RunResult run = runTool({}, dir.path());
   EXPECT_EQ(run.out, kBanner + kUsage);
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
@@ -60,7 +61,7 @@ TEST(Driver, ArgumentCountDecidesWhichSettingsAreTaken) {
   const TempDir dir;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments.size());
-    const RunResult run = runQuorvel(c.arguments, dir.path());
+    const RunResult run = runTool(c.arguments, dir.path());
     EXPECT_EQ(run.out, missingAltRun(c.settings, "t"));
     EXPECT_EQ(run.exitCode, 1);
   }
@@ -88,7 +89,7 @@ TEST(Driver, NumbersAreReadAsFarAsTheyParseAndPrintedAsGiven) {
     std::vector<std::string> arguments{"t"};
     arguments.insert(arguments.end(), c.numbers.begin(), c.numbers.end());
     SCOPED_TRACE(c.settings);
-    const RunResult run = runQuorvel(arguments, dir.path());
+    const RunResult run = runTool(arguments, dir.path());
     EXPECT_EQ(run.out, missingAltRun(c.settings, "t"));
     EXPECT_EQ(run.exitCode, 1);
   }
@@ -98,7 +99,7 @@ TEST(Driver, CompleteRunPrintsTheSizeAndWritesTheMap) {
   const TempDir dir;
   test::writeTerrain(
       dir / "t", test::uniformTerrain(51, 51, 10, {1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}));
-  const RunResult run = runQuorvel({"t", "0", "0", "1", "1", "0"}, dir.path());
+  const RunResult run = runTool({"t", "0", "0", "1", "1", "0"}, dir.path());
   EXPECT_EQ(run.out, kBanner + kDefaultSettings + "largeur: 1, hauteur: 1 (en blocFile)\n");
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_TRUE(std::filesystem::exists(dir / "t.map"));
@@ -112,13 +113,13 @@ TEST(Driver, LongPrefixesWork) {
     const std::string prefix(length, 'p');
     test::writeTerrain(dir / prefix,
                        test::uniformTerrain(51, 51, 0, {1, 1, 1}, {1, 1, 1}, {1, 1, 1}, {1, 1, 1}));
-    const RunResult run = runQuorvel({prefix}, dir.path());
+    const RunResult run = runTool({prefix}, dir.path());
     EXPECT_EQ(run.out, kBanner + kDefaultSettings + "largeur: 1, hauteur: 1 (en blocFile)\n");
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(std::filesystem::exists(dir / (prefix + ".map")));
   }
   const std::string longMissing(300, 'q');
-  const RunResult run = runQuorvel({"sub/" + longMissing}, dir.path());
+  const RunResult run = runTool({"sub/" + longMissing}, dir.path());
   EXPECT_EQ(run.out, missingAltRun(kDefaultSettings, "sub/" + longMissing));
   EXPECT_EQ(run.exitCode, 1);
 }
@@ -128,7 +129,7 @@ TEST(Driver, PrefixIsUsedWithoutSeparator) {
   std::filesystem::create_directory(dir / "terrain");
   test::writeTerrain(dir / "terrain" / "north",
                      test::uniformTerrain(51, 51, 0, {1, 1, 1}, {1, 1, 1}, {1, 1, 1}, {1, 1, 1}));
-  const RunResult run = runQuorvel({"terrain/north"}, dir.path());
+  const RunResult run = runTool({"terrain/north"}, dir.path());
   EXPECT_EQ(run.exitCode, 0) << run.out;
   EXPECT_TRUE(std::filesystem::exists(dir / "terrain" / "north.map"));
 }
@@ -157,7 +158,7 @@ TEST(Driver, FirstBadImageStopsTheRunBeforeTheNextIsOpened) {
         message = "erreur: " + name +
                   (bad == 0 ? " n'est pas un bmp 8bit\n" : " n'est pas un bmp 24bit\n");
       }
-      const RunResult run = runQuorvel({"t"}, dir.path());
+      const RunResult run = runTool({"t"}, dir.path());
       EXPECT_EQ(run.out, kBanner + kDefaultSettings + message);
       EXPECT_EQ(run.exitCode, 1);
       EXPECT_FALSE(std::filesystem::exists(dir / "t.map"));
@@ -170,7 +171,7 @@ TEST(Driver, ReaderFailuresEndTheRunWithTheirMessage) {
   Bytes compressed = test::bmp8(1, 1, {0, 0, 0, 0});
   test::setLe32(compressed, 30, 1);
   test::writeFile(dir / "talt.bmp", compressed);
-  const RunResult run = runQuorvel({"t"}, dir.path());
+  const RunResult run = runTool({"t"}, dir.path());
   EXPECT_EQ(run.out, kBanner + kDefaultSettings + "talt.bmp est un fichier bmp comprim\xe9\n");
   EXPECT_EQ(run.exitCode, 1);
 }

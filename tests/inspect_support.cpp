@@ -38,12 +38,14 @@ void putCell(Bytes& bytes, int ox, int oy) {
 }  // namespace
 
 RunResult runInspect(const std::vector<std::string>& arguments, const std::filesystem::path& cwd) {
-  return runProgram(QUORVEL_INSPECT_BINARY, arguments, cwd);
+  ProcessOptions options;
+  options.program = QUORVEL_INSPECT_BINARY;
+  return runTool(arguments, cwd, options);
 }
 
 std::filesystem::path compileMap(const TempDir& dir, const TerrainImages& images) {
   writeTerrain(dir / "terrain", images);
-  const RunResult run = runQuorvel({"terrain"}, dir.path());
+  const RunResult run = runTool({"terrain"}, dir.path());
   if (run.exitCode != 0) throw std::runtime_error("quorvel failed: " + run.out);
   return dir / "terrain.map";
 }

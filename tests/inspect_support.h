@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "test_support.h"
+#include "tool_process.h"
 
 namespace quorvel::test {
 

@@ -1,8 +1,5 @@
 #include "test_support.h"
 
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -123,51 +120,6 @@ TempDir::~TempDir() {
 }
 
 TempFile::TempFile(const Bytes& bytes) { writeFile(dir_ / "image.bmp", bytes); }
-
-RunResult runQuorvel(const std::vector<std::string>& arguments, const std::filesystem::path& cwd,
-                     long long fileSizeLimit) {
-  return runProgram(QUORVEL_BINARY, arguments, cwd, fileSizeLimit);
-}
-
-RunResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
-                     const std::filesystem::path& cwd, long long fileSizeLimit) {
-  int pipeFds[2];
-  if (::pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(pipeFds[1], STDOUT_FILENO);
-    ::close(pipeFds[0]);
-    ::close(pipeFds[1]);
-    const int devNull = ::open("/dev/null", O_RDONLY);
-    ::dup2(devNull, STDIN_FILENO);
-    if (::chdir(cwd.c_str()) != 0) ::_exit(127);
-    if (fileSizeLimit >= 0) {
-      const rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
-      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(127);
-    }
-    std::vector<char*> argv;
-    std::string binary = program;
-    argv.push_back(binary.data());
-    std::vector<std::string> copies = arguments;
-    for (std::string& a : copies) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    ::execv(binary.c_str(), argv.data());
-    ::_exit(127);
-  }
-  ::close(pipeFds[1]);
-  RunResult result;
-  char buffer[4096];
-  ssize_t got = 0;
-  while ((got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0) {
-    result.out.append(buffer, static_cast<std::size_t>(got));
-  }
-  ::close(pipeFds[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) result.signalNumber = WTERMSIG(status);
-  return result;
-}
 
 std::string bmpMessage(int number, const std::string& fileName) {
   switch (number) {

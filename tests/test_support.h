@@ -57,22 +57,6 @@ class TempFile {
   TempDir dir_;
 };
 
-struct RunResult {
-  int exitCode = -1;       // -1 when the process did not exit normally
-  int signalNumber = 0;    // the signal that ended it, if any
-  std::string out;         // everything it printed on stdout
-};
-
-// Runs the built quorvel with the given arguments in directory cwd; stdin is empty. A
-// fileSizeLimit of 0 or more caps the size of any file it writes (RLIMIT_FSIZE, in bytes).
-RunResult runQuorvel(const std::vector<std::string>& arguments,
-                     const std::filesystem::path& cwd = std::filesystem::current_path(),
-                     long long fileSizeLimit = -1);
-
-// Runs the program at path program the same way.
-RunResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
-                     const std::filesystem::path& cwd, long long fileSizeLimit = -1);
-
 // The BMP reader's message number (1 to 5) naming fileName, exactly as printed.
 std::string bmpMessage(int number, const std::string& fileName);
 

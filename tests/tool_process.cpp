@@ -2,12 +2,14 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <stdexcept>
 #include <thread>
 
@@ -16,7 +18,7 @@ namespace quorvel::test {
 ToolProcess::ToolProcess(const std::vector<std::string>& arguments,
                          const std::filesystem::path& cwd, const ProcessOptions& options) {
   // Everything the child needs is built before the fork: after it only system calls run.
-  std::string binary = QUORVEL_BINARY;
+  std::string binary = options.program;
   std::vector<std::string> copies = arguments;
   std::vector<char*> argv{binary.data()};
   for (std::string& argument : copies) argv.push_back(argument.data());
@@ -24,11 +26,18 @@ ToolProcess::ToolProcess(const std::vector<std::string>& arguments,
   const std::string directory = cwd.string();
 
   int pipeFds[2];
+  int errorFds[2];
   if (::pipe2(pipeFds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+  if (::pipe2(errorFds, O_CLOEXEC) != 0) {
+    ::close(pipeFds[0]);
+    ::close(pipeFds[1]);
+    throw std::runtime_error("pipe failed");
+  }
   pid_ = ::fork();
   if (pid_ < 0) throw std::runtime_error("fork failed");
   if (pid_ == 0) {
     ::dup2(pipeFds[1], STDOUT_FILENO);
+    ::dup2(errorFds[1], STDERR_FILENO);
     const int devNull = ::open("/dev/null", O_RDONLY);
     ::dup2(devNull, STDIN_FILENO);
     for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGXFSZ}) {
@@ -53,7 +62,9 @@ ToolProcess::ToolProcess(const std::vector<std::string>& arguments,
     ::_exit(127);
   }
   ::close(pipeFds[1]);
+  ::close(errorFds[1]);
   output_ = pipeFds[0];
+  errors_ = errorFds[0];
 }
 
 ToolProcess::~ToolProcess() {
@@ -62,6 +73,7 @@ ToolProcess::~ToolProcess() {
     ::waitpid(pid_, &status_, 0);
   }
   if (output_ >= 0) ::close(output_);
+  if (errors_ >= 0) ::close(errors_);
 }
 
 bool ToolProcess::ended() {
@@ -73,10 +85,25 @@ void ToolProcess::signal(int signalNumber) const { ::kill(pid_, signalNumber); }
 
 RunResult ToolProcess::wait() {
   RunResult result;
-  char buffer[4096];
-  ssize_t got = 0;
-  while ((got = ::read(output_, buffer, sizeof buffer)) > 0) {
-    result.out.append(buffer, static_cast<std::size_t>(got));
+  // Both streams are drained together: a child blocked on a full stderr pipe would otherwise
+  // never close its stdout.
+  pollfd streams[2] = {{output_, POLLIN, 0}, {errors_, POLLIN, 0}};
+  std::string* texts[2] = {&result.out, &result.err};
+  while (streams[0].fd >= 0 || streams[1].fd >= 0) {
+    if (::poll(streams, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      throw std::runtime_error("poll failed");
+    }
+    for (int i = 0; i < 2; ++i) {
+      if (streams[i].fd < 0 || streams[i].revents == 0) continue;
+      char buffer[4096];
+      const ssize_t got = ::read(streams[i].fd, buffer, sizeof buffer);
+      if (got > 0) {
+        texts[i]->append(buffer, static_cast<std::size_t>(got));
+      } else if (got == 0 || errno != EINTR) {
+        streams[i].fd = -1;  // poll skips a negative descriptor
+      }
+    }
   }
   if (!reaped_) {
     ::waitpid(pid_, &status_, 0);

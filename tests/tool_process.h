@@ -9,22 +9,30 @@
 #include <string>
 #include <vector>
 
-#include "test_support.h"
-
 namespace quorvel::test {
+
+struct RunResult {
+  int exitCode = -1;     // -1 when the process did not exit normally
+  int signalNumber = 0;  // the signal that ended it, if any
+  std::string out;       // everything it printed on stdout
+  std::string err;       // and on stderr
+};
 
 // What the child is given besides its arguments.
 struct ProcessOptions {
   std::optional<unsigned long> fileSizeLimit;  // RLIMIT_FSIZE in bytes
   std::optional<uid_t> user;                   // run as this user and group id (needs root)
   bool ignoreHangup = false;                   // start with SIGHUP ignored, as nohup does
+  std::string program = QUORVEL_BINARY;        // the built quorvel unless told otherwise
 };
 
 // The exit code a child uses when it could not take on the requested user.
 inline constexpr int kCannotChangeUser = 126;
 
-// The built quorvel running in the background. Stop signals start at their default action
-// whatever the test runner ignores. The destructor kills and reaps a child still running.
+// A built program (quorvel unless the options say otherwise) running in the background, in
+// directory cwd with an empty stdin. Stop signals start at their default action whatever the
+// test runner ignores. The destructor kills and reaps a child still running. The one way the
+// tests start a child process.
 class ToolProcess {
  public:
   ToolProcess(const std::vector<std::string>& arguments, const std::filesystem::path& cwd,
@@ -43,11 +51,12 @@ class ToolProcess {
  private:
   pid_t pid_ = -1;
   int output_ = -1;
+  int errors_ = -1;
   bool reaped_ = false;
   int status_ = 0;
 };
 
-// Runs the tool to its end.
+// Runs the program to its end.
 RunResult runTool(const std::vector<std::string>& arguments, const std::filesystem::path& cwd,
                   const ProcessOptions& options = {});
 

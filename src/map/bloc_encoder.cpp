@@ -49,8 +49,10 @@ struct PixelView {
 // The lighting of a row of pixels, split into plain loops over independent pixels so that the
 // compiler vectorises them; every operation is an IEEE add, multiply, divide, square root or
 // conversion, each exact in a SIMD lane as in a scalar one (and none is fused). Processors
-// with AVX2 get a wider copy, chosen when the program starts.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
+// with AVX2 get a wider copy, chosen when the program starts; QUORVEL_NO_WIDE_CLONES keeps
+// only the baseline copy, so that tests can run it on any processor.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && \
+    !defined(QUORVEL_NO_WIDE_CLONES)
 #define QUORVEL_WIDE_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define QUORVEL_WIDE_CLONES

@@ -13,6 +13,7 @@
 #include "memory_texture.h"
 #include "reference_map.h"
 #include "test_support.h"
+#include "tool_process.h"
 
 namespace quorvel {
 namespace {
@@ -94,7 +95,7 @@ TEST(MapWriter, UniformTerrainGives625IdenticalRecords) {
   const TempDir dir;
   test::writeTerrain(dir / "u", test::uniformTerrain(51, 51, 10, {255, 255, 255}, {0, 0, 0},
                                                      {255, 255, 255}, {0, 0, 0}));
-  const RunResult run = test::runQuorvel({"u"}, dir.path());
+  const RunResult run = test::runTool({"u"}, dir.path());
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.out, kDefaultLines + sizeLine(1, 1));
 
@@ -135,7 +136,7 @@ TEST(MapWriter, HeaderAndSizeFollowTheAltitudeImage) {
     const TempDir dir;
     test::writeTerrain(dir / "s", test::uniformTerrain(c.width, c.height, 3, {1, 2, 3}, {4, 5, 6},
                                                        {7, 8, 9}, {10, 11, 12}));
-    const RunResult run = test::runQuorvel({"s"}, dir.path());
+    const RunResult run = test::runTool({"s"}, dir.path());
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, kDefaultLines + sizeLine(c.largeur, c.hauteur));
     const Bytes map = test::readFile(dir / "s.map");
@@ -166,7 +167,7 @@ TEST(MapWriter, RecordsFollowTheWalkOrderAndHoldTheirPixels) {
   }
   const TempDir dir;
   test::writeTerrain(dir / "w", images);
-  ASSERT_EQ(test::runQuorvel({"w"}, dir.path()).exitCode, 0);
+  ASSERT_EQ(test::runTool({"w"}, dir.path()).exitCode, 0);
   const Bytes map = test::readFile(dir / "w.map");
   ASSERT_EQ(map.size(), 8 + 2 * kBlocFile);
 
@@ -234,7 +235,7 @@ TEST(MapWriter, SizeChecksReportTheFirstFailureAndTouchNoMap) {
       const Bytes earlier = {'o', 'l', 'd'};
       if (earlierMap) test::writeFile(dir / "e.map", earlier);
 
-      const RunResult run = test::runQuorvel({"e"}, dir.path());
+      const RunResult run = test::runTool({"e"}, dir.path());
       EXPECT_EQ(run.exitCode, 1);
       EXPECT_EQ(run.out, kDefaultLines + c.message);
       std::set<std::string> expected = terrainFiles("e");
@@ -275,7 +276,7 @@ TEST(MapWriter, ColourImageSmallerThanAltIsRefusedInRoleOrder) {
     }
     const Bytes earlier = {1, 2, 3, 4};
     test::writeFile(dir / "c.map", earlier);
-    const RunResult run = test::runQuorvel({"c"}, dir.path());
+    const RunResult run = test::runTool({"c"}, dir.path());
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out,
               kDefaultLines + "erreur: c" + c.reported + ".bmp est plus petit que calt.bmp\n");
@@ -321,7 +322,7 @@ TEST(MapWriter, LargerColourImagesUseOnlyThePixelsUnderAlt) {
   const TempDir dir;
   test::writeTerrain(dir / "l", large);
   test::writeFile(dir / "lalt.bmp", test::bmp8(51, 51, test::padRows(51, 51, 1, small.alt)));
-  const RunResult run = test::runQuorvel({"l", "0.3", "-0.2", "1", "2"}, dir.path());
+  const RunResult run = test::runTool({"l", "0.3", "-0.2", "1", "2"}, dir.path());
   ASSERT_EQ(run.exitCode, 0) << run.out;
   Settings settings;
   settings.lightDirection = {0.3f, -0.2f, 1.0f};
@@ -336,9 +337,11 @@ TEST(MapWriter, WriteFailureLeavesNoTemporaryFileAndKeepsTheEarlierMap) {
   test::writeTerrain(dir / "f", variedTerrain(101, 51));
   const Bytes earlier(5000, 0xAB);
   test::writeFile(dir / "f.map", earlier);
-  for (const long long limit : {0LL, 8LL, 100000LL, 198757LL}) {
+  for (const unsigned long limit : {0UL, 8UL, 100000UL, 198757UL}) {
     SCOPED_TRACE("limit " + std::to_string(limit));
-    const RunResult run = test::runQuorvel({"f"}, dir.path(), limit);
+    test::ProcessOptions options;
+    options.fileSizeLimit = limit;
+    const RunResult run = test::runTool({"f"}, dir.path(), options);
     EXPECT_EQ(run.signalNumber, 0);
     EXPECT_EQ(run.exitCode, 1);
     // Creating the empty temporary file is no write, so even a limit of 0 fails only there.
@@ -351,7 +354,9 @@ TEST(MapWriter, WriteFailureLeavesNoTemporaryFileAndKeepsTheEarlierMap) {
     EXPECT_EQ(test::readFile(dir / "f.map"), earlier);
   }
   // Room for exactly the map: the run succeeds.
-  const RunResult run = test::runQuorvel({"f"}, dir.path(), 198758);
+  test::ProcessOptions options;
+  options.fileSizeLimit = 198758;
+  const RunResult run = test::runTool({"f"}, dir.path(), options);
   EXPECT_EQ(run.exitCode, 0) << run.out;
   EXPECT_EQ(test::readFile(dir / "f.map").size(), 198758u);
 }
@@ -364,7 +369,7 @@ TEST(MapWriter, DirectoryInTheMapsPlaceIsReportedBeforeTheSizeLine) {
                      test::uniformTerrain(51, 51, 1, {1, 1, 1}, {1, 1, 1}, {1, 1, 1}, {1, 1, 1}));
   std::filesystem::create_directory(dir / "r.map");
   test::writeFile(dir / "r.map" / "inside", {1});
-  const RunResult run = test::runQuorvel({"r"}, dir.path());
+  const RunResult run = test::runTool({"r"}, dir.path());
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.out, kDefaultLines + "impossible de creer le fichier r.map\n");
   std::set<std::string> expected = terrainFiles("r");
@@ -411,7 +416,7 @@ TEST(MapWriter, VariedTerrainMatchesReference) {
     std::string trace;
     for (const std::string& a : arguments) trace += a + " ";
     SCOPED_TRACE(trace);
-    const RunResult run = test::runQuorvel(arguments, dir.path());
+    const RunResult run = test::runTool(arguments, dir.path());
     ASSERT_EQ(run.exitCode, 0) << run.out;
     const Bytes expected = test::referenceMap(images, c.settings);
     const Bytes actual = test::readFile(dir / "v.map");
@@ -462,9 +467,9 @@ TEST(MapWriter, ReferenceMatchesRecordsWorkedOutSeparately) {
 TEST(MapWriter, UnnormalisedLightLightsAsItsUnitVector) {
   const TempDir dir;
   test::writeTerrain(dir / "n", variedTerrain(51, 51));
-  ASSERT_EQ(test::runQuorvel({"n", "0", "0", "5"}, dir.path()).exitCode, 0);
+  ASSERT_EQ(test::runTool({"n", "0", "0", "5"}, dir.path()).exitCode, 0);
   const Bytes five = test::readFile(dir / "n.map");
-  ASSERT_EQ(test::runQuorvel({"n", "0", "0", "1"}, dir.path()).exitCode, 0);
+  ASSERT_EQ(test::runTool({"n", "0", "0", "1"}, dir.path()).exitCode, 0);
   EXPECT_EQ(test::readFile(dir / "n.map"), five);
 }
 

@@ -8,7 +8,7 @@ namespace quorvel {
 TriangleTable::TriangleTable(float zScaleFactor, int threads)
     : normals_(static_cast<std::size_t>(kTriangleKindCount) * kRises * kRises) {
   const int rows = kTriangleKindCount * kRises;
-  const auto fill = [this, zScaleFactor, rows](int first, int step) {
+  const auto fill = [this, zScaleFactor](int first, int step) {
     for (int row = first; row < rows; row += step) {
       const int kind = row / kRises;
       const int rise1 = row % kRises - kMaxRise;

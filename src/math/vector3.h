@@ -1,7 +1,14 @@
 #pragma once
 
+#include <cfloat>
 #include <cmath>
 #include <limits>
+
+// Every rounding point here reaches the map. Where a double or float expression is evaluated
+// in a wider type (x87 arithmetic) it is rounded twice and the maps differ, so such a build
+// stops here rather than write them.
+static_assert(FLT_EVAL_METHOD == 0, "quorvel needs double and float arithmetic done in their own "
+                                    "precision (on x86, SSE2 rather than x87)");
 
 namespace quorvel {
 
