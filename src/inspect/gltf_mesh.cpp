@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "failure.h"
+#include "inspect/gltf_repair.h"
 #include "inspect/mesh_simplifier.h"
 #include "inspect/printf_text.h"
 
@@ -209,9 +210,10 @@ TerrainMesh terrainMesh(const HeightField& field, std::int64_t maxTriangles) {
                                          static_cast<std::size_t>(maxTriangles));
   // The simplifier judges a collapse in three dimensions: on a steep slope a triangle can turn
   // over, or stand on edge, seen from above, and it lets several collapses of one pass meet
-  // in a triangle. Its mesh is kept only when it passes the test from above; the grid always
-  // does.
-  if (simplified.triangles() <= maxTriangles && tilesRectangle(field, simplified)) {
+  // in a triangle. Its mesh is mended where that happened and kept only when it then passes
+  // the test from above; the grid always does.
+  if (simplified.triangles() <= maxTriangles && repairFolds(field, simplified) &&
+      tilesRectangle(field, simplified)) {
     return withUsedVerticesOnly(std::move(simplified));
   }
   return pixelGridMesh(field, maxTriangles);

@@ -59,7 +59,8 @@ inline constexpr std::int64_t kDefaultMaxTriangles = 2'000'000;
 // What the export draws: cellFanMesh when the map's triangles fit in maxTriangles. Otherwise
 // at most maxTriangles triangles that tile the rectangle, with only the vertices they use:
 // the simplifier's collapses of the map's triangles (of a pixel grid of a few million
-// triangles, for a large map) when its mesh passes tilesRectangle, else pixelGridMesh.
+// triangles, for a large map), its folds mended by repairFolds, when that passes
+// tilesRectangle; else pixelGridMesh.
 [[nodiscard]] TerrainMesh terrainMesh(const HeightField& field, std::int64_t maxTriangles);
 
 }  // namespace quorvel

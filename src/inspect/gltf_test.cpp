@@ -85,20 +85,53 @@ std::int64_t doubleArea(const Glb& glb, std::size_t t) {
   return (b.px - a.px) * (c.py - a.py) - (b.py - a.py) * (c.px - a.px);
 }
 
+// Calls visit(offset, cx, cy) with the byte offset and centre pixel of every record, in
+// file order.
+template <typename Visit>
+void forEachRecord(int largeur, int hauteur, Visit visit) {
+  std::size_t offset = 8;
+  for (int by = 0; by < hauteur; ++by) {
+    for (int bx = 0; bx < largeur; ++bx) {
+      for (int cell = 0; cell < 625; ++cell, offset += 159) {
+        visit(offset, 50 * bx + 10 * (cell / 25 % 5) + 2 * (cell % 5) + 1,
+              50 * by + 10 * (cell / 125) + 2 * (cell / 5 % 5) + 1);
+      }
+    }
+  }
+}
+
+// Vertices of a MapCell from its centre, as the map format documents them.
+constexpr int kRing[9][2] = {{0, 0},  {1, 0},   {1, 1},  {0, 1}, {-1, 1},
+                             {-1, 0}, {-1, -1}, {0, -1}, {1, -1}};
+
+// Rough ground, which the simplifier folds: its heights jump by up to 96 between pixels.
+float bumpyHeight(std::int64_t x, std::int64_t y) {
+  return static_cast<float>((x * x + 3 * y * y + x * y) % 97);
+}
+
+// The pattern map (below) with bumpyHeight instead of its heights.
+Bytes bumpyMap(int largeur, int hauteur) {
+  Bytes map = test::patternMap(largeur, hauteur);
+  forEachRecord(largeur, hauteur, [&map](std::size_t offset, int cx, int cy) {
+    for (int k = 0; k < 9; ++k) {
+      test::setLe32(map, offset + 27 + 4 * k,
+                    test::bitsOf(bumpyHeight(cx + kRing[k][0], cy + kRing[k][1])));
+    }
+  });
+  return map;
+}
+
 // The pattern map stores at pixel (x, y) the height x + 1000 y and the colour
 // (x % 256, y % 256, vertex index in the record read).
-void expectPatternVertex(const Vertex& v) {
+void expectPatternVertex(const Vertex& v, bool bumpy = false) {
   EXPECT_EQ(v.x, static_cast<float>(10 * v.px));
   EXPECT_EQ(v.z, static_cast<float>(-10 * v.py));
-  EXPECT_EQ(v.y, static_cast<float>(v.px + 1000 * v.py));
+  EXPECT_EQ(v.y, bumpy ? bumpyHeight(v.px, v.py) : static_cast<float>(v.px + 1000 * v.py));
   EXPECT_EQ(srgbByte(v.r), v.px % 256);
   EXPECT_EQ(srgbByte(v.g), v.py % 256);
 }
 
 TEST(Gltf, FullResolutionIsEveryPixelAndTheCellFans) {
-  // Vertices of a MapCell from its centre, and its fan, as the map format documents them.
-  const int ring[9][2] = {{0, 0},  {1, 0},   {1, 1},  {0, 1}, {-1, 1},
-                          {-1, 0}, {-1, -1}, {0, -1}, {1, -1}};
   struct Case {
     int largeur;
     int hauteur;
@@ -125,24 +158,17 @@ TEST(Gltf, FullResolutionIsEveryPixelAndTheCellFans) {
     }
     // Cells in file order, each fan (centre, k, k + 1) counter-clockwise seen from +y.
     std::size_t t = 0;
-    for (int by = 0; by < c.hauteur; ++by) {
-      for (int bx = 0; bx < c.largeur; ++bx) {
-        for (int cell = 0; cell < 625; ++cell) {
-          const int cx = 50 * bx + 10 * (cell / 25 % 5) + 2 * (cell % 5) + 1;
-          const int cy = 50 * by + 10 * (cell / 125) + 2 * (cell / 5 % 5) + 1;
-          for (int k = 1; k <= 8; ++k, ++t) {
-            const int next = k % 8 + 1;
-            ASSERT_EQ(indexOf(glb, 3 * t), static_cast<std::uint32_t>(cy * width + cx));
-            ASSERT_EQ(indexOf(glb, 3 * t + 1),
-                      static_cast<std::uint32_t>((cy + ring[k][1]) * width + cx + ring[k][0]));
-            ASSERT_EQ(
-                indexOf(glb, 3 * t + 2),
-                static_cast<std::uint32_t>((cy + ring[next][1]) * width + cx + ring[next][0]));
-            ASSERT_GT(doubleArea(glb, t), 0);
-          }
-        }
+    forEachRecord(c.largeur, c.hauteur, [&](std::size_t, int cx, int cy) {
+      for (int k = 1; k <= 8; ++k, ++t) {
+        const int next = k % 8 + 1;
+        ASSERT_EQ(indexOf(glb, 3 * t), static_cast<std::uint32_t>(cy * width + cx));
+        ASSERT_EQ(indexOf(glb, 3 * t + 1),
+                  static_cast<std::uint32_t>((cy + kRing[k][1]) * width + cx + kRing[k][0]));
+        ASSERT_EQ(indexOf(glb, 3 * t + 2),
+                  static_cast<std::uint32_t>((cy + kRing[next][1]) * width + cx + kRing[next][0]));
+        ASSERT_GT(doubleArea(glb, t), 0);
       }
-    }
+    });
   }
 }
 
@@ -177,17 +203,23 @@ TEST(Gltf, AboveTheBudgetRealPixelsTileTheRectangle) {
   struct Case {
     int largeur;
     int hauteur;
+    bool bumpy;
     std::int64_t maxTriangles;
   };
-  const Case cases[] = {{1, 1, 2},    {1, 1, 3}, {1, 1, 200},  {1, 1, 1000},
-                        {1, 1, 4999}, {2, 1, 7}, {2, 1, 2500}, {1, 3, 9000}};
+  const Case cases[] = {{1, 1, false, 2},    {1, 1, false, 3},   {1, 1, false, 1000},
+                        {1, 1, false, 4999}, {2, 1, false, 7},   {1, 3, false, 9000},
+                        {1, 1, true, 2},     {1, 1, true, 200},  {1, 1, true, 1000},
+                        {1, 1, true, 4000},  {2, 1, true, 2500}, {2, 2, true, 12000}};
+  int simplified = 0;  // meshes the simplifier made, rather than the grid
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message()
-                 << c.largeur << " x " << c.hauteur << " at most " << c.maxTriangles);
+    SCOPED_TRACE(testing::Message() << c.largeur << " x " << c.hauteur << (c.bumpy ? " bumpy" : "")
+                                    << " at most " << c.maxTriangles);
     const TempDir dir;
-    test::writeFile(dir / "p.map", test::patternMap(c.largeur, c.hauteur));
+    test::writeFile(dir / "p.map", c.bumpy ? bumpyMap(c.largeur, c.hauteur)
+                                           : test::patternMap(c.largeur, c.hauteur));
     MapReader reader((dir / "p.map").string());
     const GltfExport done = exportGltf(reader, (dir / "p.glb").string(), c.maxTriangles);
+    simplified += done.kind == MeshKind::kSimplified;
     const Glb glb = readGlb(dir / "p.glb");
     const std::size_t triangles = glb.indices / 3;
     EXPECT_EQ(done.triangles, static_cast<std::int64_t>(triangles));
@@ -196,7 +228,7 @@ TEST(Gltf, AboveTheBudgetRealPixelsTileTheRectangle) {
     for (std::size_t i = 0; i < glb.vertices; ++i) {
       const Vertex v = vertexOf(glb, i);
       ASSERT_TRUE(v.px >= 0 && v.px <= 50 * c.largeur && v.py >= 0 && v.py <= 50 * c.hauteur);
-      expectPatternVertex(v);
+      expectPatternVertex(v, c.bumpy);
     }
     std::int64_t area = 0;
     for (std::size_t t = 0; t < triangles; ++t) {
@@ -207,6 +239,7 @@ TEST(Gltf, AboveTheBudgetRealPixelsTileTheRectangle) {
     }
     EXPECT_EQ(area, 2 * 50 * c.largeur * 50 * c.hauteur);
   }
+  EXPECT_GE(simplified, 6);
 }
 
 TEST(Gltf, AHeightGltfCannotHoldIsRefusedAndNothingWritten) {
