@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <numeric>
 #include <unordered_map>
 #include <vector>
@@ -77,7 +78,8 @@ class Repair {
         if (!fresh) group[root(i)] = root(place->second);
       }
     }
-    std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> groups;
+    // Ordered, so that the triangles come out the same on every run and every library.
+    std::map<std::uint32_t, std::vector<std::uint32_t>> groups;
     for (std::uint32_t i = 0; i < patch.size(); ++i) groups[root(i)].push_back(patch[i]);
 
     std::vector<char> replaced(triangles, 0);
@@ -193,23 +195,31 @@ class Repair {
 
   // Cuts ears off a counter-clockwise polygon: a corner that turns left and whose triangle
   // holds no other corner, not even on its sides. A simple polygon always has one; false
-  // when none is found, or the polygon turns the wrong way.
+  // when none is found, or the polygon turns the wrong way. Of the ears, the one with the
+  // shortest diagonal goes first, which avoids long slivers; a large polygon takes the next
+  // ear along instead, as the search is then too slow.
   bool clipEars(std::vector<std::uint32_t> polygon, std::vector<std::uint32_t>& out) const {
-    constexpr std::size_t kLargest = 4096;  // the search is cubic in the corners
+    constexpr std::size_t kLargest = 4096;
+    constexpr std::size_t kChoosy = 256;
     if (polygon.size() > kLargest) return false;
     std::int64_t area = 0;
     for (std::size_t i = 0; i < polygon.size(); ++i) {
       area += cross({0, 0}, at(polygon[i]), at(polygon[(i + 1) % polygon.size()]));
     }
     if (area <= 0) return false;
+    std::size_t from = 0;
     while (polygon.size() > 3) {
-      bool clipped = false;
-      for (std::size_t i = 0; i < polygon.size() && !clipped; ++i) {
-        const std::size_t n = polygon.size();
+      const std::size_t n = polygon.size();
+      std::size_t best = n;
+      std::int64_t bestLength = 0;
+      for (std::size_t step = 0; step < n; ++step) {
+        const std::size_t i = (from + step) % n;
         const Point p = at(polygon[(i + n - 1) % n]);
         const Point q = at(polygon[i]);
         const Point r = at(polygon[(i + 1) % n]);
         if (cross(p, q, r) <= 0) continue;
+        const std::int64_t length = (r.x - p.x) * (r.x - p.x) + (r.y - p.y) * (r.y - p.y);
+        if (best < n && length >= bestLength) continue;
         bool empty = true;
         for (std::size_t j = 0; j < n && empty; ++j) {
           if (j == i || j == (i + n - 1) % n || j == (i + 1) % n) continue;
@@ -217,11 +227,14 @@ class Repair {
           empty = cross(p, q, s) < 0 || cross(q, r, s) < 0 || cross(r, p, s) < 0;
         }
         if (!empty) continue;
-        out.insert(out.end(), {polygon[(i + n - 1) % n], polygon[i], polygon[(i + 1) % n]});
-        polygon.erase(polygon.begin() + static_cast<std::ptrdiff_t>(i));
-        clipped = true;
+        best = i;
+        bestLength = length;
+        if (n > kChoosy) break;
       }
-      if (!clipped) return false;
+      if (best == n) return false;
+      out.insert(out.end(), {polygon[(best + n - 1) % n], polygon[best], polygon[(best + 1) % n]});
+      polygon.erase(polygon.begin() + static_cast<std::ptrdiff_t>(best));
+      from = best;
     }
     if (cross(at(polygon[0]), at(polygon[1]), at(polygon[2])) <= 0) return false;
     out.insert(out.end(), polygon.begin(), polygon.end());
