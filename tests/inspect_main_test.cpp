@@ -13,6 +13,7 @@ using test::TempDir;
 
 const std::string kUsage =
     "usage: quorvel-inspect FILE.map [--cell X Y | --preview OUT.png | --relief OUT.png]\n"
+    "       quorvel-inspect FILE.map --gltf OUT.glb [--max-triangles N]\n"
     "       quorvel-inspect A.map B.map --diff\n";
 
 TEST(InspectTool, EachModeOnAGoodMap) {
@@ -33,6 +34,15 @@ TEST(InspectTool, EachModeOnAGoodMap) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(test::readPng(dir / "out.png", 3).width, 51);
+  }
+
+  for (const char* budget : {"5000", "100"}) {
+    SCOPED_TRACE(budget);
+    run =
+        test::runInspect({"terrain.map", "--gltf", "t.glb", "--max-triangles", budget}, dir.path());
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(test::getLe32(test::readFile(dir / "t.glb"), 0), 0x46546C67u);  // "glTF"
   }
 }
 
@@ -70,6 +80,7 @@ TEST(InspectTool, BadInputIsOneLineAndExitCode1) {
   const TempDir dir;
   test::writeFile(dir / "short.map", test::Bytes(5, 0));
   test::writeFile(dir / "e.map", test::Bytes(8, 0));
+  test::writeFile(dir / "good.map", test::patternMap(1, 1));
   struct Case {
     std::vector<std::string> arguments;
     std::string out;
@@ -82,6 +93,13 @@ TEST(InspectTool, BadInputIsOneLineAndExitCode1) {
       {{"e.map", "--cell", "0", "0"}, "e.map holds no MapCell: the file has only its header\n"},
       {{"e.map", "--relief", "r.png"},
        "e.map holds no MapCell to draw: the file has only its header\n"},
+      {{"e.map", "--gltf", "g.glb"},
+       "e.map holds no MapCell to draw: the file has only its header\n"},
+      {{"short.map", "--gltf", "g.glb", "--max-triangles", "9"},
+       "short.map is not a map: 5 bytes, shorter than the 8-byte header\n"},
+      {{"good.map", "--gltf", "none/g.glb"},
+       "cannot create none/g.glb: No such file or directory\n"},
+      {{"good.map", "--gltf", "."}, "cannot create .: not a regular file\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.out);
@@ -91,6 +109,7 @@ TEST(InspectTool, BadInputIsOneLineAndExitCode1) {
   }
   EXPECT_FALSE(std::filesystem::exists(dir / "p.png"));
   EXPECT_FALSE(std::filesystem::exists(dir / "r.png"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);
 }
 
 TEST(InspectTool, UsageErrorsExit2WithTheUsage) {
@@ -110,6 +129,12 @@ TEST(InspectTool, UsageErrorsExit2WithTheUsage) {
       {{"a.map", "--preview", "p.png", "--relief", "r.png"},
        "--relief cannot be combined with another option"},
       {{"a.map", "--size"}, "unknown option --size"},
+      {{"a.map", "--gltf"}, "--gltf needs the name of the .glb to write"},
+      {{"a.map", "--gltf", "g.glb", "--max-triangles", "1"},
+       "--max-triangles needs a whole number of at least 2"},
+      {{"a.map", "--max-triangles", "2x", "--gltf", "g.glb"},
+       "--max-triangles needs a whole number of at least 2"},
+      {{"a.map", "--preview", "p.png", "--max-triangles", "9"}, "--max-triangles goes with --gltf"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.reason);

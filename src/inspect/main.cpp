@@ -7,6 +7,7 @@
 
 #include "failure.h"
 #include "inspect/cell_dump.h"
+#include "inspect/gltf.h"
 #include "inspect/map_diff.h"
 #include "inspect/map_picture.h"
 #include "inspect/map_reader.h"
@@ -18,6 +19,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: quorvel-inspect FILE.map [--cell X Y | --preview OUT.png | --relief OUT.png]\n"
+    "       quorvel-inspect FILE.map --gltf OUT.glb [--max-triangles N]\n"
     "       quorvel-inspect A.map B.map --diff\n";
 
 // Exit codes, as cmp has them for --diff; a summary, cell or picture failure is 1.
@@ -25,14 +27,16 @@ constexpr int kSame = 0;
 constexpr int kDiffer = 1;
 constexpr int kTrouble = 2;
 
-enum class Mode { kSummary, kCell, kPreview, kRelief, kDiff };
+enum class Mode { kSummary, kCell, kPreview, kRelief, kGltf, kDiff };
 
 struct Request {
   Mode mode = Mode::kSummary;
   std::vector<std::string> maps;
   long long x = 0;
   long long y = 0;
-  std::string pictureName;
+  std::string pictureName;  // or the .glb
+  long long maxTriangles = kDefaultMaxTriangles;
+  bool maxTrianglesGiven = false;
 };
 
 // False unless the whole text is a whole number that fits.
@@ -63,6 +67,19 @@ std::string parseRequest(const std::vector<std::string>& arguments, Request& req
       mode = argument == "--preview" ? Mode::kPreview : Mode::kRelief;
       if (left < 1) return argument + " needs the name of the PNG to write";
       request.pictureName = arguments[++i];
+    } else if (argument == "--gltf") {
+      mode = Mode::kGltf;
+      if (left < 1) return "--gltf needs the name of the .glb to write";
+      request.pictureName = arguments[++i];
+    } else if (argument == "--max-triangles") {
+      // Two triangles are the least that cover the terrain's rectangle.
+      if (left < 1 || !coordinate(arguments[i + 1], request.maxTriangles) ||
+          request.maxTriangles < 2) {
+        return "--max-triangles needs a whole number of at least 2";
+      }
+      request.maxTrianglesGiven = true;
+      ++i;
+      continue;
     } else if (argument == "--diff") {
       mode = Mode::kDiff;
     } else if (argument.size() > 1 && argument[0] == '-') {
@@ -74,6 +91,9 @@ std::string parseRequest(const std::vector<std::string>& arguments, Request& req
     if (modeGiven) return argument + " cannot be combined with another option";
     request.mode = mode;
     modeGiven = true;
+  }
+  if (request.maxTrianglesGiven && request.mode != Mode::kGltf) {
+    return "--max-triangles goes with --gltf";
   }
   const std::size_t wanted = request.mode == Mode::kDiff ? 2 : 1;
   if (request.maps.size() != wanted) {
@@ -104,6 +124,18 @@ int run(const Request& request) {
     case Mode::kRelief:
       writePng(reliefPicture(reader), request.pictureName);
       break;
+    case Mode::kGltf: {
+      const GltfExport done = exportGltf(reader, request.pictureName, request.maxTriangles);
+      if (done.kind != MeshKind::kCellFans) {
+        std::fprintf(stderr,
+                     "quorvel-inspect: kept %lld of the map's %lld triangles (--max-triangles "
+                     "%lld)%s\n",
+                     static_cast<long long>(done.triangles),
+                     static_cast<long long>(done.mapTriangles), request.maxTriangles,
+                     done.kind == MeshKind::kPixelGrid ? " on a grid of pixels" : "");
+      }
+      break;
+    }
     case Mode::kDiff:
       break;
   }

@@ -1,0 +1,201 @@
+#include "inspect/gltf.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "failure.h"
+#include "inspect/printf_text.h"
+#include "little_endian.h"
+#include "version.h"
+
+namespace quorvel {
+namespace {
+
+constexpr std::uint32_t kGlbMagic = 0x46546C67;  // "glTF"
+constexpr std::uint32_t kGlbVersion = 2;
+constexpr std::uint32_t kJsonChunk = 0x4E4F534A;  // "JSON"
+constexpr std::uint32_t kBinChunk = 0x004E4942;   // "BIN\0"
+constexpr std::uint64_t kGlbHeaderBytes = 12;
+constexpr std::uint64_t kChunkHeaderBytes = 8;
+constexpr std::uint64_t kVec3Bytes = 12;
+
+// The output file under a temporary name until commit(); the destructor removes it otherwise.
+class GlbFile {
+ public:
+  explicit GlbFile(std::string fileName) : fileName_(std::move(fileName)) {
+    struct stat target {};
+    // Renaming over a device or a directory would replace it, or come after all the work.
+    if (::stat(fileName_.c_str(), &target) == 0 && !S_ISREG(target.st_mode)) {
+      throw Failure("cannot create " + fileName_ + ": not a regular file\n");
+    }
+    const std::string base = fileName_ + ".tmp" + std::to_string(::getpid()) + "-";
+    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+      temporaryName_ = base + std::to_string(attempt);
+      fd_ = ::open(temporaryName_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd_ < 0 && errno != EEXIST) break;
+    }
+    if (fd_ < 0) throw Failure("cannot create " + fileName_ + ": " + std::strerror(errno) + "\n");
+  }
+  GlbFile(const GlbFile&) = delete;
+  GlbFile& operator=(const GlbFile&) = delete;
+  ~GlbFile() {
+    if (committed_) return;
+    ::close(fd_);
+    ::unlink(temporaryName_.c_str());
+  }
+
+  void putU32(std::uint32_t value) {
+    if (kBufferBytes - used_ < 4) flush();
+    storeLe32(buffer_.get() + used_, value);
+    used_ += 4;
+  }
+  void putFloat(float value) { putU32(std::bit_cast<std::uint32_t>(value)); }
+  // count is at most the buffer's size.
+  void putBytes(const void* data, std::size_t count) {
+    if (kBufferBytes - used_ < count) flush();
+    std::memcpy(buffer_.get() + used_, data, count);
+    used_ += count;
+  }
+
+  void commit() {
+    flush();
+    if (::close(std::exchange(fd_, -1)) != 0) fail(errno);
+    if (std::rename(temporaryName_.c_str(), fileName_.c_str()) != 0) fail(errno);
+    committed_ = true;
+  }
+
+ private:
+  static constexpr std::size_t kBufferBytes = std::size_t{1} << 20;
+
+  void flush() {
+    const std::uint8_t* data = buffer_.get();
+    std::size_t left = used_;
+    while (left > 0) {
+      const ssize_t written = ::write(fd_, data, left);
+      if (written < 0 && errno == EINTR) continue;
+      if (written <= 0) fail(written < 0 ? errno : ENOSPC);
+      data += written;
+      left -= static_cast<std::size_t>(written);
+    }
+    used_ = 0;
+  }
+  [[noreturn]] void fail(int error) const {
+    throw Failure("cannot write " + fileName_ + ": " + std::strerror(error) + "\n");
+  }
+
+  std::string fileName_;
+  std::string temporaryName_;
+  int fd_ = -1;
+  std::unique_ptr<std::uint8_t[]> buffer_ = std::make_unique<std::uint8_t[]>(kBufferBytes);
+  std::size_t used_ = 0;
+  bool committed_ = false;
+};
+
+// The sRGB transfer function undone, once per byte.
+std::array<float, 256> linearFromSrgb() {
+  std::array<float, 256> table{};
+  for (int byte = 0; byte < 256; ++byte) {
+    const double c = byte / 255.0;
+    table[byte] = static_cast<float>(c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+  }
+  return table;
+}
+
+// The position of pixel index, as the accessor holds it. The sides are whole multiples of 10
+// below 2^24, so exact; -10 * 0 is an integer zero and never becomes -0.
+std::array<float, 3> positionOf(const HeightField& field, std::uint32_t pixel) {
+  const auto width = static_cast<std::uint32_t>(field.width);
+  return {static_cast<float>(10 * static_cast<std::int64_t>(pixel % width)), field.heights[pixel],
+          static_cast<float>(-10 * static_cast<std::int64_t>(pixel / width))};
+}
+
+std::string gltfJson(const std::array<float, 3>& low, const std::array<float, 3>& high,
+                     std::uint64_t vertices, std::uint64_t indices) {
+  const std::uint64_t vec3Bytes = kVec3Bytes * vertices;
+  const std::uint64_t indexBytes = 4 * indices;
+  // %.9g gives back every float exactly, as the validator checks min and max against the data.
+  return printfText(
+      "{\"asset\":{\"version\":\"2.0\",\"generator\":\"quorvel-inspect %s\"},"
+      "\"extensionsUsed\":[\"KHR_materials_unlit\"],"
+      "\"scene\":0,\"scenes\":[{\"nodes\":[0]}],\"nodes\":[{\"mesh\":0}],"
+      "\"meshes\":[{\"primitives\":[{\"attributes\":{\"POSITION\":0,\"COLOR_0\":1},"
+      "\"indices\":2,\"material\":0,\"mode\":4}]}],"
+      "\"materials\":[{\"pbrMetallicRoughness\":{\"baseColorFactor\":[1,1,1,1],"
+      "\"metallicFactor\":0,\"roughnessFactor\":1},\"extensions\":{\"KHR_materials_unlit\":{}}}],"
+      "\"buffers\":[{\"byteLength\":%llu}],"
+      "\"bufferViews\":[{\"buffer\":0,\"byteOffset\":0,\"byteLength\":%llu,\"target\":34962},"
+      "{\"buffer\":0,\"byteOffset\":%llu,\"byteLength\":%llu,\"target\":34962},"
+      "{\"buffer\":0,\"byteOffset\":%llu,\"byteLength\":%llu,\"target\":34963}],"
+      "\"accessors\":[{\"bufferView\":0,\"componentType\":5126,\"count\":%llu,\"type\":\"VEC3\","
+      "\"min\":[%.9g,%.9g,%.9g],\"max\":[%.9g,%.9g,%.9g]},"
+      "{\"bufferView\":1,\"componentType\":5126,\"count\":%llu,\"type\":\"VEC3\"},"
+      "{\"bufferView\":2,\"componentType\":5125,\"count\":%llu,\"type\":\"SCALAR\"}]}",
+      kVersion, static_cast<unsigned long long>(2 * vec3Bytes + indexBytes),
+      static_cast<unsigned long long>(vec3Bytes), static_cast<unsigned long long>(vec3Bytes),
+      static_cast<unsigned long long>(vec3Bytes), static_cast<unsigned long long>(2 * vec3Bytes),
+      static_cast<unsigned long long>(indexBytes), static_cast<unsigned long long>(vertices),
+      double{low[0]}, double{low[1]}, double{low[2]}, double{high[0]}, double{high[1]},
+      double{high[2]}, static_cast<unsigned long long>(vertices),
+      static_cast<unsigned long long>(indices));
+}
+
+}  // namespace
+
+void writeGlb(const HeightField& field, const TerrainMesh& mesh, const std::string& fileName) {
+  std::array<float, 3> low = positionOf(field, mesh.pixels.at(0));
+  std::array<float, 3> high = low;
+  for (const std::uint32_t pixel : mesh.pixels) {
+    const std::array<float, 3> position = positionOf(field, pixel);
+    for (int axis = 0; axis < 3; ++axis) {
+      if (position[axis] < low[axis]) low[axis] = position[axis];
+      if (position[axis] > high[axis]) high[axis] = position[axis];
+    }
+  }
+  std::string json = gltfJson(low, high, mesh.pixels.size(), mesh.indices.size());
+  json.resize((json.size() + 3) / 4 * 4, ' ');  // chunks start on 4-byte boundaries
+  const std::uint64_t binBytes = 2 * kVec3Bytes * mesh.pixels.size() + 4 * mesh.indices.size();
+  const std::uint64_t total = kGlbHeaderBytes + 2 * kChunkHeaderBytes + json.size() + binBytes;
+  if (total > 0xFFFFFFFF) {
+    throw Failure(fileName + printfText(" would take %llu bytes, more than a .glb can hold: "
+                                        "lower --max-triangles\n",
+                                        static_cast<unsigned long long>(total)));
+  }
+
+  GlbFile file(fileName);
+  file.putU32(kGlbMagic);
+  file.putU32(kGlbVersion);
+  file.putU32(static_cast<std::uint32_t>(total));
+  file.putU32(static_cast<std::uint32_t>(json.size()));
+  file.putU32(kJsonChunk);
+  file.putBytes(json.data(), json.size());
+  file.putU32(static_cast<std::uint32_t>(binBytes));
+  file.putU32(kBinChunk);
+  for (const std::uint32_t pixel : mesh.pixels) {
+    for (const float value : positionOf(field, pixel)) file.putFloat(value);
+  }
+  static const std::array<float, 256> kLinear = linearFromSrgb();
+  for (const std::uint32_t pixel : mesh.pixels) {
+    for (const std::uint8_t channel : field.colors[pixel]) file.putFloat(kLinear[channel]);
+  }
+  for (const std::uint32_t vertex : mesh.indices) file.putU32(vertex);
+  file.commit();
+}
+
+GltfExport exportGltf(MapReader& reader, const std::string& fileName, std::int64_t maxTriangles) {
+  const HeightField field = readHeightField(reader);
+  const TerrainMesh mesh = terrainMesh(field, maxTriangles);
+  writeGlb(field, mesh, fileName);
+  return {cellCount(field) * kTrianglesPerCell, mesh.triangles(), mesh.kind};
+}
+
+}  // namespace quorvel

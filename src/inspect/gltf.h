@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "inspect/gltf_mesh.h"
+#include "inspect/map_reader.h"
+
+namespace quorvel {
+
+// One binary glTF 2.0 file: one scene, node, mesh and primitive of TRIANGLES with POSITION,
+// COLOR_0 and 32-bit indices, and one white, opaque, unlit material. glTF is y-up, so pixel
+// (x, y) of height h is at (10 x, h, -10 y): north in the pictures points along -z. COLOR_0
+// is the stored colour made linear (float), so that a viewer writing sRGB shows the stored
+// byte. The binary chunk holds the positions, then the colours, then the indices.
+//
+// Written to a temporary file beside fileName and renamed at the end: a failure leaves no
+// file and an earlier one untouched. Throws with fileName when it cannot be created or
+// written, or is not a regular file, or when the export would outgrow a .glb's 4 GiB.
+void writeGlb(const HeightField& field, const TerrainMesh& mesh, const std::string& fileName);
+
+struct GltfExport {
+  std::int64_t mapTriangles = 0;  // 8 per MapCell
+  std::int64_t triangles = 0;     // written; fewer when the map did not fit the budget
+  MeshKind kind = MeshKind::kCellFans;
+};
+
+// Reads the map and writes its terrainMesh; see readHeightField for what it refuses.
+GltfExport exportGltf(MapReader& reader, const std::string& fileName, std::int64_t maxTriangles);
+
+}  // namespace quorvel

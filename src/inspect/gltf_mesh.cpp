@@ -1,0 +1,222 @@
+#include "inspect/gltf_mesh.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "failure.h"
+#include "inspect/gltf_repair.h"
+#include "inspect/mesh_simplifier.h"
+#include "inspect/printf_text.h"
+
+namespace quorvel {
+namespace {
+
+// The largest mesh handed to the simplifier. A bigger map is first thinned to a grid of real
+// pixels of this many triangles, which keeps a 5001 x 5001 map within a minute and a few
+// hundred megabytes.
+constexpr std::int64_t kSimplifierInput = 4'000'000;
+
+struct Pixel {
+  std::int64_t x;
+  std::int64_t y;
+};
+
+Pixel pixelOf(const HeightField& field, std::uint32_t index) {
+  return {index % static_cast<std::uint32_t>(field.width),
+          index / static_cast<std::uint32_t>(field.width)};
+}
+
+// The positions as the export writes them.
+std::vector<float> simplifierPositions(const HeightField& field, const TerrainMesh& mesh) {
+  std::vector<float> positions;
+  positions.reserve(3 * mesh.pixels.size());
+  for (const std::uint32_t pixel : mesh.pixels) {
+    const Pixel p = pixelOf(field, pixel);
+    positions.insert(positions.end(), {static_cast<float>(10 * p.x), field.heights[pixel],
+                                       static_cast<float>(-10 * p.y)});
+  }
+  return positions;
+}
+
+// Drops the vertices no triangle uses; the others keep their order.
+TerrainMesh withUsedVerticesOnly(TerrainMesh mesh) {
+  constexpr std::uint32_t kUnused = 0xFFFFFFFF;
+  std::vector<std::uint32_t> renumber(mesh.pixels.size(), kUnused);
+  for (const std::uint32_t vertex : mesh.indices) renumber[vertex] = 0;
+  std::uint32_t next = 0;
+  for (std::size_t vertex = 0; vertex < renumber.size(); ++vertex) {
+    if (renumber[vertex] == kUnused) continue;
+    renumber[vertex] = next;
+    mesh.pixels[next++] = mesh.pixels[vertex];
+  }
+  mesh.pixels.resize(next);
+  for (std::uint32_t& vertex : mesh.indices) vertex = renumber[vertex];
+  return mesh;
+}
+
+}  // namespace
+
+std::int64_t cellCount(const HeightField& field) {
+  constexpr std::int64_t kCellsPerBlocFile =
+      kBlocFilePixels * kBlocFilePixels / (kCellPixels * kCellPixels);
+  return std::int64_t{field.largeur} * field.hauteur * kCellsPerBlocFile;
+}
+
+HeightField readHeightField(MapReader& reader) {
+  if (reader.cellCount() == 0) {
+    throw Failure(reader.fileName() + " holds no MapCell to draw: the file has only its header\n");
+  }
+  HeightField field;
+  field.largeur = reader.largeur();
+  field.hauteur = reader.hauteur();
+  field.width = reader.widthPixels();
+  field.height = reader.heightPixels();
+  const std::size_t count =
+      static_cast<std::size_t>(field.width) * static_cast<std::size_t>(field.height);
+  field.heights.resize(count);
+  field.colors.resize(count);
+  const std::string& name = reader.fileName();
+  forEachVertex(reader, [&field, &name](int x, int y, const CellBytes& bytes, int k) {
+    const std::size_t at = static_cast<std::size_t>(y) * field.width + x;
+    const float height = cellFloat(bytes, kHeightsOffset + 4 * k);
+    if (!std::isfinite(height)) {
+      throw Failure(name +
+                    printfText(" has a height of %g at pixel (%d, %d), which glTF cannot hold\n",
+                               static_cast<double>(height), x, y));
+    }
+    field.heights[at] = height;
+    for (int c = 0; c < 3; ++c) field.colors[at][c] = bytes[kColorsOffset + 3 * k + c];
+  });
+  return field;
+}
+
+TerrainMesh cellFanMesh(const HeightField& field) {
+  TerrainMesh mesh;
+  mesh.pixels.resize(static_cast<std::size_t>(field.width) * field.height);
+  for (std::size_t i = 0; i < mesh.pixels.size(); ++i)
+    mesh.pixels[i] = static_cast<std::uint32_t>(i);
+  const std::int64_t cells = cellCount(field);
+  mesh.indices.reserve(static_cast<std::size_t>(cells) * kTrianglesPerCell * 3);
+  for (std::int64_t cell = 0; cell < cells; ++cell) {
+    const CellPlace place = cellPlaceAt(field.largeur, cell);
+    std::array<std::uint32_t, kVerticesPerCell> ring;
+    for (int k = 0; k < kVerticesPerCell; ++k) {
+      const int x = place.originX() + 1 + kCellVertices[k].dx;
+      const int y = place.originY() + 1 + kCellVertices[k].dy;
+      ring[k] = static_cast<std::uint32_t>(y * field.width + x);
+    }
+    for (int k = 1; k <= kTrianglesPerCell; ++k) {
+      mesh.indices.insert(mesh.indices.end(), {ring[0], ring[k], ring[k % kTrianglesPerCell + 1]});
+    }
+  }
+  return mesh;
+}
+
+TerrainMesh pixelGridMesh(const HeightField& field, std::int64_t maxTriangles) {
+  const std::int64_t sideX = field.width - 1;
+  const std::int64_t sideY = field.height - 1;
+  // Quads across and down in proportion to the sides, then fewer until the budget holds.
+  const double scale = std::sqrt(static_cast<double>(maxTriangles) / (2.0 * sideX * sideY));
+  std::int64_t quadsX =
+      std::clamp(static_cast<std::int64_t>(sideX * scale), std::int64_t{1}, sideX);
+  std::int64_t quadsY =
+      std::clamp(static_cast<std::int64_t>(sideY * scale), std::int64_t{1}, sideY);
+  while (2 * quadsX * quadsY > maxTriangles) {
+    if (quadsX >= quadsY && quadsX > 1) {
+      --quadsX;
+    } else {
+      --quadsY;
+    }
+  }
+  TerrainMesh mesh;
+  mesh.kind = MeshKind::kPixelGrid;
+  for (std::int64_t j = 0; j <= quadsY; ++j) {
+    const std::int64_t y = j * sideY / quadsY;
+    for (std::int64_t i = 0; i <= quadsX; ++i) {
+      mesh.pixels.push_back(static_cast<std::uint32_t>(y * field.width + i * sideX / quadsX));
+    }
+  }
+  const auto vertex = [quadsX](std::int64_t i, std::int64_t j) {
+    return static_cast<std::uint32_t>(j * (quadsX + 1) + i);
+  };
+  mesh.indices.reserve(static_cast<std::size_t>(6 * quadsX * quadsY));
+  for (std::int64_t j = 0; j < quadsY; ++j) {
+    for (std::int64_t i = 0; i < quadsX; ++i) {
+      mesh.indices.insert(mesh.indices.end(),
+                          {vertex(i, j), vertex(i + 1, j), vertex(i + 1, j + 1), vertex(i, j),
+                           vertex(i + 1, j + 1), vertex(i, j + 1)});
+    }
+  }
+  return mesh;
+}
+
+bool tilesRectangle(const HeightField& field, const TerrainMesh& mesh) {
+  const std::int64_t sideX = field.width - 1;
+  const std::int64_t sideY = field.height - 1;
+  // Every edge once per triangle, as (smaller vertex, larger vertex, direction): a shared
+  // edge is walked once each way, so only the outline is left when the directions cancel.
+  std::vector<std::uint64_t> edges;
+  edges.reserve(mesh.indices.size());
+  std::int64_t doubleArea = 0;
+  for (std::size_t t = 0; t + 2 < mesh.indices.size(); t += 3) {
+    const std::uint32_t* corner = &mesh.indices[t];
+    const Pixel a = pixelOf(field, mesh.pixels[corner[0]]);
+    const Pixel b = pixelOf(field, mesh.pixels[corner[1]]);
+    const Pixel c = pixelOf(field, mesh.pixels[corner[2]]);
+    const std::int64_t cross = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+    if (cross <= 0) return false;
+    doubleArea += cross;
+    for (int k = 0; k < 3; ++k) {
+      const std::uint64_t from = corner[k];
+      const std::uint64_t to = corner[(k + 1) % 3];
+      edges.push_back(from < to ? from << 33 | to << 1 : to << 33 | from << 1 | 1);
+    }
+  }
+  if (doubleArea != 2 * sideX * sideY) return false;
+  std::sort(edges.begin(), edges.end());
+  for (std::size_t first = 0; first < edges.size();) {
+    std::size_t end = first;
+    std::int64_t net = 0;
+    while (end < edges.size() && edges[end] >> 1 == edges[first] >> 1) {
+      net += (edges[end] & 1) != 0 ? -1 : 1;
+      ++end;
+    }
+    if (net != 0) {
+      const Pixel u = pixelOf(field, mesh.pixels[edges[first] >> 33]);
+      const Pixel v = pixelOf(field, mesh.pixels[edges[first] >> 1 & 0xFFFFFFFF]);
+      const bool onSide =
+          (u.x == v.x && (u.x == 0 || u.x == sideX)) || (u.y == v.y && (u.y == 0 || u.y == sideY));
+      if (net * net != 1 || !onSide) return false;
+    }
+    first = end;
+  }
+  // The outline is a closed path along the sides that, with every triangle counted once
+  // positively, winds once round each point it encloses: each point is covered once.
+  return true;
+}
+
+TerrainMesh terrainMesh(const HeightField& field, std::int64_t maxTriangles) {
+  const std::int64_t mapTriangles = cellCount(field) * kTrianglesPerCell;
+  if (mapTriangles <= maxTriangles) return cellFanMesh(field);
+  if (maxTriangles >= kSimplifierInput) return pixelGridMesh(field, maxTriangles);
+  const TerrainMesh input = mapTriangles <= kSimplifierInput
+                                ? cellFanMesh(field)
+                                : pixelGridMesh(field, kSimplifierInput);
+  TerrainMesh simplified;
+  simplified.kind = MeshKind::kSimplified;
+  simplified.pixels = input.pixels;
+  simplified.indices = simplifyTriangles(simplifierPositions(field, input), input.indices,
+                                         static_cast<std::size_t>(maxTriangles));
+  // The simplifier judges a collapse in three dimensions: on a steep slope a triangle can turn
+  // over, or stand on edge, seen from above, and it lets several collapses of one pass meet
+  // in a triangle. Its mesh is mended where that happened and kept only when it then passes
+  // the test from above; the grid always does.
+  if (simplified.triangles() <= maxTriangles && repairFolds(field, simplified) &&
+      tilesRectangle(field, simplified)) {
+    return withUsedVerticesOnly(std::move(simplified));
+  }
+  return pixelGridMesh(field, maxTriangles);
+}
+
+}  // namespace quorvel

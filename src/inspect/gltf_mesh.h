@@ -1,0 +1,66 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "inspect/map_reader.h"
+
+namespace quorvel {
+
+// The terrain one vertex per pixel, row y = 0 first: each pixel's height and colour come from
+// the record that holds it (ownerCellOrigin), as --cell and the pictures read them.
+struct HeightField {
+  int largeur = 0;
+  int hauteur = 0;
+  int width = 0;   // 50 largeur + 1
+  int height = 0;  // 50 hauteur + 1
+  std::vector<float> heights;
+  std::vector<std::array<std::uint8_t, 3>> colors;
+};
+
+[[nodiscard]] std::int64_t cellCount(const HeightField& field);
+
+// Throws when the map holds no record, or when a height is NaN or infinite: glTF numbers
+// are finite.
+[[nodiscard]] HeightField readHeightField(MapReader& reader);
+
+enum class MeshKind { kCellFans, kSimplified, kPixelGrid };
+
+// Triangles over pixels of a height field. Vertex i is pixel pixels[i], that is y * width + x;
+// indices hold three vertices per triangle, counter-clockwise with y drawn upwards.
+struct TerrainMesh {
+  MeshKind kind = MeshKind::kCellFans;
+  std::vector<std::uint32_t> pixels;
+  std::vector<std::uint32_t> indices;
+
+  [[nodiscard]] std::int64_t triangles() const {
+    return static_cast<std::int64_t>(indices.size() / 3);
+  }
+};
+
+inline constexpr std::int64_t kDefaultMaxTriangles = 2'000'000;
+
+// Every pixel a vertex, and the map's own triangles: each MapCell's fan of eight in the
+// record's triangle order, the cells in file order.
+[[nodiscard]] TerrainMesh cellFanMesh(const HeightField& field);
+
+// Real pixels on a grid of columns and rows spread as evenly as whole pixels allow, the
+// border ones included, two triangles per quad: at most maxTriangles (at least 2) triangles
+// that tile the terrain.
+[[nodiscard]] TerrainMesh pixelGridMesh(const HeightField& field, std::int64_t maxTriangles);
+
+// True when the triangles, seen from above, cover the terrain rectangle exactly once: every
+// one turns counter-clockwise, the edges left unpaired lie on the rectangle's sides, and the
+// areas add up to the rectangle's.
+[[nodiscard]] bool tilesRectangle(const HeightField& field, const TerrainMesh& mesh);
+
+// What the export draws: cellFanMesh when the map's triangles fit in maxTriangles. Otherwise
+// at most maxTriangles triangles that tile the rectangle, with only the vertices they use:
+// the simplifier's collapses of the map's triangles (of a pixel grid of a few million
+// triangles, for a large map), its folds mended by repairFolds, when that passes
+// tilesRectangle; else pixelGridMesh.
+[[nodiscard]] TerrainMesh terrainMesh(const HeightField& field, std::int64_t maxTriangles);
+
+}  // namespace quorvel
