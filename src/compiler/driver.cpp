@@ -3,19 +3,24 @@
 #include <cstdio>
 #include <string>
 
+#include "compiler/options.h"
 #include "compiler/settings.h"
 #include "failure.h"
+#include "image/raster_reader.h"
 #include "image/texture_cache.h"
+#include "map/map_format.h"
 #include "map/map_writer.h"
 #include "version.h"
 
 namespace quorvel {
 namespace {
 
-// Each image's depth is checked as soon as it is loaded, so no later file is opened after a
-// wrong one.
-const Texture& loadImage(const std::string& prefix, const char* suffix, int bitsPerPixel) {
-  const std::string fileName = prefix + suffix;
+// Each image is checked as soon as it is loaded, so no later file is opened after a wrong
+// one. BMPs keep their reader and its depth messages; other files are read through GDAL,
+// which refuses what cannot be an altitude or colour image itself.
+const Texture& loadImage(const std::string& fileName, RasterKind kind, RasterWindow window) {
+  if (!isBmpName(fileName)) return loadRaster(fileName, kind, window);
+  const int bitsPerPixel = kind == RasterKind::kAltitude ? 8 : 24;
   const Texture& texture = loadTexture(fileName);
   if (texture.bitsPerPixel != bitsPerPixel) {
     throw Failure("erreur: " + fileName + " n'est pas un bmp " + std::to_string(bitsPerPixel) +
@@ -24,26 +29,40 @@ const Texture& loadImage(const std::string& prefix, const char* suffix, int bits
   return texture;
 }
 
+// The colour pixels a map can read: alt's, or none when alt is too large for any map.
+RasterWindow colourWindow(const Texture& alt) {
+  if (alt.pixels.empty()) return {};
+  return {alt.width, alt.height};
+}
+
 }  // namespace
 
 int runDriver(int argumentCount, const char* const* arguments) {
   std::printf("quorvel %s\n", kVersion);
-  const std::string first = argumentCount < 2 ? "" : arguments[1];
-  if (first == "--version") return 0;
-  if (argumentCount < 2 || first == "--help") {
-    std::printf("usage: quorvel prefix [x y z light direction] [z scale factor] [sea level]\n");
-    return 0;
+  const CommandLine line = parseCommandLine(argumentCount, arguments);
+  switch (line.action) {
+    case CommandLine::Action::kVersion:
+      return 0;
+    case CommandLine::Action::kUsage:
+    case CommandLine::Action::kHelp:
+      std::printf("usage: quorvel prefix [x y z light direction] [z scale factor] [sea level]\n");
+      if (line.action == CommandLine::Action::kHelp) std::fputs(optionsHelp(), stdout);
+      return 0;
+    case CommandLine::Action::kRun:
+      break;
   }
-  const Settings settings = parseSettings(argumentCount, arguments);
+  const Settings settings = parseSettings(line.settingsArgumentCount, line.settingsArguments);
   printSettings(settings);
 
-  const std::string prefix = arguments[1];
-  const Texture& alt = loadImage(prefix, "alt.bmp", 8);
-  const Texture& difMat = loadImage(prefix, "DifMat.bmp", 24);
-  const Texture& ambMat = loadImage(prefix, "AmbMat.bmp", 24);
-  const Texture& difLight = loadImage(prefix, "DifLight.bmp", 24);
-  const Texture& ambLight = loadImage(prefix, "AmbLight.bmp", 24);
-  writeMap(prefix, Terrain{alt, difMat, ambMat, difLight, ambLight, settings});
+  const auto& names = line.imageNames;
+  constexpr std::int32_t kLargestSide = kMaxBlocFiles * kBlocFilePixels + 1;
+  const Texture& alt = loadImage(names[0], RasterKind::kAltitude, {kLargestSide, kLargestSide});
+  const RasterWindow window = colourWindow(alt);
+  const Texture& difMat = loadImage(names[1], RasterKind::kColour, window);
+  const Texture& ambMat = loadImage(names[2], RasterKind::kColour, window);
+  const Texture& difLight = loadImage(names[3], RasterKind::kColour, window);
+  const Texture& ambLight = loadImage(names[4], RasterKind::kColour, window);
+  writeMap(line.prefix, Terrain{alt, difMat, ambMat, difLight, ambLight, settings});
   return 0;
 }
 
