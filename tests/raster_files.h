@@ -30,6 +30,12 @@ struct Raster {
     copy.noData = value;
     return copy;
   }
+  [[nodiscard]] Raster withGeoreference(std::array<double, 6> transform, int code) const {
+    Raster copy = *this;
+    copy.geoTransform = transform;
+    copy.epsg = code;
+    return copy;
+  }
   [[nodiscard]] Raster withColourTable(std::vector<std::array<short, 3>> table) const {
     Raster copy = *this;
     copy.colourTable = std::move(table);

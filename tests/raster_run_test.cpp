@@ -71,9 +71,7 @@ TEST(RasterRun, OptionsComeBeforeThePrefixAndAreCheckedAfterTheBanner) {
   const std::string cannotOpen = "erreur lors de l'ouverture du fichier ";
   const Case cases[] = {
       {{"--alt", "a.png"}, kUsage, 0},
-      {{"--ext", "png", "--"}, kUsage, 0},
       {{"--bogus", "t"}, "erreur: option inconnue --bogus\n", 1},
-      {{"--alt=a.png", "t"}, "erreur: option inconnue --alt=a.png\n", 1},
       {{"--ext"}, "erreur: l'option --ext demande une valeur\n", 1},
       {{"--ext", "png", "--amblight"}, "erreur: l'option --amblight demande une valeur\n", 1},
       // Only words that begin with "--" are options; after the prefix nothing is.
@@ -84,10 +82,6 @@ TEST(RasterRun, OptionsComeBeforeThePrefixAndAreCheckedAfterTheBanner) {
       {{"--alt", "a.tif", "--ext", "png", "u"}, kDefaultSettings + cannotOpen + "a.tif\n", 1},
       // The last of a repeated option counts; every image not named keeps its default.
       {{"--difmat", "x.png", "--difmat", "d.png", "t"}, kDefaultSettings + kSizeLine, 0},
-      {{"--difmat", "d.png", "--ext", "png", "t"}, kDefaultSettings + cannotOpen + "talt.png\n", 1},
-      {{"--ambmat", "d.png", "--diflight", "e.tif", "t"},
-       kDefaultSettings + cannotOpen + "e.tif\n",
-       1},
   };
   const test::TempDir dir;
   const test::TerrainImages images = patternTerrain();
@@ -160,14 +154,11 @@ TEST(RasterRun, RefusalsWriteNoMapAndKeepTheEarlierOne) {
   const auto flat = [](double value) { return std::vector<double>(51 * 51, value); };
   std::vector<double> holes = flat(3);
   holes[100] = holes[2000] = -9999;
-  std::vector<double> nan = flat(0.5);
-  nan[7] = std::numeric_limits<double>::quiet_NaN();
   std::vector<double> rgb = flat(1);
   rgb.insert(rgb.end(), 2 * 51 * 51, 2.0);
   test::writeRaster(dir / "rgb.png", Raster("PNG", 51, 51, 3, GDT_Byte, rgb));
   test::writeRaster(dir / "holes.tif",
                     Raster("GTiff", 51, 51, 1, GDT_Int16, holes).withNoData(-9999));
-  test::writeRaster(dir / "nan.tif", Raster("GTiff", 51, 51, 1, GDT_Float32, nan));
   std::vector<double> deep = flat(300);
   deep.insert(deep.end(), 2 * 51 * 51, 1.0);
   test::writeRaster(dir / "deep.tif", Raster("GTiff", 51, 51, 3, GDT_UInt16, deep));
@@ -177,22 +168,16 @@ TEST(RasterRun, RefusalsWriteNoMapAndKeepTheEarlierOne) {
     std::vector<std::string> arguments;
     std::string out;  // after the banner
   };
-  const std::string settings = kDefaultSettings;
   const Case cases[] = {
-      {{"--alt", "rgb.png", "t"}, settings + "erreur: rgb.png n'est pas une image d'altitude\n"},
+      {{"--alt", "rgb.png", "t"},
+       kDefaultSettings + "erreur: rgb.png n'est pas une image d'altitude\n"},
       {{"--alt", "holes.tif", "t"},
-       settings + "erreur: holes.tif contient 2 pixels sans altitude\n"},
-      {{"--alt", "nan.tif", "t"}, settings + "erreur: nan.tif contient 1 pixels sans altitude\n"},
+       kDefaultSettings + "erreur: holes.tif contient 2 pixels sans altitude\n"},
       {{"--diflight", "deep.tif", "t"},
-       settings + "erreur: deep.tif n'est pas une image couleur 8 bits\n"},
+       kDefaultSettings + "erreur: deep.tif n'est pas une image couleur 8 bits\n"},
       {{"--ambmat", "text.png", "t"},
-       settings + "erreur lors de l'ouverture du fichier text.png\n"},
-      {{"--amblight", "none.tif", "t"},
-       settings + "erreur lors de l'ouverture du fichier none.tif\n"},
-      {{"--ext", "png", "t"}, settings + "erreur lors de l'ouverture du fichier talt.png\n"},
-      {{"--what", "t"}, "erreur: option inconnue --what\n"},
-      {{"--ambmat"}, "erreur: l'option --ambmat demande une valeur\n"},
-  };
+       kDefaultSettings + "erreur lors de l'ouverture du fichier text.png\n"},
+      {{"--what", "t"}, "erreur: option inconnue --what\n"}};
   const std::vector<std::string> before = test::directoryNames(dir.path());
   for (const Case& c : cases) {
     SCOPED_TRACE(c.out);

@@ -2,11 +2,13 @@
 
 #include <cpl_conv.h>
 #include <cpl_error.h>
+#include <dlfcn.h>
 #include <gdal.h>
 #include <ogr_srs_api.h>
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <cmath>
 #include <cstddef>
@@ -28,12 +30,84 @@ namespace {
 
 constexpr int kPaletteEntries = 256;
 
+// GDAL and the hundred libraries it brings take about a tenth of a second of every run to load
+// and start, BMP-only runs included; so it is loaded at the first image that needs it.
+#define QUORVEL_GDAL_FUNCTIONS(X)     \
+  X(CPLGetErrorHandlerUserData)       \
+  X(CPLPopErrorHandler)               \
+  X(CPLPushErrorHandlerEx)            \
+  X(CPLSetConfigOption)               \
+  X(GDALAllRegister)                  \
+  X(GDALClose)                        \
+  X(GDALDatasetRasterIO)              \
+  X(GDALGetColorEntry)                \
+  X(GDALGetColorEntryCount)           \
+  X(GDALGetDataTypeName)              \
+  X(GDALGetGeoTransform)              \
+  X(GDALGetPaletteInterpretation)     \
+  X(GDALGetRasterBand)                \
+  X(GDALGetRasterColorInterpretation) \
+  X(GDALGetRasterColorTable)          \
+  X(GDALGetRasterCount)               \
+  X(GDALGetRasterDataType)            \
+  X(GDALGetRasterNoDataValue)         \
+  X(GDALGetRasterXSize)               \
+  X(GDALGetRasterYSize)               \
+  X(GDALGetSpatialRef)                \
+  X(GDALOpenEx)                       \
+  X(GDALRasterIO)                     \
+  X(GDALSetCacheMax64)                \
+  X(OSRGetAngularUnits)               \
+  X(OSRGetLinearUnits)                \
+  X(OSRGetSemiMajor)                  \
+  X(OSRIsGeographic)
+
+struct GdalApi {
+#define QUORVEL_GDAL_POINTER(name) decltype(&::name) name = nullptr;
+  QUORVEL_GDAL_FUNCTIONS(QUORVEL_GDAL_POINTER)
+#undef QUORVEL_GDAL_POINTER
+};
+
+const GdalApi* gdal = nullptr;
+
+// Loads GDAL once and sets it up; returns false with the reason when it cannot be loaded.
+bool startGdal(std::string& reason) {
+  static std::string failure;
+  static const std::unique_ptr<GdalApi> api = []() -> std::unique_ptr<GdalApi> {
+    void* library = dlopen(QUORVEL_GDAL_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) {
+      failure = dlerror();
+      return nullptr;
+    }
+    auto loaded = std::make_unique<GdalApi>();
+#define QUORVEL_GDAL_RESOLVE(name)                                   \
+  if (void* symbol = dlsym(library, #name); symbol != nullptr) {     \
+    loaded->name = std::bit_cast<decltype(&::name)>(symbol);         \
+  } else {                                                           \
+    failure = std::string(QUORVEL_GDAL_LIBRARY) + " lacks " + #name; \
+    return nullptr;                                                  \
+  }
+    QUORVEL_GDAL_FUNCTIONS(QUORVEL_GDAL_RESOLVE)
+#undef QUORVEL_GDAL_RESOLVE
+    // GDAL would otherwise write .aux.xml files beside the images it reads.
+    loaded->CPLSetConfigOption("GDAL_PAM_ENABLED", "NO");
+    // The pixels are copied into our record once; GDAL's block cache (5 % of the memory by
+    // default) would only hold a second copy of them.
+    loaded->GDALSetCacheMax64(std::int64_t{16} << 20);
+    loaded->GDALAllRegister();
+    return loaded;
+  }();
+  gdal = api.get();
+  reason = failure;
+  return gdal != nullptr;
+}
+
 // Installed for the length of one read: GDAL's messages would otherwise go to its default
 // handler; kept here, the first failure becomes the hint of our own message.
 class GdalMessages {
  public:
-  GdalMessages() { CPLPushErrorHandlerEx(&collect, this); }
-  ~GdalMessages() { CPLPopErrorHandler(); }
+  GdalMessages() { gdal->CPLPushErrorHandlerEx(&collect, this); }
+  ~GdalMessages() { gdal->CPLPopErrorHandler(); }
   GdalMessages(const GdalMessages&) = delete;
   GdalMessages& operator=(const GdalMessages&) = delete;
 
@@ -43,7 +117,7 @@ class GdalMessages {
 
  private:
   static void CPL_STDCALL collect(CPLErr level, CPLErrorNum, const char* message) {
-    auto* self = static_cast<GdalMessages*>(CPLGetErrorHandlerUserData());
+    auto* self = static_cast<GdalMessages*>(gdal->CPLGetErrorHandlerUserData());
     if (level >= CE_Failure && self->failure_.empty() && message != nullptr) {
       self->failure_ = message;
     }
@@ -52,18 +126,8 @@ class GdalMessages {
   std::string failure_;
 };
 
-void startGdal() {
-  static const bool started = [] {
-    // GDAL would otherwise write .aux.xml files beside the images it reads.
-    CPLSetConfigOption("GDAL_PAM_ENABLED", "NO");
-    GDALAllRegister();
-    return true;
-  }();
-  (void)started;
-}
-
 struct DatasetCloser {
-  void operator()(void* dataset) const { GDALClose(dataset); }
+  void operator()(void* dataset) const { gdal->GDALClose(dataset); }
 };
 using Dataset = std::unique_ptr<void, DatasetCloser>;
 
@@ -104,21 +168,21 @@ std::optional<SampleFormat> altitudeFormat(GDALDataType type) {
 
 // What a refused image holds, for the hint: "3 bands of type Float32".
 std::string describeBands(GDALDatasetH dataset) {
-  const int bands = GDALGetRasterCount(dataset);
+  const int bands = gdal->GDALGetRasterCount(dataset);
   if (bands == 0) return "no band";
-  const GDALDataType type = GDALGetRasterDataType(GDALGetRasterBand(dataset, 1));
+  const GDALDataType type = gdal->GDALGetRasterDataType(gdal->GDALGetRasterBand(dataset, 1));
   return std::to_string(bands) + (bands == 1 ? " band" : " bands") + " of type " +
-         GDALGetDataTypeName(type);
+         gdal->GDALGetDataTypeName(type);
 }
 
 // Red, green, blue of each colour-table entry, zeros after the last one; a grey palette
 // interpretation stores its level in the first component only.
 std::vector<std::uint8_t> paletteOf(GDALColorTableH table, int& entries) {
   std::vector<std::uint8_t> palette(kPaletteEntries * 3, 0);
-  entries = std::min(GDALGetColorEntryCount(table), kPaletteEntries);
-  const bool grey = GDALGetPaletteInterpretation(table) == GPI_Gray;
+  entries = std::min(gdal->GDALGetColorEntryCount(table), kPaletteEntries);
+  const bool grey = gdal->GDALGetPaletteInterpretation(table) == GPI_Gray;
   for (int i = 0; i < entries; ++i) {
-    const GDALColorEntry* entry = GDALGetColorEntry(table, i);
+    const GDALColorEntry* entry = gdal->GDALGetColorEntry(table, i);
     const auto level = [](short value) {
       return static_cast<std::uint8_t>(std::clamp<short>(value, 0, 255));
     };
@@ -165,7 +229,7 @@ void countMissing(const std::vector<std::uint8_t>& pixels, bool hasNoData, doubl
 
 void checkAltitudes(const Texture& texture, GDALRasterBandH band) {
   int flag = 0;
-  const double noData = GDALGetRasterNoDataValue(band, &flag);
+  const double noData = gdal->GDALGetRasterNoDataValue(band, &flag);
   const bool has = flag != 0;
   const std::vector<std::uint8_t>& pixels = texture.pixels;
   long long count = 0;
@@ -211,20 +275,20 @@ void checkAltitudes(const Texture& texture, GDALRasterBandH band) {
 // latitude.
 void reportGroundSize(const std::string& fileName, GDALDatasetH dataset) {
   std::array<double, 6> transform{};
-  if (GDALGetGeoTransform(dataset, transform.data()) != CE_None) return;
-  const OGRSpatialReferenceH reference = GDALGetSpatialRef(dataset);
+  if (gdal->GDALGetGeoTransform(dataset, transform.data()) != CE_None) return;
+  const OGRSpatialReferenceH reference = gdal->GDALGetSpatialRef(dataset);
   if (reference == nullptr) return;
   double metresX = std::hypot(transform[1], transform[4]);
   double metresY = std::hypot(transform[2], transform[5]);
-  if (OSRIsGeographic(reference) != 0) {
-    const double radiansPerUnit = OSRGetAngularUnits(reference, nullptr);
-    const double metresPerUnit = OSRGetSemiMajor(reference, nullptr) * radiansPerUnit;
-    const double centreY = transform[3] + transform[4] * GDALGetRasterXSize(dataset) / 2.0 +
-                           transform[5] * GDALGetRasterYSize(dataset) / 2.0;
+  if (gdal->OSRIsGeographic(reference) != 0) {
+    const double radiansPerUnit = gdal->OSRGetAngularUnits(reference, nullptr);
+    const double metresPerUnit = gdal->OSRGetSemiMajor(reference, nullptr) * radiansPerUnit;
+    const double centreY = transform[3] + transform[4] * gdal->GDALGetRasterXSize(dataset) / 2.0 +
+                           transform[5] * gdal->GDALGetRasterYSize(dataset) / 2.0;
     metresX *= metresPerUnit * std::cos(centreY * radiansPerUnit);
     metresY *= metresPerUnit;
   } else {
-    const double metresPerUnit = OSRGetLinearUnits(reference, nullptr);
+    const double metresPerUnit = gdal->OSRGetLinearUnits(reference, nullptr);
     metresX *= metresPerUnit;
     metresY *= metresPerUnit;
   }
@@ -237,9 +301,9 @@ void reportGroundSize(const std::string& fileName, GDALDatasetH dataset) {
 
 void readAltitude(Texture& texture, GDALDatasetH dataset, RasterWindow window,
                   const GdalMessages& messages) {
-  const int bands = GDALGetRasterCount(dataset);
-  GDALRasterBandH band = bands >= 1 ? GDALGetRasterBand(dataset, 1) : nullptr;
-  const GDALDataType type = band != nullptr ? GDALGetRasterDataType(band) : GDT_Unknown;
+  const int bands = gdal->GDALGetRasterCount(dataset);
+  GDALRasterBandH band = bands >= 1 ? gdal->GDALGetRasterBand(dataset, 1) : nullptr;
+  const GDALDataType type = band != nullptr ? gdal->GDALGetRasterDataType(band) : GDT_Unknown;
   const std::optional<SampleFormat> format = altitudeFormat(type);
   if ((bands != 1 && bands != 2) || !format) {
     throw Failure("erreur: " + texture.fileName + " n'est pas une image d'altitude\n",
@@ -257,13 +321,15 @@ void readAltitude(Texture& texture, GDALDatasetH dataset, RasterWindow window,
   const std::size_t rowBytes =
       static_cast<std::size_t>(texture.width) * static_cast<std::size_t>(texture.bytesPerPixel);
   texture.pixels.resize(rowBytes * static_cast<std::size_t>(texture.height));
-  if (GDALRasterIO(band, GF_Read, 0, 0, texture.width, texture.height, texture.pixels.data(),
-                   texture.width, texture.height, type, 0, 0) != CE_None) {
+  if (gdal->GDALRasterIO(band, GF_Read, 0, 0, texture.width, texture.height, texture.pixels.data(),
+                         texture.width, texture.height, type, 0, 0) != CE_None) {
     throw cannotOpen(texture.fileName, messages.reason());
   }
-  const GDALColorTableH table = GDALGetRasterColorTable(band);
+  // A paletted band's nodata value is an index, so it is looked for before the table.
+  checkAltitudes(texture, band);
+  const GDALColorTableH table = gdal->GDALGetRasterColorTable(band);
   if (type == GDT_Byte && table != nullptr &&
-      GDALGetRasterColorInterpretation(band) == GCI_PaletteIndex) {
+      gdal->GDALGetRasterColorInterpretation(band) == GCI_PaletteIndex) {
     int entries = 0;
     texture.palette = paletteOf(table, entries);
     if (isGreyTable(texture.palette, entries)) {
@@ -275,16 +341,15 @@ void readAltitude(Texture& texture, GDALDatasetH dataset, RasterWindow window,
                    texture.fileName.c_str());
     }
   }
-  checkAltitudes(texture, band);
   flipRows(texture.pixels, rowBytes, static_cast<std::size_t>(texture.height));
 }
 
 void readColour(Texture& texture, GDALDatasetH dataset, RasterWindow window,
                 const GdalMessages& messages) {
-  const int bands = GDALGetRasterCount(dataset);
+  const int bands = gdal->GDALGetRasterCount(dataset);
   bool bytes = bands >= 1 && bands <= 4;
   for (int i = 1; bytes && i <= std::min(bands, 3); ++i) {
-    bytes = GDALGetRasterDataType(GDALGetRasterBand(dataset, i)) == GDT_Byte;
+    bytes = gdal->GDALGetRasterDataType(gdal->GDALGetRasterBand(dataset, i)) == GDT_Byte;
   }
   if (!bytes) {
     throw Failure("erreur: " + texture.fileName + " n'est pas une image couleur 8 bits\n",
@@ -311,18 +376,19 @@ void readColour(Texture& texture, GDALDatasetH dataset, RasterWindow window,
   CPLErr read = CE_None;
   if (bands >= 3) {
     int bandMap[3] = {1, 2, 3};
-    read = GDALDatasetRasterIO(dataset, GF_Read, 0, top, texture.width, texture.height, out,
-                               texture.width, texture.height, GDT_Byte, 3, bandMap, 3,
-                               static_cast<int>(rowBytes), 1);
+    read = gdal->GDALDatasetRasterIO(dataset, GF_Read, 0, top, texture.width, texture.height, out,
+                                     texture.width, texture.height, GDT_Byte, 3, bandMap, 3,
+                                     static_cast<int>(rowBytes), 1);
   } else {
-    GDALRasterBandH band = GDALGetRasterBand(dataset, 1);
-    read = GDALRasterIO(band, GF_Read, 0, top, texture.width, texture.height, out, texture.width,
-                        texture.height, GDT_Byte, 3, static_cast<int>(rowBytes));
+    GDALRasterBandH band = gdal->GDALGetRasterBand(dataset, 1);
+    read =
+        gdal->GDALRasterIO(band, GF_Read, 0, top, texture.width, texture.height, out, texture.width,
+                           texture.height, GDT_Byte, 3, static_cast<int>(rowBytes));
     // Grey levels, or the palette's colours; an index past the table's end has no colour
     // and reads as black.
     std::vector<std::uint8_t> colours(kPaletteEntries * 3);
-    const GDALColorTableH table = GDALGetRasterColorTable(band);
-    if (table != nullptr && GDALGetRasterColorInterpretation(band) == GCI_PaletteIndex) {
+    const GDALColorTableH table = gdal->GDALGetRasterColorTable(band);
+    if (table != nullptr && gdal->GDALGetRasterColorInterpretation(band) == GCI_PaletteIndex) {
       int entries = 0;
       colours = paletteOf(table, entries);
     } else {
@@ -346,14 +412,18 @@ RasterTexture::RasterTexture(std::string name, RasterKind kind, RasterWindow win
 }
 
 void RasterTexture::load() {
-  startGdal();
+  std::string reason;
+  if (!startGdal(reason)) {
+    throw Failure("erreur lors de l'ouverture du fichier " + fileName + "\n",
+                  fileName + ": GDAL, which reads this format, cannot be loaded: " + reason + "\n");
+  }
   const GdalMessages messages;
-  const Dataset dataset(GDALOpenEx(fileName.c_str(),
-                                   GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR,
-                                   nullptr, nullptr, nullptr));
+  const Dataset dataset(gdal->GDALOpenEx(fileName.c_str(),
+                                         GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR,
+                                         nullptr, nullptr, nullptr));
   if (!dataset) throw cannotOpen(fileName, openFailureReason(fileName, messages));
-  width = GDALGetRasterXSize(dataset.get());
-  height = GDALGetRasterYSize(dataset.get());
+  width = gdal->GDALGetRasterXSize(dataset.get());
+  height = gdal->GDALGetRasterYSize(dataset.get());
   if (kind_ == RasterKind::kAltitude) {
     readAltitude(*this, dataset.get(), window_, messages);
   } else {

@@ -28,7 +28,8 @@ struct RasterWindow {
 //   its width and height are then the window's; one smaller than the window, or given an
 //   empty window, keeps its size but no pixels.
 // Construction loads the file or throws a Failure naming it, with GDAL's reason or what
-// was found as the hint. GDAL's own messages never reach standard output.
+// was found as the hint. GDAL's own messages never reach standard output. GDAL itself is
+// loaded at the first such image, so runs on BMPs alone never load it.
 class RasterTexture final : public Texture {
  public:
   RasterTexture(std::string name, RasterKind kind, RasterWindow window);
