@@ -258,15 +258,12 @@ void checkAltitudes(const Texture& texture, GDALRasterBandH band) {
       break;
   }
   if (count == 0) return;
-  char hint[512];
-  std::snprintf(hint, sizeof hint,
-                "%s: the first pixel without altitude is column %lld, row %lld from the top;"
-                " fill them first, e.g. gdal_fillnodata.py %s filled.tif\n",
-                texture.fileName.c_str(), first % texture.width, first / texture.width,
-                texture.fileName.c_str());
-  throw Failure("erreur: " + texture.fileName + " contient " + std::to_string(count) +
-                    " pixels sans altitude\n",
-                hint);
+  const std::string& name = texture.fileName;
+  throw Failure(
+      "erreur: " + name + " contient " + std::to_string(count) + " pixels sans altitude\n",
+      name + ": the first pixel without altitude is column " +
+          std::to_string(first % texture.width) + ", row " + std::to_string(first / texture.width) +
+          " from the top; fill them first, e.g. gdal_fillnodata.py " + name + " filled.tif\n");
 }
 
 // One line on standard error for a georeferenced altitude image: its pixel size on the
