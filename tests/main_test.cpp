@@ -8,13 +8,25 @@
 namespace quorvel {
 namespace {
 
-TEST(Main, HelpPrintsBannerAndUsageAndVersionOnlyTheBanner) {
+TEST(Main, HelpPrintsBannerUsageAndOptionsAndVersionOnlyTheBanner) {
   const test::TempDir dir;  // nothing may be read or written there
   const test::RunResult help = test::runTool({"--help"}, dir.path());
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_EQ(help.out,
             "quorvel 0.01.0000\n"
-            "usage: quorvel prefix [x y z light direction] [z scale factor] [sea level]\n");
+            "usage: quorvel prefix [x y z light direction] [z scale factor] [sea level]\n"
+            "options, only before the prefix:\n"
+            "  --alt FILE       altitude image (default: prefix + \"alt.\" + EXT)\n"
+            "  --difmat FILE    diffuse material colours (default: prefix + \"DifMat.\" + EXT)\n"
+            "  --ambmat FILE    ambient material colours (default: prefix + \"AmbMat.\" + EXT)\n"
+            "  --diflight FILE  diffuse light colours (default: prefix + \"DifLight.\" + EXT)\n"
+            "  --amblight FILE  ambient light colours (default: prefix + \"AmbLight.\" + EXT)\n"
+            "  --ext EXT        extension of the default names (default: bmp)\n"
+            "  --               ends the options (for a prefix that begins with --)\n"
+            "  --help           this text\n"
+            "  --version        the banner only\n"
+            "A name ending in .bmp is read as a BMP; any other through GDAL (PNG, GeoTIFF, SRTM\n"
+            ".hgt, ...).\n");
   const test::RunResult version = test::runTool({"--version"}, dir.path());
   EXPECT_EQ(version.exitCode, 0);
   EXPECT_EQ(version.out, "quorvel 0.01.0000\n");

@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <string>
 
+#include "compiler/options.h"
 #include "compiler/settings.h"
 #include "failure.h"
+#include "image/raster_reader.h"
 #include "image/texture_cache.h"
 #include "map/map_size.h"
 #include "map/map_writer.h"
@@ -13,11 +15,12 @@
 namespace quorvel {
 namespace {
 
-// Each image's depth is checked as soon as it is loaded, so no later file is opened after a
-// wrong one.
-const Texture& loadImage(const std::string& prefix, const char* suffix, int bitsPerPixel,
-                         const KeepWindow& keep) {
-  const std::string fileName = prefix + suffix;
+// Each image is checked as soon as it is loaded, so no later file is opened after a wrong
+// one. BMPs keep their reader and its depth messages; other files are read through GDAL,
+// which refuses what cannot be an altitude or colour image itself.
+const Texture& loadImage(const std::string& fileName, RasterKind kind, const KeepWindow& keep) {
+  if (!isBmpName(fileName)) return loadRaster(fileName, kind, keep);
+  const int bitsPerPixel = kind == RasterKind::kAltitude ? 8 : 24;
   const Texture& texture = loadTexture(fileName, keep);
   if (texture.bitsPerPixel != bitsPerPixel) {
     throw Failure("erreur: " + fileName + " n'est pas un bmp " + std::to_string(bitsPerPixel) +
@@ -30,26 +33,32 @@ const Texture& loadImage(const std::string& prefix, const char* suffix, int bits
 
 int runDriver(int argumentCount, const char* const* arguments) {
   std::printf("quorvel %s\n", kVersion);
-  const std::string first = argumentCount < 2 ? "" : arguments[1];
-  if (first == "--version") return 0;
-  if (argumentCount < 2 || first == "--help") {
-    std::printf("usage: quorvel prefix [x y z light direction] [z scale factor] [sea level]\n");
-    return 0;
+  const CommandLine line = parseCommandLine(argumentCount, arguments);
+  switch (line.action) {
+    case CommandLine::Action::kVersion:
+      return 0;
+    case CommandLine::Action::kUsage:
+    case CommandLine::Action::kHelp:
+      std::printf("usage: quorvel prefix [x y z light direction] [z scale factor] [sea level]\n");
+      if (line.action == CommandLine::Action::kHelp) std::fputs(optionsHelp(), stdout);
+      return 0;
+    case CommandLine::Action::kRun:
+      break;
   }
-  const Settings settings = parseSettings(argumentCount, arguments);
+  const Settings settings = parseSettings(line.settingsArgumentCount, line.settingsArguments);
   printSettings(settings);
-  checkFiniteSettings(argumentCount, arguments);
+  checkFiniteSettings(line.settingsArgumentCount, line.settingsArguments);
 
-  const std::string prefix = arguments[1];
   // The altitude image decides how much of each image is kept: memory follows the map, not
   // what the headers claim.
-  const Texture& alt = loadImage(prefix, "alt.bmp", 8, altitudeKeepWindow());
+  const auto& names = line.imageNames;
+  const Texture& alt = loadImage(names[0], RasterKind::kAltitude, altitudeKeepWindow());
   const KeepWindow colour = colourKeepWindow(alt);
-  const Texture& difMat = loadImage(prefix, "DifMat.bmp", 24, colour);
-  const Texture& ambMat = loadImage(prefix, "AmbMat.bmp", 24, colour);
-  const Texture& difLight = loadImage(prefix, "DifLight.bmp", 24, colour);
-  const Texture& ambLight = loadImage(prefix, "AmbLight.bmp", 24, colour);
-  writeMap(prefix, Terrain{alt, difMat, ambMat, difLight, ambLight, settings});
+  const Texture& difMat = loadImage(names[1], RasterKind::kColour, colour);
+  const Texture& ambMat = loadImage(names[2], RasterKind::kColour, colour);
+  const Texture& difLight = loadImage(names[3], RasterKind::kColour, colour);
+  const Texture& ambLight = loadImage(names[4], RasterKind::kColour, colour);
+  writeMap(line.prefix, Terrain{alt, difMat, ambMat, difLight, ambLight, settings});
   return 0;
 }
 

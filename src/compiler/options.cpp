@@ -1,0 +1,96 @@
+#include "compiler/options.h"
+
+#include <cstddef>
+#include <string_view>
+
+#include "failure.h"
+
+namespace quorvel {
+namespace {
+
+struct ImageOption {
+  std::string_view name;
+  const char* role;  // the default name is prefix + role + "." + extension
+};
+
+constexpr std::array<ImageOption, kImageRoles> kImageOptions{{
+    {"--alt", "alt"},
+    {"--difmat", "DifMat"},
+    {"--ambmat", "AmbMat"},
+    {"--diflight", "DifLight"},
+    {"--amblight", "AmbLight"},
+}};
+
+// Only words that begin with "--" are options, so every prefix that worked before, "-x"
+// included, still names the same files.
+bool isOption(std::string_view argument) {
+  return argument.size() >= 2 && argument.substr(0, 2) == "--";
+}
+
+}  // namespace
+
+CommandLine parseCommandLine(int argumentCount, const char* const* arguments) {
+  CommandLine line;
+  std::array<std::string, kImageRoles> given;
+  std::array<bool, kImageRoles> isGiven{};
+  std::string extension = "bmp";
+  int next = 1;
+  for (; next < argumentCount && isOption(arguments[next]); ++next) {
+    const std::string_view option = arguments[next];
+    if (option == "--") {
+      ++next;  // what follows is the prefix, even when it begins with "--"
+      break;
+    }
+    if (option == "--help") {
+      line.action = CommandLine::Action::kHelp;
+      return line;
+    }
+    if (option == "--version") {
+      line.action = CommandLine::Action::kVersion;
+      return line;
+    }
+    std::size_t role = 0;
+    while (role < kImageOptions.size() && kImageOptions[role].name != option) ++role;
+    if (role == kImageOptions.size() && option != "--ext") {
+      throw Failure("erreur: option inconnue " + std::string(option) + "\n");
+    }
+    if (next + 1 >= argumentCount) {
+      throw Failure("erreur: l'option " + std::string(option) + " demande une valeur\n");
+    }
+    const std::string value = arguments[++next];
+    if (role == kImageOptions.size()) {
+      extension = value;
+    } else {
+      given[role] = value;
+      isGiven[role] = true;
+    }
+  }
+  if (next >= argumentCount) return line;  // no prefix: the usage line
+
+  line.action = CommandLine::Action::kRun;
+  line.prefix = arguments[next];
+  line.settingsArgumentCount = argumentCount - (next - 1);
+  line.settingsArguments = arguments + (next - 1);
+  for (std::size_t role = 0; role < kImageOptions.size(); ++role) {
+    line.imageNames[role] =
+        isGiven[role] ? given[role] : line.prefix + kImageOptions[role].role + "." + extension;
+  }
+  return line;
+}
+
+const char* optionsHelp() {
+  return "options, only before the prefix:\n"
+         "  --alt FILE       altitude image (default: prefix + \"alt.\" + EXT)\n"
+         "  --difmat FILE    diffuse material colours (default: prefix + \"DifMat.\" + EXT)\n"
+         "  --ambmat FILE    ambient material colours (default: prefix + \"AmbMat.\" + EXT)\n"
+         "  --diflight FILE  diffuse light colours (default: prefix + \"DifLight.\" + EXT)\n"
+         "  --amblight FILE  ambient light colours (default: prefix + \"AmbLight.\" + EXT)\n"
+         "  --ext EXT        extension of the default names (default: bmp)\n"
+         "  --               ends the options (for a prefix that begins with --)\n"
+         "  --help           this text\n"
+         "  --version        the banner only\n"
+         "A name ending in .bmp is read as a BMP; any other through GDAL (PNG, GeoTIFF, SRTM\n"
+         ".hgt, ...).\n";
+}
+
+}  // namespace quorvel

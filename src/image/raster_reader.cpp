@@ -1,0 +1,463 @@
+#include "image/raster_reader.h"
+
+#ifdef QUORVEL_GDAL_LIBRARY
+#include <cpl_conv.h>
+#include <cpl_error.h>
+#include <dlfcn.h>
+#include <gdal.h>
+#include <ogr_srs_api.h>
+#endif
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cerrno>
+#include <cmath>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "failure.h"
+#include "file_handle.h"
+#include "image/grey_table.h"
+
+namespace quorvel {
+
+#ifdef QUORVEL_GDAL_LIBRARY
+namespace {
+
+constexpr int kPaletteEntries = 256;
+
+// GDAL and the hundred libraries it brings take about a tenth of a second of every run to load
+// and start, BMP-only runs included; so it is loaded at the first image that needs it.
+#define QUORVEL_GDAL_FUNCTIONS(X)     \
+  X(CPLGetErrorHandlerUserData)       \
+  X(CPLPopErrorHandler)               \
+  X(CPLPushErrorHandlerEx)            \
+  X(CPLSetConfigOption)               \
+  X(GDALAllRegister)                  \
+  X(GDALClose)                        \
+  X(GDALDatasetRasterIO)              \
+  X(GDALGetColorEntry)                \
+  X(GDALGetColorEntryCount)           \
+  X(GDALGetDataTypeName)              \
+  X(GDALGetGeoTransform)              \
+  X(GDALGetPaletteInterpretation)     \
+  X(GDALGetRasterBand)                \
+  X(GDALGetRasterColorInterpretation) \
+  X(GDALGetRasterColorTable)          \
+  X(GDALGetRasterCount)               \
+  X(GDALGetRasterDataType)            \
+  X(GDALGetRasterNoDataValue)         \
+  X(GDALGetRasterXSize)               \
+  X(GDALGetRasterYSize)               \
+  X(GDALGetSpatialRef)                \
+  X(GDALOpenEx)                       \
+  X(GDALRasterIO)                     \
+  X(GDALSetCacheMax64)                \
+  X(OSRGetAngularUnits)               \
+  X(OSRGetLinearUnits)                \
+  X(OSRGetSemiMajor)                  \
+  X(OSRIsGeographic)
+
+struct GdalApi {
+#define QUORVEL_GDAL_POINTER(name) decltype(&::name) name = nullptr;
+  QUORVEL_GDAL_FUNCTIONS(QUORVEL_GDAL_POINTER)
+#undef QUORVEL_GDAL_POINTER
+};
+
+const GdalApi* gdal = nullptr;
+
+// Loads GDAL once and sets it up; returns false with the reason when it cannot be loaded.
+bool startGdal(std::string& reason) {
+  static std::string failure;
+  static const std::unique_ptr<GdalApi> api = []() -> std::unique_ptr<GdalApi> {
+    void* library = dlopen(QUORVEL_GDAL_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) {
+      failure = dlerror();
+      return nullptr;
+    }
+    auto loaded = std::make_unique<GdalApi>();
+#define QUORVEL_GDAL_RESOLVE(name)                                   \
+  if (void* symbol = dlsym(library, #name); symbol != nullptr) {     \
+    loaded->name = std::bit_cast<decltype(&::name)>(symbol);         \
+  } else {                                                           \
+    failure = std::string(QUORVEL_GDAL_LIBRARY) + " lacks " + #name; \
+    return nullptr;                                                  \
+  }
+    QUORVEL_GDAL_FUNCTIONS(QUORVEL_GDAL_RESOLVE)
+#undef QUORVEL_GDAL_RESOLVE
+    // GDAL would otherwise write .aux.xml files beside the images it reads.
+    loaded->CPLSetConfigOption("GDAL_PAM_ENABLED", "NO");
+    // The pixels are copied into our record once; GDAL's block cache (5 % of the memory by
+    // default) would only hold a second copy of them.
+    loaded->GDALSetCacheMax64(std::int64_t{16} << 20);
+    loaded->GDALAllRegister();
+    return loaded;
+  }();
+  gdal = api.get();
+  reason = failure;
+  return gdal != nullptr;
+}
+
+// Installed for the length of one read: GDAL's messages would otherwise go to its default
+// handler; kept here, the first failure becomes the hint of our own message.
+class GdalMessages {
+ public:
+  GdalMessages() { gdal->CPLPushErrorHandlerEx(&collect, this); }
+  ~GdalMessages() { gdal->CPLPopErrorHandler(); }
+  GdalMessages(const GdalMessages&) = delete;
+  GdalMessages& operator=(const GdalMessages&) = delete;
+
+  [[nodiscard]] std::string reason() const {
+    return failure_.empty() ? "not a raster format that GDAL recognises" : failure_;
+  }
+
+ private:
+  static void CPL_STDCALL collect(CPLErr level, CPLErrorNum, const char* message) {
+    auto* self = static_cast<GdalMessages*>(gdal->CPLGetErrorHandlerUserData());
+    if (level >= CE_Failure && self->failure_.empty() && message != nullptr) {
+      self->failure_ = message;
+    }
+  }
+
+  std::string failure_;
+};
+
+struct DatasetCloser {
+  void operator()(void* dataset) const { gdal->GDALClose(dataset); }
+};
+using Dataset = std::unique_ptr<void, DatasetCloser>;
+
+Failure cannotOpen(const std::string& fileName, const std::string& reason) {
+  return Failure("erreur lors de l'ouverture du fichier " + fileName + "\n",
+                 fileName + ": " + reason + "\n");
+}
+
+// A file the system cannot open gets the system's reason (no such file, permission
+// denied), which says more than GDAL's "not recognised".
+std::string openFailureReason(const std::string& fileName, const GdalMessages& messages) {
+  errno = 0;
+  const FileHandle file(std::fopen(fileName.c_str(), "rb"));
+  if (!file && errno != 0 && !fileName.starts_with("/vsi")) return std::strerror(errno);
+  return messages.reason();
+}
+
+std::optional<SampleFormat> altitudeFormat(GDALDataType type) {
+  switch (type) {
+    case GDT_Byte:
+      return SampleFormat::kUInt8;
+    case GDT_UInt16:
+      return SampleFormat::kUInt16;
+    case GDT_Int16:
+      return SampleFormat::kInt16;
+    case GDT_UInt32:
+      return SampleFormat::kUInt32;
+    case GDT_Int32:
+      return SampleFormat::kInt32;
+    case GDT_Float32:
+      return SampleFormat::kFloat32;
+    case GDT_Float64:
+      return SampleFormat::kFloat64;
+    default:
+      return std::nullopt;
+  }
+}
+
+// What a refused image holds, for the hint: "3 bands of type Float32".
+std::string describeBands(GDALDatasetH dataset) {
+  const int bands = gdal->GDALGetRasterCount(dataset);
+  if (bands == 0) return "no band";
+  const GDALDataType type = gdal->GDALGetRasterDataType(gdal->GDALGetRasterBand(dataset, 1));
+  return std::to_string(bands) + (bands == 1 ? " band" : " bands") + " of type " +
+         gdal->GDALGetDataTypeName(type);
+}
+
+// Red, green, blue of each colour-table entry, zeros after the last one; a grey palette
+// interpretation stores its level in the first component only.
+std::vector<std::uint8_t> paletteOf(GDALColorTableH table, int& entries) {
+  std::vector<std::uint8_t> palette(kPaletteEntries * 3, 0);
+  entries = std::min(gdal->GDALGetColorEntryCount(table), kPaletteEntries);
+  const bool grey = gdal->GDALGetPaletteInterpretation(table) == GPI_Gray;
+  for (int i = 0; i < entries; ++i) {
+    const GDALColorEntry* entry = gdal->GDALGetColorEntry(table, i);
+    const auto level = [](short value) {
+      return static_cast<std::uint8_t>(std::clamp<short>(value, 0, 255));
+    };
+    palette[3 * i + 0] = level(entry->c1);
+    palette[3 * i + 1] = level(grey ? entry->c1 : entry->c2);
+    palette[3 * i + 2] = level(grey ? entry->c1 : entry->c3);
+  }
+  return palette;
+}
+
+// GDAL hands rows top first; row 0 of ours is the bottom row of the picture, as in a
+// bottom-up BMP, so that one picture gives one map whatever its format.
+void flipRows(std::vector<std::uint8_t>& pixels, std::size_t rowBytes, std::size_t rows) {
+  for (std::size_t top = 0, bottom = rows - 1; top < bottom; ++top, --bottom) {
+    std::swap_ranges(pixels.begin() + static_cast<std::ptrdiff_t>(top * rowBytes),
+                     pixels.begin() + static_cast<std::ptrdiff_t>((top + 1) * rowBytes),
+                     pixels.begin() + static_cast<std::ptrdiff_t>(bottom * rowBytes));
+  }
+}
+
+// The samples without an altitude, in the picture's order (rows top first): equal to the
+// band's nodata value, NaN, or an infinity, which would make every height and normal
+// around it meaningless.
+template <typename Sample>
+void countMissing(const std::vector<std::uint8_t>& pixels, bool hasNoData, double noData,
+                  long long& count, long long& first) {
+  const std::size_t samples = pixels.size() / sizeof(Sample);
+  for (std::size_t i = 0; i < samples; ++i) {
+    Sample value;
+    std::memcpy(&value, pixels.data() + i * sizeof(Sample), sizeof value);
+    bool missing = false;
+    if constexpr (std::is_floating_point_v<Sample>) {
+      // A Float32 band's nodata value is given as a double; GDAL compares it as a float.
+      missing = !std::isfinite(value) || (hasNoData && value == static_cast<Sample>(noData));
+    } else {
+      missing = hasNoData && static_cast<double>(value) == noData;
+    }
+    if (missing) {
+      if (count == 0) first = static_cast<long long>(i);
+      ++count;
+    }
+  }
+}
+
+void checkAltitudes(const Texture& texture, GDALRasterBandH band) {
+  int flag = 0;
+  const double noData = gdal->GDALGetRasterNoDataValue(band, &flag);
+  const bool has = flag != 0;
+  const std::vector<std::uint8_t>& pixels = texture.pixels;
+  long long count = 0;
+  long long first = 0;
+  switch (texture.sampleFormat) {
+    case SampleFormat::kUInt8:
+      countMissing<std::uint8_t>(pixels, has, noData, count, first);
+      break;
+    case SampleFormat::kUInt16:
+      countMissing<std::uint16_t>(pixels, has, noData, count, first);
+      break;
+    case SampleFormat::kInt16:
+      countMissing<std::int16_t>(pixels, has, noData, count, first);
+      break;
+    case SampleFormat::kUInt32:
+      countMissing<std::uint32_t>(pixels, has, noData, count, first);
+      break;
+    case SampleFormat::kInt32:
+      countMissing<std::int32_t>(pixels, has, noData, count, first);
+      break;
+    case SampleFormat::kFloat32:
+      countMissing<float>(pixels, has, noData, count, first);
+      break;
+    case SampleFormat::kFloat64:
+      countMissing<double>(pixels, has, noData, count, first);
+      break;
+  }
+  if (count == 0) return;
+  const std::string& name = texture.fileName;
+  throw Failure(
+      "erreur: " + name + " contient " + std::to_string(count) + " pixels sans altitude\n",
+      name + ": the first pixel without altitude is column " +
+          std::to_string(first % texture.width) + ", row " + std::to_string(first / texture.width) +
+          " from the top; fill them first, e.g. gdal_fillnodata.py " + name + " filled.tif\n");
+}
+
+// One line on standard error for a georeferenced altitude image: its pixel size on the
+// ground, and the z scale factor that makes heights in metres true to it at 10 units per
+// pixel. The scale follows the pixels' north-south size, which does not depend on the
+// latitude.
+void reportGroundSize(const std::string& fileName, GDALDatasetH dataset) {
+  std::array<double, 6> transform{};
+  if (gdal->GDALGetGeoTransform(dataset, transform.data()) != CE_None) return;
+  const OGRSpatialReferenceH reference = gdal->GDALGetSpatialRef(dataset);
+  if (reference == nullptr) return;
+  double metresX = std::hypot(transform[1], transform[4]);
+  double metresY = std::hypot(transform[2], transform[5]);
+  if (gdal->OSRIsGeographic(reference) != 0) {
+    const double radiansPerUnit = gdal->OSRGetAngularUnits(reference, nullptr);
+    const double metresPerUnit = gdal->OSRGetSemiMajor(reference, nullptr) * radiansPerUnit;
+    const double centreY = transform[3] + transform[4] * gdal->GDALGetRasterXSize(dataset) / 2.0 +
+                           transform[5] * gdal->GDALGetRasterYSize(dataset) / 2.0;
+    metresX *= metresPerUnit * std::cos(centreY * radiansPerUnit);
+    metresY *= metresPerUnit;
+  } else {
+    const double metresPerUnit = gdal->OSRGetLinearUnits(reference, nullptr);
+    metresX *= metresPerUnit;
+    metresY *= metresPerUnit;
+  }
+  if (!(metresY > 0.0) || !std::isfinite(metresY)) return;
+  std::fprintf(stderr,
+               "%s: pixels of %.1f x %.1f m on the ground; for heights in metres, z scale"
+               " factor %.4f gives true proportions at 10 units per pixel\n",
+               fileName.c_str(), metresX, metresY, 10.0 / metresY);
+}
+
+void readAltitude(Texture& texture, GDALDatasetH dataset,
+                  const GdalMessages& messages) {
+  const int bands = gdal->GDALGetRasterCount(dataset);
+  GDALRasterBandH band = bands >= 1 ? gdal->GDALGetRasterBand(dataset, 1) : nullptr;
+  const GDALDataType type = band != nullptr ? gdal->GDALGetRasterDataType(band) : GDT_Unknown;
+  const std::optional<SampleFormat> format = altitudeFormat(type);
+  if ((bands != 1 && bands != 2) || !format) {
+    throw Failure("erreur: " + texture.fileName + " n'est pas une image d'altitude\n",
+                  texture.fileName + ": " + describeBands(dataset) +
+                      "; an altitude image has one band (or grey and alpha) of integers or"
+                      " reals\n");
+  }
+  texture.sampleFormat = *format;
+  texture.bytesPerPixel = sampleBytes(*format);
+  texture.bitsPerPixel = 8 * texture.bytesPerPixel;
+  reportGroundSize(texture.fileName, dataset);
+  if (texture.width != texture.fileWidth || texture.height != texture.fileHeight) return;
+
+  const std::size_t rowBytes =
+      static_cast<std::size_t>(texture.width) * static_cast<std::size_t>(texture.bytesPerPixel);
+  texture.pixels.resize(rowBytes * static_cast<std::size_t>(texture.height));
+  if (gdal->GDALRasterIO(band, GF_Read, 0, 0, texture.width, texture.height, texture.pixels.data(),
+                         texture.width, texture.height, type, 0, 0) != CE_None) {
+    throw cannotOpen(texture.fileName, messages.reason());
+  }
+  // A paletted band's nodata value is an index, so it is looked for before the table.
+  checkAltitudes(texture, band);
+  const GDALColorTableH table = gdal->GDALGetRasterColorTable(band);
+  if (type == GDT_Byte && table != nullptr &&
+      gdal->GDALGetRasterColorInterpretation(band) == GCI_PaletteIndex) {
+    int entries = 0;
+    texture.palette = paletteOf(table, entries);
+    if (isGreyTable(texture.palette, entries)) {
+      applyGreyTable(texture.palette, entries, texture.pixels);
+    } else {
+      std::fprintf(stderr,
+                   "%s: its colour table is not grey, so the colour indices are used as"
+                   " altitudes\n",
+                   texture.fileName.c_str());
+    }
+  }
+  flipRows(texture.pixels, rowBytes, static_cast<std::size_t>(texture.height));
+}
+
+void readColour(Texture& texture, GDALDatasetH dataset,
+                const GdalMessages& messages) {
+  const int bands = gdal->GDALGetRasterCount(dataset);
+  bool bytes = bands >= 1 && bands <= 4;
+  for (int i = 1; bytes && i <= std::min(bands, 3); ++i) {
+    bytes = gdal->GDALGetRasterDataType(gdal->GDALGetRasterBand(dataset, i)) == GDT_Byte;
+  }
+  if (!bytes) {
+    throw Failure("erreur: " + texture.fileName + " n'est pas une image couleur 8 bits\n",
+                  texture.fileName + ": " + describeBands(dataset) +
+                      "; a colour image has 3 or 4 bands of bytes (red, green, blue, alpha),"
+                      " or 1 or 2 (grey)\n");
+  }
+  texture.sampleFormat = SampleFormat::kUInt8;
+  texture.bytesPerPixel = 3;
+  texture.bitsPerPixel = 24;
+  if (texture.width == 0 || texture.height == 0) return;
+
+  // The map reads the bottom rows of the picture, and of each row the left columns.
+  const int top = texture.fileHeight - texture.height;
+  const std::size_t rowBytes = static_cast<std::size_t>(texture.width) * 3;
+  texture.pixels.resize(rowBytes * static_cast<std::size_t>(texture.height));
+  std::uint8_t* out = texture.pixels.data();
+  CPLErr read = CE_None;
+  if (bands >= 3) {
+    int bandMap[3] = {1, 2, 3};
+    read = gdal->GDALDatasetRasterIO(dataset, GF_Read, 0, top, texture.width, texture.height, out,
+                                     texture.width, texture.height, GDT_Byte, 3, bandMap, 3,
+                                     static_cast<int>(rowBytes), 1);
+  } else {
+    GDALRasterBandH band = gdal->GDALGetRasterBand(dataset, 1);
+    read =
+        gdal->GDALRasterIO(band, GF_Read, 0, top, texture.width, texture.height, out, texture.width,
+                           texture.height, GDT_Byte, 3, static_cast<int>(rowBytes));
+    // Grey levels, or the palette's colours; an index past the table's end has no colour
+    // and reads as black.
+    std::vector<std::uint8_t> colours(kPaletteEntries * 3);
+    const GDALColorTableH table = gdal->GDALGetRasterColorTable(band);
+    if (table != nullptr && gdal->GDALGetRasterColorInterpretation(band) == GCI_PaletteIndex) {
+      int entries = 0;
+      colours = paletteOf(table, entries);
+    } else {
+      for (int i = 0; i < kPaletteEntries; ++i) {
+        std::fill_n(colours.begin() + 3 * i, 3, static_cast<std::uint8_t>(i));
+      }
+    }
+    for (std::size_t i = 0; i < texture.pixels.size(); i += 3) {
+      std::copy_n(colours.begin() + 3 * out[i], 3, out + i);
+    }
+  }
+  if (read != CE_None) throw cannotOpen(texture.fileName, messages.reason());
+  flipRows(texture.pixels, rowBytes, static_cast<std::size_t>(texture.height));
+}
+
+}  // namespace
+
+void RasterTexture::load() {
+  std::string reason;
+  if (!startGdal(reason)) {
+    throw Failure("erreur lors de l'ouverture du fichier " + fileName + "\n",
+                  fileName + ": GDAL, which reads this format, cannot be loaded: " + reason + "\n");
+  }
+  const GdalMessages messages;
+  const Dataset dataset(gdal->GDALOpenEx(fileName.c_str(),
+                                         GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR,
+                                         nullptr, nullptr, nullptr));
+  if (!dataset) throw cannotOpen(fileName, openFailureReason(fileName, messages));
+  fileWidth = gdal->GDALGetRasterXSize(dataset.get());
+  fileHeight = gdal->GDALGetRasterYSize(dataset.get());
+  std::tie(width, height) = keptSize(window_, fileWidth, fileHeight);
+  if (kind_ == RasterKind::kAltitude) {
+    readAltitude(*this, dataset.get(), messages);
+  } else {
+    readColour(*this, dataset.get(), messages);
+  }
+}
+
+#else
+
+// Builds made without GDAL (the static cross builds) read BMP files only.
+void RasterTexture::load() {
+  throw Failure("erreur lors de l'ouverture du fichier " + fileName + "\n",
+                fileName + ": this quorvel was built without GDAL, so it reads BMP files only\n");
+}
+
+#endif
+
+RasterTexture::RasterTexture(std::string name, RasterKind kind, const KeepWindow& window)
+    : Texture(std::move(name)), kind_(kind), window_(window) {
+  load();
+}
+
+const Texture& loadRaster(const std::string& fileName, RasterKind kind, const KeepWindow& window) {
+  struct Entry {
+    RasterKind kind;
+    std::unique_ptr<RasterTexture> texture;
+  };
+  static std::vector<Entry> loaded;
+  for (const Entry& entry : loaded) {
+    if (entry.kind == kind && entry.texture->fileName == fileName) return *entry.texture;
+  }
+  auto texture = std::make_unique<RasterTexture>(fileName, kind, window);
+  loaded.push_back(Entry{kind, std::move(texture)});
+  return *loaded.back().texture;
+}
+
+bool isBmpName(const std::string& fileName) {
+  if (fileName.size() < 4) return false;
+  std::string end = fileName.substr(fileName.size() - 4);
+  std::transform(end.begin(), end.end(), end.begin(), [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  });
+  return end == ".bmp";
+}
+
+}  // namespace quorvel
