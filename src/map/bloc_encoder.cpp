@@ -2,9 +2,9 @@
 
 #include <bit>
 #include <cstddef>
-#include <cmath>
 #include <cstring>
 
+#include "little_endian.h"
 #include "map/cell_encoding.h"
 #include "map/map_format.h"
 #include "map/normals.h"
@@ -14,21 +14,10 @@ namespace {
 
 constexpr int kSpan = kBlocFilePixels + 1;  // a blocFile's pixels each way, borders included
 
-void storeU32(std::uint8_t* out, std::uint32_t value) {
-  if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(out, &value, 4);
-  } else {
-    out[0] = static_cast<std::uint8_t>(value);
-    out[1] = static_cast<std::uint8_t>(value >> 8);
-    out[2] = static_cast<std::uint8_t>(value >> 16);
-    out[3] = static_cast<std::uint8_t>(value >> 24);
-  }
-}
-
 void storeVector(std::uint8_t* out, const Vector3& v) {
-  storeU32(out, std::bit_cast<std::uint32_t>(v.x));
-  storeU32(out + 4, std::bit_cast<std::uint32_t>(v.y));
-  storeU32(out + 8, std::bit_cast<std::uint32_t>(v.z));
+  storeLeFloat(out, v.x);
+  storeLeFloat(out + 4, v.y);
+  storeLeFloat(out + 8, v.z);
 }
 
 // Row-major view of an image's pixels.
@@ -56,20 +45,13 @@ struct PixelView {
 #define QUORVEL_WIDE_CLONES
 #endif
 
-// The diffuse factor of each pixel from its unnormalised vertex normal: normalize, then dot
-// with the light, with the same roundings as those operations.
+// The diffuse factor of each pixel from its unnormalised vertex normal.
 QUORVEL_WIDE_CLONES void diffuseFactors(int count, const float* sumX, const float* sumY,
                                         const float* sumZ, Vector3 light, double* diffuse) {
   for (int i = 0; i < count; ++i) {
-    const double x = sumX[i];
-    const double y = sumY[i];
-    const double z = sumZ[i];
-    const double len = std::sqrt((x * x + y * y) + z * z);
-    const auto nx = static_cast<float>(x / len);
-    const auto ny = static_cast<float>(y / len);
-    const auto nz = static_cast<float>(z / len);
-    const double d = (double{nz} * light.z + double{ny} * light.y) + double{nx} * light.x;
-    diffuse[i] = d > 0.0 ? d : 0.0;
+    Vector3 normal{sumX[i], sumY[i], sumZ[i]};
+    normalize(normal);
+    diffuse[i] = diffuseFactor(normal, light);
   }
 }
 
@@ -78,10 +60,7 @@ QUORVEL_WIDE_CLONES void litChannels(int count, const double* diffuse, const flo
                                      const float* difMat, const float* ambLight,
                                      const float* ambMat, std::uint8_t* out) {
   for (int i = 0; i < count; ++i) {
-    const double value =
-        ((diffuse[i] * difLight[i]) * difMat[i] + double{ambLight[i]} * ambMat[i]) * 255.0;
-    const auto truncated = static_cast<int>(value);
-    out[i] = static_cast<std::uint8_t>(truncated > 255 ? 255 : truncated);
+    out[i] = litChannel(diffuse[i], difLight[i], difMat[i], ambLight[i], ambMat[i]);
   }
 }
 
@@ -216,7 +195,7 @@ void BlocEncoder::encodeWith(const NormalOf& normalOf, int bx, int by, std::uint
           for (int k = 0; k < kVerticesPerCell; ++k) {
             const int v = (j + kCellVertices[k].dy) * kSpan + i + kCellVertices[k].dx;
             std::memcpy(out + kColorsOffset + 3 * k, colors[v], 3);
-            storeU32(out + kHeightsOffset + 4 * k, heights[v]);
+            storeLe32(out + kHeightsOffset + 4 * k, heights[v]);
           }
           const Vector3* normals = faceNormals[j / 2][i / 2];
           for (int kind = 0; kind < kFanKinds; ++kind) {

@@ -1,10 +1,11 @@
 #pragma once
 
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+
+#include "little_endian.h"
 
 namespace quorvel {
 
@@ -21,21 +22,12 @@ class MapFile {
   // Removes the temporary file unless commit() succeeded.
   ~MapFile();
 
-  void putByte(std::uint8_t value) {
-    if (used_ == kBufferBytes) flush();
-    buffer_[used_++] = value;
-  }
   void putU32(std::uint32_t value) {
     if (kBufferBytes - used_ < 4) flush();
-    std::uint8_t* out = buffer_.get() + used_;
-    out[0] = static_cast<std::uint8_t>(value);
-    out[1] = static_cast<std::uint8_t>(value >> 8);
-    out[2] = static_cast<std::uint8_t>(value >> 16);
-    out[3] = static_cast<std::uint8_t>(value >> 24);
+    storeLe32(buffer_.get() + used_, value);
     used_ += 4;
   }
   void putI32(std::int32_t value) { putU32(static_cast<std::uint32_t>(value)); }
-  void putFloat(float value) { putU32(std::bit_cast<std::uint32_t>(value)); }
   void putBytes(const std::uint8_t* data, std::size_t count);
 
   // Writes what is buffered, closes the file and renames it to mapName. Throws the write

@@ -12,9 +12,8 @@
 
 #include "failure.h"
 #include "map/bloc_encoder.h"
-#include "map/cell_encoding.h"
+#include "map/map_file.h"
 #include "map/map_format.h"
-#include "map/normals.h"
 #include "map/triangle_table.h"
 
 namespace quorvel {
@@ -154,30 +153,6 @@ void writeBlocFiles(MapFile& file, const BlocEncoder& encoder, int largeur, int 
 }
 
 }  // namespace
-
-void writeCell(MapFile& file, const Terrain& terrain, int ox, int oy) {
-  const int cx = ox + 1;
-  const int cy = oy + 1;
-  for (const PixelOffset v : kCellVertices) writeVertexColor(file, terrain, cx + v.dx, cy + v.dy);
-  for (const PixelOffset v : kCellVertices) writeVertexHeight(file, terrain, cx + v.dx, cy + v.dy);
-  writeFaceNormals(file, terrain.alt, terrain.settings.zScaleFactor, cx, cy);
-}
-
-void writeSubBlock(MapFile& file, const Terrain& terrain, int x0, int y0) {
-  for (int cy = 0; cy < kCellsPerSide; ++cy) {
-    for (int cx = 0; cx < kCellsPerSide; ++cx) {
-      writeCell(file, terrain, x0 + kCellPixels * cx, y0 + kCellPixels * cy);
-    }
-  }
-}
-
-void writeBlock(MapFile& file, const Terrain& terrain, int x0, int y0) {
-  for (int sy = 0; sy < kSubBlocksPerSide; ++sy) {
-    for (int sx = 0; sx < kSubBlocksPerSide; ++sx) {
-      writeSubBlock(file, terrain, x0 + kSubBlockPixels * sx, y0 + kSubBlockPixels * sy);
-    }
-  }
-}
 
 void writeMap(const std::string& prefix, const Terrain& terrain, const MapWriterOptions& options) {
   checkDepths(terrain);

@@ -329,50 +329,6 @@ TEST(MapWriter, LargerColourImagesUseOnlyThePixelsUnderAlt) {
   EXPECT_EQ(test::readFile(dir / "l.map"), test::referenceMap(cropped, settings));
 }
 
-// The write message names the map; the unfinished temporary file is removed and the earlier
-// map keeps its bytes. The tool ignores SIGXFSZ, so the limit shows as a failed write.
-TEST(MapWriter, WriteFailureLeavesNoTemporaryFileAndKeepsTheEarlierMap) {
-  const TempDir dir;
-  test::writeTerrain(dir / "f", variedTerrain(101, 51));
-  const Bytes earlier(5000, 0xAB);
-  test::writeFile(dir / "f.map", earlier);
-  for (const long long limit : {0LL, 8LL, 100000LL, 198757LL}) {
-    SCOPED_TRACE("limit " + std::to_string(limit));
-    const RunResult run = test::runQuorvel({"f"}, dir.path(), limit);
-    EXPECT_EQ(run.signalNumber, 0);
-    EXPECT_EQ(run.exitCode, 1);
-    // Creating the empty temporary file is no write, so even a limit of 0 fails only there.
-    EXPECT_EQ(run.out, kDefaultLines + sizeLine(2, 1) +
-                           "erreur lors de l'\xe9"
-                           "criture du fichier f.map\n");
-    std::set<std::string> expected = terrainFiles("f");
-    expected.insert("f.map");
-    EXPECT_EQ(filesIn(dir.path()), expected);
-    EXPECT_EQ(test::readFile(dir / "f.map"), earlier);
-  }
-  // Room for exactly the map: the run succeeds.
-  const RunResult run = test::runQuorvel({"f"}, dir.path(), 198758);
-  EXPECT_EQ(run.exitCode, 0) << run.out;
-  EXPECT_EQ(test::readFile(dir / "f.map").size(), 198758u);
-}
-
-// A directory in the map's place could never be replaced by it: refused before any work,
-// like a file that cannot be created, and left as it was.
-TEST(MapWriter, DirectoryInTheMapsPlaceIsReportedBeforeTheSizeLine) {
-  const TempDir dir;
-  test::writeTerrain(dir / "r",
-                     test::uniformTerrain(51, 51, 1, {1, 1, 1}, {1, 1, 1}, {1, 1, 1}, {1, 1, 1}));
-  std::filesystem::create_directory(dir / "r.map");
-  test::writeFile(dir / "r.map" / "inside", {1});
-  const RunResult run = test::runQuorvel({"r"}, dir.path());
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.out, kDefaultLines + "impossible de creer le fichier r.map\n");
-  std::set<std::string> expected = terrainFiles("r");
-  expected.insert("r.map");
-  EXPECT_EQ(filesIn(dir.path()), expected);
-  EXPECT_EQ(filesIn(dir / "r.map"), std::set<std::string>{"inside"});
-}
-
 TEST(MapWriter, MapThatCannotBeCreatedIsReportedAfterTheSizeChecks) {
   const TempDir dir;
   const std::string prefix = (dir / "missing" / "t").string();
