@@ -1,8 +1,11 @@
 #include "map/bloc_encoder.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstring>
+#include <type_traits>
+#include <utility>
 
 #include "little_endian.h"
 #include "map/cell_encoding.h"
@@ -35,8 +38,8 @@ struct PixelView {
   std::size_t bytesPerPixel;
 };
 
-// The lighting of a row of pixels, split into plain loops over independent pixels so that the
-// compiler vectorises them; every operation is an IEEE add, multiply, divide, square root or
+// The lighting of a row of pixels and the direct triangle normals, split into plain loops over
+// independent pixels so that the compiler vectorises them; every operation is an IEEE add, multiply, divide, square root or
 // conversion, each exact in a SIMD lane as in a scalar one (and none is fused). Processors
 // with AVX2 get a wider copy, chosen when the program starts.
 #if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
@@ -64,23 +67,110 @@ QUORVEL_WIDE_CLONES void litChannels(int count, const double* diffuse, const flo
   }
 }
 
+// The triangle normals of one kind at count pixels whose corners stand rise1 and rise2 above
+// them, in a loop over the pixels so that the square roots and divisions of crossNormalized
+// run in vector lanes.
+template <int Kind>
+QUORVEL_WIDE_CLONES void triangleNormals(int count, const double* rise1, const double* rise2,
+                                         float zScaleFactor, float* x, float* y, float* z) {
+  for (int n = 0; n < count; ++n) {
+    const Vector3 normal = triangleNormal(Kind, rise1[n], rise2[n], zScaleFactor);
+    x[n] = normal.x;
+    y[n] = normal.y;
+    z[n] = normal.z;
+  }
+}
+
+constexpr int kWindow = kSpan + 2;  // a blocFile's pixels and a ring of one round them
+constexpr int kMostOfOneParity = (kSpan + 1) / 2;
+
+// The altitudes of blocFile (bx, by) and of a ring of one pixel round it, as Altitude values,
+// so that the interior pixels' neighbours are read without bounds tests; the ring outside the
+// image stays 0 and is never used, since border pixels go through the guarded sum.
+template <class Sample, class Altitude>
+void fillWindow(const Texture& alt, int bx, int by, Altitude* window) {
+  const int x0 = kBlocFilePixels * bx - 1;
+  const int y0 = kBlocFilePixels * by - 1;
+  for (int j = 0; j < kWindow; ++j) {
+    const int y = y0 + j;
+    Altitude* row = window + j * kWindow;
+    if (y < 0 || y >= alt.height) {
+      std::fill(row, row + kWindow, Altitude{0});
+      continue;
+    }
+    const std::uint8_t* samples =
+        alt.pixels.data() + static_cast<std::size_t>(y) * alt.width * sizeof(Sample);
+    for (int i = 0; i < kWindow; ++i) {
+      const int x = x0 + i;
+      Sample sample{0};
+      if (x >= 0 && x < alt.width) {
+        std::memcpy(&sample, samples + static_cast<std::size_t>(x) * sizeof(Sample), sizeof sample);
+      }
+      row[i] = static_cast<Altitude>(sample);
+    }
+  }
+}
+
 // The sum of the triangle normals at a pixel none of whose neighbours is outside the image,
-// for the Count kinds from First on: the same sum as vertexNormalSumOf, with the ring
-// unrolled and the neighbours read from a window of altitudes whose rows are stride apart.
-// A cell centre's ring is its cell's fan, edges from the same pixel, so the normals summed
-// there are also the cell's face normals: kept gives them to the caller.
-template <int First, int Count, class NormalOf>
-Vector3 interiorNormalSum(const int* centre, int stride, const NormalOf& normalOf,
-                          Vector3* kept = nullptr) {
+// for the Count kinds from First on, looked up in the table: the same sum as
+// vertexNormalSumOf, with the ring unrolled and the neighbours read from the window. A cell
+// centre's ring is its cell's fan, edges from the same pixel, so the normals summed there are
+// also the cell's face normals: kept gives them to the caller.
+template <int First, int Count>
+Vector3 tableNormalSum(const int* centre, const TriangleTable& table, Vector3* kept = nullptr) {
   const int h = *centre;
   Vector3 local[Count];
   Vector3* normals = kept != nullptr ? kept : local;
   for (int k = 0; k < Count; ++k) {
     const TriangleKind& triangle = kTriangleKinds[First + k];
-    normals[k] = normalOf(First + k, centre[triangle.first.dy * stride + triangle.first.dx] - h,
-                          centre[triangle.second.dy * stride + triangle.second.dx] - h);
+    normals[k] = table.normal(First + k, centre[triangle.first.dy * kWindow + triangle.first.dx] - h,
+                              centre[triangle.second.dy * kWindow + triangle.second.dx] - h);
   }
   return sumInRingOrder(normals, Count);
+}
+
+// The normals of the triangles of one kind at count pixels of a window row, from first on in
+// steps of two.
+template <int Kind>
+void kindNormals(const double* row, int first, int count, float zScaleFactor, float* x, float* y,
+                 float* z) {
+  constexpr TriangleKind kTriangle = kTriangleKinds[Kind];
+  constexpr int kTo1 = kTriangle.first.dy * kWindow + kTriangle.first.dx;
+  constexpr int kTo2 = kTriangle.second.dy * kWindow + kTriangle.second.dx;
+  double rise1[kMostOfOneParity];
+  double rise2[kMostOfOneParity];
+  for (int n = 0; n < count; ++n) {
+    const double* centre = row + first + 2 * n;
+    rise1[n] = centre[kTo1] - *centre;
+    rise2[n] = centre[kTo2] - *centre;
+  }
+  triangleNormals<Kind>(count, rise1, rise2, zScaleFactor, x, y, z);
+}
+
+// The sums of the triangle normals at the pixels first, first + 2, ... of a window row whose
+// pixels all have their neighbours inside the image, for the Count kinds from First on: the
+// same sums as vertexNormalSumOf, each kind computed for the whole row at once. A cell
+// centre's ring is its cell's fan, so with keep set the normals of every pixel go to kept.
+template <int First, int Count>
+void rowNormalSums(const double* row, int first, float zScaleFactor, float* sumX, float* sumY,
+                   float* sumZ, Vector3 (*kept)[kFanKinds]) {
+  const int count = (kSpan - first + 1) / 2;
+  float x[Count][kMostOfOneParity];
+  float y[Count][kMostOfOneParity];
+  float z[Count][kMostOfOneParity];
+  [&]<int... K>(std::integer_sequence<int, K...>) {
+    (kindNormals<First + K>(row, first, count, zScaleFactor, x[K], y[K], z[K]), ...);
+  }(std::make_integer_sequence<int, Count>{});
+  for (int n = 0; n < count; ++n) {
+    Vector3 local[Count];
+    Vector3* normals = kept != nullptr ? kept[n] : local;
+    for (int k = 0; k < Count; ++k) normals[k] = Vector3{x[k][n], y[k][n], z[k][n]};
+    const Vector3 sum = sumInRingOrder(normals, Count);
+    const int i = first + 2 * n;
+    sumX[i] = sum.x;
+    sumY[i] = sum.y;
+    sumZ[i] = sum.z;
+  }
 }
 
 }  // namespace
@@ -90,39 +180,51 @@ BlocEncoder::BlocEncoder(const Terrain& terrain, const TriangleTable* table)
   // Both depend on nothing but a byte, so they are worked out once per run.
   for (int b = 0; b < 256; ++b) {
     factors_[b] = colorFactor(static_cast<std::uint8_t>(b));
-    heightBits_[b] =
-        std::bit_cast<std::uint32_t>(heightOf(static_cast<std::uint8_t>(b), terrain.settings));
+    heightBits_[b] = std::bit_cast<std::uint32_t>(heightOf(b, terrain.settings));
   }
 }
 
 void BlocEncoder::encode(int bx, int by, std::uint8_t* out) const {
-  if (table_ != nullptr) {
-    const TriangleTable& table = *table_;
-    encodeWith([&table](int kind, int rise1, int rise2) { return table.normal(kind, rise1, rise2); },
-               bx, by, out);
-  } else {
-    const float zScaleFactor = terrain_.settings.zScaleFactor;
-    encodeWith(
-        [zScaleFactor](int kind, int rise1, int rise2) {
-          return triangleNormal(kind, rise1, rise2, zScaleFactor);
-        },
-        bx, by, out);
+  const Texture& alt = terrain_.alt;
+  if (alt.sampleFormat == SampleFormat::kUInt8 && table_ != nullptr) {
+    int window[kWindow * kWindow];
+    fillWindow<std::uint8_t>(alt, bx, by, window);
+    encodeFrom(window, bx, by, out);
+    return;
   }
+  // Every sample type converts to double exactly, so a difference of two 8-bit, 16-bit or
+  // 32-bit samples is exact too; 64-bit floats differ with one rounding, as the rule says.
+  double window[kWindow * kWindow];
+  switch (alt.sampleFormat) {
+    case SampleFormat::kUInt8: fillWindow<std::uint8_t>(alt, bx, by, window); break;
+    case SampleFormat::kUInt16: fillWindow<std::uint16_t>(alt, bx, by, window); break;
+    case SampleFormat::kInt16: fillWindow<std::int16_t>(alt, bx, by, window); break;
+    case SampleFormat::kUInt32: fillWindow<std::uint32_t>(alt, bx, by, window); break;
+    case SampleFormat::kInt32: fillWindow<std::int32_t>(alt, bx, by, window); break;
+    case SampleFormat::kFloat32: fillWindow<float>(alt, bx, by, window); break;
+    case SampleFormat::kFloat64: fillWindow<double>(alt, bx, by, window); break;
+  }
+  encodeFrom(window, bx, by, out);
 }
 
-template <class NormalOf>
-void BlocEncoder::encodeWith(const NormalOf& normalOf, int bx, int by, std::uint8_t* out) const {
-  const PixelView alt(terrain_.alt);
+// Altitude is int for 8-bit samples with the triangle table, double for the direct route.
+template <class Altitude>
+void BlocEncoder::encodeFrom(const Altitude* window, int bx, int by, std::uint8_t* out) const {
+  constexpr bool kFromTable = std::is_same_v<Altitude, int>;
   const PixelView difMat(terrain_.difMat);
   const PixelView ambMat(terrain_.ambMat);
   const PixelView difLight(terrain_.difLight);
   const PixelView ambLight(terrain_.ambLight);
   const int width = terrain_.alt.width;
   const int height = terrain_.alt.height;
-  const Vector3 light = terrain_.settings.lightDirection;
-  const auto altitude = [&alt](int x, int y) -> int { return *alt.at(x, y); };
+  const Settings& settings = terrain_.settings;
+  const Vector3 light = settings.lightDirection;
   const int x0 = kBlocFilePixels * bx;
   const int y0 = kBlocFilePixels * by;
+  // Pixel (x, y) of the image, for the pixels of the span and their neighbours.
+  const auto altitude = [window, x0, y0](int x, int y) {
+    return window[(y - y0 + 1) * kWindow + (x - x0 + 1)];
+  };
   std::uint8_t colors[kSpan * kSpan][3];
   std::uint32_t heights[kSpan * kSpan];
   float sumX[kSpan];
@@ -136,34 +238,58 @@ void BlocEncoder::encodeWith(const NormalOf& normalOf, int bx, int by, std::uint
   std::uint8_t channel[kSpan];
   Vector3 faceNormals[kCellsPerSide * kSubBlocksPerSide][kCellsPerSide * kSubBlocksPerSide]
                      [kFanKinds];
-  // The blocFile's altitudes and a ring of one pixel round them, so that the interior
-  // pixels' neighbours are read without bounds tests; the ring outside the image stays 0 and
-  // is never read, since border pixels go through the guarded sum.
-  constexpr int kWindow = kSpan + 2;
-  int window[kWindow * kWindow];
-  for (int j = 0; j < kWindow; ++j) {
-    const int y = y0 + j - 1;
-    for (int i = 0; i < kWindow; ++i) {
-      const int x = x0 + i - 1;
-      window[j * kWindow + i] = x >= 0 && x < width && y >= 0 && y < height ? altitude(x, y) : 0;
-    }
-  }
   for (int j = 0; j < kSpan; ++j) {
     const int y = y0 + j;
+    const Altitude* row = &window[(j + 1) * kWindow + 1];
+    for (int i = 0; i < kSpan; ++i) {
+      if constexpr (kFromTable) {
+        heights[j * kSpan + i] = heightBits_[row[i]];
+      } else {
+        heights[j * kSpan + i] = std::bit_cast<std::uint32_t>(heightOf(row[i], settings));
+      }
+    }
     const bool interiorRow = y > 0 && y < height - 1;
+    if constexpr (kFromTable) {
+      const TriangleTable& table = *table_;
+      for (int i = 0; interiorRow && i < kSpan; ++i) {
+        const int x = x0 + i;
+        Vector3 sum;
+        if (i % 2 == 1 && j % 2 == 1) {
+          // A cell centre: never on the image's border, since the cells tile the image.
+          sum = tableNormalSum<0, kFanKinds>(&row[i], table, faceNormals[j / 2][i / 2]);
+        } else if (x > 0 && x < width - 1) {
+          sum = i % 2 == j % 2 ? tableNormalSum<0, kFanKinds>(&row[i], table)
+                               : tableNormalSum<kFanKinds, kAxisKinds>(&row[i], table);
+        } else {
+          continue;  // on the image's border: below
+        }
+        sumX[i] = sum.x;
+        sumY[i] = sum.y;
+        sumZ[i] = sum.z;
+      }
+    } else if (interiorRow) {
+      // Pixels of the row's parity meet the fan, the others the axis ring; in an odd row the
+      // fan pixels are the cell centres. The border pixels' sums are redone below.
+      rowNormalSums<0, kFanKinds>(row, j % 2, settings.zScaleFactor, sumX, sumY, sumZ,
+                                  j % 2 == 1 ? faceNormals[j / 2] : nullptr);
+      rowNormalSums<kFanKinds, kAxisKinds>(row, 1 - j % 2, settings.zScaleFactor, sumX, sumY,
+                                           sumZ, nullptr);
+    }
     for (int i = 0; i < kSpan; ++i) {
       const int x = x0 + i;
-      const int* centre = &window[(j + 1) * kWindow + i + 1];
-      heights[j * kSpan + i] = heightBits_[*centre];
+      if (interiorRow && x > 0 && x < width - 1) continue;
       Vector3 sum;
-      if (i % 2 == 1 && j % 2 == 1) {
-        // A cell centre: never on the image's border, since the cells tile the image.
-        sum = interiorNormalSum<0, kFanKinds>(centre, kWindow, normalOf, faceNormals[j / 2][i / 2]);
-      } else if (interiorRow && x > 0 && x < width - 1) {
-        sum = x % 2 == y % 2 ? interiorNormalSum<0, kFanKinds>(centre, kWindow, normalOf)
-                             : interiorNormalSum<kFanKinds, kAxisKinds>(centre, kWindow, normalOf);
+      if constexpr (kFromTable) {
+        const TriangleTable& table = *table_;
+        sum = vertexNormalSumOf(x, y, width, height, altitude,
+                                [&table](int kind, int rise1, int rise2) {
+                                  return table.normal(kind, rise1, rise2);
+                                });
       } else {
-        sum = vertexNormalSumOf(x, y, width, height, altitude, normalOf);
+        sum = vertexNormalSumOf(x, y, width, height, altitude,
+                                [&settings](int kind, double rise1, double rise2) {
+                                  return triangleNormal(kind, rise1, rise2, settings.zScaleFactor);
+                                });
       }
       sumX[i] = sum.x;
       sumY[i] = sum.y;

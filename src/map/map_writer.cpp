@@ -31,17 +31,18 @@ void checkSize(const Texture& alt, int& largeur, int& hauteur) {
 }
 
 // The driver checks each depth as it loads the image; checking again here keeps the writer
-// from reading past a buffer whatever hands it the images.
+// from reading past a buffer whatever hands it the images. The altitude holds one sample a
+// pixel, of any sample format; a colour pixel is three bytes.
 void checkDepths(const Terrain& terrain) {
-  const auto check = [](const Texture& image, int bytesPerPixel, const char* message) {
-    if (image.bytesPerPixel != bytesPerPixel) {
-      throw Failure("erreur: " + image.fileName + message);
-    }
+  const auto check = [](const Texture& image, bool fits, const char* message) {
+    if (!fits) throw Failure("erreur: " + image.fileName + message);
   };
-  check(terrain.alt, 1, " n'est pas un bmp 8bit\n");
+  const Texture& alt = terrain.alt;
+  check(alt, alt.bytesPerPixel == sampleBytes(alt.sampleFormat), " n'est pas un bmp 8bit\n");
   for (const Texture* image : {&terrain.difMat, &terrain.ambMat, &terrain.difLight,
                                &terrain.ambLight}) {
-    check(*image, 3, " n'est pas un bmp 24bit\n");
+    check(*image, image->bytesPerPixel == 3 && image->sampleFormat == SampleFormat::kUInt8,
+          " n'est pas un bmp 24bit\n");
   }
 }
 
@@ -171,8 +172,10 @@ void writeMap(const std::string& prefix, const Terrain& terrain, const MapWriter
       options.threads > 0 ? options.threads
                           : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
   const int blocFiles = largeur * hauteur;
+  // The table is keyed by differences of 8-bit samples; other altitudes compute every normal.
   std::unique_ptr<TriangleTable> table;
-  if (blocFiles > 0 && blocFiles >= options.tableFromBlocFiles) {
+  if (terrain.alt.sampleFormat == SampleFormat::kUInt8 && blocFiles > 0 &&
+      blocFiles >= options.tableFromBlocFiles) {
     table = std::make_unique<TriangleTable>(lit.settings.zScaleFactor, threads);
   }
   const BlocEncoder encoder(lit, table.get());

@@ -297,6 +297,12 @@ TEST(MapWriter, WriterRefusesImagesOfTheWrongDepthItself) {
                       "erreur: c.bmp n'est pas un bmp 8bit\n");
   test::expectFailure([&] { writeMap(prefix, Terrain{grey, rgb, rgb, grey, rgb, Settings{}}); },
                       "erreur: g.bmp n'est pas un bmp 24bit\n");
+  // An altitude of wider samples needs their bytes for every pixel.
+  const test::MemoryTexture shortSamples("s.tif", 51, 51, 1, Bytes(51 * 51, 7),
+                                         SampleFormat::kUInt16);
+  test::expectFailure(
+      [&] { writeMap(prefix, Terrain{shortSamples, rgb, rgb, rgb, rgb, Settings{}}); },
+      "erreur: s.tif n'est pas un bmp 8bit\n");
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
