@@ -111,7 +111,7 @@ TEST(FastWriter, MatchesStraightforwardImplementationOnRandomTerrains) {
     std::int32_t height;
     int roughness;
   };
-  // 301 x 101 has more chunks of blocFiles than the writer keeps in flight.
+  // 301 x 101 has more chunks of blocFiles than there are encoding threads.
   const std::vector<Shape> shapes = {{51, 51, 255}, {101, 51, 3}, {51, 151, 40}, {301, 101, 6}};
   const std::vector<Settings> settings = {
       Settings{},

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstddef>
-#include <vector>
+#include <memory>
 
 #include "map/normals.h"
 
@@ -25,7 +25,7 @@ class TriangleTable {
   }
 
  private:
-  std::vector<Vector3> normals_;
+  std::unique_ptr<Vector3[]> normals_;  // every entry written by the constructor
 };
 
 }  // namespace quorvel
