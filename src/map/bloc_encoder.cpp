@@ -58,12 +58,15 @@ QUORVEL_WIDE_CLONES void diffuseFactors(int count, const float* sumX, const floa
   }
 }
 
-// litChannel for one channel of each pixel of a row.
-QUORVEL_WIDE_CLONES void litChannels(int count, const double* diffuse, const float* difLight,
-                                     const float* difMat, const float* ambLight,
-                                     const float* ambMat, std::uint8_t* out) {
-  for (int i = 0; i < count; ++i) {
-    out[i] = litChannel(diffuse[i], difLight[i], difMat[i], ambLight[i], ambMat[i]);
+// The lit colours of count pixels, red, green, blue each, from the bytes of the same pixels
+// of the four colour images and each pixel's diffuse factor repeated for its three channels:
+// one loop over every channel, whose byte-to-factor conversions run in vector lanes too.
+QUORVEL_WIDE_CLONES void litColors(int count, const double* diffuse, const std::uint8_t* difLight,
+                                   const std::uint8_t* difMat, const std::uint8_t* ambLight,
+                                   const std::uint8_t* ambMat, std::uint8_t* out) {
+  for (int k = 0; k < 3 * count; ++k) {
+    out[k] = litChannel(diffuse[k], colorFactor(difLight[k]), colorFactor(difMat[k]),
+                        colorFactor(ambLight[k]), colorFactor(ambMat[k]));
   }
 }
 
@@ -177,9 +180,8 @@ void rowNormalSums(const double* row, int first, float zScaleFactor, float* sumX
 
 BlocEncoder::BlocEncoder(const Terrain& terrain, const TriangleTable* table)
     : terrain_(terrain), table_(table) {
-  // Both depend on nothing but a byte, so they are worked out once per run.
+  // A height depends on nothing but the altitude byte, so it is worked out once per run.
   for (int b = 0; b < 256; ++b) {
-    factors_[b] = colorFactor(static_cast<std::uint8_t>(b));
     heightBits_[b] = std::bit_cast<std::uint32_t>(heightOf(b, terrain.settings));
   }
 }
@@ -231,11 +233,7 @@ void BlocEncoder::encodeFrom(const Altitude* window, int bx, int by, std::uint8_
   float sumY[kSpan];
   float sumZ[kSpan];
   double diffuse[kSpan];
-  float dl[kSpan];
-  float dm[kSpan];
-  float al[kSpan];
-  float am[kSpan];
-  std::uint8_t channel[kSpan];
+  double channelDiffuse[3 * kSpan];
   Vector3 faceNormals[kCellsPerSide * kSubBlocksPerSide][kCellsPerSide * kSubBlocksPerSide]
                      [kFanKinds];
   for (int j = 0; j < kSpan; ++j) {
@@ -296,20 +294,11 @@ void BlocEncoder::encodeFrom(const Altitude* window, int bx, int by, std::uint8_
       sumZ[i] = sum.z;
     }
     diffuseFactors(kSpan, sumX, sumY, sumZ, light, diffuse);
-    const std::uint8_t* dmRow = difMat.at(x0, y);
-    const std::uint8_t* amRow = ambMat.at(x0, y);
-    const std::uint8_t* dlRow = difLight.at(x0, y);
-    const std::uint8_t* alRow = ambLight.at(x0, y);
-    for (int c = 0; c < 3; ++c) {
-      for (int i = 0; i < kSpan; ++i) {
-        dl[i] = factors_[dlRow[3 * i + c]];
-        dm[i] = factors_[dmRow[3 * i + c]];
-        al[i] = factors_[alRow[3 * i + c]];
-        am[i] = factors_[amRow[3 * i + c]];
-      }
-      litChannels(kSpan, diffuse, dl, dm, al, am, channel);
-      for (int i = 0; i < kSpan; ++i) colors[j * kSpan + i][c] = channel[i];
+    for (int i = 0; i < kSpan; ++i) {
+      channelDiffuse[3 * i] = channelDiffuse[3 * i + 1] = channelDiffuse[3 * i + 2] = diffuse[i];
     }
+    litColors(kSpan, channelDiffuse, difLight.at(x0, y), difMat.at(x0, y), ambLight.at(x0, y),
+              ambMat.at(x0, y), colors[j * kSpan]);
   }
 
   for (int sy = 0; sy < kSubBlocksPerSide; ++sy) {

@@ -30,7 +30,6 @@ class BlocEncoder {
 
   const Terrain& terrain_;
   const TriangleTable* table_;
-  std::array<float, 256> factors_{};
   std::array<std::uint32_t, 256> heightBits_{};
 };
 
