@@ -132,47 +132,89 @@ Vector3 tableNormalSum(const int* centre, const TriangleTable& table, Vector3* k
   return sumInRingOrder(normals, Count);
 }
 
-// The normals of the triangles of one kind at count pixels of a window row, from first on in
-// steps of two.
-template <int Kind>
-void kindNormals(const double* row, int first, int count, float zScaleFactor, float* x, float* y,
-                 float* z) {
-  constexpr TriangleKind kTriangle = kTriangleKinds[Kind];
-  constexpr int kTo1 = kTriangle.first.dy * kWindow + kTriangle.first.dx;
-  constexpr int kTo2 = kTriangle.second.dy * kWindow + kTriangle.second.dx;
-  double rise1[kMostOfOneParity];
-  double rise2[kMostOfOneParity];
-  for (int n = 0; n < count; ++n) {
-    const double* centre = row + first + 2 * n;
-    rise1[n] = centre[kTo1] - *centre;
-    rise2[n] = centre[kTo2] - *centre;
-  }
-  triangleNormals<Kind>(count, rise1, rise2, zScaleFactor, x, y, z);
-}
+// The span's pixels by the ring that meets them, row by row: those whose column and row have
+// the same parity meet the fan, the others the axis ring. Each is listed by its place in the
+// window; the fan pixels of the odd rows are the cell centres.
+constexpr int kFanPixels = kMostOfOneParity * kMostOfOneParity +
+                           (kSpan - kMostOfOneParity) * (kSpan - kMostOfOneParity);
+constexpr int kAxisPixels = kSpan * kSpan - kFanPixels;
+constexpr int kCells = kCellsPerSide * kSubBlocksPerSide;  // each way
 
-// The sums of the triangle normals at the pixels first, first + 2, ... of a window row whose
-// pixels all have their neighbours inside the image, for the Count kinds from First on: the
-// same sums as vertexNormalSumOf, each kind computed for the whole row at once. A cell
-// centre's ring is its cell's fan, so with keep set the normals of every pixel go to kept.
-template <int First, int Count>
-void rowNormalSums(const double* row, int first, float zScaleFactor, float* sumX, float* sumY,
-                   float* sumZ, Vector3 (*kept)[kFanKinds]) {
-  const int count = (kSpan - first + 1) / 2;
-  float x[Count][kMostOfOneParity];
-  float y[Count][kMostOfOneParity];
-  float z[Count][kMostOfOneParity];
+template <int Count>
+constexpr std::array<int, Count> pixelsMeeting(bool fan) {
+  std::array<int, Count> out{};
+  int n = 0;
+  for (int j = 0; j < kSpan; ++j) {
+    for (int i = 0; i < kSpan; ++i) {
+      if ((i % 2 == j % 2) == fan) out[n++] = (j + 1) * kWindow + i + 1;
+    }
+  }
+  return out;
+}
+constexpr std::array<int, kFanPixels> kFanPixelList = pixelsMeeting<kFanPixels>(true);
+constexpr std::array<int, kAxisPixels> kAxisPixelList = pixelsMeeting<kAxisPixels>(false);
+
+// Where each cell centre, in the order of the cells' rows, stands in kFanPixelList.
+constexpr std::array<int, kCells * kCells> kCentreInFanList = [] {
+  std::array<int, kCells * kCells> out{};
+  int c = 0;
+  for (int n = 0; n < kFanPixels; ++n) {
+    const int i = kFanPixelList[n] % kWindow - 1;
+    const int j = kFanPixelList[n] / kWindow - 1;
+    if (i % 2 == 1 && j % 2 == 1) out[c++] = n;
+  }
+  return out;
+}();
+
+// The sums of the triangle normals of every pixel in pixels, for the Count kinds from First
+// on, as if none of their neighbours were outside the image: the same sums as
+// vertexNormalSumOf. Each kind is computed for the whole list at once, so that its loop is
+// long, and added to the sums in ring order (the first two kinds to each other, as
+// sumInRingOrder does). A cell centre's ring is its cell's fan, so with faceNormals given the
+// fan's normals at the centres go there too. sumX, sumY and sumZ are indexed by the span.
+template <int First, int Count, std::size_t N>
+void normalSums(const double* window, const std::array<int, N>& pixels, float zScaleFactor,
+                float* sumX, float* sumY, float* sumZ, Vector3 (*faceNormals)[kFanKinds]) {
+  double rise1[N];
+  double rise2[N];
+  float x[N];
+  float y[N];
+  float z[N];
+  float totalX[N];
+  float totalY[N];
+  float totalZ[N];
+  const auto kind = [&]<int K>(std::integral_constant<int, K>) {
+    constexpr TriangleKind kTriangle = kTriangleKinds[First + K];
+    constexpr int kTo1 = kTriangle.first.dy * kWindow + kTriangle.first.dx;
+    constexpr int kTo2 = kTriangle.second.dy * kWindow + kTriangle.second.dx;
+    for (std::size_t n = 0; n < N; ++n) {
+      const double* centre = window + pixels[n];
+      rise1[n] = centre[kTo1] - *centre;
+      rise2[n] = centre[kTo2] - *centre;
+    }
+    triangleNormals<First + K>(static_cast<int>(N), rise1, rise2, zScaleFactor, x, y, z);
+    for (std::size_t n = 0; n < N; ++n) {
+      Vector3 total{x[n], y[n], z[n]};
+      if constexpr (K > 0) add(total, Vector3{totalX[n], totalY[n], totalZ[n]}, total);
+      totalX[n] = total.x;
+      totalY[n] = total.y;
+      totalZ[n] = total.z;
+    }
+    if (faceNormals != nullptr) {
+      for (int c = 0; c < kCells * kCells; ++c) {
+        const int n = kCentreInFanList[c];
+        faceNormals[c][First + K] = Vector3{x[n], y[n], z[n]};
+      }
+    }
+  };
   [&]<int... K>(std::integer_sequence<int, K...>) {
-    (kindNormals<First + K>(row, first, count, zScaleFactor, x[K], y[K], z[K]), ...);
+    (kind(std::integral_constant<int, K>{}), ...);
   }(std::make_integer_sequence<int, Count>{});
-  for (int n = 0; n < count; ++n) {
-    Vector3 local[Count];
-    Vector3* normals = kept != nullptr ? kept[n] : local;
-    for (int k = 0; k < Count; ++k) normals[k] = Vector3{x[k][n], y[k][n], z[k][n]};
-    const Vector3 sum = sumInRingOrder(normals, Count);
-    const int i = first + 2 * n;
-    sumX[i] = sum.x;
-    sumY[i] = sum.y;
-    sumZ[i] = sum.z;
+  for (std::size_t n = 0; n < N; ++n) {
+    const int at = (pixels[n] / kWindow - 1) * kSpan + pixels[n] % kWindow - 1;
+    sumX[at] = totalX[n];
+    sumY[at] = totalY[n];
+    sumZ[at] = totalZ[n];
   }
 }
 
@@ -229,16 +271,27 @@ void BlocEncoder::encodeFrom(const Altitude* window, int bx, int by, std::uint8_
   };
   std::uint8_t colors[kSpan * kSpan][3];
   std::uint32_t heights[kSpan * kSpan];
-  float sumX[kSpan];
-  float sumY[kSpan];
-  float sumZ[kSpan];
+  // Each pixel's sum of triangle normals, before it is normalised.
+  float sumX[kSpan * kSpan];
+  float sumY[kSpan * kSpan];
+  float sumZ[kSpan * kSpan];
   double diffuse[kSpan];
   double channelDiffuse[3 * kSpan];
-  Vector3 faceNormals[kCellsPerSide * kSubBlocksPerSide][kCellsPerSide * kSubBlocksPerSide]
-                     [kFanKinds];
+  Vector3 faceNormals[kCells * kCells][kFanKinds];  // by cell, the cells' rows in turn
+  if constexpr (!kFromTable) {
+    // Every pixel as if it were inside the image (the window's ring holds zeros); the pixels
+    // on the image's border are done again in the row loop.
+    normalSums<0, kFanKinds>(window, kFanPixelList, settings.zScaleFactor, sumX, sumY, sumZ,
+                             faceNormals);
+    normalSums<kFanKinds, kAxisKinds>(window, kAxisPixelList, settings.zScaleFactor, sumX, sumY,
+                                      sumZ, nullptr);
+  }
   for (int j = 0; j < kSpan; ++j) {
     const int y = y0 + j;
     const Altitude* row = &window[(j + 1) * kWindow + 1];
+    float* rowX = &sumX[j * kSpan];
+    float* rowY = &sumY[j * kSpan];
+    float* rowZ = &sumZ[j * kSpan];
     for (int i = 0; i < kSpan; ++i) {
       if constexpr (kFromTable) {
         heights[j * kSpan + i] = heightBits_[row[i]];
@@ -254,24 +307,17 @@ void BlocEncoder::encodeFrom(const Altitude* window, int bx, int by, std::uint8_
         Vector3 sum;
         if (i % 2 == 1 && j % 2 == 1) {
           // A cell centre: never on the image's border, since the cells tile the image.
-          sum = tableNormalSum<0, kFanKinds>(&row[i], table, faceNormals[j / 2][i / 2]);
+          sum = tableNormalSum<0, kFanKinds>(&row[i], table, faceNormals[j / 2 * kCells + i / 2]);
         } else if (x > 0 && x < width - 1) {
           sum = i % 2 == j % 2 ? tableNormalSum<0, kFanKinds>(&row[i], table)
                                : tableNormalSum<kFanKinds, kAxisKinds>(&row[i], table);
         } else {
           continue;  // on the image's border: below
         }
-        sumX[i] = sum.x;
-        sumY[i] = sum.y;
-        sumZ[i] = sum.z;
+        rowX[i] = sum.x;
+        rowY[i] = sum.y;
+        rowZ[i] = sum.z;
       }
-    } else if (interiorRow) {
-      // Pixels of the row's parity meet the fan, the others the axis ring; in an odd row the
-      // fan pixels are the cell centres. The border pixels' sums are redone below.
-      rowNormalSums<0, kFanKinds>(row, j % 2, settings.zScaleFactor, sumX, sumY, sumZ,
-                                  j % 2 == 1 ? faceNormals[j / 2] : nullptr);
-      rowNormalSums<kFanKinds, kAxisKinds>(row, 1 - j % 2, settings.zScaleFactor, sumX, sumY,
-                                           sumZ, nullptr);
     }
     for (int i = 0; i < kSpan; ++i) {
       const int x = x0 + i;
@@ -289,11 +335,11 @@ void BlocEncoder::encodeFrom(const Altitude* window, int bx, int by, std::uint8_
                                   return triangleNormal(kind, rise1, rise2, settings.zScaleFactor);
                                 });
       }
-      sumX[i] = sum.x;
-      sumY[i] = sum.y;
-      sumZ[i] = sum.z;
+      rowX[i] = sum.x;
+      rowY[i] = sum.y;
+      rowZ[i] = sum.z;
     }
-    diffuseFactors(kSpan, sumX, sumY, sumZ, light, diffuse);
+    diffuseFactors(kSpan, rowX, rowY, rowZ, light, diffuse);
     for (int i = 0; i < kSpan; ++i) {
       channelDiffuse[3 * i] = channelDiffuse[3 * i + 1] = channelDiffuse[3 * i + 2] = diffuse[i];
     }
@@ -312,7 +358,7 @@ void BlocEncoder::encodeFrom(const Altitude* window, int bx, int by, std::uint8_
             std::memcpy(out + kColorsOffset + 3 * k, colors[v], 3);
             storeLe32(out + kHeightsOffset + 4 * k, heights[v]);
           }
-          const Vector3* normals = faceNormals[j / 2][i / 2];
+          const Vector3* normals = faceNormals[j / 2 * kCells + i / 2];
           for (int kind = 0; kind < kFanKinds; ++kind) {
             storeVector(out + kNormalsOffset + 12 * kind, normals[kind]);
           }
