@@ -9,13 +9,13 @@
 
 #include "little_endian.h"
 #include "map/cell_encoding.h"
+#include "map/direct_normals.h"
 #include "map/map_format.h"
 #include "map/normals.h"
+#include "map/vector_loops.h"
 
 namespace quorvel {
 namespace {
-
-constexpr int kSpan = kBlocFilePixels + 1;  // a blocFile's pixels each way, borders included
 
 void storeVector(std::uint8_t* out, const Vector3& v) {
   storeLeFloat(out, v.x);
@@ -38,16 +38,6 @@ struct PixelView {
   std::size_t bytesPerPixel;
 };
 
-// The lighting of a row of pixels and the direct triangle normals, split into plain loops over
-// independent pixels so that the compiler vectorises them; every operation is an IEEE add, multiply, divide, square root or
-// conversion, each exact in a SIMD lane as in a scalar one (and none is fused). Processors
-// with AVX2 get a wider copy, chosen when the program starts.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
-#define QUORVEL_WIDE_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define QUORVEL_WIDE_CLONES
-#endif
-
 // The diffuse factor of each pixel from its unnormalised vertex normal.
 QUORVEL_WIDE_CLONES void diffuseFactors(int count, const float* sumX, const float* sumY,
                                         const float* sumZ, Vector3 light, double* diffuse) {
@@ -69,23 +59,6 @@ QUORVEL_WIDE_CLONES void litColors(int count, const double* diffuse, const std::
                         colorFactor(ambLight[k]), colorFactor(ambMat[k]));
   }
 }
-
-// The triangle normals of one kind at count pixels whose corners stand rise1 and rise2 above
-// them, in a loop over the pixels so that the square roots and divisions of crossNormalized
-// run in vector lanes.
-template <int Kind>
-QUORVEL_WIDE_CLONES void triangleNormals(int count, const double* rise1, const double* rise2,
-                                         float zScaleFactor, float* x, float* y, float* z) {
-  for (int n = 0; n < count; ++n) {
-    const Vector3 normal = triangleNormal(Kind, rise1[n], rise2[n], zScaleFactor);
-    x[n] = normal.x;
-    y[n] = normal.y;
-    z[n] = normal.z;
-  }
-}
-
-constexpr int kWindow = kSpan + 2;  // a blocFile's pixels and a ring of one round them
-constexpr int kMostOfOneParity = (kSpan + 1) / 2;
 
 // The altitudes of blocFile (bx, by) and of a ring of one pixel round it, as Altitude values,
 // so that the interior pixels' neighbours are read without bounds tests; the ring outside the
@@ -115,107 +88,21 @@ void fillWindow(const Texture& alt, int bx, int by, Altitude* window) {
 }
 
 // The sum of the triangle normals at a pixel none of whose neighbours is outside the image,
-// for the Count kinds from First on, looked up in the table: the same sum as
-// vertexNormalSumOf, with the ring unrolled and the neighbours read from the window. A cell
-// centre's ring is its cell's fan, edges from the same pixel, so the normals summed there are
-// also the cell's face normals: kept gives them to the caller.
-template <int First, int Count>
-Vector3 tableNormalSum(const int* centre, const TriangleTable& table, Vector3* kept = nullptr) {
-  const int h = *centre;
+// for the Count kinds from First on: the same sum as vertexNormalSumOf, with the ring
+// unrolled and the neighbours read from the window. A cell centre's ring is its cell's fan,
+// edges from the same pixel, so the normals summed there are also the cell's face normals:
+// kept gives them to the caller.
+template <int First, int Count, class Altitude, class NormalOf>
+Vector3 ringNormalSum(const Altitude* centre, const NormalOf& normalOf, Vector3* kept = nullptr) {
+  const Altitude h = *centre;
   Vector3 local[Count];
   Vector3* normals = kept != nullptr ? kept : local;
   for (int k = 0; k < Count; ++k) {
     const TriangleKind& triangle = kTriangleKinds[First + k];
-    normals[k] = table.normal(First + k, centre[triangle.first.dy * kWindow + triangle.first.dx] - h,
-                              centre[triangle.second.dy * kWindow + triangle.second.dx] - h);
+    normals[k] = normalOf(First + k, centre[triangle.first.dy * kWindow + triangle.first.dx] - h,
+                          centre[triangle.second.dy * kWindow + triangle.second.dx] - h);
   }
   return sumInRingOrder(normals, Count);
-}
-
-// The span's pixels by the ring that meets them, row by row: those whose column and row have
-// the same parity meet the fan, the others the axis ring. Each is listed by its place in the
-// window; the fan pixels of the odd rows are the cell centres.
-constexpr int kFanPixels = kMostOfOneParity * kMostOfOneParity +
-                           (kSpan - kMostOfOneParity) * (kSpan - kMostOfOneParity);
-constexpr int kAxisPixels = kSpan * kSpan - kFanPixels;
-constexpr int kCells = kCellsPerSide * kSubBlocksPerSide;  // each way
-
-template <int Count>
-constexpr std::array<int, Count> pixelsMeeting(bool fan) {
-  std::array<int, Count> out{};
-  int n = 0;
-  for (int j = 0; j < kSpan; ++j) {
-    for (int i = 0; i < kSpan; ++i) {
-      if ((i % 2 == j % 2) == fan) out[n++] = (j + 1) * kWindow + i + 1;
-    }
-  }
-  return out;
-}
-constexpr std::array<int, kFanPixels> kFanPixelList = pixelsMeeting<kFanPixels>(true);
-constexpr std::array<int, kAxisPixels> kAxisPixelList = pixelsMeeting<kAxisPixels>(false);
-
-// Where each cell centre, in the order of the cells' rows, stands in kFanPixelList.
-constexpr std::array<int, kCells * kCells> kCentreInFanList = [] {
-  std::array<int, kCells * kCells> out{};
-  int c = 0;
-  for (int n = 0; n < kFanPixels; ++n) {
-    const int i = kFanPixelList[n] % kWindow - 1;
-    const int j = kFanPixelList[n] / kWindow - 1;
-    if (i % 2 == 1 && j % 2 == 1) out[c++] = n;
-  }
-  return out;
-}();
-
-// The sums of the triangle normals of every pixel in pixels, for the Count kinds from First
-// on, as if none of their neighbours were outside the image: the same sums as
-// vertexNormalSumOf. Each kind is computed for the whole list at once, so that its loop is
-// long, and added to the sums in ring order (the first two kinds to each other, as
-// sumInRingOrder does). A cell centre's ring is its cell's fan, so with faceNormals given the
-// fan's normals at the centres go there too. sumX, sumY and sumZ are indexed by the span.
-template <int First, int Count, std::size_t N>
-void normalSums(const double* window, const std::array<int, N>& pixels, float zScaleFactor,
-                float* sumX, float* sumY, float* sumZ, Vector3 (*faceNormals)[kFanKinds]) {
-  double rise1[N];
-  double rise2[N];
-  float x[N];
-  float y[N];
-  float z[N];
-  float totalX[N];
-  float totalY[N];
-  float totalZ[N];
-  const auto kind = [&]<int K>(std::integral_constant<int, K>) {
-    constexpr TriangleKind kTriangle = kTriangleKinds[First + K];
-    constexpr int kTo1 = kTriangle.first.dy * kWindow + kTriangle.first.dx;
-    constexpr int kTo2 = kTriangle.second.dy * kWindow + kTriangle.second.dx;
-    for (std::size_t n = 0; n < N; ++n) {
-      const double* centre = window + pixels[n];
-      rise1[n] = centre[kTo1] - *centre;
-      rise2[n] = centre[kTo2] - *centre;
-    }
-    triangleNormals<First + K>(static_cast<int>(N), rise1, rise2, zScaleFactor, x, y, z);
-    for (std::size_t n = 0; n < N; ++n) {
-      Vector3 total{x[n], y[n], z[n]};
-      if constexpr (K > 0) add(total, Vector3{totalX[n], totalY[n], totalZ[n]}, total);
-      totalX[n] = total.x;
-      totalY[n] = total.y;
-      totalZ[n] = total.z;
-    }
-    if (faceNormals != nullptr) {
-      for (int c = 0; c < kCells * kCells; ++c) {
-        const int n = kCentreInFanList[c];
-        faceNormals[c][First + K] = Vector3{x[n], y[n], z[n]};
-      }
-    }
-  };
-  [&]<int... K>(std::integer_sequence<int, K...>) {
-    (kind(std::integral_constant<int, K>{}), ...);
-  }(std::make_integer_sequence<int, Count>{});
-  for (std::size_t n = 0; n < N; ++n) {
-    const int at = (pixels[n] / kWindow - 1) * kSpan + pixels[n] % kWindow - 1;
-    sumX[at] = totalX[n];
-    sumY[at] = totalY[n];
-    sumZ[at] = totalZ[n];
-  }
 }
 
 }  // namespace
@@ -278,14 +165,21 @@ void BlocEncoder::encodeFrom(const Altitude* window, int bx, int by, std::uint8_
   double diffuse[kSpan];
   double channelDiffuse[3 * kSpan];
   Vector3 faceNormals[kCells * kCells][kFanKinds];  // by cell, the cells' rows in turn
+  // Where no value can be infinite or NaN, every pixel as if it were inside the image (the
+  // window's ring holds zeros), in vector lanes; the pixels on the image's border are done
+  // again in the row loop. Elsewhere each pixel is summed on its own, as with the table.
+  bool direct = false;
   if constexpr (!kFromTable) {
-    // Every pixel as if it were inside the image (the window's ring holds zeros); the pixels
-    // on the image's border are done again in the row loop.
-    normalSums<0, kFanKinds>(window, kFanPixelList, settings.zScaleFactor, sumX, sumY, sumZ,
-                             faceNormals);
-    normalSums<kFanKinds, kAxisKinds>(window, kAxisPixelList, settings.zScaleFactor, sumX, sumY,
-                                      sumZ, nullptr);
+    direct = directNormalsExact(window, settings.zScaleFactor);
+    if (direct) directNormalSums(window, settings.zScaleFactor, sumX, sumY, sumZ, faceNormals);
   }
+  const auto normalOf = [this, &settings](int kind, Altitude rise1, Altitude rise2) {
+    if constexpr (kFromTable) {
+      return table_->normal(kind, rise1, rise2);
+    } else {
+      return triangleNormal(kind, rise1, rise2, settings.zScaleFactor);
+    }
+  };
   for (int j = 0; j < kSpan; ++j) {
     const int y = y0 + j;
     const Altitude* row = &window[(j + 1) * kWindow + 1];
@@ -300,41 +194,26 @@ void BlocEncoder::encodeFrom(const Altitude* window, int bx, int by, std::uint8_
       }
     }
     const bool interiorRow = y > 0 && y < height - 1;
-    if constexpr (kFromTable) {
-      const TriangleTable& table = *table_;
-      for (int i = 0; interiorRow && i < kSpan; ++i) {
-        const int x = x0 + i;
-        Vector3 sum;
-        if (i % 2 == 1 && j % 2 == 1) {
-          // A cell centre: never on the image's border, since the cells tile the image.
-          sum = tableNormalSum<0, kFanKinds>(&row[i], table, faceNormals[j / 2 * kCells + i / 2]);
-        } else if (x > 0 && x < width - 1) {
-          sum = i % 2 == j % 2 ? tableNormalSum<0, kFanKinds>(&row[i], table)
-                               : tableNormalSum<kFanKinds, kAxisKinds>(&row[i], table);
-        } else {
-          continue;  // on the image's border: below
-        }
-        rowX[i] = sum.x;
-        rowY[i] = sum.y;
-        rowZ[i] = sum.z;
+    for (int i = 0; !direct && interiorRow && i < kSpan; ++i) {
+      const int x = x0 + i;
+      Vector3 sum;
+      if (i % 2 == 1 && j % 2 == 1) {
+        // A cell centre: never on the image's border, since the cells tile the image.
+        sum = ringNormalSum<0, kFanKinds>(&row[i], normalOf, faceNormals[j / 2 * kCells + i / 2]);
+      } else if (x > 0 && x < width - 1) {
+        sum = i % 2 == j % 2 ? ringNormalSum<0, kFanKinds>(&row[i], normalOf)
+                             : ringNormalSum<kFanKinds, kAxisKinds>(&row[i], normalOf);
+      } else {
+        continue;  // on the image's border: below
       }
+      rowX[i] = sum.x;
+      rowY[i] = sum.y;
+      rowZ[i] = sum.z;
     }
     for (int i = 0; i < kSpan; ++i) {
       const int x = x0 + i;
       if (interiorRow && x > 0 && x < width - 1) continue;
-      Vector3 sum;
-      if constexpr (kFromTable) {
-        const TriangleTable& table = *table_;
-        sum = vertexNormalSumOf(x, y, width, height, altitude,
-                                [&table](int kind, int rise1, int rise2) {
-                                  return table.normal(kind, rise1, rise2);
-                                });
-      } else {
-        sum = vertexNormalSumOf(x, y, width, height, altitude,
-                                [&settings](int kind, double rise1, double rise2) {
-                                  return triangleNormal(kind, rise1, rise2, settings.zScaleFactor);
-                                });
-      }
+      const Vector3 sum = vertexNormalSumOf(x, y, width, height, altitude, normalOf);
       rowX[i] = sum.x;
       rowY[i] = sum.y;
       rowZ[i] = sum.z;

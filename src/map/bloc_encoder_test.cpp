@@ -120,6 +120,11 @@ TEST(FastWriter, MatchesStraightforwardImplementationOnRandomTerrains) {
       Settings{{0, 0, 0}, 0.1f, -3},
       Settings{{0.2f, -5, 0.5f}, -0.01f, 200},
       Settings{{0, 0, -1}, 1e-30f, 0},
+      Settings{{1, 1, 2}, 3e38f, 0},
+      Settings{{1, 1, 2}, 1e37f, 0},
+      Settings{{1, 1, 2}, std::numeric_limits<float>::infinity(), 0},
+      Settings{{1, 1, 2}, std::numeric_limits<float>::quiet_NaN(), 0},
+      Settings{{1, 1, 2}, -std::numeric_limits<float>::quiet_NaN(), 0},
   };
   const std::vector<MapWriterOptions> options = {
       {1, INT_MAX},  // one thread, every normal computed
