@@ -10,8 +10,8 @@ namespace quorvel {
 struct MapWriterOptions {
   int threads = 0;  // blocFile encoders; 0 means one per processor
   // Terrains of at least this many blocFiles look their triangle normals up in a table made
-  // once per run; below it making the table (about 32 ms of one core) costs more than it
-  // saves (about 90 us per blocFile).
+  // once per run; below it making the table (about 22 ms of one core) costs more than it
+  // saves (about 60 us per blocFile).
   int tableFromBlocFiles = 400;
 };
 

@@ -25,7 +25,10 @@ class TriangleTable {
   }
 
  private:
-  std::unique_ptr<Vector3[]> normals_;  // every entry written by the constructor
+  struct Release {
+    void operator()(Vector3* normals) const;
+  };
+  std::unique_ptr<Vector3[], Release> normals_;  // every entry written by the constructor
 };
 
 }  // namespace quorvel
