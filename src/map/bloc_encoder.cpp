@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstring>
 #include <type_traits>
-#include <utility>
 
 #include "little_endian.h"
 #include "map/cell_encoding.h"
@@ -62,7 +61,7 @@ QUORVEL_WIDE_CLONES void litColors(int count, const double* diffuse, const std::
 
 // The altitudes of blocFile (bx, by) and of a ring of one pixel round it, as Altitude values,
 // so that the interior pixels' neighbours are read without bounds tests; the ring outside the
-// image stays 0 and is never used, since border pixels go through the guarded sum.
+// image stays 0 and reaches no result, since border pixels go through the guarded sum.
 template <class Sample, class Altitude>
 void fillWindow(const Texture& alt, int bx, int by, Altitude* window) {
   const int x0 = kBlocFilePixels * bx - 1;

@@ -11,7 +11,8 @@ namespace quorvel {
 // Encodes whole blocFile records. Each pixel's height, vertex normal and lit colour is worked
 // out once per blocFile rather than once per cell that stores it; 8-bit altitudes take their
 // triangle normals from a TriangleTable when one is given, every other altitude (and 8-bit
-// without a table) computes them a row at a time in vector lanes. The bytes are those of the
+// without a table) computes them a triangle kind at a time over the blocFile in vector lanes
+// (one pixel at a time where a value could be infinite or NaN). The bytes are those of the
 // straightforward writer either way. encode is const and keeps its scratch on the stack, so
 // threads may share one encoder.
 class BlocEncoder {
