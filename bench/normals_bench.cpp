@@ -18,7 +18,8 @@ void BM_ComputeVertexNormal(benchmark::State& state) {
   PixelWalk walk(0, kBenchSide - 1, 1);  // border pixels included, as the map writer has them
   Vector3 normal;
   for (auto _ : state) {
-    test::computeVertexNormal(normal, terrain.alt, terrain.settings.zScaleFactor, walk.x(), walk.y());
+    test::computeVertexNormal(normal, terrain.alt, terrain.settings.zScaleFactor, walk.x(),
+                              walk.y());
     benchmark::DoNotOptimize(normal);
     walk.next();
   }
@@ -31,7 +32,8 @@ void BM_ComputeFaceNormals(benchmark::State& state) {
   PixelWalk walk(1, kBenchSide - 2, 2);  // the cell centres
   std::array<Vector3, 8> normals;
   for (auto _ : state) {
-    test::computeFaceNormals(normals, terrain.alt, terrain.settings.zScaleFactor, walk.x(), walk.y());
+    test::computeFaceNormals(normals, terrain.alt, terrain.settings.zScaleFactor, walk.x(),
+                             walk.y());
     benchmark::DoNotOptimize(normals);
     walk.next();
   }

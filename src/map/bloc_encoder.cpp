@@ -172,7 +172,7 @@ void BlocEncoder::encodeFrom(const Altitude* window, int bx, int by, std::uint8_
     direct = directNormalsExact(window, settings.zScaleFactor);
     if (direct) directNormalSums(window, settings.zScaleFactor, sumX, sumY, sumZ, faceNormals);
   }
-  const auto normalOf = [this, &settings](int kind, Altitude rise1, Altitude rise2) {
+  const auto normalOf = [&](int kind, Altitude rise1, Altitude rise2) {
     if constexpr (kFromTable) {
       return table_->normal(kind, rise1, rise2);
     } else {

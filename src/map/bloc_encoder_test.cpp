@@ -67,7 +67,8 @@ Bytes fastMap(const Terrain& terrain, const MapWriterOptions& options = {}) {
   return test::readFile(dir / "t.map");
 }
 
-Bytes fastMap(const TerrainImages& images, const Settings& settings, const MapWriterOptions& options) {
+Bytes fastMap(const TerrainImages& images, const Settings& settings,
+              const MapWriterOptions& options) {
   const MemoryTexture alt("alt.bmp", images.width, images.height, 1, images.alt);
   return fastMap(ColourImages(images).over(alt, settings), options);
 }
@@ -202,12 +203,12 @@ TEST(FastWriter, FractionalSamplesMatchTheReference) {
                                Settings{{0.2f, -5, 0.5f}, 37.1f, -3}};
   const ColourImages colours(images);
   for (const Case& c : cases) {
-    const MemoryTexture alt("alt", images.width, images.height, sampleBytes(c.format),
-                            samplesOf(c.format, images.alt.size(),
-                                      [&](std::size_t i) {
-                                        return c.base + (images.alt[i] + fraction(random)) * c.scale;
-                                      }),
-                            c.format);
+    const MemoryTexture alt(
+        "alt", images.width, images.height, sampleBytes(c.format),
+        samplesOf(
+            c.format, images.alt.size(),
+            [&](std::size_t i) { return c.base + (images.alt[i] + fraction(random)) * c.scale; }),
+        c.format);
     for (const Settings& given : settings) {
       SCOPED_TRACE("sample bytes " + std::to_string(sampleBytes(c.format)) + ", base " +
                    std::to_string(c.base) + ", z scale " + std::to_string(given.zScaleFactor));

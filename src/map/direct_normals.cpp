@@ -65,8 +65,9 @@ constexpr std::array<int, kCells * kCells> kCentreInFanList = [] {
 // on, as if none of their neighbours were outside the image: the same sums as
 // vertexNormalSumOf. Each kind is computed for the whole list at once, so that its loop is
 // long, and added to the sums in ring order (the first two kinds to each other, as
-// sumInRingOrder does). A cell centre's ring is its cell's fan, so with faceNormals given the
-// fan's normals at the centres go there too. sumX, sumY and sumZ are indexed by the span.
+// sumInRingOrder does). A cell centre's ring is its cell's fan, so with faceNormals given
+// (and First 0) the fan's normals at the centres go there too. sumX, sumY and sumZ are
+// indexed by the span.
 template <int First, int Count, std::size_t N>
 void normalSums(const double* window, const std::array<int, N>& pixels, float zScaleFactor,
                 float* sumX, float* sumY, float* sumZ, Vector3 (*faceNormals)[kFanKinds]) {
@@ -95,10 +96,10 @@ void normalSums(const double* window, const std::array<int, N>& pixels, float zS
       totalY[n] = total.y;
       totalZ[n] = total.z;
     }
-    if (faceNormals != nullptr) {
-      for (int c = 0; c < kCells * kCells; ++c) {
+    if constexpr (First == 0) {
+      for (int c = 0; faceNormals != nullptr && c < kCells * kCells; ++c) {
         const int n = kCentreInFanList[c];
-        faceNormals[c][First + K] = Vector3{x[n], y[n], z[n]};
+        faceNormals[c][K] = Vector3{x[n], y[n], z[n]};
       }
     }
   };

@@ -34,9 +34,9 @@ Vector3* allocateTable() {
 void TriangleTable::Release::operator()(Vector3* normals) const { std::free(normals); }
 
 TriangleTable::TriangleTable(float zScaleFactor, int threads) : normals_(allocateTable()) {
-  const int rows = kTriangleKindCount * kRises;
-  const auto fill = [this, zScaleFactor, rows](int first, int step) {
-    for (int row = first; row < rows; row += step) {
+  constexpr int kRows = kTriangleKindCount * kRises;
+  const auto fill = [this, zScaleFactor](int first, int step) {
+    for (int row = first; row < kRows; row += step) {
       const int kind = row / kRises;
       const int rise1 = row % kRises - kMaxRise;
       Vector3* out = &normals_[static_cast<std::size_t>(row) * kRises];
