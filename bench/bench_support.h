@@ -9,6 +9,10 @@ namespace quorvel::bench {
 // normalised, as the map writer hands it on), z scale 2, sea level 10.
 [[nodiscard]] const Terrain& benchTerrain(int side);
 
+// The same terrain with its altitudes as 16-bit samples holding 256 x each byte, compiled
+// with z scale 2/256 and sea level 10 x 256: the same map, through the computed normals.
+[[nodiscard]] const Terrain& benchTerrain16(int side);
+
 // Visits (x, y) for x and y in first, first + step, ... up to last, row by row, then starts
 // again, so that successive iterations see different altitudes, as a real run does.
 class PixelWalk {
