@@ -83,10 +83,17 @@ void normalSums(const double* window, const std::array<int, N>& pixels, float zS
     constexpr TriangleKind kTriangle = kTriangleKinds[First + K];
     constexpr int kTo1 = kTriangle.first.dy * kWindow + kTriangle.first.dx;
     constexpr int kTo2 = kTriangle.second.dy * kWindow + kTriangle.second.dx;
-    for (std::size_t n = 0; n < N; ++n) {
-      const double* centre = window + pixels[n];
-      rise1[n] = centre[kTo1] - *centre;
-      rise2[n] = centre[kTo2] - *centre;
+    // Row by row, every other pixel: loads two apart, which vectorise, rather than through
+    // the list.
+    for (std::size_t n = 0; n < N;) {
+      const int column = static_cast<int>((pixels[n] % kWindow) - 1);
+      const std::size_t count = static_cast<std::size_t>((kSpan - column + 1) / 2);
+      const double* first = window + pixels[n];
+      for (std::size_t m = 0; m < count; ++m) {
+        rise1[n + m] = first[2 * m + kTo1] - first[2 * m];
+        rise2[n + m] = first[2 * m + kTo2] - first[2 * m];
+      }
+      n += count;
     }
     triangleNormals<First + K>(static_cast<int>(N), rise1, rise2, zScaleFactor, x, y, z);
     for (std::size_t n = 0; n < N; ++n) {
