@@ -89,16 +89,16 @@ void writeBlocFiles(const MapFile& file, const BlocEncoder& encoder, int largeur
       stop = true;
     }
   };
-  std::vector<std::thread> helpers;
+  std::vector<std::thread> others;
   try {
-    for (int t = 1; t < std::min(threads, chunks); ++t) helpers.emplace_back(work);
+    for (int t = 1; t < std::min(threads, chunks); ++t) others.emplace_back(work);
   } catch (...) {
     stop = true;
-    for (std::thread& helper : helpers) helper.join();
+    for (std::thread& other : others) other.join();
     throw;
   }
   work();
-  for (std::thread& helper : helpers) helper.join();
+  for (std::thread& other : others) other.join();
   if (error) std::rethrow_exception(error);
 }
 
