@@ -1,81 +1,64 @@
 #include "bench_support.h"
 
-#include <unistd.h>
-
+#include <cstdint>
+#include <cstring>
 #include <map>
-#include <stdexcept>
+#include <memory>
 #include <utility>
+#include <vector>
 
+#include "memory_texture.h"
 #include "terrain_generator.h"
 
 namespace quorvel::bench {
-
-MemoryTexture::MemoryTexture(std::string name, int side, int pixelBytes,
-                             std::vector<std::uint8_t> data)
-    : Texture(std::move(name)) {
-  width = side;
-  height = side;
-  fileWidth = side;
-  fileHeight = side;
-  bitsPerPixel = 8 * pixelBytes;
-  bytesPerPixel = pixelBytes;
-  pixels = std::move(data);
-}
-
 namespace {
 
+// 256 x each altitude byte as host-order 16-bit samples.
+std::vector<std::uint8_t> samples16(const std::vector<std::uint8_t>& bytes) {
+  std::vector<std::uint8_t> samples(2 * bytes.size());
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const auto sample = static_cast<std::uint16_t>(bytes[i] * 256);
+    std::memcpy(&samples[2 * i], &sample, 2);
+  }
+  return samples;
+}
+
 struct LoadedTerrain {
-  explicit LoadedTerrain(SyntheticTerrain images)
-      : alt("alt", images.side, 1, std::move(images.alt)),
-        difMat("DifMat", images.side, 3, std::move(images.difMat)),
-        ambMat("AmbMat", images.side, 3, std::move(images.ambMat)),
-        difLight("DifLight", images.side, 3, std::move(images.difLight)),
-        ambLight("AmbLight", images.side, 3, std::move(images.ambLight)),
+  LoadedTerrain(SyntheticTerrain images, bool wide)
+      : alt("alt", images.side, images.side, wide ? 2 : 1,
+            wide ? samples16(images.alt) : std::move(images.alt),
+            wide ? SampleFormat::kUInt16 : SampleFormat::kUInt8),
+        difMat("DifMat", images.side, images.side, 3, std::move(images.difMat)),
+        ambMat("AmbMat", images.side, images.side, 3, std::move(images.ambMat)),
+        difLight("DifLight", images.side, images.side, 3, std::move(images.difLight)),
+        ambLight("AmbLight", images.side, images.side, 3, std::move(images.ambLight)),
         terrain{alt, difMat, ambMat, difLight, ambLight, Settings{}} {
     terrain.settings.lightDirection = Vector3{1.0f, 1.0f, 2.0f};
     normalize(terrain.settings.lightDirection);
-    terrain.settings.zScaleFactor = 2.0f;
-    terrain.settings.seaLevel = 10.0f;
+    terrain.settings.zScaleFactor = wide ? 2.0f / 256 : 2.0f;
+    terrain.settings.seaLevel = wide ? 10.0f * 256 : 10.0f;
   }
 
-  MemoryTexture alt;
-  MemoryTexture difMat;
-  MemoryTexture ambMat;
-  MemoryTexture difLight;
-  MemoryTexture ambLight;
+  test::MemoryTexture alt;
+  test::MemoryTexture difMat;
+  test::MemoryTexture ambMat;
+  test::MemoryTexture difLight;
+  test::MemoryTexture ambLight;
   Terrain terrain;
 };
 
-}  // namespace
-
-const Terrain& benchTerrain(int side) {
-  // Benchmarks run one at a time on the main thread, so the cache needs no lock.
-  static std::map<int, std::unique_ptr<LoadedTerrain>> cache;
-  std::unique_ptr<LoadedTerrain>& entry = cache[side];
-  if (!entry) entry = std::make_unique<LoadedTerrain>(generateTerrain(side));
+// Benchmarks run one at a time on the main thread, so the cache needs no lock.
+const Terrain& cachedTerrain(int side, bool wide) {
+  static std::map<std::pair<int, bool>, std::unique_ptr<LoadedTerrain>> cache;
+  std::unique_ptr<LoadedTerrain>& entry = cache[{side, wide}];
+  if (!entry) entry = std::make_unique<LoadedTerrain>(generateTerrain(side), wide);
   return entry->terrain;
 }
 
-MapSink::MapSink() {
-  std::string pattern =
-      (std::filesystem::temp_directory_path() / "quorvel-bench-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) {
-    throw std::runtime_error("cannot create a directory like " + pattern);
-  }
-  dir_ = pattern;
-  renew();
-}
+}  // namespace
 
-MapSink::~MapSink() {
-  file_.reset();  // removes its temporary file
-  std::error_code ignored;
-  std::filesystem::remove_all(dir_, ignored);
-}
+const Terrain& benchTerrain(int side) { return cachedTerrain(side, false); }
 
-void MapSink::renew() {
-  file_.reset();
-  file_ = std::make_unique<MapFile>((dir_ / "bench.map").string());
-  written_ = 0;
-}
+const Terrain& benchTerrain16(int side) { return cachedTerrain(side, true); }
 
 }  // namespace quorvel::bench

@@ -1,54 +1,17 @@
 #pragma once
 
-#include <cstdint>
-#include <filesystem>
-#include <memory>
-#include <string>
-#include <vector>
-
-#include "image/texture.h"
-#include "map/map_file.h"
 #include "map/terrain.h"
 
 namespace quorvel::bench {
-
-// An image held in memory, filled directly instead of from a file.
-class MemoryTexture final : public Texture {
- public:
-  MemoryTexture(std::string name, int side, int pixelBytes, std::vector<std::uint8_t> data);
-  void load() override {}
-};
 
 // The synthetic terrain of the given side (a multiple of 50, plus 1), built once per side and
 // kept for the whole run, with the settings of the timing script: light 1 1 2 (already
 // normalised, as the map writer hands it on), z scale 2, sea level 10.
 [[nodiscard]] const Terrain& benchTerrain(int side);
 
-// A MapFile in a fresh temporary directory that is never committed. Benchmarks append to it
-// without end, so it is replaced, outside the timed region, whenever it has grown past
-// kLimitBytes; the directory goes when the sink does.
-class MapSink {
- public:
-  static constexpr std::int64_t kLimitBytes = std::int64_t{64} << 20;
-
-  MapSink();
-  ~MapSink();
-  MapSink(const MapSink&) = delete;
-  MapSink& operator=(const MapSink&) = delete;
-
-  [[nodiscard]] MapFile& file() { return *file_; }
-  // Counts bytes appended; true when the caller should call renew().
-  [[nodiscard]] bool add(std::int64_t bytes) {
-    written_ += bytes;
-    return written_ >= kLimitBytes;
-  }
-  void renew();
-
- private:
-  std::filesystem::path dir_;
-  std::unique_ptr<MapFile> file_;
-  std::int64_t written_ = 0;
-};
+// The same terrain with its altitudes as 16-bit samples holding 256 x each byte, compiled
+// with z scale 2/256 and sea level 10 x 256: the same map, through the computed normals.
+[[nodiscard]] const Terrain& benchTerrain16(int side);
 
 // Visits (x, y) for x and y in first, first + step, ... up to last, row by row, then starts
 // again, so that successive iterations see different altitudes, as a real run does.

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "bench_support.h"
-#include "map/cell_encoding.h"
+#include "reference_map.h"
 
 namespace quorvel::bench {
 namespace {
@@ -15,7 +15,7 @@ void BM_VertexColor(benchmark::State& state) {
   const Terrain& terrain = benchTerrain(kBenchSide);
   PixelWalk walk(0, kBenchSide - 1, 1);
   for (auto _ : state) {
-    std::array<std::uint8_t, 3> color = vertexColor(terrain, walk.x(), walk.y());
+    std::array<std::uint8_t, 3> color = test::vertexColor(terrain, walk.x(), walk.y());
     benchmark::DoNotOptimize(color);
     walk.next();
   }
@@ -27,7 +27,7 @@ void BM_VertexHeight(benchmark::State& state) {
   const Terrain& terrain = benchTerrain(kBenchSide);
   PixelWalk walk(0, kBenchSide - 1, 1);
   for (auto _ : state) {
-    float height = vertexHeight(terrain.alt, terrain.settings, walk.x(), walk.y());
+    float height = test::vertexHeight(terrain.alt, terrain.settings, walk.x(), walk.y());
     benchmark::DoNotOptimize(height);
     walk.next();
   }

@@ -8,6 +8,7 @@
 
 #include "bench_support.h"
 #include "map/normals.h"
+#include "reference_map.h"
 
 namespace quorvel::bench {
 namespace {
@@ -17,7 +18,8 @@ void BM_ComputeVertexNormal(benchmark::State& state) {
   PixelWalk walk(0, kBenchSide - 1, 1);  // border pixels included, as the map writer has them
   Vector3 normal;
   for (auto _ : state) {
-    computeVertexNormal(normal, terrain.alt, terrain.settings.zScaleFactor, walk.x(), walk.y());
+    test::computeVertexNormal(normal, terrain.alt, terrain.settings.zScaleFactor, walk.x(),
+                              walk.y());
     benchmark::DoNotOptimize(normal);
     walk.next();
   }
@@ -30,7 +32,8 @@ void BM_ComputeFaceNormals(benchmark::State& state) {
   PixelWalk walk(1, kBenchSide - 2, 2);  // the cell centres
   std::array<Vector3, 8> normals;
   for (auto _ : state) {
-    computeFaceNormals(normals, terrain.alt, terrain.settings.zScaleFactor, walk.x(), walk.y());
+    test::computeFaceNormals(normals, terrain.alt, terrain.settings.zScaleFactor, walk.x(),
+                             walk.y());
     benchmark::DoNotOptimize(normals);
     walk.next();
   }

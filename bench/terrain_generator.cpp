@@ -270,6 +270,58 @@ void writeBmp(const std::string& fileName, int width, int height, int bytesPerPi
   if (std::fclose(file.release()) != 0 || !ok) throw std::runtime_error("cannot write " + fileName);
 }
 
+void writeAltitude16Tiff(const std::string& fileName, int side,
+                         const std::vector<std::uint8_t>& alt) {
+  struct Entry {
+    std::uint16_t tag;
+    std::uint16_t type;  // 3 SHORT, 4 LONG
+    std::uint32_t value;
+  };
+  const std::uint32_t count = 10;
+  const std::uint32_t dataOffset = 8 + 2 + 12 * count + 4;
+  const auto stripBytes = static_cast<std::uint32_t>(2 * static_cast<std::size_t>(side) * side);
+  const Entry entries[count] = {
+      {256, 4, static_cast<std::uint32_t>(side)},  // width
+      {257, 4, static_cast<std::uint32_t>(side)},  // height
+      {258, 3, 16},                                // bits per sample
+      {259, 3, 1},                                 // no compression
+      {262, 3, 1},                                 // black is zero
+      {273, 4, dataOffset},                        // the strip's offset
+      {277, 3, 1},                                 // samples per pixel
+      {278, 4, static_cast<std::uint32_t>(side)},  // rows per strip: one strip
+      {279, 4, stripBytes},
+      {339, 3, 1},  // unsigned integer samples
+  };
+  std::vector<std::uint8_t> header(dataOffset, 0);
+  header[0] = 'I';
+  header[1] = 'I';
+  putLe16(&header[2], 42);
+  putLe32(&header[4], 8);
+  putLe16(&header[8], count);
+  for (std::uint32_t i = 0; i < count; ++i) {
+    std::uint8_t* at = &header[10 + 12 * i];
+    putLe16(at, entries[i].tag);
+    putLe16(at + 2, entries[i].type);
+    putLe32(at + 4, 1);
+    if (entries[i].type == 3) {
+      putLe16(at + 8, entries[i].value);
+    } else {
+      putLe32(at + 8, entries[i].value);
+    }
+  }  // the next IFD offset stays 0: one image
+
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName.c_str(), "wb"));
+  if (!file) throw std::runtime_error("cannot create " + fileName);
+  bool ok = std::fwrite(header.data(), 1, header.size(), file.get()) == header.size();
+  std::vector<std::uint8_t> row(2 * static_cast<std::size_t>(side));
+  for (int y = side - 1; y >= 0 && ok; --y) {
+    const std::uint8_t* source = alt.data() + static_cast<std::size_t>(y) * side;
+    for (int x = 0; x < side; ++x) putLe16(&row[2 * static_cast<std::size_t>(x)], source[x] * 256u);
+    ok = std::fwrite(row.data(), 1, row.size(), file.get()) == row.size();
+  }
+  if (std::fclose(file.release()) != 0 || !ok) throw std::runtime_error("cannot write " + fileName);
+}
+
 void writeTerrain(const std::string& prefix, const SyntheticTerrain& terrain) {
   const int side = terrain.side;
   writeBmp(prefix + "alt.bmp", side, side, 1, terrain.alt);

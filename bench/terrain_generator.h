@@ -29,6 +29,13 @@ struct SyntheticTerrain {
 void writeBmp(const std::string& fileName, int width, int height, int bytesPerPixel,
               const std::vector<std::uint8_t>& pixels);
 
+// Writes an uncompressed 16-bit grey TIFF (one strip, little-endian) holding 256 x each
+// altitude byte, rows stored top down so that a reader that turns the picture's bottom row
+// into row 0 gets the rows of alt.bmp: compiled with z scale / 256 and sea level x 256 it
+// gives the map of the 8-bit terrain. Throws std::runtime_error naming the file.
+void writeAltitude16Tiff(const std::string& fileName, int side,
+                         const std::vector<std::uint8_t>& alt);
+
 // Writes prefix + "alt.bmp", "DifMat.bmp", "AmbMat.bmp", "DifLight.bmp" and "AmbLight.bmp".
 void writeTerrain(const std::string& prefix, const SyntheticTerrain& terrain);
 

@@ -13,7 +13,8 @@ namespace quorvel::test {
 class MemoryTexture final : public Texture {
  public:
   MemoryTexture(std::string name, std::int32_t imageWidth, std::int32_t imageHeight,
-                std::int32_t pixelBytes, Bytes imagePixels)
+                std::int32_t pixelBytes, Bytes imagePixels,
+                SampleFormat format = SampleFormat::kUInt8)
       : Texture(std::move(name)) {
     width = imageWidth;
     height = imageHeight;
@@ -21,6 +22,7 @@ class MemoryTexture final : public Texture {
     fileHeight = imageHeight;
     bytesPerPixel = pixelBytes;
     bitsPerPixel = 8 * pixelBytes;
+    sampleFormat = format;
     pixels = std::move(imagePixels);
   }
   void load() override {}

@@ -45,10 +45,13 @@ TEST(WriteFailure, FileSizeLimitGivesTheWriteMessageAndKeepsTheEarlierMap) {
     std::int32_t side;
     const char* sizeLine;
   };
-  // No byte at all; a failure in the last write, at the end; a failure in mid-run, once the
-  // output buffer has already been written out at least once.
+  // No byte at all (creating the empty temporary file is no write); the header only; a
+  // failure in the last write, at the end; one byte short of the map; a failure in mid-run,
+  // once the output buffer has already been written out at least once.
   const Case cases[] = {{0, 51, "largeur: 1, hauteur: 1 (en blocFile)\n"},
+                        {8, 51, "largeur: 1, hauteur: 1 (en blocFile)\n"},
                         {50000, 51, "largeur: 1, hauteur: 1 (en blocFile)\n"},
+                        {99382, 51, "largeur: 1, hauteur: 1 (en blocFile)\n"},
                         {1500000, 251, "largeur: 5, hauteur: 5 (en blocFile)\n"}};
   for (const Case& c : cases) {
     SCOPED_TRACE("limit " + std::to_string(c.limit) + " bytes, side " + std::to_string(c.side));
@@ -65,6 +68,14 @@ TEST(WriteFailure, FileSizeLimitGivesTheWriteMessageAndKeepsTheEarlierMap) {
     EXPECT_TRUE(temporaryMaps(dir.path()).empty());
     EXPECT_EQ(readFile(dir / "t.map"), kEarlierMap);
   }
+  // Room for exactly the map: the run succeeds.
+  const TempDir dir;
+  writeSmallTerrain(dir / "t");
+  ProcessOptions options;
+  options.fileSizeLimit = 99383;
+  const RunResult result = runTool({"t"}, dir.path(), options);
+  EXPECT_EQ(result.exitCode, 0) << result.out;
+  EXPECT_EQ(readFile(dir / "t.map").size(), 99383u);
 }
 
 // Makes a directory read-only for the test's duration; gives it back so it can be removed.

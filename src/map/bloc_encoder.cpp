@@ -1,34 +1,25 @@
 #include "map/bloc_encoder.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
-#include <cmath>
 #include <cstring>
+#include <type_traits>
 
+#include "little_endian.h"
 #include "map/cell_encoding.h"
+#include "map/direct_normals.h"
 #include "map/map_format.h"
 #include "map/normals.h"
+#include "map/vector_loops.h"
 
 namespace quorvel {
 namespace {
 
-constexpr int kSpan = kBlocFilePixels + 1;  // a blocFile's pixels each way, borders included
-
-void storeU32(std::uint8_t* out, std::uint32_t value) {
-  if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(out, &value, 4);
-  } else {
-    out[0] = static_cast<std::uint8_t>(value);
-    out[1] = static_cast<std::uint8_t>(value >> 8);
-    out[2] = static_cast<std::uint8_t>(value >> 16);
-    out[3] = static_cast<std::uint8_t>(value >> 24);
-  }
-}
-
 void storeVector(std::uint8_t* out, const Vector3& v) {
-  storeU32(out, std::bit_cast<std::uint32_t>(v.x));
-  storeU32(out + 4, std::bit_cast<std::uint32_t>(v.y));
-  storeU32(out + 8, std::bit_cast<std::uint32_t>(v.z));
+  storeLeFloat(out, v.x);
+  storeLeFloat(out + 4, v.y);
+  storeLeFloat(out + 8, v.z);
 }
 
 // Row-major view of an image's pixels.
@@ -46,62 +37,69 @@ struct PixelView {
   std::size_t bytesPerPixel;
 };
 
-// The lighting of a row of pixels, split into plain loops over independent pixels so that the
-// compiler vectorises them; every operation is an IEEE add, multiply, divide, square root or
-// conversion, each exact in a SIMD lane as in a scalar one (and none is fused). Processors
-// with AVX2 get a wider copy, chosen when the program starts; QUORVEL_NO_WIDE_CLONES keeps
-// only the baseline copy, so that tests can run it on any processor.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && \
-    !defined(QUORVEL_NO_WIDE_CLONES)
-#define QUORVEL_WIDE_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define QUORVEL_WIDE_CLONES
-#endif
-
-// The diffuse factor of each pixel from its unnormalised vertex normal: normalize, then dot
-// with the light, with the same roundings as those operations.
+// The diffuse factor of each pixel from its unnormalised vertex normal.
 QUORVEL_WIDE_CLONES void diffuseFactors(int count, const float* sumX, const float* sumY,
                                         const float* sumZ, Vector3 light, double* diffuse) {
   for (int i = 0; i < count; ++i) {
-    const double x = sumX[i];
-    const double y = sumY[i];
-    const double z = sumZ[i];
-    const double len = std::sqrt((x * x + y * y) + z * z);
-    const auto nx = static_cast<float>(x / len);
-    const auto ny = static_cast<float>(y / len);
-    const auto nz = static_cast<float>(z / len);
-    const double d = (double{nz} * light.z + double{ny} * light.y) + double{nx} * light.x;
-    diffuse[i] = d > 0.0 ? d : 0.0;
+    Vector3 normal{sumX[i], sumY[i], sumZ[i]};
+    normalize(normal);
+    diffuse[i] = diffuseFactor(normal, light);
   }
 }
 
-// litChannel for one channel of each pixel of a row.
-QUORVEL_WIDE_CLONES void litChannels(int count, const double* diffuse, const float* difLight,
-                                     const float* difMat, const float* ambLight,
-                                     const float* ambMat, std::uint8_t* out) {
-  for (int i = 0; i < count; ++i) {
-    const double value =
-        ((diffuse[i] * difLight[i]) * difMat[i] + double{ambLight[i]} * ambMat[i]) * 255.0;
-    const auto truncated = static_cast<int>(value);
-    out[i] = static_cast<std::uint8_t>(truncated > 255 ? 255 : truncated);
+// The lit colours of count pixels, red, green, blue each, from the bytes of the same pixels
+// of the four colour images and each pixel's diffuse factor repeated for its three channels:
+// one loop over every channel, whose byte-to-factor conversions run in vector lanes too.
+QUORVEL_WIDE_CLONES void litColors(int count, const double* diffuse, const std::uint8_t* difLight,
+                                   const std::uint8_t* difMat, const std::uint8_t* ambLight,
+                                   const std::uint8_t* ambMat, std::uint8_t* out) {
+  for (int k = 0; k < 3 * count; ++k) {
+    out[k] = litChannel(diffuse[k], colorFactor(difLight[k]), colorFactor(difMat[k]),
+                        colorFactor(ambLight[k]), colorFactor(ambMat[k]));
+  }
+}
+
+// The altitudes of blocFile (bx, by) and of a ring of one pixel round it, as Altitude values,
+// so that the interior pixels' neighbours are read without bounds tests; the ring outside the
+// image stays 0 and reaches no result, since border pixels go through the guarded sum.
+template <class Sample, class Altitude>
+void fillWindow(const Texture& alt, int bx, int by, Altitude* window) {
+  const int x0 = kBlocFilePixels * bx - 1;
+  const int y0 = kBlocFilePixels * by - 1;
+  for (int j = 0; j < kWindow; ++j) {
+    const int y = y0 + j;
+    Altitude* row = window + j * kWindow;
+    if (y < 0 || y >= alt.height) {
+      std::fill(row, row + kWindow, Altitude{0});
+      continue;
+    }
+    const std::uint8_t* samples =
+        alt.pixels.data() + static_cast<std::size_t>(y) * alt.width * sizeof(Sample);
+    for (int i = 0; i < kWindow; ++i) {
+      const int x = x0 + i;
+      Sample sample{0};
+      if (x >= 0 && x < alt.width) {
+        std::memcpy(&sample, samples + static_cast<std::size_t>(x) * sizeof(Sample), sizeof sample);
+      }
+      row[i] = static_cast<Altitude>(sample);
+    }
   }
 }
 
 // The sum of the triangle normals at a pixel none of whose neighbours is outside the image,
 // for the Count kinds from First on: the same sum as vertexNormalSumOf, with the ring
-// unrolled and the neighbours read from a window of altitudes whose rows are stride apart.
-// A cell centre's ring is its cell's fan, edges from the same pixel, so the normals summed
-// there are also the cell's face normals: kept gives them to the caller.
-template <int First, int Count, class NormalOf>
-Vector3 interiorNormalSum(const int* centre, int stride, const NormalOf& normalOf,
-                          Vector3* kept = nullptr) {
-  const int h = *centre;
+// unrolled and the neighbours read from the window. A cell centre's ring is its cell's fan,
+// edges from the same pixel, so the normals summed there are also the cell's face normals:
+// kept gives them to the caller.
+template <int First, int Count, class Altitude, class NormalOf>
+Vector3 ringNormalSum(const Altitude* centre, const NormalOf& normalOf, Vector3* kept = nullptr) {
+  const Altitude h = *centre;
   Vector3 local[Count];
   Vector3* normals = kept != nullptr ? kept : local;
   for (int k = 0; k < Count; ++k) {
     const TriangleKind& triangle = kTriangleKinds[First + k];
-    normals[k] = normalOf(First + k, centre[triangle.first.dy * stride + triangle.first.dx] - h,
-                          centre[triangle.second.dy * stride + triangle.second.dx] - h);
+    normals[k] = normalOf(First + k, centre[triangle.first.dy * kWindow + triangle.first.dx] - h,
+                          centre[triangle.second.dy * kWindow + triangle.second.dx] - h);
   }
   return sumInRingOrder(normals, Count);
 }
@@ -110,103 +108,121 @@ Vector3 interiorNormalSum(const int* centre, int stride, const NormalOf& normalO
 
 BlocEncoder::BlocEncoder(const Terrain& terrain, const TriangleTable* table)
     : terrain_(terrain), table_(table) {
-  // Both depend on nothing but a byte, so they are worked out once per run.
+  // A height depends on nothing but the altitude byte, so it is worked out once per run.
   for (int b = 0; b < 256; ++b) {
-    factors_[b] = colorFactor(static_cast<std::uint8_t>(b));
-    heightBits_[b] =
-        std::bit_cast<std::uint32_t>(heightOf(static_cast<std::uint8_t>(b), terrain.settings));
+    heightBits_[b] = std::bit_cast<std::uint32_t>(heightOf(b, terrain.settings));
   }
 }
 
 void BlocEncoder::encode(int bx, int by, std::uint8_t* out) const {
-  if (table_ != nullptr) {
-    const TriangleTable& table = *table_;
-    encodeWith([&table](int kind, int rise1, int rise2) { return table.normal(kind, rise1, rise2); },
-               bx, by, out);
-  } else {
-    const float zScaleFactor = terrain_.settings.zScaleFactor;
-    encodeWith(
-        [zScaleFactor](int kind, int rise1, int rise2) {
-          return triangleNormal(kind, rise1, rise2, zScaleFactor);
-        },
-        bx, by, out);
+  const Texture& alt = terrain_.alt;
+  if (alt.sampleFormat == SampleFormat::kUInt8 && table_ != nullptr) {
+    int window[kWindow * kWindow];
+    fillWindow<std::uint8_t>(alt, bx, by, window);
+    encodeFrom(window, bx, by, out);
+    return;
   }
+  // Every sample type converts to double exactly, so a difference of two 8-bit, 16-bit or
+  // 32-bit samples is exact too; 64-bit floats differ with one rounding, as the rule says.
+  double window[kWindow * kWindow];
+  switch (alt.sampleFormat) {
+    case SampleFormat::kUInt8: fillWindow<std::uint8_t>(alt, bx, by, window); break;
+    case SampleFormat::kUInt16: fillWindow<std::uint16_t>(alt, bx, by, window); break;
+    case SampleFormat::kInt16: fillWindow<std::int16_t>(alt, bx, by, window); break;
+    case SampleFormat::kUInt32: fillWindow<std::uint32_t>(alt, bx, by, window); break;
+    case SampleFormat::kInt32: fillWindow<std::int32_t>(alt, bx, by, window); break;
+    case SampleFormat::kFloat32: fillWindow<float>(alt, bx, by, window); break;
+    case SampleFormat::kFloat64: fillWindow<double>(alt, bx, by, window); break;
+  }
+  encodeFrom(window, bx, by, out);
 }
 
-template <class NormalOf>
-void BlocEncoder::encodeWith(const NormalOf& normalOf, int bx, int by, std::uint8_t* out) const {
-  const PixelView alt(terrain_.alt);
+// Altitude is int for 8-bit samples with the triangle table, double for the direct route.
+template <class Altitude>
+void BlocEncoder::encodeFrom(const Altitude* window, int bx, int by, std::uint8_t* out) const {
+  constexpr bool kFromTable = std::is_same_v<Altitude, int>;
   const PixelView difMat(terrain_.difMat);
   const PixelView ambMat(terrain_.ambMat);
   const PixelView difLight(terrain_.difLight);
   const PixelView ambLight(terrain_.ambLight);
   const int width = terrain_.alt.width;
   const int height = terrain_.alt.height;
-  const Vector3 light = terrain_.settings.lightDirection;
-  const auto altitude = [&alt](int x, int y) -> int { return *alt.at(x, y); };
+  const Settings& settings = terrain_.settings;
+  const Vector3 light = settings.lightDirection;
   const int x0 = kBlocFilePixels * bx;
   const int y0 = kBlocFilePixels * by;
+  // Pixel (x, y) of the image, for the pixels of the span and their neighbours.
+  const auto altitude = [window, x0, y0](int x, int y) {
+    return window[(y - y0 + 1) * kWindow + (x - x0 + 1)];
+  };
   std::uint8_t colors[kSpan * kSpan][3];
   std::uint32_t heights[kSpan * kSpan];
-  float sumX[kSpan];
-  float sumY[kSpan];
-  float sumZ[kSpan];
+  // Each pixel's sum of triangle normals, before it is normalised.
+  float sumX[kSpan * kSpan];
+  float sumY[kSpan * kSpan];
+  float sumZ[kSpan * kSpan];
   double diffuse[kSpan];
-  float dl[kSpan];
-  float dm[kSpan];
-  float al[kSpan];
-  float am[kSpan];
-  std::uint8_t channel[kSpan];
-  Vector3 faceNormals[kCellsPerSide * kSubBlocksPerSide][kCellsPerSide * kSubBlocksPerSide]
-                     [kFanKinds];
-  // The blocFile's altitudes and a ring of one pixel round them, so that the interior
-  // pixels' neighbours are read without bounds tests; the ring outside the image stays 0 and
-  // is never read, since border pixels go through the guarded sum.
-  constexpr int kWindow = kSpan + 2;
-  int window[kWindow * kWindow];
-  for (int j = 0; j < kWindow; ++j) {
-    const int y = y0 + j - 1;
-    for (int i = 0; i < kWindow; ++i) {
-      const int x = x0 + i - 1;
-      window[j * kWindow + i] = x >= 0 && x < width && y >= 0 && y < height ? altitude(x, y) : 0;
-    }
+  double channelDiffuse[3 * kSpan];
+  Vector3 faceNormals[kCells * kCells][kFanKinds];  // by cell, the cells' rows in turn
+  // Where no value can be infinite or NaN, every pixel as if it were inside the image (the
+  // window's ring holds zeros), in vector lanes; the pixels on the image's border are done
+  // again in the row loop. Elsewhere each pixel is summed on its own, as with the table.
+  bool direct = false;
+  if constexpr (!kFromTable) {
+    direct = directNormalsExact(window, settings.zScaleFactor);
+    if (direct) directNormalSums(window, settings.zScaleFactor, sumX, sumY, sumZ, faceNormals);
   }
+  const auto normalOf = [&](int kind, Altitude rise1, Altitude rise2) {
+    if constexpr (kFromTable) {
+      return table_->normal(kind, rise1, rise2);
+    } else {
+      return triangleNormal(kind, rise1, rise2, settings.zScaleFactor);
+    }
+  };
   for (int j = 0; j < kSpan; ++j) {
     const int y = y0 + j;
-    const bool interiorRow = y > 0 && y < height - 1;
+    const Altitude* row = &window[(j + 1) * kWindow + 1];
+    float* rowX = &sumX[j * kSpan];
+    float* rowY = &sumY[j * kSpan];
+    float* rowZ = &sumZ[j * kSpan];
     for (int i = 0; i < kSpan; ++i) {
+      if constexpr (kFromTable) {
+        heights[j * kSpan + i] = heightBits_[row[i]];
+      } else {
+        heights[j * kSpan + i] = std::bit_cast<std::uint32_t>(heightOf(row[i], settings));
+      }
+    }
+    const bool interiorRow = y > 0 && y < height - 1;
+    for (int i = 0; !direct && interiorRow && i < kSpan; ++i) {
       const int x = x0 + i;
-      const int* centre = &window[(j + 1) * kWindow + i + 1];
-      heights[j * kSpan + i] = heightBits_[*centre];
       Vector3 sum;
       if (i % 2 == 1 && j % 2 == 1) {
         // A cell centre: never on the image's border, since the cells tile the image.
-        sum = interiorNormalSum<0, kFanKinds>(centre, kWindow, normalOf, faceNormals[j / 2][i / 2]);
-      } else if (interiorRow && x > 0 && x < width - 1) {
-        sum = x % 2 == y % 2 ? interiorNormalSum<0, kFanKinds>(centre, kWindow, normalOf)
-                             : interiorNormalSum<kFanKinds, kAxisKinds>(centre, kWindow, normalOf);
+        sum = ringNormalSum<0, kFanKinds>(&row[i], normalOf, faceNormals[j / 2 * kCells + i / 2]);
+      } else if (x > 0 && x < width - 1) {
+        sum = i % 2 == j % 2 ? ringNormalSum<0, kFanKinds>(&row[i], normalOf)
+                             : ringNormalSum<kFanKinds, kAxisKinds>(&row[i], normalOf);
       } else {
-        sum = vertexNormalSumOf(x, y, width, height, altitude, normalOf);
+        continue;  // on the image's border: below
       }
-      sumX[i] = sum.x;
-      sumY[i] = sum.y;
-      sumZ[i] = sum.z;
+      rowX[i] = sum.x;
+      rowY[i] = sum.y;
+      rowZ[i] = sum.z;
     }
-    diffuseFactors(kSpan, sumX, sumY, sumZ, light, diffuse);
-    const std::uint8_t* dmRow = difMat.at(x0, y);
-    const std::uint8_t* amRow = ambMat.at(x0, y);
-    const std::uint8_t* dlRow = difLight.at(x0, y);
-    const std::uint8_t* alRow = ambLight.at(x0, y);
-    for (int c = 0; c < 3; ++c) {
-      for (int i = 0; i < kSpan; ++i) {
-        dl[i] = factors_[dlRow[3 * i + c]];
-        dm[i] = factors_[dmRow[3 * i + c]];
-        al[i] = factors_[alRow[3 * i + c]];
-        am[i] = factors_[amRow[3 * i + c]];
-      }
-      litChannels(kSpan, diffuse, dl, dm, al, am, channel);
-      for (int i = 0; i < kSpan; ++i) colors[j * kSpan + i][c] = channel[i];
+    for (int i = 0; i < kSpan; ++i) {
+      const int x = x0 + i;
+      if (interiorRow && x > 0 && x < width - 1) continue;
+      const Vector3 sum = vertexNormalSumOf(x, y, width, height, altitude, normalOf);
+      rowX[i] = sum.x;
+      rowY[i] = sum.y;
+      rowZ[i] = sum.z;
     }
+    diffuseFactors(kSpan, rowX, rowY, rowZ, light, diffuse);
+    for (int i = 0; i < kSpan; ++i) {
+      channelDiffuse[3 * i] = channelDiffuse[3 * i + 1] = channelDiffuse[3 * i + 2] = diffuse[i];
+    }
+    litColors(kSpan, channelDiffuse, difLight.at(x0, y), difMat.at(x0, y), ambLight.at(x0, y),
+              ambMat.at(x0, y), colors[j * kSpan]);
   }
 
   for (int sy = 0; sy < kSubBlocksPerSide; ++sy) {
@@ -218,9 +234,9 @@ void BlocEncoder::encodeWith(const NormalOf& normalOf, int bx, int by, std::uint
           for (int k = 0; k < kVerticesPerCell; ++k) {
             const int v = (j + kCellVertices[k].dy) * kSpan + i + kCellVertices[k].dx;
             std::memcpy(out + kColorsOffset + 3 * k, colors[v], 3);
-            storeU32(out + kHeightsOffset + 4 * k, heights[v]);
+            storeLe32(out + kHeightsOffset + 4 * k, heights[v]);
           }
-          const Vector3* normals = faceNormals[j / 2][i / 2];
+          const Vector3* normals = faceNormals[j / 2 * kCells + i / 2];
           for (int kind = 0; kind < kFanKinds; ++kind) {
             storeVector(out + kNormalsOffset + 12 * kind, normals[kind]);
           }

@@ -9,25 +9,28 @@
 namespace quorvel {
 
 // Encodes whole blocFile records. Each pixel's height, vertex normal and lit colour is worked
-// out once per blocFile rather than once per cell that stores it, and triangle normals come
-// from a TriangleTable when one is given; the bytes are those of writeBlock either way.
-// encode is const and keeps its scratch on the stack, so threads may share one encoder.
+// out once per blocFile rather than once per cell that stores it; 8-bit altitudes take their
+// triangle normals from a TriangleTable when one is given, every other altitude (and 8-bit
+// without a table) computes them a triangle kind at a time over the blocFile in vector lanes
+// (one pixel at a time where a value could be infinite or NaN). The bytes are those of the
+// straightforward writer either way. encode is const and keeps its scratch on the stack, so
+// threads may share one encoder.
 class BlocEncoder {
  public:
-  // The terrain's light direction must already be normalised, alt must be 8-bit and the
-  // colour images 24-bit, at least as large as alt; table may be null.
+  // The terrain's light direction must already be normalised, alt must hold one sample a
+  // pixel and the colour images 3 bytes, at least as large as alt; table may be null, and is
+  // used only for 8-bit altitudes.
   BlocEncoder(const Terrain& terrain, const TriangleTable* table);
 
   // Writes the record of blocFile (bx, by), kBlocFileBytes bytes, to out.
   void encode(int bx, int by, std::uint8_t* out) const;
 
  private:
-  template <class NormalOf>
-  void encodeWith(const NormalOf& normalOf, int bx, int by, std::uint8_t* out) const;
+  template <class Altitude>
+  void encodeFrom(const Altitude* window, int bx, int by, std::uint8_t* out) const;
 
   const Terrain& terrain_;
   const TriangleTable* table_;
-  std::array<float, 256> factors_{};
   std::array<std::uint32_t, 256> heightBits_{};
 };
 

@@ -1,8 +1,11 @@
 #include "map/bloc_encoder.h"
 
+#include <algorithm>
 #include <climits>
-#include <limits>
 #include <cstdint>
+#include <cstring>
+#include <functional>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -42,16 +45,64 @@ TerrainImages randomTerrain(std::mt19937& random, std::int32_t width, std::int32
   return images;
 }
 
-Bytes fastMap(const TerrainImages& images, const Settings& settings, const MapWriterOptions& options) {
-  const MemoryTexture alt("alt.bmp", images.width, images.height, 1, images.alt);
-  const MemoryTexture difMat("DifMat.bmp", images.width, images.height, 3, images.difMat);
-  const MemoryTexture ambMat("AmbMat.bmp", images.width, images.height, 3, images.ambMat);
-  const MemoryTexture difLight("DifLight.bmp", images.width, images.height, 3, images.difLight);
-  const MemoryTexture ambLight("AmbLight.bmp", images.width, images.height, 3, images.ambLight);
+// The colour images of images, under any altitude image.
+struct ColourImages {
+  explicit ColourImages(const TerrainImages& images)
+      : difMat("DifMat.bmp", images.width, images.height, 3, images.difMat),
+        ambMat("AmbMat.bmp", images.width, images.height, 3, images.ambMat),
+        difLight("DifLight.bmp", images.width, images.height, 3, images.difLight),
+        ambLight("AmbLight.bmp", images.width, images.height, 3, images.ambLight) {}
+  [[nodiscard]] Terrain over(const Texture& alt, const Settings& settings) const {
+    return Terrain{alt, difMat, ambMat, difLight, ambLight, settings};
+  }
+  MemoryTexture difMat;
+  MemoryTexture ambMat;
+  MemoryTexture difLight;
+  MemoryTexture ambLight;
+};
+
+Bytes fastMap(const Terrain& terrain, const MapWriterOptions& options = {}) {
   const test::TempDir dir;
-  writeMap((dir / "t").string(), Terrain{alt, difMat, ambMat, difLight, ambLight, settings},
-           options);
+  writeMap((dir / "t").string(), terrain, options);
   return test::readFile(dir / "t.map");
+}
+
+Bytes fastMap(const TerrainImages& images, const Settings& settings,
+              const MapWriterOptions& options) {
+  const MemoryTexture alt("alt.bmp", images.width, images.height, 1, images.alt);
+  return fastMap(ColourImages(images).over(alt, settings), options);
+}
+
+// An altitude image holding value(i) at pixel i as samples of type Sample, host order.
+template <class Sample>
+Bytes samplesOf(std::size_t pixels, const std::function<double(std::size_t)>& value) {
+  Bytes bytes(pixels * sizeof(Sample));
+  for (std::size_t i = 0; i < pixels; ++i) {
+    const auto sample = static_cast<Sample>(value(i));
+    std::memcpy(&bytes[i * sizeof(Sample)], &sample, sizeof sample);
+  }
+  return bytes;
+}
+
+Bytes samplesOf(SampleFormat format, std::size_t pixels,
+                const std::function<double(std::size_t)>& value) {
+  switch (format) {
+    case SampleFormat::kUInt8: return samplesOf<std::uint8_t>(pixels, value);
+    case SampleFormat::kUInt16: return samplesOf<std::uint16_t>(pixels, value);
+    case SampleFormat::kInt16: return samplesOf<std::int16_t>(pixels, value);
+    case SampleFormat::kUInt32: return samplesOf<std::uint32_t>(pixels, value);
+    case SampleFormat::kInt32: return samplesOf<std::int32_t>(pixels, value);
+    case SampleFormat::kFloat32: return samplesOf<float>(pixels, value);
+    case SampleFormat::kFloat64: return samplesOf<double>(pixels, value);
+  }
+  return {};
+}
+
+void expectSameBytes(const Bytes& actual, const Bytes& expected) {
+  ASSERT_EQ(actual.size(), expected.size());
+  const auto mismatch = std::mismatch(actual.begin(), actual.end(), expected.begin());
+  EXPECT_EQ(mismatch.first, actual.end())
+      << "first differing byte at " << (mismatch.first - actual.begin());
 }
 
 TEST(FastWriter, MatchesStraightforwardImplementationOnRandomTerrains) {
@@ -61,7 +112,7 @@ TEST(FastWriter, MatchesStraightforwardImplementationOnRandomTerrains) {
     std::int32_t height;
     int roughness;
   };
-  // 301 x 101 has more chunks of blocFiles than the writer keeps in flight.
+  // 301 x 101 has more chunks of blocFiles than there are encoding threads.
   const std::vector<Shape> shapes = {{51, 51, 255}, {101, 51, 3}, {51, 151, 40}, {301, 101, 6}};
   const std::vector<Settings> settings = {
       Settings{},
@@ -70,6 +121,11 @@ TEST(FastWriter, MatchesStraightforwardImplementationOnRandomTerrains) {
       Settings{{0, 0, 0}, 0.1f, -3},
       Settings{{0.2f, -5, 0.5f}, -0.01f, 200},
       Settings{{0, 0, -1}, 1e-30f, 0},
+      Settings{{1, 1, 2}, 3e38f, 0},
+      Settings{{1, 1, 2}, 1e37f, 0},
+      Settings{{1, 1, 2}, std::numeric_limits<float>::infinity(), 0},
+      Settings{{1, 1, 2}, std::numeric_limits<float>::quiet_NaN(), 0},
+      Settings{{1, 1, 2}, -std::numeric_limits<float>::quiet_NaN(), 0},
   };
   const std::vector<MapWriterOptions> options = {
       {1, INT_MAX},  // one thread, every normal computed
@@ -86,12 +142,78 @@ TEST(FastWriter, MatchesStraightforwardImplementationOnRandomTerrains) {
                      ", settings " + std::to_string(s) + ", threads " +
                      std::to_string(option.threads) + ", table from " +
                      std::to_string(option.tableFromBlocFiles));
-        const Bytes actual = fastMap(images, settings[s], option);
-        ASSERT_EQ(actual.size(), expected.size());
-        const auto mismatch = std::mismatch(actual.begin(), actual.end(), expected.begin());
-        EXPECT_EQ(mismatch.first, actual.end())
-            << "first differing byte at " << (mismatch.first - actual.begin());
+        expectSameBytes(fastMap(images, settings[s], option), expected);
       }
+    }
+  }
+}
+
+// Wider samples holding scale x the bytes + offset, compiled with z scale / scale and sea level
+// x scale + offset, give the map of the bytes: every scale is a power of two and every value
+// exact, so only the sample type differs.
+TEST(FastWriter, WiderSamplesScaledLikeTheBytesGiveTheBytesMap) {
+  std::mt19937 random(101);
+  const TerrainImages images = randomTerrain(random, 101, 51, 60);
+  struct Case {
+    SampleFormat format;
+    double scale;
+    double offset;
+  };
+  const Case cases[] = {
+      {SampleFormat::kUInt16, 256, 0},         {SampleFormat::kInt16, 128, -16384},
+      {SampleFormat::kUInt32, 65536, 7},       {SampleFormat::kInt32, 4096, -1048576},
+      {SampleFormat::kFloat32, 0.25, -0.5},    {SampleFormat::kFloat64, 1.0 / 1024, -3},
+  };
+  const Settings settings[] = {Settings{}, Settings{{1, 1, 2}, 2, 10},
+                               Settings{{-0.3f, 0.7f, 0.2f}, -1.7f, 12.5f}};
+  const ColourImages colours(images);
+  for (const Settings& given : settings) {
+    const Bytes expected = test::referenceMap(images, given);
+    for (const Case& c : cases) {
+      SCOPED_TRACE("sample bytes " + std::to_string(sampleBytes(c.format)) + ", scale " +
+                   std::to_string(c.scale) + ", z scale " + std::to_string(given.zScaleFactor));
+      const MemoryTexture alt(
+          "alt", images.width, images.height, sampleBytes(c.format),
+          samplesOf(c.format, images.alt.size(),
+                    [&](std::size_t i) { return images.alt[i] * c.scale + c.offset; }),
+          c.format);
+      Settings scaled = given;
+      scaled.zScaleFactor = static_cast<float>(given.zScaleFactor / c.scale);
+      scaled.seaLevel = static_cast<float>(given.seaLevel * c.scale + c.offset);
+      expectSameBytes(fastMap(colours.over(alt, scaled)), expected);
+    }
+  }
+}
+
+// Fractional altitudes, small and large (where a difference of two 64-bit floats rounds),
+// against the reference, whose reading of each sample type is its own.
+TEST(FastWriter, FractionalSamplesMatchTheReference) {
+  std::mt19937 random(202);
+  const TerrainImages images = randomTerrain(random, 101, 101, 9);
+  std::uniform_real_distribution<double> fraction(0.0, 1.0);
+  struct Case {
+    SampleFormat format;
+    double base;
+    double scale;
+  };
+  const Case cases[] = {{SampleFormat::kFloat32, -40, 1.37},
+                        {SampleFormat::kFloat64, 0, 0.013},
+                        {SampleFormat::kFloat64, 1e9, 3.3e-7}};
+  const Settings settings[] = {Settings{}, Settings{{-0.3f, 0.7f, 0.2f}, -1.7f, 12.5f},
+                               Settings{{0.2f, -5, 0.5f}, 37.1f, -3}};
+  const ColourImages colours(images);
+  for (const Case& c : cases) {
+    const MemoryTexture alt(
+        "alt", images.width, images.height, sampleBytes(c.format),
+        samplesOf(
+            c.format, images.alt.size(),
+            [&](std::size_t i) { return c.base + (images.alt[i] + fraction(random)) * c.scale; }),
+        c.format);
+    for (const Settings& given : settings) {
+      SCOPED_TRACE("sample bytes " + std::to_string(sampleBytes(c.format)) + ", base " +
+                   std::to_string(c.base) + ", z scale " + std::to_string(given.zScaleFactor));
+      const Terrain terrain = colours.over(alt, given);
+      expectSameBytes(fastMap(terrain, {2, 0}), test::referenceMap(terrain));
     }
   }
 }

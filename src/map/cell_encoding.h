@@ -1,10 +1,8 @@
 #pragma once
 
-#include <array>
 #include <bit>
 #include <cstdint>
 
-#include "map/map_file.h"
 #include "map/terrain.h"
 
 namespace quorvel {
@@ -35,20 +33,10 @@ static_assert(std::bit_cast<std::uint32_t>(kColorScale) == 0x3B808081);
   return static_cast<std::uint8_t>(truncated > 255 ? 255 : truncated);
 }
 
-// The stored height of an altitude byte: (altitude - seaLevel) * zScaleFactor, rounded once.
-[[nodiscard]] inline float heightOf(std::uint8_t altitude, const Settings& settings) {
-  const double height = altitude;
-  return roundToFloat((height - settings.seaLevel) * double{settings.zScaleFactor});
+// The stored height of an altitude sample: (altitude - seaLevel) * zScaleFactor in double,
+// rounded once.
+[[nodiscard]] inline float heightOf(double altitude, const Settings& settings) {
+  return roundToFloat((altitude - settings.seaLevel) * double{settings.zScaleFactor});
 }
-
-// heightOf the altitude of pixel (x, y).
-[[nodiscard]] float vertexHeight(const Texture& alt, const Settings& settings, int x, int y);
-
-// The lit colour of pixel (x, y), red, green, blue. settings.lightDirection must be a unit
-// vector (or NaN, which lights nothing).
-[[nodiscard]] std::array<std::uint8_t, 3> vertexColor(const Terrain& terrain, int x, int y);
-
-void writeVertexHeight(MapFile& file, const Terrain& terrain, int x, int y);
-void writeVertexColor(MapFile& file, const Terrain& terrain, int x, int y);
 
 }  // namespace quorvel

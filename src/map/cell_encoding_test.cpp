@@ -9,6 +9,7 @@
 #include <string>
 
 #include "memory_texture.h"
+#include "reference_map.h"
 #include "test_support.h"
 
 namespace quorvel {
@@ -17,6 +18,8 @@ namespace {
 using test::bitsOf;
 using test::Bytes;
 using test::MemoryTexture;
+using test::vertexColor;
+using test::vertexHeight;
 
 using Rgb = std::array<std::uint8_t, 3>;
 

@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -80,8 +79,6 @@ MapFile::MapFile(std::string mapName) : mapName_(std::move(mapName)) {
   if (::stat(mapName_.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) {
     throw Failure(cannotCreate);
   }
-  // Allocated before the file exists: a constructor that throws runs no destructor to remove it.
-  buffer_ = std::make_unique<std::uint8_t[]>(kBufferBytes);
   // O_EXCL so that two runs, or a stale file, never share a temporary name.
   const std::string base = mapName_ + ".tmp" + std::to_string(::getpid()) + "-";
   const StopSignalsBlocked blocked;
@@ -102,36 +99,14 @@ MapFile::~MapFile() {
   pendingTemporary.store(nullptr);
 }
 
-void MapFile::putBytes(const std::uint8_t* data, std::size_t count) {
-  // Large spans go straight to the file: copying them through the buffer gains nothing.
-  if (count >= kBufferBytes / 2) {
-    flush();
-    writeAll(data, count);
-    return;
-  }
+void MapFile::writeAt(const std::uint8_t* data, std::size_t count, std::int64_t offset) const {
   while (count > 0) {
-    if (used_ == kBufferBytes) flush();
-    const std::size_t part = std::min(count, kBufferBytes - used_);
-    std::memcpy(buffer_.get() + used_, data, part);
-    used_ += part;
-    data += part;
-    count -= part;
-  }
-}
-
-void MapFile::flush() {
-  writeAll(buffer_.get(), used_);
-  used_ = 0;
-}
-
-void MapFile::writeAll(const std::uint8_t* data, std::size_t count) {
-  std::size_t left = count;
-  while (left > 0) {
-    const ssize_t written = ::write(fd_, data, left);
+    const ssize_t written = ::pwrite(fd_, data, count, static_cast<off_t>(offset));
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) failWrite();
     data += written;
-    left -= static_cast<std::size_t>(written);
+    count -= static_cast<std::size_t>(written);
+    offset += written;
   }
 }
 
@@ -140,7 +115,6 @@ void MapFile::failWrite() const {
 }
 
 void MapFile::commit() {
-  flush();
   const int fd = std::exchange(fd_, -1);
   if (::close(fd) != 0) failWrite();
   if (std::rename(temporaryName_.c_str(), mapName_.c_str()) != 0) failWrite();

@@ -1,15 +1,14 @@
 #pragma once
 
-#include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 
 namespace quorvel {
 
-// The terrain file being written. Bytes go to a temporary file beside the target through one
-// large buffer; only commit() gives the file its name, so a failed or interrupted run never
+// The terrain file being written, to a temporary file beside the target, each span of bytes
+// straight from where it was made to its place in the file; only commit() gives the file its
+// name, so a failed or interrupted run never
 // leaves a partial map nor touches an earlier one.
 class MapFile {
  public:
@@ -21,24 +20,11 @@ class MapFile {
   // Removes the temporary file unless commit() succeeded.
   ~MapFile();
 
-  void putByte(std::uint8_t value) {
-    if (used_ == kBufferBytes) flush();
-    buffer_[used_++] = value;
-  }
-  void putU32(std::uint32_t value) {
-    if (kBufferBytes - used_ < 4) flush();
-    std::uint8_t* out = buffer_.get() + used_;
-    out[0] = static_cast<std::uint8_t>(value);
-    out[1] = static_cast<std::uint8_t>(value >> 8);
-    out[2] = static_cast<std::uint8_t>(value >> 16);
-    out[3] = static_cast<std::uint8_t>(value >> 24);
-    used_ += 4;
-  }
-  void putI32(std::int32_t value) { putU32(static_cast<std::uint32_t>(value)); }
-  void putFloat(float value) { putU32(std::bit_cast<std::uint32_t>(value)); }
-  void putBytes(const std::uint8_t* data, std::size_t count);
+  // Writes count bytes at offset. Threads may write different parts at once; throws the write
+  // message.
+  void writeAt(const std::uint8_t* data, std::size_t count, std::int64_t offset) const;
 
-  // Writes what is buffered, closes the file and renames it to mapName. Throws the write
+  // Closes the file and renames it to mapName. Throws the write
   // message on any failure, after which the destructor removes the temporary file.
   void commit();
 
@@ -46,17 +32,11 @@ class MapFile {
   [[nodiscard]] const std::string& temporaryName() const { return temporaryName_; }
 
  private:
-  static constexpr std::size_t kBufferBytes = std::size_t{1} << 20;
-
-  void flush();
-  void writeAll(const std::uint8_t* data, std::size_t count);
   [[noreturn]] void failWrite() const;
 
   std::string mapName_;
   std::string temporaryName_;
   int fd_ = -1;
-  std::unique_ptr<std::uint8_t[]> buffer_;
-  std::size_t used_ = 0;
   bool committed_ = false;
 };
 

@@ -1,7 +1,7 @@
 #include "map/map_writer.h"
 
 #include <algorithm>
-#include <condition_variable>
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <exception>
@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "failure.h"
+#include "little_endian.h"
 #include "map/bloc_encoder.h"
-#include "map/cell_encoding.h"
+#include "map/map_file.h"
 #include "map/map_format.h"
 #include "map/map_size.h"
-#include "map/normals.h"
 #include "map/triangle_table.h"
 
 namespace quorvel {
@@ -37,17 +37,18 @@ void checkSize(const Texture& alt, int& largeur, int& hauteur) {
 }
 
 // The driver checks each depth as it loads the image; checking again here keeps the writer
-// from reading past a buffer whatever hands it the images.
+// from reading past a buffer whatever hands it the images. The altitude holds one sample a
+// pixel, of any sample format; a colour pixel is three bytes.
 void checkDepths(const Terrain& terrain) {
-  const auto check = [](const Texture& image, int bytesPerPixel, const char* message) {
-    if (image.bytesPerPixel != bytesPerPixel) {
-      throw Failure("erreur: " + image.fileName + message);
-    }
+  const auto check = [](const Texture& image, bool fits, const char* message) {
+    if (!fits) throw Failure("erreur: " + image.fileName + message);
   };
-  check(terrain.alt, 1, " n'est pas un bmp 8bit\n");
+  const Texture& alt = terrain.alt;
+  check(alt, alt.bytesPerPixel == sampleBytes(alt.sampleFormat), " n'est pas un bmp 8bit\n");
   for (const Texture* image : {&terrain.difMat, &terrain.ambMat, &terrain.difLight,
                                &terrain.ambLight}) {
-    check(*image, 3, " n'est pas un bmp 24bit\n");
+    check(*image, image->bytesPerPixel == 3 && image->sampleFormat == SampleFormat::kUInt8,
+          " n'est pas un bmp 24bit\n");
   }
 }
 
@@ -63,127 +64,51 @@ void checkColorImages(const Terrain& terrain) {
   }
 }
 
-// Encodes the blocFiles on worker threads, a chunk of consecutive records at a time, while
-// this thread writes the finished chunks in file order. A bounded ring of chunk buffers keeps
-// memory flat whatever the map's size.
-void writeBlocFiles(MapFile& file, const BlocEncoder& encoder, int largeur, int blocFiles,
+// Encodes the blocFiles on this thread and threads - 1 others, a chunk of consecutive records
+// at a time, and each thread writes its chunk straight to its place in the file while the
+// bytes are still in its cache: the records' offsets are known before they are made, so no
+// thread waits for another, and the only copy left is the kernel's into the page cache.
+void writeBlocFiles(const MapFile& file, const BlocEncoder& encoder, int largeur, int blocFiles,
                     int threads) {
   constexpr int kChunkBlocFiles = 10;  // about 1 MB
   const int chunks = (blocFiles + kChunkBlocFiles - 1) / kChunkBlocFiles;
-  const auto chunkSize = [&](int chunk) {
-    return std::min(kChunkBlocFiles, blocFiles - chunk * kChunkBlocFiles);
-  };
-  const auto encodeChunk = [&](int chunk, std::uint8_t* out) {
-    for (int n = 0; n < chunkSize(chunk); ++n) {
-      const int index = chunk * kChunkBlocFiles + n;
-      encoder.encode(index % largeur, index / largeur, out + n * kBlocFileBytes);
-    }
-  };
-  if (threads <= 1 || chunks <= 1) {
-    std::vector<std::uint8_t> bytes(kChunkBlocFiles * kBlocFileBytes);
-    for (int chunk = 0; chunk < chunks; ++chunk) {
-      encodeChunk(chunk, bytes.data());
-      file.putBytes(bytes.data(), static_cast<std::size_t>(chunkSize(chunk) * kBlocFileBytes));
-    }
-    return;
-  }
-
-  struct Slot {
-    std::vector<std::uint8_t> bytes;
-    int chunk = -1;  // the chunk whose bytes are ready, or -1
-  };
-  const int slotCount = 2 * threads;
-  std::vector<Slot> slots(static_cast<std::size_t>(slotCount));
-  std::mutex mutex;
-  std::condition_variable changed;
-  int nextChunk = 0;
-  int written = 0;
-  bool stop = false;
-  std::exception_ptr workerError;
-
+  std::atomic<int> nextChunk{0};
+  std::atomic<bool> stop{false};
+  std::mutex errorMutex;
+  std::exception_ptr error;
   const auto work = [&] {
-    std::unique_lock lock(mutex);
-    while (!stop && nextChunk < chunks) {
-      const int chunk = nextChunk++;
-      Slot& slot = slots[static_cast<std::size_t>(chunk % slotCount)];
-      // The slot is free once the chunk that used it before has been written.
-      changed.wait(lock, [&] { return stop || chunk < written + slotCount; });
-      if (stop) break;
-      lock.unlock();
-      try {
-        slot.bytes.resize(kChunkBlocFiles * kBlocFileBytes);
-        encodeChunk(chunk, slot.bytes.data());
-      } catch (...) {
-        lock.lock();
-        if (!workerError) workerError = std::current_exception();
-        stop = true;
-        changed.notify_all();
-        break;
+    try {
+      std::vector<std::uint8_t> bytes(kChunkBlocFiles * kBlocFileBytes);
+      for (int chunk = nextChunk++; chunk < chunks && !stop; chunk = nextChunk++) {
+        const int first = chunk * kChunkBlocFiles;
+        const int count = std::min(kChunkBlocFiles, blocFiles - first);
+        for (int n = 0; n < count; ++n) {
+          const int index = first + n;
+          encoder.encode(index % largeur, index / largeur, bytes.data() + n * kBlocFileBytes);
+        }
+        file.writeAt(bytes.data(), static_cast<std::size_t>(count * kBlocFileBytes),
+                     kHeaderBytes + first * kBlocFileBytes);
       }
-      lock.lock();
-      slot.chunk = chunk;
-      changed.notify_all();
-    }
-  };
-
-  std::vector<std::thread> workers;
-  const auto finish = [&] {
-    {
-      const std::lock_guard lock(mutex);
+    } catch (...) {
+      const std::lock_guard lock(errorMutex);
+      if (!error) error = std::current_exception();
       stop = true;
     }
-    changed.notify_all();
-    for (std::thread& worker : workers) worker.join();
   };
+  std::vector<std::thread> others;
   try {
-    for (int t = 0; t < threads; ++t) workers.emplace_back(work);
-    for (int chunk = 0; chunk < chunks; ++chunk) {
-      Slot& slot = slots[static_cast<std::size_t>(chunk % slotCount)];
-      {
-        std::unique_lock lock(mutex);
-        changed.wait(lock, [&] { return slot.chunk == chunk || workerError; });
-        if (workerError) std::rethrow_exception(workerError);
-      }
-      file.putBytes(slot.bytes.data(), static_cast<std::size_t>(chunkSize(chunk) * kBlocFileBytes));
-      {
-        const std::lock_guard lock(mutex);
-        slot.chunk = -1;
-        ++written;
-      }
-      changed.notify_all();
-    }
+    for (int t = 1; t < std::min(threads, chunks); ++t) others.emplace_back(work);
   } catch (...) {
-    finish();
+    stop = true;
+    for (std::thread& other : others) other.join();
     throw;
   }
-  finish();
+  work();
+  for (std::thread& other : others) other.join();
+  if (error) std::rethrow_exception(error);
 }
 
 }  // namespace
-
-void writeCell(MapFile& file, const Terrain& terrain, int ox, int oy) {
-  const int cx = ox + 1;
-  const int cy = oy + 1;
-  for (const PixelOffset v : kCellVertices) writeVertexColor(file, terrain, cx + v.dx, cy + v.dy);
-  for (const PixelOffset v : kCellVertices) writeVertexHeight(file, terrain, cx + v.dx, cy + v.dy);
-  writeFaceNormals(file, terrain.alt, terrain.settings.zScaleFactor, cx, cy);
-}
-
-void writeSubBlock(MapFile& file, const Terrain& terrain, int x0, int y0) {
-  for (int cy = 0; cy < kCellsPerSide; ++cy) {
-    for (int cx = 0; cx < kCellsPerSide; ++cx) {
-      writeCell(file, terrain, x0 + kCellPixels * cx, y0 + kCellPixels * cy);
-    }
-  }
-}
-
-void writeBlock(MapFile& file, const Terrain& terrain, int x0, int y0) {
-  for (int sy = 0; sy < kSubBlocksPerSide; ++sy) {
-    for (int sx = 0; sx < kSubBlocksPerSide; ++sx) {
-      writeSubBlock(file, terrain, x0 + kSubBlockPixels * sx, y0 + kSubBlockPixels * sy);
-    }
-  }
-}
 
 void writeMap(const std::string& prefix, const Terrain& terrain, const MapWriterOptions& options) {
   checkDepths(terrain);
@@ -193,8 +118,10 @@ void writeMap(const std::string& prefix, const Terrain& terrain, const MapWriter
   checkColorImages(terrain);
   MapFile file(prefix + ".map");
   std::printf("largeur: %d, hauteur: %d (en blocFile)\n", largeur, hauteur);
-  file.putI32(largeur);
-  file.putI32(hauteur);
+  std::uint8_t header[kHeaderBytes];
+  storeLeI32(header, largeur);
+  storeLeI32(header + 4, hauteur);
+  file.writeAt(header, sizeof header, 0);
 
   Terrain lit = terrain;
   normalize(lit.settings.lightDirection);
@@ -202,8 +129,10 @@ void writeMap(const std::string& prefix, const Terrain& terrain, const MapWriter
       options.threads > 0 ? options.threads
                           : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
   const int blocFiles = largeur * hauteur;
+  // The table is keyed by differences of 8-bit samples; other altitudes compute every normal.
   std::unique_ptr<TriangleTable> table;
-  if (blocFiles > 0 && blocFiles >= options.tableFromBlocFiles) {
+  if (terrain.alt.sampleFormat == SampleFormat::kUInt8 && blocFiles > 0 &&
+      blocFiles >= options.tableFromBlocFiles) {
     table = std::make_unique<TriangleTable>(lit.settings.zScaleFactor, threads);
   }
   const BlocEncoder encoder(lit, table.get());

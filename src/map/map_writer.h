@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "map/map_file.h"
 #include "map/terrain.h"
 
 namespace quorvel {
@@ -11,8 +10,8 @@ namespace quorvel {
 struct MapWriterOptions {
   int threads = 0;  // blocFile encoders; 0 means one per processor
   // Terrains of at least this many blocFiles look their triangle normals up in a table made
-  // once per run; below it making the table (about 32 ms of one core) costs more than it
-  // saves (about 90 us per blocFile).
+  // once per run; below it making the table (about 22 ms of one core) costs more than it
+  // saves (about 60 us per blocFile).
   int tableFromBlocFiles = 400;
 };
 
@@ -20,12 +19,5 @@ struct MapWriterOptions {
 // any earlier map only once the whole file is written. Throws a Failure on every error.
 void writeMap(const std::string& prefix, const Terrain& terrain,
               const MapWriterOptions& options = {});
-
-// The records of one unit, appended in file order, each value computed where it is stored
-// (writeMap gives the same bytes faster). terrain.settings.lightDirection must
-// already be normalised; (x0, y0) is the unit's origin pixel.
-void writeBlock(MapFile& file, const Terrain& terrain, int x0, int y0);
-void writeSubBlock(MapFile& file, const Terrain& terrain, int x0, int y0);
-void writeCell(MapFile& file, const Terrain& terrain, int ox, int oy);
 
 }  // namespace quorvel

@@ -2,8 +2,6 @@
 
 #include <array>
 
-#include "image/texture.h"
-#include "map/map_file.h"
 #include "map/map_format.h"
 #include "math/vector3.h"
 
@@ -37,16 +35,32 @@ inline constexpr std::array<TriangleKind, kTriangleKindCount> kTriangleKinds{{
     {{0, -1}, {1, 0}},
 }};
 
-// The edge along step whose end is rise altitude steps above its start. Only the altitude
+// A MapCell's triangle k + 1 is (vertex 0, vertex k + 1, vertex k + 2), vertex 9 meaning
+// vertex 1: the fan kinds must run round the cell in the vertex order of the file.
+[[nodiscard]] constexpr bool fanFollowsCellVertices() {
+  const auto same = [](PixelOffset a, PixelOffset b) { return a.dx == b.dx && a.dy == b.dy; };
+  for (int k = 0; k < kFanKinds; ++k) {
+    if (!same(kTriangleKinds[k].first, kCellVertices[k + 1]) ||
+        !same(kTriangleKinds[k].second, kCellVertices[(k + 1) % kFanKinds + 1])) {
+      return false;
+    }
+  }
+  return true;
+}
+static_assert(fanFollowsCellVertices());
+
+// The edge along step whose end is rise above its start, rise being the difference of two
+// altitude samples taken in double (exact for every sample type but a 64-bit float). Only the
 // difference enters, so the sea level never does and z carries a single rounding.
-[[nodiscard]] inline Vector3 edgeVector(PixelOffset step, int rise, float zScaleFactor) {
+[[nodiscard]] inline Vector3 edgeVector(PixelOffset step, double rise, float zScaleFactor) {
   return Vector3{static_cast<float>(10.0 * step.dx), static_cast<float>(10.0 * step.dy),
                  roundToFloat(rise * double{zScaleFactor})};
 }
 
 // The normal of a triangle of the given kind whose corners first and second stand rise1 and
 // rise2 altitude steps above its corner c.
-[[nodiscard]] inline Vector3 triangleNormal(int kind, int rise1, int rise2, float zScaleFactor) {
+[[nodiscard]] inline Vector3 triangleNormal(int kind, double rise1, double rise2,
+                                            float zScaleFactor) {
   const TriangleKind& triangle = kTriangleKinds[kind];
   Vector3 normal;
   crossNormalized(normal, edgeVector(triangle.first, rise1, zScaleFactor),
@@ -65,11 +79,11 @@ inline constexpr std::array<TriangleKind, kTriangleKindCount> kTriangleKinds{{
 }
 
 // The vertex normal at pixel (x, y) of a width x height altitude grid, before it is
-// normalised: the sum of the normals of the triangles that meet there, in ring order. Cell corners and centres (same
-// parity) meet eight cell triangles, edge midpoints four; a triangle that would reach outside
-// the grid counts as the zero vector and none of its pixels is read. altitude(x, y) gives an
-// altitude byte, normalOf(kind, rise1, rise2) a triangle normal, so that callers choose how
-// both are found; the result is the same bits either way.
+// normalised: the sum of the normals of the triangles that meet there, in ring order. Cell
+// corners and centres (same parity) meet eight cell triangles, edge midpoints four; a
+// triangle that would reach outside the grid counts as the zero vector and none of its pixels
+// is read. altitude(x, y) gives an altitude sample, normalOf(kind, rise1, rise2) a triangle
+// normal, so that callers choose how both are found; the result is the same bits either way.
 template <class Altitude, class NormalOf>
 [[nodiscard]] Vector3 vertexNormalSumOf(int x, int y, int width, int height,
                                         const Altitude& altitude, const NormalOf& normalOf) {
@@ -79,7 +93,7 @@ template <class Altitude, class NormalOf>
   const auto inside = [&](PixelOffset o) {
     return x + o.dx >= 0 && x + o.dx < width && y + o.dy >= 0 && y + o.dy < height;
   };
-  const int h = altitude(x, y);
+  const auto h = altitude(x, y);
   Vector3 normals[kFanKinds];
   for (int k = 0; k < count; ++k) {
     const TriangleKind& triangle = kTriangleKinds[firstKind + k];
@@ -91,26 +105,5 @@ template <class Altitude, class NormalOf>
   }
   return sumInRingOrder(normals, count);
 }
-
-// vertexNormalSumOf, normalised.
-template <class Altitude, class NormalOf>
-[[nodiscard]] Vector3 vertexNormalOf(int x, int y, int width, int height, const Altitude& altitude,
-                                     const NormalOf& normalOf) {
-  Vector3 sum = vertexNormalSumOf(x, y, width, height, altitude, normalOf);
-  normalize(sum);
-  return sum;
-}
-
-// The eight triangle normals of the MapCell centred on pixel (cx, cy), triangle 1 first.
-// The centre must not lie on the border of alt.
-void computeFaceNormals(std::array<Vector3, 8>& out, const Texture& alt, float zScaleFactor,
-                        int cx, int cy);
-
-// Appends the 96 bytes of computeFaceNormals.
-void writeFaceNormals(MapFile& file, const Texture& alt, float zScaleFactor, int cx, int cy);
-
-// The unit normal of the surface at pixel (x, y) of alt: the normalised sum of the normals
-// of the triangles that meet there, summed in ring order. Never reads outside alt.
-void computeVertexNormal(Vector3& out, const Texture& alt, float zScaleFactor, int x, int y);
 
 }  // namespace quorvel

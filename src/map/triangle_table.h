@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstddef>
-#include <vector>
+#include <memory>
 
 #include "map/normals.h"
 
@@ -25,7 +25,10 @@ class TriangleTable {
   }
 
  private:
-  std::vector<Vector3> normals_;
+  struct Release {
+    void operator()(Vector3* normals) const;
+  };
+  std::unique_ptr<Vector3[], Release> normals_;  // every entry written by the constructor
 };
 
 }  // namespace quorvel
