@@ -12,6 +12,7 @@
 #include "failure.h"
 #include "file_handle.h"
 #include "image/grey_table.h"
+#include "image/pixel_buffer.h"
 #include "little_endian.h"
 
 namespace quorvel {
@@ -266,7 +267,7 @@ void BmpTexture::load() {
   bytesPerPixel = pixelBytes;
   const std::size_t rowBytes = static_cast<std::size_t>(width) * pixelBytes;
   try {
-    pixels.resize(rowBytes * static_cast<std::size_t>(height));
+    resizePixels(pixels, rowBytes * static_cast<std::size_t>(height));
   } catch (const std::bad_alloc&) {
     throw Failure("erreur: m\xe9moire insuffisante pour " + fileName + "\n");
   }

@@ -27,6 +27,7 @@
 #include "failure.h"
 #include "file_handle.h"
 #include "image/grey_table.h"
+#include "image/pixel_buffer.h"
 
 namespace quorvel {
 
@@ -321,7 +322,7 @@ void readAltitude(Texture& texture, GDALDatasetH dataset,
 
   const std::size_t rowBytes =
       static_cast<std::size_t>(texture.width) * static_cast<std::size_t>(texture.bytesPerPixel);
-  texture.pixels.resize(rowBytes * static_cast<std::size_t>(texture.height));
+  resizePixels(texture.pixels, rowBytes * static_cast<std::size_t>(texture.height));
   if (gdal->GDALRasterIO(band, GF_Read, 0, 0, texture.width, texture.height, texture.pixels.data(),
                          texture.width, texture.height, type, 0, 0) != CE_None) {
     throw cannotOpen(texture.fileName, messages.reason());
@@ -366,7 +367,7 @@ void readColour(Texture& texture, GDALDatasetH dataset,
   // The map reads the bottom rows of the picture, and of each row the left columns.
   const int top = texture.fileHeight - texture.height;
   const std::size_t rowBytes = static_cast<std::size_t>(texture.width) * 3;
-  texture.pixels.resize(rowBytes * static_cast<std::size_t>(texture.height));
+  resizePixels(texture.pixels, rowBytes * static_cast<std::size_t>(texture.height));
   std::uint8_t* out = texture.pixels.data();
   CPLErr read = CE_None;
   if (bands >= 3) {
