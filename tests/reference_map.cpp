@@ -35,16 +35,9 @@ void appendFloat(Bytes& out, float value) {
 
 double altitudeSample(const Texture& alt, int x, int y) {
   const std::uint8_t* bytes = pixel(alt, x, y);
-  switch (alt.sampleFormat) {
-    case SampleFormat::kUInt8: return *bytes;
-    case SampleFormat::kUInt16: return sampleAt<std::uint16_t>(bytes);
-    case SampleFormat::kInt16: return sampleAt<std::int16_t>(bytes);
-    case SampleFormat::kUInt32: return sampleAt<std::uint32_t>(bytes);
-    case SampleFormat::kInt32: return sampleAt<std::int32_t>(bytes);
-    case SampleFormat::kFloat32: return sampleAt<float>(bytes);
-    case SampleFormat::kFloat64: return sampleAt<double>(bytes);
-  }
-  return 0.0;
+  return visitSample(alt.sampleFormat, [bytes]<class Sample>(Sample) -> double {
+    return sampleAt<Sample>(bytes);
+  });
 }
 
 float vertexHeight(const Texture& alt, const Settings& settings, int x, int y) {

@@ -240,29 +240,9 @@ void checkAltitudes(const Texture& texture, GDALRasterBandH band) {
   const std::vector<std::uint8_t>& pixels = texture.pixels;
   long long count = 0;
   long long first = 0;
-  switch (texture.sampleFormat) {
-    case SampleFormat::kUInt8:
-      countMissing<std::uint8_t>(pixels, has, noData, count, first);
-      break;
-    case SampleFormat::kUInt16:
-      countMissing<std::uint16_t>(pixels, has, noData, count, first);
-      break;
-    case SampleFormat::kInt16:
-      countMissing<std::int16_t>(pixels, has, noData, count, first);
-      break;
-    case SampleFormat::kUInt32:
-      countMissing<std::uint32_t>(pixels, has, noData, count, first);
-      break;
-    case SampleFormat::kInt32:
-      countMissing<std::int32_t>(pixels, has, noData, count, first);
-      break;
-    case SampleFormat::kFloat32:
-      countMissing<float>(pixels, has, noData, count, first);
-      break;
-    case SampleFormat::kFloat64:
-      countMissing<double>(pixels, has, noData, count, first);
-      break;
-  }
+  visitSample(texture.sampleFormat, [&]<class Sample>(Sample) {
+    countMissing<Sample>(pixels, has, noData, count, first);
+  });
   if (count == 0) return;
   const std::string& name = texture.fileName;
   throw Failure(

@@ -30,29 +30,7 @@ std::vector<double> samplesOf(const Texture& texture) {
       values.push_back(static_cast<double>(value));
     }
   };
-  switch (texture.sampleFormat) {
-    case SampleFormat::kUInt8:
-      take(std::uint8_t{});
-      break;
-    case SampleFormat::kUInt16:
-      take(std::uint16_t{});
-      break;
-    case SampleFormat::kInt16:
-      take(std::int16_t{});
-      break;
-    case SampleFormat::kUInt32:
-      take(std::uint32_t{});
-      break;
-    case SampleFormat::kInt32:
-      take(std::int32_t{});
-      break;
-    case SampleFormat::kFloat32:
-      take(float{});
-      break;
-    case SampleFormat::kFloat64:
-      take(double{});
-      break;
-  }
+  visitSample(texture.sampleFormat, take);
   return values;
 }
 

@@ -16,15 +16,42 @@ enum class SampleFormat { kUInt8, kUInt16, kInt16, kUInt32, kInt32, kFloat32, kF
 
 [[nodiscard]] constexpr int sampleBytes(SampleFormat format) {
   switch (format) {
-    case SampleFormat::kUInt8: return 1;
+    case SampleFormat::kUInt8:
+      return 1;
     case SampleFormat::kUInt16:
-    case SampleFormat::kInt16: return 2;
+    case SampleFormat::kInt16:
+      return 2;
     case SampleFormat::kUInt32:
     case SampleFormat::kInt32:
-    case SampleFormat::kFloat32: return 4;
-    case SampleFormat::kFloat64: return 8;
+    case SampleFormat::kFloat32:
+      return 4;
+    case SampleFormat::kFloat64:
+      return 8;
   }
   return 0;
+}
+
+// Calls visit with a value-initialised sample of format's type and returns what it returns:
+// the one place where a format becomes a type, for code templated over the sample.
+template <class Visit>
+decltype(auto) visitSample(SampleFormat format, Visit&& visit) {
+  switch (format) {
+    case SampleFormat::kUInt16:
+      return visit(std::uint16_t{});
+    case SampleFormat::kInt16:
+      return visit(std::int16_t{});
+    case SampleFormat::kUInt32:
+      return visit(std::uint32_t{});
+    case SampleFormat::kInt32:
+      return visit(std::int32_t{});
+    case SampleFormat::kFloat32:
+      return visit(float{});
+    case SampleFormat::kFloat64:
+      return visit(double{});
+    case SampleFormat::kUInt8:
+      break;
+  }
+  return visit(std::uint8_t{});
 }
 
 // Which pixels a load keeps: the first `columns` of each of the first `rows` rows. A header

@@ -125,15 +125,9 @@ void BlocEncoder::encode(int bx, int by, std::uint8_t* out) const {
   // Every sample type converts to double exactly, so a difference of two 8-bit, 16-bit or
   // 32-bit samples is exact too; 64-bit floats differ with one rounding, as the rule says.
   double window[kWindow * kWindow];
-  switch (alt.sampleFormat) {
-    case SampleFormat::kUInt8: fillWindow<std::uint8_t>(alt, bx, by, window); break;
-    case SampleFormat::kUInt16: fillWindow<std::uint16_t>(alt, bx, by, window); break;
-    case SampleFormat::kInt16: fillWindow<std::int16_t>(alt, bx, by, window); break;
-    case SampleFormat::kUInt32: fillWindow<std::uint32_t>(alt, bx, by, window); break;
-    case SampleFormat::kInt32: fillWindow<std::int32_t>(alt, bx, by, window); break;
-    case SampleFormat::kFloat32: fillWindow<float>(alt, bx, by, window); break;
-    case SampleFormat::kFloat64: fillWindow<double>(alt, bx, by, window); break;
-  }
+  visitSample(alt.sampleFormat, [&]<class Sample>(Sample) {
+    fillWindow<Sample>(alt, bx, by, window);
+  });
   encodeFrom(window, bx, by, out);
 }
 

@@ -86,16 +86,7 @@ Bytes samplesOf(std::size_t pixels, const std::function<double(std::size_t)>& va
 
 Bytes samplesOf(SampleFormat format, std::size_t pixels,
                 const std::function<double(std::size_t)>& value) {
-  switch (format) {
-    case SampleFormat::kUInt8: return samplesOf<std::uint8_t>(pixels, value);
-    case SampleFormat::kUInt16: return samplesOf<std::uint16_t>(pixels, value);
-    case SampleFormat::kInt16: return samplesOf<std::int16_t>(pixels, value);
-    case SampleFormat::kUInt32: return samplesOf<std::uint32_t>(pixels, value);
-    case SampleFormat::kInt32: return samplesOf<std::int32_t>(pixels, value);
-    case SampleFormat::kFloat32: return samplesOf<float>(pixels, value);
-    case SampleFormat::kFloat64: return samplesOf<double>(pixels, value);
-  }
-  return {};
+  return visitSample(format, [&]<class Sample>(Sample) { return samplesOf<Sample>(pixels, value); });
 }
 
 void expectSameBytes(const Bytes& actual, const Bytes& expected) {
