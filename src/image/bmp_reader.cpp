@@ -27,29 +27,26 @@ const char* const kExport40 =
     "export it with the 40-byte header: ImageMagick BMP3:name.bmp, GIMP \"Do not write color "
     "space information\"";
 
-std::string infoHeaderHint(std::uint32_t bytes) {
-  const char* kind = "an unknown header";
-  switch (bytes) {
-    case 12:
-      kind = "OS/2 1.x BITMAPCOREHEADER";
-      break;
-    case 16:
-    case 64:
-      kind = "OS/2 2.x";
-      break;
-    case 52:
-      kind = "BITMAPV2INFOHEADER";
-      break;
-    case 56:
-      kind = "BITMAPV3INFOHEADER";
-      break;
-    case 108:
-      kind = "BITMAPV4HEADER";
-      break;
-    case 124:
-      kind = "BITMAPV5HEADER";
-      break;
+// The name of a number in a header field, from a table of {number, name}.
+template <std::size_t N>
+const char* nameOf(std::uint32_t value, const std::pair<std::uint32_t, const char*> (&names)[N],
+                   const char* unknown) {
+  for (const auto& [number, name] : names) {
+    if (number == value) return name;
   }
+  return unknown;
+}
+
+std::string infoHeaderHint(std::uint32_t bytes) {
+  const char* kind = nameOf(bytes,
+                            {{12, "OS/2 1.x BITMAPCOREHEADER"},
+                             {16, "OS/2 2.x"},
+                             {64, "OS/2 2.x"},
+                             {52, "BITMAPV2INFOHEADER"},
+                             {56, "BITMAPV3INFOHEADER"},
+                             {108, "BITMAPV4HEADER"},
+                             {124, "BITMAPV5HEADER"}},
+                            "an unknown header");
   return " has a " + std::to_string(bytes) + "-byte info header (" + kind +
          "); only the 40-byte BITMAPINFOHEADER is read: " + kExport40;
 }
@@ -70,27 +67,14 @@ std::string bitCountHint(std::uint16_t bits) {
 }
 
 std::string compressionHint(std::uint32_t compression) {
-  const char* kind = "an unknown compression";
-  switch (compression) {
-    case 1:
-      kind = "RLE8";
-      break;
-    case 2:
-      kind = "RLE4";
-      break;
-    case 3:
-      kind = "BI_BITFIELDS";
-      break;
-    case 4:
-      kind = "JPEG";
-      break;
-    case 5:
-      kind = "PNG";
-      break;
-    case 6:
-      kind = "BI_ALPHABITFIELDS";
-      break;
-  }
+  const char* kind = nameOf(compression,
+                            {{1, "RLE8"},
+                             {2, "RLE4"},
+                             {3, "BI_BITFIELDS"},
+                             {4, "JPEG"},
+                             {5, "PNG"},
+                             {6, "BI_ALPHABITFIELDS"}},
+                            "an unknown compression");
   return " is compressed (compression " + std::to_string(compression) + ", " + kind +
          "); write it uncompressed: ImageMagick -compress None, GIMP untick \"Run-Length "
          "Encoded\"";

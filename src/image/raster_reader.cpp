@@ -152,24 +152,15 @@ std::string openFailureReason(const std::string& fileName, const GdalMessages& m
 }
 
 std::optional<SampleFormat> altitudeFormat(GDALDataType type) {
-  switch (type) {
-    case GDT_Byte:
-      return SampleFormat::kUInt8;
-    case GDT_UInt16:
-      return SampleFormat::kUInt16;
-    case GDT_Int16:
-      return SampleFormat::kInt16;
-    case GDT_UInt32:
-      return SampleFormat::kUInt32;
-    case GDT_Int32:
-      return SampleFormat::kInt32;
-    case GDT_Float32:
-      return SampleFormat::kFloat32;
-    case GDT_Float64:
-      return SampleFormat::kFloat64;
-    default:
-      return std::nullopt;
+  constexpr std::pair<GDALDataType, SampleFormat> kFormats[] = {
+      {GDT_Byte, SampleFormat::kUInt8},     {GDT_UInt16, SampleFormat::kUInt16},
+      {GDT_Int16, SampleFormat::kInt16},    {GDT_UInt32, SampleFormat::kUInt32},
+      {GDT_Int32, SampleFormat::kInt32},    {GDT_Float32, SampleFormat::kFloat32},
+      {GDT_Float64, SampleFormat::kFloat64}};
+  for (const auto& [gdalType, format] : kFormats) {
+    if (gdalType == type) return format;
   }
+  return std::nullopt;
 }
 
 // What a refused image holds, for the hint: "3 bands of type Float32".
@@ -282,8 +273,7 @@ void reportGroundSize(const std::string& fileName, GDALDatasetH dataset) {
                fileName.c_str(), metresX, metresY, 10.0 / metresY);
 }
 
-void readAltitude(Texture& texture, GDALDatasetH dataset,
-                  const GdalMessages& messages) {
+void readAltitude(Texture& texture, GDALDatasetH dataset, const GdalMessages& messages) {
   const int bands = gdal->GDALGetRasterCount(dataset);
   GDALRasterBandH band = bands >= 1 ? gdal->GDALGetRasterBand(dataset, 1) : nullptr;
   const GDALDataType type = band != nullptr ? gdal->GDALGetRasterDataType(band) : GDT_Unknown;
@@ -326,8 +316,7 @@ void readAltitude(Texture& texture, GDALDatasetH dataset,
   flipRows(texture.pixels, rowBytes, static_cast<std::size_t>(texture.height));
 }
 
-void readColour(Texture& texture, GDALDatasetH dataset,
-                const GdalMessages& messages) {
+void readColour(Texture& texture, GDALDatasetH dataset, const GdalMessages& messages) {
   const int bands = gdal->GDALGetRasterCount(dataset);
   bool bytes = bands >= 1 && bands <= 4;
   for (int i = 1; bytes && i <= std::min(bands, 3); ++i) {

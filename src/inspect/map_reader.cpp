@@ -11,6 +11,7 @@
 
 #include "failure.h"
 #include "inspect/printf_text.h"
+#include "little_endian.h"
 
 namespace quorvel {
 namespace {
@@ -21,10 +22,6 @@ constexpr std::int64_t kCellsPerBlocFile =
 
 // A big stdio buffer: summaries and diffs read a whole map of up to a gigabyte in order.
 constexpr std::size_t kReadBufferBytes = std::size_t{1} << 20;
-
-std::uint32_t le32(const std::uint8_t* b) {
-  return b[0] | b[1] << 8 | b[2] << 16 | std::uint32_t{b[3]} << 24;
-}
 
 }  // namespace
 
@@ -44,7 +41,7 @@ CellPlace cellPlaceAt(int largeur, std::int64_t index) {
 }
 
 float cellFloat(const CellBytes& bytes, std::int64_t offset) {
-  return std::bit_cast<float>(le32(bytes.data() + offset));
+  return loadLeFloat(bytes.data() + offset);
 }
 
 CellRecord decodeCell(const CellBytes& bytes) {
@@ -79,8 +76,8 @@ MapReader::MapReader(std::string fileName) : fileName_(std::move(fileName)) {
                                          " bytes, shorter than the %d-byte header\n",
                                          fileBytes_, static_cast<int>(kHeaderBytes)));
   }
-  const auto largeur = static_cast<std::int32_t>(le32(header));
-  const auto hauteur = static_cast<std::int32_t>(le32(header + 4));
+  const auto largeur = loadLeI32(header);
+  const auto hauteur = loadLeI32(header + 4);
   if (largeur < 0 || largeur > kMaxBlocFiles || hauteur < 0 || hauteur > kMaxBlocFiles) {
     throw Failure(
         fileName_ +
