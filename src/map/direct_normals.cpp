@@ -89,9 +89,11 @@ void normalSums(const double* window, const std::array<int, N>& pixels, float zS
       const int column = static_cast<int>((pixels[n] % kWindow) - 1);
       const std::size_t count = static_cast<std::size_t>((kSpan - column + 1) / 2);
       const double* first = window + pixels[n];
+      // Signed indices: a neighbour before the pixel is a negative offset from it.
       for (std::size_t m = 0; m < count; ++m) {
-        rise1[n + m] = first[2 * m + kTo1] - first[2 * m];
-        rise2[n + m] = first[2 * m + kTo2] - first[2 * m];
+        const auto at = static_cast<std::ptrdiff_t>(2 * m);
+        rise1[n + m] = first[at + kTo1] - first[at];
+        rise2[n + m] = first[at + kTo2] - first[at];
       }
       n += count;
     }
