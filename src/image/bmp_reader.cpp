@@ -1,5 +1,7 @@
 #include "image/bmp_reader.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -7,7 +9,10 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <system_error>
+#include <thread>
 #include <utility>
+#include <vector>
 
 #include "failure.h"
 #include "file_handle.h"
@@ -142,6 +147,50 @@ class ByteSource {
   bool ended_ = false;
 };
 
+// Large images are read by every core at once, each a band of rows with pread: the copies
+// from the page cache and the first touches of the buffer's pages are most of a large
+// load. Rows past the end of the file read as 255, as in order.
+constexpr std::size_t kParallelReadBytes = std::size_t{16} << 20;
+
+template <class ToRgb>
+void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
+                         std::size_t rowBytes, std::int32_t rows, std::uint8_t* pixels,
+                         const ToRgb& toRgb) {
+  const auto readBand = [&](std::int32_t first, std::int32_t last) {
+    for (std::int32_t y = first; y < last; ++y) {
+      std::uint8_t* row = pixels + static_cast<std::size_t>(y) * rowBytes;
+      std::uint64_t at = rowsBegin + static_cast<std::uint64_t>(y) * stride;
+      std::size_t got = 0;
+      while (got < rowBytes && at <= std::uint64_t{std::numeric_limits<off_t>::max()}) {
+        const ssize_t n = ::pread(fd, row + got, rowBytes - got, static_cast<off_t>(at));
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+        at += static_cast<std::uint64_t>(n);
+      }
+      std::memset(row + got, 255, rowBytes - got);
+      toRgb(row);
+    }
+  };
+  const auto bands =
+      static_cast<std::int32_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+  const auto bandStart = [&](std::int32_t band) {
+    return static_cast<std::int32_t>(std::int64_t{rows} * band / bands);
+  };
+  std::vector<std::thread> others;
+  std::int32_t done = 1;  // the bands from here on are read by this thread
+  try {
+    for (std::int32_t band = 1; band < bands; ++band) {
+      others.emplace_back(readBand, bandStart(band), bandStart(band + 1));
+      done = band + 1;
+    }
+  } catch (const std::system_error&) {
+    // No thread to be had: this one reads what is left.
+  }
+  readBand(bandStart(0), bandStart(1));
+  readBand(bandStart(done), rows);
+  for (std::thread& other : others) other.join();
+}
+
 }  // namespace
 
 BmpTexture::BmpTexture(std::string name, const KeepWindow& keep)
@@ -260,13 +309,18 @@ void BmpTexture::load() {
   // blue-green-red is turned to red-green-blue afterwards. Bytes past the end read as 255.
   const std::uint64_t fileRowBytes = static_cast<std::uint64_t>(fileWidth) * pixelBytes;
   const std::uint64_t stride = fileRowBytes + (4 - fileRowBytes % 4) % 4;
-  if (rowBytes > 0) {
+  const auto toRgb = [&](std::uint8_t* row) {
+    if (pixelBytes == 3) {
+      for (std::size_t i = 0; i < rowBytes; i += 3) std::swap(row[i], row[i + 2]);
+    }
+  };
+  if (seekable && pixels.size() >= kParallelReadBytes) {
+    readRowsOnEveryCore(::fileno(in), rowsBegin, stride, rowBytes, height, pixels.data(), toRgb);
+  } else if (rowBytes > 0) {
     for (std::int32_t y = 0; y < height; ++y) {
       std::uint8_t* row = pixels.data() + static_cast<std::size_t>(y) * rowBytes;
       source.readOr255(rowsBegin + static_cast<std::uint64_t>(y) * stride, row, rowBytes);
-      if (pixelBytes == 3) {
-        for (std::size_t i = 0; i < rowBytes; i += 3) std::swap(row[i], row[i + 2]);
-      }
+      toRgb(row);
     }
   }
   if (bitCount == 8) useGreyLevels(fileName, palette, entries, pixels);

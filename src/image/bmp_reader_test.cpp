@@ -1,5 +1,6 @@
 #include "image/bmp_reader.h"
 
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,8 +11,6 @@
 #include <limits>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "failure.h"
 #include "test_support.h"
@@ -444,6 +443,29 @@ TEST(BmpReader, PixelBytesPastEndOfFileRead255) {
       EXPECT_EQ(texture.pixels,
                 bytewisePixels(cut, start, c.width, c.height, c.bytesPerPixel, c.pad));
     }
+  }
+}
+
+// Images of 16 MiB or more are read by every core at once, each a band of rows: the same
+// pixels as in order, whole or cut short anywhere.
+TEST(BmpReader, LargeImageReadInBandsGivesThePixelsInOrder) {
+  constexpr std::int32_t kWidth = 2401;  // 7203 bytes and 1 pad byte a row
+  constexpr std::int32_t kHeight = 2400;
+  constexpr std::size_t kStride = 3 * kWidth + 1;
+  Bytes rows(kStride * kHeight);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    rows[i] = static_cast<std::uint8_t>(i * 7 + i / 4099);
+  }
+  const Bytes full = bmp24(kWidth, kHeight, rows);
+  const std::size_t start = full.size() - rows.size();
+  const TempDir dir;
+  const std::string name = (dir / "large.bmp").string();
+  for (const std::size_t length :
+       {full.size(), start + kStride * 1700 + 1000, start + kStride * 600, start + 5}) {
+    SCOPED_TRACE("cut to " + std::to_string(length));
+    const Bytes cut(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(length));
+    replaceFile(name, cut);
+    EXPECT_EQ(BmpTexture(name).pixels, bytewisePixels(cut, start, kWidth, kHeight, 3, 1));
   }
 }
 
