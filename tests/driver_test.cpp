@@ -1,8 +1,8 @@
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "test_support.h"
 #include "tool_process.h"
@@ -11,17 +11,12 @@ namespace quorvel {
 namespace {
 
 using test::Bytes;
-using test::runTool;
+using test::kBanner;
+using test::kDefaultSettings;
+using test::kUsage;
 using test::RunResult;
+using test::runTool;
 using test::TempDir;
-
-const std::string kBanner = "quorvel 0.01.0000\n";
-const std::string kUsage =
-    "usage: quorvel prefix [x y z light direction] [z scale factor] [sea level]\n";
-const std::string kDefaultSettings =
-    "light direction= 0.000000 0.000000 1.000000\n"
-    "z scale factor= 1.000000\n"
-    "sea Level=0.000000\n";
 
 std::string settingsLines(const std::string& light, const std::string& scale,
                           const std::string& sea) {

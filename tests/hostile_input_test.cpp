@@ -6,6 +6,7 @@
 // truncation length of each file's headers and colour table, a spread of lengths inside the
 // pixel rows, and a few thousand seeded mutations (scripts/mutation_check.sh).
 
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -21,8 +22,6 @@
 
 #include "test_support.h"
 #include "tool_process.h"
-
-#include <gtest/gtest.h>
 
 namespace quorvel::test {
 namespace {
@@ -275,20 +274,6 @@ TEST(HostileInput, SeededMutationsEndCleanly) {
   // Both outcomes must be reached, or the mutations are too timid or too wild to test much.
   EXPECT_GT(succeeded, 0);
   EXPECT_LT(succeeded, cases);
-}
-
-bool underAddressSanitizer() {
-#if defined(__SANITIZE_ADDRESS__)
-  return true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-  return true;
-#else
-  return false;
-#endif
-#else
-  return false;
-#endif
 }
 
 // Lowers this process's soft address-space limit, which the tool's process inherits, and

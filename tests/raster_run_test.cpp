@@ -17,13 +17,9 @@ namespace {
 using test::Raster;
 using test::RunResult;
 
-const std::string kBanner = "quorvel 0.01.0000\n";
-const std::string kUsage =
-    "usage: quorvel prefix [x y z light direction] [z scale factor] [sea level]\n";
-const std::string kDefaultSettings =
-    "light direction= 0.000000 0.000000 1.000000\n"
-    "z scale factor= 1.000000\n"
-    "sea Level=0.000000\n";
+using test::kBanner;
+using test::kDefaultSettings;
+using test::kUsage;
 const std::string kSizeLine = "largeur: 1, hauteur: 1 (en blocFile)\n";
 
 std::uint8_t byte(int value) { return static_cast<std::uint8_t>(value); }
@@ -234,8 +230,8 @@ TEST(RasterRun, JacksboroExampleCompilesFromItsGeoTiff) {
   const test::TempDir dir;
   std::filesystem::copy(std::filesystem::path(QUORVEL_EXAMPLES) / "jacksboro", dir / "jacksboro");
   const RunResult run = test::runTool({"--alt", "jacksboro/jacksboroalt.tif", "--ext", "png",
-                                          "jacksboro/jacksboro", "1", "1", "2", "0.1", "0"},
-                                         dir.path());
+                                       "jacksboro/jacksboro", "1", "1", "2", "0.1", "0"},
+                                      dir.path());
   if (run.exitCode == 1 && run.out.ends_with("jacksboroalt.tif n'est pas un bmp 8bit\n")) {
     GTEST_SKIP() << "the map writer does not take altitudes wider than 8 bits yet";
   }

@@ -12,6 +12,31 @@ namespace quorvel::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// What quorvel prints before it reads an image, with no setting on the command line.
+inline const std::string kBanner = "quorvel 0.01.0000\n";
+inline const std::string kUsage =
+    "usage: quorvel prefix [x y z light direction] [z scale factor] [sea level]\n";
+inline const std::string kDefaultSettings =
+    "light direction= 0.000000 0.000000 1.000000\n"
+    "z scale factor= 1.000000\n"
+    "sea Level=0.000000\n";
+
+// True in a build with AddressSanitizer, whose allocator and shadow memory defeat the tests
+// that limit a child's address space.
+constexpr bool underAddressSanitizer() {
+#if defined(__SANITIZE_ADDRESS__)
+  return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  return true;
+#else
+  return false;
+#endif
+#else
+  return false;
+#endif
+}
+
 // A BMP file: 14-byte file header, 40-byte info header, for 8-bit files a 256-entry colour
 // table (entry i is blue i, green i, red i, 0 unless given), then rows exactly as given
 // (the caller supplies pad bytes).
@@ -68,8 +93,8 @@ void expectFailure(const std::function<void()>& action, const std::string& messa
 struct TerrainImages {
   std::int32_t width = 0;
   std::int32_t height = 0;
-  Bytes alt;       // width * height altitude bytes
-  Bytes difMat;    // width * height * 3 bytes, red first
+  Bytes alt;     // width * height altitude bytes
+  Bytes difMat;  // width * height * 3 bytes, red first
   Bytes ambMat;
   Bytes difLight;
   Bytes ambLight;

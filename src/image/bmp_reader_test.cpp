@@ -523,23 +523,9 @@ TEST(BmpReader, NegativeOrOversizedSizesAreInvalid) {
   }
 }
 
-bool underAddressSanitizer() {
-#if defined(__SANITIZE_ADDRESS__)
-  return true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-  return true;
-#else
-  return false;
-#endif
-#else
-  return false;
-#endif
-}
-
 // The largest buffers still accepted, loaded in a child whose address space cannot hold them.
 TEST(BmpReader, BufferThatCannotBeAllocatedIsReported) {
-  if (underAddressSanitizer()) GTEST_SKIP() << "the sanitizer's allocator aborts instead";
+  if (test::underAddressSanitizer()) GTEST_SKIP() << "the sanitizer's allocator aborts instead";
   const TempDir dir;
   const std::string eight = (dir / "eight.bmp").string();
   const std::string twentyFour = (dir / "twentyFour.bmp").string();
