@@ -30,7 +30,7 @@ void encodeBlocFiles(benchmark::State& state, const TriangleTable* table,
 }
 
 void BM_EncodeBlocFile(benchmark::State& state) {
-  const TriangleTable table(benchTerrain(kBenchSide).settings.zScaleFactor, 1);
+  const TriangleTable table(benchTerrain(kBenchSide).settings.zScaleFactor, 1, 255, 1);
   encodeBlocFiles(state, &table);
 }
 BENCHMARK(BM_EncodeBlocFile)->Unit(benchmark::kMicrosecond);
@@ -47,7 +47,7 @@ BENCHMARK(BM_EncodeBlocFile16Bit)->Unit(benchmark::kMicrosecond);
 
 void BM_BuildTriangleTable(benchmark::State& state) {
   for (auto _ : state) {
-    const TriangleTable table(2.0f, 1);
+    const TriangleTable table(2.0f, 1, 255, 1);
     benchmark::DoNotOptimize(&table.normal(0, 0, 0));
   }
 }

@@ -119,7 +119,7 @@ void BlocEncoder::encode(int bx, int by, std::uint8_t* out) const {
   if (alt.sampleFormat == SampleFormat::kUInt8 && table_ != nullptr) {
     int window[kWindow * kWindow];
     fillWindow<std::uint8_t>(alt, bx, by, window);
-    encodeFrom(window, bx, by, out);
+    encodeFrom(window, nullptr, bx, by, out);
     return;
   }
   // Every sample type converts to double exactly, so a difference of two 8-bit, 16-bit or
@@ -128,12 +128,54 @@ void BlocEncoder::encode(int bx, int by, std::uint8_t* out) const {
   visitSample(alt.sampleFormat, [&]<class Sample>(Sample) {
     fillWindow<Sample>(alt, bx, by, window);
   });
-  encodeFrom(window, bx, by, out);
+  const bool sixteenBit =
+      alt.sampleFormat == SampleFormat::kUInt16 || alt.sampleFormat == SampleFormat::kInt16;
+  if (sixteenBit && table_ != nullptr) {
+    int steps[kWindow * kWindow];
+    if (inSteps(window, bx, by, steps)) {
+      encodeFrom(steps, window, bx, by, out);
+      return;
+    }
+  }
+  encodeFrom(window, window, bx, by, out);
 }
 
-// Altitude is int for 8-bit samples with the triangle table, double for the direct route.
+// A 16-bit blocFile's samples differ by whole numbers of the table's step (altitudeStep); when
+// those in the image span at most the table's largest rise, steps receives each as its number of steps above
+// the lowest, and every difference of two of them is a difference the table holds. The
+// window's ring outside the image is never read.
+bool BlocEncoder::inSteps(const double* window, int bx, int by, int* steps) const {
+  const int x0 = kBlocFilePixels * bx - 1;
+  const int y0 = kBlocFilePixels * by - 1;
+  const int firstColumn = std::max(0, -x0);
+  const int endColumn = std::min(kWindow, terrain_.alt.width - x0);
+  const int firstRow = std::max(0, -y0);
+  const int endRow = std::min(kWindow, terrain_.alt.height - y0);
+  double low = window[firstRow * kWindow + firstColumn];
+  double high = low;
+  for (int j = firstRow; j < endRow; ++j) {
+    for (int i = firstColumn; i < endColumn; ++i) {
+      const double sample = window[j * kWindow + i];
+      low = sample < low ? sample : low;
+      high = sample > high ? sample : high;
+    }
+  }
+  const double step = table_->step();
+  if (high - low > table_->maxRise() * step) return false;
+  // Exact quotients of whole multiples; the ring's, never read, stay within int too, since
+  // 16-bit samples and the ring's zeros are all within 65535 of low.
+  for (int k = 0; k < kWindow * kWindow; ++k) {
+    steps[k] = static_cast<int>((window[k] - low) / step);
+  }
+  return true;
+}
+
+// Altitude is int for the triangle table: 8-bit samples, or 16-bit ones in steps (inSteps),
+// double for the direct route. samples holds the altitudes the heights come from, as doubles;
+// null for 8-bit samples, whose heights are looked up.
 template <class Altitude>
-void BlocEncoder::encodeFrom(const Altitude* window, int bx, int by, std::uint8_t* out) const {
+void BlocEncoder::encodeFrom(const Altitude* window, const double* samples, int bx, int by,
+                             std::uint8_t* out) const {
   constexpr bool kFromTable = std::is_same_v<Altitude, int>;
   const PixelView difMat(terrain_.difMat);
   const PixelView ambMat(terrain_.ambMat);
@@ -179,11 +221,14 @@ void BlocEncoder::encodeFrom(const Altitude* window, int bx, int by, std::uint8_
     float* rowX = &sumX[j * kSpan];
     float* rowY = &sumY[j * kSpan];
     float* rowZ = &sumZ[j * kSpan];
-    for (int i = 0; i < kSpan; ++i) {
-      if constexpr (kFromTable) {
-        heights[j * kSpan + i] = heightBits_[row[i]];
-      } else {
-        heights[j * kSpan + i] = std::bit_cast<std::uint32_t>(heightOf(row[i], settings));
+    if (samples == nullptr) {
+      for (int i = 0; i < kSpan; ++i) {
+        heights[j * kSpan + i] = heightBits_[static_cast<std::size_t>(row[i])];
+      }
+    } else {
+      const double* sampleRow = &samples[(j + 1) * kWindow + 1];
+      for (int i = 0; i < kSpan; ++i) {
+        heights[j * kSpan + i] = std::bit_cast<std::uint32_t>(heightOf(sampleRow[i], settings));
       }
     }
     const bool interiorRow = y > 0 && y < height - 1;

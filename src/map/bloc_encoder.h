@@ -9,25 +9,29 @@
 namespace quorvel {
 
 // Encodes whole blocFile records. Each pixel's height, vertex normal and lit colour is worked
-// out once per blocFile rather than once per cell that stores it; 8-bit altitudes take their
-// triangle normals from a TriangleTable when one is given, every other altitude (and 8-bit
-// without a table) computes them a triangle kind at a time over the blocFile in vector lanes
-// (one pixel at a time where a value could be infinite or NaN). The bytes are those of the
-// straightforward writer either way. encode is const and keeps its scratch on the stack, so
-// threads may share one encoder.
+// out once per blocFile rather than once per cell that stores it. With a TriangleTable,
+// 8-bit altitudes take their triangle normals from it, and so do 16-bit ones in the
+// blocFiles whose samples span at most 255 of the table's steps; every other altitude (and
+// every altitude without a table) computes them a triangle kind at a time over the blocFile
+// in vector lanes (one pixel at a time where a value could be infinite or NaN). The bytes
+// are those of the straightforward writer either way. encode is const and keeps its scratch
+// on the stack, so threads may share one encoder.
 class BlocEncoder {
  public:
   // The terrain's light direction must already be normalised, alt must hold one sample a
   // pixel and the colour images 3 bytes, at least as large as alt; table may be null, and is
-  // used only for 8-bit altitudes.
+  // used only for 8-bit altitudes (made for a step of 1) and 16-bit ones (made for
+  // altitudeStep(alt)).
   BlocEncoder(const Terrain& terrain, const TriangleTable* table);
 
   // Writes the record of blocFile (bx, by), kBlocFileBytes bytes, to out.
   void encode(int bx, int by, std::uint8_t* out) const;
 
  private:
+  bool inSteps(const double* window, int bx, int by, int* steps) const;
   template <class Altitude>
-  void encodeFrom(const Altitude* window, int bx, int by, std::uint8_t* out) const;
+  void encodeFrom(const Altitude* window, const double* samples, int bx, int by,
+                  std::uint8_t* out) const;
 
   const Terrain& terrain_;
   const TriangleTable* table_;

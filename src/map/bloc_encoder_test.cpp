@@ -209,12 +209,48 @@ TEST(FastWriter, FractionalSamplesMatchTheReference) {
   }
 }
 
+// 16-bit altitudes of step x byte + offset take their normals from a table of that step
+// wherever a blocFile's window spans at most 127 steps, and compute them elsewhere: the
+// first column of blocFiles holds a quarter of the bytes (at most 63 steps), the others
+// every byte. The reference knows nothing of steps.
+TEST(FastWriter, SixteenBitSamplesInStepsMatchTheReference) {
+  std::mt19937 random(303);
+  const TerrainImages images = randomTerrain(random, 151, 101, 40);
+  struct Case {
+    SampleFormat format;
+    int step;
+    int offset;
+  };
+  const Case cases[] = {{SampleFormat::kUInt16, 256, 0},  {SampleFormat::kUInt16, 257, 5},
+                        {SampleFormat::kInt16, 1, -200},  {SampleFormat::kInt16, 3, -30000},
+                        {SampleFormat::kUInt16, 0, 1234}};  // flat
+  const Settings settings[] = {Settings{{-0.3f, 0.7f, 0.2f}, -1.7f / 256, 12.5f},
+                               Settings{{1, 1, 2}, 3.7f, -40},
+                               Settings{{1, 1, 2}, std::numeric_limits<float>::infinity(), 0}};
+  const ColourImages colours(images);
+  for (const Case& c : cases) {
+    const MemoryTexture alt("alt.tif", images.width, images.height, 2,
+                            samplesOf(c.format, images.alt.size(), [&](std::size_t i) {
+                              const bool gentle = i % images.width < 53;
+                              return (gentle ? images.alt[i] / 4 : images.alt[i]) * c.step +
+                                     c.offset;
+                            }),
+                            c.format);
+    for (const Settings& given : settings) {
+      SCOPED_TRACE("step " + std::to_string(c.step) + ", offset " + std::to_string(c.offset) +
+                   ", z scale " + std::to_string(given.zScaleFactor));
+      const Terrain terrain = colours.over(alt, given);
+      expectSameBytes(fastMap(terrain, {2, 0}), test::referenceMap(terrain));
+    }
+  }
+}
+
 TEST(FastWriter, TableHoldsTheComputedNormalOfEveryTriangle) {
   // Odd scales too: every entry must be the computed bits, NaNs and infinities included.
   for (const float zScaleFactor : {1.0f, -2.5f, 0.3f, 0.0f, -0.0f, 1e-45f, 3e38f,
                                    std::numeric_limits<float>::infinity(),
                                    std::numeric_limits<float>::quiet_NaN()}) {
-    const TriangleTable table(zScaleFactor, 2);
+    const TriangleTable table(zScaleFactor, 1, 255, 2);
     for (int kind = 0; kind < kTriangleKindCount; ++kind) {
       for (int rise1 = -255; rise1 <= 255; rise1 += 17) {
         for (int rise2 = -255; rise2 <= 255; ++rise2) {

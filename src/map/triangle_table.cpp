@@ -12,15 +12,14 @@ namespace quorvel {
 
 namespace {
 
-constexpr std::size_t kTableBytes =
-    sizeof(Vector3) * TriangleTable::kRises * TriangleTable::kRises * kTriangleKindCount;
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
-// The table's 38 MB on pages of 2 MiB where the system offers them: filling it then takes 19
-// page faults instead of some 9300, which on a virtual machine cost more than the filling.
-// Not zeroed first either, which would write it twice.
-Vector3* allocateTable() {
-  const std::size_t bytes = (kTableBytes + kHugePage - 1) / kHugePage * kHugePage;
+// The table (38 MB for rises up to 255) on pages of 2 MiB where the system offers them:
+// filling it then takes 19 page faults instead of some 9300, which on a virtual machine cost
+// more than the filling. Not zeroed first either, which would write it twice.
+Vector3* allocateTable(std::size_t rises) {
+  const std::size_t tableBytes = sizeof(Vector3) * rises * rises * kTriangleKindCount;
+  const std::size_t bytes = (tableBytes + kHugePage - 1) / kHugePage * kHugePage;
   void* memory = std::aligned_alloc(kHugePage, bytes);
   if (memory == nullptr) throw std::bad_alloc();
 #ifdef MADV_HUGEPAGE
@@ -33,15 +32,23 @@ Vector3* allocateTable() {
 
 void TriangleTable::Release::operator()(Vector3* normals) const { std::free(normals); }
 
-TriangleTable::TriangleTable(float zScaleFactor, int threads) : normals_(allocateTable()) {
-  constexpr int kRows = kTriangleKindCount * kRises;
-  const auto fill = [this, zScaleFactor](int first, int step) {
-    for (int row = first; row < kRows; row += step) {
-      const int kind = row / kRises;
-      const int rise1 = row % kRises - kMaxRise;
-      Vector3* out = &normals_[static_cast<std::size_t>(row) * kRises];
-      for (int rise2 = -kMaxRise; rise2 <= kMaxRise; ++rise2) {
-        *out++ = triangleNormal(kind, rise1, rise2, zScaleFactor);
+TriangleTable::TriangleTable(float zScaleFactor, int step, int maxRise, int threads)
+    : step_(step),
+      maxRise_(std::clamp(maxRise, 0, 255)),
+      rises_(static_cast<std::size_t>(2 * maxRise_ + 1)),
+      normals_(allocateTable(rises_)) {
+  const int rises = static_cast<int>(rises_);
+  const int rows = kTriangleKindCount * rises;
+  // A rise times the step is a whole number far below 2^53: exact in double, as the
+  // difference of the two samples is where triangleNormal is called with it.
+  const double scale = step;
+  const auto fill = [this, zScaleFactor, scale, rises, rows](int first, int stride) {
+    for (int row = first; row < rows; row += stride) {
+      const int kind = row / rises;
+      const double rise1 = (row % rises - maxRise_) * scale;
+      Vector3* out = &normals_[static_cast<std::size_t>(row) * rises_];
+      for (int rise2 = -maxRise_; rise2 <= maxRise_; ++rise2) {
+        *out++ = triangleNormal(kind, rise1, rise2 * scale, zScaleFactor);
       }
     }
   };

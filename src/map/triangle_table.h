@@ -8,26 +8,31 @@
 namespace quorvel {
 
 // The normal of every triangle the terrain can hold at one z scale factor. An edge depends
-// only on its direction and on an altitude difference (-255 to 255), so a triangle normal is
-// a function of its kind and two differences: looking it up gives the very bits that
+// only on its direction and on an altitude difference, a whole number of steps from
+// -maxRise to maxRise (8-bit samples: steps of 1, up to 255), so a triangle normal is a
+// function of its kind and two differences: looking it up gives the very bits that
 // triangleNormal computes, without a square root or a division per triangle.
 class TriangleTable {
  public:
-  static constexpr int kMaxRise = 255;
-  static constexpr int kRises = 2 * kMaxRise + 1;
+  // Fills the table for altitude differences of rise x step, rise from -maxRise to maxRise
+  // (at most 255), sharing the work among up to threads threads.
+  TriangleTable(float zScaleFactor, int step, int maxRise, int threads);
 
-  // Fills the table, sharing the work among up to threads threads.
-  TriangleTable(float zScaleFactor, int threads);
+  [[nodiscard]] int step() const { return step_; }
+  [[nodiscard]] int maxRise() const { return maxRise_; }
 
   [[nodiscard]] const Vector3& normal(int kind, int rise1, int rise2) const {
-    return normals_[(static_cast<std::size_t>(kind) * kRises + (rise1 + kMaxRise)) * kRises +
-                    (rise2 + kMaxRise)];
+    return normals_[(static_cast<std::size_t>(kind) * rises_ + (rise1 + maxRise_)) * rises_ +
+                    (rise2 + maxRise_)];
   }
 
  private:
   struct Release {
     void operator()(Vector3* normals) const;
   };
+  int step_;
+  int maxRise_;
+  std::size_t rises_;
   std::unique_ptr<Vector3[], Release> normals_;  // every entry written by the constructor
 };
 

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "image/texture.h"
+
+namespace quorvel {
+
+// The largest whole number that every two samples of a 16-bit altitude differ by a multiple
+// of: 256 for an 8-bit picture widened by a shift, 257 for one widened as image editors do,
+// usually 1 for an elevation model (1 too when every sample is the same). Wherever a
+// blocFile's samples then span at most 255 steps, every altitude difference it holds is a
+// whole number of steps from -255 to 255, and the triangle table made for that step holds
+// its normals. 0 for every other sample format. The samples are shared among up to threads
+// threads.
+[[nodiscard]] int altitudeStep(const Texture& alt, int threads);
+
+}  // namespace quorvel
