@@ -152,23 +152,68 @@ class ByteSource {
 // load. Rows past the end of the file read as 255, as in order.
 constexpr std::size_t kParallelReadBytes = std::size_t{16} << 20;
 
-template <class ToRgb>
+// Each read takes as many whole rows as fit in this many bytes, into a buffer from which
+// they are copied into place: a system call costs microseconds on a virtual machine, and a
+// row a call would be 20,000 calls for the largest map's colour images.
+constexpr std::size_t kRowsReadBytes = std::size_t{1} << 20;
+
+// Reads up to size bytes at offset at, fewer only at the end of the file (or on an error,
+// whose bytes are then missing like those past the end); returns how many.
+std::size_t readAt(int fd, std::uint8_t* out, std::size_t size, std::uint64_t at) {
+  std::size_t got = 0;
+  while (got < size && at <= std::uint64_t{std::numeric_limits<off_t>::max()}) {
+    const ssize_t n = ::pread(fd, out + got, size - got, static_cast<off_t>(at));
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+    at += static_cast<std::uint64_t>(n);
+  }
+  return got;
+}
+
+// toRgb turns a row in place; copyRow copies a whole row from the file's bytes into place,
+// turned the same way.
+template <class ToRgb, class CopyRow>
 void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
                          std::size_t rowBytes, std::int32_t rows, std::uint8_t* pixels,
-                         const ToRgb& toRgb) {
+                         const ToRgb& toRgb, const CopyRow& copyRow) {
+  // A row only partly in the file keeps what it has and 255 for the rest, turned as a
+  // whole, as a row read on its own is.
+  const auto finishRow = [&](std::uint8_t* row, const std::uint8_t* from, std::size_t got) {
+    if (got >= rowBytes) {
+      copyRow(from, row);
+      return;
+    }
+    std::memcpy(row, from, got);
+    std::memset(row + got, 255, rowBytes - got);
+    toRgb(row);
+  };
   const auto readBand = [&](std::int32_t first, std::int32_t last) {
-    for (std::int32_t y = first; y < last; ++y) {
-      std::uint8_t* row = pixels + static_cast<std::size_t>(y) * rowBytes;
-      std::uint64_t at = rowsBegin + static_cast<std::uint64_t>(y) * stride;
-      std::size_t got = 0;
-      while (got < rowBytes && at <= std::uint64_t{std::numeric_limits<off_t>::max()}) {
-        const ssize_t n = ::pread(fd, row + got, rowBytes - got, static_cast<off_t>(at));
-        if (n <= 0) break;
-        got += static_cast<std::size_t>(n);
-        at += static_cast<std::uint64_t>(n);
+    std::uint8_t* const out = pixels + static_cast<std::size_t>(first) * rowBytes;
+    if (stride > kRowsReadBytes) {
+      // Rows far apart (a wide file cropped by its keep window): each on its own, in place.
+      for (std::int32_t y = first; y < last; ++y) {
+        std::uint8_t* row = out + static_cast<std::size_t>(y - first) * rowBytes;
+        const std::size_t got =
+            readAt(fd, row, rowBytes, rowsBegin + static_cast<std::uint64_t>(y) * stride);
+        std::memset(row + got, 255, rowBytes - got);
+        toRgb(row);
       }
-      std::memset(row + got, 255, rowBytes - got);
-      toRgb(row);
+      return;
+    }
+    const std::size_t rowsPerRead = kRowsReadBytes / stride;
+    std::vector<std::uint8_t> chunk(rowsPerRead * stride);
+    for (std::int32_t y = first; y < last;) {
+      const auto count = static_cast<std::int32_t>(
+          std::min<std::size_t>(rowsPerRead, static_cast<std::size_t>(last - y)));
+      // The last row's padding is never needed.
+      const std::size_t wanted = static_cast<std::size_t>(count - 1) * stride + rowBytes;
+      const std::size_t got =
+          readAt(fd, chunk.data(), wanted, rowsBegin + static_cast<std::uint64_t>(y) * stride);
+      for (std::int32_t r = 0; r < count; ++r, ++y) {
+        const std::size_t start = static_cast<std::size_t>(r) * stride;
+        finishRow(out + static_cast<std::size_t>(y - first) * rowBytes, chunk.data() + start,
+                  got > start ? got - start : 0);
+      }
     }
   };
   const auto bands =
@@ -305,8 +350,8 @@ void BmpTexture::load() {
     throw Failure("erreur: m\xe9moire insuffisante pour " + fileName + "\n");
   }
 
-  // Only the kept rows and columns are read, a row at a time straight into place; the stored
-  // blue-green-red is turned to red-green-blue afterwards. Bytes past the end read as 255.
+  // Only the kept rows and columns are read; the stored blue-green-red becomes
+  // red-green-blue. Bytes past the end read as 255.
   const std::uint64_t fileRowBytes = static_cast<std::uint64_t>(fileWidth) * pixelBytes;
   const std::uint64_t stride = fileRowBytes + (4 - fileRowBytes % 4) % 4;
   const auto toRgb = [&](std::uint8_t* row) {
@@ -314,8 +359,20 @@ void BmpTexture::load() {
       for (std::size_t i = 0; i < rowBytes; i += 3) std::swap(row[i], row[i + 2]);
     }
   };
+  const auto copyRow = [&](const std::uint8_t* from, std::uint8_t* row) {
+    if (pixelBytes != 3) {
+      std::memcpy(row, from, rowBytes);
+      return;
+    }
+    for (std::size_t i = 0; i < rowBytes; i += 3) {
+      row[i] = from[i + 2];
+      row[i + 1] = from[i + 1];
+      row[i + 2] = from[i];
+    }
+  };
   if (seekable && pixels.size() >= kParallelReadBytes) {
-    readRowsOnEveryCore(::fileno(in), rowsBegin, stride, rowBytes, height, pixels.data(), toRgb);
+    readRowsOnEveryCore(::fileno(in), rowsBegin, stride, rowBytes, height, pixels.data(), toRgb,
+                        copyRow);
   } else if (rowBytes > 0) {
     for (std::int32_t y = 0; y < height; ++y) {
       std::uint8_t* row = pixels.data() + static_cast<std::size_t>(y) * rowBytes;
