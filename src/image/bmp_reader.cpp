@@ -2,6 +2,11 @@
 
 #include <unistd.h>
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define QUORVEL_SSSE3_SWAP 1
+#endif
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -146,6 +151,39 @@ class ByteSource {
   bool seekable_;
   bool ended_ = false;
 };
+
+#ifdef QUORVEL_SSSE3_SWAP
+// Turns whole groups of five pixels, 15 bytes a 16-byte load and store, as long as a whole
+// load stays within the row; returns where it stopped. Each store's sixteenth byte is the next
+// group's first, written again by it.
+__attribute__((target("ssse3"))) std::size_t swapFivePixelsAtATime(const std::uint8_t* from,
+                                                                   std::uint8_t* to,
+                                                                   std::size_t rowBytes) {
+  const __m128i order = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 15);
+  std::size_t i = 0;
+  for (; i + 16 <= rowBytes; i += 15) {
+    const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), _mm_shuffle_epi8(pixels, order));
+  }
+  return i;
+}
+#endif
+
+// Copies rowBytes bytes of blue-green-red pixels as red-green-blue.
+void copySwappingBlueAndRed(const std::uint8_t* from, std::uint8_t* to, std::size_t rowBytes) {
+  std::size_t i = 0;
+#ifdef QUORVEL_SSSE3_SWAP
+  // Five pixels a shuffle, four times the speed of a byte at a time: at the largest size this
+  // is some 40 ms of one core. Any processor since 2006 has the instruction.
+  static const bool kShuffle = __builtin_cpu_supports("ssse3");
+  if (kShuffle) i = swapFivePixelsAtATime(from, to, rowBytes);
+#endif
+  for (; i < rowBytes; i += 3) {
+    to[i] = from[i + 2];
+    to[i + 1] = from[i + 1];
+    to[i + 2] = from[i];
+  }
+}
 
 // Large images are read by every core at once, each a band of rows with pread: the copies
 // from the page cache and the first touches of the buffer's pages are most of a large
@@ -360,14 +398,10 @@ void BmpTexture::load() {
     }
   };
   const auto copyRow = [&](const std::uint8_t* from, std::uint8_t* row) {
-    if (pixelBytes != 3) {
+    if (pixelBytes == 3) {
+      copySwappingBlueAndRed(from, row, rowBytes);
+    } else {
       std::memcpy(row, from, rowBytes);
-      return;
-    }
-    for (std::size_t i = 0; i < rowBytes; i += 3) {
-      row[i] = from[i + 2];
-      row[i + 1] = from[i + 1];
-      row[i + 2] = from[i];
     }
   };
   if (seekable && pixels.size() >= kParallelReadBytes) {
