@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
@@ -226,6 +227,7 @@ TEST(RasterReader, RefusalsNameTheFileAndSayWhy) {
     std::optional<Raster> raster;  // none: the file is missing, or holds text
     std::string message;           // after "erreur: " and the file name, or the open message
     std::string hint;              // after the file name and ": "; GDAL's reason is not ours
+    std::uintmax_t cutTo = 0;      // the file's length, when it is cut short
   };
   const std::string altitudeHint =
       "; an altitude image has one band (or grey and alpha) of integers or reals\n";
@@ -253,6 +255,9 @@ TEST(RasterReader, RefusalsNameTheFileAndSayWhy) {
        "the first pixel without altitude is column 0, row 0 from the top" + fill},
       {"text.png", RasterKind::kColour, std::nullopt, "", ""},
       {"missing.tif", RasterKind::kAltitude, std::nullopt, "", ""},
+      // Uncompressed, so read through a mapping of the file: its missing rows are refused.
+      {"cut.tif", RasterKind::kAltitude,
+       Raster("GTiff", 101, 101, 1, GDT_Int16, std::vector<double>(101 * 101, 7)), "", "", 12000},
   };
   const test::TempDir dir;
   test::writeFile(dir / "text.png", test::Bytes{'h', 'e', 'l', 'l', 'o', '\n'});
@@ -260,6 +265,7 @@ TEST(RasterReader, RefusalsNameTheFileAndSayWhy) {
     SCOPED_TRACE(c.name);
     const std::string name = (dir / c.name).string();
     if (c.raster) test::writeRaster(name, *c.raster);
+    if (c.cutTo > 0) std::filesystem::resize_file(name, c.cutTo);
     try {
       const RasterTexture texture(name, c.kind, kAnySize);
       ADD_FAILURE() << "loaded";
