@@ -16,6 +16,13 @@
 namespace quorvel {
 namespace {
 
+// On a little-endian host a Vector3 in memory is the file's 12 bytes, so a cell's eight
+// normals are stored as one block.
+constexpr bool kNormalsAsStored = std::endian::native == std::endian::little &&
+                                  sizeof(Vector3) == 12 && std::is_standard_layout_v<Vector3>;
+static_assert(kCellBytes - kNormalsOffset == 12 * kFanKinds);
+static_assert(kHeightsOffset == kColorsOffset + 3 * kVerticesPerCell);
+
 void storeVector(std::uint8_t* out, const Vector3& v) {
   storeLeFloat(out, v.x);
   storeLeFloat(out + 4, v.y);
@@ -191,7 +198,8 @@ void BlocEncoder::encodeFrom(const Altitude* window, const double* samples, int 
   const auto altitude = [window, x0, y0](int x, int y) {
     return window[(y - y0 + 1) * kWindow + (x - x0 + 1)];
   };
-  std::uint8_t colors[kSpan * kSpan][3];
+  std::uint8_t colors[kSpan * kSpan + 1][3];  // one more, read by the last colour's move
+  std::memset(colors[kSpan * kSpan], 0, 3);
   std::uint32_t heights[kSpan * kSpan];
   // Each pixel's sum of triangle normals, before it is normalised.
   float sumX[kSpan * kSpan];
@@ -270,14 +278,24 @@ void BlocEncoder::encodeFrom(const Altitude* window, const double* samples, int 
         for (int cx = 0; cx < kCellsPerSide; ++cx) {
           const int i = kSubBlockPixels * sx + kCellPixels * cx + 1;  // the centre, in the block
           const int j = kSubBlockPixels * sy + kCellPixels * cy + 1;
+          // Few, wide stores: the cells are most of the bytes the tool writes. Each colour is
+          // moved as four bytes, the fourth overwritten by the next colour, the last one's by
+          // the first height, which is why the heights come after all the colours.
           for (int k = 0; k < kVerticesPerCell; ++k) {
             const int v = (j + kCellVertices[k].dy) * kSpan + i + kCellVertices[k].dx;
-            std::memcpy(out + kColorsOffset + 3 * k, colors[v], 3);
+            std::memcpy(out + kColorsOffset + 3 * k, &colors[0][0] + 3 * v, 4);
+          }
+          for (int k = 0; k < kVerticesPerCell; ++k) {
+            const int v = (j + kCellVertices[k].dy) * kSpan + i + kCellVertices[k].dx;
             storeLe32(out + kHeightsOffset + 4 * k, heights[v]);
           }
           const Vector3* normals = faceNormals[j / 2 * kCells + i / 2];
-          for (int kind = 0; kind < kFanKinds; ++kind) {
-            storeVector(out + kNormalsOffset + 12 * kind, normals[kind]);
+          if constexpr (kNormalsAsStored) {
+            std::memcpy(out + kNormalsOffset, normals, sizeof(Vector3) * kFanKinds);
+          } else {
+            for (int kind = 0; kind < kFanKinds; ++kind) {
+              storeVector(out + kNormalsOffset + 12 * kind, normals[kind]);
+            }
           }
           out += kCellBytes;
         }
