@@ -198,23 +198,16 @@ std::vector<std::uint8_t> paletteOf(GDALColorTableH table, int& entries) {
   return palette;
 }
 
-// GDAL hands rows top first; row 0 of ours is the bottom row of the picture, as in a
-// bottom-up BMP, so that one picture gives one map whatever its format.
-void flipRows(std::vector<std::uint8_t>& pixels, std::size_t rowBytes, std::size_t rows) {
-  for (std::size_t top = 0, bottom = rows - 1; top < bottom; ++top, --bottom) {
-    std::swap_ranges(pixels.begin() + static_cast<std::ptrdiff_t>(top * rowBytes),
-                     pixels.begin() + static_cast<std::ptrdiff_t>((top + 1) * rowBytes),
-                     pixels.begin() + static_cast<std::ptrdiff_t>(bottom * rowBytes));
-  }
-}
-
-// The samples without an altitude, in the picture's order (rows top first): equal to the
-// band's nodata value, NaN, or an infinity, which would make every height and normal
-// around it meaningless.
+// The samples without an altitude: equal to the band's nodata value, NaN, or an infinity,
+// which would make every height and normal around it meaningless. first is the first in the
+// picture's order (rows top first), which is the last row of pixels.
 template <typename Sample>
-void countMissing(const std::vector<std::uint8_t>& pixels, bool hasNoData, double noData,
-                  long long& count, long long& first) {
+void countMissing(const std::vector<std::uint8_t>& pixels, std::size_t width, bool hasNoData,
+                  double noData, long long& count, long long& first) {
+  if (!std::is_floating_point_v<Sample> && !hasNoData) return;  // every integer is an altitude
   const std::size_t samples = pixels.size() / sizeof(Sample);
+  if (samples == 0) return;
+  const std::size_t rows = samples / width;
   for (std::size_t i = 0; i < samples; ++i) {
     Sample value;
     std::memcpy(&value, pixels.data() + i * sizeof(Sample), sizeof value);
@@ -226,7 +219,8 @@ void countMissing(const std::vector<std::uint8_t>& pixels, bool hasNoData, doubl
       missing = hasNoData && static_cast<double>(value) == noData;
     }
     if (missing) {
-      if (count == 0) first = static_cast<long long>(i);
+      const auto atTop = static_cast<long long>((rows - 1 - i / width) * width + i % width);
+      if (count == 0 || atTop < first) first = atTop;
       ++count;
     }
   }
@@ -240,7 +234,8 @@ void checkAltitudes(const Texture& texture, GDALRasterBandH band) {
   long long count = 0;
   long long first = 0;
   visitSample(texture.sampleFormat, [&]<class Sample>(Sample) {
-    countMissing<Sample>(pixels, has, noData, count, first);
+    countMissing<Sample>(pixels, static_cast<std::size_t>(texture.width), has, noData, count,
+                         first);
   });
   if (count == 0) return;
   const std::string& name = texture.fileName;
@@ -297,12 +292,19 @@ void readAltitude(Texture& texture, GDALDatasetH dataset, const GdalMessages& me
   texture.bitsPerPixel = 8 * texture.bytesPerPixel;
   reportGroundSize(texture.fileName, dataset);
   if (texture.width != texture.fileWidth || texture.height != texture.fileHeight) return;
+  if (texture.width == 0 || texture.height == 0) return;
 
   const std::size_t rowBytes =
       static_cast<std::size_t>(texture.width) * static_cast<std::size_t>(texture.bytesPerPixel);
   resizePixels(texture.pixels, rowBytes * static_cast<std::size_t>(texture.height));
-  if (gdal->GDALRasterIO(band, GF_Read, 0, 0, texture.width, texture.height, texture.pixels.data(),
-                         texture.width, texture.height, type, 0, 0) != CE_None) {
+  // GDAL hands rows top first; row 0 of ours is the bottom row of the picture, as in a
+  // bottom-up BMP, so the top row goes last: a negative line spacing, rather than a pass
+  // that swaps the rows afterwards on the run's one busy core.
+  std::uint8_t* lastRow =
+      texture.pixels.data() + rowBytes * static_cast<std::size_t>(texture.height - 1);
+  if (gdal->GDALRasterIO(band, GF_Read, 0, 0, texture.width, texture.height, lastRow,
+                         texture.width, texture.height, type, 0,
+                         -static_cast<int>(rowBytes)) != CE_None) {
     throw cannotOpen(texture.fileName, messages.reason());
   }
   // A paletted band's nodata value is an index, so it is looked for before the table.
@@ -321,7 +323,6 @@ void readAltitude(Texture& texture, GDALDatasetH dataset, const GdalMessages& me
                    texture.fileName.c_str());
     }
   }
-  flipRows(texture.pixels, rowBytes, static_cast<std::size_t>(texture.height));
 }
 
 void readColour(Texture& texture, GDALDatasetH dataset, const GdalMessages& messages) {
@@ -346,17 +347,19 @@ void readColour(Texture& texture, GDALDatasetH dataset, const GdalMessages& mess
   const std::size_t rowBytes = static_cast<std::size_t>(texture.width) * 3;
   resizePixels(texture.pixels, rowBytes * static_cast<std::size_t>(texture.height));
   std::uint8_t* out = texture.pixels.data();
+  // Rows top first from GDAL, bottom first here, as for the altitude.
+  std::uint8_t* lastRow = out + rowBytes * static_cast<std::size_t>(texture.height - 1);
+  const int lineSpace = -static_cast<int>(rowBytes);
   CPLErr read = CE_None;
   if (bands >= 3) {
     int bandMap[3] = {1, 2, 3};
-    read = gdal->GDALDatasetRasterIO(dataset, GF_Read, 0, top, texture.width, texture.height, out,
-                                     texture.width, texture.height, GDT_Byte, 3, bandMap, 3,
-                                     static_cast<int>(rowBytes), 1);
+    read = gdal->GDALDatasetRasterIO(dataset, GF_Read, 0, top, texture.width, texture.height,
+                                     lastRow, texture.width, texture.height, GDT_Byte, 3, bandMap,
+                                     3, lineSpace, 1);
   } else {
     GDALRasterBandH band = gdal->GDALGetRasterBand(dataset, 1);
-    read =
-        gdal->GDALRasterIO(band, GF_Read, 0, top, texture.width, texture.height, out, texture.width,
-                           texture.height, GDT_Byte, 3, static_cast<int>(rowBytes));
+    read = gdal->GDALRasterIO(band, GF_Read, 0, top, texture.width, texture.height, lastRow,
+                              texture.width, texture.height, GDT_Byte, 3, lineSpace);
     // Grey levels, or the palette's colours; an index past the table's end has no colour
     // and reads as black.
     std::vector<std::uint8_t> colours(kPaletteEntries * 3);
@@ -374,7 +377,6 @@ void readColour(Texture& texture, GDALDatasetH dataset, const GdalMessages& mess
     }
   }
   if (read != CE_None) throw cannotOpen(texture.fileName, messages.reason());
-  flipRows(texture.pixels, rowBytes, static_cast<std::size_t>(texture.height));
 }
 
 }  // namespace

@@ -126,62 +126,72 @@ void BlocEncoder::encode(int bx, int by, std::uint8_t* out) const {
   if (alt.sampleFormat == SampleFormat::kUInt8 && table_ != nullptr) {
     int window[kWindow * kWindow];
     fillWindow<std::uint8_t>(alt, bx, by, window);
-    encodeFrom(window, nullptr, bx, by, out);
+    encodeFrom(window, static_cast<const int*>(nullptr), bx, by, out);
     return;
   }
-  // Every sample type converts to double exactly, so a difference of two 8-bit, 16-bit or
-  // 32-bit samples is exact too; 64-bit floats differ with one rounding, as the rule says.
-  double window[kWindow * kWindow];
-  visitSample(alt.sampleFormat, [&]<class Sample>(Sample) {
-    fillWindow<Sample>(alt, bx, by, window);
-  });
   const bool sixteenBit =
       alt.sampleFormat == SampleFormat::kUInt16 || alt.sampleFormat == SampleFormat::kInt16;
+  double window[kWindow * kWindow];
   if (sixteenBit && table_ != nullptr) {
+    int samples[kWindow * kWindow];
+    if (alt.sampleFormat == SampleFormat::kUInt16) {
+      fillWindow<std::uint16_t>(alt, bx, by, samples);
+    } else {
+      fillWindow<std::int16_t>(alt, bx, by, samples);
+    }
     int steps[kWindow * kWindow];
-    if (inSteps(window, bx, by, steps)) {
-      encodeFrom(steps, window, bx, by, out);
+    if (inSteps(samples, bx, by, steps)) {
+      encodeFrom(steps, samples, bx, by, out);
       return;
     }
+    std::copy(samples, samples + kWindow * kWindow, window);
+  } else {
+    // Every sample type converts to double exactly, so a difference of two 8-bit, 16-bit or
+    // 32-bit samples is exact too; 64-bit floats differ with one rounding, as the rule says.
+    visitSample(alt.sampleFormat, [&]<class Sample>(Sample) {
+      fillWindow<Sample>(alt, bx, by, window);
+    });
   }
   encodeFrom(window, window, bx, by, out);
 }
 
 // A 16-bit blocFile's samples differ by whole numbers of the table's step (altitudeStep); when
-// those in the image span at most the table's largest rise, steps receives each as its number of steps above
-// the lowest, and every difference of two of them is a difference the table holds. The
-// window's ring outside the image is never read.
-bool BlocEncoder::inSteps(const double* window, int bx, int by, int* steps) const {
+// those in the image span at most the table's largest rise, steps receives each as its number
+// of steps above the lowest, and every difference of two of them is a difference the table
+// holds. The window's ring outside the image is never read.
+bool BlocEncoder::inSteps(const int* window, int bx, int by, int* steps) const {
   const int x0 = kBlocFilePixels * bx - 1;
   const int y0 = kBlocFilePixels * by - 1;
   const int firstColumn = std::max(0, -x0);
   const int endColumn = std::min(kWindow, terrain_.alt.width - x0);
   const int firstRow = std::max(0, -y0);
   const int endRow = std::min(kWindow, terrain_.alt.height - y0);
-  double low = window[firstRow * kWindow + firstColumn];
-  double high = low;
+  int low = window[firstRow * kWindow + firstColumn];
+  int high = low;
   for (int j = firstRow; j < endRow; ++j) {
     for (int i = firstColumn; i < endColumn; ++i) {
-      const double sample = window[j * kWindow + i];
-      low = sample < low ? sample : low;
-      high = sample > high ? sample : high;
+      low = std::min(low, window[j * kWindow + i]);
+      high = std::max(high, window[j * kWindow + i]);
     }
   }
-  const double step = table_->step();
+  const int step = table_->step();
   if (high - low > table_->maxRise() * step) return false;
-  // Exact quotients of whole multiples; the ring's, never read, stay within int too, since
-  // 16-bit samples and the ring's zeros are all within 65535 of low.
+  // Whole multiples of the step, at most 255 of them: the product with the reciprocal is
+  // within a rounding of the whole number, which a division per sample would cost more to
+  // find. The ring's values, never read, land anywhere within int.
+  const double reciprocal = 1.0 / step;
   for (int k = 0; k < kWindow * kWindow; ++k) {
-    steps[k] = static_cast<int>((window[k] - low) / step);
+    steps[k] = static_cast<int>((window[k] - low) * reciprocal + 0.5);
   }
   return true;
 }
 
 // Altitude is int for the triangle table: 8-bit samples, or 16-bit ones in steps (inSteps),
-// double for the direct route. samples holds the altitudes the heights come from, as doubles;
-// null for 8-bit samples, whose heights are looked up.
-template <class Altitude>
-void BlocEncoder::encodeFrom(const Altitude* window, const double* samples, int bx, int by,
+// double for the direct route. samples holds the altitudes the heights come from (the 16-bit
+// samples, or the doubles of the direct route); null for 8-bit samples, whose heights are
+// looked up.
+template <class Altitude, class Sample>
+void BlocEncoder::encodeFrom(const Altitude* window, const Sample* samples, int bx, int by,
                              std::uint8_t* out) const {
   constexpr bool kFromTable = std::is_same_v<Altitude, int>;
   const PixelView difMat(terrain_.difMat);
@@ -234,7 +244,7 @@ void BlocEncoder::encodeFrom(const Altitude* window, const double* samples, int 
         heights[j * kSpan + i] = heightBits_[static_cast<std::size_t>(row[i])];
       }
     } else {
-      const double* sampleRow = &samples[(j + 1) * kWindow + 1];
+      const Sample* sampleRow = &samples[(j + 1) * kWindow + 1];
       for (int i = 0; i < kSpan; ++i) {
         heights[j * kSpan + i] = std::bit_cast<std::uint32_t>(heightOf(sampleRow[i], settings));
       }

@@ -28,9 +28,9 @@ class BlocEncoder {
   void encode(int bx, int by, std::uint8_t* out) const;
 
  private:
-  bool inSteps(const double* window, int bx, int by, int* steps) const;
-  template <class Altitude>
-  void encodeFrom(const Altitude* window, const double* samples, int bx, int by,
+  bool inSteps(const int* window, int bx, int by, int* steps) const;
+  template <class Altitude, class Sample>
+  void encodeFrom(const Altitude* window, const Sample* samples, int bx, int by,
                   std::uint8_t* out) const;
 
   const Terrain& terrain_;
