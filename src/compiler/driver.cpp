@@ -1,11 +1,14 @@
 #include "compiler/driver.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <set>
 #include <string>
 
 #include "compiler/options.h"
 #include "compiler/settings.h"
 #include "failure.h"
+#include "image/pixel_buffer.h"
 #include "image/raster_reader.h"
 #include "image/texture_cache.h"
 #include "map/map_size.h"
@@ -52,7 +55,18 @@ int runDriver(int argumentCount, const char* const* arguments) {
   // The altitude image decides how much of each image is kept: memory follows the map, not
   // what the headers claim.
   const auto& names = line.imageNames;
-  const Texture& alt = loadImage(names[0], RasterKind::kAltitude, altitudeKeepWindow());
+  KeepWindow altitudeWindow = altitudeKeepWindow();
+  // Once alt's size is known, the colour images' memory is made ready on another core while
+  // alt's pixels are read: each keeps at most alt's pixels. One buffer a distinct file, as a
+  // file named twice is loaded once.
+  altitudeWindow.whenSized = [names](std::int32_t width, std::int32_t height) {
+    if (!mapSizeFits(width, height)) return;
+    std::set<std::string> colourFiles(names.begin() + 1, names.end());
+    colourFiles.erase(names[0]);
+    preparePixelBuffers(static_cast<int>(colourFiles.size()),
+                        static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
+  };
+  const Texture& alt = loadImage(names[0], RasterKind::kAltitude, altitudeWindow);
   const KeepWindow colour = colourKeepWindow(alt);
   const Texture& difMat = loadImage(names[1], RasterKind::kColour, colour);
   const Texture& ambMat = loadImage(names[2], RasterKind::kColour, colour);

@@ -387,6 +387,7 @@ void BmpTexture::load() {
   } catch (const std::bad_alloc&) {
     throw Failure("erreur: m\xe9moire insuffisante pour " + fileName + "\n");
   }
+  if (keep_.whenSized) keep_.whenSized(fileWidth, fileHeight);
 
   // Only the kept rows and columns are read; the stored blue-green-red becomes
   // red-green-blue. Bytes past the end read as 255.

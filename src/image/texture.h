@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <string>
 #include <utility>
@@ -58,11 +59,18 @@ decltype(auto) visitSample(SampleFormat format, Visit&& visit) {
 // may claim billions of pixels in a file of a kilobyte; the map uses only what the altitude
 // image covers, so nothing more is allocated, filled or read.
 struct KeepWindow {
+  KeepWindow() = default;
+  KeepWindow(std::int32_t keptColumns, std::int32_t keptRows, bool whole = false)
+      : columns(keptColumns), rows(keptRows), wholeOrNothing(whole) {}
+
   std::int32_t columns = std::numeric_limits<std::int32_t>::max();
   std::int32_t rows = std::numeric_limits<std::int32_t>::max();
   // An image wider or higher than the window keeps no pixel at all rather than a crop: an
   // altitude image that large can never make a map, and only its size is reported.
   bool wholeOrNothing = false;
+  // Called with the file's size once its pixels' memory is allocated and before they are
+  // read, so that the caller can prepare for the images that follow while this one loads.
+  std::function<void(std::int32_t fileWidth, std::int32_t fileHeight)> whenSized;
 };
 
 // The size of the kept part of a fileWidth x fileHeight image (both 0 or more).
