@@ -1,9 +1,13 @@
 #include "compiler/driver.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdio>
-#include <set>
+#include <filesystem>
+#include <system_error>
 #include <string>
+#include <vector>
 
 #include "compiler/options.h"
 #include "compiler/settings.h"
@@ -11,6 +15,7 @@
 #include "image/pixel_buffer.h"
 #include "image/raster_reader.h"
 #include "image/texture_cache.h"
+#include "map/map_format.h"
 #include "map/map_size.h"
 #include "map/map_writer.h"
 #include "version.h"
@@ -30,6 +35,31 @@ const Texture& loadImage(const std::string& fileName, RasterKind kind, const Kee
                   "bit\n");
   }
   return texture;
+}
+
+// The colour BMPs' memory is made ready on another core while the altitude image loads
+// (through GDAL, that core would otherwise wait for the library to load). Sized from the
+// files themselves, which opens none of them (a named pipe is read once, in its turn): at
+// most what a file holds, and at most a colour image of the largest map. One buffer a
+// distinct file, as a file named twice is loaded once; a load that keeps less gives the
+// rest back.
+void prepareColourBuffers(const std::array<std::string, kImageRoles>& names) {
+  constexpr auto kSide = static_cast<std::uintmax_t>(kMaxBlocFiles * kBlocFilePixels + 1);
+  std::vector<PreparedFile> files;
+  for (std::size_t role = 1; role < names.size(); ++role) {
+    const std::string& name = names[role];
+    const auto known = [&](const PreparedFile& file) { return file.fileName == name; };
+    if (name == names[0] || !isBmpName(name) || std::any_of(files.begin(), files.end(), known)) {
+      continue;
+    }
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(name, error);
+    if (error || !std::filesystem::is_regular_file(status)) continue;
+    const std::uintmax_t bytes = std::filesystem::file_size(name, error);
+    if (error) continue;
+    files.push_back({name, static_cast<std::size_t>(std::min(bytes, kSide * kSide * 3))});
+  }
+  preparePixelBuffers(std::move(files));
 }
 
 }  // namespace
@@ -55,19 +85,10 @@ int runDriver(int argumentCount, const char* const* arguments) {
   // The altitude image decides how much of each image is kept: memory follows the map, not
   // what the headers claim.
   const auto& names = line.imageNames;
-  KeepWindow altitudeWindow = altitudeKeepWindow();
-  // Once alt's size is known, the colour images' memory is made ready on another core while
-  // alt's pixels are read: each keeps at most alt's pixels. One buffer a distinct file, as a
-  // file named twice is loaded once.
-  altitudeWindow.whenSized = [names](std::int32_t width, std::int32_t height) {
-    if (!mapSizeFits(width, height)) return;
-    std::set<std::string> colourFiles(names.begin() + 1, names.end());
-    colourFiles.erase(names[0]);
-    preparePixelBuffers(static_cast<int>(colourFiles.size()),
-                        static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
-  };
-  const Texture& alt = loadImage(names[0], RasterKind::kAltitude, altitudeWindow);
+  prepareColourBuffers(names);
+  const Texture& alt = loadImage(names[0], RasterKind::kAltitude, altitudeKeepWindow());
   const KeepWindow colour = colourKeepWindow(alt);
+  if (colour.columns == 0) preparePixelBuffers({});  // no map: no colour pixel is kept
   const Texture& difMat = loadImage(names[1], RasterKind::kColour, colour);
   const Texture& ambMat = loadImage(names[2], RasterKind::kColour, colour);
   const Texture& difLight = loadImage(names[3], RasterKind::kColour, colour);

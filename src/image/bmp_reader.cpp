@@ -383,11 +383,10 @@ void BmpTexture::load() {
   bytesPerPixel = pixelBytes;
   const std::size_t rowBytes = static_cast<std::size_t>(width) * pixelBytes;
   try {
-    resizePixels(pixels, rowBytes * static_cast<std::size_t>(height));
+    resizePixels(pixels, rowBytes * static_cast<std::size_t>(height), fileName);
   } catch (const std::bad_alloc&) {
     throw Failure("erreur: m\xe9moire insuffisante pour " + fileName + "\n");
   }
-  if (keep_.whenSized) keep_.whenSized(fileWidth, fileHeight);
 
   // Only the kept rows and columns are read; the stored blue-green-red becomes
   // red-green-blue. Bytes past the end read as 255.

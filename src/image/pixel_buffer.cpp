@@ -4,7 +4,9 @@
 
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
+#include <algorithm>
+#include <map>
+#include <string>
 #include <mutex>
 #include <new>
 #include <system_error>
@@ -28,33 +30,39 @@ void allocateZeroed(std::vector<std::uint8_t>& pixels, std::size_t bytes) {
   pixels.resize(bytes);
 }
 
-// Buffers made ready on a thread of their own, handed out in order. A buffer it cannot
-// allocate is simply not offered: the load then allocates its own and reports the failure.
+// Buffers made ready on a thread of their own, one a file, in the order given. A buffer it
+// cannot allocate is simply not offered: the load then allocates its own and reports the
+// failure.
 class PreparedBuffers {
  public:
   ~PreparedBuffers() { stop(); }
 
-  void start(int count, std::size_t bytes) {
+  void start(std::vector<PreparedFile> files) {
     stop();
     const std::lock_guard lock(mutex_);
-    pending_ = count;
-    bytes_ = bytes;
+    files_ = std::move(files);
+    next_ = 0;
     try {
       worker_ = std::thread([this] { prepare(); });
     } catch (const std::system_error&) {
-      pending_ = 0;  // no thread to be had: every load allocates its own
+      files_.clear();  // no thread to be had: every load allocates its own
     }
   }
 
-  // A prepared buffer of at least bytes, waiting for one still being made; false when none
-  // is to come.
-  bool take(std::size_t bytes, std::vector<std::uint8_t>& out) {
+  // The buffer prepared for fileName when it holds at least bytes, waiting while it is being
+  // made; false when there is none.
+  bool take(const std::string& fileName, std::size_t bytes, std::vector<std::uint8_t>& out) {
     std::unique_lock lock(mutex_);
-    if (bytes > bytes_) return false;
-    changed_.wait(lock, [this] { return !ready_.empty() || pending_ == 0; });
-    if (ready_.empty()) return false;
-    out = std::move(ready_.front());
-    ready_.pop_front();
+    const auto file = std::find_if(files_.begin(), files_.end(), [&](const PreparedFile& f) {
+      return f.fileName == fileName && f.bytes >= bytes;
+    });
+    if (file == files_.end()) return false;
+    const auto index = static_cast<std::size_t>(file - files_.begin());
+    changed_.wait(lock, [&] { return next_ > index || stopping_; });
+    auto made = ready_.find(index);
+    if (made == ready_.end()) return false;
+    out = std::move(made->second);
+    ready_.erase(made);
     return true;
   }
 
@@ -64,8 +72,8 @@ class PreparedBuffers {
       std::size_t bytes = 0;
       {
         const std::lock_guard lock(mutex_);
-        if (pending_ == 0 || stopping_) return;
-        bytes = bytes_;
+        if (next_ >= files_.size() || stopping_) return;
+        bytes = files_[next_].bytes;
       }
       std::vector<std::uint8_t> buffer;
       bool made = true;
@@ -76,12 +84,8 @@ class PreparedBuffers {
       }
       {
         const std::lock_guard lock(mutex_);
-        if (made) {
-          ready_.push_back(std::move(buffer));
-          --pending_;
-        } else {
-          pending_ = 0;
-        }
+        if (made) ready_.emplace(next_, std::move(buffer));
+        ++next_;
       }
       changed_.notify_all();
     }
@@ -92,18 +96,20 @@ class PreparedBuffers {
       const std::lock_guard lock(mutex_);
       stopping_ = true;
     }
+    changed_.notify_all();
     if (worker_.joinable()) worker_.join();
     const std::lock_guard lock(mutex_);
     stopping_ = false;
-    pending_ = 0;
+    files_.clear();
     ready_.clear();
+    next_ = 0;
   }
 
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::deque<std::vector<std::uint8_t>> ready_;
-  int pending_ = 0;
-  std::size_t bytes_ = 0;
+  std::vector<PreparedFile> files_;
+  std::map<std::size_t, std::vector<std::uint8_t>> ready_;  // by place in files_
+  std::size_t next_ = 0;  // the first of files_ not yet made
   bool stopping_ = false;
   std::thread worker_;
 };
@@ -115,13 +121,20 @@ PreparedBuffers& prepared() {
 
 }  // namespace
 
-void preparePixelBuffers(int count, std::size_t bytes) {
-  if (count > 0 && bytes > 0) prepared().start(count, bytes);
-}
+void preparePixelBuffers(std::vector<PreparedFile> files) { prepared().start(std::move(files)); }
 
-void resizePixels(std::vector<std::uint8_t>& pixels, std::size_t bytes) {
-  if (bytes > 0 && prepared().take(bytes, pixels)) {
-    pixels.resize(bytes);  // never larger than the buffer was made: no new memory
+void resizePixels(std::vector<std::uint8_t>& pixels, std::size_t bytes,
+                  const std::string& fileName) {
+  if (bytes > 0 && !fileName.empty() && prepared().take(fileName, bytes, pixels)) {
+    // What the load keeps may be less than the file holds: the rest goes back at once.
+    constexpr std::uintptr_t kPage = 4096;
+    const auto end = reinterpret_cast<std::uintptr_t>(pixels.data() + bytes);
+    const auto last = reinterpret_cast<std::uintptr_t>(pixels.data() + pixels.size());
+    const std::uintptr_t first = (end + kPage - 1) / kPage * kPage;
+    if (last >= first + (std::uintptr_t{2} << 20)) {
+      ::madvise(reinterpret_cast<void*>(first), last / kPage * kPage - first, MADV_DONTNEED);
+    }
+    pixels.resize(bytes);  // smaller than the buffer: its zeros stay, nothing is touched
     return;
   }
   allocateZeroed(pixels, bytes);

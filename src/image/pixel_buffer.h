@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace quorvel {
@@ -10,13 +11,20 @@ namespace quorvel {
 // it offers them. The five images of the largest map are 325 MB: in 4 KiB pages their first
 // touch takes some 80,000 page faults, which on a virtual machine cost more than reading the
 // files. Only advice: without it the buffer is the same.
-// Takes one of the buffers preparePixelBuffers made when one is large enough.
-void resizePixels(std::vector<std::uint8_t>& pixels, std::size_t bytes);
+// With fileName, takes the buffer preparePixelBuffers made for that file when it is large
+// enough.
+void resizePixels(std::vector<std::uint8_t>& pixels, std::size_t bytes,
+                  const std::string& fileName = {});
 
-// Allocates and zeroes count buffers of bytes each on a thread of their own, for images still
-// to load, while the current one loads: the first touch of fresh memory is a large part of a
-// large load on a virtual machine. resizePixels hands them out in turn; any that are never
-// taken are freed at exit.
-void preparePixelBuffers(int count, std::size_t bytes);
+// A file whose pixels will need about bytes bytes.
+struct PreparedFile {
+  std::string fileName;
+  std::size_t bytes;
+};
+
+// Allocates and zeroes a buffer for each file, in turn, on a thread of its own, while other
+// work goes on: the first touch of fresh memory is a large part of a large load on a virtual
+// machine. resizePixels hands each to its file's load; any never taken are freed at exit.
+void preparePixelBuffers(std::vector<PreparedFile> files);
 
 }  // namespace quorvel

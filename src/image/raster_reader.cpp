@@ -276,8 +276,7 @@ void reportGroundSize(const std::string& fileName, GDALDatasetH dataset) {
                fileName.c_str(), metresX, metresY, 10.0 / metresY);
 }
 
-void readAltitude(Texture& texture, GDALDatasetH dataset, const GdalMessages& messages,
-                  const KeepWindow& keep) {
+void readAltitude(Texture& texture, GDALDatasetH dataset, const GdalMessages& messages) {
   const int bands = gdal->GDALGetRasterCount(dataset);
   GDALRasterBandH band = bands >= 1 ? gdal->GDALGetRasterBand(dataset, 1) : nullptr;
   const GDALDataType type = band != nullptr ? gdal->GDALGetRasterDataType(band) : GDT_Unknown;
@@ -298,7 +297,6 @@ void readAltitude(Texture& texture, GDALDatasetH dataset, const GdalMessages& me
   const std::size_t rowBytes =
       static_cast<std::size_t>(texture.width) * static_cast<std::size_t>(texture.bytesPerPixel);
   resizePixels(texture.pixels, rowBytes * static_cast<std::size_t>(texture.height));
-  if (keep.whenSized) keep.whenSized(texture.fileWidth, texture.fileHeight);
   // GDAL hands rows top first; row 0 of ours is the bottom row of the picture, as in a
   // bottom-up BMP, so the top row goes last: a negative line spacing, rather than a pass
   // that swaps the rows afterwards on the run's one busy core.
@@ -327,8 +325,7 @@ void readAltitude(Texture& texture, GDALDatasetH dataset, const GdalMessages& me
   }
 }
 
-void readColour(Texture& texture, GDALDatasetH dataset, const GdalMessages& messages,
-                const KeepWindow& keep) {
+void readColour(Texture& texture, GDALDatasetH dataset, const GdalMessages& messages) {
   const int bands = gdal->GDALGetRasterCount(dataset);
   bool bytes = bands >= 1 && bands <= 4;
   for (int i = 1; bytes && i <= std::min(bands, 3); ++i) {
@@ -349,7 +346,6 @@ void readColour(Texture& texture, GDALDatasetH dataset, const GdalMessages& mess
   const int top = texture.fileHeight - texture.height;
   const std::size_t rowBytes = static_cast<std::size_t>(texture.width) * 3;
   resizePixels(texture.pixels, rowBytes * static_cast<std::size_t>(texture.height));
-  if (keep.whenSized) keep.whenSized(texture.fileWidth, texture.fileHeight);
   std::uint8_t* out = texture.pixels.data();
   // Rows top first from GDAL, bottom first here, as for the altitude.
   std::uint8_t* lastRow = out + rowBytes * static_cast<std::size_t>(texture.height - 1);
@@ -400,9 +396,9 @@ void RasterTexture::load() {
   fileHeight = gdal->GDALGetRasterYSize(dataset.get());
   std::tie(width, height) = keptSize(window_, fileWidth, fileHeight);
   if (kind_ == RasterKind::kAltitude) {
-    readAltitude(*this, dataset.get(), messages, window_);
+    readAltitude(*this, dataset.get(), messages);
   } else {
-    readColour(*this, dataset.get(), messages, window_);
+    readColour(*this, dataset.get(), messages);
   }
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <functional>
 #include <limits>
 #include <string>
 #include <utility>
@@ -68,9 +67,6 @@ struct KeepWindow {
   // An image wider or higher than the window keeps no pixel at all rather than a crop: an
   // altitude image that large can never make a map, and only its size is reported.
   bool wholeOrNothing = false;
-  // Called with the file's size once its pixels' memory is allocated and before they are
-  // read, so that the caller can prepare for the images that follow while this one loads.
-  std::function<void(std::int32_t fileWidth, std::int32_t fileHeight)> whenSized;
 };
 
 // The size of the kept part of a fileWidth x fileHeight image (both 0 or more).
