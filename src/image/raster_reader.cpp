@@ -145,6 +145,12 @@ struct DatasetCloser {
 };
 using Dataset = std::unique_ptr<void, DatasetCloser>;
 
+GDALDatasetH openRaster(const std::string& fileName) {
+  return gdal->GDALOpenEx(fileName.c_str(),
+                          GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr,
+                          nullptr, nullptr);
+}
+
 Failure cannotOpen(const std::string& fileName, const std::string& reason) {
   return Failure("erreur lors de l'ouverture du fichier " + fileName + "\n",
                  fileName + ": " + reason + "\n");
@@ -299,13 +305,29 @@ void readAltitude(Texture& texture, GDALDatasetH dataset, const GdalMessages& me
   resizePixels(texture.pixels, rowBytes * static_cast<std::size_t>(texture.height));
   // GDAL hands rows top first; row 0 of ours is the bottom row of the picture, as in a
   // bottom-up BMP, so the top row goes last: a negative line spacing, rather than a pass
-  // that swaps the rows afterwards on the run's one busy core.
-  std::uint8_t* lastRow =
-      texture.pixels.data() + rowBytes * static_cast<std::size_t>(texture.height - 1);
-  if (gdal->GDALRasterIO(band, GF_Read, 0, 0, texture.width, texture.height, lastRow,
-                         texture.width, texture.height, type, 0,
-                         -static_cast<int>(rowBytes)) != CE_None) {
-    throw cannotOpen(texture.fileName, messages.reason());
+  // that swaps the rows afterwards on the run's one busy core. A band of rows at a time,
+  // each but the first through an opening of its own: GDAL reads an uncompressed GeoTIFF
+  // through a mapping of the file, whose pages count as the run's memory until the dataset
+  // closes, so that at most a band of the file is mapped beside the pixels (the whole file
+  // was 50 MB at the largest size, more than the memory beyond the pixels allows).
+  constexpr std::size_t kBandBytes = std::size_t{8} << 20;
+  const int rowsPerBand = static_cast<int>(std::max<std::size_t>(1, kBandBytes / rowBytes));
+  for (int top = 0; top < texture.height; top += rowsPerBand) {
+    const int rows = std::min(rowsPerBand, texture.height - top);
+    Dataset reopened;
+    GDALRasterBandH from = band;
+    if (top > 0) {
+      reopened.reset(openRaster(texture.fileName));
+      if (!reopened) throw cannotOpen(texture.fileName, messages.reason());
+      from = gdal->GDALGetRasterBand(reopened.get(), 1);
+    }
+    std::uint8_t* topRow =
+        texture.pixels.data() + rowBytes * static_cast<std::size_t>(texture.height - 1 - top);
+    if (from == nullptr ||
+        gdal->GDALRasterIO(from, GF_Read, 0, top, texture.width, rows, topRow, texture.width,
+                           rows, type, 0, -static_cast<int>(rowBytes)) != CE_None) {
+      throw cannotOpen(texture.fileName, messages.reason());
+    }
   }
   // A paletted band's nodata value is an index, so it is looked for before the table.
   checkAltitudes(texture, band);
@@ -388,9 +410,7 @@ void RasterTexture::load() {
                   fileName + ": GDAL, which reads this format, cannot be loaded: " + reason + "\n");
   }
   const GdalMessages messages;
-  const Dataset dataset(gdal->GDALOpenEx(fileName.c_str(),
-                                         GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR,
-                                         nullptr, nullptr, nullptr));
+  const Dataset dataset(openRaster(fileName));
   if (!dataset) throw cannotOpen(fileName, openFailureReason(fileName, messages));
   fileWidth = gdal->GDALGetRasterXSize(dataset.get());
   fileHeight = gdal->GDALGetRasterYSize(dataset.get());

@@ -73,6 +73,9 @@ template <class Sample, class Altitude>
 void fillWindow(const Texture& alt, int bx, int by, Altitude* window) {
   const int x0 = kBlocFilePixels * bx - 1;
   const int y0 = kBlocFilePixels * by - 1;
+  // The window's columns inside the image, the same in every row: a plain copy between.
+  const int first = std::max(0, -x0);
+  const int end = std::max(first, std::min(kWindow, alt.width - x0));
   for (int j = 0; j < kWindow; ++j) {
     const int y = y0 + j;
     Altitude* row = window + j * kWindow;
@@ -81,15 +84,17 @@ void fillWindow(const Texture& alt, int bx, int by, Altitude* window) {
       continue;
     }
     const std::uint8_t* samples =
-        alt.pixels.data() + static_cast<std::size_t>(y) * alt.width * sizeof(Sample);
-    for (int i = 0; i < kWindow; ++i) {
-      const int x = x0 + i;
-      Sample sample{0};
-      if (x >= 0 && x < alt.width) {
-        std::memcpy(&sample, samples + static_cast<std::size_t>(x) * sizeof(Sample), sizeof sample);
-      }
+        alt.pixels.data() +
+        (static_cast<std::size_t>(y) * alt.width + static_cast<std::size_t>(x0 + first)) *
+            sizeof(Sample);
+    std::fill(row, row + first, Altitude{0});
+    for (int i = first; i < end; ++i) {
+      Sample sample;
+      std::memcpy(&sample, samples + static_cast<std::size_t>(i - first) * sizeof(Sample),
+                  sizeof sample);
       row[i] = static_cast<Altitude>(sample);
     }
+    std::fill(row + end, row + kWindow, Altitude{0});
   }
 }
 
@@ -115,9 +120,19 @@ Vector3 ringNormalSum(const Altitude* centre, const NormalOf& normalOf, Vector3*
 
 BlocEncoder::BlocEncoder(const Terrain& terrain, const TriangleTable* table)
     : terrain_(terrain), table_(table) {
-  // A height depends on nothing but the altitude byte, so it is worked out once per run.
+  // A height depends on nothing but the altitude sample, so for 8-bit and 16-bit samples
+  // each is worked out once per run.
   for (int b = 0; b < 256; ++b) {
     heightBits_[b] = std::bit_cast<std::uint32_t>(heightOf(b, terrain.settings));
+  }
+  const SampleFormat format = terrain.alt.sampleFormat;
+  if (format == SampleFormat::kUInt16 || format == SampleFormat::kInt16) {
+    lowestSample_ = format == SampleFormat::kInt16 ? -32768 : 0;
+    sixteenBitHeights_.resize(65536);
+    for (int n = 0; n < 65536; ++n) {
+      sixteenBitHeights_[static_cast<std::size_t>(n)] =
+          std::bit_cast<std::uint32_t>(heightOf(n + lowestSample_, terrain.settings));
+    }
   }
 }
 
@@ -242,6 +257,12 @@ void BlocEncoder::encodeFrom(const Altitude* window, const Sample* samples, int 
     if (samples == nullptr) {
       for (int i = 0; i < kSpan; ++i) {
         heights[j * kSpan + i] = heightBits_[static_cast<std::size_t>(row[i])];
+      }
+    } else if constexpr (std::is_same_v<Sample, int>) {
+      const int* sampleRow = &samples[(j + 1) * kWindow + 1];
+      for (int i = 0; i < kSpan; ++i) {
+        heights[j * kSpan + i] =
+            sixteenBitHeights_[static_cast<std::size_t>(sampleRow[i] - lowestSample_)];
       }
     } else {
       const Sample* sampleRow = &samples[(j + 1) * kWindow + 1];

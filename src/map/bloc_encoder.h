@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "map/terrain.h"
 #include "map/triangle_table.h"
@@ -36,6 +37,8 @@ class BlocEncoder {
   const Terrain& terrain_;
   const TriangleTable* table_;
   std::array<std::uint32_t, 256> heightBits_{};
+  std::vector<std::uint32_t> sixteenBitHeights_;  // by sample - lowestSample_, 16-bit only
+  int lowestSample_ = 0;
 };
 
 }  // namespace quorvel
