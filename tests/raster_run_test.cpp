@@ -103,11 +103,15 @@ TEST(RasterRun, OtherFormatsGiveTheMapOfTheSameBmpPixels) {
   std::filesystem::copy_file(dir / "bAmbLight.bmp", dir / "upper.BMP");
   std::vector<double> grey;
   std::vector<double> index;
+  std::vector<double> altitudes;
   for (std::size_t i = 0; i < images.alt.size(); ++i) {
     grey.push_back(images.difLight[3 * i]);
     index.push_back(images.ambMat[3 * i] / 30);
+    altitudes.push_back(images.alt[i]);
   }
   test::writeRaster(dir / "grey.png", Raster("PNG", 51, 51, 1, GDT_Byte, topFirst(grey)));
+  // A format outside the drivers the tool registers first, found once it registers the rest.
+  test::writeRaster(dir / "alt.bt", Raster("BT", 51, 51, 1, GDT_Int16, topFirst(altitudes)));
   std::vector<std::array<short, 3>> table;
   for (short k = 0; k < 7; ++k) table.push_back({short(30 * k), short(200 - 20 * k), short(9 * k)});
   test::writeRaster(dir / "palette.png",
@@ -125,6 +129,7 @@ TEST(RasterRun, OtherFormatsGiveTheMapOfTheSameBmpPixels) {
       {"--ext", "png", "p"},
       {"--ext", "tif", "g"},
       {"--alt", "palt.png", "b"},
+      {"--alt", "alt.bt", "b"},
       {"--alt", "galt.tif", "--difmat", "pDifMat.png", "b"},
       {"--ext", "png", "--difmat", "bDifMat.bmp", "--amblight", "upper.BMP", "p"},
       {"--ext", "png", "--diflight", "grey.png", "--ambmat", "palette.png", "p"},
