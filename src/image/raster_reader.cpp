@@ -20,6 +20,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <tuple>
 #include <type_traits>
 #include <utility>
@@ -317,30 +319,60 @@ void readAltitude(Texture& texture, GDALDatasetH dataset, const GdalMessages& me
   resizePixels(texture.pixels, rowBytes * static_cast<std::size_t>(texture.height));
   // GDAL hands rows top first; row 0 of ours is the bottom row of the picture, as in a
   // bottom-up BMP, so the top row goes last: a negative line spacing, rather than a pass
-  // that swaps the rows afterwards on the run's one busy core. A band of rows at a time,
-  // each but the first through an opening of its own: GDAL reads an uncompressed GeoTIFF
-  // through a mapping of the file, whose pages count as the run's memory until the dataset
-  // closes, so that at most a band of the file is mapped beside the pixels (the whole file
-  // was 50 MB at the largest size, more than the memory beyond the pixels allows).
+  // that swaps the rows afterwards. A band of rows at a time, each but the first through an
+  // opening of its own: GDAL reads an uncompressed GeoTIFF through a mapping of the file,
+  // whose pages count as the run's memory until the dataset closes, so that at most a band
+  // of the file a thread is mapped beside the pixels (the whole file was 50 MB at the
+  // largest size, more than the memory beyond the pixels allows).
+  // The bands are shared with one more thread, every other one each, as the run's other
+  // core has nothing to do while the altitude loads; a dataset serves one thread at a time,
+  // so each band but the first is read through an opening of its own anyway.
   constexpr std::size_t kBandBytes = std::size_t{8} << 20;
   const int rowsPerBand = static_cast<int>(std::max<std::size_t>(1, kBandBytes / rowBytes));
-  for (int top = 0; top < texture.height; top += rowsPerBand) {
-    const int rows = std::min(rowsPerBand, texture.height - top);
-    Dataset reopened;
-    GDALRasterBandH from = band;
-    if (top > 0) {
-      reopened.reset(openRaster(texture.fileName));
-      if (!reopened) throw cannotOpen(texture.fileName, messages.reason());
-      from = gdal->GDALGetRasterBand(reopened.get(), 1);
+  const int bandCount = (texture.height + rowsPerBand - 1) / rowsPerBand;
+  // Reads bands first, first + 2, ... and returns GDAL's reason for the first that fails,
+  // or nothing.
+  const auto readBands = [&](int first, const GdalMessages& said) -> std::optional<std::string> {
+    for (int index = first; index < bandCount; index += 2) {
+      const int top = index * rowsPerBand;
+      const int rows = std::min(rowsPerBand, texture.height - top);
+      Dataset reopened;
+      GDALRasterBandH from = band;
+      if (index > 0) {
+        reopened.reset(openRaster(texture.fileName));
+        if (!reopened) return said.reason();
+        from = gdal->GDALGetRasterBand(reopened.get(), 1);
+      }
+      std::uint8_t* topRow =
+          texture.pixels.data() + rowBytes * static_cast<std::size_t>(texture.height - 1 - top);
+      if (from == nullptr ||
+          gdal->GDALRasterIO(from, GF_Read, 0, top, texture.width, rows, topRow, texture.width,
+                             rows, type, 0, -static_cast<int>(rowBytes)) != CE_None) {
+        return said.reason();
+      }
     }
-    std::uint8_t* topRow =
-        texture.pixels.data() + rowBytes * static_cast<std::size_t>(texture.height - 1 - top);
-    if (from == nullptr ||
-        gdal->GDALRasterIO(from, GF_Read, 0, top, texture.width, rows, topRow, texture.width,
-                           rows, type, 0, -static_cast<int>(rowBytes)) != CE_None) {
-      throw cannotOpen(texture.fileName, messages.reason());
+    return std::nullopt;
+  };
+  std::optional<std::string> helperFailure;
+  std::thread helper;
+  if (bandCount > 1) {
+    try {
+      helper = std::thread([&] {
+        const GdalMessages said;  // GDAL's messages go to a handler of this thread's own
+        helperFailure = readBands(1, said);
+      });
+    } catch (const std::system_error&) {
+      // No thread to be had: this one reads them all, below.
     }
   }
+  std::optional<std::string> failure = readBands(0, messages);
+  if (helper.joinable()) {
+    helper.join();
+  } else if (!failure && bandCount > 1) {
+    failure = readBands(1, messages);
+  }
+  if (!failure) failure = helperFailure;
+  if (failure) throw cannotOpen(texture.fileName, *failure);
   // A paletted band's nodata value is an index, so it is looked for before the table.
   checkAltitudes(texture, band);
   const GDALColorTableH table = gdal->GDALGetRasterColorTable(band);

@@ -283,6 +283,39 @@ TEST(RasterReader, RefusalsNameTheFileAndSayWhy) {
   }
 }
 
+// Over 8 MiB of samples: read in bands, every other one by a second thread, each band in its
+// place, bottom row first; a file cut short in the second band is refused.
+TEST(RasterReader, LargeAltitudeReadInBandsOnTwoThreads) {
+  constexpr int kWidth = 2049;  // 4098 bytes a row: 2047 rows a band, so 2 bands
+  constexpr int kHeight = 2100;
+  Raster raster("GTiff", kWidth, kHeight, 1, GDT_UInt16);
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) raster.samples.push_back((x * 7 + y * 131) % 65536);
+  }
+  const test::TempDir dir;
+  const std::string name = (dir / "large.tif").string();
+  test::writeRaster(name, raster);
+  const RasterTexture texture(name, RasterKind::kAltitude, kAnySize);
+  const std::vector<double> samples = samplesOf(texture);
+  ASSERT_EQ(samples.size(), raster.samples.size());
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      ASSERT_EQ(samples[static_cast<std::size_t>(y) * kWidth + x],
+                (x * 7 + (kHeight - 1 - y) * 131) % 65536)
+          << "column " << x << ", row " << y;
+    }
+  }
+  // The picture's last 20 rows, all in the second band.
+  std::filesystem::resize_file(name, std::filesystem::file_size(name) - 20 * 2 * kWidth);
+  try {
+    const RasterTexture cut(name, RasterKind::kAltitude, kAnySize);
+    ADD_FAILURE() << "loaded";
+  } catch (const Failure& failure) {
+    EXPECT_EQ(failure.what(), "erreur lors de l'ouverture du fichier " + name + "\n");
+    EXPECT_NE(failure.hint().find("Missing data"), std::string::npos) << failure.hint();
+  }
+}
+
 // A tile as SRTM distributes them, written by GDAL's own driver: 1201 x 1201 big-endian
 // Int16 samples, 3 arc-seconds apart, north-west corner at 37 N 85 W.
 TEST(RasterReader, SrtmTileReadsWithItsGroundSize) {
