@@ -23,12 +23,6 @@ constexpr bool kNormalsAsStored = std::endian::native == std::endian::little &&
 static_assert(kCellBytes - kNormalsOffset == 12 * kFanKinds);
 static_assert(kHeightsOffset == kColorsOffset + 3 * kVerticesPerCell);
 
-void storeVector(std::uint8_t* out, const Vector3& v) {
-  storeLeFloat(out, v.x);
-  storeLeFloat(out + 4, v.y);
-  storeLeFloat(out + 8, v.z);
-}
-
 // Row-major view of an image's pixels.
 struct PixelView {
   explicit PixelView(const Texture& texture)
@@ -325,7 +319,10 @@ void BlocEncoder::encodeFrom(const Altitude* window, const Sample* samples, int 
             std::memcpy(out + kNormalsOffset, normals, sizeof(Vector3) * kFanKinds);
           } else {
             for (int kind = 0; kind < kFanKinds; ++kind) {
-              storeVector(out + kNormalsOffset + 12 * kind, normals[kind]);
+              std::uint8_t* at = out + kNormalsOffset + 12 * kind;
+              storeLeFloat(at, normals[kind].x);
+              storeLeFloat(at + 4, normals[kind].y);
+              storeLeFloat(at + 8, normals[kind].z);
             }
           }
           out += kCellBytes;

@@ -66,30 +66,62 @@ void checkColorImages(const Terrain& terrain) {
 }
 
 // Encodes the blocFiles on this thread and threads - 1 others, a chunk of consecutive records
-// at a time, and each thread writes its chunk straight to its place in the file while the
+// at a time, and each thread writes its chunks straight to their place in the file while the
 // bytes are still in its cache: the records' offsets are known before they are made, so no
-// thread waits for another, and the only copy left is the kernel's into the page cache.
+// thread waits for another to encode, and the only copy left is the kernel's into the page
+// cache. One thread writes at a time: two writes to one file contend for its lock in the
+// kernel, which spins, so a thread that finds the other writing encodes its next chunk into
+// a second buffer first, and writes both when its turn comes.
 void writeBlocFiles(const MapFile& file, const BlocEncoder& encoder, int largeur, int blocFiles,
                     int threads) {
   constexpr int kChunkBlocFiles = 10;  // about 1 MB
+  constexpr int kBuffers = 2;
   const int chunks = (blocFiles + kChunkBlocFiles - 1) / kChunkBlocFiles;
   std::atomic<int> nextChunk{0};
   std::atomic<bool> stop{false};
+  std::mutex writing;
   std::mutex errorMutex;
   std::exception_ptr error;
   const auto work = [&] {
     try {
-      std::vector<std::uint8_t> bytes(kChunkBlocFiles * kBlocFileBytes);
-      for (int chunk = nextChunk++; chunk < chunks && !stop; chunk = nextChunk++) {
-        const int first = chunk * kChunkBlocFiles;
-        const int count = std::min(kChunkBlocFiles, blocFiles - first);
-        for (int n = 0; n < count; ++n) {
-          const int index = first + n;
-          encoder.encode(index % largeur, index / largeur, bytes.data() + n * kBlocFileBytes);
+      struct Chunk {
+        std::vector<std::uint8_t> bytes = std::vector<std::uint8_t>(kChunkBlocFiles * kBlocFileBytes);
+        int first = 0;
+        int count = 0;  // 0: nothing waits to be written
+      };
+      Chunk buffers[kBuffers];
+      const auto writeWaiting = [&] {
+        for (Chunk& chunk : buffers) {
+          if (chunk.count == 0) continue;
+          file.writeAt(chunk.bytes.data(), static_cast<std::size_t>(chunk.count * kBlocFileBytes),
+                       kHeaderBytes + chunk.first * kBlocFileBytes);
+          chunk.count = 0;
         }
-        file.writeAt(bytes.data(), static_cast<std::size_t>(count * kBlocFileBytes),
-                     kHeaderBytes + first * kBlocFileBytes);
+      };
+      for (int chunk = nextChunk++; chunk < chunks && !stop; chunk = nextChunk++) {
+        Chunk* slot = nullptr;
+        for (Chunk& candidate : buffers) {
+          if (candidate.count == 0) slot = &candidate;
+        }
+        if (slot == nullptr) {  // every buffer waits: this thread's turn, whenever it comes
+          const std::lock_guard turn(writing);
+          writeWaiting();
+          slot = &buffers[0];
+        }
+        slot->first = chunk * kChunkBlocFiles;
+        const int count = std::min(kChunkBlocFiles, blocFiles - slot->first);
+        for (int n = 0; n < count; ++n) {
+          const int index = slot->first + n;
+          encoder.encode(index % largeur, index / largeur, slot->bytes.data() + n * kBlocFileBytes);
+        }
+        slot->count = count;
+        if (writing.try_lock()) {
+          const std::lock_guard turn(writing, std::adopt_lock);
+          writeWaiting();
+        }
       }
+      const std::lock_guard turn(writing);
+      if (!stop) writeWaiting();  // after another thread's failure the map is not kept
     } catch (...) {
       const std::lock_guard lock(errorMutex);
       if (!error) error = std::current_exception();
