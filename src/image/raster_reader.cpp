@@ -20,6 +20,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <thread>
 #include <tuple>
@@ -52,6 +53,8 @@ constexpr int kPaletteEntries = 256;
   X(GDALGetColorEntry)                \
   X(GDALGetColorEntryCount)           \
   X(GDALGetDataTypeName)              \
+  X(GDALGetDatasetDriver)             \
+  X(GDALGetDriverShortName)           \
   X(GDALGetGeoTransform)              \
   X(GDALGetPaletteInterpretation)     \
   X(GDALGetRasterBand)                \
@@ -327,8 +330,13 @@ void readAltitude(Texture& texture, GDALDatasetH dataset, const GdalMessages& me
   // The bands are shared with one more thread, every other one each, as the run's other
   // core has nothing to do while the altitude loads; a dataset serves one thread at a time,
   // so each band but the first is read through an opening of its own anyway.
+  // Only a GeoTIFF's rows are reached directly; a PNG, say, would be decoded from its first
+  // row again for every band, so other formats are read in one go.
+  const char* driver = gdal->GDALGetDriverShortName(gdal->GDALGetDatasetDriver(dataset));
+  const bool inBands = driver != nullptr && std::string_view(driver) == "GTiff";
   constexpr std::size_t kBandBytes = std::size_t{8} << 20;
-  const int rowsPerBand = static_cast<int>(std::max<std::size_t>(1, kBandBytes / rowBytes));
+  const int rowsPerBand =
+      inBands ? static_cast<int>(std::max<std::size_t>(1, kBandBytes / rowBytes)) : texture.height;
   const int bandCount = (texture.height + rowsPerBand - 1) / rowsPerBand;
   // Reads bands first, first + 2, ... and returns GDAL's reason for the first that fails,
   // or nothing.
