@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <system_error>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "compiler/options.h"

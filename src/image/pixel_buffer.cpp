@@ -2,13 +2,13 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdint>
-#include <algorithm>
 #include <map>
-#include <string>
 #include <mutex>
 #include <new>
+#include <string>
 #include <system_error>
 #include <thread>
 #include <utility>

@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <system_error>
 #include <numeric>
+#include <system_error>
 #include <thread>
 #include <type_traits>
 #include <vector>
