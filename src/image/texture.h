@@ -58,10 +58,6 @@ decltype(auto) visitSample(SampleFormat format, Visit&& visit) {
 // may claim billions of pixels in a file of a kilobyte; the map uses only what the altitude
 // image covers, so nothing more is allocated, filled or read.
 struct KeepWindow {
-  KeepWindow() = default;
-  KeepWindow(std::int32_t keptColumns, std::int32_t keptRows, bool whole = false)
-      : columns(keptColumns), rows(keptRows), wholeOrNothing(whole) {}
-
   std::int32_t columns = std::numeric_limits<std::int32_t>::max();
   std::int32_t rows = std::numeric_limits<std::int32_t>::max();
   // An image wider or higher than the window keeps no pixel at all rather than a crop: an

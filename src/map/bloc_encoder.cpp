@@ -116,17 +116,18 @@ BlocEncoder::BlocEncoder(const Terrain& terrain, const TriangleTable* table)
     : terrain_(terrain), table_(table) {
   // A height depends on nothing but the altitude sample, so for 8-bit and 16-bit samples
   // each is worked out once per run.
-  for (int b = 0; b < 256; ++b) {
-    heightBits_[b] = std::bit_cast<std::uint32_t>(heightOf(b, terrain.settings));
-  }
   const SampleFormat format = terrain.alt.sampleFormat;
-  if (format == SampleFormat::kUInt16 || format == SampleFormat::kInt16) {
+  int values = 0;
+  if (format == SampleFormat::kUInt8) {
+    values = 256;
+  } else if (format == SampleFormat::kUInt16 || format == SampleFormat::kInt16) {
+    values = 65536;
     lowestSample_ = format == SampleFormat::kInt16 ? -32768 : 0;
-    sixteenBitHeights_.resize(65536);
-    for (int n = 0; n < 65536; ++n) {
-      sixteenBitHeights_[static_cast<std::size_t>(n)] =
-          std::bit_cast<std::uint32_t>(heightOf(n + lowestSample_, terrain.settings));
-    }
+  }
+  heightBits_.resize(static_cast<std::size_t>(values));
+  for (int n = 0; n < values; ++n) {
+    heightBits_[static_cast<std::size_t>(n)] =
+        std::bit_cast<std::uint32_t>(heightOf(n + lowestSample_, terrain.settings));
   }
 }
 
@@ -135,7 +136,7 @@ void BlocEncoder::encode(int bx, int by, std::uint8_t* out) const {
   if (alt.sampleFormat == SampleFormat::kUInt8 && table_ != nullptr) {
     int window[kWindow * kWindow];
     fillWindow<std::uint8_t>(alt, bx, by, window);
-    encodeFrom(window, static_cast<const int*>(nullptr), bx, by, out);
+    encodeFrom(window, window, bx, by, out);
     return;
   }
   const bool sixteenBit =
@@ -196,9 +197,8 @@ bool BlocEncoder::inSteps(const int* window, int bx, int by, int* steps) const {
 }
 
 // Altitude is int for the triangle table: 8-bit samples, or 16-bit ones in steps (inSteps),
-// double for the direct route. samples holds the altitudes the heights come from (the 16-bit
-// samples, or the doubles of the direct route); null for 8-bit samples, whose heights are
-// looked up.
+// double for the direct route. samples holds the altitudes the heights come from: 8-bit or
+// 16-bit samples as ints, whose heights are looked up, or the doubles of the direct route.
 template <class Altitude, class Sample>
 void BlocEncoder::encodeFrom(const Altitude* window, const Sample* samples, int bx, int by,
                              std::uint8_t* out) const {
@@ -248,15 +248,10 @@ void BlocEncoder::encodeFrom(const Altitude* window, const Sample* samples, int 
     float* rowX = &sumX[j * kSpan];
     float* rowY = &sumY[j * kSpan];
     float* rowZ = &sumZ[j * kSpan];
-    if (samples == nullptr) {
-      for (int i = 0; i < kSpan; ++i) {
-        heights[j * kSpan + i] = heightBits_[static_cast<std::size_t>(row[i])];
-      }
-    } else if constexpr (std::is_same_v<Sample, int>) {
+    if constexpr (std::is_same_v<Sample, int>) {
       const int* sampleRow = &samples[(j + 1) * kWindow + 1];
       for (int i = 0; i < kSpan; ++i) {
-        heights[j * kSpan + i] =
-            sixteenBitHeights_[static_cast<std::size_t>(sampleRow[i] - lowestSample_)];
+        heights[j * kSpan + i] = heightBits_[static_cast<std::size_t>(sampleRow[i] - lowestSample_)];
       }
     } else {
       const Sample* sampleRow = &samples[(j + 1) * kWindow + 1];

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -36,8 +35,8 @@ class BlocEncoder {
 
   const Terrain& terrain_;
   const TriangleTable* table_;
-  std::array<std::uint32_t, 256> heightBits_{};
-  std::vector<std::uint32_t> sixteenBitHeights_;  // by sample - lowestSample_, 16-bit only
+  // The height of every 8-bit or 16-bit sample, by sample - lowestSample_; else empty.
+  std::vector<std::uint32_t> heightBits_;
   int lowestSample_ = 0;
 };
 
