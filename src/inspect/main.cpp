@@ -1,4 +1,5 @@
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -147,6 +148,9 @@ int run(const Request& request) {
 
 int main(int argc, char** argv) {
   using namespace quorvel;
+  // A file-size limit must give a write error, which removes the unfinished .glb or picture,
+  // rather than a signal that would leave it behind.
+  std::signal(SIGXFSZ, SIG_IGN);
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : argc), argv + argc);
   if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
     std::fputs(kUsage, stdout);
