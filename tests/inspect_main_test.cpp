@@ -1,5 +1,7 @@
 // quorvel-inspect run as a user runs it: what it prints and the exit code of each case.
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "inspect_support.h"
@@ -81,6 +83,7 @@ TEST(InspectTool, BadInputIsOneLineAndExitCode1) {
   test::writeFile(dir / "short.map", test::Bytes(5, 0));
   test::writeFile(dir / "e.map", test::Bytes(8, 0));
   test::writeFile(dir / "good.map", test::patternMap(1, 1));
+  ASSERT_EQ(::mkfifo((dir / "pipe.glb").c_str(), 0600), 0);
   struct Case {
     std::vector<std::string> arguments;
     std::string out;
@@ -100,6 +103,7 @@ TEST(InspectTool, BadInputIsOneLineAndExitCode1) {
       {{"good.map", "--gltf", "none/g.glb"},
        "cannot create none/g.glb: No such file or directory\n"},
       {{"good.map", "--gltf", "."}, "cannot create .: not a regular file\n"},
+      {{"good.map", "--gltf", "pipe.glb"}, "cannot create pipe.glb: not a regular file\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.out);
@@ -107,9 +111,17 @@ TEST(InspectTool, BadInputIsOneLineAndExitCode1) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, c.out);
   }
+  // A .glb that cannot be written out in full leaves no temporary file either.
+  test::ProcessOptions limited;
+  limited.program = QUORVEL_INSPECT_BINARY;
+  limited.fileSizeLimit = 1000;
+  const RunResult run = test::runTool({"good.map", "--gltf", "g.glb"}, dir.path(), limited);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.out, "cannot write g.glb: File too large\n");
   EXPECT_FALSE(std::filesystem::exists(dir / "p.png"));
   EXPECT_FALSE(std::filesystem::exists(dir / "r.png"));
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);
+  EXPECT_EQ(test::directoryNames(dir.path()),
+            (std::vector<std::string>{"e.map", "good.map", "pipe.glb", "short.map"}));
 }
 
 TEST(InspectTool, UsageErrorsExit2WithTheUsage) {
