@@ -1,5 +1,6 @@
 #include "image/raster_reader.h"
 
+#include <gdal_priv.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,6 +8,7 @@
 #include <filesystem>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "failure.h"
@@ -20,6 +22,40 @@ namespace {
 using test::Raster;
 
 const KeepWindow kAnySize{5001, 5001, true};
+
+// No format GDAL writes keeps a grey colour table, whose entries hold their level in the
+// first component only, so this test's own driver serves one: any name ending in
+// ".greytable" opens as 2 x 1 bytes {1, 0}, entry 0 giving level 10 and entry 1 level 20.
+void registerGreyTableDriver() {
+  static const bool registered = [] {
+    GDALAllRegister();
+    auto* driver = new GDALDriver();  // owned by GDAL's driver manager from here on
+    driver->SetDescription("QuorvelGreyTable");
+    driver->SetMetadataItem(GDAL_DCAP_RASTER, "YES");
+    driver->pfnOpen = [](GDALOpenInfo* info) -> GDALDataset* {
+      if (!std::string_view(info->pszFilename).ends_with(".greytable")) return nullptr;
+      GDALDataset* dataset = GDALDataset::FromHandle(
+          GDALCreate(GDALGetDriverByName("MEM"), "", 2, 1, 1, GDT_Byte, nullptr));
+      GDALRasterBand* band = dataset->GetRasterBand(1);
+      GByte indices[2] = {1, 0};
+      if (band->RasterIO(GF_Write, 0, 0, 2, 1, indices, 2, 1, GDT_Byte, 0, 0, nullptr) !=
+          CE_None) {
+        ADD_FAILURE() << "cannot write the grey table's pixels";
+      }
+      GDALColorTable table(GPI_Gray);
+      for (short i = 0; i < 2; ++i) {
+        const GDALColorEntry entry{static_cast<short>(10 + 10 * i), 99, 98, 255};
+        table.SetColorEntry(i, &entry);
+      }
+      band->SetColorTable(&table);
+      band->SetColorInterpretation(GCI_PaletteIndex);
+      return dataset;
+    };
+    GetGDALDriverManager()->RegisterDriver(driver);
+    return true;
+  }();
+  (void)registered;
+}
 
 // The record's samples as numbers, row 0 first.
 std::vector<double> samplesOf(const Texture& texture) {
@@ -118,6 +154,13 @@ TEST(RasterReader, AltitudeSamplesKeepTheirTypeWithTheBottomRowFirst) {
        1,
        {1, 0},
        ": its colour table is not grey, so the colour indices are used as altitudes\n"},
+      // Only bytes are colour indices: wider samples keep their values beside any table.
+      {"l.tif",
+       Raster("GTiff", 2, 1, 1, GDT_UInt16, {1, 300}).withColourTable(greyTable),
+       SampleFormat::kUInt16,
+       2,
+       {1, 300},
+       ""},
   };
   const test::TempDir dir;
   for (const Case& c : cases) {
@@ -206,6 +249,26 @@ TEST(RasterReader, ColourImagesBecomeRgbBytesOfTheWindowOnly) {
   }
 }
 
+TEST(RasterReader, AGreyTableGivesItsLevelsToAltitudesAndColours) {
+  registerGreyTableDriver();
+  const RasterTexture altitude("levels.greytable", RasterKind::kAltitude, kAnySize);
+  EXPECT_EQ(altitude.pixels, (test::Bytes{20, 10}));
+  const RasterTexture colour("levels.greytable", RasterKind::kColour, kAnySize);
+  EXPECT_EQ(colour.pixels, (test::Bytes{20, 20, 20, 10, 10, 10}));
+}
+
+// One file named as the altitude and as a colour image is read once for each.
+TEST(RasterReader, TheSameFileIsReadOnceForEachKind) {
+  const test::TempDir dir;
+  const std::string name = (dir / "both.png").string();
+  test::writeRaster(name, Raster("PNG", 2, 1, 1, GDT_Byte, {7, 9}));
+  const Texture& altitude = loadRaster(name, RasterKind::kAltitude, kAnySize);
+  const Texture& colour = loadRaster(name, RasterKind::kColour, kAnySize);
+  EXPECT_EQ(altitude.pixels, (test::Bytes{7, 9}));
+  EXPECT_EQ(colour.pixels, (test::Bytes{7, 7, 7, 9, 9, 9}));
+  EXPECT_EQ(&loadRaster(name, RasterKind::kAltitude, kAnySize), &altitude);
+}
+
 TEST(RasterReader, AltitudeLargerThanAnyMapKeepsItsSizeButNoPixels) {
   const test::TempDir dir;
   const std::string name = (dir / "big.tif").string();
@@ -253,8 +316,14 @@ TEST(RasterReader, RefusalsNameTheFileAndSayWhy) {
       {"inf.tif", RasterKind::kAltitude, Raster("GTiff", 2, 1, 1, GDT_Float64, {-infinity, 0}),
        " contient 1 pixels sans altitude\n",
        "the first pixel without altitude is column 0, row 0 from the top" + fill},
+      // The nodata value is a double; a Float32 sample matches it as a float.
+      {"tenth.tif", RasterKind::kAltitude,
+       Raster("GTiff", 2, 1, 1, GDT_Float32, {5, 0.1}).withNoData(0.1),
+       " contient 1 pixels sans altitude\n",
+       "the first pixel without altitude is column 1, row 0 from the top" + fill},
       {"text.png", RasterKind::kColour, std::nullopt, "", ""},
-      {"missing.tif", RasterKind::kAltitude, std::nullopt, "", ""},
+      // The system's reason, not GDAL's.
+      {"missing.tif", RasterKind::kAltitude, std::nullopt, "", "No such file or directory\n"},
       // Uncompressed, so read through a mapping of the file: its missing rows are refused.
       {"cut.tif", RasterKind::kAltitude,
        Raster("GTiff", 101, 101, 1, GDT_Int16, std::vector<double>(101 * 101, 7)), "", "", 12000},
@@ -274,6 +343,9 @@ TEST(RasterReader, RefusalsNameTheFileAndSayWhy) {
         EXPECT_EQ(failure.what(), "erreur lors de l'ouverture du fichier " + name + "\n");
         EXPECT_EQ(failure.hint().rfind(name + ": ", 0), 0u) << failure.hint();
         EXPECT_GT(failure.hint().size(), name.size() + 3);
+        if (!c.hint.empty()) {
+          EXPECT_EQ(failure.hint(), name + ": " + c.hint);
+        }
       } else {
         EXPECT_EQ(failure.what(), "erreur: " + name + c.message);
         const std::string tail = c.hint.ends_with(fill) ? name + " filled.tif\n" : "";
