@@ -316,9 +316,10 @@ TEST(RasterReader, RefusalsNameTheFileAndSayWhy) {
       {"inf.tif", RasterKind::kAltitude, Raster("GTiff", 2, 1, 1, GDT_Float64, {-infinity, 0}),
        " contient 1 pixels sans altitude\n",
        "the first pixel without altitude is column 0, row 0 from the top" + fill},
-      // The nodata value is a double; a Float32 sample matches it as a float.
-      {"tenth.tif", RasterKind::kAltitude,
-       Raster("GTiff", 2, 1, 1, GDT_Float32, {5, 0.1}).withNoData(0.1),
+      // The nodata value is a double (a GeoTIFF rounds it to a float, an EHdr header does
+      // not); a Float32 sample matches it as a float.
+      {"tenth.bil", RasterKind::kAltitude,
+       Raster("EHdr", 2, 1, 1, GDT_Float32, {5, 0.1}).withNoData(0.1),
        " contient 1 pixels sans altitude\n",
        "the first pixel without altitude is column 1, row 0 from the top" + fill},
       {"text.png", RasterKind::kColour, std::nullopt, "", ""},
