@@ -54,6 +54,10 @@ decltype(auto) visitSample(SampleFormat format, Visit&& visit) {
   return visit(std::uint8_t{});
 }
 
+// What an image is read for: an altitude image keeps its samples' own type, a colour image
+// becomes red, green, blue bytes.
+enum class RasterKind { kAltitude, kColour };
+
 // Which pixels a load keeps: the first `columns` of each of the first `rows` rows. A header
 // may claim billions of pixels in a file of a kilobyte; the map uses only what the altitude
 // image covers, so nothing more is allocated, filled or read.
