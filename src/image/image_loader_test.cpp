@@ -1,9 +1,9 @@
 #include "image/image_loader.h"
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "test_support.h"
 

@@ -50,7 +50,7 @@ class PixelBuffers {
   std::condition_variable changed_;
   std::vector<PreparedFile> files_;
   std::map<std::size_t, std::vector<std::uint8_t>> ready_;  // by place in files_
-  std::size_t next_ = 0;  // the first of files_ not yet made
+  std::size_t next_ = 0;                                    // the first of files_ not yet made
   bool stopping_ = false;
   std::thread worker_;
 };

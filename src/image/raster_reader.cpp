@@ -1,13 +1,5 @@
 #include "image/raster_reader.h"
 
-#ifdef QUORVEL_GDAL_LIBRARY
-#include <cpl_conv.h>
-#include <cpl_error.h>
-#include <dlfcn.h>
-#include <gdal.h>
-#include <ogr_srs_api.h>
-#endif
-
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -32,164 +24,17 @@
 #include "file_handle.h"
 #include "image/grey_table.h"
 #include "image/pixel_buffer.h"
+#include "image/raster_gdal.h"
 
 namespace quorvel {
 
 #ifdef QUORVEL_GDAL_LIBRARY
-
-// GDAL and the hundred libraries it brings take about a tenth of a second of every run to load
-// and start, BMP-only runs included; so it is loaded at the first image that needs it.
-#define QUORVEL_GDAL_FUNCTIONS(X)     \
-  X(CPLPopErrorHandler)               \
-  X(CPLPushErrorHandlerEx)            \
-  X(CPLSetConfigOption)               \
-  X(GDALAllRegister)                  \
-  X(GDALClose)                        \
-  X(GDALDatasetRasterIO)              \
-  X(GDALGetColorEntry)                \
-  X(GDALGetColorEntryCount)           \
-  X(GDALGetDataTypeName)              \
-  X(GDALGetDatasetDriver)             \
-  X(GDALGetDriverShortName)           \
-  X(GDALGetGeoTransform)              \
-  X(GDALGetPaletteInterpretation)     \
-  X(GDALGetRasterBand)                \
-  X(GDALGetRasterColorInterpretation) \
-  X(GDALGetRasterColorTable)          \
-  X(GDALGetRasterCount)               \
-  X(GDALGetRasterDataType)            \
-  X(GDALGetRasterNoDataValue)         \
-  X(GDALGetRasterXSize)               \
-  X(GDALGetRasterYSize)               \
-  X(GDALGetSpatialRef)                \
-  X(GDALOpenEx)                       \
-  X(GDALRasterIO)                     \
-  X(GDALSetCacheMax64)                \
-  X(OSRGetAngularUnits)               \
-  X(OSRGetLinearUnits)                \
-  X(OSRGetSemiMajor)                  \
-  X(OSRIsGeographic)
-
-struct GdalLibrary::Api {
-#define QUORVEL_GDAL_POINTER(name) decltype(&::name) name = nullptr;
-  QUORVEL_GDAL_FUNCTIONS(QUORVEL_GDAL_POINTER)
-#undef QUORVEL_GDAL_POINTER
-  // The drivers of the formats elevation models and their colour images mostly come in;
-  // each registers itself. All of GDAL's 140 take 7 ms and 9 MB more, so the rest are
-  // registered only when none of these recognises a file.
-  bool allRegistered = false;
-};
 
 namespace {
 
 using Api = GdalLibrary::Api;
 
 constexpr int kPaletteEntries = 256;
-
-constexpr const char* kCommonDrivers[] = {"GDALRegister_GTiff",   "GDALRegister_PNG",
-                                          "GDALRegister_SRTMHGT", "GDALRegister_JPEG",
-                                          "GDALRegister_AAIGrid", "GDALRegister_EHdr"};
-
-// Loads GDAL and sets it up; returns the reason when it cannot be loaded. Loading it again
-// costs nothing: the library stays loaded, and its drivers registered, once they are.
-std::unique_ptr<Api> startGdal(std::string& failure) {
-  void* library = dlopen(QUORVEL_GDAL_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) {
-    failure = dlerror();
-    return nullptr;
-  }
-  auto loaded = std::make_unique<Api>();
-#define QUORVEL_GDAL_RESOLVE(name)                                   \
-  if (void* symbol = dlsym(library, #name); symbol != nullptr) {     \
-    loaded->name = std::bit_cast<decltype(&::name)>(symbol);         \
-  } else {                                                           \
-    failure = std::string(QUORVEL_GDAL_LIBRARY) + " lacks " + #name; \
-    return nullptr;                                                  \
-  }
-  QUORVEL_GDAL_FUNCTIONS(QUORVEL_GDAL_RESOLVE)
-#undef QUORVEL_GDAL_RESOLVE
-  // GDAL would otherwise write .aux.xml files beside the images it reads.
-  loaded->CPLSetConfigOption("GDAL_PAM_ENABLED", "NO");
-  // The pixels are copied into our record once; GDAL's block cache (5 % of the memory by
-  // default) would only hold a second copy of them.
-  loaded->GDALSetCacheMax64(std::int64_t{16} << 20);
-  // An uncompressed GeoTIFF is then read through a mapping of the file rather than a read
-  // call a strip: 5001 calls for a 5001-row altitude, 0.07 s of the largest map's run on a
-  // virtual machine. GDAL still refuses strips the file does not hold. A user's own setting
-  // of the option wins.
-  if (std::getenv("GTIFF_VIRTUAL_MEM_IO") == nullptr) {
-    loaded->CPLSetConfigOption("GTIFF_VIRTUAL_MEM_IO", "YES");
-  }
-  for (const char* name : kCommonDrivers) {
-    if (void* symbol = dlsym(library, name); symbol != nullptr) {
-      std::bit_cast<void (*)()>(symbol)();
-    }
-  }
-  return loaded;
-}
-
-// Installed for the length of one read: GDAL's messages would otherwise go to its default
-// handler; kept here, the first failure becomes the hint of our own message. GDAL keeps its
-// handlers per thread, and so does this: the handler finds the innermost object of its
-// thread.
-class GdalMessages {
- public:
-  explicit GdalMessages(const Api& gdal) : gdal_(gdal), outer_(innermost) {
-    innermost = this;
-    gdal_.CPLPushErrorHandlerEx(&collect, nullptr);
-  }
-  ~GdalMessages() {
-    gdal_.CPLPopErrorHandler();
-    innermost = outer_;
-  }
-  GdalMessages(const GdalMessages&) = delete;
-  GdalMessages& operator=(const GdalMessages&) = delete;
-
-  [[nodiscard]] std::string reason() const {
-    return failure_.empty() ? "not a raster format that GDAL recognises" : failure_;
-  }
-
- private:
-  static void CPL_STDCALL collect(CPLErr level, CPLErrorNum, const char* message) {
-    GdalMessages* self = innermost;
-    if (self != nullptr && level >= CE_Failure && self->failure_.empty() && message != nullptr) {
-      self->failure_ = message;
-    }
-  }
-
-  static thread_local GdalMessages* innermost;
-  const Api& gdal_;
-  GdalMessages* outer_;
-  std::string failure_;
-};
-
-thread_local GdalMessages* GdalMessages::innermost = nullptr;
-
-struct DatasetCloser {
-  const Api* gdal;
-  void operator()(void* dataset) const { gdal->GDALClose(dataset); }
-};
-using Dataset = std::unique_ptr<void, DatasetCloser>;
-
-GDALDatasetH openRaster(const Api& gdal, const std::string& fileName) {
-  return gdal.GDALOpenEx(fileName.c_str(),
-                          GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr,
-                          nullptr, nullptr);
-}
-
-Failure cannotOpen(const std::string& fileName, const std::string& reason) {
-  return Failure("erreur lors de l'ouverture du fichier " + fileName + "\n",
-                 fileName + ": " + reason + "\n");
-}
-
-// A file the system cannot open gets the system's reason (no such file, permission
-// denied), which says more than GDAL's "not recognised".
-std::string openFailureReason(const std::string& fileName, const GdalMessages& messages) {
-  errno = 0;
-  const FileHandle file(std::fopen(fileName.c_str(), "rb"));
-  if (!file && errno != 0 && !fileName.starts_with("/vsi")) return std::strerror(errno);
-  return messages.reason();
-}
 
 std::optional<SampleFormat> altitudeFormat(GDALDataType type) {
   constexpr std::pair<GDALDataType, SampleFormat> kFormats[] = {
@@ -308,7 +153,8 @@ void reportGroundSize(const Api& gdal, const std::string& fileName, GDALDatasetH
                fileName.c_str(), metresX, metresY, 10.0 / metresY);
 }
 
-void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset, const GdalMessages& messages) {
+void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
+                  const GdalMessages& messages) {
   const int bands = gdal.GDALGetRasterCount(dataset);
   GDALRasterBandH band = bands >= 1 ? gdal.GDALGetRasterBand(dataset, 1) : nullptr;
   const GDALDataType type = band != nullptr ? gdal.GDALGetRasterDataType(band) : GDT_Unknown;
@@ -363,8 +209,8 @@ void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset, const
       std::uint8_t* topRow =
           texture.pixels.data() + rowBytes * static_cast<std::size_t>(texture.height - 1 - top);
       if (from == nullptr ||
-          gdal.GDALRasterIO(from, GF_Read, 0, top, texture.width, rows, topRow, texture.width,
-                             rows, type, 0, -static_cast<int>(rowBytes)) != CE_None) {
+          gdal.GDALRasterIO(from, GF_Read, 0, top, texture.width, rows, topRow, texture.width, rows,
+                            type, 0, -static_cast<int>(rowBytes)) != CE_None) {
         return said.reason();
       }
     }
@@ -408,7 +254,8 @@ void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset, const
   }
 }
 
-void readColour(const Api& gdal, Texture& texture, GDALDatasetH dataset, const GdalMessages& messages) {
+void readColour(const Api& gdal, Texture& texture, GDALDatasetH dataset,
+                const GdalMessages& messages) {
   const int bands = gdal.GDALGetRasterCount(dataset);
   bool bytes = bands >= 1 && bands <= 4;
   for (int i = 1; bytes && i <= std::min(bands, 3); ++i) {
@@ -437,12 +284,12 @@ void readColour(const Api& gdal, Texture& texture, GDALDatasetH dataset, const G
   if (bands >= 3) {
     int bandMap[3] = {1, 2, 3};
     read = gdal.GDALDatasetRasterIO(dataset, GF_Read, 0, top, texture.width, texture.height,
-                                     lastRow, texture.width, texture.height, GDT_Byte, 3, bandMap,
-                                     3, lineSpace, 1);
+                                    lastRow, texture.width, texture.height, GDT_Byte, 3, bandMap, 3,
+                                    lineSpace, 1);
   } else {
     GDALRasterBandH band = gdal.GDALGetRasterBand(dataset, 1);
     read = gdal.GDALRasterIO(band, GF_Read, 0, top, texture.width, texture.height, lastRow,
-                              texture.width, texture.height, GDT_Byte, 3, lineSpace);
+                             texture.width, texture.height, GDT_Byte, 3, lineSpace);
     // Grey levels, or the palette's colours; an index past the table's end has no colour
     // and reads as black.
     std::vector<std::uint8_t> colours(kPaletteEntries * 3);
@@ -463,15 +310,6 @@ void readColour(const Api& gdal, Texture& texture, GDALDatasetH dataset, const G
 }
 
 }  // namespace
-
-GdalLibrary::GdalLibrary(const std::string& fileName) {
-  std::string reason;
-  api_ = startGdal(reason);
-  if (!api_) {
-    throw Failure("erreur lors de l'ouverture du fichier " + fileName + "\n",
-                  fileName + ": GDAL, which reads this format, cannot be loaded: " + reason + "\n");
-  }
-}
 
 void RasterTexture::load() {
   Api& gdal = gdal_.api();
@@ -499,19 +337,10 @@ void RasterTexture::load() {
 
 #else
 
-struct GdalLibrary::Api {};
-
-// Builds made without GDAL (the static cross builds) read BMP files only.
-GdalLibrary::GdalLibrary(const std::string& fileName) {
-  throw Failure("erreur lors de l'ouverture du fichier " + fileName + "\n",
-                fileName + ": this quorvel was built without GDAL, so it reads BMP files only\n");
-}
-
+// Builds made without GDAL read no raster: GdalLibrary refuses to load.
 void RasterTexture::load() {}
 
 #endif
-
-GdalLibrary::~GdalLibrary() = default;
 
 RasterTexture::RasterTexture(std::string name, RasterKind kind, const KeepWindow& window,
                              GdalLibrary& gdal)
