@@ -18,11 +18,17 @@ import tempfile
 
 import jsonschema
 
+COMPILER = "quorvel.schema.json"
 INSPECT = "quorvel-inspect.schema.json"
 
 # (program, arguments, exit code, schema). Names are bytes where a case needs a byte that is
 # not UTF-8.
 CASES = [
+    ("quorvel", ["--json", "t", "1", "1", "2", "0.5"], 0, COMPILER),
+    ("quorvel", ["--version", "--json"], 0, COMPILER),
+    ("quorvel", ["--json", "none"], 1, COMPILER),
+    ("quorvel", ["--json", "--bogus", "t"], 1, COMPILER),
+    ("quorvel", ["--json"], 0, COMPILER),
     ("quorvel-inspect", ["flat.map", "--json"], 0, INSPECT),
     ("quorvel-inspect", ["--json", "header.map"], 0, INSPECT),
     ("quorvel-inspect", ["flat.map", "--cell", "50", "0", "--json"], 0, INSPECT),
@@ -41,8 +47,25 @@ CASES = [
 ]
 
 
+def bmp(width, height, bits, level):
+    """A bottom-up BMP of one level everywhere: 8 bits with a grey table, or 24 bits."""
+    row = bytes([level] * (width * bits // 8))
+    row += bytes(-len(row) % 4)
+    table = b"".join(bytes([i, i, i, 0]) for i in range(256)) if bits == 8 else b""
+    offset = 14 + 40 + len(table)
+    size = offset + len(row) * height
+
+    def le(value, length):
+        return value.to_bytes(length, "little", signed=True)
+
+    return (b"BM" + le(size, 4) + le(0, 4) + le(offset, 4) + le(40, 4) + le(width, 4) +
+            le(height, 4) + le(1, 2) + le(bits, 2) + le(0, 4) + le(len(row) * height, 4) +
+            le(2835, 4) * 2 + le(256 if bits == 8 else 0, 4) + le(0, 4) + table + row * height)
+
+
 def make_inputs(directory):
-    """Maps of 1 x 1 blocFiles (8 header bytes, 625 records of 159), and broken ones."""
+    """A terrain's five BMPs (prefix t), maps of 1 x 1 blocFiles (8 header bytes, 625 records
+    of 159 bytes), and broken ones."""
     records = 625 * 159
     flat = (1).to_bytes(4, "little") * 2 + bytes(records)
     changed = bytearray(flat)
@@ -52,7 +75,10 @@ def make_inputs(directory):
         "changed.map": bytes(changed),
         "header.map": bytes(8),
         "short.map": bytes(5),
+        "talt.bmp": bmp(51, 51, 8, 10),
     }
+    for role in ("DifMat", "AmbMat", "DifLight", "AmbLight"):
+        files[f"t{role}.bmp"] = bmp(51, 51, 24, 200)
     for name, content in files.items():
         with open(os.path.join(directory, name), "wb") as out:
             out.write(content)
@@ -81,7 +107,8 @@ def check(programs, schemas, directory, case):
 
 def main():
     schema_dir = sys.argv[1]
-    programs = dict(argument.split("=", 1) for argument in sys.argv[2:])
+    programs = {name: os.path.abspath(path)
+                for name, path in (argument.split("=", 1) for argument in sys.argv[2:])}
     schemas = {}
     for name in sorted({case[3] for case in CASES}):
         with open(os.path.join(schema_dir, name), encoding="utf-8") as text:

@@ -19,6 +19,12 @@
 namespace quorvel {
 namespace {
 
+// One GDAL for the whole test program, loaded at its first use.
+GdalLibrary& gdal() {
+  static GdalLibrary library("(GDAL for the tests)");
+  return library;
+}
+
 using test::Raster;
 
 const KeepWindow kAnySize{5001, 5001, true};
@@ -168,7 +174,7 @@ TEST(RasterReader, AltitudeSamplesKeepTheirTypeWithTheBottomRowFirst) {
     const std::string name = (dir / c.name).string();
     test::writeRaster(name, c.raster);
     testing::internal::CaptureStderr();
-    const RasterTexture texture(name, RasterKind::kAltitude, kAnySize);
+    const RasterTexture texture(name, RasterKind::kAltitude, kAnySize, gdal());
     EXPECT_EQ(testing::internal::GetCapturedStderr(), c.warning.empty() ? "" : name + c.warning);
     EXPECT_EQ(texture.width, c.raster.width);
     EXPECT_EQ(texture.height, c.raster.height);
@@ -238,7 +244,7 @@ TEST(RasterReader, ColourImagesBecomeRgbBytesOfTheWindowOnly) {
     SCOPED_TRACE(c.name);
     const std::string name = (dir / c.name).string();
     test::writeRaster(name, c.raster);
-    const RasterTexture texture(name, RasterKind::kColour, c.window);
+    const RasterTexture texture(name, RasterKind::kColour, c.window, gdal());
     EXPECT_EQ(texture.width, c.width);
     EXPECT_EQ(texture.height, c.height);
     EXPECT_EQ(texture.fileWidth, c.raster.width);
@@ -251,29 +257,17 @@ TEST(RasterReader, ColourImagesBecomeRgbBytesOfTheWindowOnly) {
 
 TEST(RasterReader, AGreyTableGivesItsLevelsToAltitudesAndColours) {
   registerGreyTableDriver();
-  const RasterTexture altitude("levels.greytable", RasterKind::kAltitude, kAnySize);
+  const RasterTexture altitude("levels.greytable", RasterKind::kAltitude, kAnySize, gdal());
   EXPECT_EQ(altitude.pixels, (test::Bytes{20, 10}));
-  const RasterTexture colour("levels.greytable", RasterKind::kColour, kAnySize);
+  const RasterTexture colour("levels.greytable", RasterKind::kColour, kAnySize, gdal());
   EXPECT_EQ(colour.pixels, (test::Bytes{20, 20, 20, 10, 10, 10}));
-}
-
-// One file named as the altitude and as a colour image is read once for each.
-TEST(RasterReader, TheSameFileIsReadOnceForEachKind) {
-  const test::TempDir dir;
-  const std::string name = (dir / "both.png").string();
-  test::writeRaster(name, Raster("PNG", 2, 1, 1, GDT_Byte, {7, 9}));
-  const Texture& altitude = loadRaster(name, RasterKind::kAltitude, kAnySize);
-  const Texture& colour = loadRaster(name, RasterKind::kColour, kAnySize);
-  EXPECT_EQ(altitude.pixels, (test::Bytes{7, 9}));
-  EXPECT_EQ(colour.pixels, (test::Bytes{7, 7, 7, 9, 9, 9}));
-  EXPECT_EQ(&loadRaster(name, RasterKind::kAltitude, kAnySize), &altitude);
 }
 
 TEST(RasterReader, AltitudeLargerThanAnyMapKeepsItsSizeButNoPixels) {
   const test::TempDir dir;
   const std::string name = (dir / "big.tif").string();
   test::writeRaster(name, Raster("GTiff", 3, 2, 1, GDT_UInt16, {1, 2, 3, 4, 5, 6}));
-  const RasterTexture texture(name, RasterKind::kAltitude, {2, 2, true});
+  const RasterTexture texture(name, RasterKind::kAltitude, {2, 2, true}, gdal());
   EXPECT_EQ(texture.fileWidth, 3);
   EXPECT_EQ(texture.fileHeight, 2);
   EXPECT_EQ(texture.width, 0);
@@ -337,7 +331,7 @@ TEST(RasterReader, RefusalsNameTheFileAndSayWhy) {
     if (c.raster) test::writeRaster(name, *c.raster);
     if (c.cutTo > 0) std::filesystem::resize_file(name, c.cutTo);
     try {
-      const RasterTexture texture(name, c.kind, kAnySize);
+      const RasterTexture texture(name, c.kind, kAnySize, gdal());
       ADD_FAILURE() << "loaded";
     } catch (const Failure& failure) {
       if (c.message.empty()) {
@@ -368,7 +362,7 @@ TEST(RasterReader, LargeAltitudeReadInBandsOnTwoThreads) {
   const test::TempDir dir;
   const std::string name = (dir / "large.tif").string();
   test::writeRaster(name, raster);
-  const RasterTexture texture(name, RasterKind::kAltitude, kAnySize);
+  const RasterTexture texture(name, RasterKind::kAltitude, kAnySize, gdal());
   const std::vector<double> samples = samplesOf(texture);
   ASSERT_EQ(samples.size(), raster.samples.size());
   for (int y = 0; y < kHeight; ++y) {
@@ -381,7 +375,7 @@ TEST(RasterReader, LargeAltitudeReadInBandsOnTwoThreads) {
   // The picture's last 20 rows, all in the second band.
   std::filesystem::resize_file(name, std::filesystem::file_size(name) - 20 * 2 * kWidth);
   try {
-    const RasterTexture cut(name, RasterKind::kAltitude, kAnySize);
+    const RasterTexture cut(name, RasterKind::kAltitude, kAnySize, gdal());
     ADD_FAILURE() << "loaded";
   } catch (const Failure& failure) {
     EXPECT_EQ(failure.what(), "erreur lors de l'ouverture du fichier " + name + "\n");
@@ -402,7 +396,7 @@ TEST(RasterReader, SrtmTileReadsWithItsGroundSize) {
   test::writeRaster(
       name, raster.withGeoreference({-85 - step / 2, step, 0, 37 + step / 2, 0, -step}, 4326));
   testing::internal::CaptureStderr();
-  const RasterTexture texture(name, RasterKind::kAltitude, kAnySize);
+  const RasterTexture texture(name, RasterKind::kAltitude, kAnySize, gdal());
   // 6378137 m x pi / 180 / 1200 along a meridian; times cos 36.5 degrees along the parallel.
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             name +

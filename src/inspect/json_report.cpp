@@ -1,45 +1,26 @@
 #include "inspect/json_report.h"
 
-#include <array>
 #include <bit>
 #include <cinttypes>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <system_error>
 
-#include <nlohmann/json.hpp>
-
-#include "inspect/printf_text.h"
+#include "cli/json_output.h"
+#include "printf_text.h"
 
 namespace quorvel {
 namespace {
 
-// Keys stay in the order written: the map's name and header first, as in the text reports.
-using Json = nlohmann::ordered_json;
-
-std::string utf8FromLatin1(const std::string& bytes) {
-  std::string text;
-  text.reserve(bytes.size());
-  for (const char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      text += c;
-    } else {
-      text += static_cast<char>(0xC0 | byte >> 6);
-      text += static_cast<char>(0x80 | (byte & 0x3F));
-    }
-  }
-  return text;
-}
+using Json = nlohmann::json;
 
 // The float's own value: a double holds every float exactly, and the shortest digits that
 // give that double back are written.
 Json real(float value) { return std::isfinite(value) ? Json(double{value}) : Json(nullptr); }
 
-Json bitsOf(float value) {
-  return printfText("0x%08" PRIX32, std::bit_cast<std::uint32_t>(value));
-}
+Json bitsOf(float value) { return printfText("0x%08" PRIX32, std::bit_cast<std::uint32_t>(value)); }
 
 Json pair(int x, int y) { return Json::array({x, y}); }
 
@@ -50,25 +31,20 @@ Json fileBytes(const std::string& fileName) {
   return error ? Json(nullptr) : Json(bytes);
 }
 
-std::string text(const Json& object) { return object.dump() + "\n"; }
-
 constexpr const char* kChannelNames[3] = {"red", "green", "blue"};
 constexpr const char* kAxisNames[3] = {"x", "y", "z"};
 
 }  // namespace
 
-std::string summaryJson(const std::string& fileName, const MapSummary& summary) {
-  Json object = {{"map", utf8FromLatin1(fileName)},
-                 {"largeur", summary.largeur},
-                 {"hauteur", summary.hauteur},
-                 {"width", summary.widthPixels},
-                 {"height", summary.heightPixels},
-                 {"bytes", summary.fileBytes},
+Json summaryJson(const std::string& fileName, const MapSummary& summary) {
+  Json object = {{"map", nameText(fileName)},      {"largeur", summary.largeur},
+                 {"hauteur", summary.hauteur},     {"width", summary.widthPixels},
+                 {"height", summary.heightPixels}, {"bytes", summary.fileBytes},
                  {"vertices", summary.vertexCount}};
   if (summary.vertexCount == 0) {
     object["heights"] = nullptr;
     object["colours"] = nullptr;
-    return text(object);
+    return object;
   }
   const bool anyHeight = summary.nanHeights < summary.vertexCount;
   object["heights"] = {{"min", anyHeight ? real(summary.minHeight) : Json(nullptr)},
@@ -80,10 +56,10 @@ std::string summaryJson(const std::string& fileName, const MapSummary& summary) 
     colours[kChannelNames[c]] = {{"min", range.min}, {"max", range.max}, {"mean", range.mean}};
   }
   object["colours"] = colours;
-  return text(object);
+  return object;
 }
 
-std::string cellJson(const std::string& fileName, const CellDump& dump) {
+Json cellJson(const std::string& fileName, const CellDump& dump) {
   const CellPlace& place = dump.place;
   Json vertices = Json::array();
   for (int k = 0; k < kVerticesPerCell; ++k) {
@@ -101,7 +77,7 @@ std::string cellJson(const std::string& fileName, const CellDump& dump) {
                          {"normal", {real(n.x), real(n.y), real(n.z)}},
                          {"normalBits", {bitsOf(n.x), bitsOf(n.y), bitsOf(n.z)}}});
   }
-  return text({{"map", utf8FromLatin1(fileName)},
+  return Json({{"map", nameText(fileName)},
                {"pixel", {dump.x, dump.y}},
                {"vertex", dump.vertex},
                {"origin", pair(dump.originX, dump.originY)},
@@ -113,16 +89,15 @@ std::string cellJson(const std::string& fileName, const CellDump& dump) {
                {"triangles", triangles}});
 }
 
-std::string differenceJson(const MapReader& a, const MapReader& b,
-                           const MapDifference& difference) {
+Json differenceJson(const MapReader& a, const MapReader& b, const MapDifference& difference) {
   Json object = {
-      {"a", {{"map", utf8FromLatin1(a.fileName())}, {"largeur", a.largeur()}, {"hauteur", a.hauteur()}}},
-      {"b", {{"map", utf8FromLatin1(b.fileName())}, {"largeur", b.largeur()}, {"hauteur", b.hauteur()}}},
+      {"a", {{"map", nameText(a.fileName())}, {"largeur", a.largeur()}, {"hauteur", a.hauteur()}}},
+      {"b", {{"map", nameText(b.fileName())}, {"largeur", b.largeur()}, {"hauteur", b.hauteur()}}},
       {"identical", difference.sameHeader && difference.differingCells == 0}};
-  if (!difference.sameHeader) return text(object);
+  if (!difference.sameHeader) return object;
   object["cells"] = a.cellCount();
   object["differingCells"] = difference.differingCells;
-  if (difference.differingCells == 0) return text(object);
+  if (difference.differingCells == 0) return object;
   const CellPlace& place = difference.firstPlace;
   const ValuePlace& value = difference.firstValue;
   Json first = {{"byte", place.offset + value.offset},
@@ -140,7 +115,8 @@ std::string differenceJson(const MapReader& a, const MapReader& b,
                           place.originY() + 1 + kCellVertices[value.index].dy);
     if (value.field == CellField::kColors) first["component"] = kChannelNames[value.component];
   }
-  for (const auto& [key, bytes] : {std::pair{"a", &difference.firstA}, std::pair{"b", &difference.firstB}}) {
+  for (const auto& [key, bytes] :
+       {std::pair{"a", &difference.firstA}, std::pair{"b", &difference.firstB}}) {
     if (value.field == CellField::kColors) {
       first[key] = (*bytes)[value.offset];
     } else {
@@ -150,31 +126,25 @@ std::string differenceJson(const MapReader& a, const MapReader& b,
     }
   }
   object["first"] = first;
-  return text(object);
+  return object;
 }
 
-std::string pictureJson(const std::string& kind, const std::string& fileName,
-                        const Picture& picture) {
-  return text({{"written", utf8FromLatin1(fileName)},
+Json pictureJson(const std::string& kind, const std::string& fileName, const Picture& picture) {
+  return Json({{"written", nameText(fileName)},
                {"kind", kind},
                {"bytes", fileBytes(fileName)},
                {"width", picture.width},
                {"height", picture.height}});
 }
 
-std::string gltfExportJson(const std::string& fileName, const GltfExport& done) {
+Json gltfExportJson(const std::string& fileName, const GltfExport& done) {
   constexpr const char* kMeshNames[] = {"cellFans", "simplified", "pixelGrid"};
-  return text({{"written", utf8FromLatin1(fileName)},
+  return Json({{"written", nameText(fileName)},
                {"kind", "gltf"},
                {"bytes", fileBytes(fileName)},
                {"mesh", kMeshNames[static_cast<int>(done.kind)]},
                {"triangles", done.triangles},
                {"mapTriangles", done.mapTriangles}});
-}
-
-std::string errorJson(const std::string& message, int exitCode) {
-  const std::string line = message.ends_with('\n') ? message.substr(0, message.size() - 1) : message;
-  return text({{"error", utf8FromLatin1(line)}, {"exit", exitCode}});
 }
 
 }  // namespace quorvel

@@ -6,14 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "cli/json_output.h"
 #include "failure.h"
 #include "inspect/cell_dump.h"
 #include "inspect/gltf.h"
 #include "inspect/json_report.h"
 #include "inspect/map_diff.h"
 #include "inspect/map_picture.h"
-#include "inspect/map_reader.h"
 #include "inspect/map_summary.h"
+#include "map/map_reader.h"
 #include "version.h"
 
 namespace quorvel {
@@ -106,8 +107,12 @@ std::string parseRequest(const std::vector<std::string>& arguments, Request& req
 }
 
 // The text report, or with --json its JSON form; the pictures and the .glb have none in text.
-void report(const Request& request, const std::string& text, const std::string& json) {
-  std::fputs((request.json ? json : text).c_str(), stdout);
+void report(const Request& request, const std::string& text, const nlohmann::json& json) {
+  if (request.json) {
+    printJson(json);
+  } else {
+    std::fputs(text.c_str(), stdout);
+  }
 }
 
 int run(const Request& request) {
@@ -190,7 +195,7 @@ int main(int argc, char** argv) {
   if (!mistake.empty()) {
     const std::string line = "quorvel-inspect: " + mistake + "\n";
     if (request.json) {
-      std::fputs(errorJson(line, kTrouble).c_str(), stdout);
+      printJson(errorObject(line, kTrouble));
       std::fflush(stdout);
       std::fputs(kUsage, stderr);
     } else {
@@ -210,7 +215,11 @@ int main(int argc, char** argv) {
   } catch (const std::exception& error) {
     line = std::string("quorvel-inspect: ") + error.what() + "\n";
   }
-  std::fputs((request.json ? errorJson(line, failed) : line).c_str(), stdout);
+  if (request.json) {
+    printJson(errorObject(line, failed));
+  } else {
+    std::fputs(line.c_str(), stdout);
+  }
   std::fflush(stdout);
   std::fputs(hint.c_str(), stderr);
   return failed;
