@@ -199,7 +199,7 @@ TEST(InspectTool, JsonGivesEachReportAndFailureAsOneObject) {
        {{"/written", "t.glb"}, {"/mesh", "cellFans"}, {"/triangles", 5000}}},
       {{"\xe9t\xe9.map", "--json"},
        1,
-       {{"", {{"error", "cannot open \u00e9t\u00e9.map: No such file or directory"}, {"exit", 1}}}}},
+       {{"/error", "cannot open \u00e9t\u00e9.map: No such file or directory"}, {"/exit", 1}}},
       {{"terrain.map", "none.map", "--diff", "--json"},
        2,
        {{"", {{"error", "cannot open none.map: No such file or directory"}, {"exit", 2}}}}},

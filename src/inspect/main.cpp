@@ -141,7 +141,8 @@ int run(const Request& request) {
       const bool preview = request.mode == Mode::kPreview;
       const Picture picture = preview ? previewPicture(reader) : reliefPicture(reader);
       writePng(picture, request.pictureName);
-      report(request, "", pictureJson(preview ? "preview" : "relief", request.pictureName, picture));
+      report(request, "",
+             pictureJson(preview ? "preview" : "relief", request.pictureName, picture));
       break;
     }
     case Mode::kGltf: {
