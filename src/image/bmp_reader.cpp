@@ -381,6 +381,8 @@ void BmpTexture::load() {
   const auto [keptWidth, keptHeight] = keptSize(keep_, fileWidth, fileHeight);
   width = keptWidth;
   height = keptHeight;
+  x0 = keep_.x0;
+  y0 = keep_.y0;
   bytesPerPixel = pixelBytes;
   const std::size_t rowBytes = static_cast<std::size_t>(width) * pixelBytes;
   try {
@@ -398,6 +400,8 @@ void BmpTexture::load() {
   // red-green-blue. Bytes past the end read as 255.
   const std::uint64_t fileRowBytes = static_cast<std::uint64_t>(fileWidth) * pixelBytes;
   const std::uint64_t stride = fileRowBytes + (4 - fileRowBytes % 4) % 4;
+  const std::uint64_t windowBegin = rowsBegin + static_cast<std::uint64_t>(y0) * stride +
+                                    static_cast<std::uint64_t>(x0) * pixelBytes;
   const auto toRgb = [&](std::uint8_t* row) {
     if (pixelBytes == 3) {
       for (std::size_t i = 0; i < rowBytes; i += 3) std::swap(row[i], row[i + 2]);
@@ -411,12 +415,12 @@ void BmpTexture::load() {
     }
   };
   if (seekable && pixels.size() >= kParallelReadBytes) {
-    readRowsOnEveryCore(::fileno(in), rowsBegin, stride, rowBytes, height, pixels.data(), toRgb,
+    readRowsOnEveryCore(::fileno(in), windowBegin, stride, rowBytes, height, pixels.data(), toRgb,
                         copyRow);
   } else if (rowBytes > 0) {
     for (std::int32_t y = 0; y < height; ++y) {
       std::uint8_t* row = pixels.data() + static_cast<std::size_t>(y) * rowBytes;
-      source.readOr255(rowsBegin + static_cast<std::uint64_t>(y) * stride, row, rowBytes);
+      source.readOr255(windowBegin + static_cast<std::uint64_t>(y) * stride, row, rowBytes);
       toRgb(row);
     }
   }

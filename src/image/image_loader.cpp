@@ -21,8 +21,8 @@ const Texture& ImageLoader::load(const std::string& fileName, RasterKind kind,
                                  const KeepWindow& keep) {
   for (const Record& record : records_) {
     const Texture& texture = *record.texture;
-    if (record.kind == kind && texture.fileName == fileName &&
-        keptSize(keep, texture.fileWidth, texture.fileHeight) ==
+    if (record.kind == kind && texture.fileName == fileName && texture.x0 == keep.x0 &&
+        texture.y0 == keep.y0 && keptSize(keep, texture.fileWidth, texture.fileHeight) ==
             std::pair{texture.width, texture.height}) {
       return texture;
     }
@@ -36,6 +36,14 @@ const Texture& ImageLoader::load(const std::string& fileName, RasterKind kind,
   }
   records_.push_back(Record{kind, std::move(texture)});
   return *records_.back().texture;
+}
+
+std::unique_ptr<Texture> ImageLoader::loadWindow(const std::string& fileName, RasterKind kind,
+                                                 const KeepWindow& window) const {
+  const NoteSink dropped = [](const std::string&) {};
+  if (isBmpName(fileName)) return std::make_unique<BmpTexture>(fileName, window, nullptr, dropped);
+  if (!gdal_) throw Failure("erreur lors de l'ouverture du fichier " + fileName + "\n");
+  return std::make_unique<RasterTexture>(fileName, kind, window, *gdal_, dropped);
 }
 
 TerrainTextures ImageLoader::loadTerrain(const ImageNames& names, const KeepRule& keep) {

@@ -51,6 +51,13 @@ class ImageLoader {
   // A load that fails leaves no record.
   const Texture& load(const std::string& fileName, RasterKind kind, const KeepWindow& keep = {});
 
+  // A window of an image this loader has loaded (with load or loadTerrain, which checked
+  // it), read as load reads it, but owned by the caller and not kept; its notes, which the
+  // first load gave, are dropped. Threads may call it at once: a world's tiles read their
+  // windows so, the images loaded first with no pixels.
+  [[nodiscard]] std::unique_ptr<Texture> loadWindow(const std::string& fileName, RasterKind kind,
+                                                    const KeepWindow& window) const;
+
  private:
   void prepareColourBuffers(const ImageNames& names, const KeepWindow& altitude);
 

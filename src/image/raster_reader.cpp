@@ -117,10 +117,12 @@ void checkAltitudes(const Api& gdal, const Texture& texture, GDALRasterBandH ban
   });
   if (count == 0) return;
   const std::string& name = texture.fileName;
+  const int windowTop = texture.fileHeight - texture.y0 - texture.height;
   throw Failure(
       "erreur: " + name + " contient " + std::to_string(count) + " pixels sans altitude\n",
       name + ": the first pixel without altitude is column " +
-          std::to_string(first % texture.width) + ", row " + std::to_string(first / texture.width) +
+          std::to_string(first % texture.width + texture.x0) + ", row " +
+          std::to_string(first / texture.width + windowTop) +
           " from the top; fill them first, e.g. gdal_fillnodata.py " + name + " filled.tif\n");
 }
 
@@ -169,7 +171,6 @@ void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
   texture.bytesPerPixel = sampleBytes(*format);
   texture.bitsPerPixel = 8 * texture.bytesPerPixel;
   reportGroundSize(gdal, texture, dataset);
-  if (texture.width != texture.fileWidth || texture.height != texture.fileHeight) return;
   if (texture.width == 0 || texture.height == 0) return;
 
   const std::size_t rowBytes =
@@ -193,6 +194,8 @@ void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
   const int rowsPerBand =
       inBands ? static_cast<int>(std::max<std::size_t>(1, kBandBytes / rowBytes)) : texture.height;
   const int bandCount = (texture.height + rowsPerBand - 1) / rowsPerBand;
+  // The window's top row in GDAL's order.
+  const int windowTop = texture.fileHeight - texture.y0 - texture.height;
   // Reads bands first, first + 2, ... and returns GDAL's reason for the first that fails,
   // or nothing.
   const auto readBands = [&](int first, const GdalMessages& said) -> std::optional<std::string> {
@@ -209,8 +212,8 @@ void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
       std::uint8_t* topRow =
           texture.pixels.data() + rowBytes * static_cast<std::size_t>(texture.height - 1 - top);
       if (from == nullptr ||
-          gdal.GDALRasterIO(from, GF_Read, 0, top, texture.width, rows, topRow, texture.width, rows,
-                            type, 0, -static_cast<int>(rowBytes)) != CE_None) {
+          gdal.GDALRasterIO(from, GF_Read, texture.x0, windowTop + top, texture.width, rows, topRow,
+                            texture.width, rows, type, 0, -static_cast<int>(rowBytes)) != CE_None) {
         return said.reason();
       }
     }
@@ -268,8 +271,9 @@ void readColour(const Api& gdal, Texture& texture, GDALDatasetH dataset,
   texture.bitsPerPixel = 24;
   if (texture.width == 0 || texture.height == 0) return;
 
-  // The map reads the bottom rows of the picture, and of each row the left columns.
-  const int top = texture.fileHeight - texture.height;
+  // The map reads the window's rows counted from the bottom of the picture, and of each row
+  // the window's columns.
+  const int top = texture.fileHeight - texture.y0 - texture.height;
   const std::size_t rowBytes = static_cast<std::size_t>(texture.width) * 3;
   resizePixels(texture.pixels, rowBytes * static_cast<std::size_t>(texture.height));
   std::uint8_t* out = texture.pixels.data();
@@ -279,12 +283,12 @@ void readColour(const Api& gdal, Texture& texture, GDALDatasetH dataset,
   CPLErr read = CE_None;
   if (bands >= 3) {
     int bandMap[3] = {1, 2, 3};
-    read = gdal.GDALDatasetRasterIO(dataset, GF_Read, 0, top, texture.width, texture.height,
+    read = gdal.GDALDatasetRasterIO(dataset, GF_Read, texture.x0, top, texture.width, texture.height,
                                     lastRow, texture.width, texture.height, GDT_Byte, 3, bandMap, 3,
                                     lineSpace, 1);
   } else {
     GDALRasterBandH band = gdal.GDALGetRasterBand(dataset, 1);
-    read = gdal.GDALRasterIO(band, GF_Read, 0, top, texture.width, texture.height, lastRow,
+    read = gdal.GDALRasterIO(band, GF_Read, texture.x0, top, texture.width, texture.height, lastRow,
                              texture.width, texture.height, GDT_Byte, 3, lineSpace);
     // Grey levels, or the palette's colours; an index past the table's end has no colour
     // and reads as black.
@@ -324,6 +328,8 @@ void RasterTexture::load() {
   fileWidth = gdal.GDALGetRasterXSize(dataset.get());
   fileHeight = gdal.GDALGetRasterYSize(dataset.get());
   std::tie(width, height) = keptSize(window_, fileWidth, fileHeight);
+  x0 = window_.x0;
+  y0 = window_.y0;
   if (kind_ == RasterKind::kAltitude) {
     readAltitude(gdal, *this, dataset.get(), messages);
   } else {

@@ -60,25 +60,33 @@ decltype(auto) visitSample(SampleFormat format, Visit&& visit) {
 // becomes red, green, blue bytes.
 enum class RasterKind { kAltitude, kColour };
 
-// Which pixels a load keeps: the first `columns` of each of the first `rows` rows. A header
-// may claim billions of pixels in a file of a kilobyte; the map uses only what the altitude
-// image covers, so nothing more is allocated, filled or read.
+// Which pixels a load keeps: `columns` of each of `rows` rows, from column x0 of row y0 on
+// (map order: row 0 is the bottom row of the picture, column 0 the left). A header may claim
+// billions of pixels in a file of a kilobyte; the map uses only what the altitude image
+// covers, so nothing more is allocated, filled or read. A world's tiles read their windows
+// anywhere in the images.
 struct KeepWindow {
   std::int32_t columns = std::numeric_limits<std::int32_t>::max();
   std::int32_t rows = std::numeric_limits<std::int32_t>::max();
   // An image wider or higher than the window keeps no pixel at all rather than a crop: an
   // altitude image that large can never make a map, and only its size is reported.
   bool wholeOrNothing = false;
+  std::int32_t x0 = 0;  // 0 or more
+  std::int32_t y0 = 0;
 };
 
-// The size of the kept part of a fileWidth x fileHeight image (both 0 or more).
+// The size of the kept part of a fileWidth x fileHeight image (both 0 or more): what the
+// window holds of it.
 [[nodiscard]] inline std::pair<std::int32_t, std::int32_t> keptSize(const KeepWindow& window,
                                                                     std::int32_t fileWidth,
                                                                     std::int32_t fileHeight) {
   if (window.wholeOrNothing && (fileWidth > window.columns || fileHeight > window.rows)) {
     return {0, 0};
   }
-  return {std::min(fileWidth, window.columns), std::min(fileHeight, window.rows)};
+  const auto side = [](std::int32_t file, std::int32_t start, std::int32_t count) {
+    return file > start ? std::min(file - start, count) : 0;
+  };
+  return {side(fileWidth, window.x0, window.columns), side(fileHeight, window.y0, window.rows)};
 }
 
 // Where a load's notes go: what was found or assumed, for standard error, a line each
@@ -87,8 +95,9 @@ using NoteSink = std::function<void(const std::string& line)>;
 
 // One loaded image. width and height describe pixels: pixel (x, y) begins at byte
 // (x + y * width) * bytesPerPixel, rows are packed and row 0 is the first row stored in the
-// file. They are the file's own size unless the load kept a smaller window; fileWidth and
-// fileHeight always say what the file holds, for the size checks and their messages. A 3-byte
+// file. They are the file's own size unless the load kept a smaller window, which starts at
+// the file's pixel (x0, y0); fileWidth and fileHeight always say what the file holds, for the
+// size checks and their messages, and the map code's borders. A 3-byte
 // pixel is red, green, blue; a 1-byte pixel is an altitude (a grey level, or the stored colour
 // index when the colour table is not grey).
 class Texture {
@@ -114,6 +123,8 @@ class Texture {
   std::int32_t height = 0;
   std::int32_t fileWidth = 0;
   std::int32_t fileHeight = 0;
+  std::int32_t x0 = 0;  // where pixel (0, 0) is in the file
+  std::int32_t y0 = 0;
   std::int32_t bitsPerPixel = 0;
   std::int32_t bytesPerPixel = 0;  // sampleBytes(sampleFormat) times the channels
   SampleFormat sampleFormat = SampleFormat::kUInt8;
