@@ -13,6 +13,7 @@
 #include "image/image_loader.h"
 #include "image/texture.h"
 #include "library/error.h"
+#include "library/settings_check.h"
 #include "map/map_format.h"
 #include "map/map_size.h"
 #include "map/map_writer.h"
@@ -37,8 +38,9 @@ struct Lines {
   }
 };
 
-// A setting that is infinite or NaN would reach the map as NaNs and infinities.
-void checkFinite(const Settings& settings) {
+}  // namespace
+
+void checkSettingsFinite(const Settings& settings) {
   for (const float value : {settings.lightDirection.x, settings.lightDirection.y,
                             settings.lightDirection.z, settings.zScaleFactor, settings.seaLevel}) {
     if (!std::isfinite(value)) {
@@ -48,6 +50,8 @@ void checkFinite(const Settings& settings) {
     }
   }
 }
+
+namespace {
 
 CompileResult writeTerrain(const std::string& mapName, const TerrainTextures& images,
                            const Settings& settings, const Lines& lines) {
@@ -199,7 +203,7 @@ CompileResult compileFiles(const ImageFiles& files, const Settings& settings,
   CompileResult result;
   const Lines lines{result, options};
   try {
-    checkFinite(settings);
+    checkSettingsFinite(settings);
     // The altitude image decides how much of each image is kept: memory follows the map,
     // not what the headers claim.
     ImageLoader loader([&](const std::string& line) { lines.note(line); });
@@ -216,7 +220,7 @@ CompileResult compileRasters(const std::string& mapPath, const TerrainViews& vie
   CompileResult result;
   const Lines lines{result, options};
   try {
-    checkFinite(settings);
+    checkSettingsFinite(settings);
     const std::unique_ptr<Texture> alt = altitudeTexture(views.alt);
     const std::unique_ptr<Texture> difMat = colourTexture("difmat", views.difmat, *alt);
     const std::unique_ptr<Texture> ambMat = colourTexture("ambmat", views.ambmat, *alt);

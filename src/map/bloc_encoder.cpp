@@ -23,19 +23,24 @@ constexpr bool kNormalsAsStored = std::endian::native == std::endian::little &&
 static_assert(kCellBytes - kNormalsOffset == 12 * kFanKinds);
 static_assert(kHeightsOffset == kColorsOffset + 3 * kVerticesPerCell);
 
-// Row-major view of an image's pixels.
+// Row-major view of an image's pixels, addressed by the pixel's place in the whole image (the
+// record may hold a window of it).
 struct PixelView {
   explicit PixelView(const Texture& texture)
       : pixels(texture.pixels.data()),
         width(static_cast<std::size_t>(texture.width)),
-        bytesPerPixel(static_cast<std::size_t>(texture.bytesPerPixel)) {}
+        bytesPerPixel(static_cast<std::size_t>(texture.bytesPerPixel)),
+        x0(texture.x0),
+        y0(texture.y0) {}
   [[nodiscard]] const std::uint8_t* at(int x, int y) const {
-    return pixels + (static_cast<std::size_t>(x) + static_cast<std::size_t>(y) * width) *
+    return pixels + (static_cast<std::size_t>(x - x0) + static_cast<std::size_t>(y - y0) * width) *
                         bytesPerPixel;
   }
   const std::uint8_t* pixels;
   std::size_t width;
   std::size_t bytesPerPixel;
+  int x0;
+  int y0;
 };
 
 // The diffuse factor of each pixel from its unnormalised vertex normal.
@@ -62,25 +67,26 @@ QUORVEL_WIDE_CLONES void litColors(int count, const double* diffuse, const std::
 
 // The altitudes of blocFile (bx, by) and of a ring of one pixel round it, as Altitude values,
 // so that the interior pixels' neighbours are read without bounds tests; the ring outside the
-// image stays 0 and reaches no result, since border pixels go through the guarded sum.
+// image stays 0 and reaches no result, since border pixels go through the guarded sum. The
+// record holds at least these pixels of the image (a world's tile holds its own and a ring).
 template <class Sample, class Altitude>
 void fillWindow(const Texture& alt, int bx, int by, Altitude* window) {
   const int x0 = kBlocFilePixels * bx - 1;
   const int y0 = kBlocFilePixels * by - 1;
   // The window's columns inside the image, the same in every row: a plain copy between.
   const int first = std::max(0, -x0);
-  const int end = std::max(first, std::min(kWindow, alt.width - x0));
+  const int end = std::max(first, std::min(kWindow, alt.fileWidth - x0));
   for (int j = 0; j < kWindow; ++j) {
     const int y = y0 + j;
     Altitude* row = window + j * kWindow;
-    if (y < 0 || y >= alt.height) {
+    if (y < 0 || y >= alt.fileHeight) {
       std::fill(row, row + kWindow, Altitude{0});
       continue;
     }
     const std::uint8_t* samples =
-        alt.pixels.data() +
-        (static_cast<std::size_t>(y) * alt.width + static_cast<std::size_t>(x0 + first)) *
-            sizeof(Sample);
+        alt.pixels.data() + (static_cast<std::size_t>(y - alt.y0) * alt.width +
+                             static_cast<std::size_t>(x0 + first - alt.x0)) *
+                                sizeof(Sample);
     std::fill(row, row + first, Altitude{0});
     for (int i = first; i < end; ++i) {
       Sample sample;
@@ -173,9 +179,9 @@ bool BlocEncoder::inSteps(const int* window, int bx, int by, int* steps) const {
   const int x0 = kBlocFilePixels * bx - 1;
   const int y0 = kBlocFilePixels * by - 1;
   const int firstColumn = std::max(0, -x0);
-  const int endColumn = std::min(kWindow, terrain_.alt.width - x0);
+  const int endColumn = std::min(kWindow, terrain_.alt.fileWidth - x0);
   const int firstRow = std::max(0, -y0);
-  const int endRow = std::min(kWindow, terrain_.alt.height - y0);
+  const int endRow = std::min(kWindow, terrain_.alt.fileHeight - y0);
   int low = window[firstRow * kWindow + firstColumn];
   int high = low;
   for (int j = firstRow; j < endRow; ++j) {
@@ -207,8 +213,8 @@ void BlocEncoder::encodeFrom(const Altitude* window, const Sample* samples, int 
   const PixelView ambMat(terrain_.ambMat);
   const PixelView difLight(terrain_.difLight);
   const PixelView ambLight(terrain_.ambLight);
-  const int width = terrain_.alt.width;
-  const int height = terrain_.alt.height;
+  const int width = terrain_.alt.fileWidth;  // the image's borders, wherever the tile lies
+  const int height = terrain_.alt.fileHeight;
   const Settings& settings = terrain_.settings;
   const Vector3 light = settings.lightDirection;
   const int x0 = kBlocFilePixels * bx;

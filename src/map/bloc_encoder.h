@@ -21,10 +21,12 @@ class BlocEncoder {
   // The terrain's light direction must already be normalised, alt must hold one sample a
   // pixel and the colour images 3 bytes, at least as large as alt; table may be null, and is
   // used only for 8-bit altitudes (made for a step of 1) and 16-bit ones (made for
-  // altitudeStep(alt)).
+  // altitudeStep(alt)). The records may hold windows of the images (Texture::x0, y0): what
+  // each blocFile reads of them, its pixels and the altitude's ring of one pixel round them
+  // inside the image, must be there. The image's borders are those of the files.
   BlocEncoder(const Terrain& terrain, const TriangleTable* table);
 
-  // Writes the record of blocFile (bx, by), kBlocFileBytes bytes, to out.
+  // Writes the record of blocFile (bx, by) of the whole image, kBlocFileBytes bytes, to out.
   void encode(int bx, int by, std::uint8_t* out) const;
 
  private:

@@ -1,5 +1,7 @@
 #include "map/map_size.h"
 
+#include <limits>
+
 #include "map/map_format.h"
 
 namespace quorvel {
@@ -11,28 +13,45 @@ bool sideFits(std::int32_t side) {
   return side >= 1 && (side - 1) % kBlocFilePixels == 0 && side <= kMaxSide;
 }
 
+// A world has no largest side, but its smallest is one blocFile.
+constexpr std::int32_t kWorldMinSide = kBlocFilePixels + 1;
+constexpr std::int32_t kNoMaxSide = std::numeric_limits<std::int32_t>::max();
+
 // The valid side nearest to side; a tie goes to the larger, which loses no detail.
-std::int32_t nearestSide(std::int32_t side) {
-  if (side <= 1) return 1;
-  if (side >= kMaxSide) return kMaxSide;
-  const std::int32_t below = (side - 1) / kBlocFilePixels * kBlocFilePixels + 1;
-  const std::int32_t above = below + kBlocFilePixels;
-  return side - below < above - side ? below : above;
+std::int32_t nearestSide(std::int32_t side, std::int32_t minSide, std::int32_t maxSide) {
+  if (side <= minSide) return minSide;
+  if (side >= maxSide) return maxSide;
+  const std::int64_t below = (side - 1) / kBlocFilePixels * kBlocFilePixels + 1;
+  const std::int64_t above = below + kBlocFilePixels;
+  return static_cast<std::int32_t>(side - below < above - side || above > maxSide ? below : above);
 }
 
 // "the width 150 is not 50 n + 1 (101 or 151)", or empty when the side fits.
-std::string sideProblem(const char* name, std::int32_t side) {
-  if (sideFits(side)) return {};
+std::string sideProblem(const char* name, std::int32_t side, std::int32_t minSide,
+                        std::int32_t maxSide) {
+  if (side >= minSide && (side - 1) % kBlocFilePixels == 0 && side <= maxSide) return {};
   std::string text = std::string("the ") + name + " " + std::to_string(side);
-  if (side > kMaxSide) return text + " is over 5001 pixels (100 blocFiles); ";
+  if (side > maxSide) return text + " is over 5001 pixels (100 blocFiles); ";
+  if (side < minSide && minSide > 1) return text + " is less than one blocFile (51 pixels); ";
   if (side <= 1) return text + " is not 50 n + 1 (1 or 51); ";
-  const std::int32_t below = (side - 1) / kBlocFilePixels * kBlocFilePixels + 1;
+  const std::int64_t below = (side - 1) / kBlocFilePixels * kBlocFilePixels + 1;
   return text + " is not 50 n + 1 (" + std::to_string(below) + " or " +
          std::to_string(below + kBlocFilePixels) + "); ";
 }
 
 std::string size(std::int32_t width, std::int32_t height) {
   return std::to_string(width) + " x " + std::to_string(height);
+}
+
+// The sizes found and the nearest size that fits, with sides from minSide to maxSide.
+std::string sizeHint(const Texture& alt, std::int32_t minSide, std::int32_t maxSide) {
+  const std::int32_t width = nearestSide(alt.fileWidth, minSide, maxSide);
+  const std::int32_t height = nearestSide(alt.fileHeight, minSide, maxSide);
+  return alt.fileName + " is " + size(alt.fileWidth, alt.fileHeight) + " pixels: " +
+         sideProblem("width", alt.fileWidth, minSide, maxSide) +
+         sideProblem("height", alt.fileHeight, minSide, maxSide) +
+         "resize it, for example: gdal_translate -of BMP -outsize " + std::to_string(width) + " " +
+         std::to_string(height) + " " + alt.fileName + " resized.bmp\n";
 }
 
 }  // namespace
@@ -48,14 +67,9 @@ KeepWindow colourKeepWindow(const Texture& alt) {
   return KeepWindow{alt.fileWidth, alt.fileHeight, false};
 }
 
-std::string altitudeSizeHint(const Texture& alt) {
-  const std::int32_t width = nearestSide(alt.fileWidth);
-  const std::int32_t height = nearestSide(alt.fileHeight);
-  return alt.fileName + " is " + size(alt.fileWidth, alt.fileHeight) +
-         " pixels: " + sideProblem("width", alt.fileWidth) + sideProblem("height", alt.fileHeight) +
-         "resize it, for example: gdal_translate -of BMP -outsize " + std::to_string(width) + " " +
-         std::to_string(height) + " " + alt.fileName + " resized.bmp\n";
-}
+std::string altitudeSizeHint(const Texture& alt) { return sizeHint(alt, 1, kMaxSide); }
+
+std::string worldSizeHint(const Texture& alt) { return sizeHint(alt, kWorldMinSide, kNoMaxSide); }
 
 std::string smallerImageHint(const Texture& image, const Texture& alt) {
   return image.fileName + " is " + size(image.fileWidth, image.fileHeight) + " pixels, " +

@@ -17,8 +17,10 @@ namespace quorvel {
 [[nodiscard]] KeepWindow altitudeKeepWindow();
 [[nodiscard]] KeepWindow colourKeepWindow(const Texture& alt);
 
-// The standard-error lines of the size refusals: the sizes found and how to fix them.
+// The standard-error lines of the size refusals: the sizes found and how to fix them. A
+// world's altitude has no largest size, but at least one blocFile each way.
 [[nodiscard]] std::string altitudeSizeHint(const Texture& alt);
+[[nodiscard]] std::string worldSizeHint(const Texture& alt);
 [[nodiscard]] std::string smallerImageHint(const Texture& image, const Texture& alt);
 
 }  // namespace quorvel

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
 #include <exception>
@@ -38,10 +39,12 @@ void checkSize(const Texture& alt, int& largeur, int& hauteur) {
   if (hauteur > kMaxBlocFiles) throw Failure("carte trop haute\n", altitudeSizeHint(alt));
 }
 
+}  // namespace
+
 // The driver checks each depth as it loads the image; checking again here keeps the writer
 // from reading past a buffer whatever hands it the images. The altitude holds one sample a
 // pixel, of any sample format; a colour pixel is three bytes.
-void checkDepths(const Terrain& terrain) {
+void checkTerrainDepths(const Terrain& terrain) {
   const auto check = [](const Texture& image, bool fits, const char* message) {
     if (!fits) throw Failure("erreur: " + image.fileName + message);
   };
@@ -55,7 +58,7 @@ void checkDepths(const Terrain& terrain) {
 }
 
 // Colour images are read at alt's pixel coordinates, so none may be smaller than alt.
-void checkColorImages(const Terrain& terrain) {
+void checkColourSizes(const Terrain& terrain) {
   for (const Texture* image : {&terrain.difMat, &terrain.ambMat, &terrain.difLight,
                                &terrain.ambLight}) {
     if (image->fileWidth < terrain.alt.fileWidth || image->fileHeight < terrain.alt.fileHeight) {
@@ -66,6 +69,8 @@ void checkColorImages(const Terrain& terrain) {
   }
 }
 
+namespace {
+
 // Encodes the blocFiles on this thread and threads - 1 others, a chunk of consecutive records
 // at a time, and each thread writes its chunks straight to their place in the file while the
 // bytes are still in its cache: the records' offsets are known before they are made, so no
@@ -73,10 +78,21 @@ void checkColorImages(const Terrain& terrain) {
 // cache. One thread writes at a time: two writes to one file contend for its lock in the
 // kernel, which spins, so a thread that finds the other writing encodes its next chunk into
 // a second buffer first, and writes both when its turn comes.
-void writeBlocFiles(const MapFile& file, const BlocEncoder& encoder, int largeur, int blocFiles,
+constexpr int kChunkBlocFiles = 10;  // about 1 MB
+
+void encodeChunk(const BlocEncoder& encoder, const BlocRegion& region, int first, int count,
+                 std::uint8_t* out) {
+  for (int n = 0; n < count; ++n) {
+    const int index = first + n;
+    encoder.encode(region.bx0 + index % region.largeur, region.by0 + index / region.largeur,
+                   out + n * kBlocFileBytes);
+  }
+}
+
+void writeBlocFiles(const MapFile& file, const BlocEncoder& encoder, const BlocRegion& region,
                     int threads) {
-  constexpr int kChunkBlocFiles = 10;  // about 1 MB
   constexpr int kBuffers = 2;
+  const int blocFiles = region.largeur * region.hauteur;
   const int chunks = (blocFiles + kChunkBlocFiles - 1) / kChunkBlocFiles;
   std::atomic<int> nextChunk{0};
   std::atomic<bool> stop{false};
@@ -111,10 +127,7 @@ void writeBlocFiles(const MapFile& file, const BlocEncoder& encoder, int largeur
         }
         slot->first = chunk * kChunkBlocFiles;
         const int count = std::min(kChunkBlocFiles, blocFiles - slot->first);
-        for (int n = 0; n < count; ++n) {
-          const int index = slot->first + n;
-          encoder.encode(index % largeur, index / largeur, slot->bytes.data() + n * kBlocFileBytes);
-        }
+        encodeChunk(encoder, region, slot->first, count, slot->bytes.data());
         slot->count = count;
         if (writing.try_lock()) {
           const std::lock_guard turn(writing, std::adopt_lock);
@@ -142,7 +155,116 @@ void writeBlocFiles(const MapFile& file, const BlocEncoder& encoder, int largeur
   if (error) std::rethrow_exception(error);
 }
 
+// As writeBlocFiles, but the chunks reach the file, and inOrder, in file order: each thread has
+// two buffers, and whichever thread finds the next chunk in line ready writes it, and those
+// after it that are ready, while the others go on encoding. A thread whose two chunks both
+// wait for an earlier one waits too; the earliest chunk not written is always being encoded
+// by a thread that does not wait, so the file is always finished.
+void writeBlocFilesInOrder(const MapFile& file, const BlocEncoder& encoder,
+                           const BlocRegion& region, int threads, const ByteSink& inOrder) {
+  const int blocFiles = region.largeur * region.hauteur;
+  const int chunks = (blocFiles + kChunkBlocFiles - 1) / kChunkBlocFiles;
+  const int workers = std::max(1, std::min(threads, chunks));
+  struct Chunk {
+    std::vector<std::uint8_t> bytes;
+    int index = -1;  // -1: free
+    bool ready = false;
+  };
+  std::vector<Chunk> slots(static_cast<std::size_t>(2 * workers));
+  std::mutex mutex;
+  std::condition_variable freed;
+  int nextChunk = 0;
+  int nextOut = 0;
+  bool writing = false;
+  bool stop = false;
+  std::exception_ptr error;
+  const auto work = [&](int worker) {
+    Chunk* const mine[2] = {&slots[static_cast<std::size_t>(2 * worker)],
+                            &slots[static_cast<std::size_t>(2 * worker + 1)]};
+    try {
+      std::unique_lock lock(mutex);
+      while (true) {
+        freed.wait(lock, [&] { return stop || mine[0]->index < 0 || mine[1]->index < 0; });
+        if (stop || nextChunk >= chunks) break;
+        Chunk& slot = mine[0]->index < 0 ? *mine[0] : *mine[1];
+        slot.index = nextChunk++;
+        lock.unlock();
+        const int first = slot.index * kChunkBlocFiles;
+        const int count = std::min(kChunkBlocFiles, blocFiles - first);
+        slot.bytes.resize(static_cast<std::size_t>(count * kBlocFileBytes));
+        encodeChunk(encoder, region, first, count, slot.bytes.data());
+        lock.lock();
+        slot.ready = true;
+        if (writing) continue;
+        writing = true;
+        for (auto next = slots.begin(); !stop; next = slots.begin()) {
+          while (next != slots.end() && !(next->ready && next->index == nextOut)) ++next;
+          if (next == slots.end()) break;
+          lock.unlock();
+          inOrder(next->bytes.data(), next->bytes.size());
+          file.writeAt(next->bytes.data(), next->bytes.size(),
+                       kHeaderBytes + std::int64_t{nextOut} * kChunkBlocFiles * kBlocFileBytes);
+          lock.lock();
+          next->index = -1;
+          next->ready = false;
+          ++nextOut;
+          freed.notify_all();
+        }
+        writing = false;
+      }
+    } catch (...) {
+      const std::lock_guard lock(mutex);
+      if (!error) error = std::current_exception();
+      stop = true;
+      writing = false;
+      freed.notify_all();
+    }
+  };
+  std::vector<std::thread> others;
+  try {
+    for (int t = 1; t < workers; ++t) others.emplace_back(work, t);
+  } catch (...) {
+    {
+      const std::lock_guard lock(mutex);
+      stop = true;
+    }
+    freed.notify_all();
+    for (std::thread& other : others) other.join();
+    throw;
+  }
+  work(0);
+  for (std::thread& other : others) other.join();
+  if (error) std::rethrow_exception(error);
+}
+
 }  // namespace
+
+std::unique_ptr<TriangleTable> triangleTableFor(const Texture& alt, float zScaleFactor,
+                                                int threads) {
+  // The table is keyed by differences of 8-bit samples, or of 16-bit ones in their common
+  // step; other altitudes compute every normal. For 16-bit samples it holds rises up to 127
+  // steps, a quarter of the 8-bit table (9 MB): GDAL's libraries already take some 40 MB
+  // of the memory beyond the pixels, and blocFiles that rise further compute their normals.
+  const bool eightBit = alt.sampleFormat == SampleFormat::kUInt8;
+  const int step = eightBit ? 1 : altitudeStep(alt, threads);
+  if (step <= 0) return nullptr;
+  return std::make_unique<TriangleTable>(zScaleFactor, step, eightBit ? 255 : 127, threads);
+}
+
+void writeMapRegion(const MapFile& file, const Terrain& lit, const BlocRegion& region,
+                    const TriangleTable* table, int threads, const ByteSink& inOrder) {
+  std::uint8_t header[kHeaderBytes];
+  storeLeI32(header, region.largeur);
+  storeLeI32(header + 4, region.hauteur);
+  file.writeAt(header, sizeof header, 0);
+  const BlocEncoder encoder(lit, table);
+  if (inOrder) {
+    inOrder(header, sizeof header);
+    writeBlocFilesInOrder(file, encoder, region, threads, inOrder);
+  } else {
+    writeBlocFiles(file, encoder, region, threads);
+  }
+}
 
 void writeMap(const std::string& prefix, const Terrain& terrain, const MapWriterOptions& options) {
   writeMapFile(prefix + ".map", terrain, options);
@@ -150,11 +272,11 @@ void writeMap(const std::string& prefix, const Terrain& terrain, const MapWriter
 
 void writeMapFile(const std::string& mapName, const Terrain& terrain,
                   const MapWriterOptions& options) {
-  checkDepths(terrain);
+  checkTerrainDepths(terrain);
   int largeur = 0;
   int hauteur = 0;
   checkSize(terrain.alt, largeur, hauteur);
-  checkColorImages(terrain);
+  checkColourSizes(terrain);
   MapFile file(mapName);
   const std::string sizeLine = "largeur: " + std::to_string(largeur) +
                                ", hauteur: " + std::to_string(hauteur) + " (en blocFile)";
@@ -163,32 +285,17 @@ void writeMapFile(const std::string& mapName, const Terrain& terrain,
   } else {
     std::printf("%s\n", sizeLine.c_str());
   }
-  std::uint8_t header[kHeaderBytes];
-  storeLeI32(header, largeur);
-  storeLeI32(header + 4, hauteur);
-  file.writeAt(header, sizeof header, 0);
-
   Terrain lit = terrain;
   normalize(lit.settings.lightDirection);
   const int threads =
       options.threads > 0 ? options.threads
                           : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
   const int blocFiles = largeur * hauteur;
-  // The table is keyed by differences of 8-bit samples, or of 16-bit ones in their common
-  // step; other altitudes compute every normal. For 16-bit samples it holds rises up to 127
-  // steps, a quarter of the 8-bit table (9 MB): GDAL's libraries already take some 40 MB
-  // of the memory beyond the pixels, and blocFiles that rise further compute their normals.
   std::unique_ptr<TriangleTable> table;
   if (blocFiles > 0 && blocFiles >= options.tableFromBlocFiles) {
-    const bool eightBit = terrain.alt.sampleFormat == SampleFormat::kUInt8;
-    const int step = eightBit ? 1 : altitudeStep(terrain.alt, threads);
-    if (step > 0) {
-      table = std::make_unique<TriangleTable>(lit.settings.zScaleFactor, step,
-                                              eightBit ? 255 : 127, threads);
-    }
+    table = triangleTableFor(terrain.alt, lit.settings.zScaleFactor, threads);
   }
-  const BlocEncoder encoder(lit, table.get());
-  writeBlocFiles(file, encoder, largeur, blocFiles, threads);
+  writeMapRegion(file, lit, BlocRegion{0, 0, largeur, hauteur}, table.get(), threads, {});
   file.commit();
 }
 

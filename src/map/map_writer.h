@@ -1,9 +1,14 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
+#include "map/map_file.h"
 #include "map/terrain.h"
+#include "map/triangle_table.h"
 
 namespace quorvel {
 
@@ -27,5 +32,37 @@ void writeMap(const std::string& prefix, const Terrain& terrain,
 // The same, to a file of any name.
 void writeMapFile(const std::string& mapName, const Terrain& terrain,
                   const MapWriterOptions& options = {});
+
+// The checks writeMap makes of the images besides the altitude's size: the altitude holds one
+// sample a pixel and the colour images three bytes (an image loaded wrong would otherwise be
+// read past its buffer); and no colour image is smaller than the altitude (files' sizes).
+// Each throws the first refusal.
+void checkTerrainDepths(const Terrain& terrain);
+void checkColourSizes(const Terrain& terrain);
+
+// Part of a terrain's blocFiles: largeur x hauteur of them from blocFile (bx0, by0).
+struct BlocRegion {
+  int bx0 = 0;
+  int by0 = 0;
+  int largeur = 0;
+  int hauteur = 0;
+};
+
+// Receives a file's bytes in file order.
+using ByteSink = std::function<void(const std::uint8_t* bytes, std::size_t count)>;
+
+// The map of region's blocFiles, to file: a header with the region's size, then each blocFile
+// exactly as the map of the whole terrain holds it, whatever size the terrain has. lit is the
+// terrain with its light direction normalised; its images need hold only the region's pixels
+// and, where the terrain goes on, the altitude's ring of one pixel round them (Texture::x0,
+// y0); their depths and sizes are the caller's to check. table as for BlocEncoder, or null.
+// inOrder receives the whole file, header first, as it is written. Does not commit file.
+void writeMapRegion(const MapFile& file, const Terrain& lit, const BlocRegion& region,
+                    const TriangleTable* table, int threads, const ByteSink& inOrder);
+
+// The triangle table for alt's samples at this z scale, made on up to threads threads: for
+// 8-bit samples, or 16-bit ones whose samples share a step (altitudeStep); else null.
+[[nodiscard]] std::unique_ptr<TriangleTable> triangleTableFor(const Texture& alt,
+                                                              float zScaleFactor, int threads);
 
 }  // namespace quorvel
