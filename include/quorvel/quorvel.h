@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "quorvel/types.h"
+#include "quorvel/world.h"
 
 namespace quorvel {
 

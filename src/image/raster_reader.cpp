@@ -283,9 +283,9 @@ void readColour(const Api& gdal, Texture& texture, GDALDatasetH dataset,
   CPLErr read = CE_None;
   if (bands >= 3) {
     int bandMap[3] = {1, 2, 3};
-    read = gdal.GDALDatasetRasterIO(dataset, GF_Read, texture.x0, top, texture.width, texture.height,
-                                    lastRow, texture.width, texture.height, GDT_Byte, 3, bandMap, 3,
-                                    lineSpace, 1);
+    read = gdal.GDALDatasetRasterIO(dataset, GF_Read, texture.x0, top, texture.width,
+                                    texture.height, lastRow, texture.width, texture.height,
+                                    GDT_Byte, 3, bandMap, 3, lineSpace, 1);
   } else {
     GDALRasterBandH band = gdal.GDALGetRasterBand(dataset, 1);
     read = gdal.GDALRasterIO(band, GF_Read, texture.x0, top, texture.width, texture.height, lastRow,

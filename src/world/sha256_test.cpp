@@ -1,9 +1,9 @@
 #include "world/sha256.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 namespace quorvel {
 namespace {
@@ -29,14 +29,15 @@ TEST(Sha256, MatchesTheStandardsExamplesWhateverThePiecesAndRounds) {
       {"abcdefghbcdefghicdefghijdefghijkefghijklfghijklmghijklmnhijklmnoijklmnopjklmnopqklmnopqrl"
        "mnopqrsmnopqrstnopqrstu",
        "cf5b16a778af8380036ce59e7b0492370b249b11e8f07a51afac45037afee9d1"},
-      {std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+      {std::string(1000000, 'a'),
+       "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
   };
   for (const auto& [text, digest] : kCases) {
     for (const Sha256::Rounds rounds : {Sha256::Rounds::kFastest, Sha256::Rounds::kPortable}) {
       for (const std::size_t piece : {std::size_t{1}, std::size_t{63}, std::size_t{64},
                                       std::size_t{1000}, std::size_t{1} << 20}) {
-        SCOPED_TRACE(text.substr(0, 10) + ", " + std::to_string(text.size()) + " bytes, pieces of " +
-                     std::to_string(piece));
+        SCOPED_TRACE(text.substr(0, 10) + ", " + std::to_string(text.size()) +
+                     " bytes, pieces of " + std::to_string(piece));
         EXPECT_EQ(digestOf(text, rounds, piece), digest);
       }
     }

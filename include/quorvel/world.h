@@ -1,0 +1,112 @@
+#pragma once
+
+// Worlds larger than one map: an altitude of any size whose sides are 50 n + 1 pixels, cut into
+// tiles that are maps of their own, sharing their border pixels. The body of every tile is
+// the part of the map that one compile of the whole altitude would write if maps had no
+// largest size: normals and colours on the tiles' borders use the neighbours' pixels. Tiles
+// are written beside a manifest (outdir/<base>.world.json) that records each tile's window,
+// size, SHA-256 and the fingerprint of its inputs, and a build rewrites only the tiles whose
+// file or inputs changed.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "quorvel/types.h"
+
+namespace quorvel {
+
+// What a world is built from, and where.
+struct WorldOptions {
+  ImageFiles files;  // named as for compileFiles; the prefix's last path component is the base
+  Settings settings;
+  std::string outdir;            // created when missing
+  std::int32_t tileSize = 5001;  // 51 to 5001, 50 n + 1
+  int jobs = 0;                  // tiles built at once; 0: one per processor
+  // A run builds the tiles whose index (row x columns + column) is shardIndex modulo
+  // shardCount, and with more than one shard writes a shard record instead of the manifest.
+  std::int32_t shardIndex = 0;
+  std::int32_t shardCount = 1;
+  std::function<void(const std::string& note)> onNote;  // else the notes are only kept
+  // After each tile: how many of the run's tiles are done, of how many.
+  std::function<void(std::int32_t done, std::int32_t total)> onProgress;
+};
+
+// One tile, as the manifest records it.
+struct WorldTile {
+  std::int32_t column = 0;  // from the west
+  std::int32_t row = 0;     // from the south
+  // Its pixels in the world, map order: columns x0 ... x0 + width - 1, rows likewise.
+  std::int32_t x0 = 0;
+  std::int32_t y0 = 0;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::string file;  // relative to the output directory
+  std::int64_t bytes = 0;
+  std::string sha256;       // of the file, 64 hexadecimal digits
+  std::string fingerprint;  // of everything its bytes depend on, likewise
+  bool built = false;       // written by this run
+};
+
+struct WorldResult {
+  std::string record;          // the manifest, or a shard's record
+  bool recordWritten = false;  // false when it already said the same
+  std::int32_t width = 0;      // the world's pixels
+  std::int32_t height = 0;
+  std::int32_t tileSize = 0;
+  std::int32_t columns = 0;  // tiles each way
+  std::int32_t rows = 0;
+  std::vector<WorldTile> tiles;  // the run's, by index
+  std::int32_t built = 0;
+  std::vector<std::string> notes;
+};
+
+// Builds the run's tiles that are missing, differ from their record or whose inputs changed,
+// on jobs threads, then writes the manifest (or the shard's record) unless it is unchanged.
+// Removes first what an interrupted run left: its tiles' temporary files. Checks everything
+// that can be checked before the first tile is written. Throws Error.
+WorldResult buildWorld(const WorldOptions& options);
+
+// Writes outdir/<base>.world.json from the records of shards 0 to N - 1 of N (their names say
+// N), after checking that they describe one world and that every tile's file has the size
+// and SHA-256 recorded; unless it is unchanged. outdirBase is "outdir/<base>". Throws Error.
+WorldResult mergeWorld(const std::string& outdirBase);
+
+// The steps of buildWorld, for pipelines that spread the tiles themselves: one World in the
+// process that plans and writes the manifest, one in each process that builds tiles (tiles of
+// one world may be built by many processes at once).
+class World {
+ public:
+  // Reads the images' headers and checks them as buildWorld does, creates outdir and reads
+  // what earlier runs recorded. Throws Error.
+  explicit World(const WorldOptions& options);
+  ~World();
+  World(World&&) noexcept;
+  World& operator=(World&&) noexcept;
+
+  // Every tile of the run's shard, by index, without its size and hashes.
+  [[nodiscard]] const std::vector<WorldTile>& plan() const;
+  [[nodiscard]] std::int32_t tileCount() const;  // of the whole world
+  // Tiles across: tile (column, row) is number row x columns() + column.
+  [[nodiscard]] std::int32_t columns() const;
+  [[nodiscard]] const std::vector<std::string>& notes() const;
+
+  // Removes the temporary files that interrupted runs left for the run's tiles.
+  void removeLeftovers() const;
+
+  // Builds tile index (of the whole world) with threads encoders, unless its file already
+  // holds what it would be; returns its record. Threads may build tiles at once. Throws Error.
+  [[nodiscard]] WorldTile buildTile(std::int32_t index, int threads = 1) const;
+
+  // Writes the manifest (or the shard's record) for tiles, every tile of the run; not when
+  // it already says the same. Returns what buildWorld returns.
+  WorldResult finish(const std::vector<WorldTile>& tiles) const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace quorvel

@@ -1,0 +1,463 @@
+#include "quorvel/world.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <bit>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <set>
+#include <sstream>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+#include "failure.h"
+#include "file_handle.h"
+#include "image/image_loader.h"
+#include "library/error.h"
+#include "library/settings_check.h"
+#include "map/altitude_step.h"
+#include "map/map_file.h"
+#include "map/map_format.h"
+#include "map/map_writer.h"
+#include "quorvel/quorvel.h"
+#include "version.h"
+#include "world/manifest.h"
+#include "world/sha256.h"
+#include "world/tile_plan.h"
+#include "world/world_files.h"
+
+namespace quorvel {
+namespace {
+
+int processors() { return std::max(1, static_cast<int>(std::thread::hardware_concurrency())); }
+
+// The inputs of one tile: the altitude's window with its ring, the colour images' windows
+// (one record a file, a file named for two roles read once).
+struct TileInputs {
+  std::unique_ptr<Texture> alt;
+  std::vector<std::unique_ptr<Texture>> owned;
+  std::array<const Texture*, kImageRoles> roles{};
+};
+
+void putInt(Sha256& sha, std::int64_t value) {
+  std::uint8_t bytes[8];
+  for (int i = 0; i < 8; ++i)
+    bytes[i] = static_cast<std::uint8_t>(static_cast<std::uint64_t>(value) >> (8 * i));
+  sha.update(bytes, sizeof bytes);
+}
+
+void putWindow(Sha256& sha, const PixelWindow& window) {
+  for (const std::int32_t value : {window.x0, window.y0, window.width, window.height}) {
+    putInt(sha, value);
+  }
+}
+
+// What a tile's bytes depend on: the tool's version, the settings, the world's size, the
+// tile's window, and the pixels it reads with their sample format.
+std::string fingerprintOf(const TileInputs& inputs, const Settings& settings, const TilePlan& plan,
+                          const PixelWindow& window) {
+  Sha256 sha;
+  const std::string tag = std::string("quorvel-world tile\n") + kVersion + "\n";
+  sha.update(tag.data(), tag.size());
+  for (const float value : {settings.lightDirection.x, settings.lightDirection.y,
+                            settings.lightDirection.z, settings.zScaleFactor, settings.seaLevel}) {
+    putInt(sha, std::bit_cast<std::uint32_t>(value));
+  }
+  putInt(sha, plan.worldWidth);
+  putInt(sha, plan.worldHeight);
+  putWindow(sha, window);
+  for (const Texture* image : inputs.roles) {
+    putWindow(sha, {image->x0, image->y0, image->width, image->height});
+    putInt(sha, static_cast<int>(image->sampleFormat));
+    putInt(sha, image->bytesPerPixel);
+    sha.update(image->pixels.data(), image->pixels.size());
+  }
+  return hexDigest(sha.finish());
+}
+
+// The SHA-256 of a file and its size, or nothing when it cannot be read.
+std::optional<std::pair<std::int64_t, std::string>> hashFile(const std::string& name) {
+  const FileHandle file(std::fopen(name.c_str(), "rb"));
+  if (!file) return std::nullopt;
+  Sha256 sha;
+  std::vector<std::uint8_t> buffer(std::size_t{1} << 20);
+  std::int64_t bytes = 0;
+  while (const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get())) {
+    sha.update(buffer.data(), got);
+    bytes += static_cast<std::int64_t>(got);
+  }
+  if (std::ferror(file.get()) != 0) return std::nullopt;
+  return std::pair{bytes, hexDigest(sha.finish())};
+}
+
+std::string readText(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+}  // namespace
+
+struct World::State {
+  WorldOptions options;
+  std::vector<std::string> notes;
+  std::mutex notesMutex;
+  ImageLoader loader;
+  ImageNames names;
+  TerrainTextures headers{};
+  TilePlan plan;
+  WorldHeader header;
+  Settings lit;  // the light direction normalised, as the encoder takes it
+  std::string base;
+  std::filesystem::path outdir;
+  std::vector<WorldTile> runTiles;
+  std::vector<std::int32_t> runIndices;
+  // What earlier runs recorded of each tile, by file name; any one that matches will do.
+  std::multimap<std::string, WorldTile> recorded;
+  bool shareTables = false;
+  mutable std::mutex tablesMutex;
+  mutable std::map<int, std::unique_ptr<TriangleTable>> tables;  // by altitude step
+  mutable std::mutex journalMutex;
+
+  explicit State(const WorldOptions& given);
+  void note(const std::string& line);
+  void loadHeaders();
+  void makeOutdir() const;
+  void readRecords();
+  [[nodiscard]] TileInputs loadInputs(std::int32_t index) const;
+  [[nodiscard]] bool current(const WorldTile& tile, const std::string& fingerprint) const;
+  [[nodiscard]] const TriangleTable* tableFor(const Texture& alt) const;
+  void writeTile(std::int32_t index, const TileInputs& inputs, int threads, WorldTile& tile) const;
+  void journal(const WorldTile& tile) const;
+};
+
+World::State::State(const WorldOptions& given)
+    : options(given), loader([this](const std::string& line) { note(line); }) {}
+
+void World::State::note(const std::string& line) {
+  const std::lock_guard lock(notesMutex);
+  notes.push_back(line);
+  if (options.onNote) options.onNote(line);
+}
+
+// The five images, headers only (no pixel is kept), with quorvel's checks in quorvel's
+// order: each image's depth as it is loaded, then the altitude's size, then the colour
+// images' sizes.
+void World::State::loadHeaders() {
+  const KeepWindow none{0, 0, false};
+  headers = loader.loadTerrain(names, KeepRule{none, [none](const Texture&) { return none; }});
+  const Texture& alt = *headers[0];
+  const Terrain terrain{*headers[0], *headers[1], *headers[2], *headers[3], *headers[4], {}};
+  checkTerrainDepths(terrain);
+  checkWorldSize(alt);
+  checkColourSizes(terrain);
+  plan = planTiles(alt.fileWidth, alt.fileHeight, options.tileSize);
+  header = WorldHeader{options.settings, plan.tileSize,   plan.columns,
+                       plan.rows,        plan.worldWidth, plan.worldHeight};
+  const std::int64_t blocFiles = std::int64_t{plan.worldWidth - 1} / kBlocFilePixels *
+                                 ((plan.worldHeight - 1) / kBlocFilePixels);
+  // Worlds that quorvel would compile with a triangle table share one (per altitude step)
+  // among their tiles.
+  shareTables = blocFiles >= MapWriterOptions{}.tableFromBlocFiles;
+}
+
+void World::State::makeOutdir() const {
+  std::error_code error;
+  std::filesystem::create_directories(outdir, error);
+  const bool directory = std::filesystem::is_directory(outdir);
+  if (!directory || ::access(outdir.c_str(), W_OK | X_OK) != 0) {
+    const std::string reason = error       ? error.message()
+                               : directory ? std::strerror(errno)
+                                           : "not a directory";
+    const std::string first = (outdir / tileFileName(base, 0, 0)).string();
+    throw Failure("impossible de creer le fichier " + first + "\n",
+                  outdir.string() + ": " + reason + "\n");
+  }
+}
+
+// Every record that earlier runs left: the manifest, shard records and journals of this base.
+void World::State::readRecords() {
+  std::vector<std::filesystem::path> records;
+  std::vector<std::filesystem::path> journals;
+  for (const std::filesystem::directory_entry& entry :
+       std::filesystem::directory_iterator(outdir)) {
+    const std::string name = entry.path().filename().string();
+    if (!name.starts_with(base + ".")) continue;
+    if (name == manifestName(base) || isShardRecordName(base, name))
+      records.push_back(entry.path());
+    if (name.ends_with(".journal")) journals.push_back(entry.path());
+  }
+  for (const std::filesystem::path& path : records) {
+    if (const std::optional<WorldRecord> record = parseRecord(readText(path))) {
+      for (const WorldTile& tile : record->tiles) recorded.emplace(tile.file, tile);
+    }
+  }
+  for (const std::filesystem::path& path : journals) {
+    std::istringstream lines(readText(path));
+    for (std::string line; std::getline(lines, line);) {
+      if (const std::optional<WorldTile> tile = parseJournalLine(line)) {
+        recorded.emplace(tile->file, *tile);
+      }
+    }
+  }
+}
+
+TileInputs World::State::loadInputs(std::int32_t index) const {
+  const PixelWindow apron = plan.apron(index);
+  const PixelWindow own = plan.window(index);
+  TileInputs inputs;
+  inputs.alt = loader.loadWindow(names[0], RasterKind::kAltitude,
+                                 KeepWindow{apron.width, apron.height, false, apron.x0, apron.y0});
+  inputs.roles[0] = inputs.alt.get();
+  std::map<std::string, const Texture*> read;
+  for (std::size_t role = 1; role < names.size(); ++role) {
+    const Texture*& image = read[names[role]];
+    if (image == nullptr) {
+      inputs.owned.push_back(
+          loader.loadWindow(names[role], RasterKind::kColour,
+                            KeepWindow{own.width, own.height, false, own.x0, own.y0}));
+      image = inputs.owned.back().get();
+    }
+    inputs.roles[role] = image;
+  }
+  return inputs;
+}
+
+// Whether the tile's file already holds what it would be: a record with the same inputs
+// whose size and SHA-256 the file has.
+bool World::State::current(const WorldTile& tile, const std::string& fingerprint) const {
+  const std::string path = (outdir / tile.file).string();
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (error) return false;
+  std::optional<std::pair<std::int64_t, std::string>> hashed;
+  const auto range = recorded.equal_range(tile.file);
+  for (auto it = range.first; it != range.second; ++it) {
+    const WorldTile& record = it->second;
+    if (record.fingerprint != fingerprint || record.bytes != static_cast<std::int64_t>(size) ||
+        record.column != tile.column || record.row != tile.row) {
+      continue;
+    }
+    if (!hashed) hashed = hashFile(path);
+    if (hashed && hashed->first == record.bytes && hashed->second == record.sha256) return true;
+  }
+  return false;
+}
+
+const TriangleTable* World::State::tableFor(const Texture& alt) const {
+  if (!shareTables) return nullptr;
+  const bool eightBit = alt.sampleFormat == SampleFormat::kUInt8;
+  const int step = eightBit ? 1 : altitudeStep(alt, 1);
+  if (step <= 0) return nullptr;
+  const std::lock_guard lock(tablesMutex);
+  std::unique_ptr<TriangleTable>& table = tables[step];
+  if (!table) {
+    const int threads = options.jobs > 0 ? options.jobs : processors();
+    table = std::make_unique<TriangleTable>(lit.zScaleFactor, step, eightBit ? 255 : 127, threads);
+  }
+  return table.get();
+}
+
+void World::State::writeTile(std::int32_t index, const TileInputs& inputs, int threads,
+                             WorldTile& tile) const {
+  const PixelWindow own = plan.window(index);
+  const Terrain terrain{*inputs.roles[0], *inputs.roles[1], *inputs.roles[2],
+                        *inputs.roles[3], *inputs.roles[4], lit};
+  const BlocRegion region{own.x0 / kBlocFilePixels, own.y0 / kBlocFilePixels,
+                          (own.width - 1) / kBlocFilePixels, (own.height - 1) / kBlocFilePixels};
+  MapFile file((outdir / tile.file).string());
+  Sha256 sha;
+  writeMapRegion(
+      file, terrain, region, tableFor(*inputs.alt), threads,
+      [&sha](const std::uint8_t* bytes, std::size_t count) { sha.update(bytes, count); });
+  file.commit();
+  tile.bytes = mapFileBytes(region.largeur, region.hauteur);
+  tile.sha256 = hexDigest(sha.finish());
+  tile.built = true;
+}
+
+// One line a tile, appended as soon as the tile has its name: a run stopped before its
+// manifest leaves its finished tiles counted. A tile whose line is lost is built again.
+void World::State::journal(const WorldTile& tile) const {
+  const std::string line = journalLine(tile);
+  const std::string name =
+      (outdir / journalName(base, options.shardIndex, options.shardCount)).string();
+  const std::lock_guard lock(journalMutex);
+  const int fd = ::open(name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) return;
+  [[maybe_unused]] const ssize_t written = ::write(fd, line.data(), line.size());
+  ::close(fd);
+}
+
+World::World(const WorldOptions& options) : state_(std::make_unique<State>(options)) {
+  State& state = *state_;
+  try {
+    state.names = imageNamesOf(options.files);
+    state.base = worldBaseName(options.files.prefix);
+    state.outdir = options.outdir;
+    state.lit = options.settings;
+    normalize(state.lit.lightDirection);
+    checkSettingsFinite(options.settings);
+    state.loadHeaders();
+    state.makeOutdir();
+    state.readRecords();
+    for (std::int32_t index = 0; index < state.plan.count(); ++index) {
+      if (!inShard(index, options.shardIndex, options.shardCount)) continue;
+      const PixelWindow window = state.plan.window(index);
+      WorldTile tile;
+      tile.column = state.plan.column(index);
+      tile.row = state.plan.row(index);
+      tile.x0 = window.x0;
+      tile.y0 = window.y0;
+      tile.width = window.width;
+      tile.height = window.height;
+      tile.file = tileFileName(state.base, tile.column, tile.row);
+      state.runTiles.push_back(tile);
+      state.runIndices.push_back(index);
+    }
+  } catch (const Failure& failure) {
+    throw errorOf(failure);
+  }
+}
+
+World::~World() = default;
+World::World(World&&) noexcept = default;
+World& World::operator=(World&&) noexcept = default;
+
+const std::vector<WorldTile>& World::plan() const { return state_->runTiles; }
+
+std::int32_t World::tileCount() const { return state_->plan.count(); }
+
+std::int32_t World::columns() const { return state_->plan.columns; }
+
+const std::vector<std::string>& World::notes() const { return state_->notes; }
+
+void World::removeLeftovers() const {
+  const State& state = *state_;
+  std::set<std::string> owned;
+  for (const WorldTile& tile : state.runTiles) owned.insert(tile.file);
+  owned.insert(state.options.shardCount > 1
+                   ? shardRecordName(state.base, state.options.shardIndex, state.options.shardCount)
+                   : manifestName(state.base));
+  std::error_code error;
+  for (const std::filesystem::directory_entry& entry :
+       std::filesystem::directory_iterator(state.outdir, error)) {
+    const std::optional<std::string> of = temporaryFileOf(entry.path().filename().string());
+    if (of && owned.contains(*of)) std::filesystem::remove(entry.path(), error);
+  }
+}
+
+WorldTile World::buildTile(std::int32_t index, int threads) const {
+  const State& state = *state_;
+  try {
+    const auto at = std::find(state.runIndices.begin(), state.runIndices.end(), index);
+    if (at == state.runIndices.end()) {
+      throw Failure("erreur: la tuile " + std::to_string(index) + " n'est pas de ce calcul\n");
+    }
+    WorldTile tile = state.runTiles[static_cast<std::size_t>(at - state.runIndices.begin())];
+    const TileInputs inputs = state.loadInputs(index);
+    tile.fingerprint =
+        fingerprintOf(inputs, state.options.settings, state.plan, state.plan.window(index));
+    if (state.current(tile, tile.fingerprint)) {
+      const auto range = state.recorded.equal_range(tile.file);
+      for (auto it = range.first; it != range.second; ++it) {
+        if (it->second.fingerprint == tile.fingerprint) {
+          tile.bytes = it->second.bytes;
+          tile.sha256 = it->second.sha256;
+        }
+      }
+      return tile;
+    }
+    state.writeTile(index, inputs, std::max(1, threads), tile);
+    state.journal(tile);
+    return tile;
+  } catch (const Failure& failure) {
+    throw errorOf(failure);
+  }
+}
+
+WorldResult World::finish(const std::vector<WorldTile>& tiles) const {
+  const State& state = *state_;
+  WorldResult result;
+  result.width = state.plan.worldWidth;
+  result.height = state.plan.worldHeight;
+  result.tileSize = state.plan.tileSize;
+  result.columns = state.plan.columns;
+  result.rows = state.plan.rows;
+  result.tiles = tiles;
+  result.notes = state.notes;
+  for (const WorldTile& tile : tiles) result.built += tile.built ? 1 : 0;
+  try {
+    const bool shard = state.options.shardCount > 1;
+    const std::string name =
+        shard ? shardRecordName(state.base, state.options.shardIndex, state.options.shardCount)
+              : manifestName(state.base);
+    WorldRecord record{state.header, state.options.shardIndex, state.options.shardCount, tiles};
+    result.record = (state.outdir / name).string();
+    result.recordWritten = writeIfChanged(result.record, recordText(record));
+    std::error_code error;
+    std::filesystem::remove(
+        state.outdir / journalName(state.base, state.options.shardIndex, state.options.shardCount),
+        error);
+  } catch (const Failure& failure) {
+    throw errorOf(failure);
+  }
+  return result;
+}
+
+WorldResult buildWorld(const WorldOptions& options) {
+  const World world(options);
+  world.removeLeftovers();
+  const std::vector<WorldTile>& plan = world.plan();
+  std::vector<WorldTile> tiles(plan.size());
+  const int jobs = options.jobs > 0 ? options.jobs : processors();
+  const auto count = static_cast<std::int32_t>(plan.size());
+  const int workers = std::max(1, std::min<int>(jobs, count));
+  // With fewer tiles than jobs, each tile's blocFiles are shared among the spare threads.
+  const int threadsPerTile = std::max(1, jobs / std::max(1, count));
+  std::atomic<std::int32_t> next{0};
+  std::atomic<bool> stop{false};
+  std::mutex mutex;
+  std::int32_t done = 0;
+  std::int32_t failedAt = count;
+  std::exception_ptr failure;
+  const auto work = [&] {
+    for (std::int32_t n = next++; n < count && !stop; n = next++) {
+      const WorldTile& planned = plan[static_cast<std::size_t>(n)];
+      try {
+        tiles[static_cast<std::size_t>(n)] =
+            world.buildTile(planned.row * world.columns() + planned.column, threadsPerTile);
+      } catch (...) {
+        const std::lock_guard lock(mutex);
+        // The first tile in the world's order reports, whichever thread met its fault first.
+        if (n < failedAt) {
+          failedAt = n;
+          failure = std::current_exception();
+        }
+        stop = true;
+        return;
+      }
+      const std::lock_guard lock(mutex);
+      ++done;
+      if (options.onProgress) options.onProgress(done, count);
+    }
+  };
+  std::vector<std::thread> others;
+  for (int t = 1; t < workers; ++t) others.emplace_back(work);
+  work();
+  for (std::thread& other : others) other.join();
+  if (failure) std::rethrow_exception(failure);
+  return world.finish(tiles);
+}
+
+}  // namespace quorvel

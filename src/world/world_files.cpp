@@ -1,0 +1,76 @@
+#include "world/world_files.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "map/map_file.h"
+
+namespace quorvel {
+namespace {
+
+// The whole number that text is, digits only and no sign; nothing otherwise.
+std::optional<std::int64_t> wholeNumber(const std::string& text) {
+  if (text.empty() || text.size() > 9) return std::nullopt;
+  std::int64_t value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+}  // namespace
+
+std::string worldBaseName(const std::string& prefix) {
+  const std::string base = std::filesystem::path(prefix).filename().string();
+  return base.empty() ? "world" : base;
+}
+
+std::optional<std::pair<std::int32_t, std::int32_t>> shardOfRecordName(const std::string& base,
+                                                                       const std::string& name) {
+  const std::string start = base + ".shard-";
+  const std::string end = ".json";
+  if (name.size() <= start.size() + end.size() || !name.starts_with(start) ||
+      !name.ends_with(end)) {
+    return std::nullopt;
+  }
+  const std::string middle = name.substr(start.size(), name.size() - start.size() - end.size());
+  const std::size_t of = middle.find("-of-");
+  if (of == std::string::npos) return std::nullopt;
+  const std::optional<std::int64_t> index = wholeNumber(middle.substr(0, of));
+  const std::optional<std::int64_t> count = wholeNumber(middle.substr(of + 4));
+  if (!index || !count || *index >= *count) return std::nullopt;
+  // Written as the run names it, so that each shard has one name.
+  if (std::to_string(*index) != middle.substr(0, of) ||
+      std::to_string(*count) != middle.substr(of + 4)) {
+    return std::nullopt;
+  }
+  return std::pair{static_cast<std::int32_t>(*index), static_cast<std::int32_t>(*count)};
+}
+
+std::optional<std::string> temporaryFileOf(const std::string& name) {
+  const std::size_t mark = name.rfind(".tmp");
+  if (mark == std::string::npos || mark == 0) return std::nullopt;
+  const std::string tail = name.substr(mark + 4);
+  const std::size_t dash = tail.find('-');
+  if (dash == std::string::npos || !wholeNumber(tail.substr(0, dash)) ||
+      !wholeNumber(tail.substr(dash + 1))) {
+    return std::nullopt;
+  }
+  return name.substr(0, mark);
+}
+
+bool writeIfChanged(const std::string& fileName, const std::string& text) {
+  {
+    std::ifstream in(fileName, std::ios::binary);
+    if (in && std::string(std::istreambuf_iterator<char>(in), {}) == text) return false;
+  }
+  MapFile file(fileName);
+  file.writeAt(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), 0);
+  file.commit();
+  return true;
+}
+
+}  // namespace quorvel

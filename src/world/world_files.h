@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace quorvel {
+
+// The base of a world's file names: the prefix's last path component ("world" when it has
+// none, as "terrain/" has not).
+[[nodiscard]] std::string worldBaseName(const std::string& prefix);
+
+// The shard, index and count, whose record is named name ("<base>.shard-K-of-N.json"),
+// or nothing for any other name.
+[[nodiscard]] std::optional<std::pair<std::int32_t, std::int32_t>> shardOfRecordName(
+    const std::string& base, const std::string& name);
+[[nodiscard]] inline bool isShardRecordName(const std::string& base, const std::string& name) {
+  return shardOfRecordName(base, name).has_value();
+}
+
+// The file whose temporary file is named name (file + ".tmp" + process id + "-" + attempt, as
+// MapFile names them), or nothing.
+[[nodiscard]] std::optional<std::string> temporaryFileOf(const std::string& name);
+
+// Replaces the file by text through a temporary file, unless it already holds exactly text;
+// returns whether it wrote. Throws a Failure when it cannot.
+bool writeIfChanged(const std::string& fileName, const std::string& text);
+
+}  // namespace quorvel

@@ -1,0 +1,408 @@
+// Worlds: tiles cut from the map of the whole terrain, rebuilt only where something changed,
+// resumed after a kill, built in shards and merged, and refused as quorvel refuses.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "little_endian.h"
+#include "map/map_format.h"
+#include "memory_texture.h"
+#include "quorvel/quorvel.h"
+#include "raster_files.h"
+#include "reference_map.h"
+#include "test_support.h"
+#include "tool_process.h"
+#include "world/sha256.h"
+
+namespace quorvel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const Settings kSettings{{1.0f, 1.0f, 2.0f}, 0.5f, 75.0f};
+
+// Rough altitudes and colours at random.
+TerrainImages randomTerrain(std::uint32_t seed, std::int32_t width, std::int32_t height) {
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<int> byte(0, 255);
+  std::uniform_int_distribution<int> step(-40, 40);
+  TerrainImages images;
+  images.width = width;
+  images.height = height;
+  const auto pixels = static_cast<std::size_t>(width) * height;
+  int level = 128;
+  for (std::size_t i = 0; i < pixels; ++i) {
+    level = std::clamp(level + step(random), 0, 255);
+    images.alt.push_back(static_cast<std::uint8_t>(level));
+  }
+  for (Bytes* image : {&images.difMat, &images.ambMat, &images.difLight, &images.ambLight}) {
+    for (std::size_t i = 0; i < 3 * pixels; ++i)
+      image->push_back(static_cast<std::uint8_t>(byte(random)));
+  }
+  return images;
+}
+
+WorldOptions worldOptions(const fs::path& prefix, const fs::path& outdir, std::int32_t tileSize) {
+  WorldOptions options;
+  options.files.prefix = prefix.string();
+  options.settings = kSettings;
+  options.outdir = outdir.string();
+  options.tileSize = tileSize;
+  options.jobs = 2;
+  return options;
+}
+
+Bytes blocFile(const Bytes& map, std::int64_t index) {
+  const auto at = map.begin() + kHeaderBytes + index * kBlocFileBytes;
+  return Bytes(at, at + kBlocFileBytes);
+}
+
+// Every file of a directory with its bytes.
+std::map<std::string, Bytes> contents(const fs::path& directory) {
+  std::map<std::string, Bytes> files;
+  for (const std::string& name : directoryNames(directory))
+    files[name] = readFile(directory / name);
+  return files;
+}
+
+// Every file of a directory with its modification time, after setting them all to a time
+// long past: a file that a later run rewrites gets the present time.
+std::map<std::string, fs::file_time_type> agedTimes(const fs::path& directory) {
+  std::map<std::string, fs::file_time_type> times;
+  const fs::file_time_type past = fs::file_time_type::clock::now() - std::chrono::hours(24);
+  for (const std::string& name : directoryNames(directory)) {
+    fs::last_write_time(directory / name, past);
+    times[name] = past;
+  }
+  return times;
+}
+
+std::set<std::string> rewritten(const fs::path& directory,
+                                const std::map<std::string, fs::file_time_type>& before) {
+  std::set<std::string> names;
+  for (const std::string& name : directoryNames(directory)) {
+    const auto was = before.find(name);
+    if (was == before.end() || fs::last_write_time(directory / name) != was->second) {
+      names.insert(name);
+    }
+  }
+  return names;
+}
+
+// Each tile holds its own size and, blocFile by blocFile, the whole terrain's map; the
+// manifest's size and SHA-256 are the file's.
+void expectTilesOf(const WorldResult& world, const fs::path& outdir, const Bytes& whole) {
+  const std::int32_t largeur = static_cast<std::int32_t>(loadLe32(whole.data()));
+  for (const WorldTile& tile : world.tiles) {
+    SCOPED_TRACE(tile.file);
+    const Bytes bytes = readFile(outdir / tile.file);
+    Sha256 sha;
+    sha.update(bytes.data(), bytes.size());
+    EXPECT_EQ(hexDigest(sha.finish()), tile.sha256);
+    ASSERT_EQ(static_cast<std::int64_t>(bytes.size()), tile.bytes);
+    const std::int32_t across = (tile.width - 1) / 50;
+    const std::int32_t down = (tile.height - 1) / 50;
+    ASSERT_EQ(loadLe32(bytes.data()), static_cast<std::uint32_t>(across));
+    ASSERT_EQ(loadLe32(bytes.data() + 4), static_cast<std::uint32_t>(down));
+    for (std::int32_t by = 0; by < down; ++by) {
+      for (std::int32_t bx = 0; bx < across; ++bx) {
+        const std::int64_t global = (tile.y0 / 50 + by) * std::int64_t{largeur} + tile.x0 / 50 + bx;
+        EXPECT_TRUE(blocFile(bytes, by * across + bx) == blocFile(whole, global))
+            << "blocFile " << bx << ", " << by;
+      }
+    }
+  }
+}
+
+TEST(World, EveryTilingReassemblesIntoQuorvelsMap) {
+  const TempDir dir;
+  const TerrainImages images = randomTerrain(21, 251, 151);
+  writeTerrain(dir / "b", images);
+  // The same terrain through GDAL: a 16-bit GeoTIFF altitude, colour GeoTIFFs.
+  writeTerrainRasters(dir / "g", images, "GTiff", "tif");
+  writeAltitude(dir / "galt16.tif", images, "GTiff", GDT_Int16,
+                [](std::uint8_t b) { return 100.0 * b - 12000.0; });
+  ImageFiles bmpFiles;
+  bmpFiles.prefix = (dir / "b").string();
+  ImageFiles gdalFiles;
+  gdalFiles.prefix = (dir / "g").string();
+  gdalFiles.ext = "tif";
+  gdalFiles.alt = (dir / "galt16.tif").string();
+  for (const ImageFiles& files : {bmpFiles, gdalFiles}) {
+    const CompileResult compiled = compileFiles(files, kSettings);
+    const Bytes whole = readFile(compiled.map);
+    for (const std::int32_t tileSize : {51, 101, 151, 251, 5001}) {
+      SCOPED_TRACE(files.prefix + ", tiles of " + std::to_string(tileSize));
+      const fs::path outdir = dir / ("out" + std::to_string(tileSize));
+      WorldOptions options = worldOptions(files.prefix, outdir, tileSize);
+      options.files = files;
+      const WorldResult world = buildWorld(options);
+      EXPECT_EQ(world.columns * world.rows, static_cast<std::int32_t>(world.tiles.size()));
+      expectTilesOf(world, outdir, whole);
+      fs::remove_all(outdir);
+    }
+  }
+}
+
+TEST(World, BeyondOneMapTilesAreTheWholeTerrainsBlocFiles) {
+  // 102 blocFiles across: no map can hold it. The reference writer computes the blocFiles of
+  // the tiles that touch the world's edges and the 5001st column; an inner tile is also a
+  // stand-alone compile of its window, but for its border vertices' colours, whose normals
+  // there see the neighbours' pixels.
+  const TempDir dir;
+  const TerrainImages images = randomTerrain(22, 5101, 151);
+  writeTerrain(dir / "w", images);
+  const WorldResult world = buildWorld(worldOptions(dir / "w", dir / "out", 51));
+  ASSERT_EQ(world.tiles.size(), 102u * 3u);
+  const MemoryTexture alt("alt", images.width, images.height, 1, images.alt);
+  const MemoryTexture difMat("DifMat", images.width, images.height, 3, images.difMat);
+  const MemoryTexture ambMat("AmbMat", images.width, images.height, 3, images.ambMat);
+  const MemoryTexture difLight("DifLight", images.width, images.height, 3, images.difLight);
+  const MemoryTexture ambLight("AmbLight", images.width, images.height, 3, images.ambLight);
+  Terrain lit{alt, difMat, ambMat, difLight, ambLight, kSettings};
+  normalize(lit.settings.lightDirection);
+  for (const WorldTile& tile : world.tiles) {
+    if (tile.column != 0 && tile.column != 99 && tile.column != 100 && tile.column != 101) continue;
+    SCOPED_TRACE(tile.file);
+    Bytes reference;
+    writeBlock(reference, lit, tile.x0, tile.y0);
+    EXPECT_TRUE(blocFile(readFile(dir / "out" / tile.file), 0) == reference);
+  }
+
+  // Tile (60, 1) on its own: its window cut out of every image.
+  const std::int32_t x0 = 3000;
+  const std::int32_t y0 = 50;
+  const auto cut = [&](const Bytes& pixels, std::size_t bytesPerPixel) {
+    Bytes window;
+    for (std::int32_t y = y0; y <= y0 + 50; ++y) {
+      const auto row = pixels.begin() +
+                       static_cast<std::ptrdiff_t>((std::size_t{5101} * y + x0) * bytesPerPixel);
+      window.insert(window.end(), row, row + static_cast<std::ptrdiff_t>(51 * bytesPerPixel));
+    }
+    return window;
+  };
+  TerrainImages alone;
+  alone.width = alone.height = 51;
+  alone.alt = cut(images.alt, 1);
+  alone.difMat = cut(images.difMat, 3);
+  alone.ambMat = cut(images.ambMat, 3);
+  alone.difLight = cut(images.difLight, 3);
+  alone.ambLight = cut(images.ambLight, 3);
+  const Bytes standAlone = referenceMap(alone, kSettings);
+  const Bytes tile = readFile(dir / "out" / "w_60_1.map");
+  ASSERT_EQ(tile.size(), standAlone.size());
+  int borderColours = 0;
+  for (std::int64_t cell = 0; cell < 625; ++cell) {
+    const std::int64_t at = kHeaderBytes + cell * kCellBytes;
+    const int ox = static_cast<int>(cell % 25 % 5 * 2 + cell / 25 % 5 * 10);
+    const int oy = static_cast<int>(cell % 25 / 5 * 2 + cell / 125 * 10);
+    for (int k = 0; k < kVerticesPerCell; ++k) {
+      const int x = ox + 1 + kCellVertices[k].dx;
+      const int y = oy + 1 + kCellVertices[k].dy;
+      const auto colour = [&](const Bytes& map) {
+        return Bytes(map.begin() + at + 3 * k, map.begin() + at + 3 * k + 3);
+      };
+      if (x == 0 || x == 50 || y == 0 || y == 50) {
+        borderColours += colour(tile) != colour(standAlone) ? 1 : 0;
+      } else {
+        EXPECT_EQ(colour(tile), colour(standAlone)) << "vertex " << x << ", " << y;
+      }
+    }
+    EXPECT_TRUE(std::equal(tile.begin() + at + kHeightsOffset, tile.begin() + at + kCellBytes,
+                           standAlone.begin() + at + kHeightsOffset))
+        << "cell " << cell;
+  }
+  EXPECT_GT(borderColours, 0);  // the neighbours' pixels do count there
+}
+
+TEST(World, RebuildsOnlyTheTilesWhoseFileOrInputsChanged) {
+  const TempDir dir;
+  TerrainImages images = randomTerrain(23, 151, 151);
+  writeTerrain(dir / "t", images);
+  const fs::path out = dir / "out";
+  const WorldOptions options = worldOptions(dir / "t", out, 51);  // 3 x 3 tiles
+  buildWorld(options);
+  const auto built = [](const WorldResult& world) {
+    std::set<std::string> names;
+    for (const WorldTile& tile : world.tiles) {
+      if (tile.built) names.insert(tile.file);
+    }
+    return names;
+  };
+  using Names = std::set<std::string>;
+  // Nothing changed: no file is written, not even the manifest.
+  auto times = agedTimes(out);
+  WorldResult world = buildWorld(options);
+  EXPECT_EQ(built(world), Names{});
+  EXPECT_FALSE(world.recordWritten);
+  EXPECT_EQ(rewritten(out, times), Names{});
+
+  // A colour pixel on the column that tiles (0, 0) and (1, 0) share.
+  images.difMat[3 * 50] ^= 0xFF;
+  writeTerrain(dir / "t", images);
+  times = agedTimes(out);
+  EXPECT_EQ(built(buildWorld(options)), (Names{"t_0_0.map", "t_1_0.map"}));
+  EXPECT_EQ(rewritten(out, times), (Names{"t.world.json", "t_0_0.map", "t_1_0.map"}));
+
+  // An altitude at (51, 51) is in the ring of the four tiles round it.
+  images.alt[151 * 51 + 51] ^= 0x40;
+  writeTerrain(dir / "t", images);
+  EXPECT_EQ(built(buildWorld(options)),
+            (Names{"t_0_0.map", "t_1_0.map", "t_0_1.map", "t_1_1.map"}));
+
+  // A tile gone, a tile with a byte changed.
+  fs::remove(out / "t_2_2.map");
+  Bytes changed = readFile(out / "t_2_1.map");
+  changed[5000] ^= 1;
+  writeFile(out / "t_2_1.map", changed);
+  EXPECT_EQ(built(buildWorld(options)), (Names{"t_2_1.map", "t_2_2.map"}));
+
+  // The same as a build from nothing.
+  const fs::path fresh = dir / "fresh";
+  buildWorld(worldOptions(dir / "t", fresh, 51));
+  EXPECT_EQ(contents(out), contents(fresh));
+}
+
+// A world of 1600 tiles, long enough to build that a run can be stopped halfway.
+void writeLongWorld(const TempDir& dir) {
+  const TerrainImages images =
+      uniformTerrain(2001, 2001, 10, {1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12});
+  writeTerrain(dir / "t", images);
+}
+
+TEST(World, AKilledBuildResumesWithoutRebuildingItsFinishedTiles) {
+  const TempDir dir;
+  writeLongWorld(dir);
+  const std::vector<std::string> arguments = {"--tile", "51", "--jobs", "1", "t", "out"};
+  ProcessOptions world;
+  world.program = QUORVEL_WORLD_BINARY;
+  {
+    ToolProcess process(arguments, dir.path(), world);
+    const auto someDone = [&] {
+      return fs::exists(dir / "out" / "t.world.journal") &&
+             fs::file_size(dir / "out" / "t.world.journal") > 2000;
+    };
+    ASSERT_TRUE(waitFor(process, someDone, std::chrono::seconds(120)));
+    process.signal(SIGKILL);
+    process.wait();
+  }
+  ASSERT_FALSE(fs::exists(dir / "out" / "t.world.json"));
+  writeFile(dir / "out" / "t_19_19.map.tmp99999-0", Bytes(10));  // as a kill leaves one
+  const auto before = agedTimes(dir / "out");
+  std::set<std::string> finished;
+  for (const auto& [name, time] : before) {
+    if (name.ends_with(".map")) finished.insert(name);
+  }
+  const RunResult resumed = runTool(arguments, dir.path(), world);
+  ASSERT_EQ(resumed.exitCode, 0) << resumed.out;
+  // The last tile built may have lost its journal line to the kill; no other is built again.
+  int again = 0;
+  for (const std::string& name : finished) {
+    again += before.at(name) != fs::last_write_time(dir / "out" / name) ? 1 : 0;
+  }
+  EXPECT_LE(again, 1);
+  EXPECT_GT(finished.size(), 3u);
+  EXPECT_EQ(temporaryMaps(dir / "out"), std::vector<std::string>{});
+  const std::vector<std::string> names = directoryNames(dir / "out");
+  EXPECT_EQ(names.size(), 1601u);  // the tiles and the manifest, no journal
+  const RunResult fresh = runTool({"--tile", "51", "t", "fresh"}, dir.path(), world);
+  ASSERT_EQ(fresh.exitCode, 0);
+  EXPECT_EQ(readFile(dir / "out" / "t.world.json"), readFile(dir / "fresh" / "t.world.json"));
+}
+
+TEST(World, ShardsRunAtOnceAndMergedEqualOneRun) {
+  const TempDir dir;
+  writeTerrain(dir / "t", randomTerrain(25, 251, 201));
+  ProcessOptions world;
+  world.program = QUORVEL_WORLD_BINARY;
+  {
+    std::vector<std::unique_ptr<ToolProcess>> shards;
+    for (const char* shard : {"0/3", "1/3", "2/3"}) {
+      shards.push_back(std::make_unique<ToolProcess>(
+          std::vector<std::string>{"--tile", "51", "--shard", shard, "t", "out", "1", "1", "2",
+                                   "0.5", "75"},
+          dir.path(), world));
+    }
+    for (const auto& shard : shards) ASSERT_EQ(shard->wait().exitCode, 0);
+  }
+  EXPECT_FALSE(fs::exists(dir / "out" / "t.world.json"));
+  const RunResult merged = runTool({"--merge", "out/t"}, dir.path(), world);
+  ASSERT_EQ(merged.exitCode, 0) << merged.out;
+  const RunResult single =
+      runTool({"--tile", "51", "t", "single", "1", "1", "2", "0.5", "75"}, dir.path(), world);
+  ASSERT_EQ(single.exitCode, 0);
+  std::map<std::string, Bytes> shardFiles = contents(dir / "out");
+  for (const char* record : {"t.shard-0-of-3.json", "t.shard-1-of-3.json", "t.shard-2-of-3.json"}) {
+    EXPECT_EQ(shardFiles.erase(record), 1u);
+  }
+  EXPECT_EQ(shardFiles, contents(dir / "single"));
+}
+
+TEST(World, RefusalsLeaveTilesAndManifestAsTheyWere) {
+  const TempDir dir;
+  writeTerrain(dir / "t", randomTerrain(26, 101, 101));
+  writeTerrain(dir / "wide", randomTerrain(26, 100, 101));
+  writeTerrain(dir / "low", randomTerrain(26, 101, 1));
+  writeFile(dir / "file", Bytes(1));
+  ProcessOptions world;
+  world.program = QUORVEL_WORLD_BINARY;
+  ASSERT_EQ(runTool({"--tile", "51", "t", "out"}, dir.path(), world).exitCode, 0);
+  ASSERT_EQ(runTool({"--shard", "0/2", "t", "parts"}, dir.path(), world).exitCode, 0);
+  const struct {
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::string line;  // the last line on standard output
+  } kCases[] = {
+      {{"--alt", "widealt.bmp", "t", "out"}, 1, "largeur incorrect"},
+      {{"--alt", "lowalt.bmp", "t", "out"}, 1, "hauteur incorrect"},
+      {{"--amblight", "none.bmp", "t", "out"}, 1, "erreur lors de l'ouverture du fichier none.bmp"},
+      {{"t", "file/out"}, 1, "impossible de creer le fichier file/out/t_0_0.map"},
+      {{"--merge", "parts/t"}, 1, "erreur: il manque parts/t.shard-1-of-2.json"},
+      {{"--tile", "50", "t", "out"},
+       2,
+       "quorvel-world: --tile needs a size of 50 n + 1 pixels from 51 to 5001, not 50"},
+      {{"--tile", "5051", "t", "out"},
+       2,
+       "quorvel-world: --tile needs a size of 50 n + 1 pixels from 51 to 5001, not 5051"},
+      {{"--shard", "2/2", "t", "out"},
+       2,
+       "quorvel-world: --shard needs K/N with 0 <= K < N, not 2/2"},
+      {{"--sky", "t", "out"},
+       2,
+       "quorvel-world: --sky cannot build a world: the sky and the shadows of a tile depend on "
+       "terrain beyond it"},
+      {{"--shadows", "t", "out"},
+       2,
+       "quorvel-world: --shadows cannot build a world: the sky and the shadows of a tile depend "
+       "on terrain beyond it"},
+      {{"--bogus", "t", "out"}, 2, "erreur: option inconnue --bogus"},
+      {{"t"}, 2, "quorvel-world: give the prefix and the output directory"},
+  };
+  const std::map<std::string, Bytes> before = contents(dir / "out");
+  const auto times = agedTimes(dir / "out");
+  for (const auto& c : kCases) {
+    std::string shown;
+    for (const std::string& argument : c.arguments) shown += argument + " ";
+    SCOPED_TRACE(shown);
+    const RunResult result = runTool(c.arguments, dir.path(), world);
+    EXPECT_EQ(result.exitCode, c.exitCode);
+    const std::vector<std::string> lines = splitLines(result.out);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), c.line);
+    EXPECT_EQ(contents(dir / "out"), before);
+    EXPECT_EQ(rewritten(dir / "out", times), std::set<std::string>{});
+  }
+}
+
+}  // namespace
+}  // namespace quorvel::test
