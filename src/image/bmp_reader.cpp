@@ -209,11 +209,11 @@ std::size_t readAt(int fd, std::uint8_t* out, std::size_t size, std::uint64_t at
 }
 
 // toRgb turns a row in place; copyRow copies a whole row from the file's bytes into place,
-// turned the same way.
+// turned the same way. Rows are read on up to cores threads.
 template <class ToRgb, class CopyRow>
 void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
                          std::size_t rowBytes, std::int32_t rows, std::uint8_t* pixels,
-                         const ToRgb& toRgb, const CopyRow& copyRow) {
+                         const ToRgb& toRgb, const CopyRow& copyRow, unsigned cores) {
   // A row only partly in the file keeps what it has and 255 for the rest, turned as a
   // whole, as a row read on its own is.
   const auto finishRow = [&](std::uint8_t* row, const std::uint8_t* from, std::size_t got) {
@@ -227,8 +227,9 @@ void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
   };
   const auto readBand = [&](std::int32_t first, std::int32_t last) {
     std::uint8_t* const out = pixels + static_cast<std::size_t>(first) * rowBytes;
-    if (stride > kRowsReadBytes) {
-      // Rows far apart (a wide file cropped by its keep window): each on its own, in place.
+    if (stride > kRowsReadBytes || stride > 4 * rowBytes) {
+      // Rows far apart, or mostly outside the keep window (a world's tile of a wide file):
+      // each on its own, in place.
       for (std::int32_t y = first; y < last; ++y) {
         std::uint8_t* row = out + static_cast<std::size_t>(y - first) * rowBytes;
         const std::size_t got =
@@ -254,8 +255,7 @@ void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
       }
     }
   };
-  const auto bands =
-      static_cast<std::int32_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+  const auto bands = static_cast<std::int32_t>(std::clamp(cores, 1u, 8u));
   const auto bandStart = [&](std::int32_t band) {
     return static_cast<std::int32_t>(std::int64_t{rows} * band / bands);
   };
@@ -414,9 +414,14 @@ void BmpTexture::load() {
       std::memcpy(row, from, rowBytes);
     }
   };
-  if (seekable && pixels.size() >= kParallelReadBytes) {
+  // A window of a much wider file, read through the stream, would take a seek and a read of
+  // a buffer for every row.
+  const bool narrow = stride > 4 * static_cast<std::uint64_t>(rowBytes);
+  if (seekable && (pixels.size() >= kParallelReadBytes || narrow)) {
+    const unsigned cores =
+        pixels.size() >= kParallelReadBytes ? std::thread::hardware_concurrency() : 1;
     readRowsOnEveryCore(::fileno(in), windowBegin, stride, rowBytes, height, pixels.data(), toRgb,
-                        copyRow);
+                        copyRow, cores);
   } else if (rowBytes > 0) {
     for (std::int32_t y = 0; y < height; ++y) {
       std::uint8_t* row = pixels.data() + static_cast<std::size_t>(y) * rowBytes;

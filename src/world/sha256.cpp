@@ -68,7 +68,9 @@ void compressPortable(std::array<std::uint32_t, 8>& state, const std::uint8_t* b
 
 #ifdef QUORVEL_SHA_INSTRUCTIONS
 // The rounds in the SHA extensions' order: the state as the two vectors ABEF and CDGH, four
-// rounds a group, each group's four message words made from the four groups before it.
+// rounds a group, with group n's four message words
+//   W[n] = msg2(msg1(W[n - 4], W[n - 3]) + (W[n - 1], W[n - 2] shifted by one word), W[n - 1]),
+// each part computed as soon as its inputs are, so that it runs in the shadow of the rounds.
 __attribute__((target("sha,sse4.1"))) void compressWithShaInstructions(
     std::array<std::uint32_t, 8>& state, const std::uint8_t* blocks, std::size_t count) {
   const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bLL, 0x0405060700010203LL);
@@ -81,26 +83,26 @@ __attribute__((target("sha,sse4.1"))) void compressWithShaInstructions(
   for (; count > 0; --count, blocks += 64) {
     const __m128i abefBefore = abef;
     const __m128i cdghBefore = cdgh;
-    __m128i words[4];
+    __m128i w[4];  // W[n] in w[n % 4]
 #pragma GCC unroll 16
-    for (int group = 0; group < 16; ++group) {
-      __m128i& current = words[group % 4];
-      if (group < 4) {
-        current = _mm_shuffle_epi8(
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(blocks + 16 * group)), byteSwap);
-      } else {
-        const __m128i& last = words[(group + 3) % 4];
-        const __m128i& beforeLast = words[(group + 2) % 4];
-        current = _mm_sha256msg2_epu32(
-            _mm_add_epi32(_mm_sha256msg1_epu32(current, words[(group + 1) % 4]),
-                          _mm_alignr_epi8(last, beforeLast, 4)),
-            last);
+    for (int n = 0; n < 16; ++n) {
+      if (n < 4) {
+        w[n] = _mm_shuffle_epi8(
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(blocks + 16 * n)), byteSwap);
       }
       __m128i sum = _mm_add_epi32(
-          current, _mm_load_si128(reinterpret_cast<const __m128i*>(&kRoundConstants[4 * group])));
+          w[n % 4], _mm_load_si128(reinterpret_cast<const __m128i*>(&kRoundConstants[4 * n])));
       cdgh = _mm_sha256rnds2_epu32(cdgh, abef, sum);
+      if (n >= 3 && n <= 14) {  // W[n + 1], begun by msg1 two groups ago
+        __m128i& next = w[(n + 1) % 4];
+        next = _mm_sha256msg2_epu32(
+            _mm_add_epi32(next, _mm_alignr_epi8(w[n % 4], w[(n + 3) % 4], 4)), w[n % 4]);
+      }
       sum = _mm_shuffle_epi32(sum, 0x0E);
       abef = _mm_sha256rnds2_epu32(abef, cdgh, sum);
+      if (n >= 1 && n <= 12) {  // W[n + 3] begins
+        w[(n + 3) % 4] = _mm_sha256msg1_epu32(w[(n + 3) % 4], w[n % 4]);
+      }
     }
     abef = _mm_add_epi32(abef, abefBefore);
     cdgh = _mm_add_epi32(cdgh, cdghBefore);
