@@ -154,6 +154,26 @@ TEST(World, EveryTilingReassemblesIntoQuorvelsMap) {
   }
 }
 
+TEST(World, TheManifestsPreviewIsTheMapsOrItsSampling) {
+  const TempDir dir;
+  writeTerrain(dir / "t", randomTerrain(27, 251, 151));
+  ImageFiles files;
+  files.prefix = (dir / "t").string();
+  compileFiles(files, kSettings);
+  buildWorld(worldOptions(dir / "t", dir / "out", 101));
+  ProcessOptions inspect;
+  inspect.program = QUORVEL_INSPECT_BINARY;
+  for (const auto& arguments : {std::vector<std::string>{"t.map", "--preview", "map.png"},
+                                {"out/t.world.json", "--preview", "world.png"},
+                                {"out/t.world.json", "--preview", "small.png", "--width", "100"}}) {
+    ASSERT_EQ(runTool(arguments, dir.path(), inspect).exitCode, 0) << arguments[0];
+  }
+  EXPECT_EQ(readFile(dir / "world.png"), readFile(dir / "map.png"));
+  const Bytes small = readFile(dir / "small.png");  // its IHDR: width, then height, big-endian
+  ASSERT_GT(small.size(), 24u);
+  EXPECT_EQ(Bytes(small.begin() + 16, small.begin() + 24), (Bytes{0, 0, 0, 100, 0, 0, 0, 60}));
+}
+
 TEST(World, BeyondOneMapTilesAreTheWholeTerrainsBlocFiles) {
   // 102 blocFiles across: no map can hold it. The reference writer computes the blocFiles of
   // the tiles that touch the world's edges and the 5001st column; an inner tile is also a

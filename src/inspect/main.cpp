@@ -14,6 +14,7 @@
 #include "inspect/map_diff.h"
 #include "inspect/map_picture.h"
 #include "inspect/map_summary.h"
+#include "inspect/world_picture.h"
 #include "map/map_reader.h"
 #include "version.h"
 
@@ -23,7 +24,8 @@ namespace {
 constexpr const char* kUsage =
     "usage: quorvel-inspect FILE.map [--cell X Y | --preview OUT.png | --relief OUT.png] [--json]\n"
     "       quorvel-inspect FILE.map --gltf OUT.glb [--max-triangles N] [--json]\n"
-    "       quorvel-inspect A.map B.map --diff [--json]\n";
+    "       quorvel-inspect A.map B.map --diff [--json]\n"
+    "       quorvel-inspect OUTDIR/BASE.world.json --preview OUT.png [--width N] [--json]\n";
 
 // Exit codes, as cmp has them for --diff; a summary, cell or picture failure is 1.
 constexpr int kSame = 0;
@@ -40,6 +42,8 @@ struct Request {
   std::string pictureName;  // or the .glb
   long long maxTriangles = kDefaultMaxTriangles;
   bool maxTrianglesGiven = false;
+  long long width = 0;  // of a world's preview; 0: the world's own
+  bool widthGiven = false;
   bool json = false;
 };
 
@@ -84,6 +88,14 @@ std::string parseRequest(const std::vector<std::string>& arguments, Request& req
       request.maxTrianglesGiven = true;
       ++i;
       continue;
+    } else if (argument == "--width") {
+      if (left < 1 || !coordinate(arguments[i + 1], request.width) || request.width < 1 ||
+          request.width > 1000000) {
+        return "--width needs a whole number from 1 to 1000000";
+      }
+      request.widthGiven = true;
+      ++i;
+      continue;
     } else if (argument == "--diff") {
       mode = Mode::kDiff;
     } else if (argument.size() > 1 && argument[0] == '-') {
@@ -103,6 +115,9 @@ std::string parseRequest(const std::vector<std::string>& arguments, Request& req
   if (request.maps.size() != wanted) {
     return request.mode == Mode::kDiff ? "--diff needs two maps" : "give one map";
   }
+  const bool world = request.maps[0].ends_with(".world.json");
+  if (world && request.mode != Mode::kPreview) return "a world's manifest takes --preview only";
+  if (request.widthGiven && !world) return "--width goes with a world's --preview";
   return "";
 }
 
@@ -122,6 +137,12 @@ int run(const Request& request) {
     const MapDifference difference = diffMaps(a, b);
     report(request, formatDifference(a, b, difference), differenceJson(a, b, difference));
     return difference.sameHeader && difference.differingCells == 0 ? kSame : kDiffer;
+  }
+  if (request.maps[0].ends_with(".world.json")) {
+    const Picture picture = worldPreviewPicture(request.maps[0], static_cast<int>(request.width));
+    writePng(picture, request.pictureName);
+    report(request, "", pictureJson("preview", request.pictureName, picture));
+    return 0;
   }
   MapReader reader(request.maps[0]);
   switch (request.mode) {
