@@ -11,6 +11,7 @@
 #include <string>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include "quorvel/quorvel.h"
 
@@ -94,6 +95,57 @@ quorvel::ColourView colourView(const char* role, const py::array& colour) {
           colour.strides(0), colour.strides(1)};
 }
 
+py::dict tileDict(const quorvel::WorldTile& tile) {
+  py::dict out;
+  out["column"] = tile.column;
+  out["row"] = tile.row;
+  out["x0"] = tile.x0;
+  out["y0"] = tile.y0;
+  out["width"] = tile.width;
+  out["height"] = tile.height;
+  out["file"] = tile.file;
+  out["bytes"] = tile.bytes;
+  out["sha256"] = tile.sha256;
+  out["fingerprint"] = tile.fingerprint;
+  out["built"] = tile.built;
+  return out;
+}
+
+quorvel::WorldTile tileOf(const py::dict& record) {
+  quorvel::WorldTile tile;
+  tile.column = record["column"].cast<std::int32_t>();
+  tile.row = record["row"].cast<std::int32_t>();
+  tile.x0 = record["x0"].cast<std::int32_t>();
+  tile.y0 = record["y0"].cast<std::int32_t>();
+  tile.width = record["width"].cast<std::int32_t>();
+  tile.height = record["height"].cast<std::int32_t>();
+  tile.file = record["file"].cast<std::string>();
+  tile.bytes = record["bytes"].cast<std::int64_t>();
+  tile.sha256 = record["sha256"].cast<std::string>();
+  tile.fingerprint = record["fingerprint"].cast<std::string>();
+  tile.built = record.contains("built") && record["built"].cast<bool>();
+  return tile;
+}
+
+py::dict worldResultOf(const quorvel::WorldResult& result) {
+  py::dict out;
+  out["record"] = result.record;
+  out["record_written"] = result.recordWritten;
+  out["width"] = result.width;
+  out["height"] = result.height;
+  out["tile_size"] = result.tileSize;
+  out["columns"] = result.columns;
+  out["rows"] = result.rows;
+  out["built"] = result.built;
+  py::list tiles;
+  for (const quorvel::WorldTile& tile : result.tiles) tiles.append(tileDict(tile));
+  out["tiles"] = tiles;
+  py::list notes;
+  for (const std::string& note : result.notes) notes.append(latin1(note));
+  out["notes"] = notes;
+  return out;
+}
+
 // A map read whole: largeur, hauteur, heights (rows, columns) float32 and colours
 // (rows, columns, 3) uint8, row 0 first (the south edge).
 struct PyMap {
@@ -170,6 +222,101 @@ PYBIND11_MODULE(quorvel, m) {
       py::arg("diflight") = py::none(), py::arg("amblight") = py::none(),
       py::arg("ext") = py::none(),
       "Compiles prefix + '.map' from image files named as the command line names them.");
+
+  py::class_<quorvel::World>(m, "World",
+                             "A world's plan of tiles, and the tiles built one at a time: each "
+                             "from its window of the images and its neighbours' border pixels.")
+      .def(py::init([](const std::string& prefix, const std::string& outdir, std::int32_t tile,
+                       std::array<float, 3> light, float zScale, float seaLevel,
+                       std::optional<std::string> alt, std::optional<std::string> difmat,
+                       std::optional<std::string> ambmat, std::optional<std::string> diflight,
+                       std::optional<std::string> amblight, std::optional<std::string> ext,
+                       std::array<std::int32_t, 2> shard) {
+             quorvel::WorldOptions options;
+             options.files.prefix = prefix;
+             if (ext) options.files.ext = *ext;
+             options.files.alt = std::move(alt);
+             options.files.difmat = std::move(difmat);
+             options.files.ambmat = std::move(ambmat);
+             options.files.diflight = std::move(diflight);
+             options.files.amblight = std::move(amblight);
+             options.settings = settingsOf(light, zScale, seaLevel);
+             options.outdir = outdir;
+             options.tileSize = tile;
+             options.shardIndex = shard[0];
+             options.shardCount = shard[1];
+             const py::gil_scoped_release released;
+             return quorvel::World(options);
+           }),
+           py::arg("prefix"), py::arg("outdir"), py::arg("tile") = 5001,
+           py::arg("light") = std::array<float, 3>{0.0f, 0.0f, 1.0f}, py::arg("z_scale") = 1.0f,
+           py::arg("sea_level") = 0.0f, py::arg("alt") = py::none(), py::arg("difmat") = py::none(),
+           py::arg("ambmat") = py::none(), py::arg("diflight") = py::none(),
+           py::arg("amblight") = py::none(), py::arg("ext") = py::none(),
+           py::arg("shard") = std::array<std::int32_t, 2>{0, 1},
+           "Reads the images' headers and checks them as quorvel-world does, creates outdir and "
+           "reads what earlier runs recorded.")
+      .def_property_readonly(
+          "tiles",
+          [](const quorvel::World& world) {
+            py::list tiles;
+            for (const quorvel::WorldTile& tile : world.plan()) {
+              py::dict record = tileDict(tile);
+              record["index"] = tile.row * world.columns() + tile.column;
+              tiles.append(record);
+            }
+            return tiles;
+          },
+          "The run's tiles: index, column, row, pixel window and file.")
+      .def_property_readonly("notes",
+                             [](const quorvel::World& world) {
+                               py::list notes;
+                               for (const std::string& note : world.notes())
+                                 notes.append(latin1(note));
+                               return notes;
+                             })
+      .def("remove_leftovers", &quorvel::World::removeLeftovers,
+           "Removes the temporary files that interrupted runs left for the run's tiles.")
+      .def(
+          "build_tile",
+          [](const quorvel::World& world, std::int32_t index, int threads) {
+            quorvel::WorldTile tile;
+            {
+              const py::gil_scoped_release released;
+              tile = world.buildTile(index, threads);
+            }
+            return tileDict(tile);
+          },
+          py::arg("index"), py::arg("threads") = 1,
+          "Builds tile index unless its file already holds it; returns its record.")
+      .def(
+          "finish",
+          [](const quorvel::World& world, const py::list& records) {
+            std::vector<quorvel::WorldTile> tiles;
+            for (const py::handle record : records)
+              tiles.push_back(tileOf(record.cast<py::dict>()));
+            quorvel::WorldResult result;
+            {
+              const py::gil_scoped_release released;
+              result = world.finish(tiles);
+            }
+            return worldResultOf(result);
+          },
+          py::arg("records"),
+          "Writes the manifest (or the shard's record) from the records of every tile of the "
+          "run, by index, unless it already says the same.");
+
+  m.def(
+      "merge_world",
+      [](const std::string& outdirBase) {
+        quorvel::WorldResult result;
+        {
+          const py::gil_scoped_release released;
+          result = quorvel::mergeWorld(outdirBase);
+        }
+        return worldResultOf(result);
+      },
+      py::arg("outdir_base"), "Writes outdir/base.world.json from the records of every shard.");
 
   py::class_<PyMap>(m, "Map")
       .def_readonly("largeur", &PyMap::largeur)

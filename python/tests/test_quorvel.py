@@ -119,3 +119,27 @@ def test_threads_compile_at_once(tmp_path):
         thread.join()
     assert np.array_equal(maps["a.map"], alt.astype(np.float32))
     assert np.array_equal(maps["b.map"], (255 - alt).astype(np.float32))
+
+
+def test_world_tiles_one_at_a_time(tmp_path):
+    alt, colours = terrain()  # 101 x 51: two tiles of 51
+    write_terrain(tmp_path / "t", alt, colours)
+    quorvel.compile_files(str(tmp_path / "t"), **SETTINGS)
+    whole = (tmp_path / "t.map").read_bytes()
+    world = quorvel.World(str(tmp_path / "t"), str(tmp_path / "out"), tile=51, **SETTINGS)
+    assert [(t["index"], t["x0"], t["file"]) for t in world.tiles] == [(0, 0, "t_0_0.map"),
+                                                                       (1, 50, "t_1_0.map")]
+    world.remove_leftovers()
+    records = [world.build_tile(t["index"]) for t in world.tiles]
+    for index, record in enumerate(records):
+        tile = (tmp_path / "out" / record["file"]).read_bytes()
+        assert record["built"] and record["bytes"] == len(tile) == 8 + 99375
+        assert tile[8:] == whole[8 + index * 99375:8 + (index + 1) * 99375]
+    done = world.finish(records)
+    assert done["record"] == str(tmp_path / "out" / "t.world.json") and done["record_written"]
+    # Built already: the next World finds the files as recorded and writes nothing.
+    again = quorvel.World(str(tmp_path / "t"), str(tmp_path / "out"), tile=51, **SETTINGS)
+    assert [again.build_tile(t["index"])["built"] for t in again.tiles] == [False, False]
+    write_bmp(tmp_path / "wide.bmp", np.ascontiguousarray(alt[:, :100]))
+    with pytest.raises(quorvel.Error, match="largeur incorrect"):
+        quorvel.World(str(tmp_path / "t"), str(tmp_path / "out"), alt=str(tmp_path / "wide.bmp"))
