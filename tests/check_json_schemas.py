@@ -4,7 +4,8 @@
 
 Every case below names a program, its arguments, the exit code it must end with and the
 schema (in SCHEMA_DIR) that its standard output must match: exactly one JSON object, whose
-"exit", when it reports an error, is the exit code itself. The cases run in a temporary
+"exit", when it reports an error, is the exit code itself. Then the files that FILES names,
+which the cases wrote (a world's manifest, a shard's record), are checked against theirs. The cases run in a temporary
 directory that holds the files made by make_inputs. A program not given on the command line
 is not built: its cases are skipped, and said so. Needs the jsonschema module (Debian's
 python3-jsonschema).
@@ -20,6 +21,8 @@ import jsonschema
 
 COMPILER = "quorvel.schema.json"
 INSPECT = "quorvel-inspect.schema.json"
+WORLD = "quorvel-world.schema.json"
+MANIFEST = "world-manifest.schema.json"
 
 # (program, arguments, exit code, schema). Names are bytes where a case needs a byte that is
 # not UTF-8.
@@ -44,6 +47,21 @@ CASES = [
     ("quorvel-inspect", ["flat.map", "none.map", "--diff", "--json"], 2, INSPECT),
     ("quorvel-inspect", ["flat.map", "--cell", "1", "--json"], 2, INSPECT),
     ("quorvel-inspect", ["--json"], 2, INSPECT),
+    ("quorvel-world", ["--json", "--tile", "51", "t", "w", "1", "1", "2", "0.5"], 0, WORLD),
+    ("quorvel-world", ["--json", "--shard", "0/2", "t", "parts"], 0, WORLD),
+    ("quorvel-world", ["--json", "--merge", "parts/t"], 1, WORLD),
+    ("quorvel-world", ["--json", "--tile", "50", "t", "w"], 2, WORLD),
+    ("quorvel-world", ["--json", "none", "w"], 1, WORLD),
+    ("quorvel-world", ["--version", "--json"], 0, WORLD),
+    ("quorvel-world", ["--json"], 0, WORLD),
+    ("quorvel-inspect", ["w/t.world.json", "--preview", "w.png", "--width", "20", "--json"], 0,
+     INSPECT),
+]
+
+# Files the cases above write, and the schema each must match.
+FILES = [
+    ("quorvel-world", "w/t.world.json", MANIFEST),
+    ("quorvel-world", "parts/t.shard-0-of-2.json", MANIFEST),
 ]
 
 
@@ -105,12 +123,27 @@ def check(programs, schemas, directory, case):
     return None
 
 
+def check_file(schemas, path, schema):
+    """Returns what is wrong with a file the programs wrote, or None."""
+    try:
+        with open(path, encoding="utf-8") as text:
+            report = json.load(text)
+    except (OSError, UnicodeDecodeError, json.JSONDecodeError) as error:
+        return f"cannot be read as JSON ({error})"
+    try:
+        jsonschema.validate(report, schemas[schema],
+                            cls=jsonschema.validators.validator_for(schemas[schema]))
+    except jsonschema.ValidationError as error:
+        return f"does not match {schema}: {error.message} at {list(error.absolute_path)}"
+    return None
+
+
 def main():
     schema_dir = sys.argv[1]
     programs = {name: os.path.abspath(path)
                 for name, path in (argument.split("=", 1) for argument in sys.argv[2:])}
     schemas = {}
-    for name in sorted({case[3] for case in CASES}):
+    for name in sorted({case[3] for case in CASES} | {file[2] for file in FILES}):
         with open(os.path.join(schema_dir, name), encoding="utf-8") as text:
             schemas[name] = json.load(text)
         jsonschema.validators.validator_for(schemas[name]).check_schema(schemas[name])
@@ -125,7 +158,13 @@ def main():
             problem = check(programs, schemas, directory, case)
             print(f"{'FAILED' if problem else 'ok'}: {shown}" + (f": {problem}" if problem else ""))
             failures += problem is not None
-    print(f"{len(CASES)} cases, {failures} failed")
+        for program, name, schema in FILES:
+            if program not in programs:
+                continue
+            problem = check_file(schemas, os.path.join(directory, name), schema)
+            print(f"{'FAILED' if problem else 'ok'}: {name}" + (f": {problem}" if problem else ""))
+            failures += problem is not None
+    print(f"{len(CASES) + len(FILES)} cases, {failures} failed")
     return 1 if failures else 0
 
 
