@@ -4,6 +4,7 @@
 #include <cstring>
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <cpuid.h>
 #include <immintrin.h>
 #define QUORVEL_SHA_INSTRUCTIONS 1
 #endif
@@ -71,7 +72,7 @@ void compressPortable(std::array<std::uint32_t, 8>& state, const std::uint8_t* b
 // rounds a group, with group n's four message words
 //   W[n] = msg2(msg1(W[n - 4], W[n - 3]) + (W[n - 1], W[n - 2] shifted by one word), W[n - 1]),
 // each part computed as soon as its inputs are, so that it runs in the shadow of the rounds.
-__attribute__((target("sha,sse4.1"))) void compressWithShaInstructions(
+__attribute__((target("sha,ssse3,sse4.1"))) void compressWithShaInstructions(
     std::array<std::uint32_t, 8>& state, const std::uint8_t* blocks, std::size_t count) {
   const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bLL, 0x0405060700010203LL);
   __m128i dcba = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&state[0]));
@@ -115,8 +116,16 @@ __attribute__((target("sha,sse4.1"))) void compressWithShaInstructions(
   _mm_storeu_si128(reinterpret_cast<__m128i*>(&state[4]), hgfe);
 }
 
+// From the processor's own word (clang's __builtin_cpu_supports knows no "sha"): the SHA
+// extensions are bit 29 of EBX in leaf 7, SSSE3 and SSE 4.1 bits 9 and 19 of ECX in leaf 1.
 bool hasShaInstructions() {
-  static const bool has = __builtin_cpu_supports("sha") && __builtin_cpu_supports("sse4.1");
+  static const bool has = [] {
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    if (__get_cpuid(1, &a, &b, &c, &d) == 0 || (c & (1u << 9)) == 0 || (c & (1u << 19)) == 0) {
+      return false;
+    }
+    return __get_cpuid_count(7, 0, &a, &b, &c, &d) != 0 && (b & (1u << 29)) != 0;
+  }();
   return has;
 }
 #else

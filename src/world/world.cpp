@@ -13,11 +13,14 @@
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <sstream>
+#include <string>
 #include <system_error>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "failure.h"
 #include "file_handle.h"
@@ -135,7 +138,8 @@ struct World::State {
   void makeOutdir() const;
   void readRecords();
   [[nodiscard]] TileInputs loadInputs(std::int32_t index) const;
-  [[nodiscard]] bool current(const WorldTile& tile, const std::string& fingerprint) const;
+  [[nodiscard]] std::optional<WorldTile> currentRecord(const WorldTile& tile,
+                                                      const std::string& fingerprint) const;
   [[nodiscard]] const TriangleTable* tableFor(const Texture& alt) const;
   void writeTile(std::int32_t index, const TileInputs& inputs, int threads, WorldTile& tile) const;
   void journal(const WorldTile& tile) const;
@@ -233,13 +237,14 @@ TileInputs World::State::loadInputs(std::int32_t index) const {
   return inputs;
 }
 
-// Whether the tile's file already holds what it would be: a record with the same inputs
-// whose size and SHA-256 the file has.
-bool World::State::current(const WorldTile& tile, const std::string& fingerprint) const {
+// The record of the tile's file if it already holds what the tile would be: one with the same
+// inputs whose size and SHA-256 the file has.
+std::optional<WorldTile> World::State::currentRecord(const WorldTile& tile,
+                                                     const std::string& fingerprint) const {
   const std::string path = (outdir / tile.file).string();
   std::error_code error;
   const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (error) return false;
+  if (error) return std::nullopt;
   std::optional<std::pair<std::int64_t, std::string>> hashed;
   const auto range = recorded.equal_range(tile.file);
   for (auto it = range.first; it != range.second; ++it) {
@@ -249,9 +254,9 @@ bool World::State::current(const WorldTile& tile, const std::string& fingerprint
       continue;
     }
     if (!hashed) hashed = hashFile(path);
-    if (hashed && hashed->first == record.bytes && hashed->second == record.sha256) return true;
+    if (hashed && hashed->first == record.bytes && hashed->second == record.sha256) return record;
   }
-  return false;
+  return std::nullopt;
 }
 
 const TriangleTable* World::State::tableFor(const Texture& alt) const {
@@ -368,14 +373,9 @@ WorldTile World::buildTile(std::int32_t index, int threads) const {
     const TileInputs inputs = state.loadInputs(index);
     tile.fingerprint =
         fingerprintOf(inputs, state.options.settings, state.plan, state.plan.window(index));
-    if (state.current(tile, tile.fingerprint)) {
-      const auto range = state.recorded.equal_range(tile.file);
-      for (auto it = range.first; it != range.second; ++it) {
-        if (it->second.fingerprint == tile.fingerprint) {
-          tile.bytes = it->second.bytes;
-          tile.sha256 = it->second.sha256;
-        }
-      }
+    if (const std::optional<WorldTile> record = state.currentRecord(tile, tile.fingerprint)) {
+      tile.bytes = record->bytes;
+      tile.sha256 = record->sha256;
       return tile;
     }
     state.writeTile(index, inputs, std::max(1, threads), tile);
@@ -398,6 +398,16 @@ WorldResult World::finish(const std::vector<WorldTile>& tiles) const {
   result.notes = state.notes;
   for (const WorldTile& tile : tiles) result.built += tile.built ? 1 : 0;
   try {
+    // Every tile of the run, in order, built: a tile missing would leave the world incomplete.
+    bool complete = tiles.size() == state.runTiles.size();
+    for (std::size_t n = 0; complete && n < tiles.size(); ++n) {
+      complete = tiles[n].file == state.runTiles[n].file && tiles[n].sha256.size() == 64;
+    }
+    if (!complete) {
+      throw Failure("erreur: les tuiles de " + (state.outdir / state.base).string() +
+                    " ne sont pas toutes construites\n",
+                    "give finish the record of every tile of the run, in order\n");
+    }
     const bool shard = state.options.shardCount > 1;
     const std::string name =
         shard ? shardRecordName(state.base, state.options.shardIndex, state.options.shardCount)
