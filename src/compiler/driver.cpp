@@ -32,7 +32,7 @@ int runDriver(int argumentCount, const char* const* arguments) {
 
   // The altitude image decides how much of each image is kept: memory follows the map, not
   // what the headers claim.
-  ImageLoader loader;
+  ImageLoader loader(line.loaderOptions);
   const TerrainTextures images =
       loader.loadTerrain(line.imageNames, KeepRule{altitudeKeepWindow(), colourKeepWindow});
   writeMap(line.prefix,

@@ -49,6 +49,10 @@ CommandLine parseCommandLine(int argumentCount, const char* const* arguments) {
       line.action = CommandLine::Action::kVersion;
       return line;
     }
+    if (option == "--trusted-inputs") {
+      line.loaderOptions.trustedInputs = true;
+      continue;
+    }
     std::size_t role = 0;
     while (role < kImageOptions.size() && kImageOptions[role].name != option) ++role;
     if (role == kImageOptions.size() && option != "--ext") {
@@ -86,11 +90,13 @@ const char* optionsHelp() {
          "  --diflight FILE  diffuse light colours (default: prefix + \"DifLight.\" + EXT)\n"
          "  --amblight FILE  ambient light colours (default: prefix + \"AmbLight.\" + EXT)\n"
          "  --ext EXT        extension of the default names (default: bmp)\n"
+         "  --trusted-inputs let GDAL read VRT files and network names (for files you vouch"
+         " for)\n"
          "  --               ends the options (for a prefix that begins with --)\n"
          "  --help           this text\n"
          "  --version        the banner only\n"
          "A name ending in .bmp is read as a BMP; any other through GDAL (PNG, GeoTIFF, SRTM\n"
-         ".hgt, ...).\n";
+         ".hgt, ...), from local files only unless --trusted-inputs is given.\n";
 }
 
 }  // namespace quorvel

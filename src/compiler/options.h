@@ -18,6 +18,7 @@ struct CommandLine {
   int settingsArgumentCount = 0;
   const char* const* settingsArguments = nullptr;
   std::string prefix;
+  ImageLoaderOptions loaderOptions;
 };
 
 // Throws a Failure for an unknown option or an option without its value.

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "failure.h"
+
 namespace quorvel {
 
 bool isGreyTable(const std::vector<std::uint8_t>& palette, int entries) {
@@ -32,7 +34,7 @@ void useGreyLevels(const std::string& fileName, const std::vector<std::uint8_t>&
     std::fprintf(stderr,
                  "%s: the colour table is not grey, so its colour indices are used as "
                  "altitudes\n",
-                 fileName.c_str());
+                 escapeControls(fileName).c_str());
   }
 }
 

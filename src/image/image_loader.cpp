@@ -12,7 +12,7 @@
 
 namespace quorvel {
 
-ImageLoader::ImageLoader() = default;
+ImageLoader::ImageLoader(ImageLoaderOptions options) : options_(options) {}
 
 // The prepared buffers' thread stops before the records go.
 ImageLoader::~ImageLoader() = default;
@@ -31,7 +31,7 @@ const Texture& ImageLoader::load(const std::string& fileName, RasterKind kind,
   if (isBmpName(fileName)) {
     texture = std::make_unique<BmpTexture>(fileName, keep, &buffers_);
   } else {
-    if (!gdal_) gdal_ = std::make_unique<GdalLibrary>(fileName);
+    if (!gdal_) gdal_ = std::make_unique<GdalLibrary>(fileName, options_.trustedInputs);
     texture = std::make_unique<RasterTexture>(fileName, kind, keep, *gdal_);
   }
   records_.push_back(Record{kind, std::move(texture)});

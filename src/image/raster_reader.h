@@ -17,8 +17,9 @@ class GdalLibrary {
   struct Api;  // GDAL's functions, as the library gives them
 
   // Loads GDAL, or throws the open message naming fileName, the first image that needs it,
-  // with the reason.
-  explicit GdalLibrary(const std::string& fileName);
+  // with the reason. Without trustedInputs GDAL reads only local files in the formats of its
+  // allow-list; with it, VRT files and network names too.
+  explicit GdalLibrary(const std::string& fileName, bool trustedInputs = false);
   ~GdalLibrary();
   GdalLibrary(const GdalLibrary&) = delete;
   GdalLibrary& operator=(const GdalLibrary&) = delete;
