@@ -281,9 +281,9 @@ bool isProgressiveJpeg(const std::vector<unsigned char>& bytes) {
   return false;
 }
 
-std::string megabytes(double bytes) {
+std::string mebibytes(double bytes) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.0f MB", bytes / 1e6);
+  std::snprintf(text, sizeof text, "%.0f MiB", bytes / (1 << 20));
   return text;
 }
 
@@ -340,11 +340,11 @@ void checkDriverMemory(const Api& gdal, GDALDatasetH dataset, const std::string&
     const double pixelBytes = bandCount * sampleBytes;
     const double rows = std::min(height, std::max(1.0, std::floor(1e8 / (pixelBytes * width))));
     bytes = pixelBytes * width * rows;
-    layout = "an interlaced PNG of " + size + " pixels, which GDAL decodes " + megabytes(bytes) +
+    layout = "an interlaced PNG of " + size + " pixels, which GDAL decodes " + mebibytes(bytes) +
              " at a time";
   } else if (driver == "JPEG" && isProgressiveJpeg(firstBytes(gdal, fileName, 1 << 18))) {
     bytes = width * height * bandCount * 2;  // a 16-bit coefficient per sample
-    layout = "a progressive JPEG of " + size + " pixels, whose decoder holds " + megabytes(bytes);
+    layout = "a progressive JPEG of " + size + " pixels, whose decoder holds " + mebibytes(bytes);
   } else {
     int blockWidth = 0;
     int blockHeight = 0;
@@ -357,11 +357,11 @@ void checkDriverMemory(const Api& gdal, GDALDatasetH dataset, const std::string&
     // buffer of the driver's as large.
     bytes = 2 * block * threads;
     layout = "stored in blocks of " + std::to_string(blockWidth) + " x " +
-             std::to_string(blockHeight) + " pixels (" + megabytes(block) + " each)";
+             std::to_string(blockHeight) + " pixels (" + mebibytes(block) + " each)";
   }
   if (bytes > kDriverBytes) {
     throw outOfMemory(fileName, fileName + ": " + layout + ", more than GDAL may use beyond the "
-                                           "pixels (" + megabytes(kDriverBytes) + ")" + rewrite);
+                                           "pixels (" + mebibytes(kDriverBytes) + ")" + rewrite);
   }
 }
 

@@ -14,6 +14,7 @@
 #include "little_endian.h"
 #include "map/altitude_step.h"
 #include "map/bloc_encoder.h"
+#include "map/height_limits.h"
 #include "map/map_file.h"
 #include "map/map_format.h"
 #include "map/map_size.h"
@@ -149,6 +150,7 @@ void writeMap(const std::string& prefix, const Terrain& terrain, const MapWriter
   int hauteur = 0;
   checkSize(terrain.alt, largeur, hauteur);
   checkColorImages(terrain);
+  checkHeightLimits(terrain.alt, terrain.settings);
   MapFile file(prefix + ".map");
   std::printf("largeur: %d, hauteur: %d (en blocFile)\n", largeur, hauteur);
   std::uint8_t header[kHeaderBytes];
