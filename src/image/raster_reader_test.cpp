@@ -118,6 +118,13 @@ TEST(RasterReader, AltitudeSamplesKeepTheirTypeWithTheBottomRowFirst) {
        {2.5},
        ": pixels of 30.0 x 30.0 m on the ground; for heights in metres, z scale factor 0.3333"
        " gives true proportions at 10 units per pixel\n"},
+      // Signed bytes: 255 is -1.
+      {"l.tif",
+       Raster("GTiff", 3, 2, 1, GDT_Byte, {255, 128, 0, 1, 127, 200}).withSignedBytes(),
+       SampleFormat::kInt16,
+       2,
+       {1, 127, -56, -1, -128, 0},
+       ""},
       {"j.png",
        Raster("PNG", 2, 1, 1, GDT_Byte, {1, 0}).withColourTable({{1, 2, 3}, {4, 5, 6}}),
        SampleFormat::kUInt8,
@@ -259,9 +266,14 @@ TEST(RasterReader, RefusalsNameTheFileAndSayWhy) {
       {"inf.tif", RasterKind::kAltitude, Raster("GTiff", 2, 1, 1, GDT_Float64, {-infinity, 0}),
        " contient 1 pixels sans altitude\n",
        "the first pixel without altitude is column 0, row 0 from the top" + fill},
+      // The largest floats, as GDAL reads an ASCII grid's inf; in 64 bits they are altitudes.
+      {"max.tif", RasterKind::kAltitude,
+       Raster("GTiff", 3, 1, 1, GDT_Float32, {0, 3.4028234663852886e38, -3.4028234663852886e38}),
+       " contient 2 pixels sans altitude\n",
+       "the first pixel without altitude is column 1, row 0 from the top" + fill},
       {"text.png", RasterKind::kColour, std::nullopt, "", ""},
       {"missing.tif", RasterKind::kAltitude, std::nullopt, "", ""},
-      // Uncompressed, so read through a mapping of the file: its missing rows are refused.
+      // Uncompressed: its missing rows are refused.
       {"cut.tif", RasterKind::kAltitude,
        Raster("GTiff", 101, 101, 1, GDT_Int16, std::vector<double>(101 * 101, 7)), "", "", 12000},
   };

@@ -12,6 +12,7 @@
 #include "inspect/map_picture.h"
 #include "inspect/map_reader.h"
 #include "inspect/map_summary.h"
+#include "inspect/output_name.h"
 #include "version.h"
 
 namespace quorvel {
@@ -110,6 +111,7 @@ int run(const Request& request) {
     std::fputs(formatDifference(a, b, difference).c_str(), stdout);
     return difference.sameHeader && difference.differingCells == 0 ? kSame : kDiffer;
   }
+  if (!request.pictureName.empty()) checkOutputName(request.pictureName);
   MapReader reader(request.maps[0]);
   switch (request.mode) {
     case Mode::kSummary:
