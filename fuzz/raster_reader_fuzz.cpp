@@ -39,10 +39,9 @@ void removeWorkDirectory() {
 }
 
 // Names whose drivers look at the name as well as the bytes.
-constexpr const char* kNames[] = {"in.tif", "in.png", "in.jpg", "in.asc", "N45E006.hgt",
-                                  "in.xyz", "in.img", "in.bt",  "in.grd", "in.webp",
-                                  "in.vrt", "in.dem", "in.ter", "in.dt0", "in.nc",
-                                  "in.bil"};
+constexpr const char* kNames[] = {"in.tif", "in.png", "in.jpg", "in.asc",  "N45E006.hgt", "in.xyz",
+                                  "in.img", "in.bt",  "in.grd", "in.webp", "in.vrt",      "in.dem",
+                                  "in.ter", "in.dt0", "in.nc",  "in.bil"};
 
 }  // namespace
 
@@ -69,9 +68,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       colour ? quorvel::KeepWindow{51, 51, false} : quorvel::KeepWindow{5001, 5001, true};
   quorvel::ImageLoader loader;
   try {
-    const quorvel::Texture& texture = loader.load(
-        name.string(), colour ? quorvel::RasterKind::kColour : quorvel::RasterKind::kAltitude,
-        window);
+    const quorvel::Texture& texture =
+        loader.load(name.string(),
+                    colour ? quorvel::RasterKind::kColour : quorvel::RasterKind::kAltitude, window);
     check(texture.width >= 0 && texture.height >= 0, "negative size");
     check(texture.pixels.size() == static_cast<std::size_t>(texture.width) *
                                        static_cast<std::size_t>(texture.height) *

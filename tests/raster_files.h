@@ -54,7 +54,7 @@ struct Raster {
   GDALDataType type;
   std::vector<double> samples;
   std::optional<double> noData;                   // of every band
-  bool signedBytes = false;  // bytes marked signed, as GDAL before its Int8 type has them
+  bool signedBytes = false;                       // bytes marked signed (GDAL before Int8)
   std::vector<std::array<short, 3>> colourTable;  // red, green, blue entries of band 1
   std::optional<std::array<double, 6>> geoTransform;
   int epsg = 0;  // the spatial reference, with geoTransform

@@ -6,13 +6,12 @@
 #include <cpl_conv.h>
 #include <fcntl.h>
 #include <gdal.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
-
-#include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
@@ -82,7 +81,8 @@ Bytes interlacedPngHeader(std::uint32_t width, std::uint32_t height) {
     Bytes body(type, type + 4);
     body.insert(body.end(), data.begin(), data.end());
     const auto putBig = [&](std::uint32_t value) {
-      for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<std::uint8_t>(value >> shift));
+      for (int shift = 24; shift >= 0; shift -= 8)
+        bytes.push_back(static_cast<std::uint8_t>(value >> shift));
     };
     putBig(static_cast<std::uint32_t>(data.size()));
     bytes.insert(bytes.end(), body.begin(), body.end());
@@ -90,7 +90,8 @@ Bytes interlacedPngHeader(std::uint32_t width, std::uint32_t height) {
   };
   Bytes header;
   for (const std::uint32_t value : {width, height}) {
-    for (int shift = 24; shift >= 0; shift -= 8) header.push_back(static_cast<std::uint8_t>(value >> shift));
+    for (int shift = 24; shift >= 0; shift -= 8)
+      header.push_back(static_cast<std::uint8_t>(value >> shift));
   }
   header.insert(header.end(), {8, 2, 0, 0, 1});  // 8 bits, RGB, deflate, no filter, Adam7
   chunk("IHDR", header);
@@ -103,9 +104,9 @@ Bytes interlacedPngHeader(std::uint32_t width, std::uint32_t height) {
 std::string vrtOver(const std::string& source, int size = 51) {
   const std::string side = std::to_string(size);
   return "<VRTDataset rasterXSize=\"" + side + "\" rasterYSize=\"" + side +
-         "\"><VRTRasterBand dataType=\"Byte\" band=\"1\"><SimpleSource><SourceFilename>" +
-         source + "</SourceFilename><SourceBand>1</SourceBand></SimpleSource></VRTRasterBand>"
-                  "</VRTDataset>\n";
+         "\"><VRTRasterBand dataType=\"Byte\" band=\"1\"><SimpleSource><SourceFilename>" + source +
+         "</SourceFilename><SourceBand>1</SourceBand></SimpleSource></VRTRasterBand>"
+         "</VRTDataset>\n";
 }
 
 void writeText(const std::filesystem::path& path, const std::string& text) {
@@ -140,7 +141,8 @@ TEST(RasterSafety, HostileFilesAreRefusedWithoutConnectionOrStrayFile) {
   std::filesystem::create_directory(dir / "folder.tif");
   writeEmptyTiff(dir / "tile.tif", 51, 51, GDT_Float64,
                  {"TILED=YES", "BLOCKXSIZE=16384", "BLOCKYSIZE=16384", "COMPRESS=DEFLATE"});
-  writeEmptyTiff(dir / "strip.tif", 5001, 5001, GDT_Float64, {"BLOCKYSIZE=5001", "COMPRESS=DEFLATE"});
+  writeEmptyTiff(dir / "strip.tif", 5001, 5001, GDT_Float64,
+                 {"BLOCKYSIZE=5001", "COMPRESS=DEFLATE"});
   writeFile(dir / "interlaced.png", interlacedPngHeader(5001, 5001));
   std::vector<double> huge(51 * 51, 3.0);
   huge[100] = 1e300;
@@ -150,7 +152,8 @@ TEST(RasterSafety, HostileFilesAreRefusedWithoutConnectionOrStrayFile) {
   for (int i = 0; i < 51 * 51; ++i) grid += i == 60 ? "inf " : i == 70 ? "1e400 " : "2.5 ";
   writeText(dir / "inf.asc", grid);
   // Read as they should be: a subdataset name and a path into an archive, of local files.
-  writeRaster(dir / "flat.tif", Raster("GTiff", 51, 51, 1, GDT_Int16, std::vector<double>(51 * 51, 9)));
+  writeRaster(dir / "flat.tif",
+              Raster("GTiff", 51, 51, 1, GDT_Int16, std::vector<double>(51 * 51, 9)));
   ASSERT_EQ(CPLCopyFile(("/vsizip/" + (dir / "flat.zip").string() + "/in/flat.tif").c_str(),
                         (dir / "flat.tif").c_str()),
             0);
@@ -172,11 +175,15 @@ TEST(RasterSafety, HostileFilesAreRefusedWithoutConnectionOrStrayFile) {
       {{"--alt", "wms.png"}, cannotOpen + "wms.png", "web service"},
       {{"--trusted-inputs", "--alt", "wms.png"}, cannotOpen + "wms.png", "web service"},
       {{"--alt", "/vsicurl/" + listener.url() + "/a.tif"},
-       cannotOpen + "/vsicurl/" + listener.url() + "/a.tif", "network name"},
-      {{"--difmat", listener.url() + "/a.png"}, cannotOpen + listener.url() + "/a.png",
+       cannotOpen + "/vsicurl/" + listener.url() + "/a.tif",
+       "network name"},
+      {{"--difmat", listener.url() + "/a.png"},
+       cannotOpen + listener.url() + "/a.png",
        "network name"},
       {{"--alt", "/vsistdin/"}, cannotOpen + "/vsistdin/", "not a local regular file"},
-      {{"--alt", "/vsizip/secret.zip/a.tif"}, cannotOpen + "/vsizip/secret.zip/a.tif",
+      {{"--alt", "/vsigzip"}, cannotOpen + "/vsigzip", "No such file"},
+      {{"--alt", "/vsizip/secret.zip/a.tif"},
+       cannotOpen + "/vsizip/secret.zip/a.tif",
        "no local regular file"},
       {{"--alt", "folder.tif"}, cannotOpen + "folder.tif", "a directory"},
       {{"--ambmat", "fifo.tif"}, cannotOpen + "fifo.tif", "a named pipe"},
@@ -212,7 +219,6 @@ TEST(RasterSafety, HostileFilesAreRefusedWithoutConnectionOrStrayFile) {
   EXPECT_EQ(listener.connections(), 0);
 }
 
-
 // Altitudes that differ along both axes, in picture order (rows top first).
 std::vector<double> slope(int width, int height) {
   std::vector<double> samples;
@@ -233,8 +239,8 @@ TEST(RasterSafety, TrustedVrtMosaicGivesTheMapOfTheSameGeoTiff) {
   writeRaster(dir / "tiles/south.tif",
               Raster("GTiff", 51, 25, 1, GDT_Int16, {whole.begin() + 51 * 26, whole.end()}));
   const auto source = [](const std::string& name, int top, int rows) {
-    const std::string window = "xOff=\"0\" yOff=\"0\" xSize=\"51\" ySize=\"" +
-                               std::to_string(rows) + "\"";
+    const std::string window =
+        "xOff=\"0\" yOff=\"0\" xSize=\"51\" ySize=\"" + std::to_string(rows) + "\"";
     return "<SimpleSource><SourceFilename relativeToVRT=\"1\">" + name +
            "</SourceFilename><SourceBand>1</SourceBand><SrcRect " + window +
            "/><DstRect xOff=\"0\" yOff=\"" + std::to_string(top) + "\" xSize=\"51\" ySize=\"" +
@@ -249,7 +255,8 @@ TEST(RasterSafety, TrustedVrtMosaicGivesTheMapOfTheSameGeoTiff) {
   ASSERT_EQ(single.exitCode, 0) << single.out;
   const Bytes expected = readFile(dir / "t.map");
   std::filesystem::remove(dir / "t.map");
-  const RunResult untrusted = runTool({"--alt", "tiles/mosaic.vrt", "t", "1", "1", "2", "0.5"}, dir.path());
+  const RunResult untrusted =
+      runTool({"--alt", "tiles/mosaic.vrt", "t", "1", "1", "2", "0.5"}, dir.path());
   EXPECT_EQ(splitLines(untrusted.out).back(),
             "erreur lors de l'ouverture du fichier tiles/mosaic.vrt");
   EXPECT_FALSE(std::filesystem::exists(dir / "t.map"));
@@ -310,7 +317,8 @@ TEST(RasterSafety, BlockLayoutsStayWithinTheMemoryBound) {
   ASSERT_NE(base, 0u);
   writeEmptyTiff(dir / "tile.tif", 51, 51, GDT_Float64,
                  {"TILED=YES", "BLOCKXSIZE=16384", "BLOCKYSIZE=16384", "COMPRESS=DEFLATE"});
-  writeEmptyTiff(dir / "strip.tif", 2001, 2001, GDT_Float64, {"BLOCKYSIZE=2001", "COMPRESS=DEFLATE"});
+  writeEmptyTiff(dir / "strip.tif", 2001, 2001, GDT_Float64,
+                 {"BLOCKYSIZE=2001", "COMPRESS=DEFLATE"});
   writeEmptyTiff(dir / "tiled.tif", 2001, 2001, GDT_Float64, {"TILED=YES", "COMPRESS=DEFLATE"});
   struct Case {
     const char* name;

@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     std::fputs(failure.hint().c_str(), stderr);
   } catch (const std::exception& error) {
-    std::printf("erreur: %s\n", error.what());
+    std::printf("erreur: %s\n", quorvel::escapeControls(error.what()).c_str());
   }
   return 1;
 }

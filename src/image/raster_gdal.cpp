@@ -116,9 +116,9 @@ std::string_view virtualHandler(std::string_view name) {
 
 bool isNetworkName(std::string_view name) {
   constexpr std::string_view kNetworkHandlers[] = {
-      "curl",   "curl_streaming", "s3",    "s3_streaming",    "gs",      "gs_streaming",
-      "az",     "az_streaming",   "adls",  "swift",           "swift_streaming",
-      "hdfs",   "webhdfs",        "oss",   "oss_streaming"};
+      "curl",         "curl_streaming", "s3",    "s3_streaming",    "gs",   "gs_streaming", "az",
+      "az_streaming", "adls",           "swift", "swift_streaming", "hdfs", "webhdfs",      "oss",
+      "oss_streaming"};
   const std::string_view handler = virtualHandler(name);
   return std::find(std::begin(kNetworkHandlers), std::end(kNetworkHandlers), handler) !=
              std::end(kNetworkHandlers) ||
@@ -142,7 +142,8 @@ std::optional<std::string> subdatasetFile(std::string_view name) {
     const std::string_view rest = name.substr(prefix.size());
     if (rest.starts_with('"')) {
       const std::size_t close = rest.find('"', 1);
-      return close == std::string_view::npos ? std::string() : std::string(rest.substr(1, close - 1));
+      return close == std::string_view::npos ? std::string()
+                                             : std::string(rest.substr(1, close - 1));
     }
     return std::string(rest.substr(0, rest.find(':')));
   }
@@ -170,11 +171,12 @@ std::string refusal(std::string_view name, bool trusted, int depth) {
                      " unless --trusted-inputs is given";
   }
   const std::string_view handler = virtualHandler(name);
-  if (handler == "gzip") return refusal(name.substr(9), trusted, depth + 1);
+  // What follows "/vsizip/", "/vsigzip/" or "/vsitar/".
+  const std::string_view rest = name.substr(std::min(name.size(), 5 + handler.size()));
+  if (handler == "gzip") return refusal(rest, trusted, depth + 1);
   if (handler == "zip" || handler == "tar") {
     // The archive is the leading part of the rest that is a file: {braced}, a name of
     // GDAL's own, or the first local path on the way that is a regular file.
-    const std::string_view rest = name.substr(4 + handler.size() + 1);
     if (rest.starts_with('{')) {
       const std::size_t close = rest.find('}');
       if (close == std::string_view::npos) return "an archive path without its closing brace";
@@ -219,8 +221,8 @@ void checkVrtSources(const Api& gdal, const std::string& fileName, const std::st
                                                      XmlDeleter{&gdal});
   if (!root) throw cannotOpen(fileName, vrt + ": not a VRT GDAL can read");
   const std::string directory = gdal.CPLGetPath(vrt.c_str());
-  const auto visit = [&](const auto& self, const CPLXMLNode* node, const CPLXMLNode* parent)
-      -> void {
+  const auto visit = [&](const auto& self, const CPLXMLNode* node,
+                         const CPLXMLNode* parent) -> void {
     for (; node != nullptr; node = node->psNext) {
       if (node->eType != CXT_Element) continue;
       const std::string_view element = node->pszValue;
@@ -252,8 +254,7 @@ void checkVrtSources(const Api& gdal, const std::string& fileName, const std::st
 
 // Up to count bytes from the start of name, through GDAL's own file layer, so that archive
 // paths read the same bytes GDAL does.
-std::vector<unsigned char> firstBytes(const Api& gdal, const std::string& name,
-                                      std::size_t count) {
+std::vector<unsigned char> firstBytes(const Api& gdal, const std::string& name, std::size_t count) {
   std::vector<unsigned char> bytes(count);
   VSILFILE* file = gdal.VSIFOpenL(name.c_str(), "rb");
   if (file == nullptr) return {};
@@ -273,8 +274,8 @@ bool isProgressiveJpeg(const std::vector<unsigned char>& bytes) {
   std::size_t at = 2;  // after the start-of-image marker
   while (at + 4 <= bytes.size() && bytes[at] == 0xFF) {
     const unsigned char marker = bytes[at + 1];
-    const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
-                       marker != 0xCC;
+    const bool frame =
+        marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
     if (frame) return marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
     at += 2 + (std::size_t{bytes[at + 2]} << 8 | bytes[at + 3]);
   }
@@ -327,8 +328,8 @@ void checkDriverMemory(const Api& gdal, GDALDatasetH dataset, const std::string&
   const double sampleBytes = gdal.GDALGetDataTypeSizeBytes(gdal.GDALGetRasterDataType(band));
   const std::string size = std::to_string(gdal.GDALGetRasterXSize(dataset)) + " x " +
                            std::to_string(gdal.GDALGetRasterYSize(dataset));
-  const std::string rewrite = "; rewrite it in tiles, e.g. gdal_translate -co TILED=YES " +
-                              fileName + " tiled.tif\n";
+  const std::string rewrite =
+      "; rewrite it in tiles, e.g. gdal_translate -co TILED=YES " + fileName + " tiled.tif\n";
   double bytes = 0;
   std::string layout;
   if (driver == "WEBP") {
@@ -351,8 +352,8 @@ void checkDriverMemory(const Api& gdal, GDALDatasetH dataset, const std::string&
     gdal.GDALGetBlockSize(band, &blockWidth, &blockHeight);
     const char* interleave = gdal.GDALGetMetadataItem(dataset, "INTERLEAVE", "IMAGE_STRUCTURE");
     const bool pixelInterleaved = interleave != nullptr && std::string_view(interleave) == "PIXEL";
-    const double block =
-        static_cast<double>(blockWidth) * blockHeight * sampleBytes * (pixelInterleaved ? bandCount : bands);
+    const double block = static_cast<double>(blockWidth) * blockHeight * sampleBytes *
+                         (pixelInterleaved ? bandCount : bands);
     // Each reading thread holds a block in GDAL's cache and, compressed or converted, in a
     // buffer of the driver's as large.
     bytes = 2 * block * threads;
@@ -360,8 +361,9 @@ void checkDriverMemory(const Api& gdal, GDALDatasetH dataset, const std::string&
              std::to_string(blockHeight) + " pixels (" + mebibytes(block) + " each)";
   }
   if (bytes > kDriverBytes) {
-    throw outOfMemory(fileName, fileName + ": " + layout + ", more than GDAL may use beyond the "
-                                           "pixels (" + mebibytes(kDriverBytes) + ")" + rewrite);
+    const std::string limit =
+        ", more than GDAL may use beyond the pixels (" + mebibytes(kDriverBytes) + ")";
+    throw outOfMemory(fileName, fileName + ": " + layout + limit + rewrite);
   }
 }
 
@@ -380,7 +382,8 @@ Failure readFailure(const Api& gdal, const std::string& fileName, const GdalMess
   }
   errno = 0;
   const FileHandle file(std::fopen(fileName.c_str(), "rb"));
-  if (!file && errno != 0 && virtualHandler(fileName).empty() && !isNetworkName(fileName)) {
+  if (!file && errno != 0 && virtualHandler(fileName).empty() && !isNetworkName(fileName) &&
+      !subdatasetFile(fileName)) {
     return cannotOpen(fileName, std::strerror(errno));
   }
   // What the allowed drivers cannot open may be one of the formats they leave out on

@@ -146,8 +146,7 @@ Failure outOfMemory(const std::string& fileName, const std::string& hint = {});
 // What a failed open or read of fileName gives: the memory message when GDAL ran out of
 // memory, else the open message with the system's reason for a file it cannot open (no such
 // file, permission denied), which says more than GDAL's "not recognised", or GDAL's.
-Failure readFailure(const GdalApi& gdal, const std::string& fileName,
-                    const GdalMessages& messages);
+Failure readFailure(const GdalApi& gdal, const std::string& fileName, const GdalMessages& messages);
 
 }  // namespace quorvel
 

@@ -161,7 +161,7 @@ int main(int argc, char** argv) {
   Request request;
   const std::string mistake = parseRequest(arguments, request);
   if (!mistake.empty()) {
-    std::printf("quorvel-inspect: %s\n%s", mistake.c_str(), kUsage);
+    std::printf("quorvel-inspect: %s\n%s", escapeControls(mistake).c_str(), kUsage);
     return kTrouble;
   }
   // Damage is trouble for a comparison (exit 2, as cmp) and plain failure otherwise.
@@ -171,7 +171,7 @@ int main(int argc, char** argv) {
   } catch (const Failure& failure) {
     std::fputs(failure.what(), stdout);
   } catch (const std::exception& error) {
-    std::printf("quorvel-inspect: %s\n", error.what());
+    std::printf("quorvel-inspect: %s\n", escapeControls(error.what()).c_str());
   }
   return failed;
 }

@@ -46,7 +46,8 @@ double largestRise(const Texture& alt) {
   const auto height = static_cast<std::size_t>(alt.height);
   double largest = 0.0;
   const auto against = [&](double a, std::size_t x, std::size_t y) {
-    largest = std::max(largest, std::fabs(a - static_cast<double>(sampleAt<Sample>(alt, y * width + x))));
+    largest =
+        std::max(largest, std::fabs(a - static_cast<double>(sampleAt<Sample>(alt, y * width + x))));
   };
   for (std::size_t y = 0; y < height; ++y) {
     for (std::size_t x = 0; x < width; ++x) {
