@@ -1,6 +1,9 @@
 #include "compiler/options.h"
 
+#include <array>
 #include <cstddef>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "failure.h"
@@ -10,15 +13,15 @@ namespace {
 
 struct ImageOption {
   std::string_view name;
-  const char* role;  // the default name is prefix + role + "." + extension
+  std::optional<std::string> ImageFiles::*file;
 };
 
-constexpr std::array<ImageOption, kImageRoles> kImageOptions{{
-    {"--alt", "alt"},
-    {"--difmat", "DifMat"},
-    {"--ambmat", "AmbMat"},
-    {"--diflight", "DifLight"},
-    {"--amblight", "AmbLight"},
+constexpr std::array<ImageOption, 5> kImageOptions{{
+    {"--alt", &ImageFiles::alt},
+    {"--difmat", &ImageFiles::difmat},
+    {"--ambmat", &ImageFiles::ambmat},
+    {"--diflight", &ImageFiles::diflight},
+    {"--amblight", &ImageFiles::amblight},
 }};
 
 // Only words that begin with "--" are options, so every prefix that worked before, "-x"
@@ -31,9 +34,6 @@ bool isOption(std::string_view argument) {
 
 CommandLine parseCommandLine(int argumentCount, const char* const* arguments) {
   CommandLine line;
-  std::array<std::string, kImageRoles> given;
-  std::array<bool, kImageRoles> isGiven{};
-  std::string extension = "bmp";
   int next = 1;
   for (; next < argumentCount && isOption(arguments[next]); ++next) {
     const std::string_view option = arguments[next];
@@ -49,8 +49,12 @@ CommandLine parseCommandLine(int argumentCount, const char* const* arguments) {
       line.action = CommandLine::Action::kVersion;
       return line;
     }
+    if (option == "--json") {
+      line.json = true;
+      continue;
+    }
     if (option == "--trusted-inputs") {
-      line.loaderOptions.trustedInputs = true;
+      line.trustedInputs = true;
       continue;
     }
     std::size_t role = 0;
@@ -63,22 +67,18 @@ CommandLine parseCommandLine(int argumentCount, const char* const* arguments) {
     }
     const std::string value = arguments[++next];
     if (role == kImageOptions.size()) {
-      extension = value;
+      line.files.ext = value;
     } else {
-      given[role] = value;
-      isGiven[role] = true;
+      line.files.*kImageOptions[role].file = value;
     }
   }
   if (next >= argumentCount) return line;  // no prefix: the usage line
 
   line.action = CommandLine::Action::kRun;
   line.prefix = arguments[next];
+  line.files.prefix = line.prefix;
   line.settingsArgumentCount = argumentCount - (next - 1);
   line.settingsArguments = arguments + (next - 1);
-  for (std::size_t role = 0; role < kImageOptions.size(); ++role) {
-    line.imageNames[role] =
-        isGiven[role] ? given[role] : line.prefix + kImageOptions[role].role + "." + extension;
-  }
   return line;
 }
 
@@ -90,6 +90,7 @@ const char* optionsHelp() {
          "  --diflight FILE  diffuse light colours (default: prefix + \"DifLight.\" + EXT)\n"
          "  --amblight FILE  ambient light colours (default: prefix + \"AmbLight.\" + EXT)\n"
          "  --ext EXT        extension of the default names (default: bmp)\n"
+         "  --json           one JSON object on standard output instead of the text lines\n"
          "  --trusted-inputs let GDAL read VRT files and network names (for files you vouch"
          " for)\n"
          "  --               ends the options (for a prefix that begins with --)\n"

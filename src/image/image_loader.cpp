@@ -12,7 +12,8 @@
 
 namespace quorvel {
 
-ImageLoader::ImageLoader(ImageLoaderOptions options) : options_(options) {}
+ImageLoader::ImageLoader(NoteSink notes, ImageLoaderOptions options)
+    : options_(options), notes_(std::move(notes)) {}
 
 // The prepared buffers' thread stops before the records go.
 ImageLoader::~ImageLoader() = default;
@@ -29,10 +30,10 @@ const Texture& ImageLoader::load(const std::string& fileName, RasterKind kind,
   }
   std::unique_ptr<Texture> texture;
   if (isBmpName(fileName)) {
-    texture = std::make_unique<BmpTexture>(fileName, keep, &buffers_);
+    texture = std::make_unique<BmpTexture>(fileName, keep, &buffers_, notes_);
   } else {
     if (!gdal_) gdal_ = std::make_unique<GdalLibrary>(fileName, options_.trustedInputs);
-    texture = std::make_unique<RasterTexture>(fileName, kind, keep, *gdal_);
+    texture = std::make_unique<RasterTexture>(fileName, kind, keep, *gdal_, notes_);
   }
   records_.push_back(Record{kind, std::move(texture)});
   return *records_.back().texture;
@@ -86,6 +87,22 @@ void ImageLoader::prepareColourBuffers(const ImageNames& names, const KeepWindow
     files.push_back({name, static_cast<std::size_t>(std::min(bytes, largest))});
   }
   buffers_.prepare(std::move(files));
+}
+
+ImageNames imageNamesOf(const ImageFiles& files) {
+  const std::array<std::pair<const std::optional<std::string>*, const char*>, kImageRoles> roles{{
+      {&files.alt, "alt"},
+      {&files.difmat, "DifMat"},
+      {&files.ambmat, "AmbMat"},
+      {&files.diflight, "DifLight"},
+      {&files.amblight, "AmbLight"},
+  }};
+  ImageNames names;
+  for (std::size_t role = 0; role < roles.size(); ++role) {
+    const auto& [given, suffix] = roles[role];
+    names[role] = given->has_value() ? **given : files.prefix + suffix + "." + files.ext;
+  }
+  return names;
 }
 
 bool isBmpName(const std::string& fileName) {

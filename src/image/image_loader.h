@@ -8,6 +8,7 @@
 
 #include "image/pixel_buffer.h"
 #include "image/texture.h"
+#include "quorvel/types.h"
 
 namespace quorvel {
 
@@ -40,7 +41,8 @@ struct ImageLoaderOptions {
 // the colour images' memory made ready ahead, and GDAL once an image needs it.
 class ImageLoader {
  public:
-  explicit ImageLoader(ImageLoaderOptions options = {});
+  // The notes of every image loaded go to notes (standard error when it is empty).
+  explicit ImageLoader(NoteSink notes = {}, ImageLoaderOptions options = {});
   ~ImageLoader();
   ImageLoader(const ImageLoader&) = delete;
   ImageLoader& operator=(const ImageLoader&) = delete;
@@ -67,7 +69,12 @@ class ImageLoader {
   std::vector<Record> records_;
   PixelBuffers buffers_;
   std::unique_ptr<GdalLibrary> gdal_;
+  NoteSink notes_;
 };
+
+// The files the command line reads for files: prefix + role + "." + ext unless named
+// outright.
+[[nodiscard]] ImageNames imageNamesOf(const ImageFiles& files);
 
 // Whether fileName ends in ".bmp" in any case: such names go to the BMP reader.
 [[nodiscard]] bool isBmpName(const std::string& fileName);

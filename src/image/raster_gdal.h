@@ -3,6 +3,9 @@
 // The raster reader's view of GDAL: its functions as loaded, its messages, its datasets. Only
 // the raster reader's files include this, with GDAL's headers.
 
+#include "failure.h"
+#include "image/raster_reader.h"
+
 #ifdef QUORVEL_GDAL_LIBRARY
 #include <cpl_conv.h>
 #include <cpl_error.h>
@@ -14,9 +17,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "failure.h"
-#include "image/raster_reader.h"
 
 namespace quorvel {
 

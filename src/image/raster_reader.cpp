@@ -27,6 +27,7 @@
 #include "image/grey_table.h"
 #include "image/pixel_buffer.h"
 #include "image/raster_gdal.h"
+#include "printf_text.h"
 
 namespace quorvel {
 
@@ -145,7 +146,7 @@ void checkAltitudes(const Api& gdal, const Texture& texture, GDALRasterBandH ban
 // ground, and the z scale factor that makes heights in metres true to it at 10 units per
 // pixel. The scale follows the pixels' north-south size, which does not depend on the
 // latitude.
-void reportGroundSize(const Api& gdal, const std::string& fileName, GDALDatasetH dataset) {
+void reportGroundSize(const Api& gdal, const Texture& texture, GDALDatasetH dataset) {
   std::array<double, 6> transform{};
   if (gdal.GDALGetGeoTransform(dataset, transform.data()) != CE_None) return;
   const OGRSpatialReferenceH reference = gdal.GDALGetSpatialRef(dataset);
@@ -165,10 +166,9 @@ void reportGroundSize(const Api& gdal, const std::string& fileName, GDALDatasetH
     metresY *= metresPerUnit;
   }
   if (!(metresY > 0.0) || !std::isfinite(metresY)) return;
-  std::fprintf(stderr,
-               "%s: pixels of %.1f x %.1f m on the ground; for heights in metres, z scale"
-               " factor %.4f gives true proportions at 10 units per pixel\n",
-               escapeControls(fileName).c_str(), metresX, metresY, 10.0 / metresY);
+  texture.note(printfText("%s: pixels of %.1f x %.1f m on the ground; for heights in metres, z"
+                          " scale factor %.4f gives true proportions at 10 units per pixel",
+                          texture.fileName.c_str(), metresX, metresY, 10.0 / metresY));
 }
 
 void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
@@ -189,7 +189,7 @@ void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
   texture.sampleFormat = *format;
   texture.bytesPerPixel = sampleBytes(*format);
   texture.bitsPerPixel = 8 * texture.bytesPerPixel;
-  reportGroundSize(gdal, texture.fileName, dataset);
+  reportGroundSize(gdal, texture, dataset);
   if (texture.width != texture.fileWidth || texture.height != texture.fileHeight) return;
   if (texture.width == 0 || texture.height == 0) return;
 
@@ -268,13 +268,9 @@ void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
       gdal.GDALGetRasterColorInterpretation(band) == GCI_PaletteIndex) {
     int entries = 0;
     texture.palette = paletteOf(gdal, table, entries);
-    if (isGreyTable(texture.palette, entries)) {
-      applyGreyTable(texture.palette, entries, texture.pixels);
-    } else {
-      std::fprintf(stderr,
-                   "%s: its colour table is not grey, so the colour indices are used as"
-                   " altitudes\n",
-                   escapeControls(texture.fileName).c_str());
+    if (!useGreyLevels(texture.palette, entries, texture.pixels)) {
+      texture.note(texture.fileName +
+                   ": its colour table is not grey, so the colour indices are used as altitudes");
     }
   }
 }
@@ -365,8 +361,8 @@ void RasterTexture::load() {}
 #endif
 
 RasterTexture::RasterTexture(std::string name, RasterKind kind, const KeepWindow& window,
-                             GdalLibrary& gdal)
-    : Texture(std::move(name)), kind_(kind), window_(window), gdal_(gdal) {
+                             GdalLibrary& gdal, NoteSink notes)
+    : Texture(std::move(name), std::move(notes)), kind_(kind), window_(window), gdal_(gdal) {
   load();
 }
 

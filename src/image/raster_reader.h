@@ -44,7 +44,8 @@ class GdalLibrary {
 // loaded by whoever reads the first such image (GdalLibrary).
 class RasterTexture final : public Texture {
  public:
-  RasterTexture(std::string name, RasterKind kind, const KeepWindow& window, GdalLibrary& gdal);
+  RasterTexture(std::string name, RasterKind kind, const KeepWindow& window, GdalLibrary& gdal,
+                NoteSink notes = {});
   void load() override;
 
  private:

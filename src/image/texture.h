@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <functional>
 #include <limits>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "failure.h"
 
 namespace quorvel {
 
@@ -79,6 +83,10 @@ struct KeepWindow {
   return {std::min(fileWidth, window.columns), std::min(fileHeight, window.rows)};
 }
 
+// Where a load's notes go: what was found or assumed, for standard error, a line each
+// without its line feed. Empty: standard error itself.
+using NoteSink = std::function<void(const std::string& line)>;
+
 // One loaded image. width and height describe pixels: pixel (x, y) begins at byte
 // (x + y * width) * bytesPerPixel, rows are packed and row 0 is the first row stored in the
 // file. They are the file's own size unless the load kept a smaller window; fileWidth and
@@ -94,6 +102,17 @@ class Texture {
   // Fills the image fields from the file named by fileName; returns only on success.
   virtual void load() = 0;
 
+  // Tells whoever loads the image what was found or assumed: one line, no line feed. A
+  // control character, which only a file name can bring, is escaped as in every message.
+  void note(const std::string& line) const {
+    const std::string escaped = escapeControls(line);
+    if (notes_) {
+      notes_(escaped);
+    } else {
+      std::fprintf(stderr, "%s\n", escaped.c_str());
+    }
+  }
+
   std::string fileName;
   std::int32_t width = 0;
   std::int32_t height = 0;
@@ -106,7 +125,11 @@ class Texture {
   std::vector<std::uint8_t> pixels;
 
  protected:
-  explicit Texture(std::string name) : fileName(std::move(name)) {}
+  explicit Texture(std::string name, NoteSink notes = {})
+      : fileName(std::move(name)), notes_(std::move(notes)) {}
+
+ private:
+  NoteSink notes_;
 };
 
 }  // namespace quorvel

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "inspect/map_reader.h"
+#include "map/map_reader.h"
 
 namespace quorvel {
 

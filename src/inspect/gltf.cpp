@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "failure.h"
-#include "inspect/printf_text.h"
+#include "printf_text.h"
 #include "little_endian.h"
 #include "version.h"
 

@@ -10,7 +10,7 @@
 #include "inspect/gltf.h"
 #include "inspect/map_diff.h"
 #include "inspect/map_picture.h"
-#include "inspect/map_reader.h"
+#include "map/map_reader.h"
 #include "inspect/map_summary.h"
 #include "inspect/output_name.h"
 #include "version.h"

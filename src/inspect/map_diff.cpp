@@ -4,7 +4,7 @@
 #include <cinttypes>
 
 #include "failure.h"
-#include "inspect/printf_text.h"
+#include "printf_text.h"
 
 namespace quorvel {
 namespace {

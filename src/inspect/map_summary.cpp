@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "failure.h"
-#include "inspect/printf_text.h"
+#include "printf_text.h"
 
 namespace quorvel {
 
