@@ -213,7 +213,9 @@ TEST(RasterSafety, HostileFilesAreRefusedWithoutConnectionOrStrayFile) {
     EXPECT_EQ(run.exitCode, c.lastLine == sizeLine ? 0 : 1);
     EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
     EXPECT_EQ(splitLines(run.err).size(), c.reason.empty() ? 0u : 1u) << run.err;
-    if (run.exitCode != 0) EXPECT_EQ(readFile(dir / "t.map"), earlier);
+    if (run.exitCode != 0) {
+      EXPECT_EQ(readFile(dir / "t.map"), earlier);
+    }
     EXPECT_EQ(directoryNames(dir.path()), before);
   }
   EXPECT_EQ(listener.connections(), 0);
