@@ -301,6 +301,10 @@ GdalLibrary::GdalLibrary(const std::string& fileName, bool trustedInputs) {
   }
 }
 
+void GdalLibrary::allowDriver(const char* name) {
+  api_->drivers.insert(api_->drivers.end() - 1, name);
+}
+
 void checkSource(const Api& gdal, const std::string& fileName) {
   if (const std::string why = refusal(fileName, gdal.trustedInputs, 0); !why.empty()) {
     throw cannotOpen(fileName, why);
@@ -406,6 +410,8 @@ Failure readFailure(const Api& gdal, const std::string& fileName, const GdalMess
 #else
 
 struct GdalLibrary::Api {};
+
+void GdalLibrary::allowDriver(const char*) {}
 
 // Builds made without GDAL (the static cross builds) read BMP files only.
 GdalLibrary::GdalLibrary(const std::string& fileName, bool) {

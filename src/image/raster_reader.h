@@ -26,6 +26,10 @@ class GdalLibrary {
 
   [[nodiscard]] Api& api() const { return *api_; }
 
+  // Lets GDAL open files with a driver that the calling program registered itself, a format
+  // of its own, besides the allow-list. name must live as long as the library.
+  void allowDriver(const char* name);
+
  private:
   std::unique_ptr<Api> api_;
 };
