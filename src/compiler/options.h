@@ -19,6 +19,7 @@ struct CommandLine {
   int settingsArgumentCount = 0;
   const char* const* settingsArguments = nullptr;
   std::string prefix;
+  bool trustedInputs = false;  // GDAL may open VRT files and network names
 };
 
 // Throws a Failure for an unknown option or an option without its value.
