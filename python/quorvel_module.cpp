@@ -231,7 +231,7 @@ PYBIND11_MODULE(quorvel, m) {
                        std::optional<std::string> alt, std::optional<std::string> difmat,
                        std::optional<std::string> ambmat, std::optional<std::string> diflight,
                        std::optional<std::string> amblight, std::optional<std::string> ext,
-                       std::array<std::int32_t, 2> shard) {
+                       std::array<std::int32_t, 2> shard, bool trustedInputs) {
              quorvel::WorldOptions options;
              options.files.prefix = prefix;
              if (ext) options.files.ext = *ext;
@@ -245,6 +245,7 @@ PYBIND11_MODULE(quorvel, m) {
              options.tileSize = tile;
              options.shardIndex = shard[0];
              options.shardCount = shard[1];
+             options.trustedInputs = trustedInputs;
              const py::gil_scoped_release released;
              return quorvel::World(options);
            }),
@@ -253,7 +254,7 @@ PYBIND11_MODULE(quorvel, m) {
            py::arg("sea_level") = 0.0f, py::arg("alt") = py::none(), py::arg("difmat") = py::none(),
            py::arg("ambmat") = py::none(), py::arg("diflight") = py::none(),
            py::arg("amblight") = py::none(), py::arg("ext") = py::none(),
-           py::arg("shard") = std::array<std::int32_t, 2>{0, 1},
+           py::arg("shard") = std::array<std::int32_t, 2>{0, 1}, py::arg("trusted_inputs") = false,
            "Reads the images' headers and checks them as quorvel-world does, creates outdir and "
            "reads what earlier runs recorded.")
       .def_property_readonly(
@@ -275,8 +276,14 @@ PYBIND11_MODULE(quorvel, m) {
                                  notes.append(latin1(note));
                                return notes;
                              })
-      .def("remove_leftovers", &quorvel::World::removeLeftovers,
-           "Removes the temporary files that interrupted runs left for the run's tiles.")
+      .def(
+          "prepare",
+          [](const quorvel::World& world) {
+            const py::gil_scoped_release released;
+            world.prepare();
+          },
+          "Before the first tile: checks the altitude's pixels over the whole world as quorvel "
+          "does, and removes the temporary files that interrupted runs left.")
       .def(
           "build_tile",
           [](const quorvel::World& world, std::int32_t index, int threads) {

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <random>
 #include <set>
@@ -374,6 +375,9 @@ TEST(World, RefusalsLeaveTilesAndManifestAsTheyWere) {
   writeTerrain(dir / "wide", randomTerrain(26, 100, 101));
   writeTerrain(dir / "low", randomTerrain(26, 101, 1));
   writeFile(dir / "file", Bytes(1));
+  std::vector<double> samples(101 * 101, 10.0);
+  samples[101 * 60 + 70] = std::numeric_limits<double>::quiet_NaN();
+  writeRaster(dir / "holes.tif", Raster("GTiff", 101, 101, 1, GDT_Float32, samples));
   ProcessOptions world;
   world.program = QUORVEL_WORLD_BINARY;
   ASSERT_EQ(runTool({"--tile", "51", "t", "out"}, dir.path(), world).exitCode, 0);
@@ -387,6 +391,10 @@ TEST(World, RefusalsLeaveTilesAndManifestAsTheyWere) {
       {{"--alt", "lowalt.bmp", "t", "out"}, 1, "hauteur incorrect"},
       {{"--amblight", "none.bmp", "t", "out"}, 1, "erreur lors de l'ouverture du fichier none.bmp"},
       {{"t", "file/out"}, 1, "impossible de creer le fichier file/out/t_0_0.map"},
+      {{"--tile", "51", "--alt", "holes.tif", "t", "out"}, 1,
+       "erreur: holes.tif contient 1 pixels sans altitude"},
+      {{"--tile", "51", "t", "out", "1", "1", "2", "1e38"}, 1,
+       "erreur: talt.bmp donne des hauteurs hors limites"},
       {{"--merge", "parts/t"}, 1, "erreur: il manque parts/t.shard-1-of-2.json"},
       {{"--tile", "50", "t", "out"},
        2,

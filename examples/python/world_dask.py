@@ -52,8 +52,10 @@ def parse(arguments):
         if option == "--":
             i += 1
             break
-        if option == "--json":
-            as_json = True
+        if option in ("--json", "--trusted-inputs"):
+            as_json = as_json or option == "--json"
+            if option == "--trusted-inputs":
+                options["trusted_inputs"] = True
             i += 1
             continue
         if option in ("--sky", "--shadows", "--sun-size") or option.startswith(
@@ -109,7 +111,12 @@ def main():
             print(str(refused))
         print(refused.hint, file=sys.stderr)
         return 1
-    world.remove_leftovers()
+    try:
+        world.prepare()
+    except quorvel.Error as refused:
+        print(str(refused))
+        print(refused.hint, file=sys.stderr)
+        return 1
 
     from dask.distributed import Client, LocalCluster
 

@@ -29,6 +29,9 @@ struct WorldOptions {
   // shardCount, and with more than one shard writes a shard record instead of the manifest.
   std::int32_t shardIndex = 0;
   std::int32_t shardCount = 1;
+  // For files the caller vouches for (quorvel's --trusted-inputs): GDAL may then open VRT
+  // files and network names.
+  bool trustedInputs = false;
   std::function<void(const std::string& note)> onNote;  // else the notes are only kept
   // After each tile: how many of the run's tiles are done, of how many.
   std::function<void(std::int32_t done, std::int32_t total)> onProgress;
@@ -93,8 +96,11 @@ class World {
   [[nodiscard]] std::int32_t columns() const;
   [[nodiscard]] const std::vector<std::string>& notes() const;
 
-  // Removes the temporary files that interrupted runs left for the run's tiles.
-  void removeLeftovers() const;
+  // Before the first tile: checks what quorvel checks of the altitude's pixels over the whole
+  // world (pixels without altitude, heights beyond a float), so that a refusal comes before
+  // any file is written, and removes the temporary files that interrupted runs left for the
+  // run's tiles. Throws Error.
+  void prepare() const;
 
   // Builds tile index (of the whole world) with threads encoders, unless its file already
   // holds what it would be; returns its record. Threads may build tiles at once. Throws Error.

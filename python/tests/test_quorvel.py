@@ -129,7 +129,7 @@ def test_world_tiles_one_at_a_time(tmp_path):
     world = quorvel.World(str(tmp_path / "t"), str(tmp_path / "out"), tile=51, **SETTINGS)
     assert [(t["index"], t["x0"], t["file"]) for t in world.tiles] == [(0, 0, "t_0_0.map"),
                                                                        (1, 50, "t_1_0.map")]
-    world.remove_leftovers()
+    world.prepare()
     records = [world.build_tile(t["index"]) for t in world.tiles]
     for index, record in enumerate(records):
         tile = (tmp_path / "out" / record["file"]).read_bytes()

@@ -39,9 +39,11 @@ std::pair<Sample, Sample> sampleRange(const Texture& alt) {
 }
 
 // The largest difference of two samples that make an edge of a triangle, taken in double as
-// the encoder takes it.
+// the encoder takes it. The diagonals are those of the whole image, from pixels whose x + y
+// there is even.
 template <class Sample>
 double largestRise(const Texture& alt) {
+  const std::size_t parity = static_cast<std::size_t>(alt.x0 + alt.y0) % 2;
   const auto width = static_cast<std::size_t>(alt.width);
   const auto height = static_cast<std::size_t>(alt.height);
   double largest = 0.0;
@@ -54,7 +56,7 @@ double largestRise(const Texture& alt) {
       const auto a = static_cast<double>(sampleAt<Sample>(alt, y * width + x));
       if (x + 1 < width) against(a, x + 1, y);
       if (y + 1 < height) against(a, x, y + 1);
-      if ((x + y) % 2 != 0 || x + 1 == width) continue;
+      if ((x + y + parity) % 2 != 0 || x + 1 == width) continue;
       if (y + 1 < height) against(a, x + 1, y + 1);
       if (y > 0) against(a, x + 1, y - 1);
     }
@@ -62,48 +64,77 @@ double largestRise(const Texture& alt) {
   return largest;
 }
 
-}  // namespace
+// Heights grow or fall with the sample, so the least and greatest give the extremes, and no
+// rise is larger than their difference.
+bool heightsFit(double low, double high, const Settings& settings) {
+  return std::isfinite(heightOf(low, settings)) && std::isfinite(heightOf(high, settings));
+}
 
-void checkHeightLimits(const Texture& alt, const Settings& settings) {
-  if (alt.pixels.empty()) return;
-  const auto heightFits = [&](double altitude) {
-    return std::isfinite(heightOf(altitude, settings));
-  };
-  // A triangle's cross product takes differences of two edges' z times 10, so an edge z
-  // beyond a twentieth of the largest float makes a component infinite and the normal NaN,
-  // though the edge itself is finite.
-  const auto riseFits = [&](double rise) {
-    return std::fabs(edgeVector({1, 0}, rise, settings.zScaleFactor).z) <=
-           std::numeric_limits<float>::max() / 20;
-  };
-  // Heights grow or fall with the sample, so the least and greatest give the extremes, and
-  // no rise is larger than their difference.
-  const auto fits = [&](double low, double high) {
-    return heightFits(low) && heightFits(high) && riseFits(high - low);
-  };
-  double low = 0.0;
-  double high = 0.0;
-  const bool settled = visitSample(alt.sampleFormat, [&]<class Sample>(Sample) {
-    if constexpr (std::is_integral_v<Sample> && sizeof(Sample) <= 2) {
-      if (fits(std::numeric_limits<Sample>::lowest(), std::numeric_limits<Sample>::max())) {
-        return true;
-      }
-    }
-    const auto [least, greatest] = sampleRange<Sample>(alt);
-    low = static_cast<double>(least);
-    high = static_cast<double>(greatest);
-    return fits(low, high) ||
-           (heightFits(low) && heightFits(high) && riseFits(largestRise<Sample>(alt)));
-  });
-  if (settled) return;
+// A triangle's cross product takes differences of two edges' z times 10, so an edge z beyond
+// a twentieth of the largest float makes a component infinite and the normal NaN, though the
+// edge itself is finite.
+bool riseFits(double rise, const Settings& settings) {
+  return std::fabs(edgeVector({1, 0}, rise, settings.zScaleFactor).z) <=
+         std::numeric_limits<float>::max() / 20;
+}
+
+[[noreturn]] void refuse(const std::string& altName, double low, double high,
+                         const Settings& settings) {
   char hint[256];
   std::snprintf(hint, sizeof hint,
                 ": altitudes from %.9g to %.9g, with sea level %.9g and z scale factor %.9g, give"
                 " heights beyond a 32-bit float (about 3.4e38) or rises beyond a twentieth of"
                 " it, whose normals overflow; lower the z scale factor\n",
                 low, high, double{settings.seaLevel}, double{settings.zScaleFactor});
-  throw Failure("erreur: " + alt.fileName + " donne des hauteurs hors limites\n",
-                alt.fileName + hint);
+  throw Failure("erreur: " + altName + " donne des hauteurs hors limites\n", altName + hint);
+}
+
+}  // namespace
+
+bool heightLimitsSettledByType(const Texture& alt, const Settings& settings) {
+  return visitSample(alt.sampleFormat, [&]<class Sample>(Sample) {
+    if constexpr (std::is_integral_v<Sample> && sizeof(Sample) <= 2) {
+      const double low = std::numeric_limits<Sample>::lowest();
+      const double high = std::numeric_limits<Sample>::max();
+      return heightsFit(low, high, settings) && riseFits(high - low, settings);
+    } else {
+      return false;
+    }
+  });
+}
+
+void checkHeightLimits(const Texture& alt, const Settings& settings) {
+  if (alt.pixels.empty() || heightLimitsSettledByType(alt, settings)) return;
+  double low = 0.0;
+  double high = 0.0;
+  const bool settled = visitSample(alt.sampleFormat, [&]<class Sample>(Sample) {
+    const auto [least, greatest] = sampleRange<Sample>(alt);
+    low = static_cast<double>(least);
+    high = static_cast<double>(greatest);
+    return (heightsFit(low, high, settings) && riseFits(high - low, settings)) ||
+           (heightsFit(low, high, settings) && riseFits(largestRise<Sample>(alt), settings));
+  });
+  if (!settled) refuse(alt.fileName, low, high, settings);
+}
+
+void widenAltitudeSpan(const Texture& window, AltitudeSpan& span) {
+  if (window.pixels.empty()) return;
+  visitSample(window.sampleFormat, [&]<class Sample>(Sample) {
+    const auto [least, greatest] = sampleRange<Sample>(window);
+    span.low = span.any ? std::min(span.low, static_cast<double>(least)) : least;
+    span.high = span.any ? std::max(span.high, static_cast<double>(greatest)) : greatest;
+    span.any = true;
+    span.largestRise = std::max(span.largestRise, largestRise<Sample>(window));
+  });
+}
+
+void checkHeightLimits(const std::string& altName, const AltitudeSpan& span,
+                       const Settings& settings) {
+  if (!span.any ||
+      (heightsFit(span.low, span.high, settings) && riseFits(span.largestRise, settings))) {
+    return;
+  }
+  refuse(altName, span.low, span.high, settings);
 }
 
 }  // namespace quorvel

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "map/terrain.h"
 
 namespace quorvel {
@@ -13,5 +15,19 @@ namespace quorvel {
 // least and greatest sample settle the heights and bound every rise, and only when that bound
 // fails is every neighbour difference taken.
 void checkHeightLimits(const Texture& alt, const Settings& settings);
+
+// The same check made over an altitude read a window at a time (Texture::x0, y0): whether the
+// sample type settles it alone; else the least and greatest sample and the largest rise over
+// windows that between them hold every pixel and every edge, and the verdict on them.
+struct AltitudeSpan {
+  double low = 0.0;
+  double high = 0.0;
+  double largestRise = 0.0;
+  bool any = false;  // whether a sample was seen
+};
+[[nodiscard]] bool heightLimitsSettledByType(const Texture& alt, const Settings& settings);
+void widenAltitudeSpan(const Texture& window, AltitudeSpan& span);
+void checkHeightLimits(const std::string& altName, const AltitudeSpan& span,
+                       const Settings& settings);
 
 }  // namespace quorvel

@@ -9,8 +9,10 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -28,6 +30,7 @@
 #include "library/error.h"
 #include "library/settings_check.h"
 #include "map/altitude_step.h"
+#include "map/height_limits.h"
 #include "map/map_file.h"
 #include "map/map_format.h"
 #include "map/map_writer.h"
@@ -42,6 +45,40 @@ namespace quorvel {
 namespace {
 
 int processors() { return std::max(1, static_cast<int>(std::thread::hardware_concurrency())); }
+
+// Calls work(n) for n = 0 ... count - 1 on up to jobs threads. After a failure no other n is
+// begun, and the failure of the lowest n is thrown: the first in the world's order reports,
+// whichever thread met its fault first.
+void onThreads(std::int32_t count, int jobs, const std::function<void(std::int32_t)>& work) {
+  std::atomic<std::int32_t> next{0};
+  std::atomic<bool> stop{false};
+  std::mutex mutex;
+  std::int32_t failedAt = count;
+  std::exception_ptr failure;
+  const auto loop = [&] {
+    for (std::int32_t n = next++; n < count && !stop; n = next++) {
+      try {
+        work(n);
+      } catch (...) {
+        const std::lock_guard lock(mutex);
+        if (n < failedAt) {
+          failedAt = n;
+          failure = std::current_exception();
+        }
+        stop = true;
+      }
+    }
+  };
+  std::vector<std::thread> others;
+  try {
+    for (int t = 1; t < std::min<std::int32_t>(jobs, count); ++t) others.emplace_back(loop);
+  } catch (const std::system_error&) {
+    // No thread to be had: this one does what is left.
+  }
+  loop();
+  for (std::thread& other : others) other.join();
+  if (failure) std::rethrow_exception(failure);
+}
 
 // The inputs of one tile: the altitude's window with its ring, the colour images' windows
 // (one record a file, a file named for two roles read once).
@@ -137,16 +174,20 @@ struct World::State {
   void loadHeaders();
   void makeOutdir() const;
   void readRecords();
+  void checkAltitude() const;
   [[nodiscard]] TileInputs loadInputs(std::int32_t index) const;
   [[nodiscard]] std::optional<WorldTile> currentRecord(const WorldTile& tile,
-                                                      const std::string& fingerprint) const;
+                                                       const std::string& fingerprint) const;
   [[nodiscard]] const TriangleTable* tableFor(const Texture& alt) const;
+  [[nodiscard]] int jobs() const { return options.jobs > 0 ? options.jobs : processors(); }
   void writeTile(std::int32_t index, const TileInputs& inputs, int threads, WorldTile& tile) const;
   void journal(const WorldTile& tile) const;
 };
 
 World::State::State(const WorldOptions& given)
-    : options(given), loader([this](const std::string& line) { note(line); }) {}
+    : options(given),
+      loader([this](const std::string& line) { note(line); },
+             ImageLoaderOptions{given.trustedInputs}) {}
 
 void World::State::note(const std::string& line) {
   const std::lock_guard lock(notesMutex);
@@ -216,6 +257,36 @@ void World::State::readRecords() {
   }
 }
 
+// What quorvel checks of the altitude's pixels, checked over the whole world before any tile
+// is written, whichever tiles the run builds: every shard refuses the same world. The
+// windows of every tile with its ring hold every pixel and every edge between two. Only what
+// the header leaves open is read: a GDAL altitude may have pixels without altitude (which
+// its reader refuses), and an altitude whose sample type does not settle the heights check
+// is measured.
+void World::State::checkAltitude() const {
+  const Texture& alt = *headers[0];
+  const bool heightsSettled = heightLimitsSettledByType(alt, options.settings);
+  if (isBmpName(alt.fileName) && heightsSettled) return;
+  std::mutex mutex;
+  AltitudeSpan span;
+  onThreads(plan.count(), jobs(), [&](std::int32_t index) {
+    const PixelWindow apron = plan.apron(index);
+    const std::unique_ptr<Texture> window =
+        loader.loadWindow(names[0], RasterKind::kAltitude,
+                          KeepWindow{apron.width, apron.height, false, apron.x0, apron.y0});
+    if (heightsSettled) return;
+    AltitudeSpan own;
+    widenAltitudeSpan(*window, own);
+    const std::lock_guard lock(mutex);
+    if (!own.any) return;
+    span.low = span.any ? std::min(span.low, own.low) : own.low;
+    span.high = span.any ? std::max(span.high, own.high) : own.high;
+    span.largestRise = std::max(span.largestRise, own.largestRise);
+    span.any = true;
+  });
+  checkHeightLimits(alt.fileName, span, options.settings);
+}
+
 TileInputs World::State::loadInputs(std::int32_t index) const {
   const PixelWindow apron = plan.apron(index);
   const PixelWindow own = plan.window(index);
@@ -267,8 +338,7 @@ const TriangleTable* World::State::tableFor(const Texture& alt) const {
   const std::lock_guard lock(tablesMutex);
   std::unique_ptr<TriangleTable>& table = tables[step];
   if (!table) {
-    const int threads = options.jobs > 0 ? options.jobs : processors();
-    table = std::make_unique<TriangleTable>(lit.zScaleFactor, step, eightBit ? 255 : 127, threads);
+    table = std::make_unique<TriangleTable>(lit.zScaleFactor, step, eightBit ? 255 : 127, jobs());
   }
   return table.get();
 }
@@ -347,8 +417,13 @@ std::int32_t World::columns() const { return state_->plan.columns; }
 
 const std::vector<std::string>& World::notes() const { return state_->notes; }
 
-void World::removeLeftovers() const {
+void World::prepare() const {
   const State& state = *state_;
+  try {
+    state.checkAltitude();
+  } catch (const Failure& failure) {
+    throw errorOf(failure);
+  }
   std::set<std::string> owned;
   for (const WorldTile& tile : state.runTiles) owned.insert(tile.file);
   owned.insert(state.options.shardCount > 1
@@ -405,7 +480,7 @@ WorldResult World::finish(const std::vector<WorldTile>& tiles) const {
     }
     if (!complete) {
       throw Failure("erreur: les tuiles de " + (state.outdir / state.base).string() +
-                    " ne sont pas toutes construites\n",
+                        " ne sont pas toutes construites\n",
                     "give finish the record of every tile of the run, in order\n");
     }
     const bool shard = state.options.shardCount > 1;
@@ -427,46 +502,23 @@ WorldResult World::finish(const std::vector<WorldTile>& tiles) const {
 
 WorldResult buildWorld(const WorldOptions& options) {
   const World world(options);
-  world.removeLeftovers();
+  world.prepare();
   const std::vector<WorldTile>& plan = world.plan();
   std::vector<WorldTile> tiles(plan.size());
   const int jobs = options.jobs > 0 ? options.jobs : processors();
   const auto count = static_cast<std::int32_t>(plan.size());
-  const int workers = std::max(1, std::min<int>(jobs, count));
   // With fewer tiles than jobs, each tile's blocFiles are shared among the spare threads.
   const int threadsPerTile = std::max(1, jobs / std::max(1, count));
-  std::atomic<std::int32_t> next{0};
-  std::atomic<bool> stop{false};
   std::mutex mutex;
   std::int32_t done = 0;
-  std::int32_t failedAt = count;
-  std::exception_ptr failure;
-  const auto work = [&] {
-    for (std::int32_t n = next++; n < count && !stop; n = next++) {
-      const WorldTile& planned = plan[static_cast<std::size_t>(n)];
-      try {
-        tiles[static_cast<std::size_t>(n)] =
-            world.buildTile(planned.row * world.columns() + planned.column, threadsPerTile);
-      } catch (...) {
-        const std::lock_guard lock(mutex);
-        // The first tile in the world's order reports, whichever thread met its fault first.
-        if (n < failedAt) {
-          failedAt = n;
-          failure = std::current_exception();
-        }
-        stop = true;
-        return;
-      }
-      const std::lock_guard lock(mutex);
-      ++done;
-      if (options.onProgress) options.onProgress(done, count);
-    }
-  };
-  std::vector<std::thread> others;
-  for (int t = 1; t < workers; ++t) others.emplace_back(work);
-  work();
-  for (std::thread& other : others) other.join();
-  if (failure) std::rethrow_exception(failure);
+  onThreads(count, jobs, [&](std::int32_t n) {
+    const WorldTile& planned = plan[static_cast<std::size_t>(n)];
+    tiles[static_cast<std::size_t>(n)] =
+        world.buildTile(planned.row * world.columns() + planned.column, threadsPerTile);
+    const std::lock_guard lock(mutex);
+    ++done;
+    if (options.onProgress) options.onProgress(done, count);
+  });
   return world.finish(tiles);
 }
 

@@ -32,7 +32,8 @@ constexpr const char* kOptionsHelp =
     "  --shard K/N      build only tiles whose number is K modulo N, and record them in\n"
     "                   outdir/base.shard-K-of-N.json for --merge\n"
     "  --merge OUTDIR/BASE  write OUTDIR/BASE.world.json from the records of every shard\n"
-    "  --alt, --difmat, --ambmat, --diflight, --amblight FILE, --ext EXT: as quorvel's\n"
+    "  --alt, --difmat, --ambmat, --diflight, --amblight FILE, --ext EXT,\n"
+    "  --trusted-inputs  as quorvel's\n"
     "  --json           one JSON object on standard output instead of the text lines\n"
     "  --               ends the options (for a prefix that begins with --)\n"
     "  --help           this text\n"
@@ -165,6 +166,7 @@ void parseRequest(int argumentCount, const char* const* arguments, Request& requ
     throw UsageError{line};
   }
   request.world.files = request.quorvel.files;
+  request.world.trustedInputs = request.quorvel.trustedInputs;
   request.action = Request::Action::kBuild;
 }
 
