@@ -50,5 +50,21 @@ TEST(HeightLimits, RefusedWhereAHeightOrANormalWouldNotBeFinite) {
   }
 }
 
+// A window of a world measures the diagonals of the whole image: from the pixels whose x + y
+// is even there. At column 1 the window's first pixel is odd, so its one diagonal runs from
+// its top left to its bottom right, a rise of 100, and not between the two 50s.
+TEST(HeightLimits, AWindowMeasuresTheWholeImagesDiagonals) {
+  const double samples[] = {50.0, 100.0, 0.0, 50.0};  // rows from the south
+  std::vector<std::uint8_t> pixels(sizeof samples);
+  std::memcpy(pixels.data(), samples, sizeof samples);
+  test::MemoryTexture window("alt.tif", 2, 2, 8, pixels, SampleFormat::kFloat64);
+  window.x0 = 1;
+  AltitudeSpan span;
+  widenAltitudeSpan(window, span);
+  EXPECT_EQ(span.low, 0.0);
+  EXPECT_EQ(span.high, 100.0);
+  EXPECT_EQ(span.largestRise, 100.0);
+}
+
 }  // namespace
 }  // namespace quorvel
