@@ -1,7 +1,8 @@
 // Arbitrary bytes as a BMP file. Loading either gives exactly the record that a plain
 // byte-at-a-time reading of the accepted format gives, or throws the Failure with exactly the
-// message that reading predicts; anything else (a crash, a sanitizer report, another
-// exception, a different record or message) is a fault.
+// message that reading predicts, and a window of a loaded file holds its pixels; anything
+// else (a crash, a sanitizer report, another exception, a different record or message) is a
+// fault.
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -43,7 +44,7 @@ struct Expected {
   std::int32_t height = 0;
   std::int32_t bitsPerPixel = 0;
   std::vector<std::uint8_t> palette;
-  std::size_t rowsBegin = 0;  // where the pixel rows start in the file
+  std::size_t rowsBegin = 0;              // where the pixel rows start in the file
   std::array<std::uint8_t, 256> level{};  // the altitude of each 8-bit index
 };
 
@@ -171,6 +172,30 @@ bool pixelsMatch(const quorvel::Texture& texture, const std::uint8_t* data, std:
   return true;
 }
 
+// A window of the file, placed by the input's last bytes, holds the whole image's pixels at
+// its place, as a world's tile reads them.
+void checkWindow(const quorvel::Texture& whole, const std::uint8_t* data, std::size_t size) {
+  if (whole.width == 0 || whole.height == 0 || size < 4) return;
+  const std::int32_t x0 = data[size - 1] % whole.width;
+  const std::int32_t y0 = data[size - 2] % whole.height;
+  const std::int32_t columns = 1 + data[size - 3] % (whole.width - x0);
+  const std::int32_t rows = 1 + data[size - 4] % (whole.height - y0);
+  const quorvel::BmpTexture window(memoryFileName,
+                                   quorvel::KeepWindow{columns, rows, false, x0, y0});
+  check(window.width == columns && window.height == rows && window.x0 == x0 && window.y0 == y0,
+        "wrong window");
+  const std::size_t pixelBytes = static_cast<std::size_t>(whole.bytesPerPixel);
+  const std::size_t rowBytes = static_cast<std::size_t>(columns) * pixelBytes;
+  for (std::int32_t y = 0; y < rows; ++y) {
+    const std::uint8_t* from =
+        whole.pixels.data() +
+        (static_cast<std::size_t>(y0 + y) * whole.width + static_cast<std::size_t>(x0)) *
+            pixelBytes;
+    check(std::memcmp(window.pixels.data() + y * rowBytes, from, rowBytes) == 0,
+          "a window's pixels differ from the whole image's");
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -206,6 +231,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "wrong file size");
     check(texture.palette == expected.palette, "wrong colour table");
     check(pixelsMatch(texture, data, size, expected), "wrong pixels");
+    checkWindow(texture, data, size);
   } catch (const quorvel::Failure& failure) {
     check(!expected.message.empty(), "a valid file was refused");
     check(failure.what() == expected.message, "wrong message");
