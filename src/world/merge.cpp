@@ -8,7 +8,6 @@
 #include "library/error.h"
 #include "quorvel/world.h"
 #include "world/manifest.h"
-#include "world/sha256.h"
 #include "world/world_files.h"
 
 namespace quorvel {
@@ -55,25 +54,15 @@ std::int32_t shardCountOf(const std::filesystem::path& directory, const std::str
 // Refuses a tile whose file is not the one recorded.
 void checkTileFile(const std::filesystem::path& directory, const WorldTile& tile) {
   const std::string name = (directory / tile.file).string();
-  std::ifstream in(name, std::ios::binary);
-  Sha256 sha;
-  std::int64_t bytes = 0;
-  std::vector<char> buffer(std::size_t{1} << 20);
-  while (in) {
-    in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-    const auto got = static_cast<std::size_t>(in.gcount());
-    sha.update(buffer.data(), got);
-    bytes += static_cast<std::int64_t>(got);
-  }
-  const bool readable = !in.bad() && std::filesystem::is_regular_file(name);
-  if (readable && bytes == tile.bytes && hexDigest(sha.finish()) == tile.sha256) return;
-  throw Failure("erreur: " + name +
-                    " n'est pas la tuile enregistr\xe9"
-                    "e\n",
-                name +
-                    (readable ? ": its bytes are not those its shard recorded"
-                              : ": the file cannot be read") +
-                    "; build its shard again\n");
+  const auto hashed = std::filesystem::is_regular_file(name) ? hashFile(name) : std::nullopt;
+  if (hashed && hashed->first == tile.bytes && hashed->second == tile.sha256) return;
+  throw Failure(
+      "erreur: " + name +
+          " n'est pas la tuile enregistr\xe9"
+          "e\n",
+      name +
+          (hashed ? ": its bytes are not those its shard recorded" : ": the file cannot be read") +
+          "; build its shard again\n");
 }
 
 }  // namespace

@@ -88,8 +88,8 @@ __attribute__((target("sha,ssse3,sse4.1"))) void compressWithShaInstructions(
 #pragma GCC unroll 16
     for (int n = 0; n < 16; ++n) {
       if (n < 4) {
-        w[n] = _mm_shuffle_epi8(
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(blocks + 16 * n)), byteSwap);
+        w[n] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(blocks + 16 * n)),
+                                byteSwap);
       }
       __m128i sum = _mm_add_epi32(
           w[n % 4], _mm_load_si128(reinterpret_cast<const __m128i*>(&kRoundConstants[4 * n])));

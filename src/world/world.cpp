@@ -25,7 +25,6 @@
 #include <vector>
 
 #include "failure.h"
-#include "file_handle.h"
 #include "image/image_loader.h"
 #include "library/error.h"
 #include "library/settings_check.h"
@@ -90,9 +89,26 @@ struct TileInputs {
 
 void putInt(Sha256& sha, std::int64_t value) {
   std::uint8_t bytes[8];
-  for (int i = 0; i < 8; ++i)
+  for (int i = 0; i < 8; ++i) {
     bytes[i] = static_cast<std::uint8_t>(static_cast<std::uint64_t>(value) >> (8 * i));
+  }
   sha.update(bytes, sizeof bytes);
+}
+
+// An image's samples as little-endian bytes, so that every processor gives the same
+// fingerprint.
+void putSamples(Sha256& sha, const Texture& image) {
+  const std::size_t size = static_cast<std::size_t>(sampleBytes(image.sampleFormat));
+  if (std::endian::native == std::endian::little || size == 1) {
+    sha.update(image.pixels.data(), image.pixels.size());
+    return;
+  }
+  std::vector<std::uint8_t> swapped = image.pixels;
+  for (std::size_t at = 0; at + size <= swapped.size(); at += size) {
+    std::reverse(swapped.begin() + static_cast<std::ptrdiff_t>(at),
+                 swapped.begin() + static_cast<std::ptrdiff_t>(at + size));
+  }
+  sha.update(swapped.data(), swapped.size());
 }
 
 void putWindow(Sha256& sha, const PixelWindow& window) {
@@ -119,24 +135,9 @@ std::string fingerprintOf(const TileInputs& inputs, const Settings& settings, co
     putWindow(sha, {image->x0, image->y0, image->width, image->height});
     putInt(sha, static_cast<int>(image->sampleFormat));
     putInt(sha, image->bytesPerPixel);
-    sha.update(image->pixels.data(), image->pixels.size());
+    putSamples(sha, *image);
   }
   return hexDigest(sha.finish());
-}
-
-// The SHA-256 of a file and its size, or nothing when it cannot be read.
-std::optional<std::pair<std::int64_t, std::string>> hashFile(const std::string& name) {
-  const FileHandle file(std::fopen(name.c_str(), "rb"));
-  if (!file) return std::nullopt;
-  Sha256 sha;
-  std::vector<std::uint8_t> buffer(std::size_t{1} << 20);
-  std::int64_t bytes = 0;
-  while (const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get())) {
-    sha.update(buffer.data(), got);
-    bytes += static_cast<std::int64_t>(got);
-  }
-  if (std::ferror(file.get()) != 0) return std::nullopt;
-  return std::pair{bytes, hexDigest(sha.finish())};
 }
 
 std::string readText(const std::filesystem::path& path) {

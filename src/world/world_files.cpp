@@ -4,8 +4,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
+#include "file_handle.h"
 #include "map/map_file.h"
+#include "world/sha256.h"
 
 namespace quorvel {
 namespace {
@@ -60,6 +63,20 @@ std::optional<std::string> temporaryFileOf(const std::string& name) {
     return std::nullopt;
   }
   return name.substr(0, mark);
+}
+
+std::optional<std::pair<std::int64_t, std::string>> hashFile(const std::string& fileName) {
+  const FileHandle file(std::fopen(fileName.c_str(), "rb"));
+  if (!file) return std::nullopt;
+  Sha256 sha;
+  std::vector<std::uint8_t> buffer(std::size_t{1} << 20);
+  std::int64_t bytes = 0;
+  while (const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get())) {
+    sha.update(buffer.data(), got);
+    bytes += static_cast<std::int64_t>(got);
+  }
+  if (std::ferror(file.get()) != 0) return std::nullopt;
+  return std::pair{bytes, hexDigest(sha.finish())};
 }
 
 bool writeIfChanged(const std::string& fileName, const std::string& text) {

@@ -23,6 +23,10 @@ namespace quorvel {
 // MapFile names them), or nothing.
 [[nodiscard]] std::optional<std::string> temporaryFileOf(const std::string& name);
 
+// The size and SHA-256 of a file, or nothing when it cannot be read.
+[[nodiscard]] std::optional<std::pair<std::int64_t, std::string>> hashFile(
+    const std::string& fileName);
+
 // Replaces the file by text through a temporary file, unless it already holds exactly text;
 // returns whether it wrote. Throws a Failure when it cannot.
 bool writeIfChanged(const std::string& fileName, const std::string& text);
