@@ -3,12 +3,16 @@
 #ifdef QUORVEL_GDAL_LIBRARY
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <string_view>
 
 #include "file_handle.h"
 #endif
@@ -62,9 +66,45 @@ std::unique_ptr<Api> startGdal(std::string& failure) {
   return loaded;
 }
 
-// Installed for the length of one read: GDAL's messages would otherwise go to its default
-// handler; kept here, the first failure becomes the hint of our own message. GDAL keeps its
-// handlers per thread, and so does this: the handler finds the innermost object of its
+std::string lowerExtension(const std::string& fileName) {
+  std::string extension = std::filesystem::path(fileName).extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(), [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  });
+  return extension;
+}
+
+// Terrain editors write heightmaps as bare 16-bit samples, low byte first, in a square; GDAL
+// reads such a file once an ESRI header beside it gives its size and sample type.
+std::string rawHeaderRecipe(const std::string& fileName) {
+  std::error_code error;
+  const std::uintmax_t bytes = std::filesystem::file_size(fileName, error);
+  const auto side = static_cast<std::uintmax_t>(std::llround(std::sqrt(bytes / 2.0)));
+  const bool square = !error && bytes > 0 && side * side * 2 == bytes;
+  const std::string rows = square ? std::to_string(side) : "<rows>";
+  const std::string columns = square ? std::to_string(side) : "<columns>";
+  return "a raw heightmap without a header, which GDAL reads once one describes it: write "
+         "these seven lines into " +
+         std::filesystem::path(fileName).replace_extension(".hdr").string() +
+         " beside it (16-bit samples, low byte first, as terrain editors write them" +
+         (square ? "; the size from the file's length" : "") + ")\n" + "NROWS " + rows +
+         "\nNCOLS " + columns +
+         "\nNBANDS 1\nNBITS 16\nPIXELTYPE UNSIGNEDINT\nBYTEORDER I\nLAYOUT BIL";
+}
+
+// GDAL reads a file inside a zip archive by its /vsizip/ name.
+std::string zipEntries(const Api& gdal, const std::string& fileName) {
+  const std::string archive = "/vsizip/" + fileName;
+  std::string names;
+  char** entries = gdal.VSIReadDirRecursive(archive.c_str());
+  for (char** entry = entries; entry != nullptr && *entry != nullptr; ++entry) {
+    if (std::string_view(*entry).ends_with('/')) continue;
+    names += (names.empty() ? "" : ", ") + archive + "/" + *entry;
+  }
+  gdal.CSLDestroy(entries);
+  return "a zip archive; give the image inside it by its name through GDAL's /vsizip/: " +
+         (names.empty() ? archive + "/NAME" : names);
+}
 
 }  // namespace
 
@@ -90,11 +130,96 @@ Failure cannotOpen(const std::string& fileName, const std::string& reason) {
                  fileName + ": " + reason + "\n");
 }
 
-std::string openFailureReason(const std::string& fileName, const GdalMessages& messages) {
+Dataset openImage(Api& gdal, const std::string& fileName) {
+  Dataset dataset(nullptr, DatasetCloser{&gdal});
+  if (!gdal.allRegistered) {
+    const GdalMessages untried(gdal);  // what the common drivers say is not the answer
+    dataset.reset(openRaster(gdal, fileName));
+  }
+  const GdalMessages messages(gdal);
+  if (!dataset) {
+    if (!gdal.allRegistered) gdal.GDALAllRegister();
+    gdal.allRegistered = true;
+    dataset.reset(openRaster(gdal, fileName));
+  }
+  if (!dataset) throw cannotOpen(fileName, openFailureReason(gdal, fileName, messages));
+  return dataset;
+}
+
+std::string openFailureReason(const Api& gdal, const std::string& fileName,
+                              const GdalMessages& messages) {
   errno = 0;
   const FileHandle file(std::fopen(fileName.c_str(), "rb"));
   if (!file && errno != 0 && !fileName.starts_with("/vsi")) return std::strerror(errno);
+  const std::string extension = lowerExtension(fileName);
+  if (file && (extension == ".r16" || extension == ".raw")) return rawHeaderRecipe(fileName);
+  if (file && extension == ".zip") return zipEntries(gdal, fileName);
   return messages.reason();
+}
+
+std::optional<Georeference> georeferenceOf(const Api& gdal, GDALDatasetH dataset) {
+  Georeference georeference;
+  constexpr std::array<double, 6> kPixelCoordinates{0, 1, 0, 0, 0, 1};
+  if (gdal.GDALGetGeoTransform(dataset, georeference.transform.data()) != CE_None ||
+      georeference.transform == kPixelCoordinates) {
+    return std::nullopt;
+  }
+  const char* crs = gdal.GDALGetProjectionRef(dataset);
+  if (crs != nullptr) georeference.crs = crs;
+  return georeference;
+}
+
+std::string describeBands(const Api& gdal, GDALDatasetH dataset, const char* option) {
+  const int bands = gdal.GDALGetRasterCount(dataset);
+  if (bands == 0) {
+    std::string names;
+    char** metadata = gdal.GDALGetMetadata(dataset, "SUBDATASETS");
+    for (char** item = metadata; item != nullptr && *item != nullptr; ++item) {
+      const std::string_view entry = *item;
+      const std::size_t equals = entry.find('=');
+      if (equals == std::string_view::npos || !entry.substr(0, equals).ends_with("_NAME")) continue;
+      names += (names.empty() ? "" : ", ") + std::string(entry.substr(equals + 1));
+    }
+    if (names.empty()) return "no band";
+    return std::string("no band but subdatasets; give one of them with ") + option + ": " + names;
+  }
+  const GDALDataType type = gdal.GDALGetRasterDataType(gdal.GDALGetRasterBand(dataset, 1));
+  return std::to_string(bands) + (bands == 1 ? " band" : " bands") + " of type " +
+         gdal.GDALGetDataTypeName(type);
+}
+
+std::vector<std::uint8_t> paletteOf(const Api& gdal, GDALColorTableH table, int& entries) {
+  std::vector<std::uint8_t> palette(kPaletteEntries * 3, 0);
+  entries = std::min(gdal.GDALGetColorEntryCount(table), kPaletteEntries);
+  const bool grey = gdal.GDALGetPaletteInterpretation(table) == GPI_Gray;
+  for (int i = 0; i < entries; ++i) {
+    const GDALColorEntry* entry = gdal.GDALGetColorEntry(table, i);
+    const auto level = [](short value) {
+      return static_cast<std::uint8_t>(std::clamp<short>(value, 0, 255));
+    };
+    palette[3 * i + 0] = level(entry->c1);
+    palette[3 * i + 1] = level(grey ? entry->c1 : entry->c2);
+    palette[3 * i + 2] = level(grey ? entry->c1 : entry->c3);
+  }
+  return palette;
+}
+
+void mirrorRows(std::uint8_t* first, int rows, std::ptrdiff_t lineBytes, int width,
+                int pixelBytes) {
+  for (int j = 0; j < rows; ++j) {
+    std::uint8_t* left = first + j * lineBytes;
+    std::uint8_t* right = left + static_cast<std::ptrdiff_t>(width - 1) * pixelBytes;
+    for (; left < right; left += pixelBytes, right -= pixelBytes) {
+      std::swap_ranges(left, left + pixelBytes, right);
+    }
+  }
+}
+
+int bandBits(const Api& gdal, GDALRasterBandH band) {
+  const char* text = gdal.GDALGetMetadataItem(band, "NBITS", "IMAGE_STRUCTURE");
+  if (text == nullptr) return 0;
+  const int bits = std::atoi(text);
+  return bits >= 1 && bits < 8 ? bits : 0;
 }
 
 #else

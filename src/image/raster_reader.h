@@ -30,26 +30,36 @@ class GdalLibrary {
 };
 
 // An image read through GDAL (any format but the BMPs, which have their own reader), held
-// the way a BMP is: row 0 is the bottom row of the picture.
-// - An altitude image has one band, or grey and alpha; its samples keep their type
-//   (sampleFormat) and a paletted band follows the grey-table rule. A sample equal to the
-//   band's nodata value, NaN or an infinity is refused. An image larger than window can
+// the way a BMP is: row 0 is the bottom row of the picture, and for a georeferenced raster
+// the picture is drawn north up, as a GIS draws it (StoredOrder).
+// - An altitude image has one band, or two (the second an alpha band); its samples keep their
+//   type (sampleFormat) unless the band has a scale or an offset, which are applied
+//   (H = raw x scale + offset, held as doubles), and a paletted band follows the grey-table
+//   rule. A pixel has no altitude where GDAL's mask for the band is 0 (a mask, an alpha band
+//   GDAL recognises, the nodata value as GDAL compares it; a signed byte band's nodata value
+//   compared with the signed value), where a 2-band image's second band is 0, and where the
+//   sample is NaN or infinite: such an image is refused. An image larger than window can
 //   never make a map: it keeps its size but no pixels.
 // - A colour image has 3 or 4 bands of bytes (alpha ignored), or 1 or 2 read as grey (a
-//   palette is expanded). It keeps only the window's first columns of its first rows (the
-//   bottom rows of the picture), as a BMP does.
+//   palette is expanded), and is read through a ColourPlacement on grid: placed by its
+//   georeferencing when it and grid have one, else its bottom-left window's pixels as they
+//   are, as a BMP's.
 // Construction loads the file or throws a Failure naming it, with GDAL's reason or what
 // was found as the hint. GDAL's own messages never reach standard output. GDAL itself is
 // loaded by whoever reads the first such image (GdalLibrary).
 class RasterTexture final : public Texture {
  public:
-  RasterTexture(std::string name, RasterKind kind, const KeepWindow& window, GdalLibrary& gdal);
+  RasterTexture(std::string name, RasterKind kind, const KeepWindow& window, GdalLibrary& gdal,
+                ImageGrid grid = {});
   void load() override;
 
  private:
+  void loadColour();
+
   RasterKind kind_;
   KeepWindow window_;
   GdalLibrary& gdal_;
+  ImageGrid grid_;
 };
 
 }  // namespace quorvel

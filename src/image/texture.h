@@ -1,8 +1,10 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -79,10 +81,32 @@ struct KeepWindow {
   return {std::min(fileWidth, window.columns), std::min(fileHeight, window.rows)};
 }
 
+// Where an image's pixels lie on the ground, as its file says, in GDAL's terms: transform
+// takes a pixel corner's column and row, counted from the first stored pixel, to the
+// reference system's x = t[0] + column t[1] + row t[2] and y = t[3] + column t[4] + row t[5];
+// crs is that system as WKT, empty when the file names none.
+struct Georeference {
+  std::array<double, 6> transform{};
+  std::string crs;
+  bool operator==(const Georeference&) const = default;
+};
+
+// The grid a terrain's colour images are placed on: the altitude image's, as its file holds
+// it (its size, not what a load kept of it).
+struct ImageGrid {
+  std::string fileName;  // the altitude image, for messages
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::optional<Georeference> georeference;
+  bool operator==(const ImageGrid&) const = default;
+};
+
 // One loaded image. width and height describe pixels: pixel (x, y) begins at byte
-// (x + y * width) * bytesPerPixel, rows are packed and row 0 is the first row stored in the
-// file. They are the file's own size unless the load kept a smaller window; fileWidth and
-// fileHeight always say what the file holds, for the size checks and their messages. A 3-byte
+// (x + y * width) * bytesPerPixel, rows are packed and row 0 is the bottom row of the picture
+// (in a BMP the first row stored, in a georeferenced raster the southern one). They are the
+// file's own size unless the load kept a smaller window; fileWidth and fileHeight say what
+// the file holds, for the size checks and their messages, except for a colour image placed on
+// a georeferenced altitude's grid, which holds that grid's pixels and has its size. A 3-byte
 // pixel is red, green, blue; a 1-byte pixel is an altitude (a grey level, or the stored colour
 // index when the colour table is not grey).
 class Texture {
@@ -104,9 +128,15 @@ class Texture {
   SampleFormat sampleFormat = SampleFormat::kUInt8;
   std::vector<std::uint8_t> palette;  // 256 x red, green, blue for an 8-bit image; else empty
   std::vector<std::uint8_t> pixels;
+  std::optional<Georeference> georeference;  // the file's own; none for BMPs
 
  protected:
   explicit Texture(std::string name) : fileName(std::move(name)) {}
 };
+
+// The grid of an image as its file holds it.
+[[nodiscard]] inline ImageGrid gridOf(const Texture& image) {
+  return ImageGrid{image.fileName, image.fileWidth, image.fileHeight, image.georeference};
+}
 
 }  // namespace quorvel

@@ -51,10 +51,13 @@ KeepWindow colourKeepWindow(const Texture& alt) {
 std::string altitudeSizeHint(const Texture& alt) {
   const std::int32_t width = nearestSide(alt.fileWidth);
   const std::int32_t height = nearestSide(alt.fileHeight);
+  // GDAL writes bytes only into a BMP: wider samples go to a GeoTIFF, which keeps their type.
+  const bool bytes = alt.sampleFormat == SampleFormat::kUInt8;
   return alt.fileName + " is " + size(alt.fileWidth, alt.fileHeight) +
          " pixels: " + sideProblem("width", alt.fileWidth) + sideProblem("height", alt.fileHeight) +
-         "resize it, for example: gdal_translate -of BMP -outsize " + std::to_string(width) + " " +
-         std::to_string(height) + " " + alt.fileName + " resized.bmp\n";
+         "resize it, for example: gdal_translate " + (bytes ? "-of BMP " : "") + "-outsize " +
+         std::to_string(width) + " " + std::to_string(height) + (bytes ? " " : " -r bilinear ") +
+         alt.fileName + (bytes ? " resized.bmp\n" : " resized.tif\n");
 }
 
 std::string smallerImageHint(const Texture& image, const Texture& alt) {
