@@ -22,6 +22,7 @@ TEST(Main, HelpPrintsBannerUsageAndOptionsAndVersionOnlyTheBanner) {
             "  --diflight FILE  diffuse light colours (default: prefix + \"DifLight.\" + EXT)\n"
             "  --amblight FILE  ambient light colours (default: prefix + \"AmbLight.\" + EXT)\n"
             "  --ext EXT        extension of the default names (default: bmp)\n"
+            "  --strict         settings typed wrong are errors (exit 2), not warnings\n"
             "  --               ends the options (for a prefix that begins with --)\n"
             "  --help           this text\n"
             "  --version        the banner only\n"

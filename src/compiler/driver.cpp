@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "compiler/options.h"
 #include "compiler/settings.h"
@@ -26,6 +27,12 @@ int runDriver(int argumentCount, const char* const* arguments) {
     case CommandLine::Action::kRun:
       break;
   }
+  // Settings typed wrong are told on standard error; with --strict they stop the run before
+  // anything is read or written.
+  const std::vector<std::string> warnings =
+      settingsWarnings(line.settingsArgumentCount, line.settingsArguments);
+  for (const std::string& warning : warnings) std::fputs(warning.c_str(), stderr);
+  if (line.strict && !warnings.empty()) return 2;
   const Settings settings = parseSettings(line.settingsArgumentCount, line.settingsArguments);
   printSettings(settings);
   checkFiniteSettings(line.settingsArgumentCount, line.settingsArguments);

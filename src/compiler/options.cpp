@@ -49,6 +49,10 @@ CommandLine parseCommandLine(int argumentCount, const char* const* arguments) {
       line.action = CommandLine::Action::kVersion;
       return line;
     }
+    if (option == "--strict") {
+      line.strict = true;
+      continue;
+    }
     std::size_t role = 0;
     while (role < kImageOptions.size() && kImageOptions[role].name != option) ++role;
     if (role == kImageOptions.size() && option != "--ext") {
@@ -86,6 +90,7 @@ const char* optionsHelp() {
          "  --diflight FILE  diffuse light colours (default: prefix + \"DifLight.\" + EXT)\n"
          "  --amblight FILE  ambient light colours (default: prefix + \"AmbLight.\" + EXT)\n"
          "  --ext EXT        extension of the default names (default: bmp)\n"
+         "  --strict         settings typed wrong are errors (exit 2), not warnings\n"
          "  --               ends the options (for a prefix that begins with --)\n"
          "  --help           this text\n"
          "  --version        the banner only\n"

@@ -18,6 +18,7 @@ struct CommandLine {
   int settingsArgumentCount = 0;
   const char* const* settingsArguments = nullptr;
   std::string prefix;
+  bool strict = false;  // settings typed wrong are errors, not warnings
 };
 
 // Throws a Failure for an unknown option or an option without its value.
