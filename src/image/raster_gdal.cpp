@@ -17,6 +17,9 @@
 #include "file_handle.h"
 #endif
 
+#include "failure.h"
+#include "image/raster_reader.h"
+
 namespace quorvel {
 
 #ifdef QUORVEL_GDAL_LIBRARY
