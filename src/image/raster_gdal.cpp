@@ -111,8 +111,6 @@ std::string zipEntries(const Api& gdal, const std::string& fileName) {
 
 }  // namespace
 
-thread_local GdalMessages* GdalMessages::innermost = nullptr;
-
 GdalLibrary::GdalLibrary(const std::string& fileName) {
   std::string reason;
   api_ = startGdal(reason);

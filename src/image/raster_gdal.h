@@ -98,13 +98,13 @@ using GdalApi = GdalLibrary::Api;
 // thread.
 class GdalMessages {
  public:
-  explicit GdalMessages(const GdalApi& gdal) : gdal_(gdal), outer_(innermost) {
-    innermost = this;
+  explicit GdalMessages(const GdalApi& gdal) : gdal_(gdal), outer_(innermost()) {
+    innermost() = this;
     gdal_.CPLPushErrorHandlerEx(&collect, nullptr);
   }
   ~GdalMessages() {
     gdal_.CPLPopErrorHandler();
-    innermost = outer_;
+    innermost() = outer_;
   }
   GdalMessages(const GdalMessages&) = delete;
   GdalMessages& operator=(const GdalMessages&) = delete;
@@ -115,13 +115,19 @@ class GdalMessages {
 
  private:
   static void CPL_STDCALL collect(CPLErr level, CPLErrorNum, const char* message) {
-    GdalMessages* self = innermost;
+    GdalMessages* self = innermost();
     if (self != nullptr && level >= CE_Failure && self->failure_.empty() && message != nullptr) {
       self->failure_ = message;
     }
   }
 
-  static thread_local GdalMessages* innermost;
+  // A variable of the function rather than of the class: g++ 12 under the undefined-behaviour
+  // sanitizer tests the address of a class's thread_local with flags it never set, and
+  // reports a null pointer where there is none.
+  static GdalMessages*& innermost() {
+    thread_local GdalMessages* current = nullptr;
+    return current;
+  }
   const GdalApi& gdal_;
   GdalMessages* outer_;
   std::string failure_;
