@@ -23,6 +23,7 @@ TEST(Main, HelpPrintsBannerUsageAndOptionsAndVersionOnlyTheBanner) {
             "  --amblight FILE  ambient light colours (default: prefix + \"AmbLight.\" + EXT)\n"
             "  --ext EXT        extension of the default names (default: bmp)\n"
             "  --strict         settings typed wrong are errors (exit 2), not warnings\n"
+            "  --json           one JSON object on standard output instead of the text lines\n"
             "  --               ends the options (for a prefix that begins with --)\n"
             "  --help           this text\n"
             "  --version        the banner only\n"

@@ -1,50 +1,139 @@
 #include "compiler/driver.h"
 
 #include <cstdio>
+#include <exception>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "cli/json_output.h"
 #include "compiler/options.h"
 #include "compiler/settings.h"
-#include "image/image_loader.h"
-#include "map/map_size.h"
-#include "map/map_writer.h"
-#include "version.h"
+#include "failure.h"
+#include "quorvel/quorvel.h"
 
 namespace quorvel {
+namespace {
 
-int runDriver(int argumentCount, const char* const* arguments) {
-  std::printf("quorvel %s\n", kVersion);
+constexpr const char* kUsage =
+    "usage: quorvel prefix [x y z light direction] [z scale factor] [sea level]";
+
+// Whether --json is among the options, looked for before they are parsed so that a mistake
+// in them is reported as JSON too.
+bool wantsJson(int argumentCount, const char* const* arguments) {
+  for (int i = 1; i < argumentCount; ++i) {
+    const std::string_view argument = arguments[i];
+    if (argument == "--json") return true;
+    if (argument == "--" || !argument.starts_with("--")) return false;
+  }
+  return false;
+}
+
+nlohmann::json settingsObject(const Settings& settings) {
+  const Vector3& light = settings.lightDirection;
+  return {{"light", {light.x, light.y, light.z}},
+          {"z_scale", settings.zScaleFactor},
+          {"sea_level", settings.seaLevel}};
+}
+
+// The run itself; every refusal is thrown, as a Failure before the images and an Error from
+// the compile.
+int run(int argumentCount, const char* const* arguments, bool json) {
+  if (!json) std::printf("quorvel %s\n", version());
   const CommandLine line = parseCommandLine(argumentCount, arguments);
   switch (line.action) {
     case CommandLine::Action::kVersion:
+      if (json) printJson({{"version", version()}});
       return 0;
     case CommandLine::Action::kUsage:
     case CommandLine::Action::kHelp:
-      std::printf("usage: quorvel prefix [x y z light direction] [z scale factor] [sea level]\n");
+      if (json && line.action == CommandLine::Action::kUsage) {
+        printJson(errorObject(kUsage, 0));
+        return 0;
+      }
+      if (json) std::printf("quorvel %s\n", version());
+      std::printf("%s\n", kUsage);
       if (line.action == CommandLine::Action::kHelp) std::fputs(optionsHelp(), stdout);
       return 0;
     case CommandLine::Action::kRun:
       break;
   }
-  // Settings typed wrong are told on standard error; with --strict they stop the run before
-  // anything is read or written.
+  // Settings typed wrong are told on standard error, or among the JSON's notes; with --strict
+  // they stop the run before anything is read or written.
   const std::vector<std::string> warnings =
       settingsWarnings(line.settingsArgumentCount, line.settingsArguments);
-  for (const std::string& warning : warnings) std::fputs(warning.c_str(), stderr);
-  if (line.strict && !warnings.empty()) return 2;
+  if (!json) {
+    for (const std::string& warning : warnings) std::fputs(warning.c_str(), stderr);
+  }
+  if (line.strict && !warnings.empty()) {
+    if (json) {
+      std::string lines;
+      for (const std::string& warning : warnings) lines += warning;
+      lines.pop_back();
+      printJson(errorObject(lines, 2));
+    }
+    return 2;
+  }
   const Settings settings = parseSettings(line.settingsArgumentCount, line.settingsArguments);
-  printSettings(settings);
+  if (!json) printSettings(settings);
   checkFiniteSettings(line.settingsArgumentCount, line.settingsArguments);
 
-  // The altitude image decides how much of each image is kept: memory follows the map, not
-  // what the headers claim.
-  ImageLoader loader;
-  const TerrainTextures images =
-      loader.loadTerrain(line.imageNames, KeepRule{altitudeKeepWindow(), colourKeepWindow});
-  writeMap(line.prefix,
-           Terrain{*images[0], *images[1], *images[2], *images[3], *images[4], settings});
+  CompileOptions options;
+  if (!json) {
+    options.onNote = [](const std::string& note) { std::fprintf(stderr, "%s\n", note.c_str()); };
+    options.onSizeLine = [](const std::string& sizeLine) {
+      std::printf("%s\n", sizeLine.c_str());
+      std::fflush(stdout);
+    };
+  }
+  const CompileResult result = compileFiles(line.files, settings, options);
+  if (json) {
+    nlohmann::json notes = nlohmann::json::array();
+    for (const std::string& warning : warnings) {
+      notes.push_back(nameText(warning.substr(0, warning.size() - 1)));
+    }
+    for (const std::string& note : result.notes) notes.push_back(nameText(note));
+    printJson({{"map", nameText(result.map)},
+               {"largeur", result.largeur},
+               {"hauteur", result.hauteur},
+               {"bytes", result.bytes},
+               {"size_line", latin1Text(result.sizeLine)},
+               {"notes", notes},
+               {"settings", settingsObject(settings)},
+               {"version", version()}});
+  }
   return 0;
+}
+
+// Prints a refusal: its line on standard output (or as JSON) and its hint on standard error.
+int refuse(std::string_view message, std::string_view hint, bool json) {
+  if (json) {
+    printJson(errorObject(message, 1));
+  } else {
+    std::fwrite(message.data(), 1, message.size(), stdout);
+    if (message.empty() || message.back() != '\n') std::fputc('\n', stdout);
+  }
+  std::fflush(stdout);
+  if (!hint.empty()) {
+    std::fwrite(hint.data(), 1, hint.size(), stderr);
+    if (hint.back() != '\n') std::fputc('\n', stderr);
+  }
+  return 1;
+}
+
+}  // namespace
+
+int runDriver(int argumentCount, const char* const* arguments) {
+  const bool json = wantsJson(argumentCount, arguments);
+  try {
+    return run(argumentCount, arguments, json);
+  } catch (const Failure& failure) {
+    return refuse(failure.what(), failure.hint(), json);
+  } catch (const Error& error) {
+    return refuse(error.what(), error.hint(), json);
+  } catch (const std::exception& error) {
+    return refuse(std::string("erreur: ") + error.what(), {}, json);
+  }
 }
 
 }  // namespace quorvel

@@ -1,6 +1,9 @@
 #include "compiler/options.h"
 
+#include <array>
 #include <cstddef>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "failure.h"
@@ -10,15 +13,15 @@ namespace {
 
 struct ImageOption {
   std::string_view name;
-  const char* role;  // the default name is prefix + role + "." + extension
+  std::optional<std::string> ImageFiles::*file;
 };
 
-constexpr std::array<ImageOption, kImageRoles> kImageOptions{{
-    {"--alt", "alt"},
-    {"--difmat", "DifMat"},
-    {"--ambmat", "AmbMat"},
-    {"--diflight", "DifLight"},
-    {"--amblight", "AmbLight"},
+constexpr std::array<ImageOption, 5> kImageOptions{{
+    {"--alt", &ImageFiles::alt},
+    {"--difmat", &ImageFiles::difmat},
+    {"--ambmat", &ImageFiles::ambmat},
+    {"--diflight", &ImageFiles::diflight},
+    {"--amblight", &ImageFiles::amblight},
 }};
 
 // Only words that begin with "--" are options, so every prefix that worked before, "-x"
@@ -31,9 +34,6 @@ bool isOption(std::string_view argument) {
 
 CommandLine parseCommandLine(int argumentCount, const char* const* arguments) {
   CommandLine line;
-  std::array<std::string, kImageRoles> given;
-  std::array<bool, kImageRoles> isGiven{};
-  std::string extension = "bmp";
   int next = 1;
   for (; next < argumentCount && isOption(arguments[next]); ++next) {
     const std::string_view option = arguments[next];
@@ -53,6 +53,10 @@ CommandLine parseCommandLine(int argumentCount, const char* const* arguments) {
       line.strict = true;
       continue;
     }
+    if (option == "--json") {
+      line.json = true;
+      continue;
+    }
     std::size_t role = 0;
     while (role < kImageOptions.size() && kImageOptions[role].name != option) ++role;
     if (role == kImageOptions.size() && option != "--ext") {
@@ -63,22 +67,18 @@ CommandLine parseCommandLine(int argumentCount, const char* const* arguments) {
     }
     const std::string value = arguments[++next];
     if (role == kImageOptions.size()) {
-      extension = value;
+      line.files.ext = value;
     } else {
-      given[role] = value;
-      isGiven[role] = true;
+      line.files.*kImageOptions[role].file = value;
     }
   }
   if (next >= argumentCount) return line;  // no prefix: the usage line
 
   line.action = CommandLine::Action::kRun;
   line.prefix = arguments[next];
+  line.files.prefix = line.prefix;
   line.settingsArgumentCount = argumentCount - (next - 1);
   line.settingsArguments = arguments + (next - 1);
-  for (std::size_t role = 0; role < kImageOptions.size(); ++role) {
-    line.imageNames[role] =
-        isGiven[role] ? given[role] : line.prefix + kImageOptions[role].role + "." + extension;
-  }
   return line;
 }
 
@@ -91,6 +91,7 @@ const char* optionsHelp() {
          "  --amblight FILE  ambient light colours (default: prefix + \"AmbLight.\" + EXT)\n"
          "  --ext EXT        extension of the default names (default: bmp)\n"
          "  --strict         settings typed wrong are errors (exit 2), not warnings\n"
+         "  --json           one JSON object on standard output instead of the text lines\n"
          "  --               ends the options (for a prefix that begins with --)\n"
          "  --help           this text\n"
          "  --version        the banner only\n"

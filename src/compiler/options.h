@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "image/image_loader.h"
+#include "quorvel/types.h"
 
 namespace quorvel {
 
@@ -12,7 +12,8 @@ namespace quorvel {
 struct CommandLine {
   enum class Action { kUsage, kHelp, kVersion, kRun };
   Action action = Action::kUsage;
-  ImageNames imageNames;  // each role's file, in load order
+  ImageFiles files;   // the prefix, the extension and the files named outright
+  bool json = false;  // one JSON object on standard output instead of the text lines
   // The prefix and the numbers after it, laid out as a command line whose argument 1 is
   // the prefix, for the settings parser.
   int settingsArgumentCount = 0;

@@ -276,8 +276,9 @@ void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
 
 }  // namespace
 
-BmpTexture::BmpTexture(std::string name, const KeepWindow& keep, PixelBuffers* buffers)
-    : Texture(std::move(name)), keep_(keep), buffers_(buffers) {
+BmpTexture::BmpTexture(std::string name, const KeepWindow& keep, PixelBuffers* buffers,
+                       NoteSink notes)
+    : Texture(std::move(name), std::move(notes)), keep_(keep), buffers_(buffers) {
   load();
 }
 
@@ -419,7 +420,9 @@ void BmpTexture::load() {
       toRgb(row);
     }
   }
-  if (bitCount == 8) useGreyLevels(fileName, palette, entries, pixels);
+  if (bitCount == 8 && !useGreyLevels(palette, entries, pixels)) {
+    note(fileName + ": the colour table is not grey, so its colour indices are used as altitudes");
+  }
 }
 
 }  // namespace quorvel

@@ -15,7 +15,7 @@ class BmpTexture final : public Texture {
  public:
   // With buffers, the pixels go into the buffer made ready for this file, if any.
   explicit BmpTexture(std::string name, const KeepWindow& keep = {},
-                      PixelBuffers* buffers = nullptr);
+                      PixelBuffers* buffers = nullptr, NoteSink notes = {});
   void load() override;
 
  private:

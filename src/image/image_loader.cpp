@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -10,10 +9,11 @@
 #include "failure.h"
 #include "image/bmp_reader.h"
 #include "image/raster_reader.h"
+#include "printf_text.h"
 
 namespace quorvel {
 
-ImageLoader::ImageLoader() = default;
+ImageLoader::ImageLoader(NoteSink notes) : notes_(std::move(notes)) {}
 
 // The prepared buffers' thread stops before the records go.
 ImageLoader::~ImageLoader() = default;
@@ -32,11 +32,11 @@ const Texture& ImageLoader::load(const std::string& fileName, RasterKind kind,
   }
   std::unique_ptr<Texture> texture;
   if (bmp) {
-    texture = std::make_unique<BmpTexture>(fileName, keep, &buffers_);
+    texture = std::make_unique<BmpTexture>(fileName, keep, &buffers_, notes_);
   } else {
     if (!gdal_) gdal_ = std::make_unique<GdalLibrary>(fileName);
-    texture =
-        std::make_unique<RasterTexture>(fileName, kind, keep, *gdal_, placed ? grid : ImageGrid{});
+    texture = std::make_unique<RasterTexture>(fileName, kind, keep, *gdal_, notes_,
+                                              placed ? grid : ImageGrid{});
   }
   records_.push_back(Record{kind, placed ? grid : ImageGrid{}, std::move(texture)});
   return *records_.back().texture;
@@ -70,10 +70,11 @@ void noteLargerImage(const Texture& image, const Texture& alt) {
       (image.fileWidth == alt.fileWidth && image.fileHeight == alt.fileHeight)) {
     return;
   }
-  std::fprintf(stderr,
-               "%s is %d x %d pixels, %s %d x %d: only its bottom-left %d x %d pixels are used\n",
-               image.fileName.c_str(), image.fileWidth, image.fileHeight, alt.fileName.c_str(),
-               alt.fileWidth, alt.fileHeight, alt.fileWidth, alt.fileHeight);
+  image.note(
+      printfText("%s is %d x %d pixels, %s %d x %d: only its bottom-left %d x %d pixels"
+                 " are used",
+                 image.fileName.c_str(), image.fileWidth, image.fileHeight, alt.fileName.c_str(),
+                 alt.fileWidth, alt.fileHeight, alt.fileWidth, alt.fileHeight));
 }
 
 }  // namespace
@@ -132,6 +133,22 @@ void ImageLoader::prepareColourBuffers(const ImageNames& names, const KeepWindow
     files.push_back({name, static_cast<std::size_t>(std::min(bytes, largest))});
   }
   buffers_.prepare(std::move(files));
+}
+
+ImageNames imageNamesOf(const ImageFiles& files) {
+  const std::array<std::pair<const std::optional<std::string>*, const char*>, kImageRoles> roles{{
+      {&files.alt, "alt"},
+      {&files.difmat, "DifMat"},
+      {&files.ambmat, "AmbMat"},
+      {&files.diflight, "DifLight"},
+      {&files.amblight, "AmbLight"},
+  }};
+  ImageNames names;
+  for (std::size_t role = 0; role < roles.size(); ++role) {
+    const auto& [given, suffix] = roles[role];
+    names[role] = given->has_value() ? **given : files.prefix + suffix + "." + files.ext;
+  }
+  return names;
 }
 
 bool isBmpName(const std::string& fileName) {

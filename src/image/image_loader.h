@@ -8,6 +8,7 @@
 
 #include "image/pixel_buffer.h"
 #include "image/texture.h"
+#include "quorvel/types.h"
 
 namespace quorvel {
 
@@ -33,7 +34,8 @@ struct KeepRule {
 // the colour images' memory made ready ahead, and GDAL once an image needs it.
 class ImageLoader {
  public:
-  ImageLoader();
+  // The notes of every image loaded go to notes (standard error when it is empty).
+  explicit ImageLoader(NoteSink notes = {});
   ~ImageLoader();
   ImageLoader(const ImageLoader&) = delete;
   ImageLoader& operator=(const ImageLoader&) = delete;
@@ -64,7 +66,12 @@ class ImageLoader {
   std::vector<Record> records_;
   PixelBuffers buffers_;
   std::unique_ptr<GdalLibrary> gdal_;
+  NoteSink notes_;
 };
+
+// The files the command line reads for files: prefix + role + "." + ext unless named
+// outright.
+[[nodiscard]] ImageNames imageNamesOf(const ImageFiles& files);
 
 // Whether fileName ends in ".bmp" in any case: such names go to the BMP reader.
 [[nodiscard]] bool isBmpName(const std::string& fileName);

@@ -3,6 +3,9 @@
 // The raster reader's view of GDAL: its functions as loaded, its messages, its datasets. Only
 // the raster reader's files (raster_*.cpp) include this, with GDAL's headers.
 
+#include "failure.h"
+#include "image/raster_reader.h"
+
 #ifdef QUORVEL_GDAL_LIBRARY
 #include <cpl_conv.h>
 #include <cpl_error.h>
@@ -18,9 +21,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "failure.h"
-#include "image/raster_reader.h"
 
 namespace quorvel {
 

@@ -23,7 +23,7 @@ StoredOrder storedOrder(const std::optional<Georeference>& georeference) {
 std::string rotatedNote(const std::string& fileName) {
   return fileName +
          ": its georeferencing is rotated, so its pixels are taken in the order they are stored,"
-         " the last stored row as the map's first\n";
+         " the last stored row as the map's first";
 }
 
 #ifdef QUORVEL_GDAL_LIBRARY
@@ -230,7 +230,7 @@ struct ColourPlacement::State {
   State(Api& api, std::string name, Dataset opened)
       : gdal(api), fileName(std::move(name)), colour(std::move(opened)) {}
 
-  void place(const ImageGrid& grid);
+  void place(const ImageGrid& grid, const NoteSink& notes);
   void checkCovers(const GridToColour& toColour, const ImageGrid& grid) const;
   bool aligned(const GridToColour& toColour, const ImageGrid& grid);
   void warp(const ImageGrid& grid, bool reproject);
@@ -254,12 +254,12 @@ struct ColourPlacement::State {
   int offsetY = 0;
 };
 
-void ColourPlacement::State::place(const ImageGrid& grid) {
+void ColourPlacement::State::place(const ImageGrid& grid, const NoteSink& notes) {
   if (!grid.georeference || !georeference) {
     gridWidth = fileWidth;
     gridHeight = fileHeight;
     order = storedOrder(georeference);
-    if (order.rotated) std::fputs(rotatedNote(fileName).c_str(), stderr);
+    if (order.rotated) sendNote(notes, rotatedNote(fileName));
     return;
   }
   gridWidth = grid.width;
@@ -377,7 +377,7 @@ void ColourPlacement::State::warp(const ImageGrid& grid, bool reproject) {
 }
 
 ColourPlacement::ColourPlacement(const std::string& fileName, const ImageGrid& grid,
-                                 GdalLibrary& gdal) {
+                                 GdalLibrary& gdal, const NoteSink& notes) {
   Api& api = gdal.api();
   state_ = std::make_unique<State>(api, fileName, openImage(api, fileName));
   const GdalMessages messages(api);
@@ -387,7 +387,7 @@ ColourPlacement::ColourPlacement(const std::string& fileName, const ImageGrid& g
   state.fileHeight = api.GDALGetRasterYSize(colour);
   state.colours = colourBands(api, colour, fileName);
   state.georeference = georeferenceOf(api, colour);
-  state.place(grid);
+  state.place(grid, notes);
 }
 
 void ColourPlacement::read(int x, int y, int width, int height, std::uint8_t* out,
@@ -423,7 +423,8 @@ struct ColourPlacement::State {
 };
 
 // Builds made without GDAL read no raster: GdalLibrary refuses to load.
-ColourPlacement::ColourPlacement(const std::string&, const ImageGrid&, GdalLibrary&)
+ColourPlacement::ColourPlacement(const std::string&, const ImageGrid&, GdalLibrary&,
+                                 const NoteSink&)
     : state_(std::make_unique<State>()) {}
 
 void ColourPlacement::read(int, int, int, int, std::uint8_t*, std::ptrdiff_t) const {}

@@ -25,7 +25,7 @@ struct StoredOrder {
 
 [[nodiscard]] StoredOrder storedOrder(const std::optional<Georeference>& georeference);
 
-// The stderr line saying that a rotated raster is read in grid order.
+// The note saying that a rotated raster is read in grid order, without its line feed.
 [[nodiscard]] std::string rotatedNote(const std::string& fileName);
 
 // A colour image's red, green and blue over an altitude image's grid, read window by window.
@@ -45,8 +45,10 @@ struct StoredOrder {
 // same part of the whole grid, whatever the windows before it. One thread at a time.
 class ColourPlacement {
  public:
-  // Opens fileName, or throws the open message or a refusal naming it.
-  ColourPlacement(const std::string& fileName, const ImageGrid& grid, GdalLibrary& gdal);
+  // Opens fileName, or throws the open message or a refusal naming it; what it finds or
+  // assumes goes to notes.
+  ColourPlacement(const std::string& fileName, const ImageGrid& grid, GdalLibrary& gdal,
+                  const NoteSink& notes = {});
   ~ColourPlacement();
   ColourPlacement(const ColourPlacement&) = delete;
   ColourPlacement& operator=(const ColourPlacement&) = delete;

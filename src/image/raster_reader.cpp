@@ -27,6 +27,7 @@
 #include "image/pixel_buffer.h"
 #include "image/raster_gdal.h"
 #include "image/raster_placement.h"
+#include "printf_text.h"
 
 namespace quorvel {
 
@@ -230,7 +231,7 @@ std::pair<double, const char*> heightUnit(const Api& gdal, GDALRasterBandH band)
 // ground, and the z scale factor that makes heights true to it at 10 units per pixel, in
 // metres or in the feet its band names. The scale follows the pixels' north-south size, which
 // does not depend on the latitude.
-void reportGroundSize(const Api& gdal, const std::string& fileName, GDALDatasetH dataset,
+void reportGroundSize(const Api& gdal, const Texture& texture, GDALDatasetH dataset,
                       GDALRasterBandH band) {
   std::array<double, 6> transform{};
   if (gdal.GDALGetGeoTransform(dataset, transform.data()) != CE_None) return;
@@ -252,10 +253,10 @@ void reportGroundSize(const Api& gdal, const std::string& fileName, GDALDatasetH
   }
   if (!(metresY > 0.0) || !std::isfinite(metresY)) return;
   const auto [unitMetres, unitName] = heightUnit(gdal, band);
-  std::fprintf(stderr,
-               "%s: pixels of %.1f x %.1f m on the ground; for heights in %s, z scale"
-               " factor %.4f gives true proportions at 10 units per pixel\n",
-               fileName.c_str(), metresX, metresY, unitName, 10.0 / metresY * unitMetres);
+  texture.note(printfText(
+      "%s: pixels of %.1f x %.1f m on the ground; for heights in %s, z"
+      " scale factor %.4f gives true proportions at 10 units per pixel",
+      texture.fileName.c_str(), metresX, metresY, unitName, 10.0 / metresY * unitMetres));
 }
 
 // Reads the band's samples into texture.pixels, each row where the map wants it: rows stored
@@ -345,7 +346,7 @@ void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
   }
   texture.georeference = georeferenceOf(gdal, dataset);
   const StoredOrder order = storedOrder(texture.georeference);
-  if (order.rotated) std::fputs(rotatedNote(texture.fileName).c_str(), stderr);
+  if (order.rotated) texture.note(rotatedNote(texture.fileName));
   int hasScale = 0;
   int hasOffset = 0;
   const double scale = gdal.GDALGetRasterScale(band, &hasScale);
@@ -357,7 +358,7 @@ void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
     texture.bitsPerPixel = 8 * texture.bytesPerPixel;
   };
   setFormat(*format);
-  reportGroundSize(gdal, texture.fileName, dataset, band);
+  reportGroundSize(gdal, texture, dataset, band);
   if (texture.width != texture.fileWidth || texture.height != texture.fileHeight ||
       texture.width == 0 || texture.height == 0) {
     if (scaled) setFormat(SampleFormat::kFloat64);
@@ -374,13 +375,9 @@ void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
       gdal.GDALGetRasterColorInterpretation(band) == GCI_PaletteIndex) {
     int entries = 0;
     texture.palette = paletteOf(gdal, table, entries);
-    if (isGreyTable(texture.palette, entries)) {
-      applyGreyTable(texture.palette, entries, texture.pixels);
-    } else {
-      std::fprintf(stderr,
-                   "%s: its colour table is not grey, so the colour indices are used as"
-                   " altitudes\n",
-                   texture.fileName.c_str());
+    if (!useGreyLevels(texture.palette, entries, texture.pixels)) {
+      texture.note(texture.fileName +
+                   ": its colour table is not grey, so the colour indices are used as altitudes");
     }
   }
   if (scaled) {
@@ -415,7 +412,8 @@ void RasterTexture::load() {}
 // A colour image placed on the altitude's grid holds the grid's pixels; one taken as it is
 // keeps its own size, for the map writer's check that it is not smaller.
 void RasterTexture::loadColour() {
-  const ColourPlacement placement(fileName, grid_, gdal_);
+  const ColourPlacement placement(fileName, grid_, gdal_,
+                                  [this](const std::string& line) { note(line); });
   georeference = placement.georeference();
   fileWidth = placement.placed() ? grid_.width : placement.fileWidth();
   fileHeight = placement.placed() ? grid_.height : placement.fileHeight();
@@ -430,8 +428,12 @@ void RasterTexture::loadColour() {
 }
 
 RasterTexture::RasterTexture(std::string name, RasterKind kind, const KeepWindow& window,
-                             GdalLibrary& gdal, ImageGrid grid)
-    : Texture(std::move(name)), kind_(kind), window_(window), gdal_(gdal), grid_(std::move(grid)) {
+                             GdalLibrary& gdal, NoteSink notes, ImageGrid grid)
+    : Texture(std::move(name), std::move(notes)),
+      kind_(kind),
+      window_(window),
+      gdal_(gdal),
+      grid_(std::move(grid)) {
   load();
 }
 

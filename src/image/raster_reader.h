@@ -50,7 +50,7 @@ class GdalLibrary {
 class RasterTexture final : public Texture {
  public:
   RasterTexture(std::string name, RasterKind kind, const KeepWindow& window, GdalLibrary& gdal,
-                ImageGrid grid = {});
+                NoteSink notes = {}, ImageGrid grid = {});
   void load() override;
 
  private:

@@ -1,5 +1,6 @@
 #include "image/raster_reader.h"
 
+#include <gdal_priv.h>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -9,6 +10,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "failure.h"
@@ -28,6 +30,39 @@ GdalLibrary& gdal() {
 using test::Raster;
 
 const KeepWindow kAnySize{5001, 5001, true};
+
+// No format GDAL writes keeps a grey colour table, whose entries hold their level in the
+// first component only, so this test's own driver serves one: any name ending in
+// ".greytable" opens as 2 x 1 bytes {1, 0}, entry 0 giving level 10 and entry 1 level 20.
+void registerGreyTableDriver() {
+  static const bool registered = [] {
+    GDALAllRegister();
+    auto* driver = new GDALDriver();  // owned by GDAL's driver manager from here on
+    driver->SetDescription("QuorvelGreyTable");
+    driver->SetMetadataItem(GDAL_DCAP_RASTER, "YES");
+    driver->pfnOpen = [](GDALOpenInfo* info) -> GDALDataset* {
+      if (!std::string_view(info->pszFilename).ends_with(".greytable")) return nullptr;
+      GDALDataset* dataset = GDALDataset::FromHandle(
+          GDALCreate(GDALGetDriverByName("MEM"), "", 2, 1, 1, GDT_Byte, nullptr));
+      GDALRasterBand* band = dataset->GetRasterBand(1);
+      GByte indices[2] = {1, 0};
+      if (band->RasterIO(GF_Write, 0, 0, 2, 1, indices, 2, 1, GDT_Byte, 0, 0, nullptr) != CE_None) {
+        ADD_FAILURE() << "cannot write the grey table's pixels";
+      }
+      GDALColorTable table(GPI_Gray);
+      for (short i = 0; i < 2; ++i) {
+        const GDALColorEntry entry{static_cast<short>(10 + 10 * i), 99, 98, 255};
+        table.SetColorEntry(i, &entry);
+      }
+      band->SetColorTable(&table);
+      band->SetColorInterpretation(GCI_PaletteIndex);
+      return dataset;
+    };
+    GetGDALDriverManager()->RegisterDriver(driver);
+    return true;
+  }();
+  (void)registered;
+}
 
 // The record's samples as numbers, row 0 first.
 std::vector<double> samplesOf(const Texture& texture) {
@@ -149,6 +184,13 @@ TEST(RasterReader, AltitudeSamplesKeepTheirTypeWithTheBottomRowFirst) {
        1,
        {1, 0},
        ": its colour table is not grey, so the colour indices are used as altitudes\n"},
+      // Only bytes are colour indices: wider samples keep their values beside any table.
+      {"l.tif",
+       Raster("GTiff", 2, 1, 1, GDT_UInt16, {1, 300}).withColourTable(greyTable),
+       SampleFormat::kUInt16,
+       2,
+       {1, 300},
+       ""},
   };
   const test::TempDir dir;
   for (const Case& c : cases) {
@@ -300,6 +342,14 @@ TEST(RasterReader, ColourImagesBecomeRgbBytesOfTheWindowOnly) {
   }
 }
 
+TEST(RasterReader, AGreyTableGivesItsLevelsToAltitudesAndColours) {
+  registerGreyTableDriver();
+  const RasterTexture altitude("levels.greytable", RasterKind::kAltitude, kAnySize, gdal());
+  EXPECT_EQ(altitude.pixels, (test::Bytes{20, 10}));
+  const RasterTexture colour("levels.greytable", RasterKind::kColour, kAnySize, gdal());
+  EXPECT_EQ(colour.pixels, (test::Bytes{20, 20, 20, 10, 10, 10}));
+}
+
 TEST(RasterReader, AltitudeLargerThanAnyMapKeepsItsSizeButNoPixels) {
   const test::TempDir dir;
   const std::string name = (dir / "big.tif").string();
@@ -400,8 +450,15 @@ TEST(RasterReader, RefusalsNameTheFileAndSayWhy) {
        Raster("GTiff", 2, 1, 1, GDT_Float64, {-infinity, -9}).withNoData(-9),
        " contient 2 pixels sans altitude\n",
        first(0, 0, "the nodata value -9 and NaN or infinite samples") + fill + unset("-9")},
+      // The nodata value is a double (a GeoTIFF rounds it to a float, an EHdr header does
+      // not); a Float32 sample matches it as GDAL compares it, as a float.
+      {"tenth.bil", RasterKind::kAltitude,
+       Raster("EHdr", 2, 1, 1, GDT_Float32, {5, 0.1}).withNoData(0.1),
+       " contient 1 pixels sans altitude\n",
+       first(1, 0, "the nodata value 0.1") + fill + unset("0.1")},
       {"text.png", RasterKind::kColour, std::nullopt, "", ""},
-      {"missing.tif", RasterKind::kAltitude, std::nullopt, "", ""},
+      // The system's reason, not GDAL's.
+      {"missing.tif", RasterKind::kAltitude, std::nullopt, "", "No such file or directory\n"},
       // Uncompressed, so read through a mapping of the file: its missing rows are refused.
       {"cut.tif", RasterKind::kAltitude,
        Raster("GTiff", 101, 101, 1, GDT_Int16, std::vector<double>(101 * 101, 7)), "", "", 12000},

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdio>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <string>
@@ -101,6 +103,19 @@ struct ImageGrid {
   bool operator==(const ImageGrid&) const = default;
 };
 
+// Where a load's notes go: what was found or assumed, for standard error, a line each
+// without its line feed. Empty: standard error itself.
+using NoteSink = std::function<void(const std::string& line)>;
+
+// Sends line to notes, or to standard error when there is no sink.
+inline void sendNote(const NoteSink& notes, const std::string& line) {
+  if (notes) {
+    notes(line);
+  } else {
+    std::fprintf(stderr, "%s\n", line.c_str());
+  }
+}
+
 // One loaded image. width and height describe pixels: pixel (x, y) begins at byte
 // (x + y * width) * bytesPerPixel, rows are packed and row 0 is the bottom row of the picture
 // (in a BMP the first row stored, in a georeferenced raster the southern one). They are the
@@ -118,6 +133,9 @@ class Texture {
   // Fills the image fields from the file named by fileName; returns only on success.
   virtual void load() = 0;
 
+  // Tells whoever loads the image what was found or assumed: one line, no line feed.
+  void note(const std::string& line) const { sendNote(notes_, line); }
+
   std::string fileName;
   std::int32_t width = 0;
   std::int32_t height = 0;
@@ -131,7 +149,11 @@ class Texture {
   std::optional<Georeference> georeference;  // the file's own; none for BMPs
 
  protected:
-  explicit Texture(std::string name) : fileName(std::move(name)) {}
+  explicit Texture(std::string name, NoteSink notes = {})
+      : fileName(std::move(name)), notes_(std::move(notes)) {}
+
+ private:
+  NoteSink notes_;
 };
 
 // The grid of an image as its file holds it.
