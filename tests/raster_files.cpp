@@ -53,15 +53,20 @@ struct QuietGdal {
   QuietGdal& operator=(const QuietGdal&) = delete;
 };
 
-}  // namespace
-
-void writeRaster(const std::filesystem::path& path, const Raster& raster) {
+// GDAL with every driver, writing no side files, once for the test program.
+void startGdal() {
   static const bool started = [] {
     CPLSetConfigOption("GDAL_PAM_ENABLED", "NO");
     GDALAllRegister();
     return true;
   }();
   (void)started;
+}
+
+}  // namespace
+
+void writeRaster(const std::filesystem::path& path, const Raster& raster) {
+  startGdal();
   const QuietGdal quiet;
   const Dataset memory(GDALCreate(GDALGetDriverByName("MEM"), "", raster.width, raster.height,
                                   raster.bands, raster.type, nullptr));
@@ -76,6 +81,7 @@ void writeRaster(const std::filesystem::path& path, const Raster& raster) {
                            raster.width, raster.height, GDT_Float64, 0, 0),
               CE_None);
     if (raster.noData) GDALSetRasterNoDataValue(band, *raster.noData);
+    if (raster.signedBytes) GDALSetMetadataItem(band, "PIXELTYPE", "SIGNEDBYTE", "IMAGE_STRUCTURE");
   }
   if (!raster.colourTable.empty()) {
     GDALColorTableH table = GDALCreateColorTable(GPI_RGB);
@@ -132,6 +138,7 @@ void warpRaster(const std::filesystem::path& from, const std::filesystem::path& 
                                         "-nosrcalpha",
                                         "-overwrite"};
   if (!crs.empty()) arguments.insert(arguments.end(), {"-t_srs", crs});
+  startGdal();
   std::vector<char*> argv;
   for (std::string& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);
@@ -144,6 +151,25 @@ void warpRaster(const std::filesystem::path& from, const std::filesystem::path& 
   const Dataset warped(GDALWarp(to.string().c_str(), nullptr, 1, sources, options, &error));
   GDALWarpAppOptionsFree(options);
   ASSERT_TRUE(warped) << to << ": " << CPLGetLastErrorMsg();
+}
+
+void writeNetcdf(const std::filesystem::path& path, const std::vector<std::string>& variables) {
+  startGdal();
+  const Dataset file(GDALCreateMultiDimensional(GDALGetDriverByName("netCDF"),
+                                                path.string().c_str(), nullptr, nullptr));
+  ASSERT_TRUE(file) << path;
+  GDALGroupH root = GDALDatasetGetRootGroup(file.get());
+  GDALDimensionH dimensions[] = {GDALGroupCreateDimension(root, "y", nullptr, nullptr, 2, nullptr),
+                                 GDALGroupCreateDimension(root, "x", nullptr, nullptr, 3, nullptr)};
+  GDALExtendedDataTypeH type = GDALExtendedDataTypeCreate(GDT_Int16);
+  for (const std::string& name : variables) {
+    GDALMDArrayH array = GDALGroupCreateMDArray(root, name.c_str(), 2, dimensions, type, nullptr);
+    ASSERT_NE(array, nullptr) << name;
+    GDALMDArrayRelease(array);
+  }
+  GDALExtendedDataTypeRelease(type);
+  for (GDALDimensionH dimension : dimensions) GDALDimensionRelease(dimension);
+  GDALGroupRelease(root);
 }
 
 void writeZip(const std::filesystem::path& path, const std::vector<std::string>& entries) {

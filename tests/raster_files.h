@@ -36,6 +36,11 @@ struct Raster {
     copy.epsg = code;
     return copy;
   }
+  [[nodiscard]] Raster withSignedBytes() const {
+    Raster copy = *this;
+    copy.signedBytes = true;
+    return copy;
+  }
   [[nodiscard]] Raster withColourTable(std::vector<std::array<short, 3>> table) const {
     Raster copy = *this;
     copy.colourTable = std::move(table);
@@ -66,6 +71,7 @@ struct Raster {
   GDALDataType type;
   std::vector<double> samples;
   std::optional<double> noData;                   // of every band
+  bool signedBytes = false;                       // bytes marked signed (GDAL before Int8)
   std::vector<std::array<short, 3>> colourTable;  // red, green, blue entries of band 1
   std::optional<std::array<double, 6>> geoTransform;
   int epsg = 0;  // the spatial reference, with geoTransform; 0 for none
@@ -80,6 +86,10 @@ struct Raster {
 // to a GeoTIFF.
 void warpRaster(const std::filesystem::path& from, const std::filesystem::path& to, int width,
                 int height, const std::array<double, 6>& transform, const std::string& crs);
+
+// A netCDF file of two-dimensional Int16 variables of the given names, which GDAL gives as
+// subdatasets.
+void writeNetcdf(const std::filesystem::path& path, const std::vector<std::string>& variables);
 
 // A zip archive holding the named files, each a few bytes, written through GDAL.
 void writeZip(const std::filesystem::path& path, const std::vector<std::string>& entries);

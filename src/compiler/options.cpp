@@ -57,6 +57,10 @@ CommandLine parseCommandLine(int argumentCount, const char* const* arguments) {
       line.json = true;
       continue;
     }
+    if (option == "--trusted-inputs") {
+      line.trustedInputs = true;
+      continue;
+    }
     std::size_t role = 0;
     while (role < kImageOptions.size() && kImageOptions[role].name != option) ++role;
     if (role == kImageOptions.size() && option != "--ext") {
@@ -92,11 +96,13 @@ const char* optionsHelp() {
          "  --ext EXT        extension of the default names (default: bmp)\n"
          "  --strict         settings typed wrong are errors (exit 2), not warnings\n"
          "  --json           one JSON object on standard output instead of the text lines\n"
+         "  --trusted-inputs let GDAL read VRT files and network names (for files you vouch"
+         " for)\n"
          "  --               ends the options (for a prefix that begins with --)\n"
          "  --help           this text\n"
          "  --version        the banner only\n"
          "A name ending in .bmp is read as a BMP; any other through GDAL (PNG, GeoTIFF, SRTM\n"
-         ".hgt, ...).\n";
+         ".hgt, ...), from local files only unless --trusted-inputs is given.\n";
 }
 
 }  // namespace quorvel

@@ -20,6 +20,7 @@ struct CommandLine {
   const char* const* settingsArguments = nullptr;
   std::string prefix;
   bool strict = false;  // settings typed wrong are errors, not warnings
+  bool trustedInputs = false;  // GDAL may open VRT files and network names
 };
 
 // Throws a Failure for an unknown option or an option without its value.

@@ -9,6 +9,7 @@
 #ifdef QUORVEL_GDAL_LIBRARY
 #include <cpl_conv.h>
 #include <cpl_error.h>
+#include <cpl_minixml.h>
 #include <cpl_string.h>
 #include <cpl_vsi.h>
 #include <gdal.h>
@@ -17,6 +18,7 @@
 #include <ogr_srs_api.h>
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,26 +29,35 @@ namespace quorvel {
 // GDAL and the hundred libraries it brings take about a tenth of a second of every run to load
 // and start, BMP-only runs included; so it is loaded at the first image that needs it.
 #define QUORVEL_GDAL_FUNCTIONS(X)            \
+  X(CPLDestroyXMLNode)                       \
+  X(CPLGetPath)                              \
+  X(CPLIsFilenameRelative)                   \
   X(CPLMalloc)                               \
+  X(CPLParseXMLFile)                         \
   X(CPLPopErrorHandler)                      \
+  X(CPLProjectRelativeFilename)              \
   X(CPLPushErrorHandlerEx)                   \
   X(CPLSetConfigOption)                      \
   X(CSLDestroy)                              \
-  X(GDALAllRegister)                         \
+  X(CSLSetNameValue)                         \
   X(GDALApproxTransform)                     \
   X(GDALApproxTransformerOwnsSubtransformer) \
   X(GDALClose)                               \
   X(GDALCreateApproxTransformer)             \
   X(GDALCreateGenImgProjTransformer3)        \
+  X(GDALCreateWarpOperation)                 \
   X(GDALCreateWarpOptions)                   \
-  X(GDALCreateWarpedVRT)                     \
   X(GDALDatasetRasterIO)                     \
   X(GDALDestroyGenImgProjTransformer)        \
+  X(GDALDestroyTransformer)                  \
+  X(GDALDestroyWarpOperation)                \
   X(GDALDestroyWarpOptions)                  \
   X(GDALGenImgProjTransform)                 \
+  X(GDALGetBlockSize)                        \
   X(GDALGetColorEntry)                       \
   X(GDALGetColorEntryCount)                  \
   X(GDALGetDataTypeName)                     \
+  X(GDALGetDataTypeSizeBytes)                \
   X(GDALGetDatasetDriver)                    \
   X(GDALGetDriverShortName)                  \
   X(GDALGetGeoTransform)                     \
@@ -68,9 +79,11 @@ namespace quorvel {
   X(GDALGetRasterXSize)                      \
   X(GDALGetRasterYSize)                      \
   X(GDALGetSpatialRef)                       \
+  X(GDALIdentifyDriverEx)                    \
   X(GDALOpenEx)                              \
   X(GDALRasterIO)                            \
   X(GDALSetCacheMax64)                       \
+  X(GDALWarpRegionToBuffer)                  \
   X(OSRDestroySpatialReference)              \
   X(OSRGetAngularUnits)                      \
   X(OSRGetLinearUnits)                       \
@@ -78,16 +91,20 @@ namespace quorvel {
   X(OSRIsGeographic)                         \
   X(OSRIsSame)                               \
   X(OSRNewSpatialReference)                  \
+  X(VSIFCloseL)                              \
+  X(VSIFOpenL)                               \
+  X(VSIFReadL)                               \
   X(VSIReadDirRecursive)
 
 struct GdalLibrary::Api {
 #define QUORVEL_GDAL_POINTER(name) decltype(&::name) name = nullptr;
   QUORVEL_GDAL_FUNCTIONS(QUORVEL_GDAL_POINTER)
 #undef QUORVEL_GDAL_POINTER
-  // The drivers of the formats elevation models and their colour images mostly come in;
-  // each registers itself. All of GDAL's 140 take 7 ms and 9 MB more, so the rest are
-  // registered only when none of these recognises a file.
-  bool allRegistered = false;
+  // The short names of the drivers GDALOpenEx may use, null-terminated: the file formats of
+  // the allow-list that this GDAL has, and VRT with --trusted-inputs. Only these are ever
+  // registered by this library.
+  std::vector<const char*> drivers;
+  bool trustedInputs = false;
 };
 
 using GdalApi = GdalLibrary::Api;
@@ -112,13 +129,15 @@ class GdalMessages {
   [[nodiscard]] std::string reason() const {
     return failure_.empty() ? "not a raster format that GDAL recognises" : failure_;
   }
+  // Whether GDAL said that an allocation failed.
+  [[nodiscard]] bool outOfMemory() const { return outOfMemory_; }
 
  private:
-  static void CPL_STDCALL collect(CPLErr level, CPLErrorNum, const char* message) {
+  static void CPL_STDCALL collect(CPLErr level, CPLErrorNum number, const char* message) {
     GdalMessages* self = innermost();
-    if (self != nullptr && level >= CE_Failure && self->failure_.empty() && message != nullptr) {
-      self->failure_ = message;
-    }
+    if (self == nullptr || level < CE_Failure) return;
+    if (number == CPLE_OutOfMemory) self->outOfMemory_ = true;
+    if (self->failure_.empty() && message != nullptr) self->failure_ = message;
   }
 
   // A variable of the function rather than of the class: g++ 12 under the undefined-behaviour
@@ -131,6 +150,7 @@ class GdalMessages {
   const GdalApi& gdal_;
   GdalMessages* outer_;
   std::string failure_;
+  bool outOfMemory_ = false;
 };
 
 struct DatasetCloser {
@@ -139,22 +159,37 @@ struct DatasetCloser {
 };
 using Dataset = std::unique_ptr<void, DatasetCloser>;
 
-// Opens fileName as a raster, read-only; null when GDAL cannot.
+// Throws the open message unless GDAL may open fileName: a local regular file, a path into a
+// zip, tar or gzip archive that is one, or a subdataset of an allowed driver in one; with
+// --trusted-inputs also a network name, and a VRT whose every source, recursively, is one
+// of these. Checked before GDAL opens anything.
+void checkSource(const GdalApi& gdal, const std::string& fileName);
+
+// Opens fileName as a raster, read-only, with the allowed drivers only; null when GDAL cannot.
 GDALDatasetH openRaster(const GdalApi& gdal, const std::string& fileName);
 
-// Opens fileName as a raster through the common drivers, or all of them when those do not
-// recognise it; throws the open message with the reason when GDAL cannot.
-Dataset openImage(GdalApi& gdal, const std::string& fileName);
+// checkSource, then openRaster; throws readFailure when GDAL cannot open fileName.
+Dataset openImage(const GdalApi& gdal, const std::string& fileName, const GdalMessages& messages);
+
+// Throws the memory message, before any pixel is read, when the driver's own buffers for
+// reading `bands` bands of the dataset on `threads` threads at once would pass what the
+// memory bound leaves them: a block of the file's layout decoded whole, an interlaced PNG's
+// chunk, a progressive JPEG's coefficients, a WebP image.
+void checkDriverMemory(const GdalApi& gdal, GDALDatasetH dataset, const std::string& fileName,
+                       int bands, int threads);
 
 // The open message naming fileName, with reason as its hint.
 Failure cannotOpen(const std::string& fileName, const std::string& reason);
 
-// Why fileName could not be opened: the system's reason for a file it cannot open (no such
-// file, permission denied), which says more than GDAL's "not recognised"; for a headerless
-// raw heightmap the header that makes it readable, for a zip archive the names of the files
-// inside it; else GDAL's.
-std::string openFailureReason(const GdalApi& gdal, const std::string& fileName,
-                              const GdalMessages& messages);
+// The memory message naming fileName.
+Failure outOfMemory(const std::string& fileName, const std::string& hint = {});
+
+// What a failed open or read of fileName gives: the memory message when GDAL ran out of
+// memory, else the open message with the system's reason for a file it cannot open (no such
+// file, permission denied), which says more than GDAL's "not recognised"; for a headerless raw
+// heightmap the header that makes it readable, for a zip archive the names inside it; or
+// GDAL's.
+Failure readFailure(const GdalApi& gdal, const std::string& fileName, const GdalMessages& messages);
 
 // The file's georeferencing, or none when it has no geotransform (GDAL's default one, pixel
 // coordinates, counts as none).

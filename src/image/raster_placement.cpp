@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "failure.h"
 #include "image/raster_gdal.h"
@@ -133,51 +134,19 @@ bool readColours(const Api& gdal, GDALDatasetH dataset, const ColourBands& colou
   return true;
 }
 
-std::string escapeXml(const std::string& text) {
-  std::string escaped;
-  for (const char c : text) {
-    switch (c) {
-      case '&':
-        escaped += "&amp;";
-        break;
-      case '<':
-        escaped += "&lt;";
-        break;
-      case '>':
-        escaped += "&gt;";
-        break;
-      case '"':
-        escaped += "&quot;";
-        break;
-      default:
-        escaped += c;
-    }
+// The warper's source chunk as colours, before it is resampled: palette indices, grey levels
+// and samples of fewer bits become red, green and blue through their tables (the three
+// bands read are band 1 thrice for a single band).
+CPLErr expandChunk(void* kernel, void* colourBands) {
+  auto& chunk = *static_cast<GDALWarpKernel*>(kernel);
+  const auto& colours = *static_cast<const ColourBands*>(colourBands);
+  const std::size_t count =
+      static_cast<std::size_t>(chunk.nSrcXSize) * static_cast<std::size_t>(chunk.nSrcYSize);
+  for (int band = 0; band < 3 && band < chunk.nBands; ++band) {
+    std::uint8_t* samples = chunk.papabySrcImage[band];
+    for (std::size_t i = 0; i < count; ++i) samples[i] = colours.tables[band][samples[i]];
   }
-  return escaped;
-}
-
-// The colours as read, red, green and blue bands of bytes, as a virtual raster over the file:
-// the warper must act on colours, not on palette indices or samples of fewer bits, and reads
-// its source window by window, so the whole image is never expanded in memory.
-Dataset expandedColours(Api& gdal, const std::string& fileName, int width, int height,
-                        const ColourBands& colours) {
-  std::string xml = "<VRTDataset rasterXSize=\"" + std::to_string(width) + "\" rasterYSize=\"" +
-                    std::to_string(height) + "\">";
-  for (int c = 0; c < 3; ++c) {
-    xml += "<VRTRasterBand dataType=\"Byte\" band=\"" + std::to_string(c + 1) +
-           "\"><ComplexSource><SourceFilename relativeToVRT=\"0\">" + escapeXml(fileName) +
-           "</SourceFilename><SourceBand>" + std::to_string(colours.threeBands ? c + 1 : 1) +
-           "</SourceBand><LUT>";
-    for (int v = 0; v < 256; ++v) {
-      xml += (v == 0 ? "" : ",") + std::to_string(v) + ":" + std::to_string(colours.tables[c][v]);
-    }
-    xml += "</LUT></ComplexSource></VRTRasterBand>";
-  }
-  xml += "</VRTDataset>";
-  const char* const virtualOnly[] = {"VRT", nullptr};
-  return Dataset(gdal.GDALOpenEx(xml.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, virtualOnly,
-                                 nullptr, nullptr),
-                 DatasetCloser{&gdal});
+  return CE_None;
 }
 
 bool sameReference(const Api& gdal, const std::string& a, const std::string& b) {
@@ -224,22 +193,39 @@ class GridToColour {
 
 }  // namespace
 
+// The warper's blocks: the grid is warped in these, counted from its first stored pixel, so
+// that any window is cut from blocks warped the same way, whatever else is read.
+constexpr int kBlockWidth = 512;
+constexpr int kBlockHeight = 128;
+
+struct WarperDeleter {
+  const Api* gdal;
+  void operator()(void* warper) const { gdal->GDALDestroyWarpOperation(warper); }
+};
+struct TransformerDeleter {
+  const Api* gdal;
+  void operator()(void* transformer) const { gdal->GDALDestroyTransformer(transformer); }
+};
+
 struct ColourPlacement::State {
   enum class Mode { kPixels, kAligned, kWarped };
 
-  State(Api& api, std::string name, Dataset opened)
+  State(const Api& api, std::string name, Dataset opened)
       : gdal(api), fileName(std::move(name)), colour(std::move(opened)) {}
 
   void place(const ImageGrid& grid, const NoteSink& notes);
   void checkCovers(const GridToColour& toColour, const ImageGrid& grid) const;
   bool aligned(const GridToColour& toColour, const ImageGrid& grid);
   void warp(const ImageGrid& grid, bool reproject);
+  bool readWarped(int x, int y, int width, int height, std::uint8_t* first,
+                  std::ptrdiff_t lineBytes) const;
 
-  Api& gdal;
+  const Api& gdal;
   std::string fileName;
   Dataset colour;
-  Dataset expanded{nullptr, DatasetCloser{&gdal}};  // before warped, which reads it
-  Dataset warped{nullptr, DatasetCloser{&gdal}};
+  // The warper reads the colour image through the transformer; both go before it.
+  std::unique_ptr<void, TransformerDeleter> transformer{nullptr, TransformerDeleter{&gdal}};
+  std::unique_ptr<void, WarperDeleter> warper{nullptr, WarperDeleter{&gdal}};
   ColourBands colours;
   int fileWidth = 0;
   int fileHeight = 0;
@@ -335,57 +321,83 @@ bool ColourPlacement::State::aligned(const GridToColour& toColour, const ImageGr
   return true;
 }
 
-// The colour warped onto the grid as a virtual raster, which warps block by block as it is
-// read: any window is cut from blocks warped the same way, whatever else is read.
+// GDAL's warper onto the grid, on the colours as read, bilinear (wider when shrinking), with
+// gdalwarp's approximate transform: the colours GDAL's own warp gives.
 void ColourPlacement::State::warp(const ImageGrid& grid, bool reproject) {
-  GDALDatasetH source = colour.get();
-  if (!colours.asRead) {
-    expanded = expandedColours(gdal, fileName, fileWidth, fileHeight, colours);
-    if (!expanded) throw cannotOpen(fileName, "GDAL cannot expand its colours");
-    source = expanded.get();
-  }
   const Georeference& target = *grid.georeference;
   void* exact = gdal.GDALCreateGenImgProjTransformer3(
       reproject ? georeference->crs.c_str() : nullptr, georeference->transform.data(),
       reproject ? target.crs.c_str() : nullptr, target.transform.data());
   if (exact == nullptr) throw cannotOpen(fileName, "GDAL cannot relate it to " + grid.fileName);
-  void* approximate =
-      gdal.GDALCreateApproxTransformer(gdal.GDALGenImgProjTransform, exact, kWarpError);
-  gdal.GDALApproxTransformerOwnsSubtransformer(approximate, TRUE);
+  transformer.reset(
+      gdal.GDALCreateApproxTransformer(gdal.GDALGenImgProjTransform, exact, kWarpError));
+  gdal.GDALApproxTransformerOwnsSubtransformer(transformer.get(), TRUE);
   GDALWarpOptions* options = gdal.GDALCreateWarpOptions();
-  options->hSrcDS = source;
+  options->hSrcDS = colour.get();
   options->nBandCount = 3;
   options->panSrcBands = static_cast<int*>(gdal.CPLMalloc(3 * sizeof(int)));
   options->panDstBands = static_cast<int*>(gdal.CPLMalloc(3 * sizeof(int)));
   for (int band = 0; band < 3; ++band) {
-    options->panSrcBands[band] = band + 1;
+    options->panSrcBands[band] = colours.threeBands ? band + 1 : 1;
     options->panDstBands[band] = band + 1;
   }
   options->eResampleAlg = GRA_Bilinear;
   options->eWorkingDataType = GDT_Byte;
+  // No destination to start from: every pixel of the grid is warped.
+  options->papszWarpOptions = gdal.CSLSetNameValue(nullptr, "INIT_DEST", "0");
   options->pfnTransformer = gdal.GDALApproxTransform;
-  options->pTransformerArg = approximate;  // the virtual raster's from now on
-  std::array<double, 6> transform = target.transform;
-  warped.reset(
-      gdal.GDALCreateWarpedVRT(source, grid.width, grid.height, transform.data(), options));
+  options->pTransformerArg = transformer.get();
+  if (!colours.asRead) {
+    options->pfnPreWarpChunkProcessor = expandChunk;
+    options->pPreWarpProcessorArg = &colours;
+  }
+  warper.reset(gdal.GDALCreateWarpOperation(options));
   gdal.GDALDestroyWarpOptions(options);
-  if (!warped) throw cannotOpen(fileName, "GDAL cannot warp it onto " + grid.fileName);
-  colours.threeBands = true;  // the warped bands are red, green and blue already
-  colours.tables.fill(stretchTable(0));
-  colours.asRead = true;
+  if (!warper) throw cannotOpen(fileName, "GDAL cannot warp it onto " + grid.fileName);
   mode = Mode::kWarped;
+}
+
+// Stored columns x to x + width - 1 of rows y to y + height - 1 of the grid, the first row at
+// first and each next one lineBytes further; false when GDAL cannot.
+bool ColourPlacement::State::readWarped(int x, int y, int width, int height, std::uint8_t* first,
+                                        std::ptrdiff_t lineBytes) const {
+  std::vector<std::uint8_t> block;
+  for (int top = y / kBlockHeight * kBlockHeight; top < y + height; top += kBlockHeight) {
+    for (int left = x / kBlockWidth * kBlockWidth; left < x + width; left += kBlockWidth) {
+      const int blockWidth = std::min(kBlockWidth, gridWidth - left);
+      const int blockHeight = std::min(kBlockHeight, gridHeight - top);
+      const std::size_t bandBytes = static_cast<std::size_t>(blockWidth) * blockHeight;
+      block.resize(3 * bandBytes);
+      if (gdal.GDALWarpRegionToBuffer(warper.get(), left, top, blockWidth, blockHeight,
+                                      block.data(), GDT_Byte, 0, 0, 0, 0) != CE_None) {
+        return false;
+      }
+      // The block's bands follow one another; the window's pixels are red, green, blue.
+      const int fromX = std::max(x, left);
+      const int toX = std::min(x + width, left + blockWidth);
+      for (int row = std::max(y, top); row < std::min(y + height, top + blockHeight); ++row) {
+        std::uint8_t* out = first + (row - y) * lineBytes + 3 * (fromX - x);
+        const std::size_t at = static_cast<std::size_t>(row - top) * blockWidth + (fromX - left);
+        for (int i = 0; i < toX - fromX; ++i) {
+          for (int c = 0; c < 3; ++c) out[3 * i + c] = block[c * bandBytes + at + i];
+        }
+      }
+    }
+  }
+  return true;
 }
 
 ColourPlacement::ColourPlacement(const std::string& fileName, const ImageGrid& grid,
                                  GdalLibrary& gdal, const NoteSink& notes) {
-  Api& api = gdal.api();
-  state_ = std::make_unique<State>(api, fileName, openImage(api, fileName));
+  const Api& api = gdal.api();
   const GdalMessages messages(api);
+  state_ = std::make_unique<State>(api, fileName, openImage(api, fileName, messages));
   State& state = *state_;
   GDALDatasetH colour = state.colour.get();
   state.fileWidth = api.GDALGetRasterXSize(colour);
   state.fileHeight = api.GDALGetRasterYSize(colour);
   state.colours = colourBands(api, colour, fileName);
+  checkDriverMemory(api, colour, fileName, state.colours.threeBands ? 3 : 1, 1);
   state.georeference = georeferenceOf(api, colour);
   state.place(grid, notes);
 }
@@ -403,11 +415,10 @@ void ColourPlacement::read(int x, int y, int width, int height, std::uint8_t* ou
   const std::ptrdiff_t step = order.rowsSouthFirst ? lineBytes : -lineBytes;
   const bool read =
       state.mode == State::Mode::kWarped
-          ? readColours(state.gdal, state.warped.get(), state.colours, storedX, storedY, width,
-                        height, first, step)
+          ? state.readWarped(storedX, storedY, width, height, first, step)
           : readColours(state.gdal, state.colour.get(), state.colours, storedX + state.offsetX,
                         storedY + state.offsetY, width, height, first, step);
-  if (!read) throw cannotOpen(state.fileName, messages.reason());
+  if (!read) throw readFailure(state.gdal, state.fileName, messages);
   if (order.columnsEastFirst) mirrorRows(first, height, step, width, 3);
 }
 

@@ -10,7 +10,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,11 +51,23 @@ std::optional<SampleFormat> altitudeFormat(GDALDataType type) {
   return std::nullopt;
 }
 
+// Whether a band holds signed bytes: an Int8 band, or a byte band that says it is signed, all
+// GDAL had before its Int8 type. Read as such they would turn -1 into 255.
+bool holdsSignedBytes(const Api& gdal, GDALRasterBandH band, GDALDataType type) {
+#if GDAL_VERSION_NUM >= GDAL_COMPUTE_VERSION(3, 7, 0)
+  if (type == GDT_Int8) return true;
+#endif
+  const char* pixelType =
+      type == GDT_Byte ? gdal.GDALGetMetadataItem(band, "PIXELTYPE", "IMAGE_STRUCTURE") : nullptr;
+  return pixelType != nullptr && std::string_view(pixelType) == "SIGNEDBYTE";
+}
+
 // What marks a pixel without altitude, for the hint.
 constexpr unsigned kNoDataMark = 1;
 constexpr unsigned kAlphaMark = 2;
 constexpr unsigned kMaskMark = 4;
 constexpr unsigned kNotFiniteMark = 8;
+constexpr unsigned kFloatMaxMark = 16;
 
 struct Holes {
   long long count = 0;
@@ -66,7 +80,7 @@ struct HoleRules {
   bool mask = false;  // GDAL's mask band for the band, with markOfMask where it is 0
   unsigned markOfMask = kMaskMark;
   bool secondBand = false;    // where band 2 is 0
-  bool signedNoData = false;  // where the signed byte equals noData
+  bool signedNoData = false;  // where a signed byte, held in 16 bits, equals noData
   double noData = 0.0;
   bool hasNoData = false;
 };
@@ -79,9 +93,8 @@ HoleRules holeRules(const Api& gdal, GDALDatasetH dataset, GDALRasterBandH band)
   const int flags = gdal.GDALGetMaskFlags(band);
   // GDAL 3.6 compares a signed byte band's nodata value with the unsigned byte, so -1 never
   // matches; the signed value is what the band means.
-  const char* pixelType = gdal.GDALGetMetadataItem(band, "PIXELTYPE", "IMAGE_STRUCTURE");
-  rules.signedNoData = rules.hasNoData && gdal.GDALGetRasterDataType(band) == GDT_Byte &&
-                       pixelType != nullptr && std::string_view(pixelType) == "SIGNEDBYTE";
+  rules.signedNoData =
+      rules.hasNoData && holdsSignedBytes(gdal, band, gdal.GDALGetRasterDataType(band));
   rules.mask = (flags & GMF_ALL_VALID) == 0 && !(rules.signedNoData && flags == GMF_NODATA);
   rules.markOfMask = (flags & GMF_NODATA) != 0  ? kNoDataMark
                      : (flags & GMF_ALPHA) != 0 ? kAlphaMark
@@ -92,15 +105,21 @@ HoleRules holeRules(const Api& gdal, GDALDatasetH dataset, GDALRasterBandH band)
   return rules;
 }
 
-// The marks of one sample: NaN or infinite, or a signed byte equal to the nodata value.
+// The marks of one sample: NaN or infinite, the largest floats (what GDAL reads an ASCII
+// grid's inf or 1e400 as, and a common nodata marker: never an altitude), or a signed byte
+// equal to the nodata value.
 template <typename Sample>
 unsigned sampleMarks(const std::uint8_t* at, const HoleRules& rules) {
   Sample value;
   std::memcpy(&value, at, sizeof value);
   if constexpr (std::is_floating_point_v<Sample>) {
-    return std::isfinite(value) ? 0 : kNotFiniteMark;
-  } else if constexpr (std::is_same_v<Sample, std::uint8_t>) {
-    return rules.signedNoData && static_cast<std::int8_t>(value) == rules.noData ? kNoDataMark : 0;
+    if (!std::isfinite(value)) return kNotFiniteMark;
+    if constexpr (std::is_same_v<Sample, float>) {
+      if (std::fabs(value) == std::numeric_limits<float>::max()) return kFloatMaxMark;
+    }
+    return 0;
+  } else if constexpr (std::is_same_v<Sample, std::int16_t>) {
+    return rules.signedNoData && value == rules.noData ? kNoDataMark : 0;
   } else {
     return 0;
   }
@@ -128,14 +147,14 @@ Holes findHoles(const Api& gdal, const Texture& texture, GDALDatasetH dataset, G
         mask.resize(count);
         if (gdal.GDALRasterIO(gdal.GDALGetMaskBand(band), GF_Read, 0, top, width, rows, mask.data(),
                               width, rows, GDT_Byte, 0, 0) != CE_None) {
-          throw cannotOpen(texture.fileName, messages.reason());
+          throw readFailure(gdal, texture.fileName, messages);
         }
       }
       if (rules.secondBand) {
         second.resize(count);
         if (gdal.GDALRasterIO(gdal.GDALGetRasterBand(dataset, 2), GF_Read, 0, top, width, rows,
                               second.data(), width, rows, GDT_Float64, 0, 0) != CE_None) {
-          throw cannotOpen(texture.fileName, messages.reason());
+          throw readFailure(gdal, texture.fileName, messages);
         }
       }
       for (int r = 0; r < rows; ++r) {
@@ -178,6 +197,7 @@ void refuseHoles(const std::string& name, const Holes& holes, int width, const H
   if ((holes.marks & kAlphaMark) != 0) marks.push_back("the alpha band");
   if ((holes.marks & kMaskMark) != 0) marks.push_back("the mask");
   if ((holes.marks & kNotFiniteMark) != 0) marks.push_back("NaN or infinite samples");
+  if ((holes.marks & kFloatMaxMark) != 0) marks.push_back("samples of the largest floats");
   std::string marked;
   for (std::size_t i = 0; i < marks.size(); ++i) {
     marked += (i == 0 ? "" : i + 1 == marks.size() ? " and " : ", ") + marks[i];
@@ -261,31 +281,30 @@ void reportGroundSize(const Api& gdal, const Texture& texture, GDALDatasetH data
 
 // Reads the band's samples into texture.pixels, each row where the map wants it: rows stored
 // north first are laid bottom up, the first stored one last, by a negative line spacing
-// rather than a pass that swaps the rows afterwards. A band of rows at a time, each but the
-// first through an opening of its own: GDAL reads an uncompressed GeoTIFF through a mapping
-// of the file, whose pages count as the run's memory until the dataset closes, so that at
-// most a band of the file a thread is mapped beside the pixels (the whole file was 50 MB at
-// the largest size, more than the memory beyond the pixels allows).
-// The bands are shared with one more thread, every other one each, as the run's other core
-// has nothing to do while the altitude loads; a dataset serves one thread at a time, so each
-// band but the first is read through an opening of its own anyway.
+// rather than a pass that swaps the rows afterwards. A band of rows at a time, shared with one
+// more thread, every other one each, as the run's other core has nothing to do while the
+// altitude loads; a dataset serves one thread at a time, so each band but the first is read
+// through an opening of its own.
 // Only a GeoTIFF's rows are reached directly; a PNG, say, would be decoded from its first row
-// again for every band, so other formats are read in one go.
+// again for every band, so other formats are read in one go. Signed bytes are widened to 16
+// bits as they are read.
 void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRasterBandH band,
-                 GDALDataType type, const StoredOrder& order, const GdalMessages& messages) {
+                 GDALDataType type, bool signedBytes, const StoredOrder& order,
+                 const GdalMessages& messages) {
   const std::size_t rowBytes =
       static_cast<std::size_t>(texture.width) * static_cast<std::size_t>(texture.bytesPerPixel);
-  resizePixels(texture.pixels, rowBytes * static_cast<std::size_t>(texture.height));
   const char* driver = gdal.GDALGetDriverShortName(gdal.GDALGetDatasetDriver(dataset));
   const bool inBands = driver != nullptr && std::string_view(driver) == "GTiff";
   constexpr std::size_t kBandBytes = std::size_t{8} << 20;
   const int rowsPerBand =
       inBands ? static_cast<int>(std::max<std::size_t>(1, kBandBytes / rowBytes)) : texture.height;
   const int bandCount = (texture.height + rowsPerBand - 1) / rowsPerBand;
+  checkDriverMemory(gdal, dataset, texture.fileName, 1, bandCount > 1 ? 2 : 1);
+  resizePixels(texture.pixels, rowBytes * static_cast<std::size_t>(texture.height));
   const auto lineSpace = static_cast<int>(order.rowsSouthFirst ? rowBytes : -rowBytes);
-  // Reads bands first, first + 2, ... and returns GDAL's reason for the first that fails,
-  // or nothing.
-  const auto readBands = [&](int first, const GdalMessages& said) -> std::optional<std::string> {
+  // Reads bands first, first + 2, ... and returns the failure of the first that fails, or
+  // nothing.
+  const auto readBands = [&](int first, const GdalMessages& said) -> std::optional<Failure> {
     for (int index = first; index < bandCount; index += 2) {
       const int top = index * rowsPerBand;
       const int rows = std::min(rowsPerBand, texture.height - top);
@@ -293,20 +312,20 @@ void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRa
       GDALRasterBandH from = band;
       if (index > 0) {
         reopened.reset(openRaster(gdal, texture.fileName));
-        if (!reopened) return said.reason();
+        if (!reopened) return readFailure(gdal, texture.fileName, said);
         from = gdal.GDALGetRasterBand(reopened.get(), 1);
       }
       const int mapRow = order.rowsSouthFirst ? top : texture.height - 1 - top;
       std::uint8_t* firstRow = texture.pixels.data() + rowBytes * static_cast<std::size_t>(mapRow);
       if (from == nullptr ||
           gdal.GDALRasterIO(from, GF_Read, 0, top, texture.width, rows, firstRow, texture.width,
-                            rows, type, 0, lineSpace) != CE_None) {
-        return said.reason();
+                            rows, type, texture.bytesPerPixel, lineSpace) != CE_None) {
+        return readFailure(gdal, texture.fileName, said);
       }
     }
     return std::nullopt;
   };
-  std::optional<std::string> helperFailure;
+  std::optional<Failure> helperFailure;
   std::thread helper;
   if (bandCount > 1) {
     try {
@@ -318,14 +337,21 @@ void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRa
       // No thread to be had: this one reads them all, below.
     }
   }
-  std::optional<std::string> failure = readBands(0, messages);
+  std::optional<Failure> failure = readBands(0, messages);
   if (helper.joinable()) {
     helper.join();
   } else if (!failure && bandCount > 1) {
     failure = readBands(1, messages);
   }
   if (!failure) failure = helperFailure;
-  if (failure) throw cannotOpen(texture.fileName, *failure);
+  if (failure) throw *failure;
+  if (signedBytes) {
+    // Each byte was read into the first byte of its 16-bit sample.
+    for (std::size_t at = 0; at < texture.pixels.size(); at += 2) {
+      const auto sample = static_cast<std::int16_t>(static_cast<std::int8_t>(texture.pixels[at]));
+      std::memcpy(texture.pixels.data() + at, &sample, sizeof sample);
+    }
+  }
   if (order.columnsEastFirst) {
     mirrorRows(texture.pixels.data(), texture.height, static_cast<std::ptrdiff_t>(rowBytes),
                texture.width, texture.bytesPerPixel);
@@ -337,7 +363,9 @@ void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
   const int bands = gdal.GDALGetRasterCount(dataset);
   GDALRasterBandH band = bands >= 1 ? gdal.GDALGetRasterBand(dataset, 1) : nullptr;
   const GDALDataType type = band != nullptr ? gdal.GDALGetRasterDataType(band) : GDT_Unknown;
-  const std::optional<SampleFormat> format = altitudeFormat(type);
+  const bool signedBytes = band != nullptr && holdsSignedBytes(gdal, band, type);
+  const std::optional<SampleFormat> format =
+      signedBytes ? std::optional(SampleFormat::kInt16) : altitudeFormat(type);
   if ((bands != 1 && bands != 2) || !format) {
     throw Failure("erreur: " + texture.fileName + " n'est pas une image d'altitude\n",
                   texture.fileName + ": " + describeBands(gdal, dataset, "--alt") +
@@ -364,14 +392,14 @@ void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
     if (scaled) setFormat(SampleFormat::kFloat64);
     return;
   }
-  readSamples(gdal, texture, dataset, band, type, order, messages);
+  readSamples(gdal, texture, dataset, band, type, signedBytes, order, messages);
   // A paletted band's nodata value is an index, so it is looked for before the table.
   const Holes holes = findHoles(gdal, texture, dataset, band, order, messages);
   if (holes.count > 0) {
     refuseHoles(texture.fileName, holes, texture.width, holeRules(gdal, dataset, band));
   }
   const GDALColorTableH table = gdal.GDALGetRasterColorTable(band);
-  if (type == GDT_Byte && table != nullptr &&
+  if (type == GDT_Byte && !signedBytes && table != nullptr &&
       gdal.GDALGetRasterColorInterpretation(band) == GCI_PaletteIndex) {
     int entries = 0;
     texture.palette = paletteOf(gdal, table, entries);
@@ -389,17 +417,21 @@ void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
 }  // namespace
 
 void RasterTexture::load() {
-  if (kind_ == RasterKind::kColour) {
-    loadColour();
-    return;
+  try {
+    if (kind_ == RasterKind::kColour) {
+      loadColour();
+      return;
+    }
+    const Api& gdal = gdal_.api();
+    const GdalMessages messages(gdal);
+    const Dataset dataset = openImage(gdal, fileName, messages);
+    fileWidth = gdal.GDALGetRasterXSize(dataset.get());
+    fileHeight = gdal.GDALGetRasterYSize(dataset.get());
+    std::tie(width, height) = keptSize(window_, fileWidth, fileHeight);
+    readAltitude(gdal, *this, dataset.get(), messages);
+  } catch (const std::bad_alloc&) {
+    throw outOfMemory(fileName);
   }
-  Api& gdal = gdal_.api();
-  const Dataset dataset = openImage(gdal, fileName);
-  const GdalMessages messages(gdal);
-  fileWidth = gdal.GDALGetRasterXSize(dataset.get());
-  fileHeight = gdal.GDALGetRasterYSize(dataset.get());
-  std::tie(width, height) = keptSize(window_, fileWidth, fileHeight);
-  readAltitude(gdal, *this, dataset.get(), messages);
 }
 
 #else

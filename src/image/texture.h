@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "failure.h"
+
 namespace quorvel {
 
 // How the samples of an image are held in pixels: one sample per channel, in the host's byte
@@ -107,12 +109,14 @@ struct ImageGrid {
 // without its line feed. Empty: standard error itself.
 using NoteSink = std::function<void(const std::string& line)>;
 
-// Sends line to notes, or to standard error when there is no sink.
+// Sends line to notes, or to standard error when there is no sink. A control character,
+// which only a file name can bring, is escaped as in every message.
 inline void sendNote(const NoteSink& notes, const std::string& line) {
+  const std::string escaped = escapeControls(line);
   if (notes) {
-    notes(line);
+    notes(escaped);
   } else {
-    std::fprintf(stderr, "%s\n", line.c_str());
+    std::fprintf(stderr, "%s\n", escaped.c_str());
   }
 }
 
@@ -133,7 +137,8 @@ class Texture {
   // Fills the image fields from the file named by fileName; returns only on success.
   virtual void load() = 0;
 
-  // Tells whoever loads the image what was found or assumed: one line, no line feed.
+  // Tells whoever loads the image what was found or assumed: one line, no line feed. A
+  // control character, which only a file name can bring, is escaped as in every message.
   void note(const std::string& line) const { sendNote(notes_, line); }
 
   std::string fileName;
