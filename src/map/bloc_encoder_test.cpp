@@ -112,8 +112,8 @@ TEST(FastWriter, MatchesStraightforwardImplementationOnRandomTerrains) {
       Settings{{0, 0, 0}, 0.1f, -3},
       Settings{{0.2f, -5, 0.5f}, -0.01f, 200},
       Settings{{0, 0, -1}, 1e-30f, 0},
-      // Heights and rises finite as floats whose cross products are not.
-      Settings{{1, 1, 2}, 1e36f, 128},
+      // Rises whose normals' cross products come near a float's range.
+      Settings{{1, 1, 2}, 6e34f, 128},
       // From here on heights pass a float's range: refused before the map is made.
       Settings{{1, 1, 2}, 3e38f, 0},
       Settings{{1, 1, 2}, 1e37f, 0},
@@ -237,11 +237,11 @@ TEST(FastWriter, SixteenBitSamplesInStepsMatchTheReference) {
                         {SampleFormat::kInt16, 1, -200},  {SampleFormat::kInt16, 3, -30000},
                         {SampleFormat::kUInt16, 49, 7},   {SampleFormat::kInt16, 1, -32768},
                         {SampleFormat::kUInt16, 0, 1234}};  // flat
-  // The last but one nears a float's range, and its normals' cross products pass it; the
-  // last is refused.
+  // The last but one brings the normals' cross products near a float's range; the last is
+  // refused.
   const Settings settings[] = {Settings{{-0.3f, 0.7f, 0.2f}, -1.7f / 256, 12.5f},
                                Settings{{1, 1, 2}, 3.7f, -40},
-                               Settings{{1, 1, 2}, 5e33f, 0},
+                               Settings{{1, 1, 2}, 2.5e32f, 0},
                                Settings{{1, 1, 2}, std::numeric_limits<float>::infinity(), 0}};
   const ColourImages colours(images);
   for (const Case& c : cases) {

@@ -69,8 +69,12 @@ void checkHeightLimits(const Texture& alt, const Settings& settings) {
   const auto heightFits = [&](double altitude) {
     return std::isfinite(heightOf(altitude, settings));
   };
+  // A triangle's cross product takes differences of two edges' z times 10, so an edge z
+  // beyond a twentieth of the largest float makes a component infinite and the normal NaN,
+  // though the edge itself is finite.
   const auto riseFits = [&](double rise) {
-    return std::isfinite(edgeVector({1, 0}, rise, settings.zScaleFactor).z);
+    return std::fabs(edgeVector({1, 0}, rise, settings.zScaleFactor).z) <=
+           std::numeric_limits<float>::max() / 20;
   };
   // Heights grow or fall with the sample, so the least and greatest give the extremes, and
   // no rise is larger than their difference.
@@ -95,8 +99,8 @@ void checkHeightLimits(const Texture& alt, const Settings& settings) {
   char hint[256];
   std::snprintf(hint, sizeof hint,
                 ": altitudes from %.9g to %.9g, with sea level %.9g and z scale factor %.9g, give"
-                " heights or slopes beyond a 32-bit float (about 3.4e38); lower the z scale"
-                " factor\n",
+                " heights beyond a 32-bit float (about 3.4e38) or rises beyond a twentieth of"
+                " it, whose normals overflow; lower the z scale factor\n",
                 low, high, double{settings.seaLevel}, double{settings.zScaleFactor});
   throw Failure("erreur: " + alt.fileName + " donne des hauteurs hors limites\n",
                 alt.fileName + hint);
