@@ -31,6 +31,8 @@ CASES = [
     ("quorvel", ["--version", "--json"], 0, COMPILER),
     ("quorvel", ["--json", "none"], 1, COMPILER),
     ("quorvel", ["--json", "--bogus", "t"], 1, COMPILER),
+    ("quorvel", ["--json", "t", "1", "2"], 0, COMPILER),
+    ("quorvel", ["--json", "--strict", "t", "1", "2"], 2, COMPILER),
     ("quorvel", ["--json"], 0, COMPILER),
     ("quorvel-inspect", ["flat.map", "--json"], 0, INSPECT),
     ("quorvel-inspect", ["--json", "header.map"], 0, INSPECT),

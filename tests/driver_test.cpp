@@ -100,6 +100,45 @@ TEST(Driver, CompleteRunPrintsTheSizeAndWritesTheMap) {
   EXPECT_TRUE(std::filesystem::exists(dir / "t.map"));
 }
 
+// Settings typed wrong are warned about on standard error and the run goes on as it always
+// did; with --strict the same lines stop it before anything is read or written.
+TEST(Driver, StrictRefusesSettingsTypedWrong) {
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string out;  // after the banner
+    int exitCode;
+    std::string err;
+  };
+  const std::string sizeLine = "largeur: 1, hauteur: 1 (en blocFile)\n";
+  const std::string ignored =
+      "1 2: a light direction takes three numbers, so these two are ignored\n";
+  const std::string comma = "0,5: not wholly a number, read as 0.000000 for the z scale factor\n";
+  const Case cases[] = {
+      {{"t", "1", "2"}, kDefaultSettings + sizeLine, 0, ignored},
+      {{"--strict", "t", "1", "2"}, "", 2, ignored},
+      {{"--strict", "t", "0", "0", "1", "0,5"}, "", 2, comma},
+      {{"t", "0", "0", "1", "0,5"},
+       settingsLines("0.000000 0.000000 1.000000", "0.000000", "0.000000") + sizeLine,
+       0,
+       comma},
+      {{"--strict", "t", "0", "0", "1", "2"},
+       settingsLines("0.000000 0.000000 1.000000", "2.000000", "0.000000") + sizeLine,
+       0,
+       ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments.back());
+    const TempDir dir;
+    test::writeTerrain(
+        dir / "t", test::uniformTerrain(51, 51, 10, {1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {1, 1, 1}));
+    const RunResult run = runTool(c.arguments, dir.path());
+    EXPECT_EQ(run.out, kBanner + c.out);
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_EQ(run.err, c.err);
+    EXPECT_EQ(std::filesystem::exists(dir / "t.map"), c.exitCode == 0);
+  }
+}
+
 // Names are held whole: 20 characters overflow a 32-byte name, 52 a 64-byte buffer.
 TEST(Driver, LongPrefixesWork) {
   const TempDir dir;

@@ -22,6 +22,7 @@ TEST(Main, HelpPrintsBannerUsageAndOptionsAndVersionOnlyTheBanner) {
             "  --diflight FILE  diffuse light colours (default: prefix + \"DifLight.\" + EXT)\n"
             "  --amblight FILE  ambient light colours (default: prefix + \"AmbLight.\" + EXT)\n"
             "  --ext EXT        extension of the default names (default: bmp)\n"
+            "  --strict         settings typed wrong are errors (exit 2), not warnings\n"
             "  --json           one JSON object on standard output instead of the text lines\n"
             "  --trusted-inputs let GDAL read VRT files and network names (for files you vouch"
             " for)\n"

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -147,6 +149,65 @@ TEST(RasterRun, OtherFormatsGiveTheMapOfTheSameBmpPixels) {
   }
 }
 
+// The silent mistakes of georeferenced inputs: rows stored south first, a scale, colours at
+// another resolution and extent. Each gives the map of the plain terrain, or of the colour
+// image as GDAL's own warp puts it on the altitude's grid.
+TEST(RasterRun, GeoreferencedInputsGiveTheMapAsAGisShowsIt) {
+  const test::TempDir dir;
+  const test::TerrainImages images = patternTerrain();
+  test::writeTerrain(dir / "b", images);
+  test::writeTerrainRasters(dir / "n", images, "GTiff", "tif", test::Stored::kNorthFirst);
+  test::writeTerrainRasters(dir / "s", images, "GTiff", "tif", test::Stored::kSouthFirst);
+  // Decimetres with a scale of 0.1.
+  test::writeAltitude(
+      dir / "dm.tif", images, "GTiff", GDT_Int16, [](std::uint8_t b) { return 10.0 * b; },
+      test::Stored::kPicture, 0.1);
+  // Colours at 15 m over the 30 m altitude, with a margin of 3.7 m and 2.1 m, and GDAL's own
+  // warp of them onto the altitude's grid.
+  std::vector<double> fine;
+  for (int band = 0; band < 3; ++band) {
+    for (int y = 0; y < 110; ++y) {
+      for (int x = 0; x < 110; ++x) fine.push_back((x * 3 + y * 5 + band * 70) % 256);
+    }
+  }
+  const std::array<double, 6>& grid = test::kTerrainNorthFirst;
+  test::writeRaster(
+      dir / "fine.tif",
+      Raster("GTiff", 110, 110, 3, GDT_Byte, fine)
+          .withGeoreference({grid[0] - 33.7, 15, 0, grid[3] + 17.1, 0, -15}, test::kTerrainEpsg));
+  test::warpRaster(dir / "fine.tif", dir / "warped.tif", 51, 51, grid,
+                   test::wktOf(test::kTerrainEpsg));
+
+  const std::vector<std::string> settings{"1", "1", "2", "0.5", "40"};
+  const auto run = [&](std::vector<std::string> arguments) {
+    arguments.insert(arguments.end(), settings.begin(), settings.end());
+    std::filesystem::remove(dir / (arguments[arguments.size() - 6] + ".map"));
+    const RunResult result = test::runTool(arguments, dir.path());
+    EXPECT_EQ(result.exitCode, 0) << result.out;
+    return test::readFile(dir / (arguments[arguments.size() - 6] + ".map"));
+  };
+  const test::Bytes plain = run({"b"});
+  const test::Bytes warped = run({"--ext", "tif", "--difmat", "warped.tif", "n"});
+  ASSERT_NE(plain, warped);
+  struct Case {
+    std::vector<std::string> arguments;
+    const test::Bytes* expected;
+  };
+  const Case cases[] = {
+      {{"--ext", "tif", "n"}, &plain},
+      {{"--ext", "tif", "s"}, &plain},
+      {{"--ext", "tif", "--alt", "salt.tif", "n"}, &plain},
+      {{"--ext", "tif", "--alt", "nalt.tif", "s"}, &plain},
+      {{"--alt", "dm.tif", "b"}, &plain},
+      {{"--ext", "tif", "--difmat", "fine.tif", "n"}, &warped},
+      {{"--ext", "tif", "--difmat", "fine.tif", "s"}, &warped},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments[c.arguments.size() - 2] + " " + c.arguments.back());
+    EXPECT_EQ(run(c.arguments), *c.expected);
+  }
+}
+
 TEST(RasterRun, RefusalsWriteNoMapAndKeepTheEarlierOne) {
   const test::TempDir dir;
   test::writeTerrain(dir / "t", patternTerrain());
@@ -164,6 +225,22 @@ TEST(RasterRun, RefusalsWriteNoMapAndKeepTheEarlierOne) {
   deep.insert(deep.end(), 2 * 51 * 51, 1.0);
   test::writeRaster(dir / "deep.tif", Raster("GTiff", 51, 51, 3, GDT_UInt16, deep));
   test::writeFile(dir / "text.png", test::Bytes{'n', 'o'});
+  std::vector<double> alpha = flat(3);
+  alpha.insert(alpha.end(), 51 * 51, 255.0);
+  alpha[51 * 51 + 7] = 0;
+  test::writeRaster(dir / "alpha.tif",
+                    Raster("GTiff", 51, 51, 2, GDT_Byte, alpha).withOptions({"ALPHA=YES"}));
+  std::vector<double> floatMax = flat(3);
+  floatMax[9] = -std::numeric_limits<float>::max();
+  test::writeRaster(dir / "floatmax.tif",
+                    Raster("GTiff", 51, 51, 1, GDT_Float32, floatMax).withNoData(-3.40282e+38));
+  // A georeferenced colour image that ends half an altitude pixel short of the east edge.
+  test::writeRaster(
+      dir / "galt.tif",
+      Raster("GTiff", 51, 51, 1, GDT_Byte, flat(3)).withGeoreference({0, 30, 0, 1530, 0, -30}, 0));
+  test::writeRaster(dir / "short.tif",
+                    Raster("GTiff", 101, 51, 3, GDT_Byte, std::vector<double>(101 * 51 * 3, 9))
+                        .withGeoreference({0, 15, 0, 1530, 0, -30}, 0));
 
   struct Case {
     std::vector<std::string> arguments;
@@ -178,6 +255,12 @@ TEST(RasterRun, RefusalsWriteNoMapAndKeepTheEarlierOne) {
        kDefaultSettings + "erreur: deep.tif n'est pas une image couleur 8 bits\n"},
       {{"--ambmat", "text.png", "t"},
        kDefaultSettings + "erreur lors de l'ouverture du fichier text.png\n"},
+      {{"--alt", "alpha.tif", "t"},
+       kDefaultSettings + "erreur: alpha.tif contient 1 pixels sans altitude\n"},
+      {{"--alt", "floatmax.tif", "t"},
+       kDefaultSettings + "erreur: floatmax.tif contient 1 pixels sans altitude\n"},
+      {{"--alt", "galt.tif", "--ambmat", "short.tif", "t"},
+       kDefaultSettings + "erreur: short.tif ne couvre pas galt.tif\n"},
       {{"--what", "t"}, "erreur: option inconnue --what\n"}};
   const std::vector<std::string> before = test::directoryNames(dir.path());
   for (const Case& c : cases) {
@@ -187,6 +270,52 @@ TEST(RasterRun, RefusalsWriteNoMapAndKeepTheEarlierOne) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(test::readFile(dir / "t.map"), earlier);
     EXPECT_EQ(test::directoryNames(dir.path()), before);
+  }
+}
+
+TEST(RasterRun, StandardErrorSaysWhatToDo) {
+  struct Case {
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::string err;
+  };
+  const Case cases[] = {
+      {{"--alt", "tDifMat.bmp", "t"},
+       1,
+       "tDifMat.bmp: not an 8-bit BMP; an altitude BMP holds one grey level a pixel. For a grey"
+       " picture saved in colour, gdal_translate -b 1 tDifMat.bmp alt8.bmp keeps its levels;"
+       " altitudes finer than 256 levels can be given in another format (a 16-bit PNG or"
+       " GeoTIFF), read through GDAL\n"},
+      {{"--diflight", "talt.bmp", "t"},
+       1,
+       "talt.bmp: not a 24-bit BMP; a colour BMP holds red, green and blue a pixel. For a"
+       " paletted or grey one, gdal_translate -expand rgb talt.bmp colour24.bmp writes its"
+       " colours; a PNG, grey or paletted, is read as it is\n"},
+      {{"--alt", "wide.tif", "t"},
+       1,
+       "wide.tif is 52 x 51 pixels: the width 52 is not 50 n + 1 (51 or 101); resize it, for"
+       " example: gdal_translate -outsize 51 51 -r bilinear wide.tif resized.tif\n"},
+      {{"--alt", "wide.png", "t"},
+       1,
+       "wide.png is 52 x 51 pixels: the width 52 is not 50 n + 1 (51 or 101); resize it, for"
+       " example: gdal_translate -of BMP -outsize 51 51 wide.png resized.bmp\n"},
+      {{"--ambmat", "big.bmp", "--amblight", "big.bmp", "t"},
+       0,
+       "big.bmp is 53 x 52 pixels, talt.bmp 51 x 51: only its bottom-left 51 x 51 pixels are"
+       " used\n"},
+  };
+  const test::TempDir dir;
+  test::writeTerrain(dir / "t", patternTerrain());
+  test::writeRaster(dir / "wide.tif",
+                    Raster("GTiff", 52, 51, 1, GDT_UInt16, std::vector<double>(52 * 51, 300)));
+  test::writeRaster(dir / "wide.png",
+                    Raster("PNG", 52, 51, 1, GDT_Byte, std::vector<double>(52 * 51, 30)));
+  test::writeFile(dir / "big.bmp", test::bmp24(53, 52, test::Bytes(52 * 160, 7)));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments[1]);
+    const RunResult run = test::runTool(c.arguments, dir.path());
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.out;
+    EXPECT_EQ(run.err, c.err);
   }
 }
 

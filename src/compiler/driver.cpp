@@ -4,6 +4,7 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/json_output.h"
 #include "compiler/options.h"
@@ -57,6 +58,22 @@ int run(int argumentCount, const char* const* arguments, bool json) {
     case CommandLine::Action::kRun:
       break;
   }
+  // Settings typed wrong are told on standard error, or among the JSON's notes; with --strict
+  // they stop the run before anything is read or written.
+  const std::vector<std::string> warnings =
+      settingsWarnings(line.settingsArgumentCount, line.settingsArguments);
+  if (!json) {
+    for (const std::string& warning : warnings) std::fputs(warning.c_str(), stderr);
+  }
+  if (line.strict && !warnings.empty()) {
+    if (json) {
+      std::string lines;
+      for (const std::string& warning : warnings) lines += warning;
+      lines.pop_back();
+      printJson(errorObject(lines, 2));
+    }
+    return 2;
+  }
   const Settings settings = parseSettings(line.settingsArgumentCount, line.settingsArguments);
   if (!json) printSettings(settings);
   checkFiniteSettings(line.settingsArgumentCount, line.settingsArguments);
@@ -73,6 +90,9 @@ int run(int argumentCount, const char* const* arguments, bool json) {
   const CompileResult result = compileFiles(line.files, settings, options);
   if (json) {
     nlohmann::json notes = nlohmann::json::array();
+    for (const std::string& warning : warnings) {
+      notes.push_back(nameText(warning.substr(0, warning.size() - 1)));
+    }
     for (const std::string& note : result.notes) notes.push_back(nameText(note));
     printJson({{"map", nameText(result.map)},
                {"largeur", result.largeur},

@@ -19,6 +19,7 @@ struct CommandLine {
   int settingsArgumentCount = 0;
   const char* const* settingsArguments = nullptr;
   std::string prefix;
+  bool strict = false;  // settings typed wrong are errors, not warnings
   bool trustedInputs = false;  // GDAL may open VRT files and network names
 };
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "failure.h"
 #include "math/vector3.h"
@@ -14,7 +15,55 @@ namespace {
 // Decimal conversion to double, then one rounding to float; nothing is reported.
 float number(const char* text) { return roundToFloat(std::strtod(text, nullptr)); }
 
+bool wholeNumber(const char* text) {
+  char* end = nullptr;
+  std::strtod(text, &end);
+  return end != text && *end == '\0';
+}
+
+bool looksLikeOption(std::string_view text) { return text.starts_with("--"); }
+
+// "7 8", and whether any of them looks like an option.
+std::string joined(const char* const* first, const char* const* last, bool& option) {
+  std::string text;
+  for (const char* const* argument = first; argument != last; ++argument) {
+    text += (text.empty() ? "" : " ") + std::string(*argument);
+    option = option || looksLikeOption(*argument);
+  }
+  return text;
+}
+
 }  // namespace
+
+std::vector<std::string> settingsWarnings(int argumentCount, const char* const* arguments) {
+  constexpr const char* kRoles[] = {"light x", "light y", "light z", "z scale factor", "sea level"};
+  constexpr const char* kBeforePrefix = "; options come before the prefix";
+  std::vector<std::string> lines;
+  const int numbers = argumentCount - 2;  // after the prefix
+  bool option = false;
+  if (numbers == 1 || numbers == 2) {
+    const std::string ignored = joined(arguments + 2, arguments + argumentCount, option);
+    lines.push_back(ignored + ": a light direction takes three numbers, so " +
+                    (numbers == 1 ? "this one is" : "these two are") + " ignored" +
+                    (option ? kBeforePrefix : "") + "\n");
+    return lines;
+  }
+  for (int i = 2; i < argumentCount && i < 7; ++i) {
+    if (wholeNumber(arguments[i])) continue;
+    char value[64];
+    std::snprintf(value, sizeof value, "%f", double{number(arguments[i])});
+    lines.push_back(std::string(arguments[i]) + ": not wholly a number, read as " + value +
+                    " for the " + kRoles[i - 2] +
+                    (looksLikeOption(arguments[i]) ? kBeforePrefix : "") + "\n");
+  }
+  if (numbers > 5) {
+    const std::string ignored = joined(arguments + 7, arguments + argumentCount, option);
+    lines.push_back(ignored + ": more than five numbers after the prefix, so " +
+                    (numbers == 6 ? "this one is" : "these are") + " ignored" +
+                    (option ? kBeforePrefix : "") + "\n");
+  }
+  return lines;
+}
 
 Settings parseSettings(int argumentCount, const char* const* arguments) {
   Settings settings;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "map/terrain.h"
 
 namespace quorvel {
@@ -7,6 +10,13 @@ namespace quorvel {
 // The settings given by the arguments after the prefix: a light direction only as three
 // numbers, then the z scale factor, then the sea level. Text that is not a number reads as 0.
 [[nodiscard]] Settings parseSettings(int argumentCount, const char* const* arguments);
+
+// One standard-error line for each setting typed wrong, in argument order: a number that is
+// not wholly a number (parseSettings reads as much as parses, "0,5" as 0, an option after the
+// prefix as 0), one or two numbers after the prefix, which give no light direction and are
+// ignored, and numbers after the sea level, also ignored.
+[[nodiscard]] std::vector<std::string> settingsWarnings(int argumentCount,
+                                                        const char* const* arguments);
 
 // Prints the three settings lines, the light direction as given.
 void printSettings(const Settings& settings);

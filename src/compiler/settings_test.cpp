@@ -85,5 +85,44 @@ TEST(Settings, FirstNonFiniteSettingIsRefusedAsTyped) {
   }
 }
 
+// Each line names the arguments as typed; the values are still read as the specification
+// reads them (0,5 as 0, 2.5xyz as 2.5).
+TEST(Settings, SettingsTypedWrongGiveOneWarningLineEach) {
+  struct Case {
+    std::vector<const char*> arguments;  // after the prefix
+    std::vector<std::string> lines;
+  };
+  const std::string ignoredTwo =
+      ": a light direction takes three numbers, so these two are ignored";
+  const std::string options = "; options come before the prefix\n";
+  const Case cases[] = {
+      {{}, {}},
+      {{"0", "0", "1", "nan", "-0x1p3"}, {}},
+      {{"1"}, {"1: a light direction takes three numbers, so this one is ignored\n"}},
+      {{"1", "2"}, {"1 2" + ignoredTwo + "\n"}},
+      {{"--ext", "png"}, {"--ext png" + ignoredTwo + options}},
+      {{"2.5xyz", "  7", "1e"},
+       {"2.5xyz: not wholly a number, read as 2.500000 for the light x\n",
+        "1e: not wholly a number, read as 1.000000 for the light z\n"}},
+      {{"0", "0", "1", "0,5", "abc"},
+       {"0,5: not wholly a number, read as 0.000000 for the z scale factor\n",
+        "abc: not wholly a number, read as 0.000000 for the sea level\n"}},
+      {{"--ext", "png", "1"},
+       {"--ext: not wholly a number, read as 0.000000 for the light x" + options,
+        "png: not wholly a number, read as 0.000000 for the light y\n"}},
+      {{"0", "0", "1", "1", "0", "7", "8"},
+       {"7 8: more than five numbers after the prefix, so these are ignored\n"}},
+      {{"0", "0", "1", "", "0", "--ext"},
+       {": not wholly a number, read as 0.000000 for the z scale factor\n",
+        "--ext: more than five numbers after the prefix, so this one is ignored" + options}},
+  };
+  for (const Case& c : cases) {
+    std::vector<const char*> arguments = {"quorvel", "p"};
+    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+    SCOPED_TRACE(c.arguments.size());
+    EXPECT_EQ(settingsWarnings(static_cast<int>(arguments.size()), arguments.data()), c.lines);
+  }
+}
+
 }  // namespace
 }  // namespace quorvel

@@ -9,6 +9,7 @@
 #include "failure.h"
 #include "image/bmp_reader.h"
 #include "image/raster_reader.h"
+#include "printf_text.h"
 
 namespace quorvel {
 
@@ -19,54 +20,103 @@ ImageLoader::ImageLoader(NoteSink notes, ImageLoaderOptions options)
 ImageLoader::~ImageLoader() = default;
 
 const Texture& ImageLoader::load(const std::string& fileName, RasterKind kind,
-                                 const KeepWindow& keep) {
+                                 const KeepWindow& keep, const ImageGrid& grid) {
+  const bool bmp = isBmpName(fileName);
+  const bool placed = kind == RasterKind::kColour && !bmp;
   for (const Record& record : records_) {
     const Texture& texture = *record.texture;
-    if (record.kind == kind && texture.fileName == fileName && texture.x0 == keep.x0 &&
-        texture.y0 == keep.y0 && keptSize(keep, texture.fileWidth, texture.fileHeight) ==
+    if (record.kind == kind && texture.fileName == fileName && (!placed || record.grid == grid) &&
+        texture.x0 == keep.x0 && texture.y0 == keep.y0 &&
+        keptSize(keep, texture.fileWidth, texture.fileHeight) ==
             std::pair{texture.width, texture.height}) {
       return texture;
     }
   }
   std::unique_ptr<Texture> texture;
-  if (isBmpName(fileName)) {
+  if (bmp) {
     texture = std::make_unique<BmpTexture>(fileName, keep, &buffers_, notes_);
   } else {
     if (!gdal_) gdal_ = std::make_unique<GdalLibrary>(fileName, options_.trustedInputs);
-    texture = std::make_unique<RasterTexture>(fileName, kind, keep, *gdal_, notes_);
+    texture = std::make_unique<RasterTexture>(fileName, kind, keep, *gdal_, notes_,
+                                              placed ? grid : ImageGrid{});
   }
-  records_.push_back(Record{kind, std::move(texture)});
+  records_.push_back(Record{kind, placed ? grid : ImageGrid{}, std::move(texture)});
   return *records_.back().texture;
 }
 
+namespace {
+
+// A BMP of the wrong depth, with what to do about it.
+Failure wrongDepth(const std::string& fileName, RasterKind kind) {
+  if (kind == RasterKind::kAltitude) {
+    return Failure("erreur: " + fileName + " n'est pas un bmp 8bit\n",
+                   fileName +
+                       ": not an 8-bit BMP; an altitude BMP holds one grey level a pixel. For a"
+                       " grey picture saved in colour, gdal_translate -b 1 " +
+                       fileName +
+                       " alt8.bmp keeps its levels; altitudes finer than 256 levels can be given"
+                       " in another format (a 16-bit PNG or GeoTIFF), read through GDAL\n");
+  }
+  return Failure("erreur: " + fileName + " n'est pas un bmp 24bit\n",
+                 fileName +
+                     ": not a 24-bit BMP; a colour BMP holds red, green and blue a pixel. For a"
+                     " paletted or grey one, gdal_translate -expand rgb " +
+                     fileName +
+                     " colour24.bmp writes its colours; a PNG, grey or paletted, is read as it"
+                     " is\n");
+}
+
+// Colour images taken pixel for pixel, as a BMP always is, use only what the altitude covers.
+void noteLargerImage(const Texture& image, const Texture& alt) {
+  if (image.fileWidth < alt.fileWidth || image.fileHeight < alt.fileHeight ||
+      (image.fileWidth == alt.fileWidth && image.fileHeight == alt.fileHeight)) {
+    return;
+  }
+  image.note(
+      printfText("%s is %d x %d pixels, %s %d x %d: only its bottom-left %d x %d pixels"
+                 " are used",
+                 image.fileName.c_str(), image.fileWidth, image.fileHeight, alt.fileName.c_str(),
+                 alt.fileWidth, alt.fileHeight, alt.fileWidth, alt.fileHeight));
+}
+
+}  // namespace
+
 std::unique_ptr<Texture> ImageLoader::loadWindow(const std::string& fileName, RasterKind kind,
-                                                 const KeepWindow& window) const {
+                                                 const KeepWindow& window, const ImageGrid& grid,
+                                                 AltitudeHoles* holes) const {
   const NoteSink dropped = [](const std::string&) {};
   if (isBmpName(fileName)) return std::make_unique<BmpTexture>(fileName, window, nullptr, dropped);
   if (!gdal_) throw Failure("erreur lors de l'ouverture du fichier " + fileName + "\n");
-  return std::make_unique<RasterTexture>(fileName, kind, window, *gdal_, dropped);
+  return std::make_unique<RasterTexture>(fileName, kind, window, *gdal_, dropped,
+                                         kind == RasterKind::kColour ? grid : ImageGrid{}, holes);
 }
 
 TerrainTextures ImageLoader::loadTerrain(const ImageNames& names, const KeepRule& keep) {
   // BMPs keep their reader and its depth messages; other files are read through GDAL, which
   // refuses what cannot be an altitude or colour image itself.
   const auto checked = [this](const std::string& fileName, RasterKind kind,
-                              const KeepWindow& window) -> const Texture* {
-    const Texture& texture = load(fileName, kind, window);
+                              const KeepWindow& window, const ImageGrid& grid) -> const Texture* {
+    const Texture& texture = load(fileName, kind, window, grid);
     const int bitsPerPixel = kind == RasterKind::kAltitude ? 8 : 24;
     if (isBmpName(fileName) && texture.bitsPerPixel != bitsPerPixel) {
-      throw Failure("erreur: " + fileName + " n'est pas un bmp " + std::to_string(bitsPerPixel) +
-                    "bit\n");
+      throw wrongDepth(fileName, kind);
     }
     return &texture;
   };
   prepareColourBuffers(names, keep.altitude);
   TerrainTextures textures{};
-  textures[0] = checked(names[0], RasterKind::kAltitude, keep.altitude);
-  const KeepWindow colour = keep.colour(*textures[0]);
+  textures[0] = checked(names[0], RasterKind::kAltitude, keep.altitude, {});
+  const Texture& alt = *textures[0];
+  const KeepWindow colour = keep.colour(alt);
   if (colour.columns == 0) buffers_.prepare({});  // no map: no colour pixel is kept
+  const ImageGrid grid = gridOf(alt);
   for (std::size_t role = 1; role < names.size(); ++role) {
-    textures[role] = checked(names[role], RasterKind::kColour, colour);
+    textures[role] = checked(names[role], RasterKind::kColour, colour, grid);
+    const Texture& image = *textures[role];
+    const bool placed = alt.georeference && image.georeference;
+    const bool first =
+        std::find(textures.begin() + 1, textures.begin() + role, &image) == textures.begin() + role;
+    if (!placed && first && colour.columns != 0) noteLargerImage(image, alt);
   }
   return textures;
 }

@@ -13,6 +13,7 @@
 namespace quorvel {
 
 class GdalLibrary;
+struct AltitudeHoles;
 
 // The five images of a terrain, in the order they are loaded.
 enum class ImageRole { kAlt, kDifMat, kAmbMat, kDifLight, kAmbLight };
@@ -49,27 +50,36 @@ class ImageLoader {
 
   // The five images of a terrain in role order, each checked as soon as it is loaded (a BMP's
   // depth: 8 bits for the altitude, 24 for the colours; other files by the raster reader's
-  // rules), so that no later file is opened after a wrong one. Throws the first refusal.
+  // rules), so that no later file is opened after a wrong one. Throws the first refusal. The
+  // colour images are placed on the altitude's grid; one taken pixel for pixel that is larger
+  // than the altitude gets a note on standard error that only part of it is used.
   TerrainTextures loadTerrain(const ImageNames& names, const KeepRule& keep);
 
   // One image, read by the BMP reader when its name ends in .bmp (any case) and through GDAL
-  // otherwise, unchecked. A file asked for again, by the exact name, for the same kind of image
-  // and a window that keeps the same pixels, is not read again: the first record is returned.
-  // A load that fails leaves no record.
-  const Texture& load(const std::string& fileName, RasterKind kind, const KeepWindow& keep = {});
+  // otherwise, unchecked; a colour image read through GDAL is placed on grid (the altitude
+  // image's) by its georeferencing when both have one. A file asked for again, by the exact
+  // name, for the same kind of image, the same grid and a window that keeps the same pixels,
+  // is not read again: the first record is returned. A load that fails leaves no record.
+  const Texture& load(const std::string& fileName, RasterKind kind, const KeepWindow& keep = {},
+                      const ImageGrid& grid = {});
 
   // A window of an image this loader has loaded (with load or loadTerrain, which checked
   // it), read as load reads it, but owned by the caller and not kept; its notes, which the
   // first load gave, are dropped. Threads may call it at once: a world's tiles read their
   // windows so, the images loaded first with no pixels.
+  // A colour image read through GDAL is placed on grid, as load places it; with holes, an
+  // altitude's pixels without altitude are added there instead of refused.
   [[nodiscard]] std::unique_ptr<Texture> loadWindow(const std::string& fileName, RasterKind kind,
-                                                    const KeepWindow& window) const;
+                                                    const KeepWindow& window,
+                                                    const ImageGrid& grid = {},
+                                                    AltitudeHoles* holes = nullptr) const;
 
  private:
   void prepareColourBuffers(const ImageNames& names, const KeepWindow& altitude);
 
   struct Record {
     RasterKind kind;
+    ImageGrid grid;  // what a colour image read through GDAL was placed on
     std::unique_ptr<Texture> texture;
   };
   ImageLoaderOptions options_;

@@ -11,9 +11,12 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string_view>
+#include <system_error>
 #include <utility>
 
 #include "file_handle.h"
@@ -282,6 +285,46 @@ bool isProgressiveJpeg(const std::vector<unsigned char>& bytes) {
   return false;
 }
 
+std::string lowerExtension(const std::string& fileName) {
+  std::string extension = std::filesystem::path(fileName).extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(), [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  });
+  return extension;
+}
+
+// Terrain editors write heightmaps as bare 16-bit samples, low byte first, in a square; GDAL
+// reads such a file once an ESRI header beside it gives its size and sample type. The hint is
+// one line, so the header's seven lines come as the command that writes them.
+std::string rawHeaderRecipe(const std::string& fileName) {
+  std::error_code error;
+  const std::uintmax_t bytes = std::filesystem::file_size(fileName, error);
+  const auto side = static_cast<std::uintmax_t>(std::llround(std::sqrt(bytes / 2.0)));
+  const bool square = !error && bytes > 0 && side * side * 2 == bytes;
+  const std::string rows = square ? std::to_string(side) : "ROWS";
+  const std::string columns = square ? std::to_string(side) : "COLUMNS";
+  return "a raw heightmap without a header, which GDAL reads once a header beside it describes"
+         " it (16-bit samples, low byte first, as terrain editors write them" +
+         std::string(square ? "; the size from the file's length" : "") + "): printf 'NROWS " +
+         rows + "\\nNCOLS " + columns +
+         "\\nNBANDS 1\\nNBITS 16\\nPIXELTYPE UNSIGNEDINT\\nBYTEORDER I\\nLAYOUT BIL\\n' > " +
+         std::filesystem::path(fileName).replace_extension(".hdr").string();
+}
+
+// GDAL reads a file inside a zip archive by its /vsizip/ name.
+std::string zipEntries(const Api& gdal, const std::string& fileName) {
+  const std::string archive = "/vsizip/" + fileName;
+  std::string names;
+  char** entries = gdal.VSIReadDirRecursive(archive.c_str());
+  for (char** entry = entries; entry != nullptr && *entry != nullptr; ++entry) {
+    if (std::string_view(*entry).ends_with('/')) continue;
+    names += (names.empty() ? "" : ", ") + archive + "/" + *entry;
+  }
+  gdal.CSLDestroy(entries);
+  return "a zip archive; give the image inside it by its name through GDAL's /vsizip/: " +
+         (names.empty() ? archive + "/NAME" : names);
+}
+
 std::string mebibytes(double bytes) {
   char text[32];
   std::snprintf(text, sizeof text, "%.0f MiB", bytes / (1 << 20));
@@ -289,8 +332,6 @@ std::string mebibytes(double bytes) {
 }
 
 }  // namespace
-
-thread_local GdalMessages* GdalMessages::innermost = nullptr;
 
 GdalLibrary::GdalLibrary(const std::string& fileName, bool trustedInputs) {
   std::string reason;
@@ -316,6 +357,13 @@ GDALDatasetH openRaster(const Api& gdal, const std::string& fileName) {
   return gdal.GDALOpenEx(fileName.c_str(),
                          GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR,
                          gdal.drivers.data(), nullptr, nullptr);
+}
+
+Dataset openImage(const Api& gdal, const std::string& fileName, const GdalMessages& messages) {
+  checkSource(gdal, fileName);
+  Dataset dataset(openRaster(gdal, fileName), DatasetCloser{&gdal});
+  if (!dataset) throw readFailure(gdal, fileName, messages);
+  return dataset;
 }
 
 void checkDriverMemory(const Api& gdal, GDALDatasetH dataset, const std::string& fileName,
@@ -404,7 +452,77 @@ Failure readFailure(const Api& gdal, const std::string& fileName, const GdalMess
       return cannotOpen(fileName, "a web service description, which quorvel never opens");
     }
   }
+  const std::string extension = lowerExtension(fileName);
+  if (file && (extension == ".r16" || extension == ".raw")) {
+    return cannotOpen(fileName, rawHeaderRecipe(fileName));
+  }
+  if (file && extension == ".zip") return cannotOpen(fileName, zipEntries(gdal, fileName));
   return cannotOpen(fileName, messages.reason());
+}
+
+std::optional<Georeference> georeferenceOf(const Api& gdal, GDALDatasetH dataset) {
+  Georeference georeference;
+  constexpr std::array<double, 6> kPixelCoordinates{0, 1, 0, 0, 0, 1};
+  if (gdal.GDALGetGeoTransform(dataset, georeference.transform.data()) != CE_None ||
+      georeference.transform == kPixelCoordinates) {
+    return std::nullopt;
+  }
+  const char* crs = gdal.GDALGetProjectionRef(dataset);
+  if (crs != nullptr) georeference.crs = crs;
+  return georeference;
+}
+
+std::string describeBands(const Api& gdal, GDALDatasetH dataset, const char* option) {
+  const int bands = gdal.GDALGetRasterCount(dataset);
+  if (bands == 0) {
+    std::string names;
+    char** metadata = gdal.GDALGetMetadata(dataset, "SUBDATASETS");
+    for (char** item = metadata; item != nullptr && *item != nullptr; ++item) {
+      const std::string_view entry = *item;
+      const std::size_t equals = entry.find('=');
+      if (equals == std::string_view::npos || !entry.substr(0, equals).ends_with("_NAME")) continue;
+      names += (names.empty() ? "" : ", ") + std::string(entry.substr(equals + 1));
+    }
+    if (names.empty()) return "no band";
+    return std::string("no band but subdatasets; give one of them with ") + option + ": " + names;
+  }
+  const GDALDataType type = gdal.GDALGetRasterDataType(gdal.GDALGetRasterBand(dataset, 1));
+  return std::to_string(bands) + (bands == 1 ? " band" : " bands") + " of type " +
+         gdal.GDALGetDataTypeName(type);
+}
+
+std::vector<std::uint8_t> paletteOf(const Api& gdal, GDALColorTableH table, int& entries) {
+  std::vector<std::uint8_t> palette(kPaletteEntries * 3, 0);
+  entries = std::min(gdal.GDALGetColorEntryCount(table), kPaletteEntries);
+  const bool grey = gdal.GDALGetPaletteInterpretation(table) == GPI_Gray;
+  for (int i = 0; i < entries; ++i) {
+    const GDALColorEntry* entry = gdal.GDALGetColorEntry(table, i);
+    const auto level = [](short value) {
+      return static_cast<std::uint8_t>(std::clamp<short>(value, 0, 255));
+    };
+    palette[3 * i + 0] = level(entry->c1);
+    palette[3 * i + 1] = level(grey ? entry->c1 : entry->c2);
+    palette[3 * i + 2] = level(grey ? entry->c1 : entry->c3);
+  }
+  return palette;
+}
+
+void mirrorRows(std::uint8_t* first, int rows, std::ptrdiff_t lineBytes, int width,
+                int pixelBytes) {
+  for (int j = 0; j < rows; ++j) {
+    std::uint8_t* left = first + j * lineBytes;
+    std::uint8_t* right = left + static_cast<std::ptrdiff_t>(width - 1) * pixelBytes;
+    for (; left < right; left += pixelBytes, right -= pixelBytes) {
+      std::swap_ranges(left, left + pixelBytes, right);
+    }
+  }
+}
+
+int bandBits(const Api& gdal, GDALRasterBandH band) {
+  const char* text = gdal.GDALGetMetadataItem(band, "NBITS", "IMAGE_STRUCTURE");
+  if (text == nullptr) return 0;
+  const int bits = std::atoi(text);
+  return bits >= 1 && bits < 8 ? bits : 0;
 }
 
 #else

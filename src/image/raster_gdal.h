@@ -1,7 +1,7 @@
 #pragma once
 
 // The raster reader's view of GDAL: its functions as loaded, its messages, its datasets. Only
-// the raster reader's files include this, with GDAL's headers.
+// the raster reader's files (raster_*.cpp) include this, with GDAL's headers.
 
 #include "failure.h"
 #include "image/raster_reader.h"
@@ -10,11 +10,17 @@
 #include <cpl_conv.h>
 #include <cpl_error.h>
 #include <cpl_minixml.h>
+#include <cpl_string.h>
 #include <cpl_vsi.h>
 #include <gdal.h>
+#include <gdal_alg.h>
+#include <gdalwarper.h>
 #include <ogr_srs_api.h>
 
+#include <array>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,47 +28,73 @@ namespace quorvel {
 
 // GDAL and the hundred libraries it brings take about a tenth of a second of every run to load
 // and start, BMP-only runs included; so it is loaded at the first image that needs it.
-#define QUORVEL_GDAL_FUNCTIONS(X)     \
-  X(CPLDestroyXMLNode)                \
-  X(CPLGetPath)                       \
-  X(CPLIsFilenameRelative)            \
-  X(CPLParseXMLFile)                  \
-  X(CPLPopErrorHandler)               \
-  X(CPLProjectRelativeFilename)       \
-  X(CPLPushErrorHandlerEx)            \
-  X(CPLSetConfigOption)               \
-  X(GDALClose)                        \
-  X(GDALDatasetRasterIO)              \
-  X(GDALGetBlockSize)                 \
-  X(GDALGetColorEntry)                \
-  X(GDALGetColorEntryCount)           \
-  X(GDALGetDataTypeName)              \
-  X(GDALGetDataTypeSizeBytes)         \
-  X(GDALGetDatasetDriver)             \
-  X(GDALGetDriverShortName)           \
-  X(GDALGetGeoTransform)              \
-  X(GDALGetMetadataItem)              \
-  X(GDALGetPaletteInterpretation)     \
-  X(GDALGetRasterBand)                \
-  X(GDALGetRasterColorInterpretation) \
-  X(GDALGetRasterColorTable)          \
-  X(GDALGetRasterCount)               \
-  X(GDALGetRasterDataType)            \
-  X(GDALGetRasterNoDataValue)         \
-  X(GDALGetRasterXSize)               \
-  X(GDALGetRasterYSize)               \
-  X(GDALGetSpatialRef)                \
-  X(GDALIdentifyDriverEx)             \
-  X(GDALOpenEx)                       \
-  X(GDALRasterIO)                     \
-  X(GDALSetCacheMax64)                \
-  X(OSRGetAngularUnits)               \
-  X(OSRGetLinearUnits)                \
-  X(OSRGetSemiMajor)                  \
-  X(OSRIsGeographic)                  \
-  X(VSIFCloseL)                       \
-  X(VSIFOpenL)                        \
-  X(VSIFReadL)
+#define QUORVEL_GDAL_FUNCTIONS(X)            \
+  X(CPLDestroyXMLNode)                       \
+  X(CPLGetPath)                              \
+  X(CPLIsFilenameRelative)                   \
+  X(CPLMalloc)                               \
+  X(CPLParseXMLFile)                         \
+  X(CPLPopErrorHandler)                      \
+  X(CPLProjectRelativeFilename)              \
+  X(CPLPushErrorHandlerEx)                   \
+  X(CPLSetConfigOption)                      \
+  X(CSLDestroy)                              \
+  X(CSLSetNameValue)                         \
+  X(GDALApproxTransform)                     \
+  X(GDALApproxTransformerOwnsSubtransformer) \
+  X(GDALClose)                               \
+  X(GDALCreateApproxTransformer)             \
+  X(GDALCreateGenImgProjTransformer3)        \
+  X(GDALCreateWarpOperation)                 \
+  X(GDALCreateWarpOptions)                   \
+  X(GDALDatasetRasterIO)                     \
+  X(GDALDestroyGenImgProjTransformer)        \
+  X(GDALDestroyTransformer)                  \
+  X(GDALDestroyWarpOperation)                \
+  X(GDALDestroyWarpOptions)                  \
+  X(GDALGenImgProjTransform)                 \
+  X(GDALGetBlockSize)                        \
+  X(GDALGetColorEntry)                       \
+  X(GDALGetColorEntryCount)                  \
+  X(GDALGetDataTypeName)                     \
+  X(GDALGetDataTypeSizeBytes)                \
+  X(GDALGetDatasetDriver)                    \
+  X(GDALGetDriverShortName)                  \
+  X(GDALGetGeoTransform)                     \
+  X(GDALGetMaskBand)                         \
+  X(GDALGetMaskFlags)                        \
+  X(GDALGetMetadata)                         \
+  X(GDALGetMetadataItem)                     \
+  X(GDALGetPaletteInterpretation)            \
+  X(GDALGetProjectionRef)                    \
+  X(GDALGetRasterBand)                       \
+  X(GDALGetRasterColorInterpretation)        \
+  X(GDALGetRasterColorTable)                 \
+  X(GDALGetRasterCount)                      \
+  X(GDALGetRasterDataType)                   \
+  X(GDALGetRasterNoDataValue)                \
+  X(GDALGetRasterOffset)                     \
+  X(GDALGetRasterScale)                      \
+  X(GDALGetRasterUnitType)                   \
+  X(GDALGetRasterXSize)                      \
+  X(GDALGetRasterYSize)                      \
+  X(GDALGetSpatialRef)                       \
+  X(GDALIdentifyDriverEx)                    \
+  X(GDALOpenEx)                              \
+  X(GDALRasterIO)                            \
+  X(GDALSetCacheMax64)                       \
+  X(GDALWarpRegionToBuffer)                  \
+  X(OSRDestroySpatialReference)              \
+  X(OSRGetAngularUnits)                      \
+  X(OSRGetLinearUnits)                       \
+  X(OSRGetSemiMajor)                         \
+  X(OSRIsGeographic)                         \
+  X(OSRIsSame)                               \
+  X(OSRNewSpatialReference)                  \
+  X(VSIFCloseL)                              \
+  X(VSIFOpenL)                               \
+  X(VSIFReadL)                               \
+  X(VSIReadDirRecursive)
 
 struct GdalLibrary::Api {
 #define QUORVEL_GDAL_POINTER(name) decltype(&::name) name = nullptr;
@@ -83,13 +115,13 @@ using GdalApi = GdalLibrary::Api;
 // thread.
 class GdalMessages {
  public:
-  explicit GdalMessages(const GdalApi& gdal) : gdal_(gdal), outer_(innermost) {
-    innermost = this;
+  explicit GdalMessages(const GdalApi& gdal) : gdal_(gdal), outer_(innermost()) {
+    innermost() = this;
     gdal_.CPLPushErrorHandlerEx(&collect, nullptr);
   }
   ~GdalMessages() {
     gdal_.CPLPopErrorHandler();
-    innermost = outer_;
+    innermost() = outer_;
   }
   GdalMessages(const GdalMessages&) = delete;
   GdalMessages& operator=(const GdalMessages&) = delete;
@@ -102,13 +134,19 @@ class GdalMessages {
 
  private:
   static void CPL_STDCALL collect(CPLErr level, CPLErrorNum number, const char* message) {
-    GdalMessages* self = innermost;
+    GdalMessages* self = innermost();
     if (self == nullptr || level < CE_Failure) return;
     if (number == CPLE_OutOfMemory) self->outOfMemory_ = true;
     if (self->failure_.empty() && message != nullptr) self->failure_ = message;
   }
 
-  static thread_local GdalMessages* innermost;
+  // A variable of the function rather than of the class: g++ 12 under the undefined-behaviour
+  // sanitizer tests the address of a class's thread_local with flags it never set, and
+  // reports a null pointer where there is none.
+  static GdalMessages*& innermost() {
+    thread_local GdalMessages* current = nullptr;
+    return current;
+  }
   const GdalApi& gdal_;
   GdalMessages* outer_;
   std::string failure_;
@@ -130,6 +168,9 @@ void checkSource(const GdalApi& gdal, const std::string& fileName);
 // Opens fileName as a raster, read-only, with the allowed drivers only; null when GDAL cannot.
 GDALDatasetH openRaster(const GdalApi& gdal, const std::string& fileName);
 
+// checkSource, then openRaster; throws readFailure when GDAL cannot open fileName.
+Dataset openImage(const GdalApi& gdal, const std::string& fileName, const GdalMessages& messages);
+
 // Throws the memory message, before any pixel is read, when the driver's own buffers for
 // reading `bands` bands of the dataset on `threads` threads at once would pass what the
 // memory bound leaves them: a block of the file's layout decoded whole, an interlaced PNG's
@@ -145,8 +186,31 @@ Failure outOfMemory(const std::string& fileName, const std::string& hint = {});
 
 // What a failed open or read of fileName gives: the memory message when GDAL ran out of
 // memory, else the open message with the system's reason for a file it cannot open (no such
-// file, permission denied), which says more than GDAL's "not recognised", or GDAL's.
+// file, permission denied), which says more than GDAL's "not recognised"; for a headerless raw
+// heightmap the header that makes it readable, for a zip archive the names inside it; or
+// GDAL's.
 Failure readFailure(const GdalApi& gdal, const std::string& fileName, const GdalMessages& messages);
+
+// The file's georeferencing, or none when it has no geotransform (GDAL's default one, pixel
+// coordinates, counts as none).
+std::optional<Georeference> georeferenceOf(const GdalApi& gdal, GDALDatasetH dataset);
+
+// What a refused image holds, for the hint: "3 bands of type Float32"; for a file of
+// subdatasets (netCDF, HDF) their names, to be given as the file name with option.
+std::string describeBands(const GdalApi& gdal, GDALDatasetH dataset, const char* option);
+
+inline constexpr int kPaletteEntries = 256;
+
+// Red, green, blue of each colour-table entry, zeros after the last one; a grey palette
+// interpretation stores its level in the first component only.
+std::vector<std::uint8_t> paletteOf(const GdalApi& gdal, GDALColorTableH table, int& entries);
+
+// Reverses the order of the pixels of each of rows rows of width pixels of pixelBytes bytes,
+// the first at first and each next one lineBytes further: columns stored east first.
+void mirrorRows(std::uint8_t* first, int rows, std::ptrdiff_t lineBytes, int width, int pixelBytes);
+
+// The samples' bits when a band says it holds fewer than its type's (GDAL's NBITS), else 0.
+int bandBits(const GdalApi& gdal, GDALRasterBandH band);
 
 }  // namespace quorvel
 

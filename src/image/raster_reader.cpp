@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
@@ -27,17 +28,75 @@
 #include "image/grey_table.h"
 #include "image/pixel_buffer.h"
 #include "image/raster_gdal.h"
+#include "image/raster_placement.h"
 #include "printf_text.h"
 
 namespace quorvel {
+
+namespace {
+
+// What marks a pixel without altitude, for the hint.
+constexpr unsigned kNoDataMark = 1;
+constexpr unsigned kAlphaMark = 2;
+constexpr unsigned kMaskMark = 4;
+constexpr unsigned kNotFiniteMark = 8;
+constexpr unsigned kFloatMaxMark = 16;
+
+// The shortest text that reads back as value, as a float when it is one (GDAL holds a Float32
+// band's nodata value as a float): -9999, -3.40282e+38.
+std::string shortest(double value) {
+  std::array<char, 32> text{};
+  const auto single = static_cast<float>(value);
+  const auto [end, error] = static_cast<double>(single) == value
+                                ? std::to_chars(text.data(), text.data() + text.size(), single)
+                                : std::to_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() ? std::string(text.data(), end) : std::to_string(value);
+}
+
+}  // namespace
+
+void addHoles(AltitudeHoles& holes, const AltitudeHoles& more) {
+  if (more.count == 0) return;
+  if (holes.count == 0 || more.first < holes.first) holes.first = more.first;
+  holes.count += more.count;
+  holes.marks |= more.marks;
+  holes.noData = more.noData;
+}
+
+void refuseHoles(const std::string& name, const AltitudeHoles& holes, std::int32_t width) {
+  std::vector<std::string> marks;
+  const std::string value = shortest(holes.noData);
+  if ((holes.marks & kNoDataMark) != 0) marks.push_back("the nodata value " + value);
+  if ((holes.marks & kAlphaMark) != 0) marks.push_back("the alpha band");
+  if ((holes.marks & kMaskMark) != 0) marks.push_back("the mask");
+  if ((holes.marks & kNotFiniteMark) != 0) marks.push_back("NaN or infinite samples");
+  if ((holes.marks & kFloatMaxMark) != 0) marks.push_back("samples of the largest floats");
+  std::string marked;
+  for (std::size_t i = 0; i < marks.size(); ++i) {
+    marked += (i == 0 ? "" : i + 1 == marks.size() ? " and " : ", ") + marks[i];
+  }
+  // Filling spreads the land over the holes; when the nodata value is a real altitude, a sea
+  // at 0 say, that would spread the land over the sea, and it is the value that must go.
+  const std::string unset = (holes.marks & kNoDataMark) == 0
+                                ? ""
+                                : "; if " + value +
+                                      " is a real altitude (a sea at 0, say), unset it instead: " +
+                                      "gdal_edit.py -unsetnodata " + name +
+                                      " (or gdal_translate -a_nodata none " + name + " unset.tif)";
+  throw Failure(
+      "erreur: " + name + " contient " + std::to_string(holes.count) + " pixels sans altitude\n",
+      name + ": the first pixel without altitude is column " + std::to_string(holes.first % width) +
+          ", row " + std::to_string(holes.first / width) + " from the top; they are marked by " +
+          marked + "; fill them first, e.g. gdal_fillnodata.py " + name + " filled.tif" + unset +
+          "\n");
+}
+
 
 #ifdef QUORVEL_GDAL_LIBRARY
 
 namespace {
 
 using Api = GdalLibrary::Api;
-
-constexpr int kPaletteEntries = 256;
 
 std::optional<SampleFormat> altitudeFormat(GDALDataType type) {
   constexpr std::pair<GDALDataType, SampleFormat> kFormats[] = {
@@ -62,93 +121,166 @@ bool holdsSignedBytes(const Api& gdal, GDALRasterBandH band, GDALDataType type) 
   return pixelType != nullptr && std::string_view(pixelType) == "SIGNEDBYTE";
 }
 
-// What a refused image holds, for the hint: "3 bands of type Float32".
-std::string describeBands(const Api& gdal, GDALDatasetH dataset) {
-  const int bands = gdal.GDALGetRasterCount(dataset);
-  if (bands == 0) return "no band";
-  const GDALDataType type = gdal.GDALGetRasterDataType(gdal.GDALGetRasterBand(dataset, 1));
-  return std::to_string(bands) + (bands == 1 ? " band" : " bands") + " of type " +
-         gdal.GDALGetDataTypeName(type);
-}
+// How an altitude band marks its pixels without altitude.
+struct HoleRules {
+  bool mask = false;  // GDAL's mask band for the band, with markOfMask where it is 0
+  unsigned markOfMask = kMaskMark;
+  bool secondBand = false;    // where band 2 is 0
+  bool signedNoData = false;  // where a signed byte, held in 16 bits, equals noData
+  double noData = 0.0;
+  bool hasNoData = false;
+};
 
-// Red, green, blue of each colour-table entry, zeros after the last one; a grey palette
-// interpretation stores its level in the first component only.
-std::vector<std::uint8_t> paletteOf(const Api& gdal, GDALColorTableH table, int& entries) {
-  std::vector<std::uint8_t> palette(kPaletteEntries * 3, 0);
-  entries = std::min(gdal.GDALGetColorEntryCount(table), kPaletteEntries);
-  const bool grey = gdal.GDALGetPaletteInterpretation(table) == GPI_Gray;
-  for (int i = 0; i < entries; ++i) {
-    const GDALColorEntry* entry = gdal.GDALGetColorEntry(table, i);
-    const auto level = [](short value) {
-      return static_cast<std::uint8_t>(std::clamp<short>(value, 0, 255));
-    };
-    palette[3 * i + 0] = level(entry->c1);
-    palette[3 * i + 1] = level(grey ? entry->c1 : entry->c2);
-    palette[3 * i + 2] = level(grey ? entry->c1 : entry->c3);
-  }
-  return palette;
-}
-
-// The samples without an altitude: equal to the band's nodata value, NaN, or an infinity,
-// which would make every height and normal around it meaningless. first is the first in the
-// picture's order (rows top first), which is the last row of pixels.
-template <typename Sample>
-void countMissing(const std::vector<std::uint8_t>& pixels, std::size_t width, bool hasNoData,
-                  double noData, long long& count, long long& first) {
-  if (!std::is_floating_point_v<Sample> && !hasNoData) return;  // every integer is an altitude
-  const std::size_t samples = pixels.size() / sizeof(Sample);
-  if (samples == 0) return;
-  const std::size_t rows = samples / width;
-  for (std::size_t i = 0; i < samples; ++i) {
-    Sample value;
-    std::memcpy(&value, pixels.data() + i * sizeof(Sample), sizeof value);
-    bool missing = false;
-    if constexpr (std::is_floating_point_v<Sample>) {
-      // A Float32 band's nodata value is given as a double; GDAL compares it as a float.
-      missing = !std::isfinite(value) || (hasNoData && value == static_cast<Sample>(noData));
-      // The largest floats are what GDAL reads an ASCII grid's inf or 1e400 as, and a common
-      // nodata marker: never an altitude.
-      if constexpr (std::is_same_v<Sample, float>) {
-        missing = missing || std::fabs(value) == std::numeric_limits<float>::max();
-      }
-    } else {
-      missing = hasNoData && static_cast<double>(value) == noData;
-    }
-    if (missing) {
-      const auto atTop = static_cast<long long>((rows - 1 - i / width) * width + i % width);
-      if (count == 0 || atTop < first) first = atTop;
-      ++count;
-    }
-  }
-}
-
-void checkAltitudes(const Api& gdal, const Texture& texture, GDALRasterBandH band) {
+HoleRules holeRules(const Api& gdal, GDALDatasetH dataset, GDALRasterBandH band) {
+  HoleRules rules;
   int flag = 0;
-  const double noData = gdal.GDALGetRasterNoDataValue(band, &flag);
-  const bool has = flag != 0;
-  const std::vector<std::uint8_t>& pixels = texture.pixels;
-  long long count = 0;
-  long long first = 0;
+  rules.noData = gdal.GDALGetRasterNoDataValue(band, &flag);
+  rules.hasNoData = flag != 0;
+  const int flags = gdal.GDALGetMaskFlags(band);
+  // GDAL 3.6 compares a signed byte band's nodata value with the unsigned byte, so -1 never
+  // matches; the signed value is what the band means.
+  rules.signedNoData =
+      rules.hasNoData && holdsSignedBytes(gdal, band, gdal.GDALGetRasterDataType(band));
+  rules.mask = (flags & GMF_ALL_VALID) == 0 && !(rules.signedNoData && flags == GMF_NODATA);
+  rules.markOfMask = (flags & GMF_NODATA) != 0  ? kNoDataMark
+                     : (flags & GMF_ALPHA) != 0 ? kAlphaMark
+                                                : kMaskMark;
+  // GDAL takes a second band for alpha only when it is of bytes or 16-bit integers; any other
+  // type of second band marks holes all the same.
+  rules.secondBand = gdal.GDALGetRasterCount(dataset) == 2;
+  return rules;
+}
+
+// The marks of one sample: NaN or infinite, the largest floats (what GDAL reads an ASCII
+// grid's inf or 1e400 as, and a common nodata marker: never an altitude), or a signed byte
+// equal to the nodata value.
+template <typename Sample>
+unsigned sampleMarks(const std::uint8_t* at, const HoleRules& rules) {
+  Sample value;
+  std::memcpy(&value, at, sizeof value);
+  if constexpr (std::is_floating_point_v<Sample>) {
+    if (!std::isfinite(value)) return kNotFiniteMark;
+    if constexpr (std::is_same_v<Sample, float>) {
+      if (std::fabs(value) == std::numeric_limits<float>::max()) return kFloatMaxMark;
+    }
+    return 0;
+  } else if constexpr (std::is_same_v<Sample, std::int16_t>) {
+    return rules.signedNoData && value == rules.noData ? kNoDataMark : 0;
+  } else {
+    return 0;
+  }
+}
+
+// Where a map window (Texture::x0, y0, width, height) of a fileWidth x fileHeight raster is
+// stored: its first stored column and row.
+std::pair<int, int> storedWindow(const Texture& texture, const StoredOrder& order) {
+  return {order.columnsEastFirst ? texture.fileWidth - texture.x0 - texture.width : texture.x0,
+          order.rowsSouthFirst ? texture.y0 : texture.fileHeight - texture.y0 - texture.height};
+}
+
+// Finds the pixels without altitude, reading the mask and the second band, when they count,
+// a few rows at a time beside the samples already read.
+AltitudeHoles findHoles(const Api& gdal, const Texture& texture, GDALDatasetH dataset,
+                        GDALRasterBandH band, const StoredOrder& order,
+                        const GdalMessages& messages, const AltitudeHoles& counted) {
+  const HoleRules rules = holeRules(gdal, dataset, band);
+  const bool floats = texture.sampleFormat == SampleFormat::kFloat32 ||
+                      texture.sampleFormat == SampleFormat::kFloat64;
+  AltitudeHoles holes;
+  holes.noData = rules.noData;
+  if (!rules.mask && !rules.secondBand && !rules.signedNoData && !floats) return holes;
+  const int width = texture.width;
+  const int height = texture.height;
+  const auto [storedX, storedY] = storedWindow(texture, order);
+  const int rowsAtOnce = std::max(1, (1 << 17) / width);
+  std::vector<std::uint8_t> mask;
+  std::vector<double> second;
   visitSample(texture.sampleFormat, [&]<class Sample>(Sample) {
-    countMissing<Sample>(pixels, static_cast<std::size_t>(texture.width), has, noData, count,
-                         first);
+    for (int top = 0; top < height; top += rowsAtOnce) {
+      const int rows = std::min(rowsAtOnce, height - top);
+      const std::size_t count = static_cast<std::size_t>(rows) * static_cast<std::size_t>(width);
+      if (rules.mask) {
+        mask.resize(count);
+        if (gdal.GDALRasterIO(gdal.GDALGetMaskBand(band), GF_Read, storedX, storedY + top, width,
+                              rows, mask.data(), width, rows, GDT_Byte, 0, 0) != CE_None) {
+          throw readFailure(gdal, texture.fileName, messages);
+        }
+      }
+      if (rules.secondBand) {
+        second.resize(count);
+        if (gdal.GDALRasterIO(gdal.GDALGetRasterBand(dataset, 2), GF_Read, storedX, storedY + top,
+                              width, rows, second.data(), width, rows, GDT_Float64, 0,
+                              0) != CE_None) {
+          throw readFailure(gdal, texture.fileName, messages);
+        }
+      }
+      for (int r = 0; r < rows; ++r) {
+        const int stored = top + r;
+        const int mapRow = order.rowsSouthFirst ? stored : height - 1 - stored;
+        for (int c = 0; c < width; ++c) {
+          const int mapColumn = order.columnsEastFirst ? width - 1 - c : c;
+          const std::size_t i = static_cast<std::size_t>(r) * width + c;
+          const std::size_t at = static_cast<std::size_t>(mapRow) * width + mapColumn;
+          unsigned marks = sampleMarks<Sample>(texture.pixels.data() + at * sizeof(Sample), rules);
+          if (rules.mask && mask[i] == 0) marks |= rules.markOfMask;
+          if (rules.secondBand && second[i] == 0.0) marks |= kAlphaMark;
+          const std::int32_t x = texture.x0 + mapColumn;
+          const std::int32_t y = texture.y0 + mapRow;
+          if (marks == 0 || x < counted.countX0 || x >= counted.countX1 || y < counted.countY0 ||
+              y >= counted.countY1) {
+            continue;
+          }
+          // In the whole picture, of which this may be a window.
+          const long long place =
+              static_cast<long long>(texture.fileHeight - 1 - texture.y0 - mapRow) *
+                  texture.fileWidth +
+              texture.x0 + mapColumn;
+          if (holes.count == 0 || place < holes.first) holes.first = place;
+          ++holes.count;
+          holes.marks |= marks;
+        }
+      }
+    }
   });
-  if (count == 0) return;
-  const std::string& name = texture.fileName;
-  const int windowTop = texture.fileHeight - texture.y0 - texture.height;
-  throw Failure(
-      "erreur: " + name + " contient " + std::to_string(count) + " pixels sans altitude\n",
-      name + ": the first pixel without altitude is column " +
-          std::to_string(first % texture.width + texture.x0) + ", row " +
-          std::to_string(first / texture.width + windowTop) +
-          " from the top; fill them first, e.g. gdal_fillnodata.py " + name + " filled.tif\n");
+  return holes;
+}
+
+
+// Heights whose band has a scale or an offset: H = raw x scale + offset, in double, held as
+// doubles so that everything downstream reads them as any other altitude.
+void applyScale(Texture& texture, double scale, double offset) {
+  const std::size_t samples = texture.pixels.size() / sampleBytes(texture.sampleFormat);
+  std::vector<std::uint8_t> heights;
+  resizePixels(heights, samples * sizeof(double));
+  visitSample(texture.sampleFormat, [&]<class Sample>(Sample) {
+    for (std::size_t i = 0; i < samples; ++i) {
+      Sample raw;
+      std::memcpy(&raw, texture.pixels.data() + i * sizeof raw, sizeof raw);
+      const double height = static_cast<double>(raw) * scale + offset;
+      std::memcpy(heights.data() + i * sizeof height, &height, sizeof height);
+    }
+  });
+  texture.pixels.swap(heights);
+}
+
+// The length of the band's height unit in metres and its name, for the units GDAL names
+// feet; metres otherwise.
+std::pair<double, const char*> heightUnit(const Api& gdal, GDALRasterBandH band) {
+  const char* unit = gdal.GDALGetRasterUnitType(band);
+  const std::string_view name = unit != nullptr ? unit : "";
+  if (name == "ft" || name == "foot" || name == "feet") return {0.3048, "feet"};
+  if (name == "US survey foot" || name == "ftUS" || name == "us-ft") {
+    return {1200.0 / 3937.0, "US survey feet"};
+  }
+  return {1.0, "metres"};
 }
 
 // One line on standard error for a georeferenced altitude image: its pixel size on the
-// ground, and the z scale factor that makes heights in metres true to it at 10 units per
-// pixel. The scale follows the pixels' north-south size, which does not depend on the
-// latitude.
-void reportGroundSize(const Api& gdal, const Texture& texture, GDALDatasetH dataset) {
+// ground, and the z scale factor that makes heights true to it at 10 units per pixel, in
+// metres or in the feet its band names. The scale follows the pixels' north-south size, which
+// does not depend on the latitude.
+void reportGroundSize(const Api& gdal, const Texture& texture, GDALDatasetH dataset,
+                      GDALRasterBandH band) {
   std::array<double, 6> transform{};
   if (gdal.GDALGetGeoTransform(dataset, transform.data()) != CE_None) return;
   const OGRSpatialReferenceH reference = gdal.GDALGetSpatialRef(dataset);
@@ -168,52 +300,37 @@ void reportGroundSize(const Api& gdal, const Texture& texture, GDALDatasetH data
     metresY *= metresPerUnit;
   }
   if (!(metresY > 0.0) || !std::isfinite(metresY)) return;
-  texture.note(printfText("%s: pixels of %.1f x %.1f m on the ground; for heights in metres, z"
-                          " scale factor %.4f gives true proportions at 10 units per pixel",
-                          texture.fileName.c_str(), metresX, metresY, 10.0 / metresY));
+  const auto [unitMetres, unitName] = heightUnit(gdal, band);
+  texture.note(printfText(
+      "%s: pixels of %.1f x %.1f m on the ground; for heights in %s, z"
+      " scale factor %.4f gives true proportions at 10 units per pixel",
+      texture.fileName.c_str(), metresX, metresY, unitName, 10.0 / metresY * unitMetres));
 }
 
-void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
-                  const GdalMessages& messages) {
-  const int bands = gdal.GDALGetRasterCount(dataset);
-  GDALRasterBandH band = bands >= 1 ? gdal.GDALGetRasterBand(dataset, 1) : nullptr;
-  const GDALDataType type = band != nullptr ? gdal.GDALGetRasterDataType(band) : GDT_Unknown;
-  // Signed bytes are widened to 16 bits as they are read.
-  const bool signedBytes = band != nullptr && holdsSignedBytes(gdal, band, type);
-  const std::optional<SampleFormat> format =
-      signedBytes ? std::optional(SampleFormat::kInt16) : altitudeFormat(type);
-  if ((bands != 1 && bands != 2) || !format) {
-    throw Failure("erreur: " + texture.fileName + " n'est pas une image d'altitude\n",
-                  texture.fileName + ": " + describeBands(gdal, dataset) +
-                      "; an altitude image has one band (or grey and alpha) of integers or"
-                      " reals\n");
-  }
-  texture.sampleFormat = *format;
-  texture.bytesPerPixel = sampleBytes(*format);
-  texture.bitsPerPixel = 8 * texture.bytesPerPixel;
-  reportGroundSize(gdal, texture, dataset);
-  if (texture.width == 0 || texture.height == 0) return;
-
+// Reads the band's samples into texture.pixels, each row where the map wants it: rows stored
+// north first are laid bottom up, the first stored one last, by a negative line spacing
+// rather than a pass that swaps the rows afterwards. A band of rows at a time, shared with one
+// more thread, every other one each, as the run's other core has nothing to do while the
+// altitude loads; a dataset serves one thread at a time, so each band but the first is read
+// through an opening of its own.
+// Only a GeoTIFF's rows are reached directly; a PNG, say, would be decoded from its first row
+// again for every band, so other formats are read in one go. Signed bytes are widened to 16
+// bits as they are read.
+void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRasterBandH band,
+                 GDALDataType type, bool signedBytes, const StoredOrder& order,
+                 const GdalMessages& messages) {
   const std::size_t rowBytes =
       static_cast<std::size_t>(texture.width) * static_cast<std::size_t>(texture.bytesPerPixel);
-  // GDAL hands rows top first; row 0 of ours is the bottom row of the picture, as in a
-  // bottom-up BMP, so the top row goes last: a negative line spacing, rather than a pass
-  // that swaps the rows afterwards. A band of rows at a time, shared with one more thread,
-  // every other one each, as the run's other core has nothing to do while the altitude
-  // loads; a dataset serves one thread at a time, so each band but the first is read
-  // through an opening of its own.
-  // Only a GeoTIFF's rows are reached directly; a PNG, say, would be decoded from its first
-  // row again for every band, so other formats are read in one go.
   const char* driver = gdal.GDALGetDriverShortName(gdal.GDALGetDatasetDriver(dataset));
   const bool inBands = driver != nullptr && std::string_view(driver) == "GTiff";
   constexpr std::size_t kBandBytes = std::size_t{8} << 20;
   const int rowsPerBand =
       inBands ? static_cast<int>(std::max<std::size_t>(1, kBandBytes / rowBytes)) : texture.height;
   const int bandCount = (texture.height + rowsPerBand - 1) / rowsPerBand;
-  // The window's top row in GDAL's order.
-  const int windowTop = texture.fileHeight - texture.y0 - texture.height;
   checkDriverMemory(gdal, dataset, texture.fileName, 1, bandCount > 1 ? 2 : 1);
   resizePixels(texture.pixels, rowBytes * static_cast<std::size_t>(texture.height));
+  const auto lineSpace = static_cast<int>(order.rowsSouthFirst ? rowBytes : -rowBytes);
+  const auto [storedX, storedY] = storedWindow(texture, order);
   // Reads bands first, first + 2, ... and returns the failure of the first that fails, or
   // nothing.
   const auto readBands = [&](int first, const GdalMessages& said) -> std::optional<Failure> {
@@ -227,12 +344,12 @@ void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
         if (!reopened) return readFailure(gdal, texture.fileName, said);
         from = gdal.GDALGetRasterBand(reopened.get(), 1);
       }
-      std::uint8_t* topRow =
-          texture.pixels.data() + rowBytes * static_cast<std::size_t>(texture.height - 1 - top);
+      const int mapRow = order.rowsSouthFirst ? top : texture.height - 1 - top;
+      std::uint8_t* firstRow = texture.pixels.data() + rowBytes * static_cast<std::size_t>(mapRow);
       if (from == nullptr ||
-          gdal.GDALRasterIO(from, GF_Read, texture.x0, windowTop + top, texture.width, rows, topRow,
+          gdal.GDALRasterIO(from, GF_Read, storedX, storedY + top, texture.width, rows, firstRow,
                             texture.width, rows, type, texture.bytesPerPixel,
-                            -static_cast<int>(rowBytes)) != CE_None) {
+                            lineSpace) != CE_None) {
         return readFailure(gdal, texture.fileName, said);
       }
     }
@@ -265,8 +382,54 @@ void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
       std::memcpy(texture.pixels.data() + at, &sample, sizeof sample);
     }
   }
+  if (order.columnsEastFirst) {
+    mirrorRows(texture.pixels.data(), texture.height, static_cast<std::ptrdiff_t>(rowBytes),
+               texture.width, texture.bytesPerPixel);
+  }
+}
+
+void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
+                  const GdalMessages& messages, AltitudeHoles* tally) {
+  const int bands = gdal.GDALGetRasterCount(dataset);
+  GDALRasterBandH band = bands >= 1 ? gdal.GDALGetRasterBand(dataset, 1) : nullptr;
+  const GDALDataType type = band != nullptr ? gdal.GDALGetRasterDataType(band) : GDT_Unknown;
+  const bool signedBytes = band != nullptr && holdsSignedBytes(gdal, band, type);
+  const std::optional<SampleFormat> format =
+      signedBytes ? std::optional(SampleFormat::kInt16) : altitudeFormat(type);
+  if ((bands != 1 && bands != 2) || !format) {
+    throw Failure("erreur: " + texture.fileName + " n'est pas une image d'altitude\n",
+                  texture.fileName + ": " + describeBands(gdal, dataset, "--alt") +
+                      "; an altitude image has one band (or grey and alpha) of integers or"
+                      " reals\n");
+  }
+  texture.georeference = georeferenceOf(gdal, dataset);
+  const StoredOrder order = storedOrder(texture.georeference);
+  if (order.rotated) texture.note(rotatedNote(texture.fileName));
+  int hasScale = 0;
+  int hasOffset = 0;
+  const double scale = gdal.GDALGetRasterScale(band, &hasScale);
+  const double offset = gdal.GDALGetRasterOffset(band, &hasOffset);
+  const bool scaled = (hasScale != 0 && scale != 1.0) || (hasOffset != 0 && offset != 0.0);
+  const auto setFormat = [&](SampleFormat held) {
+    texture.sampleFormat = held;
+    texture.bytesPerPixel = sampleBytes(held);
+    texture.bitsPerPixel = 8 * texture.bytesPerPixel;
+  };
+  setFormat(*format);
+  reportGroundSize(gdal, texture, dataset, band);
+  if (texture.width == 0 || texture.height == 0) {
+    if (scaled) setFormat(SampleFormat::kFloat64);
+    return;
+  }
+  readSamples(gdal, texture, dataset, band, type, signedBytes, order, messages);
   // A paletted band's nodata value is an index, so it is looked for before the table.
-  checkAltitudes(gdal, texture, band);
+  const AltitudeHoles holes =
+      findHoles(gdal, texture, dataset, band, order, messages, tally ? *tally : AltitudeHoles{});
+  if (tally != nullptr) {
+    addHoles(*tally, holes);
+  } else if (holes.count > 0) {
+    refuseHoles(texture.fileName, holes, texture.fileWidth);
+  }
   const GDALColorTableH table = gdal.GDALGetRasterColorTable(band);
   if (type == GDT_Byte && !signedBytes && table != nullptr &&
       gdal.GDALGetRasterColorInterpretation(band) == GCI_PaletteIndex) {
@@ -277,84 +440,29 @@ void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
                    ": its colour table is not grey, so the colour indices are used as altitudes");
     }
   }
-}
-
-void readColour(const Api& gdal, Texture& texture, GDALDatasetH dataset,
-                const GdalMessages& messages) {
-  const int bands = gdal.GDALGetRasterCount(dataset);
-  bool bytes = bands >= 1 && bands <= 4;
-  for (int i = 1; bytes && i <= std::min(bands, 3); ++i) {
-    bytes = gdal.GDALGetRasterDataType(gdal.GDALGetRasterBand(dataset, i)) == GDT_Byte;
+  if (scaled) {
+    applyScale(texture, hasScale != 0 ? scale : 1.0, hasOffset != 0 ? offset : 0.0);
+    setFormat(SampleFormat::kFloat64);
   }
-  if (!bytes) {
-    throw Failure("erreur: " + texture.fileName + " n'est pas une image couleur 8 bits\n",
-                  texture.fileName + ": " + describeBands(gdal, dataset) +
-                      "; a colour image has 3 or 4 bands of bytes (red, green, blue, alpha),"
-                      " or 1 or 2 (grey)\n");
-  }
-  texture.sampleFormat = SampleFormat::kUInt8;
-  texture.bytesPerPixel = 3;
-  texture.bitsPerPixel = 24;
-  if (texture.width == 0 || texture.height == 0) return;
-
-  // The map reads the window's rows counted from the bottom of the picture, and of each row
-  // the window's columns.
-  const int top = texture.fileHeight - texture.y0 - texture.height;
-  const std::size_t rowBytes = static_cast<std::size_t>(texture.width) * 3;
-  checkDriverMemory(gdal, dataset, texture.fileName, bands >= 3 ? 3 : 1, 1);
-  resizePixels(texture.pixels, rowBytes * static_cast<std::size_t>(texture.height));
-  std::uint8_t* out = texture.pixels.data();
-  // Rows top first from GDAL, bottom first here, as for the altitude.
-  std::uint8_t* lastRow = out + rowBytes * static_cast<std::size_t>(texture.height - 1);
-  const int lineSpace = -static_cast<int>(rowBytes);
-  CPLErr read = CE_None;
-  if (bands >= 3) {
-    int bandMap[3] = {1, 2, 3};
-    read = gdal.GDALDatasetRasterIO(dataset, GF_Read, texture.x0, top, texture.width,
-                                    texture.height, lastRow, texture.width, texture.height,
-                                    GDT_Byte, 3, bandMap, 3, lineSpace, 1);
-  } else {
-    GDALRasterBandH band = gdal.GDALGetRasterBand(dataset, 1);
-    read = gdal.GDALRasterIO(band, GF_Read, texture.x0, top, texture.width, texture.height, lastRow,
-                             texture.width, texture.height, GDT_Byte, 3, lineSpace);
-    // Grey levels, or the palette's colours; an index past the table's end has no colour
-    // and reads as black.
-    std::vector<std::uint8_t> colours(kPaletteEntries * 3);
-    const GDALColorTableH table = gdal.GDALGetRasterColorTable(band);
-    if (table != nullptr && gdal.GDALGetRasterColorInterpretation(band) == GCI_PaletteIndex) {
-      int entries = 0;
-      colours = paletteOf(gdal, table, entries);
-    } else {
-      for (int i = 0; i < kPaletteEntries; ++i) {
-        std::fill_n(colours.begin() + 3 * i, 3, static_cast<std::uint8_t>(i));
-      }
-    }
-    for (std::size_t i = 0; i < texture.pixels.size(); i += 3) {
-      std::copy_n(colours.begin() + 3 * out[i], 3, out + i);
-    }
-  }
-  if (read != CE_None) throw readFailure(gdal, texture.fileName, messages);
 }
 
 }  // namespace
 
 void RasterTexture::load() {
-  const Api& gdal = gdal_.api();
-  const GdalMessages messages(gdal);
-  checkSource(gdal, fileName);
-  const Dataset dataset(openRaster(gdal, fileName), DatasetCloser{&gdal});
-  if (!dataset) throw readFailure(gdal, fileName, messages);
-  fileWidth = gdal.GDALGetRasterXSize(dataset.get());
-  fileHeight = gdal.GDALGetRasterYSize(dataset.get());
-  std::tie(width, height) = keptSize(window_, fileWidth, fileHeight);
-  x0 = window_.x0;
-  y0 = window_.y0;
   try {
-    if (kind_ == RasterKind::kAltitude) {
-      readAltitude(gdal, *this, dataset.get(), messages);
-    } else {
-      readColour(gdal, *this, dataset.get(), messages);
+    if (kind_ == RasterKind::kColour) {
+      loadColour();
+      return;
     }
+    const Api& gdal = gdal_.api();
+    const GdalMessages messages(gdal);
+    const Dataset dataset = openImage(gdal, fileName, messages);
+    fileWidth = gdal.GDALGetRasterXSize(dataset.get());
+    fileHeight = gdal.GDALGetRasterYSize(dataset.get());
+    std::tie(width, height) = keptSize(window_, fileWidth, fileHeight);
+    x0 = window_.x0;
+    y0 = window_.y0;
+    readAltitude(gdal, *this, dataset.get(), messages, holes_);
   } catch (const std::bad_alloc&) {
     throw outOfMemory(fileName);
   }
@@ -367,9 +475,36 @@ void RasterTexture::load() {}
 
 #endif
 
+// A colour image placed on the altitude's grid holds the grid's pixels; one taken as it is
+// keeps its own size, for the map writer's check that it is not smaller.
+void RasterTexture::loadColour() {
+  const ColourPlacement placement(fileName, grid_, gdal_,
+                                  [this](const std::string& line) { note(line); });
+  georeference = placement.georeference();
+  warped = placement.warped();
+  fileWidth = placement.placed() ? grid_.width : placement.fileWidth();
+  fileHeight = placement.placed() ? grid_.height : placement.fileHeight();
+  sampleFormat = SampleFormat::kUInt8;
+  bytesPerPixel = 3;
+  bitsPerPixel = 24;
+  std::tie(width, height) = keptSize(window_, fileWidth, fileHeight);
+  x0 = window_.x0;
+  y0 = window_.y0;
+  if (width == 0 || height == 0) return;
+  const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+  resizePixels(pixels, rowBytes * static_cast<std::size_t>(height));
+  placement.read(x0, y0, width, height, pixels.data(), static_cast<std::ptrdiff_t>(rowBytes));
+}
+
 RasterTexture::RasterTexture(std::string name, RasterKind kind, const KeepWindow& window,
-                             GdalLibrary& gdal, NoteSink notes)
-    : Texture(std::move(name), std::move(notes)), kind_(kind), window_(window), gdal_(gdal) {
+                             GdalLibrary& gdal, NoteSink notes, ImageGrid grid,
+                             AltitudeHoles* holes)
+    : Texture(std::move(name), std::move(notes)),
+      kind_(kind),
+      window_(window),
+      gdal_(gdal),
+      grid_(std::move(grid)),
+      holes_(holes) {
   load();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -34,28 +35,61 @@ class GdalLibrary {
   std::unique_ptr<Api> api_;
 };
 
+// Pixels without altitude that loads of windows of one altitude image found, so that a world,
+// which reads its altitude a window at a time, refuses it as quorvel does: counted over the
+// whole image, the first named in the whole picture.
+struct AltitudeHoles {
+  long long count = 0;
+  long long first = 0;  // in the whole picture's order, north up: row from the top x width + column
+  unsigned marks = 0;   // what marked them
+  double noData = 0.0;  // the band's nodata value, for the hint
+  // Only the pixels of map columns countX0 to countX1 - 1 and rows countY0 to countY1 - 1
+  // are counted, so that windows that overlap count each pixel once.
+  std::int32_t countX0 = 0;
+  std::int32_t countY0 = 0;
+  std::int32_t countX1 = std::numeric_limits<std::int32_t>::max();
+  std::int32_t countY1 = std::numeric_limits<std::int32_t>::max();
+};
+
+// Adds more to holes.
+void addHoles(AltitudeHoles& holes, const AltitudeHoles& more);
+
+// Throws the refusal of the holes of altitude image fileName, fileWidth pixels wide.
+[[noreturn]] void refuseHoles(const std::string& fileName, const AltitudeHoles& holes,
+                              std::int32_t fileWidth);
+
 // An image read through GDAL (any format but the BMPs, which have their own reader), held
-// the way a BMP is: row 0 is the bottom row of the picture.
-// - An altitude image has one band, or grey and alpha; its samples keep their type
-//   (sampleFormat) and a paletted band follows the grey-table rule. A sample equal to the
-//   band's nodata value, NaN or an infinity is refused. An image larger than window can
-//   never make a map: it keeps its size but no pixels.
+// the way a BMP is: row 0 is the bottom row of the picture, and for a georeferenced raster
+// the picture is drawn north up, as a GIS draws it (StoredOrder).
+// - An altitude image has one band, or two (the second an alpha band); its samples keep their
+//   type (sampleFormat) unless the band has a scale or an offset, which are applied
+//   (H = raw x scale + offset, held as doubles), and a paletted band follows the grey-table
+//   rule. A pixel has no altitude where GDAL's mask for the band is 0 (a mask, an alpha band
+//   GDAL recognises, the nodata value as GDAL compares it; a signed byte band's nodata value
+//   compared with the signed value), where a 2-band image's second band is 0, and where the
+//   sample is NaN or infinite: such an image is refused, or with holes they are added there.
+//   An image larger than window can never make a map: it keeps its size but no pixels.
 // - A colour image has 3 or 4 bands of bytes (alpha ignored), or 1 or 2 read as grey (a
-//   palette is expanded). It keeps only the window's first columns of its first rows (the
-//   bottom rows of the picture), as a BMP does.
+//   palette is expanded), and is read through a ColourPlacement on grid: placed by its
+//   georeferencing when it and grid have one, else its bottom-left window's pixels as they
+//   are, as a BMP's.
 // Construction loads the file or throws a Failure naming it, with GDAL's reason or what
 // was found as the hint. GDAL's own messages never reach standard output. GDAL itself is
 // loaded by whoever reads the first such image (GdalLibrary).
 class RasterTexture final : public Texture {
  public:
   RasterTexture(std::string name, RasterKind kind, const KeepWindow& window, GdalLibrary& gdal,
-                NoteSink notes = {});
+                NoteSink notes = {}, ImageGrid grid = {}, AltitudeHoles* holes = nullptr);
   void load() override;
 
  private:
+  void loadColour();
+
   RasterKind kind_;
   KeepWindow window_;
   GdalLibrary& gdal_;
+  ImageGrid grid_;
+  AltitudeHoles* holes_;
 };
 
 }  // namespace quorvel

@@ -3,10 +3,12 @@
 #include <gdal_priv.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,8 +47,7 @@ void registerGreyTableDriver() {
           GDALCreate(GDALGetDriverByName("MEM"), "", 2, 1, 1, GDT_Byte, nullptr));
       GDALRasterBand* band = dataset->GetRasterBand(1);
       GByte indices[2] = {1, 0};
-      if (band->RasterIO(GF_Write, 0, 0, 2, 1, indices, 2, 1, GDT_Byte, 0, 0, nullptr) !=
-          CE_None) {
+      if (band->RasterIO(GF_Write, 0, 0, 2, 1, indices, 2, 1, GDT_Byte, 0, 0, nullptr) != CE_None) {
         ADD_FAILURE() << "cannot write the grey table's pixels";
       }
       GDALColorTable table(GPI_Gray);
@@ -133,12 +134,25 @@ TEST(RasterReader, AltitudeSamplesKeepTheirTypeWithTheBottomRowFirst) {
        8,
        {0.1, -1e300},
        ""},
-      // Grey and alpha: the alpha band is ignored.
+      // Grey and alpha: the grey levels, where the alpha is not 0.
       {"h.png",
-       Raster("PNG", 2, 2, 2, GDT_Byte, {7, 8, 9, 10, 255, 0, 0, 255}),
+       Raster("PNG", 2, 2, 2, GDT_Byte, {7, 8, 9, 10, 255, 1, 1, 255}),
        SampleFormat::kUInt8,
        1,
        {9, 10, 7, 8},
+       ""},
+      // A scale and an offset are applied, in double: H = raw x scale + offset.
+      {"s.tif",
+       Raster("GTiff", 2, 2, 1, GDT_Int16, {1234, -5, 0, 20}).withScale(0.5, 100),
+       SampleFormat::kFloat64,
+       8,
+       {100, 110, 717, 97.5},
+       ""},
+      {"o.tif",
+       Raster("GTiff", 1, 2, 1, GDT_Byte, {3, 200}).withScale(1, -0.25),
+       SampleFormat::kFloat64,
+       8,
+       {199.75, 2.75},
        ""},
       // A grey colour table gives its levels, whatever order it has.
       {"i.png",
@@ -155,6 +169,16 @@ TEST(RasterReader, AltitudeSamplesKeepTheirTypeWithTheBottomRowFirst) {
        4,
        {2.5},
        ": pixels of 30.0 x 30.0 m on the ground; for heights in metres, z scale factor 0.3333"
+       " gives true proportions at 10 units per pixel\n"},
+      // Heights in feet: the factor for feet.
+      {"ft.tif",
+       Raster("GTiff", 1, 1, 1, GDT_Int16, {30})
+           .withGeoreference({500000, 30, 0, 4000000, 0, -30}, 32616)
+           .withScale(1, 0, "ft"),
+       SampleFormat::kInt16,
+       2,
+       {30},
+       ": pixels of 30.0 x 30.0 m on the ground; for heights in feet, z scale factor 0.1016"
        " gives true proportions at 10 units per pixel\n"},
       // Signed bytes: 255 is -1.
       {"m.tif",
@@ -198,6 +222,42 @@ TEST(RasterReader, AltitudeSamplesKeepTheirTypeWithTheBottomRowFirst) {
     }
   }
   EXPECT_EQ(test::directoryNames(dir.path()).size(), std::size(cases));  // no .aux.xml
+}
+
+// The map is the picture as a GIS draws it, north up: rows stored south first and columns
+// stored east first are taken in reverse; a rotated grid keeps its order, with a note.
+TEST(RasterReader, GeoreferencedAltitudesAreReadNorthUp) {
+  struct Case {
+    const char* name;
+    std::array<double, 6> transform;
+    std::vector<double> samples;  // row 0 first
+    bool note;
+  };
+  const Case cases[] = {
+      {"north.tif", {1000, 10, 0, 5000, 0, -10}, {4, 5, 6, 1, 2, 3}, false},
+      {"south.tif", {1000, 10, 0, 4980, 0, 10}, {1, 2, 3, 4, 5, 6}, false},
+      {"east.tif", {1030, -10, 0, 5000, 0, -10}, {6, 5, 4, 3, 2, 1}, false},
+      {"both.tif", {1030, -10, 0, 4980, 0, 10}, {3, 2, 1, 6, 5, 4}, false},
+      {"rotated.tif", {1000, 10, 2, 4980, 2, 10}, {4, 5, 6, 1, 2, 3}, true},
+  };
+  const test::TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string name = (dir / c.name).string();
+    test::writeRaster(
+        name,
+        Raster("GTiff", 3, 2, 1, GDT_Byte, {1, 2, 3, 4, 5, 6}).withGeoreference(c.transform, 0));
+    testing::internal::CaptureStderr();
+    const RasterTexture texture(name, RasterKind::kAltitude, kAnySize, gdal());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              c.note ? name +
+                           ": its georeferencing is rotated, so its pixels are taken in the"
+                           " order they are stored, the last stored row as the map's first\n"
+                     : "");
+    EXPECT_EQ(samplesOf(texture), c.samples);
+    ASSERT_TRUE(texture.georeference);
+    EXPECT_EQ(texture.georeference->transform, c.transform);
+  }
 }
 
 TEST(RasterReader, ColourImagesBecomeRgbBytesOfTheWindowOnly) {
@@ -247,6 +307,33 @@ TEST(RasterReader, ColourImagesBecomeRgbBytesOfTheWindowOnly) {
        2,
        {3, 3, 3, 4, 4, 4, 1, 1, 1, 2, 2, 2}},
       {"none.png", Raster("PNG", 2, 2, 1, GDT_Byte, {1, 2, 3, 4}), {0, 0}, 0, 0, {}},
+      // Bands of fewer than 8 bits stretch to 0-255: v x 255 / (2^n - 1).
+      {"bits1.png",
+       Raster("PNG", 2, 1, 1, GDT_Byte, {1, 0}).withOptions({"NBITS=1"}),
+       {2, 1},
+       2,
+       1,
+       {255, 255, 255, 0, 0, 0}},
+      {"bits2.png",
+       Raster("PNG", 4, 1, 1, GDT_Byte, {0, 1, 2, 3}).withOptions({"NBITS=2"}),
+       {4, 1},
+       4,
+       1,
+       {0, 0, 0, 85, 85, 85, 170, 170, 170, 255, 255, 255}},
+      {"bits4.tif",
+       Raster("GTiff", 1, 1, 3, GDT_Byte, {15, 1, 7}).withOptions({"NBITS=4"}),
+       {1, 1},
+       1,
+       1,
+       {255, 17, 119}},
+      // Georeferenced but on no altitude grid: the picture north up, its bottom-left window.
+      {"south.tif",
+       Raster("GTiff", 2, 3, 1, GDT_Byte, {1, 2, 3, 4, 5, 6})
+           .withGeoreference({0, 10, 0, 0, 0, 10}, 0),
+       {2, 2},
+       2,
+       2,
+       {1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4}},
   };
   const test::TempDir dir;
   for (const Case& c : cases) {
@@ -287,61 +374,125 @@ TEST(RasterReader, AltitudeLargerThanAnyMapKeepsItsSizeButNoPixels) {
   EXPECT_TRUE(texture.pixels.empty());
 }
 
+// Each hint as printed, with "{}" for the file's name.
+std::string named(std::string text, const std::string& name) {
+  for (std::size_t at = text.find("{}"); at != std::string::npos; at = text.find("{}", at)) {
+    text.replace(at, 2, name);
+    at += name.size();
+  }
+  return text;
+}
+
 TEST(RasterReader, RefusalsNameTheFileAndSayWhy) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double infinity = std::numeric_limits<double>::infinity();
+  const double floatMax = std::numeric_limits<float>::max();
   struct Case {
     const char* name;
     RasterKind kind;
-    std::optional<Raster> raster;  // none: the file is missing, or holds text
+    std::optional<Raster> raster;  // none: written below, missing, or text
     std::string message;           // after "erreur: " and the file name, or the open message
-    std::string hint;              // after the file name and ": "; GDAL's reason is not ours
+    std::string hint;              // after "{}: "; empty for GDAL's own reason
     std::uintmax_t cutTo = 0;      // the file's length, when it is cut short
   };
   const std::string altitudeHint =
       "; an altitude image has one band (or grey and alpha) of integers or reals\n";
   const std::string colourHint =
-      "; a colour image has 3 or 4 bands of bytes (red, green, blue, alpha), or 1 or 2 (grey)\n";
-  const std::string fill = "; fill them first, e.g. gdal_fillnodata.py ";
+      "; a colour image has 3 or 4 bands of bytes (red, green, blue, alpha), or 1 or 2 (grey)";
+  const std::string fill = "; fill them first, e.g. gdal_fillnodata.py {} filled.tif";
+  const auto unset = [](const std::string& value) {
+    return "; if " + value + " is a real altitude (a sea at 0, say), unset it instead: " +
+           "gdal_edit.py -unsetnodata {} (or gdal_translate -a_nodata none {} unset.tif)\n";
+  };
+  const auto first = [](int column, int row, const std::string& marks) {
+    return "the first pixel without altitude is column " + std::to_string(column) + ", row " +
+           std::to_string(row) + " from the top; they are marked by " + marks;
+  };
+  const std::vector<std::uint8_t> mask{255, 0, 255, 255, 255, 0};
+  const std::string raw =
+      "a raw heightmap without a header, which GDAL reads once a header beside it describes it"
+      " (16-bit samples, low byte first, as terrain editors write them";
+  const std::string recipe =
+      "\\nNBANDS 1\\nNBITS 16\\nPIXELTYPE UNSIGNEDINT\\nBYTEORDER I\\nLAYOUT BIL\\n' > {hdr}\n";
   const Case cases[] = {
       {"rgb.png", RasterKind::kAltitude, Raster("PNG", 1, 1, 3, GDT_Byte, {1, 2, 3}),
        " n'est pas une image d'altitude\n", "3 bands of type Byte" + altitudeHint},
       {"complex.tif", RasterKind::kAltitude, Raster("GTiff", 1, 1, 1, GDT_CInt16, {1}),
        " n'est pas une image d'altitude\n", "1 band of type CInt16" + altitudeHint},
       {"deep.tif", RasterKind::kColour, Raster("GTiff", 1, 1, 3, GDT_UInt16, {1, 2, 3}),
-       " n'est pas une image couleur 8 bits\n", "3 bands of type UInt16" + colourHint},
+       " n'est pas une image couleur 8 bits\n",
+       "3 bands of type UInt16" + colourHint +
+           "; make it 8-bit: gdal_translate -ot Byte -scale 0 65535 0 255 {} colour8.tif\n"},
       {"five.tif", RasterKind::kColour, Raster("GTiff", 1, 1, 5, GDT_Byte, {1, 2, 3, 4, 5}),
-       " n'est pas une image couleur 8 bits\n", "5 bands of type Byte" + colourHint},
+       " n'est pas une image couleur 8 bits\n", "5 bands of type Byte" + colourHint + "\n"},
+      {"layers.nc", RasterKind::kAltitude, std::nullopt, " n'est pas une image d'altitude\n",
+       "no band but subdatasets; give one of them with --alt: NETCDF:\"{}\":a, NETCDF:\"{}\":b" +
+           altitudeHint},
       {"nodata.tif", RasterKind::kAltitude,
        Raster("GTiff", 3, 2, 1, GDT_Int16, {1, 2, -9999, -9999, 5, -9999}).withNoData(-9999),
        " contient 3 pixels sans altitude\n",
-       "the first pixel without altitude is column 2, row 0 from the top" + fill},
+       first(2, 0, "the nodata value -9999") + fill + unset("-9999")},
+      // Stored south first: the place is given in the picture drawn north up.
+      {"south.tif", RasterKind::kAltitude,
+       Raster("GTiff", 3, 2, 1, GDT_Int16, {1, 0, 2, 3, 4, 5})
+           .withNoData(0)
+           .withGeoreference({0, 10, 0, 0, 0, 10}, 0),
+       " contient 1 pixels sans altitude\n", first(1, 1, "the nodata value 0") + fill + unset("0")},
+      // Written with six digits, the nodata value is not -FLT_MAX, but GDAL counts it as such.
+      {"floatmax.tif", RasterKind::kAltitude,
+       Raster("GTiff", 2, 1, 1, GDT_Float32, {7, -floatMax}).withNoData(-3.40282e+38),
+       " contient 1 pixels sans altitude\n",
+       first(1, 0, "the nodata value -3.40282e+38 and samples of the largest floats") + fill +
+           unset("-3.40282e+38")},
+      {"signed.tif", RasterKind::kAltitude,
+       Raster("GTiff", 2, 1, 1, GDT_Byte, {255, 1}).withSignedBytes().withNoData(-1),
+       " contient 1 pixels sans altitude\n",
+       first(0, 0, "the nodata value -1") + fill + unset("-1")},
+      {"alpha.png", RasterKind::kAltitude, Raster("PNG", 2, 1, 2, GDT_UInt16, {1, 2, 65535, 0}),
+       " contient 1 pixels sans altitude\n", first(1, 0, "the alpha band") + fill + "\n"},
+      // GDAL does not take a second band of reals for alpha; it marks holes all the same.
+      {"second.tif", RasterKind::kAltitude, Raster("GTiff", 2, 1, 2, GDT_Float32, {1, 2, 0, 0.5}),
+       " contient 1 pixels sans altitude\n", first(0, 0, "the alpha band") + fill + "\n"},
+      {"mask.tif", RasterKind::kAltitude,
+       Raster("GTiff", 3, 2, 1, GDT_Int16, {1, 2, 3, 4, 5, 6}).withMask(mask),
+       " contient 2 pixels sans altitude\n", first(1, 0, "the mask") + fill + "\n"},
       {"nan.tif", RasterKind::kAltitude, Raster("GTiff", 2, 2, 1, GDT_Float32, {1, 2, 3, nan}),
-       " contient 1 pixels sans altitude\n",
-       "the first pixel without altitude is column 1, row 1 from the top" + fill},
-      {"inf.tif", RasterKind::kAltitude, Raster("GTiff", 2, 1, 1, GDT_Float64, {-infinity, 0}),
-       " contient 1 pixels sans altitude\n",
-       "the first pixel without altitude is column 0, row 0 from the top" + fill},
+       " contient 1 pixels sans altitude\n", first(1, 1, "NaN or infinite samples") + fill + "\n"},
+      {"inf.tif", RasterKind::kAltitude,
+       Raster("GTiff", 2, 1, 1, GDT_Float64, {-infinity, -9}).withNoData(-9),
+       " contient 2 pixels sans altitude\n",
+       first(0, 0, "the nodata value -9 and NaN or infinite samples") + fill + unset("-9")},
       // The largest floats, as GDAL reads an ASCII grid's inf; in 64 bits they are altitudes.
       {"max.tif", RasterKind::kAltitude,
        Raster("GTiff", 3, 1, 1, GDT_Float32, {0, 3.4028234663852886e38, -3.4028234663852886e38}),
        " contient 2 pixels sans altitude\n",
-       "the first pixel without altitude is column 1, row 0 from the top" + fill},
+       first(1, 0, "samples of the largest floats") + fill + "\n"},
       // The nodata value is a double (a GeoTIFF rounds it to a float, an EHdr header does
-      // not); a Float32 sample matches it as a float.
+      // not); a Float32 sample matches it as GDAL compares it, as a float.
       {"tenth.bil", RasterKind::kAltitude,
        Raster("EHdr", 2, 1, 1, GDT_Float32, {5, 0.1}).withNoData(0.1),
        " contient 1 pixels sans altitude\n",
-       "the first pixel without altitude is column 1, row 0 from the top" + fill},
+       first(1, 0, "the nodata value 0.1") + fill + unset("0.1")},
       {"text.png", RasterKind::kColour, std::nullopt, "", ""},
       // The system's reason, not GDAL's.
       {"missing.tif", RasterKind::kAltitude, std::nullopt, "", "No such file or directory\n"},
       // Uncompressed: its missing rows are refused.
       {"cut.tif", RasterKind::kAltitude,
        Raster("GTiff", 101, 101, 1, GDT_Int16, std::vector<double>(101 * 101, 7)), "", "", 12000},
+      {"square.r16", RasterKind::kAltitude, std::nullopt, "",
+       raw + "; the size from the file's length): printf 'NROWS 2\\nNCOLS 2" + recipe},
+      {"long.RAW", RasterKind::kAltitude, std::nullopt, "",
+       raw + "): printf 'NROWS ROWS\\nNCOLS COLUMNS" + recipe},
+      {"dem.zip", RasterKind::kAltitude, std::nullopt, "",
+       "a zip archive; give the image inside it by its name through GDAL's /vsizip/: "
+       "/vsizip/{}/dem.tif, /vsizip/{}/more/x.asc\n"},
   };
   const test::TempDir dir;
   test::writeFile(dir / "text.png", test::Bytes{'h', 'e', 'l', 'l', 'o', '\n'});
+  test::writeFile(dir / "square.r16", test::Bytes(8, 1));
+  test::writeFile(dir / "long.RAW", test::Bytes(6, 1));
+  test::writeZip(dir / "dem.zip", {"dem.tif", "more/x.asc"});
+  test::writeNetcdf(dir / "layers.nc", {"a", "b"});
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string name = (dir / c.name).string();
@@ -351,17 +502,19 @@ TEST(RasterReader, RefusalsNameTheFileAndSayWhy) {
       const RasterTexture texture(name, c.kind, kAnySize, gdal());
       ADD_FAILURE() << "loaded";
     } catch (const Failure& failure) {
-      if (c.message.empty()) {
-        EXPECT_EQ(failure.what(), "erreur lors de l'ouverture du fichier " + name + "\n");
+      EXPECT_EQ(failure.what(), c.message.empty()
+                                    ? "erreur lors de l'ouverture du fichier " + name + "\n"
+                                    : "erreur: " + name + c.message);
+      if (c.hint.empty()) {
         EXPECT_EQ(failure.hint().rfind(name + ": ", 0), 0u) << failure.hint();
         EXPECT_GT(failure.hint().size(), name.size() + 3);
-        if (!c.hint.empty()) {
-          EXPECT_EQ(failure.hint(), name + ": " + c.hint);
-        }
       } else {
-        EXPECT_EQ(failure.what(), "erreur: " + name + c.message);
-        const std::string tail = c.hint.ends_with(fill) ? name + " filled.tif\n" : "";
-        EXPECT_EQ(failure.hint(), name + ": " + c.hint + tail);
+        std::string hint = named("{}: " + c.hint, name);
+        const std::size_t at = hint.find("{hdr}");
+        if (at != std::string::npos) {
+          hint.replace(at, 5, std::filesystem::path(name).replace_extension(".hdr").string());
+        }
+        EXPECT_EQ(failure.hint(), hint);
       }
     }
   }

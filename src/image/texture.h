@@ -1,10 +1,12 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -91,15 +93,48 @@ struct KeepWindow {
   return {side(fileWidth, window.x0, window.columns), side(fileHeight, window.y0, window.rows)};
 }
 
+// Where an image's pixels lie on the ground, as its file says, in GDAL's terms: transform
+// takes a pixel corner's column and row, counted from the first stored pixel, to the
+// reference system's x = t[0] + column t[1] + row t[2] and y = t[3] + column t[4] + row t[5];
+// crs is that system as WKT, empty when the file names none.
+struct Georeference {
+  std::array<double, 6> transform{};
+  std::string crs;
+  bool operator==(const Georeference&) const = default;
+};
+
+// The grid a terrain's colour images are placed on: the altitude image's, as its file holds
+// it (its size, not what a load kept of it).
+struct ImageGrid {
+  std::string fileName;  // the altitude image, for messages
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::optional<Georeference> georeference;
+  bool operator==(const ImageGrid&) const = default;
+};
+
 // Where a load's notes go: what was found or assumed, for standard error, a line each
 // without its line feed. Empty: standard error itself.
 using NoteSink = std::function<void(const std::string& line)>;
 
+// Sends line to notes, or to standard error when there is no sink. A control character,
+// which only a file name can bring, is escaped as in every message.
+inline void sendNote(const NoteSink& notes, const std::string& line) {
+  const std::string escaped = escapeControls(line);
+  if (notes) {
+    notes(escaped);
+  } else {
+    std::fprintf(stderr, "%s\n", escaped.c_str());
+  }
+}
+
 // One loaded image. width and height describe pixels: pixel (x, y) begins at byte
-// (x + y * width) * bytesPerPixel, rows are packed and row 0 is the first row stored in the
-// file. They are the file's own size unless the load kept a smaller window, which starts at
-// the file's pixel (x0, y0); fileWidth and fileHeight always say what the file holds, for the
-// size checks and their messages, and the map code's borders. A 3-byte
+// (x + y * width) * bytesPerPixel, rows are packed and row 0 is the bottom row of the picture
+// (in a BMP the first row stored, in a georeferenced raster the southern one). They are the
+// file's own size unless the load kept a smaller window, which starts at the image's pixel
+// (x0, y0); fileWidth and fileHeight say what the file holds, for the size checks and their
+// messages and the map code's borders, except for a colour image placed on a georeferenced
+// altitude's grid, which holds that grid's pixels and has its size. A 3-byte
 // pixel is red, green, blue; a 1-byte pixel is an altitude (a grey level, or the stored colour
 // index when the colour table is not grey).
 class Texture {
@@ -113,14 +148,7 @@ class Texture {
 
   // Tells whoever loads the image what was found or assumed: one line, no line feed. A
   // control character, which only a file name can bring, is escaped as in every message.
-  void note(const std::string& line) const {
-    const std::string escaped = escapeControls(line);
-    if (notes_) {
-      notes_(escaped);
-    } else {
-      std::fprintf(stderr, "%s\n", escaped.c_str());
-    }
-  }
+  void note(const std::string& line) const { sendNote(notes_, line); }
 
   std::string fileName;
   std::int32_t width = 0;
@@ -134,6 +162,8 @@ class Texture {
   SampleFormat sampleFormat = SampleFormat::kUInt8;
   std::vector<std::uint8_t> palette;  // 256 x red, green, blue for an 8-bit image; else empty
   std::vector<std::uint8_t> pixels;
+  std::optional<Georeference> georeference;  // the file's own; none for BMPs
+  bool warped = false;  // a colour image warped onto the altitude's grid by its georeferencing
 
  protected:
   explicit Texture(std::string name, NoteSink notes = {})
@@ -142,5 +172,10 @@ class Texture {
  private:
   NoteSink notes_;
 };
+
+// The grid of an image as its file holds it.
+[[nodiscard]] inline ImageGrid gridOf(const Texture& image) {
+  return ImageGrid{image.fileName, image.fileWidth, image.fileHeight, image.georeference};
+}
 
 }  // namespace quorvel

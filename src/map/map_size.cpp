@@ -47,11 +47,14 @@ std::string size(std::int32_t width, std::int32_t height) {
 std::string sizeHint(const Texture& alt, std::int32_t minSide, std::int32_t maxSide) {
   const std::int32_t width = nearestSide(alt.fileWidth, minSide, maxSide);
   const std::int32_t height = nearestSide(alt.fileHeight, minSide, maxSide);
+  // GDAL writes bytes only into a BMP: wider samples go to a GeoTIFF, which keeps their type.
+  const bool bytes = alt.sampleFormat == SampleFormat::kUInt8;
   return alt.fileName + " is " + size(alt.fileWidth, alt.fileHeight) + " pixels: " +
          sideProblem("width", alt.fileWidth, minSide, maxSide) +
          sideProblem("height", alt.fileHeight, minSide, maxSide) +
-         "resize it, for example: gdal_translate -of BMP -outsize " + std::to_string(width) + " " +
-         std::to_string(height) + " " + alt.fileName + " resized.bmp\n";
+         "resize it, for example: gdal_translate " + (bytes ? "-of BMP " : "") + "-outsize " +
+         std::to_string(width) + " " + std::to_string(height) + (bytes ? " " : " -r bilinear ") +
+         alt.fileName + (bytes ? " resized.bmp\n" : " resized.tif\n");
 }
 
 }  // namespace

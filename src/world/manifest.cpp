@@ -63,7 +63,8 @@ Settings settingsOf(const Json& json) {
 
 bool sameHeader(const WorldHeader& a, const WorldHeader& b) {
   return settingsJson(a.settings) == settingsJson(b.settings) && a.tileSize == b.tileSize &&
-         a.columns == b.columns && a.rows == b.rows && a.width == b.width && a.height == b.height;
+         a.columns == b.columns && a.rows == b.rows && a.width == b.width &&
+         a.height == b.height && a.georeference == b.georeference;
 }
 
 std::string manifestName(const std::string& base) { return base + ".world.json"; }
@@ -92,6 +93,10 @@ std::string recordText(const WorldRecord& record) {
   json["tile_size"] = header.tileSize;
   json["grid"] = {{"columns", header.columns}, {"rows", header.rows}};
   json["world"] = {{"width", header.width}, {"height", header.height}};
+  if (header.georeference) {
+    json["georeference"] = {{"crs", header.georeference->crs},
+                            {"geotransform", header.georeference->transform}};
+  }
   Json tiles = Json::array();
   for (const WorldTile& tile : record.tiles) tiles.push_back(tileJson(tile));
   json["tiles"] = std::move(tiles);
@@ -116,6 +121,12 @@ std::optional<WorldRecord> parseRecord(const std::string& text) {
     json.at("grid").at("rows").get_to(header.rows);
     json.at("world").at("width").get_to(header.width);
     json.at("world").at("height").get_to(header.height);
+    if (json.contains("georeference")) {
+      Georeference georeference;
+      json.at("georeference").at("crs").get_to(georeference.crs);
+      json.at("georeference").at("geotransform").get_to(georeference.transform);
+      header.georeference = georeference;
+    }
     for (const Json& tile : json.at("tiles")) record.tiles.push_back(tileOf(tile));
     return record;
   } catch (const std::exception&) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "image/texture.h"
 #include "quorvel/types.h"
 #include "quorvel/world.h"
 
@@ -18,6 +19,7 @@ struct WorldHeader {
   std::int32_t rows = 0;
   std::int32_t width = 0;
   std::int32_t height = 0;
+  std::optional<Georeference> georeference;  // the altitude's, as GDAL reports it
 };
 
 [[nodiscard]] bool sameHeader(const WorldHeader& a, const WorldHeader& b);

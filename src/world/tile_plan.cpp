@@ -33,6 +33,13 @@ PixelWindow TilePlan::apron(std::int32_t index) const {
   return {x0, y0, x1 - x0, y1 - y0};
 }
 
+PixelWindow TilePlan::part(std::int32_t index) const {
+  PixelWindow own = window(index);
+  if (own.x0 + own.width < worldWidth) --own.width;
+  if (own.y0 + own.height < worldHeight) --own.height;
+  return own;
+}
+
 bool tileSizeFits(long long tileSize) {
   return tileSize > kBlocFilePixels && tileSize <= kLargestTile &&
          (tileSize - 1) % kBlocFilePixels == 0;

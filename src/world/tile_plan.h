@@ -33,6 +33,9 @@ struct TilePlan {
   [[nodiscard]] PixelWindow window(std::int32_t index) const;
   // Its pixels and the ring of one pixel round them inside the world: what its normals read.
   [[nodiscard]] PixelWindow apron(std::int32_t index) const;
+  // Its pixels but the column and row it shares with the next tiles: the tiles' parts cut
+  // the world with no overlap.
+  [[nodiscard]] PixelWindow part(std::int32_t index) const;
 };
 
 // 51 to 5001 pixels, 50 n + 1: a tile must be a map.

@@ -26,6 +26,7 @@
 
 #include "failure.h"
 #include "image/image_loader.h"
+#include "image/raster_reader.h"
 #include "library/error.h"
 #include "library/settings_check.h"
 #include "map/altitude_step.h"
@@ -117,10 +118,18 @@ void putWindow(Sha256& sha, const PixelWindow& window) {
   }
 }
 
-// What a tile's bytes depend on: the tool's version, the settings, the world's size, the
-// tile's window, and the pixels it reads with their sample format.
+void putText(Sha256& sha, const std::string& text) {
+  putInt(sha, static_cast<std::int64_t>(text.size()));
+  sha.update(text.data(), text.size());
+}
+
+// What a tile's bytes depend on: the tool's version, the settings, the world's size and
+// georeferencing, the tile's window, and the pixels it reads with their sample format; for a
+// colour image warped onto the world's grid, whose window's colours come from a margin of the
+// file round it, the file's own SHA-256 (warped, the hash of the file given).
 std::string fingerprintOf(const TileInputs& inputs, const Settings& settings, const TilePlan& plan,
-                          const PixelWindow& window) {
+                          const PixelWindow& window, const std::optional<Georeference>& place,
+                          const std::function<std::string(const Texture&)>& warpedFileHash) {
   Sha256 sha;
   const std::string tag = std::string("quorvel-world tile\n") + kVersion + "\n";
   sha.update(tag.data(), tag.size());
@@ -130,12 +139,22 @@ std::string fingerprintOf(const TileInputs& inputs, const Settings& settings, co
   }
   putInt(sha, plan.worldWidth);
   putInt(sha, plan.worldHeight);
+  putInt(sha, place ? 1 : 0);
+  if (place) {
+    for (const double value : place->transform) putInt(sha, std::bit_cast<std::int64_t>(value));
+    putText(sha, place->crs);
+  }
   putWindow(sha, window);
   for (const Texture* image : inputs.roles) {
     putWindow(sha, {image->x0, image->y0, image->width, image->height});
     putInt(sha, static_cast<int>(image->sampleFormat));
     putInt(sha, image->bytesPerPixel);
-    putSamples(sha, *image);
+    putInt(sha, image->warped ? 1 : 0);
+    if (image->warped) {
+      putText(sha, warpedFileHash(*image));
+    } else {
+      putSamples(sha, *image);
+    }
   }
   return hexDigest(sha.finish());
 }
@@ -157,6 +176,7 @@ struct World::State {
   ImageNames names;
   TerrainTextures headers{};
   TilePlan plan;
+  ImageGrid grid;  // the altitude's, which the colour images are placed on
   WorldHeader header;
   Settings lit;  // the light direction normalised, as the encoder takes it
   std::string base;
@@ -169,6 +189,8 @@ struct World::State {
   mutable std::mutex tablesMutex;
   mutable std::map<int, std::unique_ptr<TriangleTable>> tables;  // by altitude step
   mutable std::mutex journalMutex;
+  mutable std::mutex hashesMutex;
+  mutable std::map<std::string, std::string> fileHashes;  // of warped colour images, by name
 
   explicit State(const WorldOptions& given);
   void note(const std::string& line);
@@ -180,6 +202,7 @@ struct World::State {
   [[nodiscard]] std::optional<WorldTile> currentRecord(const WorldTile& tile,
                                                        const std::string& fingerprint) const;
   [[nodiscard]] const TriangleTable* tableFor(const Texture& alt) const;
+  [[nodiscard]] std::string warpedFileHash(const Texture& image) const;
   [[nodiscard]] int jobs() const { return options.jobs > 0 ? options.jobs : processors(); }
   void writeTile(std::int32_t index, const TileInputs& inputs, int threads, WorldTile& tile) const;
   void journal(const WorldTile& tile) const;
@@ -208,8 +231,9 @@ void World::State::loadHeaders() {
   checkWorldSize(alt);
   checkColourSizes(terrain);
   plan = planTiles(alt.fileWidth, alt.fileHeight, options.tileSize);
-  header = WorldHeader{options.settings, plan.tileSize,   plan.columns,
-                       plan.rows,        plan.worldWidth, plan.worldHeight};
+  grid = gridOf(alt);
+  header = WorldHeader{options.settings, plan.tileSize,   plan.columns,      plan.rows,
+                       plan.worldWidth,  plan.worldHeight, alt.georeference};
   const std::int64_t blocFiles = std::int64_t{plan.worldWidth - 1} / kBlocFilePixels *
                                  ((plan.worldHeight - 1) / kBlocFilePixels);
   // Worlds that quorvel would compile with a triangle table share one (per altitude step)
@@ -259,33 +283,53 @@ void World::State::readRecords() {
 }
 
 // What quorvel checks of the altitude's pixels, checked over the whole world before any tile
-// is written, whichever tiles the run builds: every shard refuses the same world. The
-// windows of every tile with its ring hold every pixel and every edge between two. Only what
-// the header leaves open is read: a GDAL altitude may have pixels without altitude (which
-// its reader refuses), and an altitude whose sample type does not settle the heights check
-// is measured.
+// is written, whichever tiles the run builds: every shard refuses the same world. Each tile's
+// window with its ring is read, which between them hold every pixel and every edge between
+// two; its pixels without altitude are counted in its part only, so each is counted once.
+// Only what the header leaves open is read: a GDAL altitude may have pixels without altitude,
+// and an altitude whose sample type does not settle the heights check is measured.
 void World::State::checkAltitude() const {
   const Texture& alt = *headers[0];
   const bool heightsSettled = heightLimitsSettledByType(alt, options.settings);
-  if (isBmpName(alt.fileName) && heightsSettled) return;
+  const bool bmp = isBmpName(alt.fileName);
+  if (bmp && heightsSettled) return;
   std::mutex mutex;
   AltitudeSpan span;
+  AltitudeHoles holes;
   onThreads(plan.count(), jobs(), [&](std::int32_t index) {
     const PixelWindow apron = plan.apron(index);
-    const std::unique_ptr<Texture> window =
-        loader.loadWindow(names[0], RasterKind::kAltitude,
-                          KeepWindow{apron.width, apron.height, false, apron.x0, apron.y0});
-    if (heightsSettled) return;
-    AltitudeSpan own;
-    widenAltitudeSpan(*window, own);
+    const PixelWindow part = plan.part(index);
+    AltitudeHoles own{.countX0 = part.x0,
+                      .countY0 = part.y0,
+                      .countX1 = part.x0 + part.width,
+                      .countY1 = part.y0 + part.height};
+    const std::unique_ptr<Texture> window = loader.loadWindow(
+        names[0], RasterKind::kAltitude,
+        KeepWindow{apron.width, apron.height, false, apron.x0, apron.y0}, {}, bmp ? nullptr : &own);
+    AltitudeSpan measured;
+    if (!heightsSettled) widenAltitudeSpan(*window, measured);
     const std::lock_guard lock(mutex);
-    if (!own.any) return;
-    span.low = span.any ? std::min(span.low, own.low) : own.low;
-    span.high = span.any ? std::max(span.high, own.high) : own.high;
-    span.largestRise = std::max(span.largestRise, own.largestRise);
+    addHoles(holes, own);
+    if (!measured.any) return;
+    span.low = span.any ? std::min(span.low, measured.low) : measured.low;
+    span.high = span.any ? std::max(span.high, measured.high) : measured.high;
+    span.largestRise = std::max(span.largestRise, measured.largestRise);
     span.any = true;
   });
+  if (holes.count > 0) refuseHoles(alt.fileName, holes, alt.fileWidth);
   checkHeightLimits(alt.fileName, span, options.settings);
+}
+
+// Hashed once a run, by the first tile that needs it.
+std::string World::State::warpedFileHash(const Texture& image) const {
+  const std::lock_guard lock(hashesMutex);
+  std::string& hash = fileHashes[image.fileName];
+  if (hash.empty()) {
+    const auto hashed = hashFile(image.fileName);
+    if (!hashed) throw Failure("erreur lors de l'ouverture du fichier " + image.fileName + "\n");
+    hash = hashed->second;
+  }
+  return hash;
 }
 
 TileInputs World::State::loadInputs(std::int32_t index) const {
@@ -301,7 +345,7 @@ TileInputs World::State::loadInputs(std::int32_t index) const {
     if (image == nullptr) {
       inputs.owned.push_back(
           loader.loadWindow(names[role], RasterKind::kColour,
-                            KeepWindow{own.width, own.height, false, own.x0, own.y0}));
+                            KeepWindow{own.width, own.height, false, own.x0, own.y0}, grid));
       image = inputs.owned.back().get();
     }
     inputs.roles[role] = image;
@@ -447,8 +491,9 @@ WorldTile World::buildTile(std::int32_t index, int threads) const {
     }
     WorldTile tile = state.runTiles[static_cast<std::size_t>(at - state.runIndices.begin())];
     const TileInputs inputs = state.loadInputs(index);
-    tile.fingerprint =
-        fingerprintOf(inputs, state.options.settings, state.plan, state.plan.window(index));
+    tile.fingerprint = fingerprintOf(
+        inputs, state.options.settings, state.plan, state.plan.window(index),
+        state.grid.georeference, [&state](const Texture& image) { return state.warpedFileHash(image); });
     if (const std::optional<WorldTile> record = state.currentRecord(tile, tile.fingerprint)) {
       tile.bytes = record->bytes;
       tile.sha256 = record->sha256;
