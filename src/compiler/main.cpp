@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
     std::fputs(failure.what(), stdout);
     std::fflush(stdout);
     std::fputs(failure.hint().c_str(), stderr);
+    return failure.exitCode();
   } catch (const std::exception& error) {
     std::printf("erreur: %s\n", error.what());
   }
