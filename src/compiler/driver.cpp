@@ -78,7 +78,8 @@ int runDriver(int argumentCount, const char* const* arguments) {
     case CommandLine::Action::kRun:
       break;
   }
-  const Settings settings = parseSettings(line.settingsArgumentCount, line.settingsArguments);
+  Settings settings = parseSettings(line.settingsArgumentCount, line.settingsArguments);
+  settings.baked = line.baked;
   printSettings(settings);
   checkFiniteSettings(line.settingsArgumentCount, line.settingsArguments);
 

@@ -3,6 +3,8 @@
 #include <array>
 #include <string>
 
+#include "map/terrain.h"
+
 namespace quorvel {
 
 // The five images of a terrain, in the order they are loaded.
@@ -20,9 +22,11 @@ struct CommandLine {
   int settingsArgumentCount = 0;
   const char* const* settingsArguments = nullptr;
   std::string prefix;
+  BakedLight baked;  // --sky, --shadows, --sun-size
 };
 
-// Throws a Failure for an unknown option or an option without its value.
+// Throws a Failure for an unknown option or an option without its value, and one with the
+// usage exit code for a light option that cannot be followed.
 [[nodiscard]] CommandLine parseCommandLine(int argumentCount, const char* const* arguments);
 
 // The lines --help prints under the usage line.
