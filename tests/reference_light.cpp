@@ -6,6 +6,7 @@
 #include <numbers>
 #include <vector>
 
+#include "map/baked_light.h"
 #include "reference_map.h"
 
 namespace quorvel::test {
@@ -48,7 +49,7 @@ double skyViewFactor(const Texture& alt, float zScaleFactor, int directions, int
       const double t = (heightAt(alt, zScaleFactor, qx, qy) - h) / (10.0 * k * length);
       steepest = std::max(steepest, t);
     }
-    sum = sum + (u.weight * steepest) / std::sqrt(1.0 + steepest * steepest);
+    sum = sum + skyTerm(u.weight, steepest);
   }
   return 1.0 - sum;
 }

@@ -4,8 +4,9 @@
 #include "math/vector3.h"
 
 // The light baked beyond the plain terms, straight from its definition, one pixel at a time:
-// every sample of every direction is visited and atan is called for every horizon. The tool
-// sweeps and marches instead; the tests hold it to these values.
+// every sample of every direction is visited and atan is called for every horizon. Only the
+// sky's term per direction is the tool's own formula (skyTerm). The tool sweeps and marches
+// instead; the tests hold it to these values.
 
 namespace quorvel::test {
 
