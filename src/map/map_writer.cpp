@@ -179,7 +179,7 @@ void writeMap(const std::string& prefix, const Terrain& terrain, const MapWriter
     }
   }
   // The baked light's parts that span the whole image, made before any blocFile: the sky's
-  // sweeps need every pixel, the shadows only the highest height.
+  // sweeps need every pixel, the shadows the highest height of each block of pixels.
   const BakedLight& baked = lit.settings.baked;
   std::unique_ptr<double[]> occlusion;
   if (blocFiles > 0 && baked.skyDirections > 0) {

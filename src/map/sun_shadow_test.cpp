@@ -93,12 +93,5 @@ TEST(SunShadow, ShadowTowardAFractionalDirectionKeepsItsAzimuth) {
   EXPECT_EQ(shares[20 * 61 + 20], 1.0);
 }
 
-TEST(SunShadow, LightStraightUpOrWithoutDirectionShadowsNothing) {
-  const MemoryTexture alt = spike();
-  for (const Vector3 light : {Vector3{0, 0, 1}, Vector3{0, 0, -1}, Vector3{0, 0, 0}}) {
-    for (const double share : sunShares(alt, light)) ASSERT_EQ(share, 1.0);
-  }
-}
-
 }  // namespace
 }  // namespace quorvel
