@@ -45,7 +45,7 @@ class SunShadow {
   // The marches skip kChunkSteps steps at a time where the blocks of kBlock x kBlock pixels
   // they cross are too low to matter.
   static constexpr int kBlock = 16;
-  static constexpr int kChunkSteps = 8;
+  static constexpr int kChunkSteps = 4;
 
   const Texture& alt_;
   bool casts_ = false;
