@@ -61,6 +61,18 @@ QUORVEL_WIDE_CLONES bool stepRises(int count, double a, double distance, const d
   return any != 0;
 }
 
+// True when no lane that still marches at step k (k <= last) can see a rise of at most
+// ceiling above its own height pass its threshold at this distance.
+QUORVEL_WIDE_CLONES bool allBelow(int count, int k, double ceiling, double distance,
+                                  const int* last, const double* own, const double* limits) {
+  int blocked = 0;
+  for (int i = 0; i < count; ++i) {
+    blocked |= static_cast<int>(k <= last[i]) &
+               static_cast<int>(!(ceiling - own[i] <= limits[i] * distance));
+  }
+  return blocked == 0;
+}
+
 }  // namespace
 
 SunShadow::SunShadow(const Texture& alt, float zScaleFactor, const Vector3& light,
@@ -255,12 +267,8 @@ void SunShadow::shadeLine(int firstMajor, int minor, Lanes& lanes) const {
     const double ceiling =
         regionCeiling(std::clamp(std::min(near, far), 0, majorSize - 1),
                       std::clamp(std::max(near, far), 0, majorSize - 1), minorLow, minorHigh);
-    const double distance = kPixelSpacing * k * length_;
-    for (int i = begin; i < end; ++i) {
-      const auto l = static_cast<std::size_t>(i);
-      if (k <= last[l] && !(ceiling - own[l] <= limits[l] * distance)) return false;
-    }
-    return true;
+    return allBelow(end - begin, k, ceiling, kPixelSpacing * k * length_, last + begin,
+                    own + begin, limits + begin);
   };
   // One step of every lane; false once the samples have left the image.
   const auto step = [&](int k) {
