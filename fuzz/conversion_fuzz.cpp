@@ -30,7 +30,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include "failure.h"
-#include "image/texture_cache.h"
+#include "image/image_loader.h"
 #include "map/map_size.h"
 #include "map/map_writer.h"
 #include "reference_map.h"
@@ -241,18 +241,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const fs::path mapPath = prefix + ".map";
   writeBytes(mapPath, kEarlierMap);
 
-  quorvel::TextureCache cache;
-  std::array<const quorvel::Texture*, 5> images{};
+  quorvel::ImageLoader loader;
+  quorvel::TerrainTextures images{};
   bool loaded = false;
   bool written = false;
   try {
-    for (std::size_t i = 0; i < kRoles.size(); ++i) {
-      // The driver's windows: the colour images keep only what alt's map reads.
-      images[i] = &cache.load(prefix + kRoles[i].suffix,
-                              i == 0 ? quorvel::altitudeKeepWindow()
-                                     : quorvel::colourKeepWindow(*images[0]));
-      if (images[i]->bitsPerPixel != kRoles[i].bitsPerPixel) throw quorvel::Failure("depth\n");
-    }
+    quorvel::ImageNames names;
+    for (std::size_t i = 0; i < kRoles.size(); ++i) names[i] = prefix + kRoles[i].suffix;
+    // The driver's windows: the colour images keep only what alt's map reads.
+    images = loader.loadTerrain(
+        names, quorvel::KeepRule{quorvel::altitudeKeepWindow(), quorvel::colourKeepWindow});
     loaded = true;
     quorvel::writeMap(prefix, quorvel::Terrain{*images[0], *images[1], *images[2], *images[3],
                                                *images[4], settings});

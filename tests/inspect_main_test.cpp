@@ -1,6 +1,9 @@
 // quorvel-inspect run as a user runs it: what it prints and the exit code of each case.
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "inspect_support.h"
 #include "test_support.h"
@@ -12,9 +15,9 @@ using test::RunResult;
 using test::TempDir;
 
 const std::string kUsage =
-    "usage: quorvel-inspect FILE.map [--cell X Y | --preview OUT.png | --relief OUT.png]\n"
-    "       quorvel-inspect FILE.map --gltf OUT.glb [--max-triangles N]\n"
-    "       quorvel-inspect A.map B.map --diff\n";
+    "usage: quorvel-inspect FILE.map [--cell X Y | --preview OUT.png | --relief OUT.png] [--json]\n"
+    "       quorvel-inspect FILE.map --gltf OUT.glb [--max-triangles N] [--json]\n"
+    "       quorvel-inspect A.map B.map --diff [--json]\n";
 
 TEST(InspectTool, EachModeOnAGoodMap) {
   const TempDir dir;
@@ -81,6 +84,7 @@ TEST(InspectTool, BadInputIsOneLineAndExitCode1) {
   test::writeFile(dir / "short.map", test::Bytes(5, 0));
   test::writeFile(dir / "e.map", test::Bytes(8, 0));
   test::writeFile(dir / "good.map", test::patternMap(1, 1));
+  ASSERT_EQ(::mkfifo((dir / "pipe.glb").c_str(), 0600), 0);
   struct Case {
     std::vector<std::string> arguments;
     std::string out;
@@ -100,6 +104,7 @@ TEST(InspectTool, BadInputIsOneLineAndExitCode1) {
       {{"good.map", "--gltf", "none/g.glb"},
        "cannot create none/g.glb: No such file or directory\n"},
       {{"good.map", "--gltf", "."}, "cannot create .: not a regular file\n"},
+      {{"good.map", "--gltf", "pipe.glb"}, "cannot create pipe.glb: not a regular file\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.out);
@@ -107,9 +112,17 @@ TEST(InspectTool, BadInputIsOneLineAndExitCode1) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, c.out);
   }
+  // A .glb that cannot be written out in full leaves no temporary file either.
+  test::ProcessOptions limited;
+  limited.program = QUORVEL_INSPECT_BINARY;
+  limited.fileSizeLimit = 1000;
+  const RunResult run = test::runTool({"good.map", "--gltf", "g.glb"}, dir.path(), limited);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.out, "cannot write g.glb: File too large\n");
   EXPECT_FALSE(std::filesystem::exists(dir / "p.png"));
   EXPECT_FALSE(std::filesystem::exists(dir / "r.png"));
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);
+  EXPECT_EQ(test::directoryNames(dir.path()),
+            (std::vector<std::string>{"e.map", "good.map", "pipe.glb", "short.map"}));
 }
 
 TEST(InspectTool, UsageErrorsExit2WithTheUsage) {
@@ -145,6 +158,68 @@ TEST(InspectTool, UsageErrorsExit2WithTheUsage) {
   const RunResult help = test::runInspect({"--help"});
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_EQ(help.out, kUsage);
+}
+
+// --json: the same facts as one object on one line, failures and mistakes too, with their
+// text read as Latin-1 and the usage on standard error.
+TEST(InspectTool, JsonGivesEachReportAndFailureAsOneObject) {
+  const TempDir dir;
+  test::compileMap(dir, test::uniformExample());
+  test::Bytes changed = test::readFile(dir / "terrain.map");
+  changed[8 + 5] = 0;  // vertex 1's blue in the first record
+  test::writeFile(dir / "b.map", changed);
+  using Json = nlohmann::json;
+  struct Case {
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::vector<std::pair<std::string, Json>> expected;  // JSON pointer and value
+    bool usage = false;                                  // on standard error
+  };
+  const std::vector<Case> cases = {
+      {{"terrain.map", "--json"},
+       0,
+       {{"/map", "terrain.map"}, {"/largeur", 1}, {"/hauteur", 1}, {"/width", 51},
+        {"/height", 51}, {"/bytes", 99383}, {"/vertices", 2601}, {"/heights/min", 10.0},
+        {"/heights/max", 10.0}, {"/heights/nan", 0}, {"/colours/green/min", 255},
+        {"/colours/blue/mean", 255.0}}},
+      {{"--json", "terrain.map", "--cell", "50", "50"},
+       0,
+       {{"/vertex", 2}, {"/origin", {48, 48}}, {"/byte", 99224}, {"/vertices/2/pixel", {50, 50}},
+        {"/vertices/2/heightBits", "0x41200000"}, {"/triangles/7/vertices", {0, 8, 1}}}},
+      {{"terrain.map", "b.map", "--diff", "--json"},
+       1,
+       {{"/identical", false}, {"/cells", 625}, {"/differingCells", 1}, {"/first/byte", 13},
+        {"/first/field", "colors"}, {"/first/vertex", 1}, {"/first/pixel", {2, 1}},
+        {"/first/component", "blue"}, {"/first/a", 255}, {"/first/b", 0}}},
+      {{"terrain.map", "--relief", "r.png", "--json"},
+       0,
+       {{"/written", "r.png"}, {"/kind", "relief"}, {"/width", 51}}},
+      {{"terrain.map", "--gltf", "t.glb", "--json"},
+       0,
+       {{"/written", "t.glb"}, {"/mesh", "cellFans"}, {"/triangles", 5000}}},
+      {{"\xe9t\xe9.map", "--json"},
+       1,
+       {{"/error", "cannot open \u00e9t\u00e9.map: No such file or directory"}, {"/exit", 1}}},
+      {{"terrain.map", "none.map", "--diff", "--json"},
+       2,
+       {{"", {{"error", "cannot open none.map: No such file or directory"}, {"exit", 2}}}}},
+      {{"terrain.map", "--preview", "--json"},
+       2,
+       {{"", {{"error", "quorvel-inspect: --preview needs the name of the PNG to write"},
+              {"exit", 2}}}},
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments.front() + " " + c.arguments.back());
+    const RunResult run = test::runInspect(c.arguments, dir.path());
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    ASSERT_TRUE(run.out.ends_with("}\n") && run.out.find('\n') == run.out.size() - 1) << run.out;
+    const Json report = Json::parse(run.out);
+    for (const auto& [pointer, value] : c.expected) {
+      EXPECT_EQ(report.at(Json::json_pointer(pointer)), value) << pointer;
+    }
+    EXPECT_EQ(run.err, c.usage ? kUsage : "");
+  }
 }
 
 }  // namespace

@@ -94,4 +94,24 @@ PngPixels readPng(const std::filesystem::path& path, int channels) {
   return png;
 }
 
+HeightField flatField(int width, int height) {
+  HeightField field;
+  field.largeur = (width - 1) / kBlocFilePixels;
+  field.hauteur = (height - 1) / kBlocFilePixels;
+  field.width = width;
+  field.height = height;
+  field.heights.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  return field;
+}
+
+TerrainMesh meshOf(const HeightField& field, const std::vector<std::array<int, 2>>& pixels,
+                   std::vector<std::uint32_t> indices) {
+  TerrainMesh mesh;
+  for (const auto& [x, y] : pixels) {
+    mesh.pixels.push_back(static_cast<std::uint32_t>(y * field.width + x));
+  }
+  mesh.indices = std::move(indices);
+  return mesh;
+}
+
 }  // namespace quorvel::test

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "inspect/gltf_mesh.h"
 #include "test_support.h"
 #include "tool_process.h"
 
@@ -40,5 +41,13 @@ struct PngPixels {
   }
 };
 PngPixels readPng(const std::filesystem::path& path, int channels);
+
+// A field of width x height pixels, its heights 0 and no colours, for the mesh code, which
+// reads only where pixels are (the simplifier reads the heights too).
+HeightField flatField(int width, int height);
+
+// A mesh of field whose vertex i is at pixel pixels[i] (x, y).
+TerrainMesh meshOf(const HeightField& field, const std::vector<std::array<int, 2>>& pixels,
+                   std::vector<std::uint32_t> indices);
 
 }  // namespace quorvel::test

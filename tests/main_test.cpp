@@ -27,6 +27,7 @@ TEST(Main, HelpPrintsBannerUsageAndOptionsAndVersionOnlyTheBanner) {
             "  --shadows        diffuse light shadowed by the terrain toward the light direction\n"
             "  --sun-size DEG   the sun's diameter in degrees, for --shadows' penumbra (default\n"
             "                   0.53)\n"
+            "  --json           one JSON object on standard output instead of the text lines\n"
             "  --               ends the options (for a prefix that begins with --)\n"
             "  --help           this text\n"
             "  --version        the banner only\n"

@@ -1,78 +1,60 @@
 #include "compiler/driver.h"
 
-#include <algorithm>
-#include <array>
-#include <cstdint>
 #include <cstdio>
-#include <filesystem>
+#include <exception>
 #include <string>
-#include <system_error>
-#include <vector>
+#include <string_view>
 
+#include "cli/json_output.h"
 #include "compiler/options.h"
 #include "compiler/settings.h"
 #include "failure.h"
-#include "image/pixel_buffer.h"
-#include "image/raster_reader.h"
-#include "image/texture_cache.h"
-#include "map/map_format.h"
-#include "map/map_size.h"
-#include "map/map_writer.h"
-#include "version.h"
+#include "quorvel/quorvel.h"
 
 namespace quorvel {
 namespace {
 
-// Each image is checked as soon as it is loaded, so no later file is opened after a wrong
-// one. BMPs keep their reader and its depth messages; other files are read through GDAL,
-// which refuses what cannot be an altitude or colour image itself.
-const Texture& loadImage(const std::string& fileName, RasterKind kind, const KeepWindow& keep) {
-  if (!isBmpName(fileName)) return loadRaster(fileName, kind, keep);
-  const int bitsPerPixel = kind == RasterKind::kAltitude ? 8 : 24;
-  const Texture& texture = loadTexture(fileName, keep);
-  if (texture.bitsPerPixel != bitsPerPixel) {
-    throw Failure("erreur: " + fileName + " n'est pas un bmp " + std::to_string(bitsPerPixel) +
-                  "bit\n");
+constexpr const char* kUsage =
+    "usage: quorvel prefix [x y z light direction] [z scale factor] [sea level]";
+
+// Whether --json is among the options, looked for before they are parsed so that a mistake
+// in them is reported as JSON too.
+bool wantsJson(int argumentCount, const char* const* arguments) {
+  for (int i = 1; i < argumentCount; ++i) {
+    const std::string_view argument = arguments[i];
+    if (argument == "--json") return true;
+    if (argument == "--" || !argument.starts_with("--")) return false;
   }
-  return texture;
+  return false;
 }
 
-// The colour BMPs' memory is made ready on another core while the altitude image loads
-// (through GDAL, that core would otherwise wait for the library to load). Sized from the
-// files themselves, which opens none of them (a named pipe is read once, in its turn): at
-// most what a file holds, and at most a colour image of the largest map. One buffer a
-// distinct file, as a file named twice is loaded once; a load that keeps less gives the
-// rest back.
-void prepareColourBuffers(const std::array<std::string, kImageRoles>& names) {
-  constexpr auto kSide = static_cast<std::uintmax_t>(kMaxBlocFiles * kBlocFilePixels + 1);
-  std::vector<PreparedFile> files;
-  for (std::size_t role = 1; role < names.size(); ++role) {
-    const std::string& name = names[role];
-    const auto known = [&](const PreparedFile& file) { return file.fileName == name; };
-    if (name == names[0] || !isBmpName(name) || std::any_of(files.begin(), files.end(), known)) {
-      continue;
-    }
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(name, error);
-    if (error || !std::filesystem::is_regular_file(status)) continue;
-    const std::uintmax_t bytes = std::filesystem::file_size(name, error);
-    if (error) continue;
-    files.push_back({name, static_cast<std::size_t>(std::min(bytes, kSide * kSide * 3))});
-  }
-  preparePixelBuffers(std::move(files));
+nlohmann::json settingsObject(const Settings& settings) {
+  const Vector3& light = settings.lightDirection;
+  return {{"light", {light.x, light.y, light.z}},
+          {"z_scale", settings.zScaleFactor},
+          {"sea_level", settings.seaLevel},
+          {"sky", settings.baked.skyDirections},
+          {"shadows", settings.baked.shadows},
+          {"sun_size", settings.baked.sunDiameter}};
 }
 
-}  // namespace
-
-int runDriver(int argumentCount, const char* const* arguments) {
-  std::printf("quorvel %s\n", kVersion);
+// The run itself; every refusal is thrown, as a Failure before the images and an Error from
+// the compile.
+int run(int argumentCount, const char* const* arguments, bool json) {
+  if (!json) std::printf("quorvel %s\n", version());
   const CommandLine line = parseCommandLine(argumentCount, arguments);
   switch (line.action) {
     case CommandLine::Action::kVersion:
+      if (json) printJson({{"version", version()}});
       return 0;
     case CommandLine::Action::kUsage:
     case CommandLine::Action::kHelp:
-      std::printf("usage: quorvel prefix [x y z light direction] [z scale factor] [sea level]\n");
+      if (json && line.action == CommandLine::Action::kUsage) {
+        printJson(errorObject(kUsage, 0));
+        return 0;
+      }
+      if (json) std::printf("quorvel %s\n", version());
+      std::printf("%s\n", kUsage);
       if (line.action == CommandLine::Action::kHelp) std::fputs(optionsHelp(), stdout);
       return 0;
     case CommandLine::Action::kRun:
@@ -80,22 +62,63 @@ int runDriver(int argumentCount, const char* const* arguments) {
   }
   Settings settings = parseSettings(line.settingsArgumentCount, line.settingsArguments);
   settings.baked = line.baked;
-  printSettings(settings);
+  if (!json) printSettings(settings);
   checkFiniteSettings(line.settingsArgumentCount, line.settingsArguments);
 
-  // The altitude image decides how much of each image is kept: memory follows the map, not
-  // what the headers claim.
-  const auto& names = line.imageNames;
-  prepareColourBuffers(names);
-  const Texture& alt = loadImage(names[0], RasterKind::kAltitude, altitudeKeepWindow());
-  const KeepWindow colour = colourKeepWindow(alt);
-  if (colour.columns == 0) preparePixelBuffers({});  // no map: no colour pixel is kept
-  const Texture& difMat = loadImage(names[1], RasterKind::kColour, colour);
-  const Texture& ambMat = loadImage(names[2], RasterKind::kColour, colour);
-  const Texture& difLight = loadImage(names[3], RasterKind::kColour, colour);
-  const Texture& ambLight = loadImage(names[4], RasterKind::kColour, colour);
-  writeMap(line.prefix, Terrain{alt, difMat, ambMat, difLight, ambLight, settings});
+  CompileOptions options;
+  if (!json) {
+    options.onNote = [](const std::string& note) { std::fprintf(stderr, "%s\n", note.c_str()); };
+    options.onSizeLine = [](const std::string& sizeLine) {
+      std::printf("%s\n", sizeLine.c_str());
+      std::fflush(stdout);
+    };
+  }
+  const CompileResult result = compileFiles(line.files, settings, options);
+  if (json) {
+    nlohmann::json notes = nlohmann::json::array();
+    for (const std::string& note : result.notes) notes.push_back(nameText(note));
+    printJson({{"map", nameText(result.map)},
+               {"largeur", result.largeur},
+               {"hauteur", result.hauteur},
+               {"bytes", result.bytes},
+               {"size_line", latin1Text(result.sizeLine)},
+               {"notes", notes},
+               {"settings", settingsObject(settings)},
+               {"version", version()}});
+  }
   return 0;
+}
+
+// Prints a refusal: its line on standard output (or as JSON) and its hint on standard error;
+// returns its exit code.
+int refuse(std::string_view message, std::string_view hint, bool json, int exitCode = 1) {
+  if (json) {
+    printJson(errorObject(message, exitCode));
+  } else {
+    std::fwrite(message.data(), 1, message.size(), stdout);
+    if (message.empty() || message.back() != '\n') std::fputc('\n', stdout);
+  }
+  std::fflush(stdout);
+  if (!hint.empty()) {
+    std::fwrite(hint.data(), 1, hint.size(), stderr);
+    if (hint.back() != '\n') std::fputc('\n', stderr);
+  }
+  return exitCode;
+}
+
+}  // namespace
+
+int runDriver(int argumentCount, const char* const* arguments) {
+  const bool json = wantsJson(argumentCount, arguments);
+  try {
+    return run(argumentCount, arguments, json);
+  } catch (const Failure& failure) {
+    return refuse(failure.what(), failure.hint(), json, failure.exitCode());
+  } catch (const Error& error) {
+    return refuse(error.what(), error.hint(), json);
+  } catch (const std::exception& error) {
+    return refuse(std::string("erreur: ") + error.what(), {}, json);
+  }
 }
 
 }  // namespace quorvel

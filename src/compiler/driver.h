@@ -2,8 +2,9 @@
 
 namespace quorvel {
 
-// The whole run: banner, settings, the five images in their order, the map. Returns the exit
-// code of a run that ends normally; every error is thrown as a Failure.
+// The whole run: banner, settings, the five images in their order, the map, or with --json one
+// JSON object instead of the text lines. Prints every refusal (its line on standard output,
+// its hint on standard error) and returns the exit code.
 int runDriver(int argumentCount, const char* const* arguments);
 
 }  // namespace quorvel

@@ -1,9 +1,12 @@
 #include "compiler/options.h"
 
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <cstddef>
 #include <cstdlib>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "failure.h"
@@ -13,15 +16,15 @@ namespace {
 
 struct ImageOption {
   std::string_view name;
-  const char* role;  // the default name is prefix + role + "." + extension
+  std::optional<std::string> ImageFiles::*file;
 };
 
-constexpr std::array<ImageOption, kImageRoles> kImageOptions{{
-    {"--alt", "alt"},
-    {"--difmat", "DifMat"},
-    {"--ambmat", "AmbMat"},
-    {"--diflight", "DifLight"},
-    {"--amblight", "AmbLight"},
+constexpr std::array<ImageOption, 5> kImageOptions{{
+    {"--alt", &ImageFiles::alt},
+    {"--difmat", &ImageFiles::difmat},
+    {"--ambmat", &ImageFiles::ambmat},
+    {"--diflight", &ImageFiles::diflight},
+    {"--amblight", &ImageFiles::amblight},
 }};
 
 // Only words that begin with "--" are options, so every prefix that worked before, "-x"
@@ -81,9 +84,6 @@ bool takeLightOption(std::string_view option, int argumentCount, const char* con
 
 CommandLine parseCommandLine(int argumentCount, const char* const* arguments) {
   CommandLine line;
-  std::array<std::string, kImageRoles> given;
-  std::array<bool, kImageRoles> isGiven{};
-  std::string extension = "bmp";
   bool sunSizeGiven = false;
   int next = 1;
   for (; next < argumentCount && isOption(arguments[next]); ++next) {
@@ -100,6 +100,10 @@ CommandLine parseCommandLine(int argumentCount, const char* const* arguments) {
       line.action = CommandLine::Action::kVersion;
       return line;
     }
+    if (option == "--json") {
+      line.json = true;
+      continue;
+    }
     if (takeLightOption(option, argumentCount, arguments, next, line.baked, sunSizeGiven)) {
       continue;
     }
@@ -113,10 +117,9 @@ CommandLine parseCommandLine(int argumentCount, const char* const* arguments) {
     }
     const std::string value = arguments[++next];
     if (role == kImageOptions.size()) {
-      extension = value;
+      line.files.ext = value;
     } else {
-      given[role] = value;
-      isGiven[role] = true;
+      line.files.*kImageOptions[role].file = value;
     }
   }
   if (sunSizeGiven && !line.baked.shadows) {
@@ -127,12 +130,9 @@ CommandLine parseCommandLine(int argumentCount, const char* const* arguments) {
 
   line.action = CommandLine::Action::kRun;
   line.prefix = arguments[next];
+  line.files.prefix = line.prefix;
   line.settingsArgumentCount = argumentCount - (next - 1);
   line.settingsArguments = arguments + (next - 1);
-  for (std::size_t role = 0; role < kImageOptions.size(); ++role) {
-    line.imageNames[role] =
-        isGiven[role] ? given[role] : line.prefix + kImageOptions[role].role + "." + extension;
-  }
   return line;
 }
 
@@ -149,6 +149,7 @@ const char* optionsHelp() {
          "  --shadows        diffuse light shadowed by the terrain toward the light direction\n"
          "  --sun-size DEG   the sun's diameter in degrees, for --shadows' penumbra (default\n"
          "                   0.53)\n"
+         "  --json           one JSON object on standard output instead of the text lines\n"
          "  --               ends the options (for a prefix that begins with --)\n"
          "  --help           this text\n"
          "  --version        the banner only\n"

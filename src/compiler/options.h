@@ -3,20 +3,17 @@
 #include <array>
 #include <string>
 
-#include "map/terrain.h"
+#include "quorvel/types.h"
 
 namespace quorvel {
-
-// The five images of a terrain, in the order they are loaded.
-enum class ImageRole { kAlt, kDifMat, kAmbMat, kDifLight, kAmbLight };
-inline constexpr int kImageRoles = 5;
 
 // What the arguments ask for. Options come only before the prefix; everything from the
 // prefix on is positional, as it always was.
 struct CommandLine {
   enum class Action { kUsage, kHelp, kVersion, kRun };
   Action action = Action::kUsage;
-  std::array<std::string, kImageRoles> imageNames;  // each role's file, in load order
+  ImageFiles files;   // the prefix, the extension and the files named outright
+  bool json = false;  // one JSON object on standard output instead of the text lines
   // The prefix and the numbers after it, laid out as a command line whose argument 1 is
   // the prefix, for the settings parser.
   int settingsArgumentCount = 0;

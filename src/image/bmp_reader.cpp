@@ -276,8 +276,9 @@ void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
 
 }  // namespace
 
-BmpTexture::BmpTexture(std::string name, const KeepWindow& keep)
-    : Texture(std::move(name)), keep_(keep) {
+BmpTexture::BmpTexture(std::string name, const KeepWindow& keep, PixelBuffers* buffers,
+                       NoteSink notes)
+    : Texture(std::move(name), std::move(notes)), keep_(keep), buffers_(buffers) {
   load();
 }
 
@@ -383,7 +384,12 @@ void BmpTexture::load() {
   bytesPerPixel = pixelBytes;
   const std::size_t rowBytes = static_cast<std::size_t>(width) * pixelBytes;
   try {
-    resizePixels(pixels, rowBytes * static_cast<std::size_t>(height), fileName);
+    const std::size_t bytes = rowBytes * static_cast<std::size_t>(height);
+    if (buffers_ != nullptr) {
+      buffers_->resize(pixels, bytes, fileName);
+    } else {
+      resizePixels(pixels, bytes);
+    }
   } catch (const std::bad_alloc&) {
     throw Failure("erreur: m\xe9moire insuffisante pour " + fileName + "\n");
   }
@@ -414,7 +420,9 @@ void BmpTexture::load() {
       toRgb(row);
     }
   }
-  if (bitCount == 8) useGreyLevels(fileName, palette, entries, pixels);
+  if (bitCount == 8 && !useGreyLevels(palette, entries, pixels)) {
+    note(fileName + ": the colour table is not grey, so its colour indices are used as altitudes");
+  }
 }
 
 }  // namespace quorvel

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "image/pixel_buffer.h"
 #include "image/texture.h"
 
 namespace quorvel {
@@ -12,11 +13,14 @@ namespace quorvel {
 // stored indices (with a warning on standard error) when the table is not grey.
 class BmpTexture final : public Texture {
  public:
-  explicit BmpTexture(std::string name, const KeepWindow& keep = {});
+  // With buffers, the pixels go into the buffer made ready for this file, if any.
+  explicit BmpTexture(std::string name, const KeepWindow& keep = {},
+                      PixelBuffers* buffers = nullptr, NoteSink notes = {});
   void load() override;
 
  private:
   KeepWindow keep_;
+  PixelBuffers* buffers_;
 };
 
 }  // namespace quorvel

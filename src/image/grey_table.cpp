@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstddef>
-#include <cstdio>
 
 namespace quorvel {
 
@@ -24,16 +23,11 @@ void applyGreyTable(const std::vector<std::uint8_t>& palette, int entries,
   for (std::uint8_t& pixel : pixels) pixel = level[pixel];
 }
 
-void useGreyLevels(const std::string& fileName, const std::vector<std::uint8_t>& palette,
-                   int entries, std::vector<std::uint8_t>& pixels) {
-  if (isGreyTable(palette, entries)) {
-    applyGreyTable(palette, entries, pixels);
-  } else {
-    std::fprintf(stderr,
-                 "%s: the colour table is not grey, so its colour indices are used as "
-                 "altitudes\n",
-                 fileName.c_str());
-  }
+bool useGreyLevels(const std::vector<std::uint8_t>& palette, int entries,
+                   std::vector<std::uint8_t>& pixels) {
+  if (!isGreyTable(palette, entries)) return false;
+  applyGreyTable(palette, entries, pixels);
+  return true;
 }
 
 }  // namespace quorvel

@@ -16,9 +16,9 @@ namespace quorvel {
 void applyGreyTable(const std::vector<std::uint8_t>& palette, int entries,
                     std::vector<std::uint8_t>& pixels);
 
-// The altitudes of an 8-bit image: a grey table's levels replace the indices; any other table
-// leaves the indices as they are, and one line on standard error, naming fileName, says so.
-void useGreyLevels(const std::string& fileName, const std::vector<std::uint8_t>& palette,
-                   int entries, std::vector<std::uint8_t>& pixels);
+// The altitudes of an 8-bit image: a grey table's levels replace the indices, and true is
+// returned; any other table leaves the indices as they are.
+[[nodiscard]] bool useGreyLevels(const std::vector<std::uint8_t>& palette, int entries,
+                                 std::vector<std::uint8_t>& pixels);
 
 }  // namespace quorvel

@@ -3,21 +3,15 @@
 #include <sys/mman.h>
 
 #include <algorithm>
-#include <condition_variable>
 #include <cstdint>
-#include <map>
-#include <mutex>
 #include <new>
 #include <string>
 #include <system_error>
-#include <thread>
 #include <utility>
 
 namespace quorvel {
-namespace {
 
-// Sizes pixels to bytes of zeros, backed by 2 MiB pages where the system offers them.
-void allocateZeroed(std::vector<std::uint8_t>& pixels, std::size_t bytes) {
+void resizePixels(std::vector<std::uint8_t>& pixels, std::size_t bytes) {
   constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
   pixels.clear();
   pixels.reserve(bytes);  // allocates without touching a page
@@ -30,102 +24,24 @@ void allocateZeroed(std::vector<std::uint8_t>& pixels, std::size_t bytes) {
   pixels.resize(bytes);
 }
 
-// Buffers made ready on a thread of their own, one a file, in the order given. A buffer it
-// cannot allocate is simply not offered: the load then allocates its own and reports the
-// failure.
-class PreparedBuffers {
- public:
-  ~PreparedBuffers() { stop(); }
+PixelBuffers::~PixelBuffers() { stop(); }
 
-  void start(std::vector<PreparedFile> files) {
-    stop();
-    const std::lock_guard lock(mutex_);
-    files_ = std::move(files);
-    next_ = 0;
-    try {
-      worker_ = std::thread([this] { prepare(); });
-    } catch (const std::system_error&) {
-      files_.clear();  // no thread to be had: every load allocates its own
-    }
+void PixelBuffers::prepare(std::vector<PreparedFile> files) {
+  stop();
+  const std::lock_guard lock(mutex_);
+  files_ = std::move(files);
+  next_ = 0;
+  if (files_.empty()) return;
+  try {
+    worker_ = std::thread([this] { make(); });
+  } catch (const std::system_error&) {
+    files_.clear();  // no thread to be had: every load allocates its own
   }
-
-  // The buffer prepared for fileName when it holds at least bytes, waiting while it is being
-  // made; false when there is none.
-  bool take(const std::string& fileName, std::size_t bytes, std::vector<std::uint8_t>& out) {
-    std::unique_lock lock(mutex_);
-    const auto file = std::find_if(files_.begin(), files_.end(), [&](const PreparedFile& f) {
-      return f.fileName == fileName && f.bytes >= bytes;
-    });
-    if (file == files_.end()) return false;
-    const auto index = static_cast<std::size_t>(file - files_.begin());
-    changed_.wait(lock, [&] { return next_ > index || stopping_; });
-    auto made = ready_.find(index);
-    if (made == ready_.end()) return false;
-    out = std::move(made->second);
-    ready_.erase(made);
-    return true;
-  }
-
- private:
-  void prepare() {
-    for (;;) {
-      std::size_t bytes = 0;
-      {
-        const std::lock_guard lock(mutex_);
-        if (next_ >= files_.size() || stopping_) return;
-        bytes = files_[next_].bytes;
-      }
-      std::vector<std::uint8_t> buffer;
-      bool made = true;
-      try {
-        allocateZeroed(buffer, bytes);
-      } catch (const std::bad_alloc&) {
-        made = false;
-      }
-      {
-        const std::lock_guard lock(mutex_);
-        if (made) ready_.emplace(next_, std::move(buffer));
-        ++next_;
-      }
-      changed_.notify_all();
-    }
-  }
-
-  void stop() {
-    {
-      const std::lock_guard lock(mutex_);
-      stopping_ = true;
-    }
-    changed_.notify_all();
-    if (worker_.joinable()) worker_.join();
-    const std::lock_guard lock(mutex_);
-    stopping_ = false;
-    files_.clear();
-    ready_.clear();
-    next_ = 0;
-  }
-
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::vector<PreparedFile> files_;
-  std::map<std::size_t, std::vector<std::uint8_t>> ready_;  // by place in files_
-  std::size_t next_ = 0;  // the first of files_ not yet made
-  bool stopping_ = false;
-  std::thread worker_;
-};
-
-PreparedBuffers& prepared() {
-  static PreparedBuffers buffers;
-  return buffers;
 }
 
-}  // namespace
-
-void preparePixelBuffers(std::vector<PreparedFile> files) { prepared().start(std::move(files)); }
-
-void resizePixels(std::vector<std::uint8_t>& pixels, std::size_t bytes,
-                  const std::string& fileName) {
-  if (bytes > 0 && !fileName.empty() && prepared().take(fileName, bytes, pixels)) {
+void PixelBuffers::resize(std::vector<std::uint8_t>& pixels, std::size_t bytes,
+                          const std::string& fileName) {
+  if (bytes > 0 && take(fileName, bytes, pixels)) {
     // What the load keeps may be less than the file holds: the rest goes back at once.
     constexpr std::uintptr_t kPage = 4096;
     const auto end = reinterpret_cast<std::uintptr_t>(pixels.data() + bytes);
@@ -137,7 +53,64 @@ void resizePixels(std::vector<std::uint8_t>& pixels, std::size_t bytes,
     pixels.resize(bytes);  // smaller than the buffer: its zeros stay, nothing is touched
     return;
   }
-  allocateZeroed(pixels, bytes);
+  resizePixels(pixels, bytes);
+}
+
+// The buffer prepared for fileName when it holds at least bytes, waiting while it is being
+// made; false when there is none. A buffer that could not be allocated is simply not
+// offered: the load then allocates its own and reports the failure.
+bool PixelBuffers::take(const std::string& fileName, std::size_t bytes,
+                        std::vector<std::uint8_t>& out) {
+  std::unique_lock lock(mutex_);
+  const auto file = std::find_if(files_.begin(), files_.end(), [&](const PreparedFile& f) {
+    return f.fileName == fileName && f.bytes >= bytes;
+  });
+  if (file == files_.end()) return false;
+  const auto index = static_cast<std::size_t>(file - files_.begin());
+  changed_.wait(lock, [&] { return next_ > index || stopping_; });
+  auto made = ready_.find(index);
+  if (made == ready_.end()) return false;
+  out = std::move(made->second);
+  ready_.erase(made);
+  return true;
+}
+
+void PixelBuffers::make() {
+  for (;;) {
+    std::size_t bytes = 0;
+    {
+      const std::lock_guard lock(mutex_);
+      if (next_ >= files_.size() || stopping_) return;
+      bytes = files_[next_].bytes;
+    }
+    std::vector<std::uint8_t> buffer;
+    bool made = true;
+    try {
+      resizePixels(buffer, bytes);
+    } catch (const std::bad_alloc&) {
+      made = false;
+    }
+    {
+      const std::lock_guard lock(mutex_);
+      if (made) ready_.emplace(next_, std::move(buffer));
+      ++next_;
+    }
+    changed_.notify_all();
+  }
+}
+
+void PixelBuffers::stop() {
+  {
+    const std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  changed_.notify_all();
+  if (worker_.joinable()) worker_.join();
+  const std::lock_guard lock(mutex_);
+  stopping_ = false;
+  files_.clear();
+  ready_.clear();
+  next_ = 0;
 }
 
 }  // namespace quorvel

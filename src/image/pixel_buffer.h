@@ -1,8 +1,12 @@
 #pragma once
 
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <map>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace quorvel {
@@ -11,10 +15,7 @@ namespace quorvel {
 // it offers them. The five images of the largest map are 325 MB: in 4 KiB pages their first
 // touch takes some 80,000 page faults, which on a virtual machine cost more than reading the
 // files. Only advice: without it the buffer is the same.
-// With fileName, takes the buffer preparePixelBuffers made for that file when it is large
-// enough.
-void resizePixels(std::vector<std::uint8_t>& pixels, std::size_t bytes,
-                  const std::string& fileName = {});
+void resizePixels(std::vector<std::uint8_t>& pixels, std::size_t bytes);
 
 // A file whose pixels will need about bytes bytes.
 struct PreparedFile {
@@ -22,9 +23,36 @@ struct PreparedFile {
   std::size_t bytes;
 };
 
-// Allocates and zeroes a buffer for each file, in turn, on a thread of its own, while other
-// work goes on: the first touch of fresh memory is a large part of a large load on a virtual
-// machine. resizePixels hands each to its file's load; any never taken are freed at exit.
-void preparePixelBuffers(std::vector<PreparedFile> files);
+// Buffers allocated and zeroed ahead, one a file, in turn, on a thread of their own, while
+// other work goes on: the first touch of fresh memory is a large part of a large load on a
+// virtual machine. A load takes its file's buffer with resize; any never taken are freed
+// with the object. Speed only: every buffer holds the same zeros either way.
+class PixelBuffers {
+ public:
+  PixelBuffers() = default;
+  PixelBuffers(const PixelBuffers&) = delete;
+  PixelBuffers& operator=(const PixelBuffers&) = delete;
+  ~PixelBuffers();
+
+  // Starts making the buffers for files, dropping any made for earlier ones.
+  void prepare(std::vector<PreparedFile> files);
+
+  // resizePixels, through the buffer prepared for fileName when it is large enough (waiting
+  // while it is being made).
+  void resize(std::vector<std::uint8_t>& pixels, std::size_t bytes, const std::string& fileName);
+
+ private:
+  bool take(const std::string& fileName, std::size_t bytes, std::vector<std::uint8_t>& out);
+  void make();
+  void stop();
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<PreparedFile> files_;
+  std::map<std::size_t, std::vector<std::uint8_t>> ready_;  // by place in files_
+  std::size_t next_ = 0;                                    // the first of files_ not yet made
+  bool stopping_ = false;
+  std::thread worker_;
+};
 
 }  // namespace quorvel

@@ -1,13 +1,5 @@
 #include "image/raster_reader.h"
 
-#ifdef QUORVEL_GDAL_LIBRARY
-#include <cpl_conv.h>
-#include <cpl_error.h>
-#include <dlfcn.h>
-#include <gdal.h>
-#include <ogr_srs_api.h>
-#endif
-
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -32,155 +24,18 @@
 #include "file_handle.h"
 #include "image/grey_table.h"
 #include "image/pixel_buffer.h"
+#include "image/raster_gdal.h"
+#include "printf_text.h"
 
 namespace quorvel {
 
 #ifdef QUORVEL_GDAL_LIBRARY
+
 namespace {
 
+using Api = GdalLibrary::Api;
+
 constexpr int kPaletteEntries = 256;
-
-// GDAL and the hundred libraries it brings take about a tenth of a second of every run to load
-// and start, BMP-only runs included; so it is loaded at the first image that needs it.
-#define QUORVEL_GDAL_FUNCTIONS(X)     \
-  X(CPLGetErrorHandlerUserData)       \
-  X(CPLPopErrorHandler)               \
-  X(CPLPushErrorHandlerEx)            \
-  X(CPLSetConfigOption)               \
-  X(GDALAllRegister)                  \
-  X(GDALClose)                        \
-  X(GDALDatasetRasterIO)              \
-  X(GDALGetColorEntry)                \
-  X(GDALGetColorEntryCount)           \
-  X(GDALGetDataTypeName)              \
-  X(GDALGetDatasetDriver)             \
-  X(GDALGetDriverShortName)           \
-  X(GDALGetGeoTransform)              \
-  X(GDALGetPaletteInterpretation)     \
-  X(GDALGetRasterBand)                \
-  X(GDALGetRasterColorInterpretation) \
-  X(GDALGetRasterColorTable)          \
-  X(GDALGetRasterCount)               \
-  X(GDALGetRasterDataType)            \
-  X(GDALGetRasterNoDataValue)         \
-  X(GDALGetRasterXSize)               \
-  X(GDALGetRasterYSize)               \
-  X(GDALGetSpatialRef)                \
-  X(GDALOpenEx)                       \
-  X(GDALRasterIO)                     \
-  X(GDALSetCacheMax64)                \
-  X(OSRGetAngularUnits)               \
-  X(OSRGetLinearUnits)                \
-  X(OSRGetSemiMajor)                  \
-  X(OSRIsGeographic)
-
-struct GdalApi {
-#define QUORVEL_GDAL_POINTER(name) decltype(&::name) name = nullptr;
-  QUORVEL_GDAL_FUNCTIONS(QUORVEL_GDAL_POINTER)
-#undef QUORVEL_GDAL_POINTER
-  // The drivers of the formats elevation models and their colour images mostly come in;
-  // each registers itself. All of GDAL's 140 take 7 ms and 9 MB more, so the rest are
-  // registered only when none of these recognises a file.
-  bool allRegistered = false;
-};
-
-constexpr const char* kCommonDrivers[] = {"GDALRegister_GTiff",   "GDALRegister_PNG",
-                                          "GDALRegister_SRTMHGT", "GDALRegister_JPEG",
-                                          "GDALRegister_AAIGrid", "GDALRegister_EHdr"};
-
-GdalApi* gdal = nullptr;
-
-// Loads GDAL once and sets it up; returns false with the reason when it cannot be loaded.
-bool startGdal(std::string& reason) {
-  static std::string failure;
-  static const std::unique_ptr<GdalApi> api = []() -> std::unique_ptr<GdalApi> {
-    void* library = dlopen(QUORVEL_GDAL_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr) {
-      failure = dlerror();
-      return nullptr;
-    }
-    auto loaded = std::make_unique<GdalApi>();
-#define QUORVEL_GDAL_RESOLVE(name)                                   \
-  if (void* symbol = dlsym(library, #name); symbol != nullptr) {     \
-    loaded->name = std::bit_cast<decltype(&::name)>(symbol);         \
-  } else {                                                           \
-    failure = std::string(QUORVEL_GDAL_LIBRARY) + " lacks " + #name; \
-    return nullptr;                                                  \
-  }
-    QUORVEL_GDAL_FUNCTIONS(QUORVEL_GDAL_RESOLVE)
-#undef QUORVEL_GDAL_RESOLVE
-    // GDAL would otherwise write .aux.xml files beside the images it reads.
-    loaded->CPLSetConfigOption("GDAL_PAM_ENABLED", "NO");
-    // The pixels are copied into our record once; GDAL's block cache (5 % of the memory by
-    // default) would only hold a second copy of them.
-    loaded->GDALSetCacheMax64(std::int64_t{16} << 20);
-    // An uncompressed GeoTIFF is then read through a mapping of the file rather than a read
-    // call a strip: 5001 calls for a 5001-row altitude, 0.07 s of the largest map's run on a
-    // virtual machine. GDAL still refuses strips the file does not hold. A user's own setting
-    // of the option wins.
-    if (std::getenv("GTIFF_VIRTUAL_MEM_IO") == nullptr) {
-      loaded->CPLSetConfigOption("GTIFF_VIRTUAL_MEM_IO", "YES");
-    }
-    for (const char* name : kCommonDrivers) {
-      if (void* symbol = dlsym(library, name); symbol != nullptr) {
-        std::bit_cast<void (*)()>(symbol)();
-      }
-    }
-    return loaded;
-  }();
-  gdal = api.get();
-  reason = failure;
-  return gdal != nullptr;
-}
-
-// Installed for the length of one read: GDAL's messages would otherwise go to its default
-// handler; kept here, the first failure becomes the hint of our own message.
-class GdalMessages {
- public:
-  GdalMessages() { gdal->CPLPushErrorHandlerEx(&collect, this); }
-  ~GdalMessages() { gdal->CPLPopErrorHandler(); }
-  GdalMessages(const GdalMessages&) = delete;
-  GdalMessages& operator=(const GdalMessages&) = delete;
-
-  [[nodiscard]] std::string reason() const {
-    return failure_.empty() ? "not a raster format that GDAL recognises" : failure_;
-  }
-
- private:
-  static void CPL_STDCALL collect(CPLErr level, CPLErrorNum, const char* message) {
-    auto* self = static_cast<GdalMessages*>(gdal->CPLGetErrorHandlerUserData());
-    if (level >= CE_Failure && self->failure_.empty() && message != nullptr) {
-      self->failure_ = message;
-    }
-  }
-
-  std::string failure_;
-};
-
-struct DatasetCloser {
-  void operator()(void* dataset) const { gdal->GDALClose(dataset); }
-};
-using Dataset = std::unique_ptr<void, DatasetCloser>;
-
-GDALDatasetH openRaster(const std::string& fileName) {
-  return gdal->GDALOpenEx(fileName.c_str(),
-                          GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr,
-                          nullptr, nullptr);
-}
-
-Failure cannotOpen(const std::string& fileName, const std::string& reason) {
-  return Failure("erreur lors de l'ouverture du fichier " + fileName + "\n",
-                 fileName + ": " + reason + "\n");
-}
-
-// A file the system cannot open gets the system's reason (no such file, permission
-// denied), which says more than GDAL's "not recognised".
-std::string openFailureReason(const std::string& fileName, const GdalMessages& messages) {
-  errno = 0;
-  const FileHandle file(std::fopen(fileName.c_str(), "rb"));
-  if (!file && errno != 0 && !fileName.starts_with("/vsi")) return std::strerror(errno);
-  return messages.reason();
-}
 
 std::optional<SampleFormat> altitudeFormat(GDALDataType type) {
   constexpr std::pair<GDALDataType, SampleFormat> kFormats[] = {
@@ -195,22 +50,22 @@ std::optional<SampleFormat> altitudeFormat(GDALDataType type) {
 }
 
 // What a refused image holds, for the hint: "3 bands of type Float32".
-std::string describeBands(GDALDatasetH dataset) {
-  const int bands = gdal->GDALGetRasterCount(dataset);
+std::string describeBands(const Api& gdal, GDALDatasetH dataset) {
+  const int bands = gdal.GDALGetRasterCount(dataset);
   if (bands == 0) return "no band";
-  const GDALDataType type = gdal->GDALGetRasterDataType(gdal->GDALGetRasterBand(dataset, 1));
+  const GDALDataType type = gdal.GDALGetRasterDataType(gdal.GDALGetRasterBand(dataset, 1));
   return std::to_string(bands) + (bands == 1 ? " band" : " bands") + " of type " +
-         gdal->GDALGetDataTypeName(type);
+         gdal.GDALGetDataTypeName(type);
 }
 
 // Red, green, blue of each colour-table entry, zeros after the last one; a grey palette
 // interpretation stores its level in the first component only.
-std::vector<std::uint8_t> paletteOf(GDALColorTableH table, int& entries) {
+std::vector<std::uint8_t> paletteOf(const Api& gdal, GDALColorTableH table, int& entries) {
   std::vector<std::uint8_t> palette(kPaletteEntries * 3, 0);
-  entries = std::min(gdal->GDALGetColorEntryCount(table), kPaletteEntries);
-  const bool grey = gdal->GDALGetPaletteInterpretation(table) == GPI_Gray;
+  entries = std::min(gdal.GDALGetColorEntryCount(table), kPaletteEntries);
+  const bool grey = gdal.GDALGetPaletteInterpretation(table) == GPI_Gray;
   for (int i = 0; i < entries; ++i) {
-    const GDALColorEntry* entry = gdal->GDALGetColorEntry(table, i);
+    const GDALColorEntry* entry = gdal.GDALGetColorEntry(table, i);
     const auto level = [](short value) {
       return static_cast<std::uint8_t>(std::clamp<short>(value, 0, 255));
     };
@@ -249,9 +104,9 @@ void countMissing(const std::vector<std::uint8_t>& pixels, std::size_t width, bo
   }
 }
 
-void checkAltitudes(const Texture& texture, GDALRasterBandH band) {
+void checkAltitudes(const Api& gdal, const Texture& texture, GDALRasterBandH band) {
   int flag = 0;
-  const double noData = gdal->GDALGetRasterNoDataValue(band, &flag);
+  const double noData = gdal.GDALGetRasterNoDataValue(band, &flag);
   const bool has = flag != 0;
   const std::vector<std::uint8_t>& pixels = texture.pixels;
   long long count = 0;
@@ -273,47 +128,47 @@ void checkAltitudes(const Texture& texture, GDALRasterBandH band) {
 // ground, and the z scale factor that makes heights in metres true to it at 10 units per
 // pixel. The scale follows the pixels' north-south size, which does not depend on the
 // latitude.
-void reportGroundSize(const std::string& fileName, GDALDatasetH dataset) {
+void reportGroundSize(const Api& gdal, const Texture& texture, GDALDatasetH dataset) {
   std::array<double, 6> transform{};
-  if (gdal->GDALGetGeoTransform(dataset, transform.data()) != CE_None) return;
-  const OGRSpatialReferenceH reference = gdal->GDALGetSpatialRef(dataset);
+  if (gdal.GDALGetGeoTransform(dataset, transform.data()) != CE_None) return;
+  const OGRSpatialReferenceH reference = gdal.GDALGetSpatialRef(dataset);
   if (reference == nullptr) return;
   double metresX = std::hypot(transform[1], transform[4]);
   double metresY = std::hypot(transform[2], transform[5]);
-  if (gdal->OSRIsGeographic(reference) != 0) {
-    const double radiansPerUnit = gdal->OSRGetAngularUnits(reference, nullptr);
-    const double metresPerUnit = gdal->OSRGetSemiMajor(reference, nullptr) * radiansPerUnit;
-    const double centreY = transform[3] + transform[4] * gdal->GDALGetRasterXSize(dataset) / 2.0 +
-                           transform[5] * gdal->GDALGetRasterYSize(dataset) / 2.0;
+  if (gdal.OSRIsGeographic(reference) != 0) {
+    const double radiansPerUnit = gdal.OSRGetAngularUnits(reference, nullptr);
+    const double metresPerUnit = gdal.OSRGetSemiMajor(reference, nullptr) * radiansPerUnit;
+    const double centreY = transform[3] + transform[4] * gdal.GDALGetRasterXSize(dataset) / 2.0 +
+                           transform[5] * gdal.GDALGetRasterYSize(dataset) / 2.0;
     metresX *= metresPerUnit * std::cos(centreY * radiansPerUnit);
     metresY *= metresPerUnit;
   } else {
-    const double metresPerUnit = gdal->OSRGetLinearUnits(reference, nullptr);
+    const double metresPerUnit = gdal.OSRGetLinearUnits(reference, nullptr);
     metresX *= metresPerUnit;
     metresY *= metresPerUnit;
   }
   if (!(metresY > 0.0) || !std::isfinite(metresY)) return;
-  std::fprintf(stderr,
-               "%s: pixels of %.1f x %.1f m on the ground; for heights in metres, z scale"
-               " factor %.4f gives true proportions at 10 units per pixel\n",
-               fileName.c_str(), metresX, metresY, 10.0 / metresY);
+  texture.note(printfText("%s: pixels of %.1f x %.1f m on the ground; for heights in metres, z"
+                          " scale factor %.4f gives true proportions at 10 units per pixel",
+                          texture.fileName.c_str(), metresX, metresY, 10.0 / metresY));
 }
 
-void readAltitude(Texture& texture, GDALDatasetH dataset, const GdalMessages& messages) {
-  const int bands = gdal->GDALGetRasterCount(dataset);
-  GDALRasterBandH band = bands >= 1 ? gdal->GDALGetRasterBand(dataset, 1) : nullptr;
-  const GDALDataType type = band != nullptr ? gdal->GDALGetRasterDataType(band) : GDT_Unknown;
+void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
+                  const GdalMessages& messages) {
+  const int bands = gdal.GDALGetRasterCount(dataset);
+  GDALRasterBandH band = bands >= 1 ? gdal.GDALGetRasterBand(dataset, 1) : nullptr;
+  const GDALDataType type = band != nullptr ? gdal.GDALGetRasterDataType(band) : GDT_Unknown;
   const std::optional<SampleFormat> format = altitudeFormat(type);
   if ((bands != 1 && bands != 2) || !format) {
     throw Failure("erreur: " + texture.fileName + " n'est pas une image d'altitude\n",
-                  texture.fileName + ": " + describeBands(dataset) +
+                  texture.fileName + ": " + describeBands(gdal, dataset) +
                       "; an altitude image has one band (or grey and alpha) of integers or"
                       " reals\n");
   }
   texture.sampleFormat = *format;
   texture.bytesPerPixel = sampleBytes(*format);
   texture.bitsPerPixel = 8 * texture.bytesPerPixel;
-  reportGroundSize(texture.fileName, dataset);
+  reportGroundSize(gdal, texture, dataset);
   if (texture.width != texture.fileWidth || texture.height != texture.fileHeight) return;
   if (texture.width == 0 || texture.height == 0) return;
 
@@ -332,7 +187,7 @@ void readAltitude(Texture& texture, GDALDatasetH dataset, const GdalMessages& me
   // so each band but the first is read through an opening of its own anyway.
   // Only a GeoTIFF's rows are reached directly; a PNG, say, would be decoded from its first
   // row again for every band, so other formats are read in one go.
-  const char* driver = gdal->GDALGetDriverShortName(gdal->GDALGetDatasetDriver(dataset));
+  const char* driver = gdal.GDALGetDriverShortName(gdal.GDALGetDatasetDriver(dataset));
   const bool inBands = driver != nullptr && std::string_view(driver) == "GTiff";
   constexpr std::size_t kBandBytes = std::size_t{8} << 20;
   const int rowsPerBand =
@@ -344,18 +199,18 @@ void readAltitude(Texture& texture, GDALDatasetH dataset, const GdalMessages& me
     for (int index = first; index < bandCount; index += 2) {
       const int top = index * rowsPerBand;
       const int rows = std::min(rowsPerBand, texture.height - top);
-      Dataset reopened;
+      Dataset reopened(nullptr, DatasetCloser{&gdal});
       GDALRasterBandH from = band;
       if (index > 0) {
-        reopened.reset(openRaster(texture.fileName));
+        reopened.reset(openRaster(gdal, texture.fileName));
         if (!reopened) return said.reason();
-        from = gdal->GDALGetRasterBand(reopened.get(), 1);
+        from = gdal.GDALGetRasterBand(reopened.get(), 1);
       }
       std::uint8_t* topRow =
           texture.pixels.data() + rowBytes * static_cast<std::size_t>(texture.height - 1 - top);
       if (from == nullptr ||
-          gdal->GDALRasterIO(from, GF_Read, 0, top, texture.width, rows, topRow, texture.width,
-                             rows, type, 0, -static_cast<int>(rowBytes)) != CE_None) {
+          gdal.GDALRasterIO(from, GF_Read, 0, top, texture.width, rows, topRow, texture.width, rows,
+                            type, 0, -static_cast<int>(rowBytes)) != CE_None) {
         return said.reason();
       }
     }
@@ -366,7 +221,7 @@ void readAltitude(Texture& texture, GDALDatasetH dataset, const GdalMessages& me
   if (bandCount > 1) {
     try {
       helper = std::thread([&] {
-        const GdalMessages said;  // GDAL's messages go to a handler of this thread's own
+        const GdalMessages said(gdal);  // GDAL's messages go to a handler of this thread's own
         helperFailure = readBands(1, said);
       });
     } catch (const std::system_error&) {
@@ -382,32 +237,29 @@ void readAltitude(Texture& texture, GDALDatasetH dataset, const GdalMessages& me
   if (!failure) failure = helperFailure;
   if (failure) throw cannotOpen(texture.fileName, *failure);
   // A paletted band's nodata value is an index, so it is looked for before the table.
-  checkAltitudes(texture, band);
-  const GDALColorTableH table = gdal->GDALGetRasterColorTable(band);
+  checkAltitudes(gdal, texture, band);
+  const GDALColorTableH table = gdal.GDALGetRasterColorTable(band);
   if (type == GDT_Byte && table != nullptr &&
-      gdal->GDALGetRasterColorInterpretation(band) == GCI_PaletteIndex) {
+      gdal.GDALGetRasterColorInterpretation(band) == GCI_PaletteIndex) {
     int entries = 0;
-    texture.palette = paletteOf(table, entries);
-    if (isGreyTable(texture.palette, entries)) {
-      applyGreyTable(texture.palette, entries, texture.pixels);
-    } else {
-      std::fprintf(stderr,
-                   "%s: its colour table is not grey, so the colour indices are used as"
-                   " altitudes\n",
-                   texture.fileName.c_str());
+    texture.palette = paletteOf(gdal, table, entries);
+    if (!useGreyLevels(texture.palette, entries, texture.pixels)) {
+      texture.note(texture.fileName +
+                   ": its colour table is not grey, so the colour indices are used as altitudes");
     }
   }
 }
 
-void readColour(Texture& texture, GDALDatasetH dataset, const GdalMessages& messages) {
-  const int bands = gdal->GDALGetRasterCount(dataset);
+void readColour(const Api& gdal, Texture& texture, GDALDatasetH dataset,
+                const GdalMessages& messages) {
+  const int bands = gdal.GDALGetRasterCount(dataset);
   bool bytes = bands >= 1 && bands <= 4;
   for (int i = 1; bytes && i <= std::min(bands, 3); ++i) {
-    bytes = gdal->GDALGetRasterDataType(gdal->GDALGetRasterBand(dataset, i)) == GDT_Byte;
+    bytes = gdal.GDALGetRasterDataType(gdal.GDALGetRasterBand(dataset, i)) == GDT_Byte;
   }
   if (!bytes) {
     throw Failure("erreur: " + texture.fileName + " n'est pas une image couleur 8 bits\n",
-                  texture.fileName + ": " + describeBands(dataset) +
+                  texture.fileName + ": " + describeBands(gdal, dataset) +
                       "; a colour image has 3 or 4 bands of bytes (red, green, blue, alpha),"
                       " or 1 or 2 (grey)\n");
   }
@@ -427,20 +279,20 @@ void readColour(Texture& texture, GDALDatasetH dataset, const GdalMessages& mess
   CPLErr read = CE_None;
   if (bands >= 3) {
     int bandMap[3] = {1, 2, 3};
-    read = gdal->GDALDatasetRasterIO(dataset, GF_Read, 0, top, texture.width, texture.height,
-                                     lastRow, texture.width, texture.height, GDT_Byte, 3, bandMap,
-                                     3, lineSpace, 1);
+    read = gdal.GDALDatasetRasterIO(dataset, GF_Read, 0, top, texture.width, texture.height,
+                                    lastRow, texture.width, texture.height, GDT_Byte, 3, bandMap, 3,
+                                    lineSpace, 1);
   } else {
-    GDALRasterBandH band = gdal->GDALGetRasterBand(dataset, 1);
-    read = gdal->GDALRasterIO(band, GF_Read, 0, top, texture.width, texture.height, lastRow,
-                              texture.width, texture.height, GDT_Byte, 3, lineSpace);
+    GDALRasterBandH band = gdal.GDALGetRasterBand(dataset, 1);
+    read = gdal.GDALRasterIO(band, GF_Read, 0, top, texture.width, texture.height, lastRow,
+                             texture.width, texture.height, GDT_Byte, 3, lineSpace);
     // Grey levels, or the palette's colours; an index past the table's end has no colour
     // and reads as black.
     std::vector<std::uint8_t> colours(kPaletteEntries * 3);
-    const GDALColorTableH table = gdal->GDALGetRasterColorTable(band);
-    if (table != nullptr && gdal->GDALGetRasterColorInterpretation(band) == GCI_PaletteIndex) {
+    const GDALColorTableH table = gdal.GDALGetRasterColorTable(band);
+    if (table != nullptr && gdal.GDALGetRasterColorInterpretation(band) == GCI_PaletteIndex) {
       int entries = 0;
-      colours = paletteOf(table, entries);
+      colours = paletteOf(gdal, table, entries);
     } else {
       for (int i = 0; i < kPaletteEntries; ++i) {
         std::fill_n(colours.begin() + 3 * i, 3, static_cast<std::uint8_t>(i));
@@ -456,69 +308,40 @@ void readColour(Texture& texture, GDALDatasetH dataset, const GdalMessages& mess
 }  // namespace
 
 void RasterTexture::load() {
-  std::string reason;
-  if (!startGdal(reason)) {
-    throw Failure("erreur lors de l'ouverture du fichier " + fileName + "\n",
-                  fileName + ": GDAL, which reads this format, cannot be loaded: " + reason + "\n");
+  Api& gdal = gdal_.api();
+  Dataset dataset(nullptr, DatasetCloser{&gdal});
+  if (!gdal.allRegistered) {
+    const GdalMessages untried(gdal);  // what the common drivers say is not the answer
+    dataset.reset(openRaster(gdal, fileName));
   }
-  Dataset dataset;
-  if (!gdal->allRegistered) {
-    const GdalMessages untried;  // what the common drivers say is not the answer
-    dataset.reset(openRaster(fileName));
-  }
-  const GdalMessages messages;
+  const GdalMessages messages(gdal);
   if (!dataset) {
-    if (!gdal->allRegistered) gdal->GDALAllRegister();
-    gdal->allRegistered = true;
-    dataset.reset(openRaster(fileName));
+    if (!gdal.allRegistered) gdal.GDALAllRegister();
+    gdal.allRegistered = true;
+    dataset.reset(openRaster(gdal, fileName));
   }
   if (!dataset) throw cannotOpen(fileName, openFailureReason(fileName, messages));
-  fileWidth = gdal->GDALGetRasterXSize(dataset.get());
-  fileHeight = gdal->GDALGetRasterYSize(dataset.get());
+  fileWidth = gdal.GDALGetRasterXSize(dataset.get());
+  fileHeight = gdal.GDALGetRasterYSize(dataset.get());
   std::tie(width, height) = keptSize(window_, fileWidth, fileHeight);
   if (kind_ == RasterKind::kAltitude) {
-    readAltitude(*this, dataset.get(), messages);
+    readAltitude(gdal, *this, dataset.get(), messages);
   } else {
-    readColour(*this, dataset.get(), messages);
+    readColour(gdal, *this, dataset.get(), messages);
   }
 }
 
 #else
 
-// Builds made without GDAL (the static cross builds) read BMP files only.
-void RasterTexture::load() {
-  throw Failure("erreur lors de l'ouverture du fichier " + fileName + "\n",
-                fileName + ": this quorvel was built without GDAL, so it reads BMP files only\n");
-}
+// Builds made without GDAL read no raster: GdalLibrary refuses to load.
+void RasterTexture::load() {}
 
 #endif
 
-RasterTexture::RasterTexture(std::string name, RasterKind kind, const KeepWindow& window)
-    : Texture(std::move(name)), kind_(kind), window_(window) {
+RasterTexture::RasterTexture(std::string name, RasterKind kind, const KeepWindow& window,
+                             GdalLibrary& gdal, NoteSink notes)
+    : Texture(std::move(name), std::move(notes)), kind_(kind), window_(window), gdal_(gdal) {
   load();
-}
-
-const Texture& loadRaster(const std::string& fileName, RasterKind kind, const KeepWindow& window) {
-  struct Entry {
-    RasterKind kind;
-    std::unique_ptr<RasterTexture> texture;
-  };
-  static std::vector<Entry> loaded;
-  for (const Entry& entry : loaded) {
-    if (entry.kind == kind && entry.texture->fileName == fileName) return *entry.texture;
-  }
-  auto texture = std::make_unique<RasterTexture>(fileName, kind, window);
-  loaded.push_back(Entry{kind, std::move(texture)});
-  return *loaded.back().texture;
-}
-
-bool isBmpName(const std::string& fileName) {
-  if (fileName.size() < 4) return false;
-  std::string end = fileName.substr(fileName.size() - 4);
-  std::transform(end.begin(), end.end(), end.begin(), [](char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  });
-  return end == ".bmp";
 }
 
 }  // namespace quorvel

@@ -1,15 +1,33 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "image/texture.h"
 
 namespace quorvel {
 
-// What an image is read for: an altitude image keeps its samples' own type, a colour image
-// becomes red, green, blue bytes.
-enum class RasterKind { kAltitude, kColour };
+// GDAL, loaded for the images that need it: it and the hundred libraries it brings take about
+// a tenth of a second to load and start, so runs on BMPs alone never load it. Whoever reads
+// such images makes one and passes it down; nothing of it is process-wide but what GDAL
+// keeps itself (its drivers, its settings), and the library stays loaded once it is.
+class GdalLibrary {
+ public:
+  struct Api;  // GDAL's functions, as the library gives them
+
+  // Loads GDAL, or throws the open message naming fileName, the first image that needs it,
+  // with the reason.
+  explicit GdalLibrary(const std::string& fileName);
+  ~GdalLibrary();
+  GdalLibrary(const GdalLibrary&) = delete;
+  GdalLibrary& operator=(const GdalLibrary&) = delete;
+
+  [[nodiscard]] Api& api() const { return *api_; }
+
+ private:
+  std::unique_ptr<Api> api_;
+};
 
 // An image read through GDAL (any format but the BMPs, which have their own reader), held
 // the way a BMP is: row 0 is the bottom row of the picture.
@@ -22,22 +40,17 @@ enum class RasterKind { kAltitude, kColour };
 //   bottom rows of the picture), as a BMP does.
 // Construction loads the file or throws a Failure naming it, with GDAL's reason or what
 // was found as the hint. GDAL's own messages never reach standard output. GDAL itself is
-// loaded at the first such image, so runs on BMPs alone never load it.
+// loaded by whoever reads the first such image (GdalLibrary).
 class RasterTexture final : public Texture {
  public:
-  RasterTexture(std::string name, RasterKind kind, const KeepWindow& window);
+  RasterTexture(std::string name, RasterKind kind, const KeepWindow& window, GdalLibrary& gdal,
+                NoteSink notes = {});
   void load() override;
 
  private:
   RasterKind kind_;
   KeepWindow window_;
+  GdalLibrary& gdal_;
 };
-
-// The process-wide records read through GDAL, one per file name and kind; a file is read on
-// its first request only.
-const Texture& loadRaster(const std::string& fileName, RasterKind kind, const KeepWindow& window);
-
-// Whether fileName ends in ".bmp" in any case: such names go to the BMP reader.
-[[nodiscard]] bool isBmpName(const std::string& fileName);
 
 }  // namespace quorvel

@@ -1,5 +1,6 @@
 #include "image/raster_reader.h"
 
+#include <gdal_priv.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,6 +8,7 @@
 #include <filesystem>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "failure.h"
@@ -17,9 +19,49 @@
 namespace quorvel {
 namespace {
 
+// One GDAL for the whole test program, loaded at its first use.
+GdalLibrary& gdal() {
+  static GdalLibrary library("(GDAL for the tests)");
+  return library;
+}
+
 using test::Raster;
 
 const KeepWindow kAnySize{5001, 5001, true};
+
+// No format GDAL writes keeps a grey colour table, whose entries hold their level in the
+// first component only, so this test's own driver serves one: any name ending in
+// ".greytable" opens as 2 x 1 bytes {1, 0}, entry 0 giving level 10 and entry 1 level 20.
+void registerGreyTableDriver() {
+  static const bool registered = [] {
+    GDALAllRegister();
+    auto* driver = new GDALDriver();  // owned by GDAL's driver manager from here on
+    driver->SetDescription("QuorvelGreyTable");
+    driver->SetMetadataItem(GDAL_DCAP_RASTER, "YES");
+    driver->pfnOpen = [](GDALOpenInfo* info) -> GDALDataset* {
+      if (!std::string_view(info->pszFilename).ends_with(".greytable")) return nullptr;
+      GDALDataset* dataset = GDALDataset::FromHandle(
+          GDALCreate(GDALGetDriverByName("MEM"), "", 2, 1, 1, GDT_Byte, nullptr));
+      GDALRasterBand* band = dataset->GetRasterBand(1);
+      GByte indices[2] = {1, 0};
+      if (band->RasterIO(GF_Write, 0, 0, 2, 1, indices, 2, 1, GDT_Byte, 0, 0, nullptr) !=
+          CE_None) {
+        ADD_FAILURE() << "cannot write the grey table's pixels";
+      }
+      GDALColorTable table(GPI_Gray);
+      for (short i = 0; i < 2; ++i) {
+        const GDALColorEntry entry{static_cast<short>(10 + 10 * i), 99, 98, 255};
+        table.SetColorEntry(i, &entry);
+      }
+      band->SetColorTable(&table);
+      band->SetColorInterpretation(GCI_PaletteIndex);
+      return dataset;
+    };
+    GetGDALDriverManager()->RegisterDriver(driver);
+    return true;
+  }();
+  (void)registered;
+}
 
 // The record's samples as numbers, row 0 first.
 std::vector<double> samplesOf(const Texture& texture) {
@@ -118,6 +160,13 @@ TEST(RasterReader, AltitudeSamplesKeepTheirTypeWithTheBottomRowFirst) {
        1,
        {1, 0},
        ": its colour table is not grey, so the colour indices are used as altitudes\n"},
+      // Only bytes are colour indices: wider samples keep their values beside any table.
+      {"l.tif",
+       Raster("GTiff", 2, 1, 1, GDT_UInt16, {1, 300}).withColourTable(greyTable),
+       SampleFormat::kUInt16,
+       2,
+       {1, 300},
+       ""},
   };
   const test::TempDir dir;
   for (const Case& c : cases) {
@@ -125,7 +174,7 @@ TEST(RasterReader, AltitudeSamplesKeepTheirTypeWithTheBottomRowFirst) {
     const std::string name = (dir / c.name).string();
     test::writeRaster(name, c.raster);
     testing::internal::CaptureStderr();
-    const RasterTexture texture(name, RasterKind::kAltitude, kAnySize);
+    const RasterTexture texture(name, RasterKind::kAltitude, kAnySize, gdal());
     EXPECT_EQ(testing::internal::GetCapturedStderr(), c.warning.empty() ? "" : name + c.warning);
     EXPECT_EQ(texture.width, c.raster.width);
     EXPECT_EQ(texture.height, c.raster.height);
@@ -195,7 +244,7 @@ TEST(RasterReader, ColourImagesBecomeRgbBytesOfTheWindowOnly) {
     SCOPED_TRACE(c.name);
     const std::string name = (dir / c.name).string();
     test::writeRaster(name, c.raster);
-    const RasterTexture texture(name, RasterKind::kColour, c.window);
+    const RasterTexture texture(name, RasterKind::kColour, c.window, gdal());
     EXPECT_EQ(texture.width, c.width);
     EXPECT_EQ(texture.height, c.height);
     EXPECT_EQ(texture.fileWidth, c.raster.width);
@@ -206,11 +255,19 @@ TEST(RasterReader, ColourImagesBecomeRgbBytesOfTheWindowOnly) {
   }
 }
 
+TEST(RasterReader, AGreyTableGivesItsLevelsToAltitudesAndColours) {
+  registerGreyTableDriver();
+  const RasterTexture altitude("levels.greytable", RasterKind::kAltitude, kAnySize, gdal());
+  EXPECT_EQ(altitude.pixels, (test::Bytes{20, 10}));
+  const RasterTexture colour("levels.greytable", RasterKind::kColour, kAnySize, gdal());
+  EXPECT_EQ(colour.pixels, (test::Bytes{20, 20, 20, 10, 10, 10}));
+}
+
 TEST(RasterReader, AltitudeLargerThanAnyMapKeepsItsSizeButNoPixels) {
   const test::TempDir dir;
   const std::string name = (dir / "big.tif").string();
   test::writeRaster(name, Raster("GTiff", 3, 2, 1, GDT_UInt16, {1, 2, 3, 4, 5, 6}));
-  const RasterTexture texture(name, RasterKind::kAltitude, {2, 2, true});
+  const RasterTexture texture(name, RasterKind::kAltitude, {2, 2, true}, gdal());
   EXPECT_EQ(texture.fileWidth, 3);
   EXPECT_EQ(texture.fileHeight, 2);
   EXPECT_EQ(texture.width, 0);
@@ -253,8 +310,15 @@ TEST(RasterReader, RefusalsNameTheFileAndSayWhy) {
       {"inf.tif", RasterKind::kAltitude, Raster("GTiff", 2, 1, 1, GDT_Float64, {-infinity, 0}),
        " contient 1 pixels sans altitude\n",
        "the first pixel without altitude is column 0, row 0 from the top" + fill},
+      // The nodata value is a double (a GeoTIFF rounds it to a float, an EHdr header does
+      // not); a Float32 sample matches it as a float.
+      {"tenth.bil", RasterKind::kAltitude,
+       Raster("EHdr", 2, 1, 1, GDT_Float32, {5, 0.1}).withNoData(0.1),
+       " contient 1 pixels sans altitude\n",
+       "the first pixel without altitude is column 1, row 0 from the top" + fill},
       {"text.png", RasterKind::kColour, std::nullopt, "", ""},
-      {"missing.tif", RasterKind::kAltitude, std::nullopt, "", ""},
+      // The system's reason, not GDAL's.
+      {"missing.tif", RasterKind::kAltitude, std::nullopt, "", "No such file or directory\n"},
       // Uncompressed, so read through a mapping of the file: its missing rows are refused.
       {"cut.tif", RasterKind::kAltitude,
        Raster("GTiff", 101, 101, 1, GDT_Int16, std::vector<double>(101 * 101, 7)), "", "", 12000},
@@ -267,13 +331,16 @@ TEST(RasterReader, RefusalsNameTheFileAndSayWhy) {
     if (c.raster) test::writeRaster(name, *c.raster);
     if (c.cutTo > 0) std::filesystem::resize_file(name, c.cutTo);
     try {
-      const RasterTexture texture(name, c.kind, kAnySize);
+      const RasterTexture texture(name, c.kind, kAnySize, gdal());
       ADD_FAILURE() << "loaded";
     } catch (const Failure& failure) {
       if (c.message.empty()) {
         EXPECT_EQ(failure.what(), "erreur lors de l'ouverture du fichier " + name + "\n");
         EXPECT_EQ(failure.hint().rfind(name + ": ", 0), 0u) << failure.hint();
         EXPECT_GT(failure.hint().size(), name.size() + 3);
+        if (!c.hint.empty()) {
+          EXPECT_EQ(failure.hint(), name + ": " + c.hint);
+        }
       } else {
         EXPECT_EQ(failure.what(), "erreur: " + name + c.message);
         const std::string tail = c.hint.ends_with(fill) ? name + " filled.tif\n" : "";
@@ -295,7 +362,7 @@ TEST(RasterReader, LargeAltitudeReadInBandsOnTwoThreads) {
   const test::TempDir dir;
   const std::string name = (dir / "large.tif").string();
   test::writeRaster(name, raster);
-  const RasterTexture texture(name, RasterKind::kAltitude, kAnySize);
+  const RasterTexture texture(name, RasterKind::kAltitude, kAnySize, gdal());
   const std::vector<double> samples = samplesOf(texture);
   ASSERT_EQ(samples.size(), raster.samples.size());
   for (int y = 0; y < kHeight; ++y) {
@@ -308,7 +375,7 @@ TEST(RasterReader, LargeAltitudeReadInBandsOnTwoThreads) {
   // The picture's last 20 rows, all in the second band.
   std::filesystem::resize_file(name, std::filesystem::file_size(name) - 20 * 2 * kWidth);
   try {
-    const RasterTexture cut(name, RasterKind::kAltitude, kAnySize);
+    const RasterTexture cut(name, RasterKind::kAltitude, kAnySize, gdal());
     ADD_FAILURE() << "loaded";
   } catch (const Failure& failure) {
     EXPECT_EQ(failure.what(), "erreur lors de l'ouverture du fichier " + name + "\n");
@@ -329,7 +396,7 @@ TEST(RasterReader, SrtmTileReadsWithItsGroundSize) {
   test::writeRaster(
       name, raster.withGeoreference({-85 - step / 2, step, 0, 37 + step / 2, 0, -step}, 4326));
   testing::internal::CaptureStderr();
-  const RasterTexture texture(name, RasterKind::kAltitude, kAnySize);
+  const RasterTexture texture(name, RasterKind::kAltitude, kAnySize, gdal());
   // 6378137 m x pi / 180 / 1200 along a meridian; times cos 36.5 degrees along the parallel.
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             name +

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <functional>
 #include <limits>
 #include <string>
 #include <utility>
@@ -54,6 +56,10 @@ decltype(auto) visitSample(SampleFormat format, Visit&& visit) {
   return visit(std::uint8_t{});
 }
 
+// What an image is read for: an altitude image keeps its samples' own type, a colour image
+// becomes red, green, blue bytes.
+enum class RasterKind { kAltitude, kColour };
+
 // Which pixels a load keeps: the first `columns` of each of the first `rows` rows. A header
 // may claim billions of pixels in a file of a kilobyte; the map uses only what the altitude
 // image covers, so nothing more is allocated, filled or read.
@@ -75,6 +81,10 @@ struct KeepWindow {
   return {std::min(fileWidth, window.columns), std::min(fileHeight, window.rows)};
 }
 
+// Where a load's notes go: what was found or assumed, for standard error, a line each
+// without its line feed. Empty: standard error itself.
+using NoteSink = std::function<void(const std::string& line)>;
+
 // One loaded image. width and height describe pixels: pixel (x, y) begins at byte
 // (x + y * width) * bytesPerPixel, rows are packed and row 0 is the first row stored in the
 // file. They are the file's own size unless the load kept a smaller window; fileWidth and
@@ -90,6 +100,15 @@ class Texture {
   // Fills the image fields from the file named by fileName; returns only on success.
   virtual void load() = 0;
 
+  // Tells whoever loads the image what was found or assumed: one line, no line feed.
+  void note(const std::string& line) const {
+    if (notes_) {
+      notes_(line);
+    } else {
+      std::fprintf(stderr, "%s\n", line.c_str());
+    }
+  }
+
   std::string fileName;
   std::int32_t width = 0;
   std::int32_t height = 0;
@@ -102,7 +121,11 @@ class Texture {
   std::vector<std::uint8_t> pixels;
 
  protected:
-  explicit Texture(std::string name) : fileName(std::move(name)) {}
+  explicit Texture(std::string name, NoteSink notes = {})
+      : fileName(std::move(name)), notes_(std::move(notes)) {}
+
+ private:
+  NoteSink notes_;
 };
 
 }  // namespace quorvel

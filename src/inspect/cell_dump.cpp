@@ -3,11 +3,11 @@
 #include <cinttypes>
 
 #include "failure.h"
-#include "inspect/printf_text.h"
+#include "printf_text.h"
 
 namespace quorvel {
 
-std::string dumpCell(MapReader& reader, long long x, long long y) {
+CellDump readCellOfPixel(MapReader& reader, long long x, long long y) {
   if (reader.cellCount() == 0) {
     throw Failure(reader.fileName() + " holds no MapCell: the file has only its header\n");
   }
@@ -19,28 +19,37 @@ std::string dumpCell(MapReader& reader, long long x, long long y) {
                    "to %d\n",
                    x, y, reader.fileName().c_str(), width - 1, height - 1));
   }
-  const int ox = ownerCellOrigin(static_cast<int>(x), reader.largeur());
-  const int oy = ownerCellOrigin(static_cast<int>(y), reader.hauteur());
-  const std::int64_t index = (cellOffset(reader.largeur(), ox, oy) - kHeaderBytes) / kCellBytes;
-  const CellPlace place = cellPlaceAt(reader.largeur(), index);
+  CellDump dump;
+  dump.x = x;
+  dump.y = y;
+  dump.originX = ownerCellOrigin(static_cast<int>(x), reader.largeur());
+  dump.originY = ownerCellOrigin(static_cast<int>(y), reader.hauteur());
+  const std::int64_t index =
+      (cellOffset(reader.largeur(), dump.originX, dump.originY) - kHeaderBytes) / kCellBytes;
+  dump.place = cellPlaceAt(reader.largeur(), index);
   CellBytes bytes;
   reader.readCell(index, bytes);
-  const CellRecord cell = decodeCell(bytes);
-
-  int vertex = 0;
-  while (ox + 1 + kCellVertices[vertex].dx != x || oy + 1 + kCellVertices[vertex].dy != y) {
-    ++vertex;
+  dump.cell = decodeCell(bytes);
+  while (dump.originX + 1 + kCellVertices[dump.vertex].dx != x ||
+         dump.originY + 1 + kCellVertices[dump.vertex].dy != y) {
+    ++dump.vertex;
   }
+  return dump;
+}
+
+std::string formatCell(const CellDump& dump) {
+  const CellPlace& place = dump.place;
+  const CellRecord& cell = dump.cell;
   std::string text = printfText(
       "pixel (%lld, %lld) is vertex %d of the MapCell with origin (%d, %d)\n"
       "byte %" PRId64 ", blocFile (%d, %d), SubBlock (%d, %d), cell (%d, %d)\n",
-      x, y, vertex, ox, oy, place.offset, place.bx, place.by, place.sx, place.sy, place.cx,
-      place.cy);
+      dump.x, dump.y, dump.vertex, dump.originX, dump.originY, place.offset, place.bx, place.by,
+      place.sx, place.sy, place.cx, place.cy);
   for (int k = 0; k < kVerticesPerCell; ++k) {
-    text +=
-        printfText("vertex %d (%d, %d): colour %d %d %d, height %.9g\n", k,
-                   ox + 1 + kCellVertices[k].dx, oy + 1 + kCellVertices[k].dy, cell.colors[k][0],
-                   cell.colors[k][1], cell.colors[k][2], double{cell.heights[k]});
+    text += printfText("vertex %d (%d, %d): colour %d %d %d, height %.9g\n", k,
+                       dump.originX + 1 + kCellVertices[k].dx,
+                       dump.originY + 1 + kCellVertices[k].dy, cell.colors[k][0],
+                       cell.colors[k][1], cell.colors[k][2], double{cell.heights[k]});
   }
   for (int t = 0; t < kTrianglesPerCell; ++t) {
     const Vector3& n = cell.faceNormals[t];

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "failure.h"
-#include "inspect/printf_text.h"
+#include "printf_text.h"
 #include "little_endian.h"
 #include "version.h"
 
@@ -151,6 +151,17 @@ std::string gltfJson(const std::array<float, 3>& low, const std::array<float, 3>
 
 }  // namespace
 
+std::uint64_t glbFileBytes(std::uint64_t jsonBytes, std::uint64_t binBytes,
+                           const std::string& fileName) {
+  const std::uint64_t total = kGlbHeaderBytes + 2 * kChunkHeaderBytes + jsonBytes + binBytes;
+  if (total > 0xFFFFFFFF) {
+    throw Failure(fileName + printfText(" would take %llu bytes, more than a .glb can hold: "
+                                        "lower --max-triangles\n",
+                                        static_cast<unsigned long long>(total)));
+  }
+  return total;
+}
+
 void writeGlb(const HeightField& field, const TerrainMesh& mesh, const std::string& fileName) {
   std::array<float, 3> low = positionOf(field, mesh.pixels.at(0));
   std::array<float, 3> high = low;
@@ -164,12 +175,7 @@ void writeGlb(const HeightField& field, const TerrainMesh& mesh, const std::stri
   std::string json = gltfJson(low, high, mesh.pixels.size(), mesh.indices.size());
   json.resize((json.size() + 3) / 4 * 4, ' ');  // chunks start on 4-byte boundaries
   const std::uint64_t binBytes = 2 * kVec3Bytes * mesh.pixels.size() + 4 * mesh.indices.size();
-  const std::uint64_t total = kGlbHeaderBytes + 2 * kChunkHeaderBytes + json.size() + binBytes;
-  if (total > 0xFFFFFFFF) {
-    throw Failure(fileName + printfText(" would take %llu bytes, more than a .glb can hold: "
-                                        "lower --max-triangles\n",
-                                        static_cast<unsigned long long>(total)));
-  }
+  const std::uint64_t total = glbFileBytes(json.size(), binBytes, fileName);
 
   GlbFile file(fileName);
   file.putU32(kGlbMagic);

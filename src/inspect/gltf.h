@@ -4,9 +4,14 @@
 #include <string>
 
 #include "inspect/gltf_mesh.h"
-#include "inspect/map_reader.h"
+#include "map/map_reader.h"
 
 namespace quorvel {
+
+// The size of a .glb whose JSON chunk takes jsonBytes (a multiple of 4) and its binary chunk
+// binBytes. Throws with fileName when the header's 32 bits cannot state it.
+[[nodiscard]] std::uint64_t glbFileBytes(std::uint64_t jsonBytes, std::uint64_t binBytes,
+                                         const std::string& fileName);
 
 // One binary glTF 2.0 file: one scene, node, mesh and primitive of TRIANGLES with POSITION,
 // COLOR_0 and 32-bit indices, and one white, opaque, unlit material. glTF is y-up, so pixel

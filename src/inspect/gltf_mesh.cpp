@@ -7,7 +7,7 @@
 #include "failure.h"
 #include "inspect/gltf_repair.h"
 #include "inspect/mesh_simplifier.h"
-#include "inspect/printf_text.h"
+#include "printf_text.h"
 
 namespace quorvel {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "inspect/map_reader.h"
+#include "map/map_reader.h"
 
 namespace quorvel {
 

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
+
+#include <nlohmann/json.hpp>
 
 #include "inspect_support.h"
 #include "test_support.h"
@@ -15,9 +18,10 @@ namespace {
 using test::Bytes;
 using test::TempDir;
 
-// The two chunks of a .glb, after checking its 12-byte header and the chunk headers.
+// The two chunks of a .glb, after checking its 12-byte header, the chunk headers, and the
+// accessors' counts and bounds against the binary chunk.
 struct Glb {
-  std::string json;
+  nlohmann::json json;
   Bytes bin;
   std::size_t vertices = 0;
   std::size_t indices = 0;
@@ -32,17 +36,25 @@ Glb readGlb(const std::filesystem::path& path) {
   const std::uint32_t jsonBytes = test::getLe32(bytes, 12);
   EXPECT_EQ(jsonBytes % 4, 0u);
   EXPECT_EQ(test::getLe32(bytes, 16), 0x4E4F534Au);  // "JSON"
-  glb.json.assign(bytes.begin() + 20, bytes.begin() + 20 + jsonBytes);
+  glb.json = nlohmann::json::parse(bytes.begin() + 20, bytes.begin() + 20 + jsonBytes);
   const std::size_t bin = 20 + jsonBytes;
   EXPECT_EQ(test::getLe32(bytes, bin), bytes.size() - bin - 8);
   EXPECT_EQ(test::getLe32(bytes, bin + 4), 0x004E4942u);  // "BIN\0"
   glb.bin.assign(bytes.begin() + static_cast<std::ptrdiff_t>(bin + 8), bytes.end());
-  // The first count is the positions', the last the indices'.
-  const std::size_t first = glb.json.find("\"count\":");
-  const std::size_t last = glb.json.rfind("\"count\":");
-  glb.vertices = std::stoull(glb.json.substr(first + 8));
-  glb.indices = std::stoull(glb.json.substr(last + 8));
+  const nlohmann::json& positions = glb.json.at("accessors").at(0);
+  glb.vertices = positions.at("count");
+  glb.indices = glb.json.at("accessors").at(2).at("count");
   EXPECT_EQ(glb.bin.size(), 24 * glb.vertices + 4 * glb.indices);
+  for (std::size_t axis = 0; axis < 3; ++axis) {
+    float low = std::numeric_limits<float>::infinity();
+    float high = -low;
+    for (std::size_t i = 0; i < glb.vertices; ++i) {
+      low = std::min(low, test::getFloat(glb.bin, 12 * i + 4 * axis));
+      high = std::max(high, test::getFloat(glb.bin, 12 * i + 4 * axis));
+    }
+    EXPECT_EQ(positions.at("min").at(axis).get<float>(), low) << "axis " << axis;
+    EXPECT_EQ(positions.at("max").at(axis).get<float>(), high) << "axis " << axis;
+  }
   return glb;
 }
 
@@ -147,6 +159,7 @@ TEST(Gltf, FullResolutionIsEveryPixelAndTheCellFans) {
     const std::int64_t triangles = 5000 * c.largeur * c.hauteur;
     EXPECT_EQ(done.mapTriangles, triangles);
     EXPECT_EQ(done.triangles, triangles);
+    EXPECT_EQ(done.kind, MeshKind::kCellFans);
     const Glb glb = readGlb(dir / "p.glb");
     const int width = 50 * c.largeur + 1;
     ASSERT_EQ(glb.vertices, static_cast<std::size_t>(width * (50 * c.hauteur + 1)));
@@ -205,11 +218,13 @@ TEST(Gltf, AboveTheBudgetRealPixelsTileTheRectangle) {
     int hauteur;
     bool bumpy;
     std::int64_t maxTriangles;
+    std::int64_t atLeast = 0;  // where the simplifier gets near the budget, as it should
   };
-  const Case cases[] = {{1, 1, false, 2},    {1, 1, false, 3},   {1, 1, false, 1000},
-                        {1, 1, false, 4999}, {2, 1, false, 7},   {1, 3, false, 9000},
-                        {1, 1, true, 2},     {1, 1, true, 200},  {1, 1, true, 1000},
-                        {1, 1, true, 4000},  {2, 1, true, 2500}, {2, 2, true, 12000}};
+  const Case cases[] = {{1, 1, false, 2},          {1, 1, false, 3},   {1, 1, false, 1000},
+                        {1, 1, false, 4999, 4900}, {2, 1, false, 7},   {1, 3, false, 9000},
+                        {1, 1, true, 2},           {1, 1, true, 200, 190},
+                        {1, 1, true, 1000},        {1, 1, true, 4000, 3900},
+                        {2, 1, true, 2500},        {2, 2, true, 12000, 11800}};
   int simplified = 0;  // meshes the simplifier made, rather than the grid
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.largeur << " x " << c.hauteur << (c.bumpy ? " bumpy" : "")
@@ -225,14 +240,20 @@ TEST(Gltf, AboveTheBudgetRealPixelsTileTheRectangle) {
     EXPECT_EQ(done.triangles, static_cast<std::int64_t>(triangles));
     EXPECT_GE(triangles, 1u);
     EXPECT_LE(triangles, static_cast<std::size_t>(c.maxTriangles));
+    EXPECT_GE(static_cast<std::int64_t>(triangles), c.atLeast);
     for (std::size_t i = 0; i < glb.vertices; ++i) {
       const Vertex v = vertexOf(glb, i);
       ASSERT_TRUE(v.px >= 0 && v.px <= 50 * c.largeur && v.py >= 0 && v.py <= 50 * c.hauteur);
       expectPatternVertex(v, c.bumpy);
     }
+    std::vector<bool> used(glb.vertices);
+    for (std::size_t i = 0; i < glb.indices; ++i) {
+      ASSERT_LT(indexOf(glb, i), glb.vertices);
+      used[indexOf(glb, i)] = true;
+    }
+    EXPECT_EQ(std::count(used.begin(), used.end(), false), 0);  // only the vertices in use
     std::int64_t area = 0;
     for (std::size_t t = 0; t < triangles; ++t) {
-      ASSERT_LT(indexOf(glb, 3 * t + 2), glb.vertices);
       const std::int64_t twice = doubleArea(glb, t);
       ASSERT_GT(twice, 0) << "triangle " << t;
       area += twice;
@@ -254,6 +275,15 @@ TEST(Gltf, AHeightGltfCannotHoldIsRefusedAndNothingWritten) {
       (dir / "nan.map").string() +
           " has a height of nan at pixel (3, 1), which glTF cannot hold\n");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST(Gltf, ASizeTheHeaderCannotStateIsRefused) {
+  // Chunks are whole words, so the largest .glb the 32-bit length allows is 0xFFFFFFFC bytes:
+  // 28 of headers, here 1000 of JSON, and the binary chunk.
+  EXPECT_EQ(glbFileBytes(1000, 0xFFFFFFFCu - 1028, "t.glb"), 0xFFFFFFFCu);
+  test::expectFailure(
+      [] { (void)glbFileBytes(1000, 0x100000000u - 1028, "t.glb"); },
+      "t.glb would take 4294967296 bytes, more than a .glb can hold: lower --max-triangles\n");
 }
 
 }  // namespace

@@ -1,26 +1,29 @@
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <string>
 #include <vector>
 
+#include "cli/json_output.h"
 #include "failure.h"
 #include "inspect/cell_dump.h"
 #include "inspect/gltf.h"
+#include "inspect/json_report.h"
 #include "inspect/map_diff.h"
 #include "inspect/map_picture.h"
-#include "inspect/map_reader.h"
 #include "inspect/map_summary.h"
+#include "map/map_reader.h"
 #include "version.h"
 
 namespace quorvel {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: quorvel-inspect FILE.map [--cell X Y | --preview OUT.png | --relief OUT.png]\n"
-    "       quorvel-inspect FILE.map --gltf OUT.glb [--max-triangles N]\n"
-    "       quorvel-inspect A.map B.map --diff\n";
+    "usage: quorvel-inspect FILE.map [--cell X Y | --preview OUT.png | --relief OUT.png] [--json]\n"
+    "       quorvel-inspect FILE.map --gltf OUT.glb [--max-triangles N] [--json]\n"
+    "       quorvel-inspect A.map B.map --diff [--json]\n";
 
 // Exit codes, as cmp has them for --diff; a summary, cell or picture failure is 1.
 constexpr int kSame = 0;
@@ -37,6 +40,7 @@ struct Request {
   std::string pictureName;  // or the .glb
   long long maxTriangles = kDefaultMaxTriangles;
   bool maxTrianglesGiven = false;
+  bool json = false;
 };
 
 // False unless the whole text is a whole number that fits.
@@ -102,28 +106,45 @@ std::string parseRequest(const std::vector<std::string>& arguments, Request& req
   return "";
 }
 
+// The text report, or with --json its JSON form; the pictures and the .glb have none in text.
+void report(const Request& request, const std::string& text, const nlohmann::json& json) {
+  if (request.json) {
+    printJson(json);
+  } else {
+    std::fputs(text.c_str(), stdout);
+  }
+}
+
 int run(const Request& request) {
   if (request.mode == Mode::kDiff) {
     MapReader a(request.maps[0]);
     MapReader b(request.maps[1]);
     const MapDifference difference = diffMaps(a, b);
-    std::fputs(formatDifference(a, b, difference).c_str(), stdout);
+    report(request, formatDifference(a, b, difference), differenceJson(a, b, difference));
     return difference.sameHeader && difference.differingCells == 0 ? kSame : kDiffer;
   }
   MapReader reader(request.maps[0]);
   switch (request.mode) {
-    case Mode::kSummary:
-      std::fputs(formatSummary(reader.fileName(), summarizeMap(reader)).c_str(), stdout);
+    case Mode::kSummary: {
+      const MapSummary summary = summarizeMap(reader);
+      report(request, formatSummary(reader.fileName(), summary),
+             summaryJson(reader.fileName(), summary));
       break;
-    case Mode::kCell:
-      std::fputs(dumpCell(reader, request.x, request.y).c_str(), stdout);
+    }
+    case Mode::kCell: {
+      const CellDump dump = readCellOfPixel(reader, request.x, request.y);
+      report(request, formatCell(dump), cellJson(reader.fileName(), dump));
       break;
+    }
     case Mode::kPreview:
-      writePng(previewPicture(reader), request.pictureName);
+    case Mode::kRelief: {
+      const bool preview = request.mode == Mode::kPreview;
+      const Picture picture = preview ? previewPicture(reader) : reliefPicture(reader);
+      writePng(picture, request.pictureName);
+      report(request, "",
+             pictureJson(preview ? "preview" : "relief", request.pictureName, picture));
       break;
-    case Mode::kRelief:
-      writePng(reliefPicture(reader), request.pictureName);
-      break;
+    }
     case Mode::kGltf: {
       const GltfExport done = exportGltf(reader, request.pictureName, request.maxTriangles);
       if (done.kind != MeshKind::kCellFans) {
@@ -134,6 +155,7 @@ int run(const Request& request) {
                      static_cast<long long>(done.mapTriangles), request.maxTriangles,
                      done.kind == MeshKind::kPixelGrid ? " on a grid of pixels" : "");
       }
+      report(request, "", gltfExportJson(request.pictureName, done));
       break;
     }
     case Mode::kDiff:
@@ -147,6 +169,9 @@ int run(const Request& request) {
 
 int main(int argc, char** argv) {
   using namespace quorvel;
+  // A file-size limit must give a write error, which removes the unfinished .glb or picture,
+  // rather than a signal that would leave it behind.
+  std::signal(SIGXFSZ, SIG_IGN);
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : argc), argv + argc);
   if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
     std::fputs(kUsage, stdout);
@@ -156,20 +181,47 @@ int main(int argc, char** argv) {
     std::printf("quorvel-inspect %s\n", kVersion);
     return 0;
   }
+  // --json counts wherever it stands, so that even a mistake in the other arguments is
+  // reported as JSON; it is never taken as the value of another option.
   Request request;
-  const std::string mistake = parseRequest(arguments, request);
+  std::vector<std::string> others;
+  for (const std::string& argument : arguments) {
+    if (argument == "--json") {
+      request.json = true;
+    } else {
+      others.push_back(argument);
+    }
+  }
+  const std::string mistake = parseRequest(others, request);
   if (!mistake.empty()) {
-    std::printf("quorvel-inspect: %s\n%s", mistake.c_str(), kUsage);
+    const std::string line = "quorvel-inspect: " + mistake + "\n";
+    if (request.json) {
+      printJson(errorObject(line, kTrouble));
+      std::fflush(stdout);
+      std::fputs(kUsage, stderr);
+    } else {
+      std::fputs((line + kUsage).c_str(), stdout);
+    }
     return kTrouble;
   }
   // Damage is trouble for a comparison (exit 2, as cmp) and plain failure otherwise.
   const int failed = request.mode == Mode::kDiff ? kTrouble : 1;
+  std::string line;
+  std::string hint;
   try {
     return run(request);
   } catch (const Failure& failure) {
-    std::fputs(failure.what(), stdout);
+    line = failure.what();
+    hint = failure.hint();
   } catch (const std::exception& error) {
-    std::printf("quorvel-inspect: %s\n", error.what());
+    line = std::string("quorvel-inspect: ") + error.what() + "\n";
   }
+  if (request.json) {
+    printJson(errorObject(line, failed));
+  } else {
+    std::fputs(line.c_str(), stdout);
+  }
+  std::fflush(stdout);
+  std::fputs(hint.c_str(), stderr);
   return failed;
 }

@@ -3,7 +3,7 @@
 #include <bit>
 #include <cinttypes>
 
-#include "inspect/printf_text.h"
+#include "printf_text.h"
 
 namespace quorvel {
 namespace {

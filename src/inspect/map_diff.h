@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "inspect/map_reader.h"
+#include "map/map_reader.h"
 
 namespace quorvel {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "inspect/map_reader.h"
+#include "map/map_reader.h"
 
 namespace quorvel {
 

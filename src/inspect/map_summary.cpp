@@ -3,7 +3,7 @@
 #include <cinttypes>
 #include <cmath>
 
-#include "inspect/printf_text.h"
+#include "printf_text.h"
 
 namespace quorvel {
 

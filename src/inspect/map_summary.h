@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "inspect/map_reader.h"
+#include "map/map_reader.h"
 
 namespace quorvel {
 

@@ -36,6 +36,8 @@ TEST(AltitudeStep, IsTheCommonStepOfSixteenBitSamplesOnly) {
       {"metres", SampleFormat::kInt16, bytesOf<std::int16_t>({-12, -11, 300, -32768}), 1, 1},
       {"negative steps", SampleFormat::kInt16, bytesOf<std::int16_t>({-30000, -29994, -29997}), 1, 3},
       {"flat", SampleFormat::kUInt16, bytesOf<std::uint16_t>({700, 700, 700}), 1, 1},
+      {"zero the lowest", SampleFormat::kUInt16, bytesOf<std::uint16_t>({5, 0, 3}), 1, 1},
+      {"signs mixed", SampleFormat::kInt16, bytesOf<std::int16_t>({3, -3, 0}), 1, 3},
       {"the step only at the last pixel", SampleFormat::kUInt16, bytesOf(large), 2, 771},
       {"8-bit", SampleFormat::kUInt8, {0, 2, 4}, 1, 0},
       {"32-bit", SampleFormat::kInt32, bytesOf<std::int32_t>({0, 256}), 1, 0},

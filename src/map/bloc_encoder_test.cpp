@@ -221,8 +221,11 @@ TEST(FastWriter, SixteenBitSamplesInStepsMatchTheReference) {
     int step;
     int offset;
   };
+  // Step 49 is the first whose multiples times its reciprocal fall short of the whole number;
+  // -32768 is the first entry of the Int16 heights.
   const Case cases[] = {{SampleFormat::kUInt16, 256, 0},  {SampleFormat::kUInt16, 257, 5},
                         {SampleFormat::kInt16, 1, -200},  {SampleFormat::kInt16, 3, -30000},
+                        {SampleFormat::kUInt16, 49, 7},   {SampleFormat::kInt16, 1, -32768},
                         {SampleFormat::kUInt16, 0, 1234}};  // flat
   const Settings settings[] = {Settings{{-0.3f, 0.7f, 0.2f}, -1.7f / 256, 12.5f, {}},
                                Settings{{1, 1, 2}, 3.7f, -40, {}},

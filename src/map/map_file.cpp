@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -17,8 +18,25 @@
 namespace quorvel {
 namespace {
 
-// The temporary file a signal handler must remove; only async-signal-safe calls touch it.
-std::atomic<const char*> pendingTemporary{nullptr};
+// The temporary files a signal handler must remove, a slot for each map being written (maps
+// may be written on several threads at once); only async-signal-safe calls touch them. They
+// are process-wide because signals are. A map that finds no free slot is still written, but
+// a signal then leaves its temporary file behind.
+constexpr std::size_t kPendingSlots = 64;
+std::array<std::atomic<const char*>, kPendingSlots> pendingTemporaries{};
+
+// The slot now holding name, or kPendingSlots when every slot is taken.
+std::size_t claimPendingSlot(const char* name) {
+  for (std::size_t slot = 0; slot < kPendingSlots; ++slot) {
+    const char* expected = nullptr;
+    if (pendingTemporaries[slot].compare_exchange_strong(expected, name)) return slot;
+  }
+  return kPendingSlots;
+}
+
+void releasePendingSlot(std::size_t slot) {
+  if (slot < kPendingSlots) pendingTemporaries[slot].store(nullptr);
+}
 
 constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
@@ -30,8 +48,10 @@ sigset_t stopSignals() {
 }
 
 extern "C" void removeTemporaryAndRaise(int signalNumber) {
-  const char* name = pendingTemporary.exchange(nullptr);
-  if (name != nullptr) ::unlink(name);
+  for (std::atomic<const char*>& pending : pendingTemporaries) {
+    const char* name = pending.exchange(nullptr);
+    if (name != nullptr) ::unlink(name);
+  }
   std::signal(signalNumber, SIG_DFL);
   std::raise(signalNumber);
 }
@@ -88,7 +108,7 @@ MapFile::MapFile(std::string mapName) : mapName_(std::move(mapName)) {
     if (fd_ < 0 && errno != EEXIST) break;
   }
   if (fd_ < 0) throw Failure(cannotCreate);
-  pendingTemporary.store(temporaryName_.c_str());
+  pendingSlot_ = claimPendingSlot(temporaryName_.c_str());
 }
 
 MapFile::~MapFile() {
@@ -96,7 +116,7 @@ MapFile::~MapFile() {
   if (fd_ >= 0) ::close(fd_);
   // Removed before it is forgotten: a signal in between finds the name and removes nothing.
   ::unlink(temporaryName_.c_str());
-  pendingTemporary.store(nullptr);
+  releasePendingSlot(pendingSlot_);
 }
 
 void MapFile::writeAt(const std::uint8_t* data, std::size_t count, std::int64_t offset) const {
@@ -118,7 +138,7 @@ void MapFile::commit() {
   const int fd = std::exchange(fd_, -1);
   if (::close(fd) != 0) failWrite();
   if (std::rename(temporaryName_.c_str(), mapName_.c_str()) != 0) failWrite();
-  pendingTemporary.store(nullptr);
+  releasePendingSlot(std::exchange(pendingSlot_, kNoSlot));
   committed_ = true;
 }
 

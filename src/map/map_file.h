@@ -38,6 +38,8 @@ class MapFile {
   std::string temporaryName_;
   int fd_ = -1;
   bool committed_ = false;
+  static constexpr std::size_t kNoSlot = ~std::size_t{0};
+  std::size_t pendingSlot_ = kNoSlot;  // where a signal handler finds temporaryName_
 };
 
 // Makes SIGINT, SIGTERM and SIGHUP remove the temporary file of the map being written before

@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -147,13 +148,24 @@ void writeBlocFiles(const MapFile& file, const BlocEncoder& encoder, int largeur
 }  // namespace
 
 void writeMap(const std::string& prefix, const Terrain& terrain, const MapWriterOptions& options) {
+  writeMapFile(prefix + ".map", terrain, options);
+}
+
+void writeMapFile(const std::string& mapName, const Terrain& terrain,
+                  const MapWriterOptions& options) {
   checkDepths(terrain);
   int largeur = 0;
   int hauteur = 0;
   checkSize(terrain.alt, largeur, hauteur);
   checkColorImages(terrain);
-  MapFile file(prefix + ".map");
-  std::printf("largeur: %d, hauteur: %d (en blocFile)\n", largeur, hauteur);
+  MapFile file(mapName);
+  const std::string sizeLine = "largeur: " + std::to_string(largeur) +
+                               ", hauteur: " + std::to_string(hauteur) + " (en blocFile)";
+  if (options.onSizeLine) {
+    options.onSizeLine(sizeLine);
+  } else {
+    std::printf("%s\n", sizeLine.c_str());
+  }
   std::uint8_t header[kHeaderBytes];
   storeLeI32(header, largeur);
   storeLeI32(header + 4, hauteur);

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "quorvel/types.h"
+
 // Every rounding point here reaches the map. Where a double or float expression is evaluated
 // in a wider type (x87 arithmetic) it is rounded twice and the maps differ, so such a build
 // stops here rather than write them.
@@ -22,13 +24,6 @@ namespace quorvel {
   if (value <= -kOverflow) return -std::numeric_limits<float>::infinity();
   return static_cast<float>(value);
 }
-
-// Three float32 components; no invariant (need not have unit length).
-struct Vector3 {
-  float x;
-  float y;
-  float z;
-};
 
 // Every intermediate is a double; each component is rounded to float exactly once where it
 // is stored. Products of two floats are exact in double, so only sums and quotients round.

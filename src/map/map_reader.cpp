@@ -1,4 +1,4 @@
-#include "inspect/map_reader.h"
+#include "map/map_reader.h"
 
 #include <sys/stat.h>
 
@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "failure.h"
-#include "inspect/printf_text.h"
+#include "printf_text.h"
 #include "little_endian.h"
 
 namespace quorvel {

@@ -1,4 +1,4 @@
-#include "inspect/map_reader.h"
+#include "map/map_reader.h"
 
 #include <gtest/gtest.h>
 

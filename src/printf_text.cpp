@@ -1,4 +1,4 @@
-#include "inspect/printf_text.h"
+#include "printf_text.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,0 +1,121 @@
+"""The Python module, run against the installed package:
+PYTHONPATH=<prefix>/lib/python3/dist-packages python3 -m pytest python/tests"""
+
+import struct
+import threading
+
+import numpy as np
+import pytest
+
+import quorvel
+
+WIDTH, HEIGHT = 101, 51
+
+
+def terrain():
+    """An altitude (rows, columns) of uint8 and four colour images (rows, columns, 3)."""
+    i = np.arange(WIDTH * HEIGHT, dtype=np.int64)
+    alt = ((i * 37 + i // WIDTH * 11) % 200).astype(np.uint8).reshape(HEIGHT, WIDTH)
+    colours = []
+    for image in range(4):
+        rgb = np.stack([(i * (image + 3) + c * 40) % 256 for c in range(3)], axis=1)
+        colours.append(rgb.astype(np.uint8).reshape(HEIGHT, WIDTH, 3))
+    return alt, colours
+
+
+def write_bmp(path, pixels):
+    """An uncompressed BMP, row 0 stored first (the bottom row of the picture)."""
+    channels = 1 if pixels.ndim == 2 else 3
+    height, width = pixels.shape[:2]
+    row_bytes = (width * channels + 3) // 4 * 4
+    table = b"".join(bytes((v, v, v, 0)) for v in range(256)) if channels == 1 else b""
+    header = b"BM" + struct.pack("<IHHI", 54 + len(table) + row_bytes * height, 0, 0,
+                                 54 + len(table))
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8 * channels, 0, 0, 0, 0, 0, 0)
+    rows = []
+    for row in pixels:
+        data = row[:, ::-1].tobytes() if channels == 3 else row.tobytes()
+        rows.append(data + bytes(row_bytes - len(data)))
+    path.write_bytes(header + info + table + b"".join(rows))
+
+
+def write_terrain(prefix, alt, colours):
+    write_bmp(prefix.with_name(prefix.name + "alt.bmp"), alt)
+    for role, pixels in zip(("DifMat", "AmbMat", "DifLight", "AmbLight"), colours):
+        write_bmp(prefix.with_name(prefix.name + role + ".bmp"), pixels)
+
+
+SETTINGS = dict(light=(1, -0.5, 2), z_scale=0.7, sea_level=12)
+
+
+@pytest.mark.parametrize("dtype", ["int16", "uint16", "int32", "uint32", "float32", "float64"])
+def test_arrays_give_the_files_map(tmp_path, dtype):
+    alt, colours = terrain()
+    write_terrain(tmp_path / "t", alt, colours)
+    made = quorvel.compile_files(str(tmp_path / "t"), **SETTINGS)
+    assert (made["largeur"], made["hauteur"], made["bytes"]) == (2, 1, 8 + 2 * 99375)
+    expected = (tmp_path / "t.map").read_bytes()
+    # Any strides: every other column of a wider array, rows reversed.
+    wide = np.zeros((HEIGHT, 2 * WIDTH), dtype=dtype)
+    wide[::-1, ::2] = alt
+    result = quorvel.compile_map(str(tmp_path / "m.map"), wide[::-1, ::2], *colours, **SETTINGS)
+    assert result["bytes"] == len(expected)
+    assert (tmp_path / "m.map").read_bytes() == expected
+    quorvel.compile_map(str(tmp_path / "u.map"), alt, *colours, **SETTINGS)
+    assert (tmp_path / "u.map").read_bytes() == expected
+
+
+def test_refusals(tmp_path):
+    alt, colours = terrain()
+    holes = alt.astype(np.float32)
+    holes[HEIGHT - 1, 3] = np.nan
+    with pytest.raises(quorvel.Error) as refused:
+        quorvel.compile_map(str(tmp_path / "m.map"), holes, *colours)
+    assert str(refused.value) == "erreur: alt contient 1 pixels sans altitude"
+    assert refused.value.hint.startswith("alt: the first pixel without altitude is column 3, row 0")
+    with pytest.raises(quorvel.Error, match="erreur: ambmat n'a pas la taille de alt"):
+        quorvel.compile_map(str(tmp_path / "m.map"), alt, colours[0], colours[1][:, 1:], *colours[2:])
+    with pytest.raises(TypeError):
+        quorvel.compile_map(str(tmp_path / "m.map"), alt.astype(np.complex64), *colours)
+    with pytest.raises(TypeError):
+        quorvel.compile_map(str(tmp_path / "m.map"), alt, alt, *colours[1:])
+    # Messages are Latin-1: é is U+00E9.
+    write_terrain(tmp_path / "t", alt, colours)
+    data = bytearray((tmp_path / "talt.bmp").read_bytes())
+    data[30] = 1
+    (tmp_path / "talt.bmp").write_bytes(bytes(data))
+    with pytest.raises(quorvel.Error) as compressed:
+        quorvel.compile_files(str(tmp_path / "t"))
+    assert str(compressed.value) == str(tmp_path / "talt.bmp") + " est un fichier bmp comprim\u00e9"
+    assert not (tmp_path / "t.map").exists()
+
+
+def test_read_map(tmp_path):
+    alt, colours = terrain()
+    quorvel.compile_map(str(tmp_path / "m.map"), alt, *colours, z_scale=0.5, sea_level=10)
+    read = quorvel.read_map(str(tmp_path / "m.map"))
+    assert (read.largeur, read.hauteur) == (2, 1)
+    assert read.heights.dtype == np.float32 and read.heights.shape == (HEIGHT, WIDTH)
+    assert read.colours.dtype == np.uint8 and read.colours.shape == (HEIGHT, WIDTH, 3)
+    assert np.array_equal(read.heights, ((alt.astype(np.float64) - 10) * 0.5).astype(np.float32))
+    with pytest.raises(quorvel.Error):
+        quorvel.read_map(str(tmp_path / "none.map"))
+
+
+def test_threads_compile_at_once(tmp_path):
+    alt, colours = terrain()
+    maps = {}
+
+    def compile_one(name, altitudes):
+        for _ in range(5):
+            quorvel.compile_map(str(tmp_path / name), altitudes, *colours)
+        maps[name] = quorvel.read_map(str(tmp_path / name)).heights
+
+    threads = [threading.Thread(target=compile_one, args=(name, a))
+               for name, a in (("a.map", alt), ("b.map", 255 - alt))]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join()
+    assert np.array_equal(maps["a.map"], alt.astype(np.float32))
+    assert np.array_equal(maps["b.map"], (255 - alt).astype(np.float32))

@@ -1,0 +1,136 @@
+"""Runs the built programs with --json and checks what each prints against its schema.
+
+    check_json_schemas.py SCHEMA_DIR NAME=PROGRAM...
+
+Every case below names a program, its arguments, the exit code it must end with and the
+schema (in SCHEMA_DIR) that its standard output must match: exactly one JSON object, whose
+"exit", when it reports an error, is the exit code itself. The cases run in a temporary
+directory that holds the files made by make_inputs. A program not given on the command line
+is not built: its cases are skipped, and said so. Needs the jsonschema module (Debian's
+python3-jsonschema).
+"""
+
+import json
+import os
+import subprocess
+import sys
+import tempfile
+
+import jsonschema
+
+COMPILER = "quorvel.schema.json"
+INSPECT = "quorvel-inspect.schema.json"
+
+# (program, arguments, exit code, schema). Names are bytes where a case needs a byte that is
+# not UTF-8.
+CASES = [
+    ("quorvel", ["--json", "t", "1", "1", "2", "0.5"], 0, COMPILER),
+    ("quorvel", ["--version", "--json"], 0, COMPILER),
+    ("quorvel", ["--json", "none"], 1, COMPILER),
+    ("quorvel", ["--json", "--bogus", "t"], 1, COMPILER),
+    ("quorvel", ["--json", "--sky=8", "--shadows", "--sun-size", "2", "t", "1", "1", "2"], 0,
+     COMPILER),
+    ("quorvel", ["--json", "--sky=3", "t"], 2, COMPILER),
+    ("quorvel", ["--json"], 0, COMPILER),
+    ("quorvel-inspect", ["flat.map", "--json"], 0, INSPECT),
+    ("quorvel-inspect", ["--json", "header.map"], 0, INSPECT),
+    ("quorvel-inspect", ["flat.map", "--cell", "50", "0", "--json"], 0, INSPECT),
+    ("quorvel-inspect", ["flat.map", "flat.map", "--diff", "--json"], 0, INSPECT),
+    ("quorvel-inspect", ["flat.map", "changed.map", "--diff", "--json"], 1, INSPECT),
+    ("quorvel-inspect", ["flat.map", "header.map", "--diff", "--json"], 1, INSPECT),
+    ("quorvel-inspect", ["flat.map", "--preview", "p.png", "--json"], 0, INSPECT),
+    ("quorvel-inspect", ["flat.map", "--relief", "r.png", "--json"], 0, INSPECT),
+    ("quorvel-inspect", ["flat.map", "--gltf", "t.glb", "--max-triangles", "100", "--json"], 0,
+     INSPECT),
+    ("quorvel-inspect", ["short.map", "--json"], 1, INSPECT),
+    ("quorvel-inspect", [b"\xe9t\xe9.map", "--json"], 1, INSPECT),
+    ("quorvel-inspect", ["flat.map", "none.map", "--diff", "--json"], 2, INSPECT),
+    ("quorvel-inspect", ["flat.map", "--cell", "1", "--json"], 2, INSPECT),
+    ("quorvel-inspect", ["--json"], 2, INSPECT),
+]
+
+
+def bmp(width, height, bits, level):
+    """A bottom-up BMP of one level everywhere: 8 bits with a grey table, or 24 bits."""
+    row = bytes([level] * (width * bits // 8))
+    row += bytes(-len(row) % 4)
+    table = b"".join(bytes([i, i, i, 0]) for i in range(256)) if bits == 8 else b""
+    offset = 14 + 40 + len(table)
+    size = offset + len(row) * height
+
+    def le(value, length):
+        return value.to_bytes(length, "little", signed=True)
+
+    return (b"BM" + le(size, 4) + le(0, 4) + le(offset, 4) + le(40, 4) + le(width, 4) +
+            le(height, 4) + le(1, 2) + le(bits, 2) + le(0, 4) + le(len(row) * height, 4) +
+            le(2835, 4) * 2 + le(256 if bits == 8 else 0, 4) + le(0, 4) + table + row * height)
+
+
+def make_inputs(directory):
+    """A terrain's five BMPs (prefix t), maps of 1 x 1 blocFiles (8 header bytes, 625 records
+    of 159 bytes), and broken ones."""
+    records = 625 * 159
+    flat = (1).to_bytes(4, "little") * 2 + bytes(records)
+    changed = bytearray(flat)
+    changed[8 + 159 + 30] = 0x40  # a height of the second record
+    files = {
+        "flat.map": flat,
+        "changed.map": bytes(changed),
+        "header.map": bytes(8),
+        "short.map": bytes(5),
+        "talt.bmp": bmp(51, 51, 8, 10),
+    }
+    for role in ("DifMat", "AmbMat", "DifLight", "AmbLight"):
+        files[f"t{role}.bmp"] = bmp(51, 51, 24, 200)
+    for name, content in files.items():
+        with open(os.path.join(directory, name), "wb") as out:
+            out.write(content)
+
+
+def check(programs, schemas, directory, case):
+    """Returns what is wrong with one case, or None."""
+    program, arguments, exit_code, schema = case
+    run = subprocess.run([programs[program]] + arguments, cwd=directory, capture_output=True,
+                         timeout=120)
+    if run.returncode != exit_code:
+        return f"exit code {run.returncode}, not {exit_code}"
+    try:
+        report = json.loads(run.stdout.decode("utf-8"))
+    except (UnicodeDecodeError, json.JSONDecodeError) as error:
+        return f"standard output is not one JSON object ({error}): {run.stdout!r}"
+    try:
+        jsonschema.validate(report, schemas[schema],
+                            cls=jsonschema.validators.validator_for(schemas[schema]))
+    except jsonschema.ValidationError as error:
+        return f"does not match {schema}: {error.message} at {list(error.absolute_path)}"
+    if isinstance(report, dict) and "error" in report and report.get("exit") != run.returncode:
+        return f"reports exit {report.get('exit')} but exits with {run.returncode}"
+    return None
+
+
+def main():
+    schema_dir = sys.argv[1]
+    programs = {name: os.path.abspath(path)
+                for name, path in (argument.split("=", 1) for argument in sys.argv[2:])}
+    schemas = {}
+    for name in sorted({case[3] for case in CASES}):
+        with open(os.path.join(schema_dir, name), encoding="utf-8") as text:
+            schemas[name] = json.load(text)
+        jsonschema.validators.validator_for(schemas[name]).check_schema(schemas[name])
+    failures = 0
+    with tempfile.TemporaryDirectory() as directory:
+        make_inputs(directory)
+        for case in CASES:
+            shown = " ".join(os.fsdecode(argument) for argument in [case[0]] + case[1])
+            if case[0] not in programs:
+                print(f"skipped (not built): {shown}")
+                continue
+            problem = check(programs, schemas, directory, case)
+            print(f"{'FAILED' if problem else 'ok'}: {shown}" + (f": {problem}" if problem else ""))
+            failures += problem is not None
+    print(f"{len(CASES)} cases, {failures} failed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

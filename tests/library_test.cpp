@@ -1,0 +1,287 @@
+// The library's interface, as a program that links it uses it.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "quorvel/quorvel.h"
+#include "reference_map.h"
+#include "test_support.h"
+#include "tool_process.h"
+
+namespace quorvel {
+namespace {
+
+using test::Bytes;
+
+// A 101 x 51 terrain with relief and colours that vary from pixel to pixel.
+test::TerrainImages bumpyTerrain() {
+  test::TerrainImages images = test::uniformTerrain(101, 51, 0, {}, {}, {}, {});
+  for (std::size_t i = 0; i < images.alt.size(); ++i) {
+    images.alt[i] = static_cast<std::uint8_t>((i * 37 + i / 101 * 11) % 200);
+    for (int c = 0; c < 3; ++c) {
+      images.difMat[3 * i + c] = static_cast<std::uint8_t>(i * 7 + c * 50);
+      images.ambMat[3 * i + c] = static_cast<std::uint8_t>(i * 3 + c * 20);
+      images.difLight[3 * i + c] = static_cast<std::uint8_t>(255 - i % 90);
+      images.ambLight[3 * i + c] = static_cast<std::uint8_t>(i % 60);
+    }
+  }
+  return images;
+}
+
+ColourView colourView(const Bytes& pixels, const test::TerrainImages& images) {
+  return {pixels.data(), images.width, images.height, 3 * std::ptrdiff_t{images.width}, 0};
+}
+
+Settings someSettings() {
+  Settings settings;
+  settings.lightDirection = {1.0f, -0.5f, 2.0f};
+  settings.zScaleFactor = 0.7f;
+  settings.seaLevel = 12.0f;
+  return settings;
+}
+
+// The altitudes as samples of type Sample laid out with the given strides (in samples), row 0
+// at the start when rowStep > 0 and at the end otherwise.
+template <class Sample>
+std::vector<Sample> laidOut(const test::TerrainImages& images, int pixelStep, bool rowsReversed) {
+  const std::size_t rowSamples = static_cast<std::size_t>(images.width) * pixelStep;
+  std::vector<Sample> samples(rowSamples * images.height, Sample{});
+  for (int y = 0; y < images.height; ++y) {
+    const int row = rowsReversed ? images.height - 1 - y : y;
+    for (int x = 0; x < images.width; ++x) {
+      samples[row * rowSamples + static_cast<std::size_t>(x) * pixelStep] =
+          static_cast<Sample>(images.alt[static_cast<std::size_t>(y) * images.width + x]);
+    }
+  }
+  return samples;
+}
+
+template <class Sample>
+AltitudeView altitudeView(const std::vector<Sample>& samples, const test::TerrainImages& images,
+                          SampleType type, int pixelStep, bool rowsReversed) {
+  const auto rowBytes = static_cast<std::ptrdiff_t>(sizeof(Sample)) * images.width * pixelStep;
+  const auto* first = reinterpret_cast<const std::uint8_t*>(samples.data());
+  if (rowsReversed) first += rowBytes * (images.height - 1);
+  return {first,         images.width,
+          images.height, rowsReversed ? -rowBytes : rowBytes,
+          type,          static_cast<std::ptrdiff_t>(sizeof(Sample)) * pixelStep};
+}
+
+// Every sample type and layout of the same altitudes gives the map that quorvel writes from
+// the same pictures as BMPs, and the reference writer's.
+TEST(Library, InMemoryRastersGiveTheCommandLinesMap) {
+  const test::TempDir dir;
+  const test::TerrainImages images = bumpyTerrain();
+  test::writeTerrain(dir / "t", images);
+  const test::RunResult run = test::runTool({"t", "1", "-0.5", "2", "0.7", "12"}, dir.path());
+  ASSERT_EQ(run.exitCode, 0) << run.out;
+  const Bytes expected = test::readFile(dir / "t.map");
+  ASSERT_EQ(expected, test::referenceMap(images, someSettings()));
+
+  const auto uint8 = laidOut<std::uint8_t>(images, 2, true);
+  const auto int16 = laidOut<std::int16_t>(images, 1, true);
+  const auto uint16 = laidOut<std::uint16_t>(images, 1, false);
+  const auto int32 = laidOut<std::int32_t>(images, 3, false);
+  const auto uint32 = laidOut<std::uint32_t>(images, 1, false);
+  const auto float32 = laidOut<float>(images, 1, true);
+  const auto float64 = laidOut<double>(images, 2, false);
+  struct Case {
+    const char* name;
+    AltitudeView alt;
+  };
+  test::TerrainImages low = images;  // int8 holds altitudes up to 127 only
+  for (std::uint8_t& a : low.alt) a = static_cast<std::uint8_t>(a / 2);
+  const auto int8Low = laidOut<std::int8_t>(low, 1, false);
+  const Case cases[] = {
+      {"uint8, every other sample, rows reversed",
+       altitudeView(uint8, images, SampleType::kUInt8, 2, true)},
+      {"int16, rows reversed", altitudeView(int16, images, SampleType::kInt16, 1, true)},
+      {"uint16", altitudeView(uint16, images, SampleType::kUInt16, 1, false)},
+      {"int32, every third sample", altitudeView(int32, images, SampleType::kInt32, 3, false)},
+      {"uint32", altitudeView(uint32, images, SampleType::kUInt32, 1, false)},
+      {"float32, rows reversed", altitudeView(float32, images, SampleType::kFloat32, 1, true)},
+      {"float64, every other sample",
+       altitudeView(float64, images, SampleType::kFloat64, 2, false)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TerrainViews views{c.alt, colourView(images.difMat, images),
+                             colourView(images.ambMat, images), colourView(images.difLight, images),
+                             colourView(images.ambLight, images)};
+    const CompileResult result = compileRasters((dir / "m.map").string(), views, someSettings());
+    EXPECT_EQ(test::readFile(dir / "m.map"), expected);
+    EXPECT_EQ(result.largeur, 2);
+    EXPECT_EQ(result.hauteur, 1);
+    EXPECT_EQ(result.bytes, 8 + 2 * 99375);
+    EXPECT_EQ(result.sizeLine, "largeur: 2, hauteur: 1 (en blocFile)");
+  }
+  const TerrainViews signedBytes{altitudeView(int8Low, low, SampleType::kInt8, 1, false),
+                                 colourView(low.difMat, low), colourView(low.ambMat, low),
+                                 colourView(low.difLight, low), colourView(low.ambLight, low)};
+  compileRasters((dir / "s.map").string(), signedBytes, someSettings());
+  EXPECT_EQ(test::readFile(dir / "s.map"), test::referenceMap(low, someSettings()));
+}
+
+// The library's refusals are the command line's lines, without their line feeds, and the
+// role names stand for file names.
+TEST(Library, RefusalsAreTheCommandLinesLines) {
+  const test::TempDir dir;
+  const test::TerrainImages images = bumpyTerrain();
+  std::vector<float> holes(images.alt.begin(), images.alt.end());
+  holes[5] = std::numeric_limits<float>::quiet_NaN();
+  holes[101 * 50 + 7] = std::numeric_limits<float>::infinity();
+  const ColourView colour = colourView(images.difMat, images);
+  ColourView narrow = colour;
+  narrow.width = 100;
+  const AltitudeView alt{holes.data(), 101, 51, 101 * 4, SampleType::kFloat32, 0};
+  struct Case {
+    TerrainViews views;
+    const char* message;
+    const char* hint;
+  };
+  const Case cases[] = {
+      {{alt, colour, colour, colour, colour},
+       "erreur: alt contient 2 pixels sans altitude",
+       "alt: the first pixel without altitude is column 7, row 0 from the top; NaN and "
+       "infinities are not altitudes"},
+      {{{images.alt.data(), 101, 51, 101, SampleType::kUInt8, 0}, colour, colour, narrow, colour},
+       "erreur: diflight n'a pas la taille de alt",
+       "diflight is 100 x 51 pixels, alt 101 x 51: every colour image must have the altitude's "
+       "size"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    try {
+      compileRasters((dir / "m.map").string(), c.views);
+      ADD_FAILURE() << "no refusal";
+    } catch (const Error& error) {
+      EXPECT_EQ(std::string(error.what()), c.message);
+      EXPECT_EQ(error.hint(), c.hint);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "m.map"));
+  }
+  // Baked light the command line would refuse, refused in its words before anything is read.
+  const TerrainViews good{{images.alt.data(), 101, 51, 101, SampleType::kUInt8, 0}, colour, colour,
+                          colour, colour};
+  const std::pair<BakedLight, const char*> baked[] = {
+      {{12, false, 0.53}, "erreur: valeur incorrecte pour --sky: 12"},
+      {{0, true, -1}, "erreur: valeur incorrecte pour --sun-size: -1"},
+      {{16, true, std::numeric_limits<double>::infinity()},
+       "erreur: valeur incorrecte pour --sun-size: inf"}};
+  for (const auto& [light, message] : baked) {
+    Settings settings;
+    settings.baked = light;
+    try {
+      compileRasters((dir / "m.map").string(), good, settings);
+      ADD_FAILURE() << "no refusal";
+    } catch (const Error& error) {
+      EXPECT_EQ(std::string(error.what()), message);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "m.map"));
+  }
+  ImageFiles files;
+  files.prefix = (dir / "none").string();
+  try {
+    compileFiles(files);
+    ADD_FAILURE() << "no refusal";
+  } catch (const Error& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "erreur lors de l'ouverture du fichier " + files.prefix + "alt.bmp");
+    EXPECT_EQ(error.hint(), files.prefix + "alt.bmp: No such file or directory");
+  }
+}
+
+// A compile keeps nothing process-wide: two at once on two threads each write their own map.
+TEST(Library, TwoThreadsCompileTwoMapsAtOnce) {
+  const test::TempDir dir;
+  const test::TerrainImages first = bumpyTerrain();
+  test::TerrainImages second = first;
+  for (std::uint8_t& a : second.alt) a = static_cast<std::uint8_t>(255 - a);
+  test::writeTerrain(dir / "a", first);
+  const auto compile = [&](const test::TerrainImages& images, const std::string& name) {
+    const TerrainViews views{{images.alt.data(), 101, 51, 101, SampleType::kUInt8, 0},
+                             colourView(images.difMat, images),
+                             colourView(images.ambMat, images),
+                             colourView(images.difLight, images),
+                             colourView(images.ambLight, images)};
+    for (int round = 0; round < 10; ++round) compileRasters((dir / name).string(), views);
+  };
+  std::thread other([&] { compile(second, "b.map"); });
+  ImageFiles files;
+  files.prefix = (dir / "a").string();
+  for (int round = 0; round < 10; ++round) compileFiles(files);
+  other.join();
+  EXPECT_EQ(test::readFile(dir / "a.map"), test::referenceMap(first, Settings{}));
+  EXPECT_EQ(test::readFile(dir / "b.map"), test::referenceMap(second, Settings{}));
+}
+
+// A map read back: its size, each vertex's height and colour, a cell's normals.
+TEST(Library, MapGivesHeightsColoursAndNormals) {
+  const test::TempDir dir;
+  test::TerrainImages images =
+      test::uniformTerrain(51, 101, 30, {255, 255, 255}, {0, 0, 0}, {200, 100, 50}, {0, 0, 0});
+  images.alt[101 * 51 - 1] = 31;  // the last pixel stored: the north-east corner
+  test::writeTerrain(dir / "t", images);
+  ImageFiles files;
+  files.prefix = (dir / "t").string();
+  Settings settings;
+  settings.seaLevel = 10.0f;
+  settings.zScaleFactor = 0.5f;
+  compileFiles(files, settings);
+  const Map map((dir / "t.map").string());
+  EXPECT_EQ(map.largeur(), 1);
+  EXPECT_EQ(map.hauteur(), 2);
+  EXPECT_EQ(map.width(), 51);
+  EXPECT_EQ(map.height(), 101);
+  EXPECT_EQ(map.bytes(), 8 + 2 * 99375);
+  EXPECT_EQ(map.vertexHeight(0, 0), 10.0f);
+  EXPECT_EQ(map.vertexHeight(50, 100), 10.5f);
+  EXPECT_EQ(map.heights().size(), 51u * 101u);
+  EXPECT_EQ(map.vertexColour(3, 4), (std::array<std::uint8_t, 3>{200, 100, 50}));
+  const std::array<Vector3, 8> flat = map.cellNormals(0, 0);
+  for (int k = 0; k < 8; ++k) {
+    SCOPED_TRACE(k);
+    EXPECT_EQ(test::bitsOf(flat[k].x), k == 7 ? 0x80000000u : 0u);
+    EXPECT_EQ(test::bitsOf(flat[k].y), k == 2 ? 0x80000000u : 0u);
+    EXPECT_EQ(flat[k].z, 1.0f);
+  }
+  EXPECT_THROW((void)map.cellNormals(25, 0), Error);
+  EXPECT_THROW(Map((dir / "tDifMat.bmp").string()), Error);
+}
+
+// --json: one object instead of the text lines, on success and on refusal.
+TEST(Library, CommandLineJson) {
+  const test::TempDir dir;
+  test::writeTerrain(dir / "t", bumpyTerrain());
+  const test::RunResult made = test::runTool({"--json", "t", "1", "1", "2"}, dir.path());
+  ASSERT_EQ(made.exitCode, 0) << made.out;
+  const nlohmann::json result = nlohmann::json::parse(made.out);
+  EXPECT_EQ(result["map"], "t.map");
+  EXPECT_EQ(result["largeur"], 2);
+  EXPECT_EQ(result["hauteur"], 1);
+  EXPECT_EQ(result["bytes"], 8 + 2 * 99375);
+  EXPECT_EQ(result["notes"], nlohmann::json::array());
+  const test::RunResult refused = test::runTool({"--json", "--ext", "x", "t"}, dir.path());
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_EQ(
+      nlohmann::json::parse(refused.out),
+      nlohmann::json({{"error", "erreur lors de l'ouverture du fichier talt.x"}, {"exit", 1}}));
+  // Messages are Latin-1; the JSON holds them as UTF-8.
+  Bytes bmp = test::bmp8(1, 1, {0, 0, 0, 0});
+  test::setLe32(bmp, 30, 1);
+  test::writeFile(dir / "c.bmp", bmp);
+  const test::RunResult compressed = test::runTool({"--json", "--alt", "c.bmp", "t"}, dir.path());
+  EXPECT_EQ(nlohmann::json::parse(compressed.out)["error"].get<std::string>(),
+            std::string("c.bmp est un fichier bmp comprim\xc3\xa9"));
+}
+
+}  // namespace
+}  // namespace quorvel
