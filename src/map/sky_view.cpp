@@ -87,20 +87,30 @@ struct Scratch {
   int capacity;
   std::vector<Vertex> hulls;  // lane i's from i x capacity on
   int sizes[kLanes];
-  // The current step's pixels: the rise and distance of the steepest view, then the share of
-  // the sky it hides.
+  // The current step's pixels: the rise and distance of the steepest view.
   double rises[kLanes];
   double distances[kLanes];
-  double terms[kLanes];
 };
 
-// The share of the sky each lane's view hides. A lane with nothing ahead of it looks along the
-// level (rise 0, one step), so that every lane goes through the same operations.
-QUORVEL_WIDE_CLONES void skyTerms(int count, const double* rises, const double* distances,
-                                  double length, double weight, double* terms) {
+// Adds the share of the sky each lane's view hides to its pixel's sum, stride samples apart
+// (first: stores it, 0.0 + term being the term). A lane with nothing ahead of it looks along
+// the level (rise 0, one step), so that every lane goes through the same operations.
+QUORVEL_WIDE_CLONES void addSkyTerms(int count, const double* rises, const double* distances,
+                                     double length, double weight, bool first, double* sums,
+                                     std::ptrdiff_t stride) {
+  if (stride == 1) {
+    for (int i = 0; i < count; ++i) {
+      const double tangent = sampleTangent(rises[i], distances[i], length);
+      const double term = skyTerm(weight, tangent > 0.0 ? tangent : 0.0);
+      sums[i] = first ? term : sums[i] + term;
+    }
+    return;
+  }
   for (int i = 0; i < count; ++i) {
     const double tangent = sampleTangent(rises[i], distances[i], length);
-    terms[i] = skyTerm(weight, tangent > 0.0 ? tangent : 0.0);
+    const double term = skyTerm(weight, tangent > 0.0 ? tangent : 0.0);
+    double& sum = sums[i * stride];
+    sum = first ? term : sum + term;
   }
 }
 
@@ -170,12 +180,8 @@ void sweepStrip(const Frame& frame, const HeightAt& heightAt, const std::uint8_t
       scratch.sizes[i] = viewOverHull(hull, scratch.sizes[i], heightAt(pixelAt(j, i)), j,
                                       &scratch.rises[i], &scratch.distances[i]);
     }
-    skyTerms(end - begin, scratch.rises + begin, scratch.distances + begin, frame.length,
-             frame.weight, scratch.terms + begin);
-    for (int i = begin; i < end; ++i) {
-      double& sum = occlusion[pixelAt(j, i)];
-      sum = first ? scratch.terms[i] : sum + scratch.terms[i];
-    }
+    addSkyTerms(end - begin, scratch.rises + begin, scratch.distances + begin, frame.length,
+                frame.weight, first, occlusion + pixelAt(j, begin), frame.strideX);
   }
 }
 
