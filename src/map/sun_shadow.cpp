@@ -16,9 +16,14 @@ namespace {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
-// A threshold shrunk by more than the roundings of a tangent: a rise below it times the
-// distance gives a tangent that cannot pass the threshold, with no division.
-constexpr double kShrink = 1.0 - 0x1p-50;
+// A threshold moved toward -inf by more than the roundings of a tangent: a rise at most it
+// times the distance gives a tangent that cannot pass the threshold, with no division.
+double limitOf(double threshold) {
+  constexpr double kMargin = 0x1p-50;
+  if (threshold > 0.0) return threshold * (1.0 - kMargin);
+  if (threshold < 0.0) return threshold * (1.0 + kMargin);
+  return 0.0;
+}
 
 template <class Sample>
 double sampleAt(const std::uint8_t* pixels, std::size_t at) {
@@ -46,8 +51,7 @@ void heightsOf(const std::uint8_t* pixels, std::size_t first, std::size_t stride
 
 // One step of the lanes' marches: each lane's sample, interpolated between h0 and h1, and its
 // rise over the lane's own height; passes is 1 where the rise may give a tangent above the
-// lane's threshold (limits: the threshold shrunk, -inf for every rise, +inf for none). True if
-// any lane passes.
+// lane's threshold (limits: limitOf the threshold, +inf for none). True if any lane passes.
 QUORVEL_WIDE_CLONES bool stepRises(int count, double a, double distance, const double* h0,
                                    const double* h1, const double* own, const double* limits,
                                    double* rises, unsigned char* passes) {
@@ -62,13 +66,17 @@ QUORVEL_WIDE_CLONES bool stepRises(int count, double a, double distance, const d
 }
 
 // True when no lane that still marches at step k (k <= last) can see a rise of at most
-// ceiling above its own height pass its threshold at this distance.
-QUORVEL_WIDE_CLONES bool allBelow(int count, int k, double ceiling, double distance,
+// ceiling above its own height pass its threshold at any distance from near to far: the
+// limit times the distance is smallest at one end, the near one for a threshold above 0, the
+// far one for a threshold below.
+QUORVEL_WIDE_CLONES bool allBelow(int count, int k, double ceiling, double near, double far,
                                   const int* last, const double* own, const double* limits) {
   int blocked = 0;
   for (int i = 0; i < count; ++i) {
+    const double atNear = limits[i] * near;
+    const double atFar = limits[i] * far;
     blocked |= static_cast<int>(k <= last[i]) &
-               static_cast<int>(!(ceiling - own[i] <= limits[i] * distance));
+               static_cast<int>(!(ceiling - own[i] <= (atNear < atFar ? atNear : atFar)));
   }
   return blocked == 0;
 }
@@ -231,9 +239,6 @@ void SunShadow::shadeLine(int firstMajor, int minor, Lanes& lanes) const {
   // Only tangents above a lane's threshold can change its f: below the sun's lower edge the
   // disc is whole; once one is above it, only a steeper one changes the penumbra. A lane whose
   // factor is 0 needs no f, nor one whose march has ended (limit +inf).
-  const auto limitOf = [](double threshold) {
-    return threshold > 0.0 ? threshold * kShrink : -kInfinity;
-  };
   int steps = 0;
   for (std::size_t i = 0; i < n; ++i) {
     const int major = firstMajor + static_cast<int>(i);
@@ -267,8 +272,9 @@ void SunShadow::shadeLine(int firstMajor, int minor, Lanes& lanes) const {
     const double ceiling =
         regionCeiling(std::clamp(std::min(near, far), 0, majorSize - 1),
                       std::clamp(std::max(near, far), 0, majorSize - 1), minorLow, minorHigh);
-    return allBelow(end - begin, k, ceiling, kPixelSpacing * k * length_, last + begin,
-                    own + begin, limits + begin);
+    return allBelow(end - begin, k, ceiling, kPixelSpacing * k * length_,
+                    kPixelSpacing * lastStep * length_, last + begin, own + begin,
+                    limits + begin);
   };
   // One step of every lane; false once the samples have left the image.
   const auto step = [&](int k) {

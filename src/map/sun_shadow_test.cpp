@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "memory_texture.h"
+#include "reference_light.h"
 
 namespace quorvel {
 namespace {
@@ -91,6 +93,28 @@ TEST(SunShadow, ShadowTowardAFractionalDirectionKeepsItsAzimuth) {
   for (int j = 1; j <= 4; ++j)
     EXPECT_EQ(shares[static_cast<std::size_t>((25 - j) * 61 + 30 - 2 * j)], 0.0);
   EXPECT_EQ(shares[20 * 61 + 20], 1.0);
+}
+
+// A sun 10 degrees high and 80 wide: its lower edge is 30 degrees below the horizon, so
+// tangents down to tan(-30 deg) matter. From (63, 25), 200 high, the only pixel seen above
+// that edge is (67, 25), 10 lower, 4 steps on: tangent -0.25. The block it lies in is below the
+// edge as seen from one step on, not from four.
+TEST(SunShadow, NoSampleIsSkippedThatPassesALowerEdgeBelowTheHorizon) {
+  std::vector<float> heights(151 * 51, -10000);
+  heights[25 * 151 + 63] = 200;
+  heights[25 * 151 + 67] = 190;
+  Bytes samples(heights.size() * 4);
+  std::memcpy(samples.data(), heights.data(), samples.size());
+  const MemoryTexture alt("alt", 151, 51, 4, samples, SampleFormat::kFloat32);
+  Vector3 light{std::cos(0.17453292f), 0, std::sin(0.17453292f)};
+  normalize(light);
+  const SunShadow sun(alt, 1.0f, light, 80);
+  std::vector<double> diffuse(51 * 51, 0.0);  // only the pixel looked at marches
+  diffuse[25 * 51] = 1.0;
+  sun.shade(63, 0, 51, diffuse.data());
+  // (10 + the 14.04 degrees of atan(0.25)) / 80 + 0.5
+  EXPECT_NEAR(diffuse[25 * 51], 0.8005, 1e-4);
+  EXPECT_NEAR(diffuse[25 * 51], test::sunShare(alt, 1.0f, light, 80, 63, 25), 1e-12);
 }
 
 }  // namespace
