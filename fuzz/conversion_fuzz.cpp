@@ -4,7 +4,9 @@
 // the driver's order through a cache of this run's own (the process-wide one would keep the
 // first input's images) and the map is written over an earlier one. Then:
 // - the run succeeds exactly when every image loads with its depth, the altitude size is
-//   50 n + 1 pixels each way and no colour image is smaller than it;
+//   50 n + 1 pixels each way, no colour image is smaller than it, every height is finite as
+//   a float and every rise within a twentieth of the largest float (its normal's cross
+//   product overflows beyond);
 // - a successful map holds exactly the bytes of the plain reference writer; with the baked sky
 //   or shadows (asked for only with finite settings, as the command line allows), every colour
 //   byte within one of the reference's brute force and every other byte exactly;
@@ -25,6 +27,7 @@
 #include <iterator>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -33,6 +36,7 @@
 #include "image/image_loader.h"
 #include "map/map_size.h"
 #include "map/map_writer.h"
+#include "math/vector3.h"
 #include "reference_map.h"
 
 namespace {
@@ -132,6 +136,33 @@ float makeSetting(FuzzedDataProvider& in, float initial) {
     default:
       return std::bit_cast<float>(in.ConsumeIntegral<std::uint32_t>());
   }
+}
+
+// Whether every height is finite as a float, and every rise between row, column or even
+// diagonal neighbours within a twentieth of the largest float, pixel by pixel as the rule
+// says: the writer refuses the terrain otherwise.
+bool heightsFit(const quorvel::Texture& alt, const quorvel::Settings& settings) {
+  const double z = settings.zScaleFactor;
+  const auto at = [&](int x, int y) {
+    return static_cast<double>(alt.pixels[static_cast<std::size_t>(y) * alt.width + x]);
+  };
+  const auto finite = [](double value) { return std::isfinite(quorvel::roundToFloat(value)); };
+  for (int y = 0; y < alt.height; ++y) {
+    for (int x = 0; x < alt.width; ++x) {
+      if (!finite((at(x, y) - settings.seaLevel) * z)) return false;
+      for (const auto& [dx, dy] : {std::pair{1, 0}, {0, 1}, {1, 1}, {1, -1}}) {
+        const int nx = x + dx;
+        const int ny = y + dy;
+        if (dx == dy || dx == -dy) {
+          if ((x + y) % 2 != 0) continue;
+        }
+        if (nx >= alt.width || ny < 0 || ny >= alt.height) continue;
+        const float rise = quorvel::roundToFloat((at(nx, ny) - at(x, y)) * z);
+        if (!(std::fabs(rise) <= std::numeric_limits<float>::max() / 20)) return false;
+      }
+    }
+  }
+  return true;
 }
 
 bool claimsTooManyPixels(const Bytes& bytes) {
@@ -275,6 +306,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       sizesFit = sizesFit && images[i]->fileWidth >= alt.fileWidth &&
                  images[i]->fileHeight >= alt.fileHeight;
     }
+    sizesFit = sizesFit && heightsFit(alt, settings);
     if (sizesFit) expected = quorvel::test::referenceMap(referenceImages(images), settings);
   }
   check(written == (loaded && sizesFit && !expected.empty()),

@@ -105,6 +105,11 @@ TEST(InspectTool, BadInputIsOneLineAndExitCode1) {
        "cannot create none/g.glb: No such file or directory\n"},
       {{"good.map", "--gltf", "."}, "cannot create .: not a regular file\n"},
       {{"good.map", "--gltf", "pipe.glb"}, "cannot create pipe.glb: not a regular file\n"},
+      // Outputs are checked before the map is read.
+      {{"none.map", "--gltf", "/dev/full"}, "cannot create /dev/full: not a regular file\n"},
+      {{"none.map", "--relief", "none/r.png"},
+       "cannot create none/r.png: No such file or directory\n"},
+      {{"no\nne\x1b.map"}, "cannot open no\\nne\\x1b.map: No such file or directory\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.out);

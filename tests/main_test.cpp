@@ -28,11 +28,13 @@ TEST(Main, HelpPrintsBannerUsageAndOptionsAndVersionOnlyTheBanner) {
             "  --sun-size DEG   the sun's diameter in degrees, for --shadows' penumbra (default\n"
             "                   0.53)\n"
             "  --json           one JSON object on standard output instead of the text lines\n"
+            "  --trusted-inputs let GDAL read VRT files and network names (for files you vouch"
+            " for)\n"
             "  --               ends the options (for a prefix that begins with --)\n"
             "  --help           this text\n"
             "  --version        the banner only\n"
             "A name ending in .bmp is read as a BMP; any other through GDAL (PNG, GeoTIFF, SRTM\n"
-            ".hgt, ...).\n");
+            ".hgt, ...), from local files only unless --trusted-inputs is given.\n");
   const test::RunResult version = test::runTool({"--version"}, dir.path());
   EXPECT_EQ(version.exitCode, 0);
   EXPECT_EQ(version.out, "quorvel 0.01.0000\n");

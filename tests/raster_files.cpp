@@ -63,6 +63,7 @@ void writeRaster(const std::filesystem::path& path, const Raster& raster) {
                            raster.width, raster.height, GDT_Float64, 0, 0),
               CE_None);
     if (raster.noData) GDALSetRasterNoDataValue(band, *raster.noData);
+    if (raster.signedBytes) GDALSetMetadataItem(band, "PIXELTYPE", "SIGNEDBYTE", "IMAGE_STRUCTURE");
   }
   if (!raster.colourTable.empty()) {
     GDALColorTableH table = GDALCreateColorTable(GPI_RGB);

@@ -36,6 +36,11 @@ struct Raster {
     copy.epsg = code;
     return copy;
   }
+  [[nodiscard]] Raster withSignedBytes() const {
+    Raster copy = *this;
+    copy.signedBytes = true;
+    return copy;
+  }
   [[nodiscard]] Raster withColourTable(std::vector<std::array<short, 3>> table) const {
     Raster copy = *this;
     copy.colourTable = std::move(table);
@@ -49,6 +54,7 @@ struct Raster {
   GDALDataType type;
   std::vector<double> samples;
   std::optional<double> noData;                   // of every band
+  bool signedBytes = false;                       // bytes marked signed (GDAL before Int8)
   std::vector<std::array<short, 3>> colourTable;  // red, green, blue entries of band 1
   std::optional<std::array<double, 6>> geoTransform;
   int epsg = 0;  // the spatial reference, with geoTransform

@@ -51,6 +51,10 @@ ToolProcess::ToolProcess(const std::vector<std::string>& arguments,
       const rlimit limit{*options.fileSizeLimit, *options.fileSizeLimit};
       if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(127);
     }
+    if (options.addressSpaceLimit) {
+      const rlimit limit{*options.addressSpaceLimit, *options.addressSpaceLimit};
+      if (::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(127);
+    }
     if (options.user) {
       const gid_t group = *options.user;
       if (::setgroups(0, nullptr) != 0 || ::setgid(group) != 0 || ::setuid(*options.user) != 0) {

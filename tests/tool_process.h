@@ -21,6 +21,7 @@ struct RunResult {
 // What the child is given besides its arguments.
 struct ProcessOptions {
   std::optional<unsigned long> fileSizeLimit;  // RLIMIT_FSIZE in bytes
+  std::optional<unsigned long> addressSpaceLimit;  // RLIMIT_AS in bytes
   std::optional<uid_t> user;                   // run as this user and group id (needs root)
   bool ignoreHangup = false;                   // start with SIGHUP ignored, as nohup does
   std::string program = QUORVEL_BINARY;        // the built quorvel unless told otherwise

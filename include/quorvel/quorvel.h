@@ -49,6 +49,11 @@ struct CompileOptions {
   std::function<void(const std::string& line)> onSizeLine;
   std::function<void(const std::string& note)> onNote;
   int threads = 0;  // blocFile encoders; 0: one per processor. Every value gives the same bytes.
+  // For files the caller vouches for (quorvel's --trusted-inputs): GDAL may then open VRT
+  // files and network names too. Without it, images read through GDAL must be local regular
+  // files in the formats of its allow-list; with it, every source of a VRT must still be a
+  // local regular file or a network name.
+  bool trustedInputs = false;
 };
 
 // Compiles prefix + ".map" from the five files, with every check and refusal of the command

@@ -66,6 +66,7 @@ int run(int argumentCount, const char* const* arguments, bool json) {
   checkFiniteSettings(line.settingsArgumentCount, line.settingsArguments);
 
   CompileOptions options;
+  options.trustedInputs = line.trustedInputs;
   if (!json) {
     options.onNote = [](const std::string& note) { std::fprintf(stderr, "%s\n", note.c_str()); };
     options.onSizeLine = [](const std::string& sizeLine) {
@@ -117,7 +118,7 @@ int runDriver(int argumentCount, const char* const* arguments) {
   } catch (const Error& error) {
     return refuse(error.what(), error.hint(), json);
   } catch (const std::exception& error) {
-    return refuse(std::string("erreur: ") + error.what(), {}, json);
+    return refuse("erreur: " + escapeControls(error.what()), {}, json);
   }
 }
 

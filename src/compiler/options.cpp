@@ -104,6 +104,10 @@ CommandLine parseCommandLine(int argumentCount, const char* const* arguments) {
       line.json = true;
       continue;
     }
+    if (option == "--trusted-inputs") {
+      line.trustedInputs = true;
+      continue;
+    }
     if (takeLightOption(option, argumentCount, arguments, next, line.baked, sunSizeGiven)) {
       continue;
     }
@@ -150,11 +154,13 @@ const char* optionsHelp() {
          "  --sun-size DEG   the sun's diameter in degrees, for --shadows' penumbra (default\n"
          "                   0.53)\n"
          "  --json           one JSON object on standard output instead of the text lines\n"
+         "  --trusted-inputs let GDAL read VRT files and network names (for files you vouch"
+         " for)\n"
          "  --               ends the options (for a prefix that begins with --)\n"
          "  --help           this text\n"
          "  --version        the banner only\n"
          "A name ending in .bmp is read as a BMP; any other through GDAL (PNG, GeoTIFF, SRTM\n"
-         ".hgt, ...).\n";
+         ".hgt, ...), from local files only unless --trusted-inputs is given.\n";
 }
 
 }  // namespace quorvel

@@ -19,7 +19,8 @@ struct CommandLine {
   int settingsArgumentCount = 0;
   const char* const* settingsArguments = nullptr;
   std::string prefix;
-  BakedLight baked;  // --sky, --shadows, --sun-size
+  bool trustedInputs = false;  // GDAL may open VRT files and network names
+  BakedLight baked;            // --sky, --shadows, --sun-size
 };
 
 // Throws a Failure for an unknown option or an option without its value, and one with the

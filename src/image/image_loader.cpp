@@ -12,7 +12,8 @@
 
 namespace quorvel {
 
-ImageLoader::ImageLoader(NoteSink notes) : notes_(std::move(notes)) {}
+ImageLoader::ImageLoader(NoteSink notes, ImageLoaderOptions options)
+    : options_(options), notes_(std::move(notes)) {}
 
 // The prepared buffers' thread stops before the records go.
 ImageLoader::~ImageLoader() = default;
@@ -31,7 +32,7 @@ const Texture& ImageLoader::load(const std::string& fileName, RasterKind kind,
   if (isBmpName(fileName)) {
     texture = std::make_unique<BmpTexture>(fileName, keep, &buffers_, notes_);
   } else {
-    if (!gdal_) gdal_ = std::make_unique<GdalLibrary>(fileName);
+    if (!gdal_) gdal_ = std::make_unique<GdalLibrary>(fileName, options_.trustedInputs);
     texture = std::make_unique<RasterTexture>(fileName, kind, keep, *gdal_, notes_);
   }
   records_.push_back(Record{kind, std::move(texture)});

@@ -29,13 +29,20 @@ struct KeepRule {
   std::function<KeepWindow(const Texture& alt)> colour;
 };
 
+// How a loader treats the files it is given.
+struct ImageLoaderOptions {
+  // Lets GDAL open VRT files and network names (--trusted-inputs), for users who vouch for
+  // their files; every source of a VRT must still be a local regular file or a network name.
+  bool trustedInputs = false;
+};
+
 // Loads the images of compiles. It owns everything loading needs, so that none of it is
 // process-wide and two loaders may work at once on two threads: the records read so far,
 // the colour images' memory made ready ahead, and GDAL once an image needs it.
 class ImageLoader {
  public:
   // The notes of every image loaded go to notes (standard error when it is empty).
-  explicit ImageLoader(NoteSink notes = {});
+  explicit ImageLoader(NoteSink notes = {}, ImageLoaderOptions options = {});
   ~ImageLoader();
   ImageLoader(const ImageLoader&) = delete;
   ImageLoader& operator=(const ImageLoader&) = delete;
@@ -58,6 +65,7 @@ class ImageLoader {
     RasterKind kind;
     std::unique_ptr<Texture> texture;
   };
+  ImageLoaderOptions options_;
   std::vector<Record> records_;
   PixelBuffers buffers_;
   std::unique_ptr<GdalLibrary> gdal_;

@@ -9,7 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,6 +49,17 @@ std::optional<SampleFormat> altitudeFormat(GDALDataType type) {
     if (gdalType == type) return format;
   }
   return std::nullopt;
+}
+
+// Whether a band holds signed bytes: an Int8 band, or a byte band that says it is signed, all
+// GDAL had before its Int8 type. Read as such they would turn -1 into 255.
+bool holdsSignedBytes(const Api& gdal, GDALRasterBandH band, GDALDataType type) {
+#if GDAL_VERSION_NUM >= GDAL_COMPUTE_VERSION(3, 7, 0)
+  if (type == GDT_Int8) return true;
+#endif
+  const char* pixelType =
+      type == GDT_Byte ? gdal.GDALGetMetadataItem(band, "PIXELTYPE", "IMAGE_STRUCTURE") : nullptr;
+  return pixelType != nullptr && std::string_view(pixelType) == "SIGNEDBYTE";
 }
 
 // What a refused image holds, for the hint: "3 bands of type Float32".
@@ -93,6 +106,11 @@ void countMissing(const std::vector<std::uint8_t>& pixels, std::size_t width, bo
     if constexpr (std::is_floating_point_v<Sample>) {
       // A Float32 band's nodata value is given as a double; GDAL compares it as a float.
       missing = !std::isfinite(value) || (hasNoData && value == static_cast<Sample>(noData));
+      // The largest floats are what GDAL reads an ASCII grid's inf or 1e400 as, and a common
+      // nodata marker: never an altitude.
+      if constexpr (std::is_same_v<Sample, float>) {
+        missing = missing || std::fabs(value) == std::numeric_limits<float>::max();
+      }
     } else {
       missing = hasNoData && static_cast<double>(value) == noData;
     }
@@ -158,7 +176,10 @@ void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
   const int bands = gdal.GDALGetRasterCount(dataset);
   GDALRasterBandH band = bands >= 1 ? gdal.GDALGetRasterBand(dataset, 1) : nullptr;
   const GDALDataType type = band != nullptr ? gdal.GDALGetRasterDataType(band) : GDT_Unknown;
-  const std::optional<SampleFormat> format = altitudeFormat(type);
+  // Signed bytes are widened to 16 bits as they are read.
+  const bool signedBytes = band != nullptr && holdsSignedBytes(gdal, band, type);
+  const std::optional<SampleFormat> format =
+      signedBytes ? std::optional(SampleFormat::kInt16) : altitudeFormat(type);
   if ((bands != 1 && bands != 2) || !format) {
     throw Failure("erreur: " + texture.fileName + " n'est pas une image d'altitude\n",
                   texture.fileName + ": " + describeBands(gdal, dataset) +
@@ -174,17 +195,12 @@ void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
 
   const std::size_t rowBytes =
       static_cast<std::size_t>(texture.width) * static_cast<std::size_t>(texture.bytesPerPixel);
-  resizePixels(texture.pixels, rowBytes * static_cast<std::size_t>(texture.height));
   // GDAL hands rows top first; row 0 of ours is the bottom row of the picture, as in a
   // bottom-up BMP, so the top row goes last: a negative line spacing, rather than a pass
-  // that swaps the rows afterwards. A band of rows at a time, each but the first through an
-  // opening of its own: GDAL reads an uncompressed GeoTIFF through a mapping of the file,
-  // whose pages count as the run's memory until the dataset closes, so that at most a band
-  // of the file a thread is mapped beside the pixels (the whole file was 50 MB at the
-  // largest size, more than the memory beyond the pixels allows).
-  // The bands are shared with one more thread, every other one each, as the run's other
-  // core has nothing to do while the altitude loads; a dataset serves one thread at a time,
-  // so each band but the first is read through an opening of its own anyway.
+  // that swaps the rows afterwards. A band of rows at a time, shared with one more thread,
+  // every other one each, as the run's other core has nothing to do while the altitude
+  // loads; a dataset serves one thread at a time, so each band but the first is read
+  // through an opening of its own.
   // Only a GeoTIFF's rows are reached directly; a PNG, say, would be decoded from its first
   // row again for every band, so other formats are read in one go.
   const char* driver = gdal.GDALGetDriverShortName(gdal.GDALGetDatasetDriver(dataset));
@@ -193,9 +209,11 @@ void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
   const int rowsPerBand =
       inBands ? static_cast<int>(std::max<std::size_t>(1, kBandBytes / rowBytes)) : texture.height;
   const int bandCount = (texture.height + rowsPerBand - 1) / rowsPerBand;
-  // Reads bands first, first + 2, ... and returns GDAL's reason for the first that fails,
-  // or nothing.
-  const auto readBands = [&](int first, const GdalMessages& said) -> std::optional<std::string> {
+  checkDriverMemory(gdal, dataset, texture.fileName, 1, bandCount > 1 ? 2 : 1);
+  resizePixels(texture.pixels, rowBytes * static_cast<std::size_t>(texture.height));
+  // Reads bands first, first + 2, ... and returns the failure of the first that fails, or
+  // nothing.
+  const auto readBands = [&](int first, const GdalMessages& said) -> std::optional<Failure> {
     for (int index = first; index < bandCount; index += 2) {
       const int top = index * rowsPerBand;
       const int rows = std::min(rowsPerBand, texture.height - top);
@@ -203,20 +221,20 @@ void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
       GDALRasterBandH from = band;
       if (index > 0) {
         reopened.reset(openRaster(gdal, texture.fileName));
-        if (!reopened) return said.reason();
+        if (!reopened) return readFailure(gdal, texture.fileName, said);
         from = gdal.GDALGetRasterBand(reopened.get(), 1);
       }
       std::uint8_t* topRow =
           texture.pixels.data() + rowBytes * static_cast<std::size_t>(texture.height - 1 - top);
       if (from == nullptr ||
           gdal.GDALRasterIO(from, GF_Read, 0, top, texture.width, rows, topRow, texture.width, rows,
-                            type, 0, -static_cast<int>(rowBytes)) != CE_None) {
-        return said.reason();
+                            type, texture.bytesPerPixel, -static_cast<int>(rowBytes)) != CE_None) {
+        return readFailure(gdal, texture.fileName, said);
       }
     }
     return std::nullopt;
   };
-  std::optional<std::string> helperFailure;
+  std::optional<Failure> helperFailure;
   std::thread helper;
   if (bandCount > 1) {
     try {
@@ -228,18 +246,25 @@ void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
       // No thread to be had: this one reads them all, below.
     }
   }
-  std::optional<std::string> failure = readBands(0, messages);
+  std::optional<Failure> failure = readBands(0, messages);
   if (helper.joinable()) {
     helper.join();
   } else if (!failure && bandCount > 1) {
     failure = readBands(1, messages);
   }
   if (!failure) failure = helperFailure;
-  if (failure) throw cannotOpen(texture.fileName, *failure);
+  if (failure) throw *failure;
+  if (signedBytes) {
+    // Each byte was read into the first byte of its 16-bit sample.
+    for (std::size_t at = 0; at < texture.pixels.size(); at += 2) {
+      const auto sample = static_cast<std::int16_t>(static_cast<std::int8_t>(texture.pixels[at]));
+      std::memcpy(texture.pixels.data() + at, &sample, sizeof sample);
+    }
+  }
   // A paletted band's nodata value is an index, so it is looked for before the table.
   checkAltitudes(gdal, texture, band);
   const GDALColorTableH table = gdal.GDALGetRasterColorTable(band);
-  if (type == GDT_Byte && table != nullptr &&
+  if (type == GDT_Byte && !signedBytes && table != nullptr &&
       gdal.GDALGetRasterColorInterpretation(band) == GCI_PaletteIndex) {
     int entries = 0;
     texture.palette = paletteOf(gdal, table, entries);
@@ -271,6 +296,7 @@ void readColour(const Api& gdal, Texture& texture, GDALDatasetH dataset,
   // The map reads the bottom rows of the picture, and of each row the left columns.
   const int top = texture.fileHeight - texture.height;
   const std::size_t rowBytes = static_cast<std::size_t>(texture.width) * 3;
+  checkDriverMemory(gdal, dataset, texture.fileName, bands >= 3 ? 3 : 1, 1);
   resizePixels(texture.pixels, rowBytes * static_cast<std::size_t>(texture.height));
   std::uint8_t* out = texture.pixels.data();
   // Rows top first from GDAL, bottom first here, as for the altitude.
@@ -302,32 +328,28 @@ void readColour(const Api& gdal, Texture& texture, GDALDatasetH dataset,
       std::copy_n(colours.begin() + 3 * out[i], 3, out + i);
     }
   }
-  if (read != CE_None) throw cannotOpen(texture.fileName, messages.reason());
+  if (read != CE_None) throw readFailure(gdal, texture.fileName, messages);
 }
 
 }  // namespace
 
 void RasterTexture::load() {
-  Api& gdal = gdal_.api();
-  Dataset dataset(nullptr, DatasetCloser{&gdal});
-  if (!gdal.allRegistered) {
-    const GdalMessages untried(gdal);  // what the common drivers say is not the answer
-    dataset.reset(openRaster(gdal, fileName));
-  }
+  const Api& gdal = gdal_.api();
   const GdalMessages messages(gdal);
-  if (!dataset) {
-    if (!gdal.allRegistered) gdal.GDALAllRegister();
-    gdal.allRegistered = true;
-    dataset.reset(openRaster(gdal, fileName));
-  }
-  if (!dataset) throw cannotOpen(fileName, openFailureReason(fileName, messages));
+  checkSource(gdal, fileName);
+  const Dataset dataset(openRaster(gdal, fileName), DatasetCloser{&gdal});
+  if (!dataset) throw readFailure(gdal, fileName, messages);
   fileWidth = gdal.GDALGetRasterXSize(dataset.get());
   fileHeight = gdal.GDALGetRasterYSize(dataset.get());
   std::tie(width, height) = keptSize(window_, fileWidth, fileHeight);
-  if (kind_ == RasterKind::kAltitude) {
-    readAltitude(gdal, *this, dataset.get(), messages);
-  } else {
-    readColour(gdal, *this, dataset.get(), messages);
+  try {
+    if (kind_ == RasterKind::kAltitude) {
+      readAltitude(gdal, *this, dataset.get(), messages);
+    } else {
+      readColour(gdal, *this, dataset.get(), messages);
+    }
+  } catch (const std::bad_alloc&) {
+    throw outOfMemory(fileName);
   }
 }
 

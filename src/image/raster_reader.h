@@ -17,13 +17,18 @@ class GdalLibrary {
   struct Api;  // GDAL's functions, as the library gives them
 
   // Loads GDAL, or throws the open message naming fileName, the first image that needs it,
-  // with the reason.
-  explicit GdalLibrary(const std::string& fileName);
+  // with the reason. Without trustedInputs GDAL reads only local files in the formats of its
+  // allow-list; with it, VRT files and network names too.
+  explicit GdalLibrary(const std::string& fileName, bool trustedInputs = false);
   ~GdalLibrary();
   GdalLibrary(const GdalLibrary&) = delete;
   GdalLibrary& operator=(const GdalLibrary&) = delete;
 
   [[nodiscard]] Api& api() const { return *api_; }
+
+  // Lets GDAL open files with a driver that the calling program registered itself, a format
+  // of its own, besides the allow-list. name must live as long as the library.
+  void allowDriver(const char* name);
 
  private:
   std::unique_ptr<Api> api_;

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "failure.h"
+
 namespace quorvel {
 
 // How the samples of an image are held in pixels: one sample per channel, in the host's byte
@@ -100,12 +102,14 @@ class Texture {
   // Fills the image fields from the file named by fileName; returns only on success.
   virtual void load() = 0;
 
-  // Tells whoever loads the image what was found or assumed: one line, no line feed.
+  // Tells whoever loads the image what was found or assumed: one line, no line feed. A
+  // control character, which only a file name can bring, is escaped as in every message.
   void note(const std::string& line) const {
+    const std::string escaped = escapeControls(line);
     if (notes_) {
-      notes_(line);
+      notes_(escaped);
     } else {
-      std::fprintf(stderr, "%s\n", line.c_str());
+      std::fprintf(stderr, "%s\n", escaped.c_str());
     }
   }
 

@@ -14,6 +14,7 @@
 #include "inspect/map_diff.h"
 #include "inspect/map_picture.h"
 #include "inspect/map_summary.h"
+#include "inspect/output_name.h"
 #include "map/map_reader.h"
 #include "version.h"
 
@@ -123,6 +124,7 @@ int run(const Request& request) {
     report(request, formatDifference(a, b, difference), differenceJson(a, b, difference));
     return difference.sameHeader && difference.differingCells == 0 ? kSame : kDiffer;
   }
+  if (!request.pictureName.empty()) checkOutputName(request.pictureName);
   MapReader reader(request.maps[0]);
   switch (request.mode) {
     case Mode::kSummary: {
@@ -194,7 +196,7 @@ int main(int argc, char** argv) {
   }
   const std::string mistake = parseRequest(others, request);
   if (!mistake.empty()) {
-    const std::string line = "quorvel-inspect: " + mistake + "\n";
+    const std::string line = "quorvel-inspect: " + escapeControls(mistake) + "\n";
     if (request.json) {
       printJson(errorObject(line, kTrouble));
       std::fflush(stdout);
@@ -214,7 +216,7 @@ int main(int argc, char** argv) {
     line = failure.what();
     hint = failure.hint();
   } catch (const std::exception& error) {
-    line = std::string("quorvel-inspect: ") + error.what() + "\n";
+    line = "quorvel-inspect: " + escapeControls(error.what()) + "\n";
   }
   if (request.json) {
     printJson(errorObject(line, failed));

@@ -3,6 +3,7 @@
 #include <bit>
 #include <cinttypes>
 
+#include "failure.h"
 #include "printf_text.h"
 
 namespace quorvel {
@@ -68,8 +69,10 @@ MapDifference diffMaps(MapReader& a, MapReader& b) {
 
 std::string formatDifference(const MapReader& a, const MapReader& b,
                              const MapDifference& difference) {
-  const char* nameA = a.fileName().c_str();
-  const char* nameB = b.fileName().c_str();
+  const std::string escapedA = escapeControls(a.fileName());
+  const std::string escapedB = escapeControls(b.fileName());
+  const char* nameA = escapedA.c_str();
+  const char* nameB = escapedB.c_str();
   if (!difference.sameHeader) {
     return printfText("%s and %s differ: %d x %d blocFiles against %d x %d\n", nameA, nameB,
                       a.largeur(), a.hauteur(), b.largeur(), b.hauteur());

@@ -3,6 +3,7 @@
 #include <cinttypes>
 #include <cmath>
 
+#include "failure.h"
 #include "printf_text.h"
 
 namespace quorvel {
@@ -50,8 +51,8 @@ MapSummary summarizeMap(MapReader& reader) {
 
 std::string formatSummary(const std::string& fileName, const MapSummary& summary) {
   std::string text;
-  text += printfText("%s: %d x %d blocFiles, %d x %d pixels\n", fileName.c_str(), summary.largeur,
-                     summary.hauteur, summary.widthPixels, summary.heightPixels);
+  text += printfText("%s: %d x %d blocFiles, %d x %d pixels\n", escapeControls(fileName).c_str(),
+                     summary.largeur, summary.hauteur, summary.widthPixels, summary.heightPixels);
   text += printfText("size: %" PRId64 " bytes, as the header gives (8 + %d x %d x %d)\n",
                      summary.fileBytes, summary.largeur, summary.hauteur,
                      static_cast<int>(kBlocFileBytes));

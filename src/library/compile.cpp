@@ -215,7 +215,8 @@ CompileResult compileFiles(const ImageFiles& files, const Settings& settings,
     checkFinite(settings);
     // The altitude image decides how much of each image is kept: memory follows the map,
     // not what the headers claim.
-    ImageLoader loader([&](const std::string& line) { lines.note(line); });
+    ImageLoader loader([&](const std::string& line) { lines.note(line); },
+                       ImageLoaderOptions{options.trustedInputs});
     const TerrainTextures images =
         loader.loadTerrain(imageNamesOf(files), KeepRule{altitudeKeepWindow(), colourKeepWindow});
     return writeTerrain(files.prefix + ".map", images, settings, lines);

@@ -112,6 +112,9 @@ TEST(FastWriter, MatchesStraightforwardImplementationOnRandomTerrains) {
       Settings{{0, 0, 0}, 0.1f, -3, {}},
       Settings{{0.2f, -5, 0.5f}, -0.01f, 200, {}},
       Settings{{0, 0, -1}, 1e-30f, 0, {}},
+      // Rises whose normals' cross products come near a float's range.
+      Settings{{1, 1, 2}, 6e34f, 128, {}},
+      // From here on heights pass a float's range: refused before the map is made.
       Settings{{1, 1, 2}, 3e38f, 0, {}},
       Settings{{1, 1, 2}, 1e37f, 0, {}},
       Settings{{1, 1, 2}, std::numeric_limits<float>::infinity(), 0, {}},
@@ -124,15 +127,22 @@ TEST(FastWriter, MatchesStraightforwardImplementationOnRandomTerrains) {
       {3, 0},        // more encoders than this machine may have cores
       {2, INT_MAX},
   };
+  constexpr std::size_t kFirstBeyondFloats = 7;
   for (const Shape& shape : shapes) {
     const TerrainImages images = randomTerrain(random, shape.width, shape.height, shape.roughness);
     for (std::size_t s = 0; s < settings.size(); ++s) {
-      const Bytes expected = test::referenceMap(images, settings[s]);
+      const Bytes expected =
+          s < kFirstBeyondFloats ? test::referenceMap(images, settings[s]) : Bytes{};
       for (const MapWriterOptions& option : options) {
         SCOPED_TRACE(std::to_string(shape.width) + " x " + std::to_string(shape.height) +
                      ", settings " + std::to_string(s) + ", threads " +
                      std::to_string(option.threads) + ", table from " +
                      std::to_string(option.tableFromBlocFiles));
+        if (s >= kFirstBeyondFloats) {
+          test::expectFailure([&] { fastMap(images, settings[s], option); },
+                              "erreur: alt.bmp donne des hauteurs hors limites\n");
+          continue;
+        }
         expectSameBytes(fastMap(images, settings[s], option), expected);
       }
     }
@@ -227,8 +237,11 @@ TEST(FastWriter, SixteenBitSamplesInStepsMatchTheReference) {
                         {SampleFormat::kInt16, 1, -200},  {SampleFormat::kInt16, 3, -30000},
                         {SampleFormat::kUInt16, 49, 7},   {SampleFormat::kInt16, 1, -32768},
                         {SampleFormat::kUInt16, 0, 1234}};  // flat
+  // The last but one brings the normals' cross products near a float's range; the last is
+  // refused.
   const Settings settings[] = {Settings{{-0.3f, 0.7f, 0.2f}, -1.7f / 256, 12.5f, {}},
                                Settings{{1, 1, 2}, 3.7f, -40, {}},
+                               Settings{{1, 1, 2}, 2.5e32f, 0, {}},
                                Settings{{1, 1, 2}, std::numeric_limits<float>::infinity(), 0, {}}};
   const ColourImages colours(images);
   for (const Case& c : cases) {
@@ -243,6 +256,11 @@ TEST(FastWriter, SixteenBitSamplesInStepsMatchTheReference) {
       SCOPED_TRACE("step " + std::to_string(c.step) + ", offset " + std::to_string(c.offset) +
                    ", z scale " + std::to_string(given.zScaleFactor));
       const Terrain terrain = colours.over(alt, given);
+      if (std::isinf(given.zScaleFactor)) {
+        test::expectFailure([&] { fastMap(terrain, {2, 0}); },
+                            "erreur: alt.tif donne des hauteurs hors limites\n");
+        continue;
+      }
       expectSameBytes(fastMap(terrain, {2, 0}), test::referenceMap(terrain));
     }
   }

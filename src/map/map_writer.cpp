@@ -16,6 +16,7 @@
 #include "little_endian.h"
 #include "map/altitude_step.h"
 #include "map/bloc_encoder.h"
+#include "map/height_limits.h"
 #include "map/map_file.h"
 #include "map/map_format.h"
 #include "map/map_size.h"
@@ -158,6 +159,7 @@ void writeMapFile(const std::string& mapName, const Terrain& terrain,
   int hauteur = 0;
   checkSize(terrain.alt, largeur, hauteur);
   checkColorImages(terrain);
+  checkHeightLimits(terrain.alt, terrain.settings);
   MapFile file(mapName);
   const std::string sizeLine = "largeur: " + std::to_string(largeur) +
                                ", hauteur: " + std::to_string(hauteur) + " (en blocFile)";

@@ -1,0 +1,109 @@
+#include "map/height_limits.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <type_traits>
+#include <utility>
+
+#include "failure.h"
+#include "map/cell_encoding.h"
+#include "map/normals.h"
+
+namespace quorvel {
+namespace {
+
+template <class Sample>
+Sample sampleAt(const Texture& alt, std::size_t index) {
+  Sample sample;
+  std::memcpy(&sample, alt.pixels.data() + index * sizeof(Sample), sizeof sample);
+  return sample;
+}
+
+template <class Sample>
+std::pair<Sample, Sample> sampleRange(const Texture& alt) {
+  const std::size_t count = alt.pixels.size() / sizeof(Sample);
+  Sample low = sampleAt<Sample>(alt, 0);
+  Sample high = low;
+  for (std::size_t i = 1; i < count; ++i) {
+    const Sample sample = sampleAt<Sample>(alt, i);
+    low = std::min(low, sample);
+    high = std::max(high, sample);
+  }
+  return {low, high};
+}
+
+// The largest difference of two samples that make an edge of a triangle, taken in double as
+// the encoder takes it.
+template <class Sample>
+double largestRise(const Texture& alt) {
+  const auto width = static_cast<std::size_t>(alt.width);
+  const auto height = static_cast<std::size_t>(alt.height);
+  double largest = 0.0;
+  const auto against = [&](double a, std::size_t x, std::size_t y) {
+    largest =
+        std::max(largest, std::fabs(a - static_cast<double>(sampleAt<Sample>(alt, y * width + x))));
+  };
+  for (std::size_t y = 0; y < height; ++y) {
+    for (std::size_t x = 0; x < width; ++x) {
+      const auto a = static_cast<double>(sampleAt<Sample>(alt, y * width + x));
+      if (x + 1 < width) against(a, x + 1, y);
+      if (y + 1 < height) against(a, x, y + 1);
+      if ((x + y) % 2 != 0 || x + 1 == width) continue;
+      if (y + 1 < height) against(a, x + 1, y + 1);
+      if (y > 0) against(a, x + 1, y - 1);
+    }
+  }
+  return largest;
+}
+
+}  // namespace
+
+void checkHeightLimits(const Texture& alt, const Settings& settings) {
+  if (alt.pixels.empty()) return;
+  const auto heightFits = [&](double altitude) {
+    return std::isfinite(heightOf(altitude, settings));
+  };
+  // A triangle's cross product takes differences of two edges' z times 10, so an edge z
+  // beyond a twentieth of the largest float makes a component infinite and the normal NaN,
+  // though the edge itself is finite.
+  const auto riseFits = [&](double rise) {
+    return std::fabs(edgeVector({1, 0}, rise, settings.zScaleFactor).z) <=
+           std::numeric_limits<float>::max() / 20;
+  };
+  // Heights grow or fall with the sample, so the least and greatest give the extremes, and
+  // no rise is larger than their difference.
+  const auto fits = [&](double low, double high) {
+    return heightFits(low) && heightFits(high) && riseFits(high - low);
+  };
+  double low = 0.0;
+  double high = 0.0;
+  const bool settled = visitSample(alt.sampleFormat, [&]<class Sample>(Sample) {
+    if constexpr (std::is_integral_v<Sample> && sizeof(Sample) <= 2) {
+      if (fits(std::numeric_limits<Sample>::lowest(), std::numeric_limits<Sample>::max())) {
+        return true;
+      }
+    }
+    const auto [least, greatest] = sampleRange<Sample>(alt);
+    low = static_cast<double>(least);
+    high = static_cast<double>(greatest);
+    return fits(low, high) ||
+           (heightFits(low) && heightFits(high) && riseFits(largestRise<Sample>(alt)));
+  });
+  if (settled) return;
+  char hint[256];
+  std::snprintf(hint, sizeof hint,
+                ": altitudes from %.9g to %.9g, with sea level %.9g and z scale factor %.9g, give"
+                " heights beyond a 32-bit float (about 3.4e38) or rises beyond a twentieth of"
+                " it, whose normals overflow; lower the z scale factor\n",
+                low, high, double{settings.seaLevel}, double{settings.zScaleFactor});
+  throw Failure("erreur: " + alt.fileName + " donne des hauteurs hors limites\n",
+                alt.fileName + hint);
+}
+
+}  // namespace quorvel
