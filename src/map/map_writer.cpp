@@ -7,6 +7,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,6 +20,8 @@
 #include "map/map_file.h"
 #include "map/map_format.h"
 #include "map/map_size.h"
+#include "map/sky_view.h"
+#include "map/sun_shadow.h"
 #include "map/triangle_table.h"
 
 namespace quorvel {
@@ -189,7 +192,19 @@ void writeMapFile(const std::string& mapName, const Terrain& terrain,
                                               eightBit ? 255 : 127, threads);
     }
   }
-  const BlocEncoder encoder(lit, table.get());
+  // The baked light's parts that span the whole image, made before any blocFile: the sky's
+  // sweeps need every pixel, the shadows the highest height of each block of pixels.
+  const BakedLight& baked = lit.settings.baked;
+  std::unique_ptr<double[]> occlusion;
+  if (blocFiles > 0 && baked.skyDirections > 0) {
+    occlusion = skyOcclusion(terrain.alt, lit.settings.zScaleFactor, baked.skyDirections, threads);
+  }
+  std::optional<SunShadow> sun;
+  if (blocFiles > 0 && baked.shadows) {
+    sun.emplace(terrain.alt, lit.settings.zScaleFactor, lit.settings.lightDirection,
+                baked.sunDiameter);
+  }
+  const BlocEncoder encoder(lit, table.get(), Shading{occlusion.get(), sun ? &*sun : nullptr});
   writeBlocFiles(file, encoder, largeur, blocFiles, threads);
   file.commit();
 }
