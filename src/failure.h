@@ -7,6 +7,10 @@
 
 namespace quorvel {
 
+// The exit code of a command line that asks for something impossible, as opposed to a run
+// that fails on its files (1).
+inline constexpr int kUsageExitCode = 2;
+
 // Text as it may stand inside a one-line message: a line feed becomes \n and every other
 // control character \xNN (00 to 1f, and 7f), so that a file name holding them can neither
 // break a message into two lines nor drive the terminal. Other bytes are kept as they are.
@@ -28,19 +32,20 @@ namespace quorvel {
 }
 
 // The one error of the tool: it carries the exact line the user sees, line feed included.
-// Thrown where the problem is met; only main catches it, prints it on stdout and returns 1.
-// The hint, when there is one, is a line for standard error that says what was found and
-// what to do: standard output keeps its fixed lines, and the user still learns why.
-// Messages are fixed text round file names, numbers and the system's or GDAL's words, so
-// every control character but the final line feed came from one of those: each is escaped
-// here, once for every message.
+// Thrown where the problem is met; only main catches it, prints it on stdout and returns its
+// exit code, 1 unless it says otherwise. The hint, when there is one, is a line for standard
+// error that says what was found and what to do: standard output keeps its fixed lines, and
+// the user still learns why. Messages are fixed text round file names, numbers and the
+// system's or GDAL's words, so every control character but the final line feed came from one
+// of those: each is escaped here, once for every message.
 class Failure : public std::runtime_error {
  public:
-  explicit Failure(const std::string& line, std::string hint = {})
-      : std::runtime_error(oneLine(line)), hint_(oneLine(hint)) {}
+  explicit Failure(const std::string& line, std::string hint = {}, int exitCode = 1)
+      : std::runtime_error(oneLine(line)), hint_(oneLine(hint)), exitCode_(exitCode) {}
 
   // Empty, or one line ending in a line feed.
   [[nodiscard]] const std::string& hint() const { return hint_; }
+  [[nodiscard]] int exitCode() const { return exitCode_; }
 
  private:
   static std::string oneLine(std::string_view text) {
@@ -50,6 +55,7 @@ class Failure : public std::runtime_error {
   }
 
   std::string hint_;
+  int exitCode_;
 };
 
 }  // namespace quorvel

@@ -200,6 +200,68 @@ TEST(Driver, FirstBadImageStopsTheRunBeforeTheNextIsOpened) {
   }
 }
 
+// A light option that cannot be followed is a mistake on the command line: exit 2 before any
+// image is read, and no map.
+TEST(Driver, LightOptionsThatCannotBeFollowedAreUsageErrors) {
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{"--sky=4", "t"}, "erreur: valeur incorrecte pour --sky: 4\n"},
+      {{"--sky=", "t"}, "erreur: valeur incorrecte pour --sky: \n"},
+      {{"--sky=016", "t"}, "erreur: valeur incorrecte pour --sky: 016\n"},
+      {{"--shadows", "--sun-size", "0", "t"}, "erreur: valeur incorrecte pour --sun-size: 0\n"},
+      {{"--shadows", "--sun-size=-1", "t"}, "erreur: valeur incorrecte pour --sun-size: -1\n"},
+      {{"--shadows", "--sun-size=inf", "t"}, "erreur: valeur incorrecte pour --sun-size: inf\n"},
+      {{"--shadows", "--sun-size=nan", "t"}, "erreur: valeur incorrecte pour --sun-size: nan\n"},
+      {{"--shadows", "--sun-size", "1x", "t"}, "erreur: valeur incorrecte pour --sun-size: 1x\n"},
+      {{"--shadows", "--sun-size", " 1", "t"}, "erreur: valeur incorrecte pour --sun-size:  1\n"},
+      {{"--shadows", "--sun-size=", "t"}, "erreur: valeur incorrecte pour --sun-size: \n"},
+      {{"--shadows", "--sun-size"}, "erreur: l'option --sun-size demande une valeur\n"},
+      {{"--sun-size", "1", "t"}, "erreur: --sun-size sans --shadows\n"},
+      {{"--sun-size=1", "--sky", "t", "1", "1", "2"}, "erreur: --sun-size sans --shadows\n"},
+  };
+  const TempDir dir;
+  test::writeTerrain(dir / "t",
+                     test::uniformTerrain(51, 51, 0, {1, 1, 1}, {1, 1, 1}, {1, 1, 1}, {1, 1, 1}));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    const RunResult run = runTool(c.arguments, dir.path());
+    EXPECT_EQ(run.out, kBanner + c.message);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(test::splitLines(run.err).size(), 1u) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(dir / "t.map"));
+  }
+}
+
+// The last occurrence of a light option counts; --sky alone means 16 directions.
+TEST(Driver, LastLightOptionCounts) {
+  test::TerrainImages images = test::uniformTerrain(51, 51, 0, {90, 90, 90}, {200, 150, 100},
+                                                    {255, 255, 255}, {120, 120, 200});
+  for (std::size_t i = 0; i < images.alt.size(); ++i) {
+    images.alt[i] = static_cast<std::uint8_t>((i * 37 + i / 51 * 11) % 97);
+  }
+  const TempDir dir;
+  test::writeTerrain(dir / "t", images);
+  const auto mapOf = [&](std::vector<std::string> options) {
+    for (const char* setting : {"t", "1", "0.5", "0.4", "3"}) options.emplace_back(setting);
+    const RunResult run = runTool(options, dir.path());
+    EXPECT_EQ(run.exitCode, 0) << run.out;
+    return test::readFile(dir / "t.map");
+  };
+  const Bytes plain = mapOf({});
+  const Bytes sky16 = mapOf({"--sky"});
+  const Bytes shadows = mapOf({"--shadows"});
+  EXPECT_NE(sky16, plain);
+  EXPECT_NE(shadows, plain);
+  EXPECT_NE(mapOf({"--sky=8"}), sky16);
+  EXPECT_EQ(mapOf({"--sky=8", "--sky=16"}), sky16);
+  EXPECT_EQ(mapOf({"--sky=8", "--sky"}), sky16);
+  EXPECT_NE(mapOf({"--shadows", "--sun-size", "20"}), shadows);
+  EXPECT_EQ(mapOf({"--sun-size", "20", "--shadows", "--sun-size=0.53"}), shadows);
+}
+
 TEST(Driver, ReaderFailuresEndTheRunWithTheirMessage) {
   const TempDir dir;
   Bytes compressed = test::bmp8(1, 1, {0, 0, 0, 0});

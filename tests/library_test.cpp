@@ -168,6 +168,25 @@ TEST(Library, RefusalsAreTheCommandLinesLines) {
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "m.map"));
   }
+  // Baked light the command line would refuse, refused in its words before anything is read.
+  const TerrainViews good{{images.alt.data(), 101, 51, 101, SampleType::kUInt8, 0}, colour, colour,
+                          colour, colour};
+  const std::pair<BakedLight, const char*> baked[] = {
+      {{12, false, 0.53}, "erreur: valeur incorrecte pour --sky: 12"},
+      {{0, true, -1}, "erreur: valeur incorrecte pour --sun-size: -1"},
+      {{16, true, std::numeric_limits<double>::infinity()},
+       "erreur: valeur incorrecte pour --sun-size: inf"}};
+  for (const auto& [light, message] : baked) {
+    Settings settings;
+    settings.baked = light;
+    try {
+      compileRasters((dir / "m.map").string(), good, settings);
+      ADD_FAILURE() << "no refusal";
+    } catch (const Error& error) {
+      EXPECT_EQ(std::string(error.what()), message);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "m.map"));
+  }
   ImageFiles files;
   files.prefix = (dir / "none").string();
   try {

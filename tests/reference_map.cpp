@@ -8,6 +8,7 @@
 #include "map/map_format.h"
 #include "map/normals.h"
 #include "memory_texture.h"
+#include "reference_light.h"
 
 namespace quorvel::test {
 namespace {
@@ -51,11 +52,20 @@ std::array<std::uint8_t, 3> vertexColor(const Terrain& terrain, int x, int y) {
   const std::uint8_t* ambLight = pixel(terrain.ambLight, x, y);
   Vector3 normal;
   computeVertexNormal(normal, terrain.alt, terrain.settings.zScaleFactor, x, y);
-  const double diffuse = diffuseFactor(normal, terrain.settings.lightDirection);
+  const Settings& settings = terrain.settings;
+  double diffuse = diffuseFactor(normal, settings.lightDirection);
+  if (settings.baked.shadows && diffuse > 0.0) {
+    diffuse = diffuse * sunShare(terrain.alt, settings.zScaleFactor, settings.lightDirection,
+                                 settings.baked.sunDiameter, x, y);
+  }
+  const double sky = settings.baked.skyDirections > 0
+                         ? skyViewFactor(terrain.alt, settings.zScaleFactor,
+                                         settings.baked.skyDirections, x, y)
+                         : 1.0;
   std::array<std::uint8_t, 3> color;
   for (int c = 0; c < 3; ++c) {
     color[c] = litChannel(diffuse, colorFactor(difLight[c]), colorFactor(difMat[c]),
-                          colorFactor(ambLight[c]), colorFactor(ambMat[c]));
+                          colorFactor(ambLight[c]), colorFactor(ambMat[c]), sky);
   }
   return color;
 }

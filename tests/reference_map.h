@@ -21,8 +21,9 @@ namespace quorvel::test {
 
 [[nodiscard]] float vertexHeight(const Texture& alt, const Settings& settings, int x, int y);
 
-// The lit colour of pixel (x, y), red, green, blue. settings.lightDirection must be a unit
-// vector (or NaN, which lights nothing).
+// The lit colour of pixel (x, y), red, green, blue, with the baked light the settings ask for
+// (reference_light.h). settings.lightDirection must be a unit vector (or NaN, which lights
+// nothing).
 [[nodiscard]] std::array<std::uint8_t, 3> vertexColor(const Terrain& terrain, int x, int y);
 
 // The eight triangle normals of the MapCell centred on pixel (cx, cy), triangle 1 first.

@@ -14,12 +14,23 @@ struct Vector3 {
   float z;
 };
 
-// What a map is compiled with: the command line's numbers after the prefix.
+// Light baked beyond the light's diffuse term and the ambient term, each part asked for on its
+// own (quorvel's --sky, --shadows and --sun-size); the defaults bake neither, and the colours
+// are the plain ones.
+struct BakedLight {
+  int skyDirections = 0;      // 0: no sky-view factor; else 8 or 16 directions
+  bool shadows = false;       // the terrain's shadows cast by the light direction
+  double sunDiameter = 0.53;  // degrees, above 0: the width of the shadows' penumbra
+};
+
+// What a map is compiled with: the command line's numbers after the prefix, and the baked
+// light its options ask for.
 struct Settings {
   // From the ground towards the light, z up; its length does not matter.
   Vector3 lightDirection{0.0f, 0.0f, 1.0f};
   float zScaleFactor = 1.0f;  // multiplies heights
   float seaLevel = 0.0f;      // the altitude that becomes height 0
+  BakedLight baked;
 };
 
 // The five images of a terrain as the command line names them: prefix + "alt." + ext,

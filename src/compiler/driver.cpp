@@ -33,7 +33,10 @@ nlohmann::json settingsObject(const Settings& settings) {
   const Vector3& light = settings.lightDirection;
   return {{"light", {light.x, light.y, light.z}},
           {"z_scale", settings.zScaleFactor},
-          {"sea_level", settings.seaLevel}};
+          {"sea_level", settings.seaLevel},
+          {"sky", settings.baked.skyDirections},
+          {"shadows", settings.baked.shadows},
+          {"sun_size", settings.baked.sunDiameter}};
 }
 
 // The run itself; every refusal is thrown, as a Failure before the images and an Error from
@@ -74,7 +77,8 @@ int run(int argumentCount, const char* const* arguments, bool json) {
     }
     return 2;
   }
-  const Settings settings = parseSettings(line.settingsArgumentCount, line.settingsArguments);
+  Settings settings = parseSettings(line.settingsArgumentCount, line.settingsArguments);
+  settings.baked = line.baked;
   if (!json) printSettings(settings);
   checkFiniteSettings(line.settingsArgumentCount, line.settingsArguments);
 
@@ -106,10 +110,11 @@ int run(int argumentCount, const char* const* arguments, bool json) {
   return 0;
 }
 
-// Prints a refusal: its line on standard output (or as JSON) and its hint on standard error.
-int refuse(std::string_view message, std::string_view hint, bool json) {
+// Prints a refusal: its line on standard output (or as JSON) and its hint on standard error;
+// returns its exit code.
+int refuse(std::string_view message, std::string_view hint, bool json, int exitCode = 1) {
   if (json) {
-    printJson(errorObject(message, 1));
+    printJson(errorObject(message, exitCode));
   } else {
     std::fwrite(message.data(), 1, message.size(), stdout);
     if (message.empty() || message.back() != '\n') std::fputc('\n', stdout);
@@ -119,7 +124,7 @@ int refuse(std::string_view message, std::string_view hint, bool json) {
     std::fwrite(hint.data(), 1, hint.size(), stderr);
     if (hint.back() != '\n') std::fputc('\n', stderr);
   }
-  return 1;
+  return exitCode;
 }
 
 }  // namespace
@@ -129,7 +134,7 @@ int runDriver(int argumentCount, const char* const* arguments) {
   try {
     return run(argumentCount, arguments, json);
   } catch (const Failure& failure) {
-    return refuse(failure.what(), failure.hint(), json);
+    return refuse(failure.what(), failure.hint(), json, failure.exitCode());
   } catch (const Error& error) {
     return refuse(error.what(), error.hint(), json);
   } catch (const std::exception& error) {

@@ -21,9 +21,11 @@ struct CommandLine {
   std::string prefix;
   bool strict = false;  // settings typed wrong are errors, not warnings
   bool trustedInputs = false;  // GDAL may open VRT files and network names
+  BakedLight baked;            // --sky, --shadows, --sun-size
 };
 
-// Throws a Failure for an unknown option or an option without its value.
+// Throws a Failure for an unknown option or an option without its value, and one with the
+// usage exit code for a light option that cannot be followed.
 [[nodiscard]] CommandLine parseCommandLine(int argumentCount, const char* const* arguments);
 
 // The lines --help prints under the usage line.

@@ -17,6 +17,7 @@
 #include "map/map_format.h"
 #include "map/map_size.h"
 #include "map/map_writer.h"
+#include "printf_text.h"
 #include "quorvel/quorvel.h"
 #include "version.h"
 
@@ -48,6 +49,18 @@ void checkSettingsFinite(const Settings& settings) {
       throw Failure("erreur: " + text + " n'est pas un nombre fini\n",
                     "the settings must be finite, at most about 3.4e38 in size\n");
     }
+  }
+  // What quorvel's options refuse, in the same words.
+  const BakedLight& baked = settings.baked;
+  if (baked.skyDirections != 0 && baked.skyDirections != 8 && baked.skyDirections != 16) {
+    throw Failure("erreur: valeur incorrecte pour --sky: " + std::to_string(baked.skyDirections) +
+                      "\n",
+                  "the sky is looked at in 8 or 16 directions, or 0 for none\n");
+  }
+  if (!std::isfinite(baked.sunDiameter) || !(baked.sunDiameter > 0.0)) {
+    throw Failure("erreur: valeur incorrecte pour --sun-size: " +
+                      printfText("%g", baked.sunDiameter) + "\n",
+                  "the sun's diameter is a finite number of degrees above 0 (default 0.53)\n");
   }
 }
 

@@ -65,6 +65,18 @@ QUORVEL_WIDE_CLONES void litColors(int count, const double* diffuse, const std::
   }
 }
 
+// The same under a sky-view factor per channel.
+QUORVEL_WIDE_CLONES void litColorsUnderSky(int count, const double* diffuse, const double* sky,
+                                           const std::uint8_t* difLight,
+                                           const std::uint8_t* difMat,
+                                           const std::uint8_t* ambLight,
+                                           const std::uint8_t* ambMat, std::uint8_t* out) {
+  for (int k = 0; k < 3 * count; ++k) {
+    out[k] = litChannel(diffuse[k], colorFactor(difLight[k]), colorFactor(difMat[k]),
+                        colorFactor(ambLight[k]), colorFactor(ambMat[k]), sky[k]);
+  }
+}
+
 // The altitudes of blocFile (bx, by) and of a ring of one pixel round it, as Altitude values,
 // so that the interior pixels' neighbours are read without bounds tests; the ring outside the
 // image stays 0 and reaches no result, since border pixels go through the guarded sum. The
@@ -118,8 +130,9 @@ Vector3 ringNormalSum(const Altitude* centre, const NormalOf& normalOf, Vector3*
 
 }  // namespace
 
-BlocEncoder::BlocEncoder(const Terrain& terrain, const TriangleTable* table)
-    : terrain_(terrain), table_(table) {
+BlocEncoder::BlocEncoder(const Terrain& terrain, const TriangleTable* table,
+                         const Shading& shading)
+    : terrain_(terrain), table_(table), shading_(shading) {
   // A height depends on nothing but the altitude sample, so for 8-bit and 16-bit samples
   // each is worked out once per run.
   const SampleFormat format = terrain.alt.sampleFormat;
@@ -230,8 +243,9 @@ void BlocEncoder::encodeFrom(const Altitude* window, const Sample* samples, int 
   float sumX[kSpan * kSpan];
   float sumY[kSpan * kSpan];
   float sumZ[kSpan * kSpan];
-  double diffuse[kSpan];
+  double diffuse[kSpan * kSpan];
   double channelDiffuse[3 * kSpan];
+  double channelSky[3 * kSpan];
   Vector3 faceNormals[kCells * kCells][kFanKinds];  // by cell, the cells' rows in turn
   // Where no value can be infinite or NaN, every pixel as if it were inside the image (the
   // window's ring holds zeros), in vector lanes; the pixels on the image's border are done
@@ -290,12 +304,28 @@ void BlocEncoder::encodeFrom(const Altitude* window, const Sample* samples, int 
       rowY[i] = sum.y;
       rowZ[i] = sum.z;
     }
-    diffuseFactors(kSpan, rowX, rowY, rowZ, light, diffuse);
+    diffuseFactors(kSpan, rowX, rowY, rowZ, light, &diffuse[j * kSpan]);
+  }
+  // The sun's shadows need the whole span's factors: its marches run along rows or columns.
+  if (shading_.sun != nullptr) shading_.sun->shade(x0, y0, kSpan, diffuse);
+  for (int j = 0; j < kSpan; ++j) {
+    const int y = y0 + j;
     for (int i = 0; i < kSpan; ++i) {
-      channelDiffuse[3 * i] = channelDiffuse[3 * i + 1] = channelDiffuse[3 * i + 2] = diffuse[i];
+      channelDiffuse[3 * i] = channelDiffuse[3 * i + 1] = channelDiffuse[3 * i + 2] =
+          diffuse[j * kSpan + i];
     }
-    litColors(kSpan, channelDiffuse, difLight.at(x0, y), difMat.at(x0, y), ambLight.at(x0, y),
-              ambMat.at(x0, y), colors[j * kSpan]);
+    if (shading_.skyOcclusion == nullptr) {
+      litColors(kSpan, channelDiffuse, difLight.at(x0, y), difMat.at(x0, y), ambLight.at(x0, y),
+                ambMat.at(x0, y), colors[j * kSpan]);
+    } else {
+      const double* occlusion = shading_.skyOcclusion +
+                                static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + x0;
+      for (int i = 0; i < kSpan; ++i) {
+        channelSky[3 * i] = channelSky[3 * i + 1] = channelSky[3 * i + 2] = 1.0 - occlusion[i];
+      }
+      litColorsUnderSky(kSpan, channelDiffuse, channelSky, difLight.at(x0, y), difMat.at(x0, y),
+                        ambLight.at(x0, y), ambMat.at(x0, y), colors[j * kSpan]);
+    }
   }
 
   for (int sy = 0; sy < kSubBlocksPerSide; ++sy) {

@@ -3,10 +3,18 @@
 #include <cstdint>
 #include <vector>
 
+#include "map/sun_shadow.h"
 #include "map/terrain.h"
 #include "map/triangle_table.h"
 
 namespace quorvel {
+
+// The light baked beyond the sun's diffuse term and the ambient term, worked out before the
+// blocFiles: each part may be absent.
+struct Shading {
+  const double* skyOcclusion = nullptr;  // every pixel's (skyOcclusion), row-major
+  const SunShadow* sun = nullptr;
+};
 
 // Encodes whole blocFile records. Each pixel's height, vertex normal and lit colour is worked
 // out once per blocFile rather than once per cell that stores it. With a TriangleTable,
@@ -23,8 +31,9 @@ class BlocEncoder {
   // used only for 8-bit altitudes (made for a step of 1) and 16-bit ones (made for
   // altitudeStep(alt)). The records may hold windows of the images (Texture::x0, y0): what
   // each blocFile reads of them, its pixels and the altitude's ring of one pixel round them
-  // inside the image, must be there. The image's borders are those of the files.
-  BlocEncoder(const Terrain& terrain, const TriangleTable* table);
+  // inside the image, must be there. The image's borders are those of the files. shading
+  // must be made for the same terrain, from whole images.
+  BlocEncoder(const Terrain& terrain, const TriangleTable* table, const Shading& shading = {});
 
   // Writes the record of blocFile (bx, by) of the whole image, kBlocFileBytes bytes, to out.
   void encode(int bx, int by, std::uint8_t* out) const;
@@ -37,6 +46,7 @@ class BlocEncoder {
 
   const Terrain& terrain_;
   const TriangleTable* table_;
+  Shading shading_;
   // The height of every 8-bit or 16-bit sample, by sample - lowestSample_; else empty.
   std::vector<std::uint32_t> heightBits_;
   int lowestSample_ = 0;

@@ -107,19 +107,19 @@ TEST(FastWriter, MatchesStraightforwardImplementationOnRandomTerrains) {
   const std::vector<Shape> shapes = {{51, 51, 255}, {101, 51, 3}, {51, 151, 40}, {301, 101, 6}};
   const std::vector<Settings> settings = {
       Settings{},
-      Settings{{1, 1, 2}, 2, 10},
-      Settings{{-0.3f, 0.7f, 0.2f}, -1.7f, 12.5f},
-      Settings{{0, 0, 0}, 0.1f, -3},
-      Settings{{0.2f, -5, 0.5f}, -0.01f, 200},
-      Settings{{0, 0, -1}, 1e-30f, 0},
+      Settings{{1, 1, 2}, 2, 10, {}},
+      Settings{{-0.3f, 0.7f, 0.2f}, -1.7f, 12.5f, {}},
+      Settings{{0, 0, 0}, 0.1f, -3, {}},
+      Settings{{0.2f, -5, 0.5f}, -0.01f, 200, {}},
+      Settings{{0, 0, -1}, 1e-30f, 0, {}},
       // Rises whose normals' cross products come near a float's range.
-      Settings{{1, 1, 2}, 6e34f, 128},
+      Settings{{1, 1, 2}, 6e34f, 128, {}},
       // From here on heights pass a float's range: refused before the map is made.
-      Settings{{1, 1, 2}, 3e38f, 0},
-      Settings{{1, 1, 2}, 1e37f, 0},
-      Settings{{1, 1, 2}, std::numeric_limits<float>::infinity(), 0},
-      Settings{{1, 1, 2}, std::numeric_limits<float>::quiet_NaN(), 0},
-      Settings{{1, 1, 2}, -std::numeric_limits<float>::quiet_NaN(), 0},
+      Settings{{1, 1, 2}, 3e38f, 0, {}},
+      Settings{{1, 1, 2}, 1e37f, 0, {}},
+      Settings{{1, 1, 2}, std::numeric_limits<float>::infinity(), 0, {}},
+      Settings{{1, 1, 2}, std::numeric_limits<float>::quiet_NaN(), 0, {}},
+      Settings{{1, 1, 2}, -std::numeric_limits<float>::quiet_NaN(), 0, {}},
   };
   const std::vector<MapWriterOptions> options = {
       {1, INT_MAX},  // one thread, every normal computed
@@ -165,8 +165,8 @@ TEST(FastWriter, WiderSamplesScaledLikeTheBytesGiveTheBytesMap) {
       {SampleFormat::kUInt32, 65536, 7},       {SampleFormat::kInt32, 4096, -1048576},
       {SampleFormat::kFloat32, 0.25, -0.5},    {SampleFormat::kFloat64, 1.0 / 1024, -3},
   };
-  const Settings settings[] = {Settings{}, Settings{{1, 1, 2}, 2, 10},
-                               Settings{{-0.3f, 0.7f, 0.2f}, -1.7f, 12.5f}};
+  const Settings settings[] = {Settings{}, Settings{{1, 1, 2}, 2, 10, {}},
+                               Settings{{-0.3f, 0.7f, 0.2f}, -1.7f, 12.5f, {}}};
   const ColourImages colours(images);
   for (const Settings& given : settings) {
     const Bytes expected = test::referenceMap(images, given);
@@ -200,8 +200,8 @@ TEST(FastWriter, FractionalSamplesMatchTheReference) {
   const Case cases[] = {{SampleFormat::kFloat32, -40, 1.37},
                         {SampleFormat::kFloat64, 0, 0.013},
                         {SampleFormat::kFloat64, 1e9, 3.3e-7}};
-  const Settings settings[] = {Settings{}, Settings{{-0.3f, 0.7f, 0.2f}, -1.7f, 12.5f},
-                               Settings{{0.2f, -5, 0.5f}, 37.1f, -3}};
+  const Settings settings[] = {Settings{}, Settings{{-0.3f, 0.7f, 0.2f}, -1.7f, 12.5f, {}},
+                               Settings{{0.2f, -5, 0.5f}, 37.1f, -3, {}}};
   const ColourImages colours(images);
   for (const Case& c : cases) {
     const MemoryTexture alt(
@@ -239,10 +239,10 @@ TEST(FastWriter, SixteenBitSamplesInStepsMatchTheReference) {
                         {SampleFormat::kUInt16, 0, 1234}};  // flat
   // The last but one brings the normals' cross products near a float's range; the last is
   // refused.
-  const Settings settings[] = {Settings{{-0.3f, 0.7f, 0.2f}, -1.7f / 256, 12.5f},
-                               Settings{{1, 1, 2}, 3.7f, -40},
-                               Settings{{1, 1, 2}, 2.5e32f, 0},
-                               Settings{{1, 1, 2}, std::numeric_limits<float>::infinity(), 0}};
+  const Settings settings[] = {Settings{{-0.3f, 0.7f, 0.2f}, -1.7f / 256, 12.5f, {}},
+                               Settings{{1, 1, 2}, 3.7f, -40, {}},
+                               Settings{{1, 1, 2}, 2.5e32f, 0, {}},
+                               Settings{{1, 1, 2}, std::numeric_limits<float>::infinity(), 0, {}}};
   const ColourImages colours(images);
   for (const Case& c : cases) {
     const MemoryTexture alt("alt.tif", images.width, images.height, 2,

@@ -24,11 +24,14 @@ static_assert(std::bit_cast<std::uint32_t>(kColorScale) == 0x3B808081);
   return d > 0.0 ? d : 0.0;
 }
 
-// One lit channel from the diffuse factor and the four colour factors, evaluated in exactly
-// this order; diffuse and ambient light together may pass full scale, hence the cap.
+// One lit channel from the diffuse factor (times the sun's share with shadows), the four
+// colour factors and the sky-view factor, evaluated in exactly this order; diffuse and ambient
+// light together may pass full scale, hence the cap. An open sky (1.0) leaves the ambient
+// product as it is, so the plain colours need no sky at all.
 [[nodiscard]] inline std::uint8_t litChannel(double diffuse, float difLight, float difMat,
-                                             float ambLight, float ambMat) {
-  const double value = ((diffuse * difLight) * difMat + double{ambLight} * ambMat) * 255.0;
+                                             float ambLight, float ambMat, double sky = 1.0) {
+  const double value =
+      ((diffuse * difLight) * difMat + (double{ambLight} * ambMat) * sky) * 255.0;
   const auto truncated = static_cast<int>(value);
   return static_cast<std::uint8_t>(truncated > 255 ? 255 : truncated);
 }

@@ -38,7 +38,7 @@ TEST(HeightLimits, RefusedWhereAHeightOrANormalWouldNotBeFinite) {
     const double samples[] = {c.a, c.b, c.c};
     std::memcpy(pixels.data(), samples, sizeof samples);
     const test::MemoryTexture alt("alt.tif", 3, 1, 8, pixels, SampleFormat::kFloat64);
-    const Settings settings{{0, 0, 1}, c.zScale, c.seaLevel};
+    const Settings settings{{0, 0, 1}, c.zScale, c.seaLevel, {}};
     if (c.refused) {
       test::expectFailure([&] { checkHeightLimits(alt, settings); },
                           "erreur: alt.tif donne des hauteurs hors limites\n");

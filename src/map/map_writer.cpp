@@ -8,6 +8,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,6 +21,8 @@
 #include "map/map_file.h"
 #include "map/map_format.h"
 #include "map/map_size.h"
+#include "map/sky_view.h"
+#include "map/sun_shadow.h"
 #include "map/triangle_table.h"
 
 namespace quorvel {
@@ -253,12 +256,13 @@ std::unique_ptr<TriangleTable> triangleTableFor(const Texture& alt, float zScale
 }
 
 void writeMapRegion(const MapFile& file, const Terrain& lit, const BlocRegion& region,
-                    const TriangleTable* table, int threads, const ByteSink& inOrder) {
+                    const TriangleTable* table, int threads, const ByteSink& inOrder,
+                    const Shading& shading) {
   std::uint8_t header[kHeaderBytes];
   storeLeI32(header, region.largeur);
   storeLeI32(header + 4, region.hauteur);
   file.writeAt(header, sizeof header, 0);
-  const BlocEncoder encoder(lit, table);
+  const BlocEncoder encoder(lit, table, shading);
   if (inOrder) {
     inOrder(header, sizeof header);
     writeBlocFilesInOrder(file, encoder, region, threads, inOrder);
@@ -297,7 +301,20 @@ void writeMapFile(const std::string& mapName, const Terrain& terrain,
   if (blocFiles > 0 && blocFiles >= options.tableFromBlocFiles) {
     table = triangleTableFor(terrain.alt, lit.settings.zScaleFactor, threads);
   }
-  writeMapRegion(file, lit, BlocRegion{0, 0, largeur, hauteur}, table.get(), threads, {});
+  // The baked light's parts that span the whole image, made before any blocFile: the sky's
+  // sweeps need every pixel, the shadows the highest height of each block of pixels.
+  const BakedLight& baked = lit.settings.baked;
+  std::unique_ptr<double[]> occlusion;
+  if (blocFiles > 0 && baked.skyDirections > 0) {
+    occlusion = skyOcclusion(terrain.alt, lit.settings.zScaleFactor, baked.skyDirections, threads);
+  }
+  std::optional<SunShadow> sun;
+  if (blocFiles > 0 && baked.shadows) {
+    sun.emplace(terrain.alt, lit.settings.zScaleFactor, lit.settings.lightDirection,
+                baked.sunDiameter);
+  }
+  writeMapRegion(file, lit, BlocRegion{0, 0, largeur, hauteur}, table.get(), threads, {},
+                 Shading{occlusion.get(), sun ? &*sun : nullptr});
   file.commit();
 }
 

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "map/bloc_encoder.h"
 #include "map/map_file.h"
 #include "map/terrain.h"
 #include "map/triangle_table.h"
@@ -56,9 +57,11 @@ using ByteSink = std::function<void(const std::uint8_t* bytes, std::size_t count
 // terrain with its light direction normalised; its images need hold only the region's pixels
 // and, where the terrain goes on, the altitude's ring of one pixel round them (Texture::x0,
 // y0); their depths and sizes are the caller's to check. table as for BlocEncoder, or null.
-// inOrder receives the whole file, header first, as it is written. Does not commit file.
+// inOrder receives the whole file, header first, as it is written. shading as for
+// BlocEncoder: the baked light's parts need the whole images. Does not commit file.
 void writeMapRegion(const MapFile& file, const Terrain& lit, const BlocRegion& region,
-                    const TriangleTable* table, int threads, const ByteSink& inOrder);
+                    const TriangleTable* table, int threads, const ByteSink& inOrder,
+                    const Shading& shading = {});
 
 // The triangle table for alt's samples at this z scale, made on up to threads threads: for
 // 8-bit samples, or 16-bit ones whose samples share a step (altitudeStep); else null.

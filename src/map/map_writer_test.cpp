@@ -362,11 +362,11 @@ TEST(MapWriter, VariedTerrainMatchesReference) {
   };
   const Case cases[] = {
       {{}, Settings{}},
-      {{"1", "1", "2", "0.5", "75"}, Settings{{1, 1, 2}, 0.5f, 75}},
-      {{"-0.3", "0.7", "0.2", "-1.7", "12.5"}, Settings{{-0.3f, 0.7f, 0.2f}, -1.7f, 12.5f}},
-      {{"0", "0", "0"}, Settings{{0, 0, 0}, 1, 0}},       // NaN light: ambient only
-      {{"0", "0", "5", "3"}, Settings{{0, 0, 5}, 3, 0}},  // unnormalised light
-      {{"0.2", "-0.9", "0.1", "2.5", "200"}, Settings{{0.2f, -0.9f, 0.1f}, 2.5f, 200}},
+      {{"1", "1", "2", "0.5", "75"}, Settings{{1, 1, 2}, 0.5f, 75, {}}},
+      {{"-0.3", "0.7", "0.2", "-1.7", "12.5"}, Settings{{-0.3f, 0.7f, 0.2f}, -1.7f, 12.5f, {}}},
+      {{"0", "0", "0"}, Settings{{0, 0, 0}, 1, 0, {}}},       // NaN light: ambient only
+      {{"0", "0", "5", "3"}, Settings{{0, 0, 5}, 3, 0, {}}},  // unnormalised light
+      {{"0.2", "-0.9", "0.1", "2.5", "200"}, Settings{{0.2f, -0.9f, 0.1f}, 2.5f, 200, {}}},
   };
   for (const Case& c : cases) {
     std::vector<std::string> arguments = {"v"};
@@ -400,13 +400,13 @@ TEST(MapWriter, ReferenceMatchesRecordsWorkedOutSeparately) {
        "1ce57e3f3c7bdabc5d11b63db0d075bd24987e3f1095af3db0d075bd24987e3f1095af3d2d207fbfa861c2bc"
        "0cfca13d2d207fbfa861c2bc0cfca13d4bd969bd69ba7ebfed08a73d4bd969bd69ba7ebfed08a73d1ce57e3f"
        "3c7bdabc5d11b63d"},
-      {Settings{{-0.3f, 0.7f, 0.2f}, -1.7f, 12.5f}, 173477,
+      {Settings{{-0.3f, 0.7f, 0.2f}, -1.7f, 12.5f, {}}, 173477,
        "18172c09745db67f4e152848e47cc9f95e7e202a94ff8a39b06a15"
        "9af9bdc3cd8c3dc367a642c300c036c39ad92ac300c025c367a620c3cd8c2cc3347338c3"
        "668e7fbf670cdb3ccdc0563d8768763d5b357fbfce104f3d7268763d5b357fbfce104f3d31a67f3fd3c7c23c"
        "0bf63e3d31a67f3fadc7c23c0bf63e3de85b6a3db8487f3fc1f0443dfc5b6a3db7487f3fc1f0443d668e7fbf"
        "3c0cdb3ccdc0563d"},
-      {Settings{{-0.3f, 0.7f, 0.2f}, -1.7f, 12.5f}, 34988,
+      {Settings{{-0.3f, 0.7f, 0.2f}, -1.7f, 12.5f, {}}, 34988,
        "a22b79421c39d2027660b71f37b53939013404564b2c19ab8eea15"
        "0020cec30020cec3cd0c46c367263ac300402ec3672629c3cd0c24c30020cec30020cec3"
        "00000000b3b87fbfde033f3d3a12573dae657fbf71bb343d3a12573dae657fbf71bb343d3eba7f3f6badab3c"

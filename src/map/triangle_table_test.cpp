@@ -72,7 +72,7 @@ TEST(TriangleTable, OddZScalesGiveTheWorkedOutBitsEverywhere) {
   for (const Case& c : cases) {
     SCOPED_TRACE("z scale " + std::to_string(c.zScaleFactor));
     const TriangleTable table(c.zScaleFactor, 1, 255, 1);
-    const Terrain terrain{alt, colour, colour, colour, colour, Settings{{0, 0, 1}, c.zScaleFactor, 0}};
+    const Terrain terrain{alt, colour, colour, colour, colour, Settings{{0, 0, 1}, c.zScaleFactor, 0, {}}};
     std::vector<std::uint8_t> record(kBlocFileBytes);
     BlocEncoder(terrain, nullptr).encode(0, 0, record.data());
     for (const Triangle& t : c.fan) {

@@ -1,0 +1,273 @@
+#include "map/sky_view.h"
+
+#include <sys/mman.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <span>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "map/baked_light.h"
+#include "map/vector_loops.h"
+
+namespace quorvel {
+namespace {
+
+// Lines swept side by side: at every step their pixels are neighbours in one row (or, for the
+// horizontal directions, one column), so that each step reads a few cache lines.
+constexpr int kLanes = 64;
+
+// A direction seen in a frame where its lines climb the rows: a step along u is `across`
+// columns (0 or more) and `up` rows (1 or 2) of the frame. Pixel (X, Y) of the frame is
+// sample origin + X strideX + Y strideY of the image: the frame mirrors the image so that u
+// points up and right, and turns it a quarter for the horizontal directions.
+struct Frame {
+  int columns;
+  int rows;
+  std::ptrdiff_t origin;
+  std::ptrdiff_t strideX;
+  std::ptrdiff_t strideY;
+  int across;
+  int up;
+  double length;  // |u| in pixels
+  double weight;
+};
+
+Frame frameOf(const SkyDirection& u, int width, int height) {
+  Frame frame{};
+  frame.length = std::sqrt(static_cast<double>(u.dx * u.dx + u.dy * u.dy));
+  frame.weight = u.weight;
+  const std::ptrdiff_t w = width;
+  if (u.dy == 0) {
+    frame.columns = height;
+    frame.rows = width;
+    frame.strideX = w;
+    frame.strideY = u.dx > 0 ? 1 : -1;
+    frame.origin = u.dx > 0 ? 0 : w - 1;
+    frame.across = 0;
+    frame.up = 1;
+    return frame;
+  }
+  frame.columns = width;
+  frame.rows = height;
+  frame.strideX = u.dx >= 0 ? 1 : -1;
+  frame.strideY = u.dy > 0 ? w : -w;
+  frame.origin = (u.dx >= 0 ? 0 : w - 1) + (u.dy > 0 ? 0 : (height - 1) * w);
+  frame.across = u.dx >= 0 ? u.dx : -u.dx;
+  frame.up = u.dy > 0 ? u.dy : -u.dy;
+  return frame;
+}
+
+// The rows of class c (c, c + up, c + 2 up, ...) hold whole lines. Line o of a class is the
+// pixels (o + across j, c + up j) inside the frame, j counting the class's rows; a strip is
+// kLanes consecutive lines.
+int classSteps(const Frame& frame, int c) { return (frame.rows - c + frame.up - 1) / frame.up; }
+int firstLine(const Frame& frame, int steps) { return -frame.across * (steps - 1); }
+int stripsOf(const Frame& frame, int c) {
+  const int lines = frame.columns - firstLine(frame, classSteps(frame, c));
+  return (lines + kLanes - 1) / kLanes;
+}
+
+// Each lane's upper convex hull of the heights ahead of it on its line, nearest on top: the
+// steepest view from a pixel ends on a vertex of the hull of what lies beyond it, and the
+// vertices a new pixel hides from view are hidden from every pixel before it too.
+struct Vertex {
+  double height;
+  double row;  // its row in its class, a whole number: distances are exact differences
+};
+
+struct Scratch {
+  explicit Scratch(int lineLength)
+      : capacity(lineLength), hulls(static_cast<std::size_t>(kLanes) * lineLength) {}
+  int capacity;
+  std::vector<Vertex> hulls;  // lane i's from i x capacity on
+  int sizes[kLanes];
+  // The current step's pixels: the rise and distance of the steepest view.
+  double rises[kLanes];
+  double distances[kLanes];
+};
+
+// Adds the share of the sky each lane's view hides to its pixel's sum, stride samples apart
+// (first: stores it, 0.0 + term being the term). A lane with nothing ahead of it looks along
+// the level (rise 0, one step), so that every lane goes through the same operations.
+QUORVEL_WIDE_CLONES void addSkyTerms(int count, const double* rises, const double* distances,
+                                     double length, double weight, bool first, double* sums,
+                                     std::ptrdiff_t stride) {
+  if (stride == 1) {
+    for (int i = 0; i < count; ++i) {
+      const double tangent = sampleTangent(rises[i], distances[i], length);
+      const double term = skyTerm(weight, tangent > 0.0 ? tangent : 0.0);
+      sums[i] = first ? term : sums[i] + term;
+    }
+    return;
+  }
+  for (int i = 0; i < count; ++i) {
+    const double tangent = sampleTangent(rises[i], distances[i], length);
+    const double term = skyTerm(weight, tangent > 0.0 ? tangent : 0.0);
+    double& sum = sums[i * stride];
+    sum = first ? term : sum + term;
+  }
+}
+
+// How many steps ahead the sums and samples of a strip are fetched: each step moves to another
+// row of the image, a stride the processor does not follow by itself.
+constexpr int kPrefetchSteps = 8;
+
+// The steepest view from a pixel of height h in row `row` of its class over the hull of what
+// lies ahead of it (n vertices), which then takes the pixel in: returns the new size. Nothing
+// ahead gives the level view, rise 0 over one step.
+inline int viewOverHull(Vertex* hull, int n, double h, double row, double* riseOut,
+                        double* distanceOut) {
+  double rise = 0.0;
+  double distance = 1.0;
+  if (n > 0) {
+    rise = hull[n - 1].height - h;
+    distance = hull[n - 1].row - row;
+    // The vertex on top goes when the one behind it is seen at least as steeply.
+    while (n >= 2) {
+      const double riseNext = hull[n - 2].height - h;
+      const double distanceNext = hull[n - 2].row - row;
+      if (!(riseNext * distance >= rise * distanceNext)) break;
+      --n;
+      rise = riseNext;
+      distance = distanceNext;
+    }
+  }
+  hull[n] = Vertex{h, row};
+  *riseOut = rise;
+  *distanceOut = distance;
+  return n + 1;
+}
+
+// Sweeps the lines of one strip from their far ends back and adds each pixel's term to its
+// occlusion (the first direction stores it: 0.0 + term is the term, never -0). heightAt gives
+// the height of a sample by its index.
+template <class HeightAt>
+void sweepStrip(const Frame& frame, const HeightAt& heightAt, const std::uint8_t* pixels,
+                std::ptrdiff_t sampleBytes, int c, int strip, bool first, Scratch& scratch,
+                double* occlusion) {
+  const int steps = classSteps(frame, c);
+  const int o0 = firstLine(frame, steps) + strip * kLanes;
+  const auto pixelAt = [&](int j, int i) {
+    return frame.origin + static_cast<std::ptrdiff_t>(c + frame.up * j) * frame.strideY +
+           static_cast<std::ptrdiff_t>(o0 + frame.across * j + i) * frame.strideX;
+  };
+  const auto firstLane = [&](int j) { return std::max(0, -(o0 + frame.across * j)); };
+  const auto endLane = [&](int j) {
+    return std::min(kLanes, frame.columns - (o0 + frame.across * j));
+  };
+  const int fetchStride = frame.strideX == 1 || frame.strideX == -1 ? 8 : 1;
+  std::fill(std::begin(scratch.sizes), std::end(scratch.sizes), 0);
+  for (int j = steps - 1; j >= 0; --j) {
+    if (j >= kPrefetchSteps) {
+      for (int i = firstLane(j - kPrefetchSteps); i < endLane(j - kPrefetchSteps);
+           i += fetchStride) {
+        const std::ptrdiff_t at = pixelAt(j - kPrefetchSteps, i);
+        __builtin_prefetch(occlusion + at, 1);
+        __builtin_prefetch(pixels + at * sampleBytes);
+      }
+    }
+    const int begin = firstLane(j);
+    const int end = endLane(j);
+    if (begin >= end) continue;
+    for (int i = begin; i < end; ++i) {
+      Vertex* hull = &scratch.hulls[static_cast<std::size_t>(i) * scratch.capacity];
+      scratch.sizes[i] = viewOverHull(hull, scratch.sizes[i], heightAt(pixelAt(j, i)), j,
+                                      &scratch.rises[i], &scratch.distances[i]);
+    }
+    addSkyTerms(end - begin, scratch.rises + begin, scratch.distances + begin, frame.length,
+                frame.weight, first, occlusion + pixelAt(j, begin), frame.strideX);
+  }
+}
+
+// Runs work(thread) on this thread and threads - 1 others, or on fewer when no more can be
+// had; the work shares its tasks out itself.
+template <class Work>
+void onThreads(int threads, const Work& work) {
+  std::vector<std::thread> others;
+  try {
+    for (int t = 1; t < threads; ++t) others.emplace_back(work, t);
+  } catch (const std::system_error&) {
+    // The threads there are take every task.
+  }
+  work(0);
+  for (std::thread& other : others) other.join();
+}
+
+// The sums are visited a few at a time down columns and diagonals, a page apart: on pages of
+// 2 MiB the processor finds them without walking its page tables each time. Only speed.
+void adviseHugePages(void* memory, std::size_t bytes) {
+#ifdef MADV_HUGEPAGE
+  constexpr std::uintptr_t kHuge = std::uintptr_t{1} << 21;
+  const auto begin = (reinterpret_cast<std::uintptr_t>(memory) + kHuge - 1) & ~(kHuge - 1);
+  const auto end = (reinterpret_cast<std::uintptr_t>(memory) + bytes) & ~(kHuge - 1);
+  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+  (void)memory;
+  (void)bytes;
+#endif
+}
+
+}  // namespace
+
+std::unique_ptr<double[]> skyOcclusion(const Texture& alt, float zScaleFactor, int directions,
+                                       int threads) {
+  const int width = alt.width;
+  const int height = alt.height;
+  auto occlusion = std::make_unique_for_overwrite<double[]>(static_cast<std::size_t>(width) *
+                                                            static_cast<std::size_t>(height));
+  if (width == 0 || height == 0) return occlusion;
+  adviseHugePages(occlusion.get(), static_cast<std::size_t>(width) *
+                                       static_cast<std::size_t>(height) * sizeof(double));
+  const std::span<const SkyDirection> table = directions == 8
+                                                  ? std::span<const SkyDirection>(kSkyDirections8)
+                                                  : std::span<const SkyDirection>(kSkyDirections16);
+  threads = std::max(1, threads);
+  const std::uint8_t* pixels = alt.pixels.data();
+  const double zScale = zScaleFactor;
+  double byteHeights[256];
+  for (int n = 0; n < 256; ++n) byteHeights[n] = n * zScale;
+  std::vector<Scratch> scratch;
+  scratch.reserve(static_cast<std::size_t>(threads));
+  for (int t = 0; t < threads; ++t) scratch.emplace_back(std::max(width, height));
+
+  // Every pixel's terms are added in the directions' order: one direction at a time, its
+  // strips shared out between the threads.
+  for (std::size_t d = 0; d < table.size(); ++d) {
+    const Frame frame = frameOf(table[d], width, height);
+    std::vector<std::pair<int, int>> tasks;  // (class, strip)
+    for (int c = 0; c < frame.up; ++c) {
+      for (int strip = 0; strip < stripsOf(frame, c); ++strip) tasks.emplace_back(c, strip);
+    }
+    std::atomic<std::size_t> next{0};
+    onThreads(std::min(threads, static_cast<int>(tasks.size())), [&](int t) {
+      const auto sweep = [&](const auto& heightAt) {
+        for (std::size_t task = next++; task < tasks.size(); task = next++) {
+          sweepStrip(frame, heightAt, pixels, sampleBytes(alt.sampleFormat), tasks[task].first,
+                     tasks[task].second, d == 0, scratch[static_cast<std::size_t>(t)],
+                     occlusion.get());
+        }
+      };
+      if (alt.sampleFormat == SampleFormat::kUInt8) {
+        sweep([&](std::ptrdiff_t at) { return byteHeights[pixels[at]]; });
+        return;
+      }
+      visitSample(alt.sampleFormat, [&]<class Sample>(Sample) {
+        sweep([&](std::ptrdiff_t at) {
+          Sample sample;
+          std::memcpy(&sample, pixels + at * static_cast<std::ptrdiff_t>(sizeof(Sample)),
+                      sizeof sample);
+          return static_cast<double>(sample) * zScale;
+        });
+      });
+    });
+  }
+  return occlusion;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,72 @@
+#include "map/sky_view.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "memory_texture.h"
+
+namespace quorvel {
+namespace {
+
+using test::Bytes;
+using test::MemoryTexture;
+
+TEST(SkyView, OnePixelPitSeesItsRimInEveryDirection) {
+  // Pixel (25, 25) lies 10 below the plain round it: seen from the pit, the rim one step away
+  // rises with tangent 1 / |u|, and (w T) / sqrt(1 + T T) is w / sqrt(2), w / sqrt(3) and
+  // w / sqrt(6) for the axes, the diagonals and the (2, 1)-type directions. The plain sees
+  // nothing above it.
+  Bytes samples(51 * 51, 10);
+  samples[25 * 51 + 25] = 0;
+  const MemoryTexture alt("alt", 51, 51, 1, samples);
+  struct Case {
+    int directions;
+    double pit;
+  };
+  for (const Case& c : {Case{8, 0.6422285251880866}, Case{16, 0.5310991507351596}}) {
+    SCOPED_TRACE(c.directions);
+    const auto occlusion = skyOcclusion(alt, 1.0f, c.directions, 2);
+    EXPECT_NEAR(occlusion[25 * 51 + 25], c.pit, 1e-15);
+    for (int i = 0; i < 51 * 51; ++i) {
+      if (i != 25 * 51 + 25) {
+        ASSERT_EQ(occlusion[static_cast<std::size_t>(i)], 0.0) << i;
+      }
+    }
+  }
+}
+
+TEST(SkyView, SymmetricTerrainHasSymmetricFactors) {
+  // Rings round the centre pixel (25, 25): every mirror and quarter turn of the image maps
+  // the terrain onto itself, and so each direction onto another of the same weight.
+  Bytes samples;
+  for (int y = 0; y < 51; ++y) {
+    for (int x = 0; x < 51; ++x) {
+      const double r = std::sqrt((x - 25) * (x - 25) + (y - 25) * (y - 25));
+      samples.push_back(static_cast<std::uint8_t>(std::lround(120 + 60 * std::cos(0.35 * r) - r)));
+    }
+  }
+  const MemoryTexture alt("alt", 51, 51, 1, samples);
+  for (const int directions : {8, 16}) {
+    const auto occlusion = skyOcclusion(alt, 2.0f, directions, 3);
+    const auto at = [&](int dx, int dy) { return occlusion[(25 + dy) * 51 + 25 + dx]; };
+    for (int dy = 0; dy <= 25; ++dy) {
+      for (int dx = 0; dx <= 25; ++dx) {
+        SCOPED_TRACE(std::to_string(directions) + ": " + std::to_string(dx) + ", " +
+                     std::to_string(dy));
+        // The sums meet their terms in another order, so they may differ in the last bits.
+        for (const double mirrored : {at(-dx, dy), at(dx, -dy), at(-dx, -dy), at(dy, dx),
+                                      at(-dy, dx), at(dy, -dx), at(-dy, -dx)}) {
+          ASSERT_NEAR(mirrored, at(dx, dy), 1e-15);
+        }
+      }
+    }
+    EXPECT_GT(at(3, 4), 0.0);
+  }
+}
+
+}  // namespace
+}  // namespace quorvel

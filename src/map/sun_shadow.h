@@ -1,0 +1,70 @@
+#pragma once
+
+#include <vector>
+
+#include "image/texture.h"
+#include "math/vector3.h"
+
+namespace quorvel {
+
+// The share f of the sun's disc that each pixel of alt sees above the terrain toward the
+// light (--shadows). With s the light's ground direction scaled to one pixel along its major
+// axis, the samples are q_k = p + k s while inside the image, their heights interpolated
+// linearly between the two pixels on either side on the minor axis; the horizon is the
+// steepest sampleTangent to them (0 without samples), and f = sunFactor(sun's elevation,
+// atan(horizon tangent), sun's radius). Heights are the samples times zScaleFactor, in double.
+// A pixel is marched toward the light until no sample further on can rise above the steepest
+// tangent that matters, bounded by the highest terrain: a lower sun or a larger z scale
+// marches further. atan is called only inside the penumbra.
+class SunShadow {
+ public:
+  // light must be normalised; sunDiameter is in degrees, above 0. A light with no finite
+  // direction, or straight up or down, shadows nothing.
+  SunShadow(const Texture& alt, float zScaleFactor, const Vector3& light, double sunDiameter);
+
+  // Multiplies the diffuse factors of the span x span pixels from (x0, y0), row-major, each by
+  // its pixel's f: d x f. A factor of 0 stays 0 without a march.
+  void shade(int x0, int y0, int span, double* diffuse) const;
+
+ private:
+  // A line's pixels marched side by side, and what each needs from step to step.
+  struct Lanes {
+    explicit Lanes(int span);
+    int count;
+    std::vector<double> diffuse, own, limits, steepest, h0, h1, rises;
+    std::vector<int> last;
+    std::vector<unsigned char> passes;
+  };
+  template <class Sample>
+  void shadeLine(int firstMajor, int minor, Lanes& lanes) const;
+  [[nodiscard]] int lastUseful(double height, double threshold, int available) const;
+  void makeCeilings();
+  [[nodiscard]] double regionCeiling(int majorLow, int majorHigh, int minorLow,
+                                     int minorHigh) const;
+
+  // The marches skip kChunkSteps steps at a time where the blocks of kBlock x kBlock pixels
+  // they cross are too low to matter.
+  static constexpr int kBlock = 16;
+  static constexpr int kChunkSteps = 4;
+
+  const Texture& alt_;
+  bool casts_ = false;
+  double zScale_;
+  // The march: whole pixels along the major axis (sign_ is +1 or -1), minorStep_ on the minor.
+  bool majorIsX_ = true;
+  int sign_ = 1;
+  double minorStep_ = 0.0;
+  double length_ = 1.0;  // |s| in pixels
+  double sunElevation_ = 0.0;
+  double radius_ = 0.0;
+  // The horizon tangents where the sun's disc begins and ends to be hidden.
+  double lowTangent_ = 0.0;
+  double highTangent_ = 0.0;
+  // Above every sample height, interpolated ones included: the march's bound; and the same
+  // for each block, row by row.
+  double ceiling_ = 0.0;
+  std::vector<double> blockCeilings_;
+  int blocksAcross_ = 0;
+};
+
+}  // namespace quorvel

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "image/texture.h"
+#include "math/vector3.h"
+
+// The light baked beyond the plain terms, straight from its definition, one pixel at a time:
+// every sample of every direction is visited and atan is called for every horizon. Only the
+// sky's term per direction is the tool's own formula (skyTerm). The tool sweeps and marches
+// instead; the tests hold it to these values.
+
+namespace quorvel::test {
+
+// The sky-view factor of pixel (x, y) over 8 or 16 directions.
+[[nodiscard]] double skyViewFactor(const Texture& alt, float zScaleFactor, int directions, int x,
+                                   int y);
+
+// The share of the sun's disc that pixel (x, y) sees; light must be normalised.
+[[nodiscard]] double sunShare(const Texture& alt, float zScaleFactor, const Vector3& light,
+                              double sunDiameter, int x, int y);
+
+}  // namespace quorvel::test
