@@ -30,7 +30,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const Settings kSettings{{1.0f, 1.0f, 2.0f}, 0.5f, 75.0f};
+const Settings kSettings{{1.0f, 1.0f, 2.0f}, 0.5f, 75.0f, {}};
 
 // Rough altitudes and colours at random.
 TerrainImages randomTerrain(std::uint32_t seed, std::int32_t width, std::int32_t height) {
