@@ -36,6 +36,16 @@ quorvel::Settings settingsOf(std::array<float, 3> light, float zScale, float sea
   return settings;
 }
 
+// The baked light's keywords, checked by the library as the command line's options are.
+quorvel::Settings bakedSettingsOf(std::array<float, 3> light, float zScale, float seaLevel,
+                                  int sky, bool shadows, double sunSize) {
+  quorvel::Settings settings = settingsOf(light, zScale, seaLevel);
+  settings.baked.skyDirections = sky;
+  settings.baked.shadows = shadows;
+  settings.baked.sunDiameter = sunSize;
+  return settings;
+}
+
 py::dict resultOf(const quorvel::CompileResult& result) {
   py::dict out;
   out["largeur"] = result.largeur;
@@ -176,11 +186,13 @@ PYBIND11_MODULE(quorvel, m) {
       "compile_map",
       [](const std::string& path, const py::array& alt, const py::array& difmat,
          const py::array& ambmat, const py::array& diflight, const py::array& amblight,
-         std::array<float, 3> light, float zScale, float seaLevel) {
+         std::array<float, 3> light, float zScale, float seaLevel, int sky, bool shadows,
+         double sunSize) {
         const quorvel::TerrainViews views{
             altitudeView(alt), colourView("difmat", difmat), colourView("ambmat", ambmat),
             colourView("diflight", diflight), colourView("amblight", amblight)};
-        const quorvel::Settings settings = settingsOf(light, zScale, seaLevel);
+        const quorvel::Settings settings =
+            bakedSettingsOf(light, zScale, seaLevel, sky, shadows, sunSize);
         quorvel::CompileResult result;
         {
           const py::gil_scoped_release released;
@@ -190,16 +202,20 @@ PYBIND11_MODULE(quorvel, m) {
       },
       py::arg("path"), py::arg("alt"), py::arg("difmat"), py::arg("ambmat"), py::arg("diflight"),
       py::arg("amblight"), py::arg("light") = std::array<float, 3>{0.0f, 0.0f, 1.0f},
-      py::arg("z_scale") = 1.0f, py::arg("sea_level") = 0.0f,
+      py::arg("z_scale") = 1.0f, py::arg("sea_level") = 0.0f, py::kw_only(), py::arg("sky") = 0,
+      py::arg("shadows") = false, py::arg("sun_size") = 0.53,
       "Compiles the map at path from an altitude array (rows, columns) and four colour arrays "
-      "(rows, columns, 3) of uint8, row 0 the south edge; returns largeur, hauteur, bytes.");
+      "(rows, columns, 3) of uint8, row 0 the south edge; returns largeur, hauteur, bytes. "
+      "sky (8 or 16 directions, 0 for none), shadows and sun_size (degrees) bake the light as "
+      "quorvel's --sky, --shadows and --sun-size do.");
 
   m.def(
       "compile_files",
       [](const std::string& prefix, std::array<float, 3> light, float zScale, float seaLevel,
          std::optional<std::string> alt, std::optional<std::string> difmat,
          std::optional<std::string> ambmat, std::optional<std::string> diflight,
-         std::optional<std::string> amblight, std::optional<std::string> ext) {
+         std::optional<std::string> amblight, std::optional<std::string> ext, int sky,
+         bool shadows, double sunSize) {
         quorvel::ImageFiles files;
         files.prefix = prefix;
         if (ext) files.ext = *ext;
@@ -208,7 +224,8 @@ PYBIND11_MODULE(quorvel, m) {
         files.ambmat = std::move(ambmat);
         files.diflight = std::move(diflight);
         files.amblight = std::move(amblight);
-        const quorvel::Settings settings = settingsOf(light, zScale, seaLevel);
+        const quorvel::Settings settings =
+            bakedSettingsOf(light, zScale, seaLevel, sky, shadows, sunSize);
         quorvel::CompileResult result;
         {
           const py::gil_scoped_release released;
@@ -220,8 +237,10 @@ PYBIND11_MODULE(quorvel, m) {
       py::arg("z_scale") = 1.0f, py::arg("sea_level") = 0.0f, py::arg("alt") = py::none(),
       py::arg("difmat") = py::none(), py::arg("ambmat") = py::none(),
       py::arg("diflight") = py::none(), py::arg("amblight") = py::none(),
-      py::arg("ext") = py::none(),
-      "Compiles prefix + '.map' from image files named as the command line names them.");
+      py::arg("ext") = py::none(), py::kw_only(), py::arg("sky") = 0, py::arg("shadows") = false,
+      py::arg("sun_size") = 0.53,
+      "Compiles prefix + '.map' from image files named as the command line names them; sky, "
+      "shadows and sun_size as for compile_map.");
 
   py::class_<quorvel::World>(m, "World",
                              "A world's plan of tiles, and the tiles built one at a time: each "

@@ -65,6 +65,23 @@ def test_arrays_give_the_files_map(tmp_path, dtype):
     assert (tmp_path / "u.map").read_bytes() == expected
 
 
+def test_baked_light(tmp_path):
+    alt, colours = terrain()
+    write_terrain(tmp_path / "t", alt, colours)
+    plain = quorvel.compile_files(str(tmp_path / "t"), **SETTINGS) and (tmp_path / "t.map").read_bytes()
+    baked = dict(SETTINGS, sky=8, shadows=True, sun_size=2.0)
+    quorvel.compile_files(str(tmp_path / "t"), **baked)
+    from_files = (tmp_path / "t.map").read_bytes()
+    quorvel.compile_map(str(tmp_path / "m.map"), alt, *colours, **baked)
+    assert (tmp_path / "m.map").read_bytes() == from_files
+    # Heights and normals stay; only colours change.
+    assert from_files[:8] == plain[:8] and from_files != plain
+    with pytest.raises(quorvel.Error, match="valeur incorrecte pour --sky: 5"):
+        quorvel.compile_map(str(tmp_path / "m.map"), alt, *colours, sky=5)
+    with pytest.raises(quorvel.Error, match="--sun-size"):
+        quorvel.compile_map(str(tmp_path / "m.map"), alt, *colours, shadows=True, sun_size=0)
+
+
 def test_refusals(tmp_path):
     alt, colours = terrain()
     holes = alt.astype(np.float32)
