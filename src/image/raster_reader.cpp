@@ -191,7 +191,11 @@ AltitudeHoles findHoles(const Api& gdal, const Texture& texture, GDALDatasetH da
   if (!rules.mask && !rules.secondBand && !rules.signedNoData && !floats) return holes;
   const int width = texture.width;
   const int height = texture.height;
-  const auto [storedX, storedY] = storedWindow(texture, order);
+  // Plain variables: the lambdas below capture them, which clang 14 refuses for a structured
+  // binding.
+  const std::pair<int, int> stored = storedWindow(texture, order);
+  const int storedX = stored.first;
+  const int storedY = stored.second;
   const int rowsAtOnce = std::max(1, (1 << 17) / width);
   std::vector<std::uint8_t> mask;
   std::vector<double> second;
@@ -330,7 +334,11 @@ void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRa
   checkDriverMemory(gdal, dataset, texture.fileName, 1, bandCount > 1 ? 2 : 1);
   resizePixels(texture.pixels, rowBytes * static_cast<std::size_t>(texture.height));
   const auto lineSpace = static_cast<int>(order.rowsSouthFirst ? rowBytes : -rowBytes);
-  const auto [storedX, storedY] = storedWindow(texture, order);
+  // Plain variables: the lambdas below capture them, which clang 14 refuses for a structured
+  // binding.
+  const std::pair<int, int> stored = storedWindow(texture, order);
+  const int storedX = stored.first;
+  const int storedY = stored.second;
   // Reads bands first, first + 2, ... and returns the failure of the first that fails, or
   // nothing.
   const auto readBands = [&](int first, const GdalMessages& said) -> std::optional<Failure> {
