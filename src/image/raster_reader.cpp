@@ -193,9 +193,9 @@ AltitudeHoles findHoles(const Api& gdal, const Texture& texture, GDALDatasetH da
   const int height = texture.height;
   // Plain variables: the lambdas below capture them, which clang 14 refuses for a structured
   // binding.
-  const std::pair<int, int> stored = storedWindow(texture, order);
-  const int storedX = stored.first;
-  const int storedY = stored.second;
+  const std::pair<int, int> corner = storedWindow(texture, order);
+  const int storedX = corner.first;
+  const int storedY = corner.second;
   const int rowsAtOnce = std::max(1, (1 << 17) / width);
   std::vector<std::uint8_t> mask;
   std::vector<double> second;
@@ -336,9 +336,9 @@ void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRa
   const auto lineSpace = static_cast<int>(order.rowsSouthFirst ? rowBytes : -rowBytes);
   // Plain variables: the lambdas below capture them, which clang 14 refuses for a structured
   // binding.
-  const std::pair<int, int> stored = storedWindow(texture, order);
-  const int storedX = stored.first;
-  const int storedY = stored.second;
+  const std::pair<int, int> corner = storedWindow(texture, order);
+  const int storedX = corner.first;
+  const int storedY = corner.second;
   // Reads bands first, first + 2, ... and returns the failure of the first that fails, or
   // nothing.
   const auto readBands = [&](int first, const GdalMessages& said) -> std::optional<Failure> {
