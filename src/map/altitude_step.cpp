@@ -11,6 +11,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "map/vector_loops.h"
+
 namespace quorvel {
 namespace {
 
@@ -30,7 +32,63 @@ void markValues(const std::uint8_t* pixels, std::size_t first, std::size_t last,
   }
 }
 
+// The largest difference between a sample of row and its right neighbour, and, where above
+// is given, the three samples of above beside and over it. Differences of bytes, which the
+// compiler takes many at a time.
+QUORVEL_WIDE_CLONES int largestRiseOfRow(const std::uint8_t* row, const std::uint8_t* above,
+                                         int width) {
+  const auto rise = [](std::uint8_t a, std::uint8_t b) {
+    return static_cast<std::uint8_t>(a > b ? a - b : b - a);
+  };
+  std::uint8_t largest = 0;
+  for (int x = 0; x + 1 < width; ++x) largest = std::max(largest, rise(row[x], row[x + 1]));
+  if (above != nullptr) {
+    for (int x = 0; x < width; ++x) largest = std::max(largest, rise(row[x], above[x]));
+    for (int x = 0; x + 1 < width; ++x) {
+      largest = std::max(largest, std::max(rise(row[x], above[x + 1]), rise(row[x + 1], above[x])));
+    }
+  }
+  return largest;
+}
+
+// Runs part(0) ... part(parts - 1), on up to parts threads.
+template <class Part>
+void onParts(int parts, const Part& part) {
+  std::vector<std::thread> helpers;
+  int next = 1;
+  try {
+    for (; next < parts; ++next) helpers.emplace_back(part, next);
+  } catch (const std::system_error&) {
+    // No thread to be had: this one does the rest.
+  }
+  for (int rest = next; rest < parts; ++rest) part(rest);
+  part(0);
+  for (std::thread& helper : helpers) helper.join();
+}
+
 }  // namespace
+
+int largestRise8(const Texture& alt, int threads) {
+  if (alt.sampleFormat != SampleFormat::kUInt8 || alt.width <= 0 || alt.height <= 0) return 0;
+  const int width = alt.width;
+  const int height = alt.height;
+  const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  const int parts = static_cast<int>(
+      std::clamp<std::size_t>(pixels / (std::size_t{1} << 22), 1, std::clamp(threads, 1, 64)));
+  std::vector<int> largest(static_cast<std::size_t>(parts), 0);
+  onParts(parts, [&](int part) {
+    const int first = static_cast<int>(std::int64_t{height} * part / parts);
+    const int last = static_cast<int>(std::int64_t{height} * (part + 1) / parts);
+    const std::uint8_t* samples = alt.pixels.data();
+    for (int y = first; y < last; ++y) {
+      const std::uint8_t* row = samples + static_cast<std::size_t>(y) * width;
+      const std::uint8_t* above = y + 1 < height ? row + width : nullptr;
+      largest[static_cast<std::size_t>(part)] =
+          std::max(largest[static_cast<std::size_t>(part)], largestRiseOfRow(row, above, width));
+    }
+  });
+  return *std::max_element(largest.begin(), largest.end());
+}
 
 int altitudeStep(const Texture& alt, int threads) {
   if (alt.sampleFormat != SampleFormat::kUInt16 && alt.sampleFormat != SampleFormat::kInt16) {
@@ -49,16 +107,7 @@ int altitudeStep(const Texture& alt, int threads) {
       markValues<std::uint16_t>(alt.pixels.data(), first, last, seen[part]);
     }
   };
-  std::vector<std::thread> helpers;
-  int next = 1;
-  try {
-    for (; next < parts; ++next) helpers.emplace_back(mark, next);
-  } catch (const std::system_error&) {
-    // No thread to be had: this one marks the rest.
-  }
-  for (int part = next; part < parts; ++part) mark(part);
-  mark(0);
-  for (std::thread& helper : helpers) helper.join();
+  onParts(parts, mark);
 
   int lowest = -1;
   int step = 0;

@@ -13,4 +13,10 @@ namespace quorvel {
 // threads.
 [[nodiscard]] int altitudeStep(const Texture& alt, int threads);
 
+// The largest difference between two neighbouring samples of an 8-bit altitude (across a
+// side or a corner), which bounds every rise that a triangle of the map holds: a triangle
+// table that far covers the whole image. alt must hold the whole image. 0 for a single pixel
+// or every other sample format. The rows are shared among up to threads threads.
+[[nodiscard]] int largestRise8(const Texture& alt, int threads);
+
 }  // namespace quorvel

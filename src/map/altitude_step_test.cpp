@@ -51,5 +51,43 @@ TEST(AltitudeStep, IsTheCommonStepOfSixteenBitSamplesOnly) {
   }
 }
 
+// The largest rise between neighbours, wherever it lies: each case holds one pair of
+// neighbours, 0 and 40, in a field of 20 and 21 that differs from either by at most 21, so a
+// scan that misses the pair's direction or place finds at most 21. The pairs lie across a
+// side or a corner, at the image's edges, in the last row, and in rows another thread scans.
+TEST(AltitudeStep, LargestRiseOfEightBitSamplesReachesEveryNeighbourPair) {
+  struct Case {
+    std::string name;
+    int width, height;
+    int x, y, dx, dy;  // the pair: (x, y) and (x + dx, y + dy), rows from 0
+    int threads;
+  };
+  const Case cases[] = {
+      {"east, first row", 7, 5, 0, 0, 1, 0, 1},
+      {"north, last column", 7, 5, 6, 2, 0, 1, 1},
+      {"north-east", 7, 5, 3, 1, 1, 1, 1},
+      {"north-west", 7, 5, 3, 1, -1, 1, 1},
+      {"north-west from the last column", 7, 5, 6, 3, -1, 1, 1},
+      {"east, last row", 7, 5, 5, 4, 1, 0, 1},
+      {"north-east between two threads' rows", 1001, 9000, 500, 4499, 1, 1, 2},
+      {"north-west in the last thread's rows", 1001, 9000, 1000, 8998, -1, 1, 2},
+      {"one column", 1, 9, 0, 4, 0, 1, 1},
+  };
+  for (const Case& c : cases) {
+    test::Bytes pixels(static_cast<std::size_t>(c.width) * static_cast<std::size_t>(c.height));
+    for (int y = 0; y < c.height; ++y) {
+      for (int x = 0; x < c.width; ++x) {
+        pixels[static_cast<std::size_t>(y * c.width + x)] = static_cast<std::uint8_t>(20 + (x + y) % 2);
+      }
+    }
+    pixels[static_cast<std::size_t>(c.y * c.width + c.x)] = 0;
+    pixels[static_cast<std::size_t>((c.y + c.dy) * c.width + c.x + c.dx)] = 40;
+    const test::MemoryTexture alt("alt", c.width, c.height, 1, pixels, SampleFormat::kUInt8);
+    EXPECT_EQ(largestRise8(alt, c.threads), 40) << c.name;
+  }
+  const test::MemoryTexture wide("alt", 1, 1, 2, {1, 2}, SampleFormat::kUInt16);
+  EXPECT_EQ(largestRise8(wide, 1), 0);
+}
+
 }  // namespace
 }  // namespace quorvel

@@ -28,8 +28,8 @@ class BlocEncoder {
  public:
   // The terrain's light direction must already be normalised, alt must hold one sample a
   // pixel and the colour images 3 bytes, at least as large as alt; table may be null, and is
-  // used only for 8-bit altitudes (made for a step of 1) and 16-bit ones (made for
-  // altitudeStep(alt)). The records may hold windows of the images (Texture::x0, y0): what
+  // used only for 8-bit altitudes (made for a step of 1, as far as their largest rise) and
+  // 16-bit ones (made for altitudeStep(alt)). The records may hold windows of the images (Texture::x0, y0): what
   // each blocFile reads of them, its pixels and the altitude's ring of one pixel round them
   // inside the image, must be there. The image's borders are those of the files. shading
   // must be made for the same terrain, from whole images.

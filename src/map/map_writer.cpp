@@ -244,15 +244,27 @@ void writeBlocFilesInOrder(const MapFile& file, const BlocEncoder& encoder,
 }  // namespace
 
 std::unique_ptr<TriangleTable> triangleTableFor(const Texture& alt, float zScaleFactor,
-                                                int threads) {
+                                                int threads, long long blocFiles,
+                                                long long fromBlocFiles) {
   // The table is keyed by differences of 8-bit samples, or of 16-bit ones in their common
-  // step; other altitudes compute every normal. For 16-bit samples it holds rises up to 127
-  // steps, a quarter of the 8-bit table (9 MB): GDAL's libraries already take some 40 MB
-  // of the memory beyond the pixels, and blocFiles that rise further compute their normals.
-  const bool eightBit = alt.sampleFormat == SampleFormat::kUInt8;
-  const int step = eightBit ? 1 : altitudeStep(alt, threads);
+  // step; other altitudes compute every normal. For 8-bit samples it reaches the image's
+  // largest rise: its cost grows with the square of that rise, while what it saves grows
+  // with the blocFiles, so the smooth terrains of most maps get a small table even when
+  // the map is small. For 16-bit samples it holds rises up to 127 steps, a quarter of the
+  // 8-bit table (9 MB): GDAL's libraries already take some 40 MB of the memory beyond the
+  // pixels, and blocFiles that rise further compute their normals.
+  if (alt.sampleFormat == SampleFormat::kUInt8) {
+    const long long rise = largestRise8(alt, threads);
+    const long long entries = (2 * rise + 1) * (2 * rise + 1);
+    constexpr long long kFullEntries = 511 * 511;
+    if (blocFiles * kFullEntries < fromBlocFiles * entries) return nullptr;
+    const int fillers = static_cast<int>(std::min<long long>(threads, 1 + entries / 16384));
+    return std::make_unique<TriangleTable>(zScaleFactor, 1, static_cast<int>(rise), fillers);
+  }
+  if (blocFiles < fromBlocFiles) return nullptr;
+  const int step = altitudeStep(alt, threads);
   if (step <= 0) return nullptr;
-  return std::make_unique<TriangleTable>(zScaleFactor, step, eightBit ? 255 : 127, threads);
+  return std::make_unique<TriangleTable>(zScaleFactor, step, 127, threads);
 }
 
 void writeMapRegion(const MapFile& file, const Terrain& lit, const BlocRegion& region,
@@ -298,8 +310,9 @@ void writeMapFile(const std::string& mapName, const Terrain& terrain,
                           : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
   const int blocFiles = largeur * hauteur;
   std::unique_ptr<TriangleTable> table;
-  if (blocFiles > 0 && blocFiles >= options.tableFromBlocFiles) {
-    table = triangleTableFor(terrain.alt, lit.settings.zScaleFactor, threads);
+  if (blocFiles > 0) {
+    table = triangleTableFor(terrain.alt, lit.settings.zScaleFactor, threads, blocFiles,
+                             options.tableFromBlocFiles);
   }
   // The baked light's parts that span the whole image, made before any blocFile: the sky's
   // sweeps need every pixel, the shadows the highest height of each block of pixels.

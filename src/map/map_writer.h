@@ -18,7 +18,8 @@ struct MapWriterOptions {
   int threads = 0;  // blocFile encoders; 0 means one per processor
   // Terrains of at least this many blocFiles look their triangle normals up in a table made
   // once per run; below it making the table (about 22 ms of one core) costs more than it
-  // saves (about 60 us per blocFile).
+  // saves (about 60 us per blocFile). 8-bit terrains that rise less need a smaller table,
+  // which pays from fewer blocFiles (triangleTableFor).
   int tableFromBlocFiles = 400;
   // Given the size line, without its line feed, once the size is checked and the file made,
   // before the blocFiles are written; empty: standard output.
@@ -63,9 +64,13 @@ void writeMapRegion(const MapFile& file, const Terrain& lit, const BlocRegion& r
                     const TriangleTable* table, int threads, const ByteSink& inOrder,
                     const Shading& shading = {});
 
-// The triangle table for alt's samples at this z scale, made on up to threads threads: for
-// 8-bit samples, or 16-bit ones whose samples share a step (altitudeStep); else null.
+// The triangle table for alt's samples at this z scale, made on up to threads threads, where
+// a map of blocFiles blocFiles saves more by it than it costs (fromBlocFiles: from how many
+// blocFiles the largest table pays): for 8-bit samples, as far as their largest rise
+// (largestRise8), or 16-bit ones whose samples share a step (altitudeStep); else null.
 [[nodiscard]] std::unique_ptr<TriangleTable> triangleTableFor(const Texture& alt,
-                                                              float zScaleFactor, int threads);
+                                                              float zScaleFactor, int threads,
+                                                              long long blocFiles,
+                                                              long long fromBlocFiles);
 
 }  // namespace quorvel
