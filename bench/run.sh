@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Times quorvel on synthetic terrains against the floor of writing as many bytes with dd.
 #
-#   bench/run.sh [-r pairs] [-k] [side ...]
+#   bench/run.sh [-r pairs] [-k] [-n] [side ...]
 #
 # side: 501, 1001, 2501 and 5001 by default (any 50 n + 1 from 51 to 5001); also taken from
 # QUORVEL_BENCH_SIZES="501 1001". pairs: 7 by default (QUORVEL_BENCH_REPS), the counted runs
 # of each command after one warm-up. -k keeps the generated images (QUORVEL_BENCH_KEEP=1).
+# -n leaves out the untimed write before each command (QUORVEL_BENCH_PRIMER=0).
 # Sides in QUORVEL_BENCH_ALT16 (default 5001) also time a 16-bit TIFF altitude. The release
 # build goes to build-bench (QUORVEL_BENCH_BUILD), the terrains to bench/out
 # (QUORVEL_BENCH_OUT), which must be on the disk being measured.
@@ -21,21 +22,23 @@
 set -euo pipefail
 
 script=$(realpath "$0")
-usage() { sed -n '3,11s/^# \{0,1\}//p' "$script"; }
+usage() { sed -n '3,12s/^# \{0,1\}//p' "$script"; }
 
 cd "$(dirname "$0")/.."
 root=$PWD
 reps=${QUORVEL_BENCH_REPS:-7}
 keep=${QUORVEL_BENCH_KEEP:-0}
+primer=${QUORVEL_BENCH_PRIMER:-1}
 build=${QUORVEL_BENCH_BUILD:-build-bench}
 out=${QUORVEL_BENCH_OUT:-bench/out}
 read -r -a sides <<<"${QUORVEL_BENCH_SIZES:-501 1001 2501 5001}"
 read -r -a alt16_sides <<<"${QUORVEL_BENCH_ALT16-5001}"
 
-while getopts "r:kh" option; do
+while getopts "r:knh" option; do
   case $option in
     r) reps=$OPTARG ;;
     k) keep=1 ;;
+    n) primer=0 ;;
     h) usage; exit 0 ;;
     *) usage >&2; exit 2 ;;
   esac
@@ -115,6 +118,7 @@ mib() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
 fresh() {
   rm -f t.map t.map.tmp* floor.bin primer.bin
   sync -f .
+  ((primer)) || return 0
   dd if=/dev/zero of=primer.bin bs=1M count="$dd_mib" status=none
   rm -f primer.bin
   sync -f .
@@ -135,7 +139,11 @@ echo "machine  $(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /p
 echo "disk     $(df -h --output=source,fstype "$out" | tail -1 | tr -s ' ') for $out"
 echo "load     $(cut -d' ' -f1-3 /proc/loadavg) (1, 5, 15 min)"
 echo "runs     1 warm-up + $reps counted rounds, alternately; before each command the outputs are"
-echo "         deleted and synced, then as many bytes written, deleted and synced again, untimed"
+if ((primer)); then
+  echo "         deleted and synced, then as many bytes written, deleted and synced again, untimed"
+else
+  echo "         deleted and synced (no untimed write: -n)"
+fi
 
 failed=0
 summary=()
