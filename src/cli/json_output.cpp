@@ -67,4 +67,19 @@ void printJson(const nlohmann::json& value) {
   std::fputc('\n', stdout);
 }
 
+int printRefusal(std::string_view message, std::string_view hint, bool json, int exitCode) {
+  if (json) {
+    printJson(errorObject(message, exitCode));
+  } else {
+    std::fwrite(message.data(), 1, message.size(), stdout);
+    if (message.empty() || message.back() != '\n') std::fputc('\n', stdout);
+  }
+  std::fflush(stdout);
+  if (!hint.empty()) {
+    std::fwrite(hint.data(), 1, hint.size(), stderr);
+    if (hint.back() != '\n') std::fputc('\n', stderr);
+  }
+  return exitCode;
+}
+
 }  // namespace quorvel

@@ -21,4 +21,8 @@ namespace quorvel {
 // Prints value on standard output, one line.
 void printJson(const nlohmann::json& value);
 
+// Prints a refusal: its line on standard output (or as JSON) and its hint on standard error;
+// returns its exit code.
+int printRefusal(std::string_view message, std::string_view hint, bool json, int exitCode);
+
 }  // namespace quorvel

@@ -110,23 +110,6 @@ int run(int argumentCount, const char* const* arguments, bool json) {
   return 0;
 }
 
-// Prints a refusal: its line on standard output (or as JSON) and its hint on standard error;
-// returns its exit code.
-int refuse(std::string_view message, std::string_view hint, bool json, int exitCode = 1) {
-  if (json) {
-    printJson(errorObject(message, exitCode));
-  } else {
-    std::fwrite(message.data(), 1, message.size(), stdout);
-    if (message.empty() || message.back() != '\n') std::fputc('\n', stdout);
-  }
-  std::fflush(stdout);
-  if (!hint.empty()) {
-    std::fwrite(hint.data(), 1, hint.size(), stderr);
-    if (hint.back() != '\n') std::fputc('\n', stderr);
-  }
-  return exitCode;
-}
-
 }  // namespace
 
 int runDriver(int argumentCount, const char* const* arguments) {
@@ -134,11 +117,11 @@ int runDriver(int argumentCount, const char* const* arguments) {
   try {
     return run(argumentCount, arguments, json);
   } catch (const Failure& failure) {
-    return refuse(failure.what(), failure.hint(), json, failure.exitCode());
+    return printRefusal(failure.what(), failure.hint(), json, failure.exitCode());
   } catch (const Error& error) {
-    return refuse(error.what(), error.hint(), json);
+    return printRefusal(error.what(), error.hint(), json, 1);
   } catch (const std::exception& error) {
-    return refuse("erreur: " + escapeControls(error.what()), {}, json);
+    return printRefusal("erreur: " + escapeControls(error.what()), {}, json, 1);
   }
 }
 

@@ -281,22 +281,6 @@ int run(int argumentCount, const char* const* arguments, Request& request) {
   return 0;
 }
 
-// Prints a refusal: its line on standard output (or as JSON) and its hint on standard error.
-int refuse(std::string_view message, std::string_view hint, bool json, int exitCode) {
-  if (json) {
-    printJson(errorObject(message, exitCode));
-  } else {
-    std::fwrite(message.data(), 1, message.size(), stdout);
-    if (message.empty() || message.back() != '\n') std::fputc('\n', stdout);
-  }
-  std::fflush(stdout);
-  if (!hint.empty()) {
-    std::fwrite(hint.data(), 1, hint.size(), stderr);
-    if (hint.back() != '\n') std::fputc('\n', stderr);
-  }
-  return exitCode;
-}
-
 }  // namespace
 
 int runWorldDriver(int argumentCount, const char* const* arguments) {
@@ -311,13 +295,13 @@ int runWorldDriver(int argumentCount, const char* const* arguments) {
     return run(argumentCount, arguments, request);
   } catch (const UsageError& usage) {
     if (!request.json) std::printf("quorvel-world %s\n", version());
-    return refuse(usage.line + "\n", kWorldUsage, request.json, kUsageError);
+    return printRefusal(usage.line + "\n", kWorldUsage, request.json, kUsageError);
   } catch (const Failure& failure) {
-    return refuse(failure.what(), failure.hint(), request.json, 1);
+    return printRefusal(failure.what(), failure.hint(), request.json, failure.exitCode());
   } catch (const Error& error) {
-    return refuse(error.what(), error.hint(), request.json, 1);
+    return printRefusal(error.what(), error.hint(), request.json, 1);
   } catch (const std::exception& error) {
-    return refuse(std::string("erreur: ") + error.what(), {}, request.json, 1);
+    return printRefusal("erreur: " + escapeControls(error.what()), {}, request.json, 1);
   }
 }
 
