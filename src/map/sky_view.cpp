@@ -75,7 +75,10 @@ int stripsOf(const Frame& frame, int c) {
 
 // Each lane's upper convex hull of the heights ahead of it on its line, nearest on top: the
 // steepest view from a pixel ends on a vertex of the hull of what lies beyond it, and the
-// vertices a new pixel hides from view are hidden from every pixel before it too.
+// vertices a new pixel hides from view are hidden from every pixel before it too. Its top
+// three vertices are held lane beside lane, so that the usual step (a pixel hides the one
+// before it and no more) is worked out for every lane at once without a branch; the rest of
+// each hull lies in memory, reached only by the lanes that push onto it or pop from it.
 struct Vertex {
   double height;
   double row;  // its row in its class, a whole number: distances are exact differences
@@ -85,11 +88,25 @@ struct Scratch {
   explicit Scratch(int lineLength)
       : capacity(lineLength), hulls(static_cast<std::size_t>(kLanes) * lineLength) {}
   int capacity;
-  std::vector<Vertex> hulls;  // lane i's from i x capacity on
-  int sizes[kLanes];
-  // The current step's pixels: the rise and distance of the steepest view.
-  double rises[kLanes];
-  double distances[kLanes];
+  std::vector<Vertex> hulls;  // lane i's vertices below its top three, from i x capacity on
+  // Each lane's number of vertices, its top three (top, second, third) and, after a step, the
+  // third it had before (spilled).
+  alignas(64) std::int64_t sizes[kLanes] = {};
+  alignas(64) double topHeight[kLanes] = {};
+  alignas(64) double topRow[kLanes] = {};
+  alignas(64) double secondHeight[kLanes] = {};
+  alignas(64) double secondRow[kLanes] = {};
+  alignas(64) double thirdHeight[kLanes] = {};
+  alignas(64) double thirdRow[kLanes] = {};
+  alignas(64) double spillHeight[kLanes] = {};
+  alignas(64) double spillRow[kLanes] = {};
+  // The current step's pixels: their heights, then the rise and distance of the steepest view.
+  alignas(64) double heights[kLanes] = {};
+  alignas(64) double rises[kLanes] = {};
+  alignas(64) double distances[kLanes] = {};
+  // What a step leaves to each lane's memory: 1, its old third to push; 2, more to pop.
+  alignas(64) std::int64_t pending[kLanes] = {};
+  int lanes[kLanes] = {};
 };
 
 // Adds the share of the sky each lane's view hides to its pixel's sum, stride samples apart
@@ -118,30 +135,95 @@ QUORVEL_WIDE_CLONES void addSkyTerms(int count, const double* rises, const doubl
 // row of the image, a stride the processor does not follow by itself.
 constexpr int kPrefetchSteps = 8;
 
-// The steepest view from a pixel of height h in row `row` of its class over the hull of what
-// lies ahead of it (n vertices), which then takes the pixel in: returns the new size. Nothing
-// ahead gives the level view, rise 0 over one step.
-inline int viewOverHull(Vertex* hull, int n, double h, double row, double* riseOut,
-                        double* distanceOut) {
-  double rise = 0.0;
-  double distance = 1.0;
-  if (n > 0) {
-    rise = hull[n - 1].height - h;
-    distance = hull[n - 1].row - row;
-    // The vertex on top goes when the one behind it is seen at least as steeply.
-    while (n >= 2) {
-      const double riseNext = hull[n - 2].height - h;
-      const double distanceNext = hull[n - 2].row - row;
+// One step of lanes [begin, end), their pixels at `row`: the steepest view of each over the
+// hull of what lies ahead of it (nothing ahead gives the level view, rise 0 over one step),
+// which then takes the pixel in. A vertex goes when the one behind it is seen at least as
+// steeply; this settles the lanes that pop at most their top two or that pop into a hull of
+// three, marking the others pending for finishStep.
+QUORVEL_WIDE_CLONES void stepLanes(int begin, int end, double row, Scratch& s) {
+  for (int i = begin; i < end; ++i) {
+    const std::int64_t n = s.sizes[i];
+    const double h = s.heights[i];
+    const double riseTop = s.topHeight[i] - h;
+    const double distanceTop = s.topRow[i] - row;
+    const double riseSecond = s.secondHeight[i] - h;
+    const double distanceSecond = s.secondRow[i] - row;
+    const double riseThird = s.thirdHeight[i] - h;
+    const double distanceThird = s.thirdRow[i] - row;
+    const bool popTop = (n >= 2) & (riseSecond * distanceTop >= riseTop * distanceSecond);
+    const bool popSecond =
+        popTop & (n >= 3) & (riseThird * distanceSecond >= riseSecond * distanceThird);
+    const double riseOne = popTop ? riseSecond : riseTop;
+    const double distanceOne = popTop ? distanceSecond : distanceTop;
+    const double riseTwo = popSecond ? riseThird : riseOne;
+    const double distanceTwo = popSecond ? distanceThird : distanceOne;
+    s.rises[i] = n == 0 ? 0.0 : riseTwo;
+    s.distances[i] = n == 0 ? 1.0 : distanceTwo;
+    s.spillHeight[i] = s.thirdHeight[i];
+    s.spillRow[i] = s.thirdRow[i];
+    // The pixel goes on top of what is left: after no pop, the old top is the second and the
+    // old second the third (the old third going to memory); after one, the second and third
+    // stay; after two, the old third is the second.
+    const double keptSecondHeight = popTop ? s.secondHeight[i] : s.topHeight[i];
+    const double keptSecondRow = popTop ? s.secondRow[i] : s.topRow[i];
+    const double newThirdHeight = popTop ? s.thirdHeight[i] : s.secondHeight[i];
+    const double newThirdRow = popTop ? s.thirdRow[i] : s.secondRow[i];
+    s.secondHeight[i] = popSecond ? s.thirdHeight[i] : keptSecondHeight;
+    s.secondRow[i] = popSecond ? s.thirdRow[i] : keptSecondRow;
+    s.thirdHeight[i] = newThirdHeight;
+    s.thirdRow[i] = newThirdRow;
+    s.topHeight[i] = h;
+    s.topRow[i] = row;
+    const std::int64_t grown = popTop ? n : n + 1;
+    s.sizes[i] = popSecond ? n - 1 : grown;
+    const std::int64_t pushes = (!popTop) & (n >= 3) ? 1 : 0;
+    s.pending[i] = popSecond & (n >= 4) ? 2 : pushes;
+  }
+}
+
+// Finishes the lanes stepLanes left pending, their pixels of height heights[i] at `row`.
+void finishStep(int begin, int end, double row, Scratch& s) {
+  int count = 0;
+  for (int i = begin; i < end; ++i) {
+    s.lanes[count] = i;
+    count += s.pending[i] != 0;
+  }
+  for (int k = 0; k < count; ++k) {
+    const int i = s.lanes[k];
+    Vertex* below = &s.hulls[static_cast<std::size_t>(i) * s.capacity];
+    if (s.pending[i] == 1) {
+      // No pop onto a hull of three or more: its old third goes under the new one.
+      below[s.sizes[i] - 4] = Vertex{s.spillHeight[i], s.spillRow[i]};
+      continue;
+    }
+    // Its top two popped and the old third hides the pixel's view of what lies below it
+    // perhaps: the old third is the candidate, over the hull below it.
+    const double h = s.heights[i];
+    std::int64_t left = s.sizes[i] - 2;  // the vertices below the old third
+    double rise = s.rises[i];
+    double distance = s.distances[i];
+    Vertex candidate{s.spillHeight[i], s.spillRow[i]};
+    while (left >= 1) {
+      const double riseNext = below[left - 1].height - h;
+      const double distanceNext = below[left - 1].row - row;
       if (!(riseNext * distance >= rise * distanceNext)) break;
-      --n;
+      candidate = below[--left];
       rise = riseNext;
       distance = distanceNext;
     }
+    s.rises[i] = rise;
+    s.distances[i] = distance;
+    s.secondHeight[i] = candidate.height;
+    s.secondRow[i] = candidate.row;
+    if (left == 0) {
+      s.sizes[i] = 2;
+      continue;
+    }
+    const Vertex third = below[--left];
+    s.thirdHeight[i] = third.height;
+    s.thirdRow[i] = third.row;
+    s.sizes[i] = left + 3;
   }
-  hull[n] = Vertex{h, row};
-  *riseOut = rise;
-  *distanceOut = distance;
-  return n + 1;
 }
 
 // Sweeps the lines of one strip from their far ends back and adds each pixel's term to its
@@ -175,11 +257,9 @@ void sweepStrip(const Frame& frame, const HeightAt& heightAt, const std::uint8_t
     const int begin = firstLane(j);
     const int end = endLane(j);
     if (begin >= end) continue;
-    for (int i = begin; i < end; ++i) {
-      Vertex* hull = &scratch.hulls[static_cast<std::size_t>(i) * scratch.capacity];
-      scratch.sizes[i] = viewOverHull(hull, scratch.sizes[i], heightAt(pixelAt(j, i)), j,
-                                      &scratch.rises[i], &scratch.distances[i]);
-    }
+    for (int i = begin; i < end; ++i) scratch.heights[i] = heightAt(pixelAt(j, i));
+    stepLanes(begin, end, j, scratch);
+    finishStep(begin, end, j, scratch);
     addSkyTerms(end - begin, scratch.rises + begin, scratch.distances + begin, frame.length,
                 frame.weight, first, occlusion + pixelAt(j, begin), frame.strideX);
   }
@@ -213,6 +293,30 @@ void adviseHugePages(void* memory, std::size_t bytes) {
 #endif
 }
 
+// Backs memory with pages before its first use, in one call a thread rather than a fault a
+// page: on a virtual machine a fault costs more than zeroing its page, and the sums of the
+// largest map are 200 MB. Only speed: the first direction stores every sum either way.
+void populate(void* memory, std::size_t bytes, int threads) {
+#ifdef MADV_POPULATE_WRITE
+  constexpr std::uintptr_t kPage = 4096;
+  const auto begin = (reinterpret_cast<std::uintptr_t>(memory) + kPage - 1) & ~(kPage - 1);
+  const auto end = (reinterpret_cast<std::uintptr_t>(memory) + bytes) & ~(kPage - 1);
+  if (end <= begin) return;
+  const std::uintptr_t pages = (end - begin) / kPage;
+  onThreads(threads, [&](int t) {
+    const std::uintptr_t first = begin + pages * static_cast<std::uintptr_t>(t) /
+                                             static_cast<std::uintptr_t>(threads) * kPage;
+    const std::uintptr_t last = begin + pages * static_cast<std::uintptr_t>(t + 1) /
+                                            static_cast<std::uintptr_t>(threads) * kPage;
+    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
+  });
+#else
+  (void)memory;
+  (void)bytes;
+  (void)threads;
+#endif
+}
+
 }  // namespace
 
 std::unique_ptr<double[]> skyOcclusion(const Texture& alt, float zScaleFactor, int directions,
@@ -222,8 +326,10 @@ std::unique_ptr<double[]> skyOcclusion(const Texture& alt, float zScaleFactor, i
   auto occlusion = std::make_unique_for_overwrite<double[]>(static_cast<std::size_t>(width) *
                                                             static_cast<std::size_t>(height));
   if (width == 0 || height == 0) return occlusion;
-  adviseHugePages(occlusion.get(), static_cast<std::size_t>(width) *
-                                       static_cast<std::size_t>(height) * sizeof(double));
+  const std::size_t bytes =
+      static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * sizeof(double);
+  adviseHugePages(occlusion.get(), bytes);
+  populate(occlusion.get(), bytes, std::max(1, threads));
   const std::span<const SkyDirection> table = directions == 8
                                                   ? std::span<const SkyDirection>(kSkyDirections8)
                                                   : std::span<const SkyDirection>(kSkyDirections16);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "memory_texture.h"
+#include "reference_light.h"
 
 namespace quorvel {
 namespace {
@@ -65,6 +66,40 @@ TEST(SkyView, SymmetricTerrainHasSymmetricFactors) {
       }
     }
     EXPECT_GT(at(3, 4), 0.0);
+  }
+}
+
+// Shapes whose hulls grow long or fall far at one pixel: on a dome every pixel ahead stays on
+// the hull, in a bowl a pixel hides all of them, and ridges and cliffs pop a few at a time.
+TEST(SkyView, HullsOfEveryDepthGiveTheBruteForcesFactors) {
+  struct Shape {
+    const char* name;
+    double (*height)(int x, int y);
+  };
+  const Shape shapes[] = {
+      {"dome",
+       [](int x, int y) { return 250.0 - 0.05 * ((x - 40) * (x - 40) + (y - 30) * (y - 30)); }},
+      {"bowl", [](int x, int y) { return 0.04 * ((x - 40) * (x - 40) + (y - 30) * (y - 30)); }},
+      {"ridges",
+       [](int x, int y) { return 128.0 + 100.0 * std::sin(0.9 * x) * std::cos(0.4 * y); }},
+      {"cliffs", [](int x, int y) { return static_cast<double>((x * 7 + y * 3) % 23 * 11); }},
+  };
+  for (const Shape& shape : shapes) {
+    Bytes samples;
+    for (int y = 0; y < 61; ++y) {
+      for (int x = 0; x < 81; ++x) {
+        samples.push_back(static_cast<std::uint8_t>(std::lround(shape.height(x, y))));
+      }
+    }
+    const MemoryTexture alt("alt", 81, 61, 1, samples);
+    const auto occlusion = skyOcclusion(alt, 3.0f, 16, 2);
+    for (int y = 0; y < 61; ++y) {
+      for (int x = 0; x < 81; ++x) {
+        ASSERT_NEAR(1.0 - occlusion[static_cast<std::size_t>(y * 81 + x)],
+                    test::skyViewFactor(alt, 3.0f, 16, x, y), 1e-12)
+            << shape.name << " at " << x << ", " << y;
+      }
+    }
   }
 }
 
