@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -106,7 +107,6 @@ struct Scratch {
   alignas(64) double distances[kLanes] = {};
   // What a step leaves to each lane's memory: 1, its old third to push; 2, more to pop.
   alignas(64) std::int64_t pending[kLanes] = {};
-  int lanes[kLanes] = {};
 };
 
 // Adds the share of the sky each lane's view hides to its pixel's sum, stride samples apart
@@ -181,21 +181,35 @@ QUORVEL_WIDE_CLONES void stepLanes(int begin, int end, double row, Scratch& s) {
   }
 }
 
+// Which lanes of a step push their old third onto their hull in memory, and which pop into it.
+struct Pending {
+  std::uint64_t pushes;
+  std::uint64_t pops;
+};
+
+QUORVEL_WIDE_CLONES Pending pendingLanes(int begin, int end, const Scratch& s) {
+  std::uint64_t pushes = 0;
+  std::uint64_t pops = 0;
+  for (int i = begin; i < end; ++i) {
+    pushes |= static_cast<std::uint64_t>(s.pending[i] == 1) << i;
+    pops |= static_cast<std::uint64_t>(s.pending[i] == 2) << i;
+  }
+  return {pushes, pops};
+}
+
 // Finishes the lanes stepLanes left pending, their pixels of height heights[i] at `row`.
 void finishStep(int begin, int end, double row, Scratch& s) {
-  int count = 0;
-  for (int i = begin; i < end; ++i) {
-    s.lanes[count] = i;
-    count += s.pending[i] != 0;
-  }
-  for (int k = 0; k < count; ++k) {
-    const int i = s.lanes[k];
+  static_assert(kLanes == 64, "a lane a bit");
+  const auto [pushes, pops] = pendingLanes(begin, end, s);
+  for (std::uint64_t lanes = pushes; lanes != 0; lanes &= lanes - 1) {
+    // No pop onto a hull of three or more: its old third goes under the new one.
+    const int i = std::countr_zero(lanes);
     Vertex* below = &s.hulls[static_cast<std::size_t>(i) * s.capacity];
-    if (s.pending[i] == 1) {
-      // No pop onto a hull of three or more: its old third goes under the new one.
-      below[s.sizes[i] - 4] = Vertex{s.spillHeight[i], s.spillRow[i]};
-      continue;
-    }
+    below[s.sizes[i] - 4] = Vertex{s.spillHeight[i], s.spillRow[i]};
+  }
+  for (std::uint64_t lanes = pops; lanes != 0; lanes &= lanes - 1) {
+    const int i = std::countr_zero(lanes);
+    Vertex* below = &s.hulls[static_cast<std::size_t>(i) * s.capacity];
     // Its top two popped and the old third hides the pixel's view of what lies below it
     // perhaps: the old third is the candidate, over the hull below it.
     const double h = s.heights[i];
@@ -257,7 +271,16 @@ void sweepStrip(const Frame& frame, const HeightAt& heightAt, const std::uint8_t
     const int begin = firstLane(j);
     const int end = endLane(j);
     if (begin >= end) continue;
-    for (int i = begin; i < end; ++i) scratch.heights[i] = heightAt(pixelAt(j, i));
+    // Along a row of the image the samples are neighbours: loops the compiler can widen.
+    const std::ptrdiff_t at = pixelAt(j, begin);
+    if (frame.strideX == 1) {
+      for (int i = begin; i < end; ++i) scratch.heights[i] = heightAt(at + (i - begin));
+    } else if (frame.strideX == -1) {
+      for (int i = begin; i < end; ++i) scratch.heights[i] = heightAt(at - (i - begin));
+    } else {
+      for (int i = begin; i < end; ++i)
+        scratch.heights[i] = heightAt(at + (i - begin) * frame.strideX);
+    }
     stepLanes(begin, end, j, scratch);
     finishStep(begin, end, j, scratch);
     addSkyTerms(end - begin, scratch.rises + begin, scratch.distances + begin, frame.length,
@@ -336,8 +359,6 @@ std::unique_ptr<double[]> skyOcclusion(const Texture& alt, float zScaleFactor, i
   threads = std::max(1, threads);
   const std::uint8_t* pixels = alt.pixels.data();
   const double zScale = zScaleFactor;
-  double byteHeights[256];
-  for (int n = 0; n < 256; ++n) byteHeights[n] = n * zScale;
   std::vector<Scratch> scratch;
   scratch.reserve(static_cast<std::size_t>(threads));
   for (int t = 0; t < threads; ++t) scratch.emplace_back(std::max(width, height));
@@ -360,7 +381,7 @@ std::unique_ptr<double[]> skyOcclusion(const Texture& alt, float zScaleFactor, i
         }
       };
       if (alt.sampleFormat == SampleFormat::kUInt8) {
-        sweep([&](std::ptrdiff_t at) { return byteHeights[pixels[at]]; });
+        sweep([&](std::ptrdiff_t at) { return static_cast<double>(pixels[at]) * zScale; });
         return;
       }
       visitSample(alt.sampleFormat, [&]<class Sample>(Sample) {
