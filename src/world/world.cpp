@@ -37,6 +37,7 @@
 #include "quorvel/quorvel.h"
 #include "version.h"
 #include "world/manifest.h"
+#include "world/sample_digest.h"
 #include "world/sha256.h"
 #include "world/tile_plan.h"
 #include "world/world_files.h"
@@ -96,20 +97,22 @@ void putInt(Sha256& sha, std::int64_t value) {
   sha.update(bytes, sizeof bytes);
 }
 
-// An image's samples as little-endian bytes, so that every processor gives the same
-// fingerprint.
+// The digest of an image's samples as little-endian bytes, so that every processor gives the
+// same fingerprint.
 void putSamples(Sha256& sha, const Texture& image) {
   const std::size_t size = static_cast<std::size_t>(sampleBytes(image.sampleFormat));
+  SampleDigest digest;
   if (std::endian::native == std::endian::little || size == 1) {
-    sha.update(image.pixels.data(), image.pixels.size());
-    return;
+    digest = sampleDigest(image.pixels.data(), image.pixels.size());
+  } else {
+    std::vector<std::uint8_t> swapped = image.pixels;
+    for (std::size_t at = 0; at + size <= swapped.size(); at += size) {
+      std::reverse(swapped.begin() + static_cast<std::ptrdiff_t>(at),
+                   swapped.begin() + static_cast<std::ptrdiff_t>(at + size));
+    }
+    digest = sampleDigest(swapped.data(), swapped.size());
   }
-  std::vector<std::uint8_t> swapped = image.pixels;
-  for (std::size_t at = 0; at + size <= swapped.size(); at += size) {
-    std::reverse(swapped.begin() + static_cast<std::ptrdiff_t>(at),
-                 swapped.begin() + static_cast<std::ptrdiff_t>(at + size));
-  }
-  sha.update(swapped.data(), swapped.size());
+  sha.update(digest.data(), digest.size());
 }
 
 void putWindow(Sha256& sha, const PixelWindow& window) {
@@ -124,7 +127,8 @@ void putText(Sha256& sha, const std::string& text) {
 }
 
 // What a tile's bytes depend on: the tool's version, the settings, the world's size and
-// georeferencing, the tile's window, and the pixels it reads with their sample format; for a
+// georeferencing, the tile's window, and the pixels it reads (their digest) with their sample
+// format; for a
 // colour image warped onto the world's grid, whose window's colours come from a margin of the
 // file round it, the file's own SHA-256 (warped, the hash of the file given).
 std::string fingerprintOf(const TileInputs& inputs, const Settings& settings, const TilePlan& plan,
@@ -232,7 +236,7 @@ void World::State::loadHeaders() {
   checkColourSizes(terrain);
   plan = planTiles(alt.fileWidth, alt.fileHeight, options.tileSize);
   grid = gridOf(alt);
-  header = WorldHeader{options.settings, plan.tileSize,   plan.columns,      plan.rows,
+  header = WorldHeader{options.settings, plan.tileSize,    plan.columns,    plan.rows,
                        plan.worldWidth,  plan.worldHeight, alt.georeference};
   const std::int64_t blocFiles = std::int64_t{plan.worldWidth - 1} / kBlocFilePixels *
                                  ((plan.worldHeight - 1) / kBlocFilePixels);
@@ -491,9 +495,10 @@ WorldTile World::buildTile(std::int32_t index, int threads) const {
     }
     WorldTile tile = state.runTiles[static_cast<std::size_t>(at - state.runIndices.begin())];
     const TileInputs inputs = state.loadInputs(index);
-    tile.fingerprint = fingerprintOf(
-        inputs, state.options.settings, state.plan, state.plan.window(index),
-        state.grid.georeference, [&state](const Texture& image) { return state.warpedFileHash(image); });
+    tile.fingerprint =
+        fingerprintOf(inputs, state.options.settings, state.plan, state.plan.window(index),
+                      state.grid.georeference,
+                      [&state](const Texture& image) { return state.warpedFileHash(image); });
     if (const std::optional<WorldTile> record = state.currentRecord(tile, tile.fingerprint)) {
       tile.bytes = record->bytes;
       tile.sha256 = record->sha256;
