@@ -391,9 +391,11 @@ TEST(World, RefusalsLeaveTilesAndManifestAsTheyWere) {
       {{"--alt", "lowalt.bmp", "t", "out"}, 1, "hauteur incorrect"},
       {{"--amblight", "none.bmp", "t", "out"}, 1, "erreur lors de l'ouverture du fichier none.bmp"},
       {{"t", "file/out"}, 1, "impossible de creer le fichier file/out/t_0_0.map"},
-      {{"--tile", "51", "--alt", "holes.tif", "t", "out"}, 1,
+      {{"--tile", "51", "--alt", "holes.tif", "t", "out"},
+       1,
        "erreur: holes.tif contient 1 pixels sans altitude"},
-      {{"--tile", "51", "t", "out", "1", "1", "2", "1e38"}, 1,
+      {{"--tile", "51", "t", "out", "1", "1", "2", "1e38"},
+       1,
        "erreur: talt.bmp donne des hauteurs hors limites"},
       {{"--merge", "parts/t"}, 1, "erreur: il manque parts/t.shard-1-of-2.json"},
       {{"--tile", "50", "t", "out"},
@@ -415,6 +417,10 @@ TEST(World, RefusalsLeaveTilesAndManifestAsTheyWere) {
        "on terrain beyond it"},
       {{"--bogus", "t", "out"}, 2, "erreur: option inconnue --bogus"},
       {{"t"}, 2, "quorvel-world: give the prefix and the output directory"},
+      {{"t", "--shard", "0/3"},
+       2,
+       "quorvel-world: options come before the prefix, so --shard is not an output directory "
+       "(write ./--shard for a directory of that name)"},
   };
   const std::map<std::string, Bytes> before = contents(dir / "out");
   const auto times = agedTimes(dir / "out");

@@ -152,6 +152,13 @@ void parseRequest(int argumentCount, const char* const* arguments, Request& requ
   if (positional == 0 && !endOfOptions) return;  // the usage line
   if (positional < 2) throw UsageError{"quorvel-world: give the prefix and the output directory"};
   request.world.outdir = arguments[next + 1];
+  // An option written after the prefix would otherwise name the directory the whole world is
+  // written to.
+  if (request.world.outdir.starts_with("--")) {
+    throw UsageError{"quorvel-world: options come before the prefix, so " + request.world.outdir +
+                     " is not an output directory (write ./" + request.world.outdir +
+                     " for a directory of that name)"};
+  }
   request.forwarded.push_back(arguments[next]);
   for (int i = next + 2; i < argumentCount; ++i) request.forwarded.push_back(arguments[i]);
   for (const std::string& argument : request.forwarded) {
