@@ -1,12 +1,12 @@
 #include "compiler/settings.h"
 
+#include <gtest/gtest.h>
+
 #include <cfloat>
 #include <cmath>
 #include <limits>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "failure.h"
 #include "test_support.h"
@@ -85,8 +85,8 @@ TEST(Settings, FirstNonFiniteSettingIsRefusedAsTyped) {
   }
 }
 
-// Each line names the arguments as typed; the values are still read as the specification
-// reads them (0,5 as 0, 2.5xyz as 2.5).
+// Each line names the arguments as typed; the values are still read as quorvel has always
+// read them (0,5 as 0, 2.5xyz as 2.5).
 TEST(Settings, SettingsTypedWrongGiveOneWarningLineEach) {
   struct Case {
     std::vector<const char*> arguments;  // after the prefix

@@ -13,17 +13,6 @@ using Json = nlohmann::ordered_json;
 constexpr const char* kFormat = "quorvel-world";
 constexpr int kFormatVersion = 1;
 
-Json tileJson(const WorldTile& tile) {
-  return {{"file", tile.file},
-          {"column", tile.column},
-          {"row", tile.row},
-          {"window",
-           {{"x0", tile.x0}, {"y0", tile.y0}, {"width", tile.width}, {"height", tile.height}}},
-          {"bytes", tile.bytes},
-          {"sha256", tile.sha256},
-          {"fingerprint", tile.fingerprint}};
-}
-
 WorldTile tileOf(const Json& json) {
   WorldTile tile;
   json.at("file").get_to(tile.file);
@@ -61,10 +50,21 @@ Settings settingsOf(const Json& json) {
 
 }  // namespace
 
+nlohmann::ordered_json manifestTileJson(const WorldTile& tile) {
+  return {{"file", tile.file},
+          {"column", tile.column},
+          {"row", tile.row},
+          {"window",
+           {{"x0", tile.x0}, {"y0", tile.y0}, {"width", tile.width}, {"height", tile.height}}},
+          {"bytes", tile.bytes},
+          {"sha256", tile.sha256},
+          {"fingerprint", tile.fingerprint}};
+}
+
 bool sameHeader(const WorldHeader& a, const WorldHeader& b) {
   return settingsJson(a.settings) == settingsJson(b.settings) && a.tileSize == b.tileSize &&
-         a.columns == b.columns && a.rows == b.rows && a.width == b.width &&
-         a.height == b.height && a.georeference == b.georeference;
+         a.columns == b.columns && a.rows == b.rows && a.width == b.width && a.height == b.height &&
+         a.georeference == b.georeference;
 }
 
 std::string manifestName(const std::string& base) { return base + ".world.json"; }
@@ -98,7 +98,7 @@ std::string recordText(const WorldRecord& record) {
                             {"geotransform", header.georeference->transform}};
   }
   Json tiles = Json::array();
-  for (const WorldTile& tile : record.tiles) tiles.push_back(tileJson(tile));
+  for (const WorldTile& tile : record.tiles) tiles.push_back(manifestTileJson(tile));
   json["tiles"] = std::move(tiles);
   return json.dump(2) + "\n";
 }
@@ -134,7 +134,7 @@ std::optional<WorldRecord> parseRecord(const std::string& text) {
   }
 }
 
-std::string journalLine(const WorldTile& tile) { return tileJson(tile).dump() + "\n"; }
+std::string journalLine(const WorldTile& tile) { return manifestTileJson(tile).dump() + "\n"; }
 
 std::optional<WorldTile> parseJournalLine(const std::string& line) {
   try {

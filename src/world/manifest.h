@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <vector>
@@ -49,6 +50,9 @@ struct WorldRecord {
 
 // One line of a journal, with its line feed; and back, nothing for a line cut short.
 [[nodiscard]] std::string journalLine(const WorldTile& tile);
+
+// A tile's entry in the manifest, a shard's record and the journal.
+[[nodiscard]] nlohmann::ordered_json manifestTileJson(const WorldTile& tile);
 [[nodiscard]] std::optional<WorldTile> parseJournalLine(const std::string& line);
 
 }  // namespace quorvel

@@ -16,6 +16,7 @@
 #include "compiler/settings.h"
 #include "failure.h"
 #include "quorvel/quorvel.h"
+#include "world/manifest.h"
 
 namespace quorvel {
 namespace {
@@ -188,16 +189,12 @@ void showProgress(std::int32_t done, std::int32_t total,
   std::fflush(stderr);
 }
 
+// The manifest's entry, its file name as printed, and whether this run built it.
 nlohmann::json tileJson(const WorldTile& tile) {
-  return {{"file", nameText(tile.file)},
-          {"column", tile.column},
-          {"row", tile.row},
-          {"window",
-           {{"x0", tile.x0}, {"y0", tile.y0}, {"width", tile.width}, {"height", tile.height}}},
-          {"bytes", tile.bytes},
-          {"sha256", tile.sha256},
-          {"fingerprint", tile.fingerprint},
-          {"built", tile.built}};
+  nlohmann::json json = manifestTileJson(tile);
+  json["file"] = nameText(tile.file);
+  json["built"] = tile.built;
+  return json;
 }
 
 nlohmann::json resultJson(const WorldResult& result, const Request& request) {
