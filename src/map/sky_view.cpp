@@ -176,8 +176,8 @@ QUORVEL_WIDE_CLONES void stepLanes(int begin, int end, double row, Scratch& s) {
     s.topRow[i] = row;
     const std::int64_t grown = popTop ? n : n + 1;
     s.sizes[i] = popSecond ? n - 1 : grown;
-    const std::int64_t pushes = (!popTop) & (n >= 3) ? 1 : 0;
-    s.pending[i] = popSecond & (n >= 4) ? 2 : pushes;
+    const std::int64_t pushes = ((!popTop) & (n >= 3)) ? 1 : 0;
+    s.pending[i] = (popSecond & (n >= 4)) ? 2 : pushes;
   }
 }
 
@@ -187,14 +187,18 @@ struct Pending {
   std::uint64_t pops;
 };
 
+// Every lane is looked at, the step's own [begin, end) kept by a mask: a loop of fixed length.
 QUORVEL_WIDE_CLONES Pending pendingLanes(int begin, int end, const Scratch& s) {
   std::uint64_t pushes = 0;
   std::uint64_t pops = 0;
-  for (int i = begin; i < end; ++i) {
+  for (int i = 0; i < kLanes; ++i) {
     pushes |= static_cast<std::uint64_t>(s.pending[i] == 1) << i;
     pops |= static_cast<std::uint64_t>(s.pending[i] == 2) << i;
   }
-  return {pushes, pops};
+  const int count = end - begin;
+  const std::uint64_t step = (count == kLanes ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1)
+                             << begin;
+  return {pushes & step, pops & step};
 }
 
 // Finishes the lanes stepLanes left pending, their pixels of height heights[i] at `row`.
