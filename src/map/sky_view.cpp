@@ -214,8 +214,8 @@ void finishStep(int begin, int end, double row, Scratch& s) {
   for (std::uint64_t lanes = pops; lanes != 0; lanes &= lanes - 1) {
     const int i = std::countr_zero(lanes);
     Vertex* below = &s.hulls[static_cast<std::size_t>(i) * s.capacity];
-    // Its top two popped and the old third hides the pixel's view of what lies below it
-    // perhaps: the old third is the candidate, over the hull below it.
+    // Its top two popped, and vertices below the old third may go too: the old third is the
+    // candidate, held against the hull below it.
     const double h = s.heights[i];
     std::int64_t left = s.sizes[i] - 2;  // the vertices below the old third
     double rise = s.rises[i];
