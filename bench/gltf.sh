@@ -36,17 +36,8 @@ fi
 limit_seconds=60
 limit_kib=$((4 * 1024 * 1024))
 
-mkdir -p "$build"
-log=$build/bench-build.log
-if ! { cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVEL_TESTS=OFF \
-         -DQUORVEL_BENCH=ON &&
-       cmake --build "$build" -j "${QUORVEL_BENCH_JOBS:-2}" \
-         --target quorvel quorvel-inspect quorvel_make_terrain
-     } >"$log" 2>&1; then
-  cat "$log" >&2
-  echo "gltf.sh: the build failed (quorvel_make_terrain needs Google Benchmark to be found)" >&2
-  exit 1
-fi
+. bench/build.sh
+bench_build gltf.sh quorvel quorvel-inspect quorvel_make_terrain
 
 work=$root/$out/gltf-$side
 mkdir -p "$work"

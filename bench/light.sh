@@ -46,16 +46,8 @@ if ! [[ $side =~ ^[0-9]+$ ]] || ((side < 51 || side > 5001 || (side - 1) % 50 !=
   exit 2
 fi
 
-mkdir -p "$build"
-log=$build/bench-build.log
-if ! { cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVEL_TESTS=OFF \
-         -DQUORVEL_BENCH=ON &&
-       cmake --build "$build" -j "${QUORVEL_BENCH_JOBS:-2}" --target quorvel quorvel_make_terrain
-     } >"$log" 2>&1; then
-  cat "$log" >&2
-  echo "light.sh: the build failed (quorvel_make_terrain needs Google Benchmark to be found)" >&2
-  exit 1
-fi
+. bench/build.sh
+bench_build light.sh quorvel quorvel_make_terrain
 quorvel=$root/$build/quorvel
 work=$root/$out/light-$side
 mkdir -p "$work"

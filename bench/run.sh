@@ -73,18 +73,8 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# Always configured as Release, whatever an earlier configure of this directory said; the
-# build's output is shown only when it fails.
-mkdir -p "$build"
-log=$build/bench-build.log
-if ! { cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVEL_TESTS=OFF \
-         -DQUORVEL_BENCH=ON &&
-       cmake --build "$build" -j "${QUORVEL_BENCH_JOBS:-2}" --target quorvel quorvel_make_terrain
-     } >"$log" 2>&1; then
-  cat "$log" >&2
-  echo "run.sh: the build failed (quorvel_make_terrain needs Google Benchmark to be found)" >&2
-  exit 1
-fi
+. bench/build.sh
+bench_build run.sh quorvel quorvel_make_terrain
 quorvel=$root/$build/quorvel
 make_terrain=$root/$build/bench/quorvel_make_terrain
 # The 16-bit row needs the tool to read a non-BMP altitude (--alt, through GDAL).

@@ -47,17 +47,8 @@ if ! [[ $side =~ ^[0-9]+$ ]] || ((side < 1001 || side > 5001 || (side - 1) % 50 
   exit 2
 fi
 
-mkdir -p "$build"
-log=$build/bench-build.log
-if ! { cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVEL_TESTS=OFF \
-         -DQUORVEL_BENCH=ON &&
-       cmake --build "$build" -j "${QUORVEL_BENCH_JOBS:-2}" --target quorvel quorvel-world \
-         quorvel_make_terrain
-     } >"$log" 2>&1; then
-  cat "$log" >&2
-  echo "world.sh: the build failed (quorvel_make_terrain needs Google Benchmark to be found)" >&2
-  exit 1
-fi
+. bench/build.sh
+bench_build world.sh quorvel quorvel-world quorvel_make_terrain
 quorvel=$root/$build/quorvel
 world=$root/$build/quorvel-world
 make_terrain=$root/$build/bench/quorvel_make_terrain

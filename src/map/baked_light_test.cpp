@@ -76,21 +76,19 @@ Bytes randomColours(std::mt19937& random, int width, int height) {
   return bytes;
 }
 
-// Four colour images at random, under any altitude image of their size.
-struct Colours {
-  Colours(std::mt19937& random, int width, int height)
-      : difMat("DifMat", width, height, 3, randomColours(random, width, height)),
-        ambMat("AmbMat", width, height, 3, randomColours(random, width, height)),
-        difLight("DifLight", width, height, 3, randomColours(random, width, height)),
-        ambLight("AmbLight", width, height, 3, randomColours(random, width, height)) {}
-  [[nodiscard]] Terrain over(const Texture& alt, const Settings& settings) const {
-    return Terrain{alt, difMat, ambMat, difLight, ambLight, settings};
-  }
-  MemoryTexture difMat;
-  MemoryTexture ambMat;
-  MemoryTexture difLight;
-  MemoryTexture ambLight;
-};
+// Four colour images at random, drawn in the order of their roles.
+test::ColourTextures randomColourTextures(std::mt19937& random, int width, int height) {
+  Bytes difMat = randomColours(random, width, height);
+  Bytes ambMat = randomColours(random, width, height);
+  Bytes difLight = randomColours(random, width, height);
+  Bytes ambLight = randomColours(random, width, height);
+  return {width,
+          height,
+          std::move(difMat),
+          std::move(ambMat),
+          std::move(difLight),
+          std::move(ambLight)};
+}
 
 Bytes mapOf(const Terrain& terrain, int threads = 0) {
   const test::TempDir dir;
@@ -153,7 +151,7 @@ TEST(BakedLight, FollowsTheDefinitionOnHeldOutTerrains) {
     const MemoryTexture alt("alt", c.width, c.height, sampleBytes(c.format),
                             samplesOf(c.format, heldOutAltitudes(random, c.width, c.height)),
                             c.format);
-    const Colours colours(random, c.width, c.height);
+    const test::ColourTextures colours = randomColourTextures(random, c.width, c.height);
     const Terrain terrain = colours.over(alt, Settings{c.light, c.zScale, 0, c.baked});
     const Bytes expected = test::referenceMap(terrain);
     compareWithReference(mapOf(terrain, 1 + n % 3), expected, agreement);
@@ -228,7 +226,7 @@ TEST(BakedLight, FlatGroundUnderASunAboveItsRadiusGivesThePlainMap) {
   const MemoryTexture alt("alt", side, 51, 4,
                           samplesOf(SampleFormat::kFloat32, std::vector<double>(side * 51, 17.25)),
                           SampleFormat::kFloat32);
-  const Colours colours(random, side, 51);
+  const test::ColourTextures colours = randomColourTextures(random, side, 51);
   for (const Vector3 light : {Vector3{1, 1, 2}, Vector3{0.3f, -0.2f, 0.05f}, Vector3{0, 0, 1}}) {
     for (const BakedLight baked :
          {BakedLight{16, true, 0.53}, BakedLight{8, false, 0.53}, BakedLight{0, true, 10}}) {

@@ -1,5 +1,7 @@
 #include "map/bloc_encoder.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -9,8 +11,6 @@
 #include <random>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "map/map_writer.h"
 #include "memory_texture.h"
@@ -40,26 +40,17 @@ TerrainImages randomTerrain(std::mt19937& random, std::int32_t width, std::int32
     images.alt.push_back(static_cast<std::uint8_t>(level));
   }
   for (Bytes* image : {&images.difMat, &images.ambMat, &images.difLight, &images.ambLight}) {
-    for (std::size_t i = 0; i < 3 * pixels; ++i) image->push_back(static_cast<std::uint8_t>(byte(random)));
+    for (std::size_t i = 0; i < 3 * pixels; ++i)
+      image->push_back(static_cast<std::uint8_t>(byte(random)));
   }
   return images;
 }
 
-// The colour images of images, under any altitude image.
-struct ColourImages {
-  explicit ColourImages(const TerrainImages& images)
-      : difMat("DifMat.bmp", images.width, images.height, 3, images.difMat),
-        ambMat("AmbMat.bmp", images.width, images.height, 3, images.ambMat),
-        difLight("DifLight.bmp", images.width, images.height, 3, images.difLight),
-        ambLight("AmbLight.bmp", images.width, images.height, 3, images.ambLight) {}
-  [[nodiscard]] Terrain over(const Texture& alt, const Settings& settings) const {
-    return Terrain{alt, difMat, ambMat, difLight, ambLight, settings};
-  }
-  MemoryTexture difMat;
-  MemoryTexture ambMat;
-  MemoryTexture difLight;
-  MemoryTexture ambLight;
-};
+// The colour images of images.
+test::ColourTextures colourImages(const TerrainImages& images) {
+  return {images.width,  images.height,   images.difMat,
+          images.ambMat, images.difLight, images.ambLight};
+}
 
 Bytes fastMap(const Terrain& terrain, const MapWriterOptions& options = {}) {
   const test::TempDir dir;
@@ -70,7 +61,7 @@ Bytes fastMap(const Terrain& terrain, const MapWriterOptions& options = {}) {
 Bytes fastMap(const TerrainImages& images, const Settings& settings,
               const MapWriterOptions& options) {
   const MemoryTexture alt("alt.bmp", images.width, images.height, 1, images.alt);
-  return fastMap(ColourImages(images).over(alt, settings), options);
+  return fastMap(colourImages(images).over(alt, settings), options);
 }
 
 // An altitude image holding value(i) at pixel i as samples of type Sample, host order.
@@ -86,7 +77,8 @@ Bytes samplesOf(std::size_t pixels, const std::function<double(std::size_t)>& va
 
 Bytes samplesOf(SampleFormat format, std::size_t pixels,
                 const std::function<double(std::size_t)>& value) {
-  return visitSample(format, [&]<class Sample>(Sample) { return samplesOf<Sample>(pixels, value); });
+  return visitSample(format,
+                     [&]<class Sample>(Sample) { return samplesOf<Sample>(pixels, value); });
 }
 
 void expectSameBytes(const Bytes& actual, const Bytes& expected) {
@@ -161,13 +153,13 @@ TEST(FastWriter, WiderSamplesScaledLikeTheBytesGiveTheBytesMap) {
     double offset;
   };
   const Case cases[] = {
-      {SampleFormat::kUInt16, 256, 0},         {SampleFormat::kInt16, 128, -16384},
-      {SampleFormat::kUInt32, 65536, 7},       {SampleFormat::kInt32, 4096, -1048576},
-      {SampleFormat::kFloat32, 0.25, -0.5},    {SampleFormat::kFloat64, 1.0 / 1024, -3},
+      {SampleFormat::kUInt16, 256, 0},      {SampleFormat::kInt16, 128, -16384},
+      {SampleFormat::kUInt32, 65536, 7},    {SampleFormat::kInt32, 4096, -1048576},
+      {SampleFormat::kFloat32, 0.25, -0.5}, {SampleFormat::kFloat64, 1.0 / 1024, -3},
   };
   const Settings settings[] = {Settings{}, Settings{{1, 1, 2}, 2, 10, {}},
                                Settings{{-0.3f, 0.7f, 0.2f}, -1.7f, 12.5f, {}}};
-  const ColourImages colours(images);
+  const test::ColourTextures colours = colourImages(images);
   for (const Settings& given : settings) {
     const Bytes expected = test::referenceMap(images, given);
     for (const Case& c : cases) {
@@ -202,7 +194,7 @@ TEST(FastWriter, FractionalSamplesMatchTheReference) {
                         {SampleFormat::kFloat64, 1e9, 3.3e-7}};
   const Settings settings[] = {Settings{}, Settings{{-0.3f, 0.7f, 0.2f}, -1.7f, 12.5f, {}},
                                Settings{{0.2f, -5, 0.5f}, 37.1f, -3, {}}};
-  const ColourImages colours(images);
+  const test::ColourTextures colours = colourImages(images);
   for (const Case& c : cases) {
     const MemoryTexture alt(
         "alt", images.width, images.height, sampleBytes(c.format),
@@ -233,9 +225,9 @@ TEST(FastWriter, SixteenBitSamplesInStepsMatchTheReference) {
   };
   // Step 49 is the first whose multiples times its reciprocal fall short of the whole number;
   // -32768 is the first entry of the Int16 heights.
-  const Case cases[] = {{SampleFormat::kUInt16, 256, 0},  {SampleFormat::kUInt16, 257, 5},
-                        {SampleFormat::kInt16, 1, -200},  {SampleFormat::kInt16, 3, -30000},
-                        {SampleFormat::kUInt16, 49, 7},   {SampleFormat::kInt16, 1, -32768},
+  const Case cases[] = {{SampleFormat::kUInt16, 256, 0}, {SampleFormat::kUInt16, 257, 5},
+                        {SampleFormat::kInt16, 1, -200}, {SampleFormat::kInt16, 3, -30000},
+                        {SampleFormat::kUInt16, 49, 7},  {SampleFormat::kInt16, 1, -32768},
                         {SampleFormat::kUInt16, 0, 1234}};  // flat
   // The last but one brings the normals' cross products near a float's range; the last is
   // refused.
@@ -243,22 +235,26 @@ TEST(FastWriter, SixteenBitSamplesInStepsMatchTheReference) {
                                Settings{{1, 1, 2}, 3.7f, -40, {}},
                                Settings{{1, 1, 2}, 2.5e32f, 0, {}},
                                Settings{{1, 1, 2}, std::numeric_limits<float>::infinity(), 0, {}}};
-  const ColourImages colours(images);
+  const test::ColourTextures colours = colourImages(images);
   for (const Case& c : cases) {
-    const MemoryTexture alt("alt.tif", images.width, images.height, 2,
-                            samplesOf(c.format, images.alt.size(), [&](std::size_t i) {
-                              const bool gentle = i % images.width < 53;
-                              return (gentle ? images.alt[i] / 4 : images.alt[i]) * c.step +
-                                     c.offset;
-                            }),
-                            c.format);
+    const MemoryTexture alt(
+        "alt.tif", images.width, images.height, 2,
+        samplesOf(c.format, images.alt.size(),
+                  [&](std::size_t i) {
+                    const bool gentle = i % images.width < 53;
+                    return (gentle ? images.alt[i] / 4 : images.alt[i]) * c.step + c.offset;
+                  }),
+        c.format);
     for (const Settings& given : settings) {
       SCOPED_TRACE("step " + std::to_string(c.step) + ", offset " + std::to_string(c.offset) +
                    ", z scale " + std::to_string(given.zScaleFactor));
       const Terrain terrain = colours.over(alt, given);
       if (std::isinf(given.zScaleFactor)) {
-        test::expectFailure([&] { fastMap(terrain, {2, 0}); },
-                            "erreur: alt.tif donne des hauteurs hors limites\n");
+        test::expectFailure(
+            [&] {
+              fastMap(terrain, {2, 0});
+            },
+            "erreur: alt.tif donne des hauteurs hors limites\n");
         continue;
       }
       expectSameBytes(fastMap(terrain, {2, 0}), test::referenceMap(terrain));
@@ -268,9 +264,9 @@ TEST(FastWriter, SixteenBitSamplesInStepsMatchTheReference) {
 
 TEST(FastWriter, TableHoldsTheComputedNormalOfEveryTriangle) {
   // Odd scales too: every entry must be the computed bits, NaNs and infinities included.
-  for (const float zScaleFactor : {1.0f, -2.5f, 0.3f, 0.0f, -0.0f, 1e-45f, 3e38f,
-                                   std::numeric_limits<float>::infinity(),
-                                   std::numeric_limits<float>::quiet_NaN()}) {
+  for (const float zScaleFactor :
+       {1.0f, -2.5f, 0.3f, 0.0f, -0.0f, 1e-45f, 3e38f, std::numeric_limits<float>::infinity(),
+        std::numeric_limits<float>::quiet_NaN()}) {
     const TriangleTable table(zScaleFactor, 1, 255, 2);
     for (int kind = 0; kind < kTriangleKindCount; ++kind) {
       for (int rise1 = -255; rise1 <= 255; rise1 += 17) {
