@@ -1,14 +1,14 @@
 #include "test_support.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-
-#include <gtest/gtest.h>
 
 #include "failure.h"
 
@@ -102,7 +102,8 @@ Bytes readFile(const std::filesystem::path& path) {
 
 void writeFile(const std::filesystem::path& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
@@ -179,6 +180,26 @@ void writeTerrain(const std::filesystem::path& prefix, const TerrainImages& imag
 
 std::filesystem::path testData(const std::string& relative) {
   return std::filesystem::path(QUORVEL_TEST_DATA) / relative;
+}
+
+TerrainImages randomTerrain(std::mt19937& random, std::int32_t width, std::int32_t height,
+                            int roughness) {
+  TerrainImages images;
+  images.width = width;
+  images.height = height;
+  std::uniform_int_distribution<int> byte(0, 255);
+  std::uniform_int_distribution<int> step(-roughness, roughness);
+  const auto pixels = static_cast<std::size_t>(width) * height;
+  int level = byte(random);
+  for (std::size_t i = 0; i < pixels; ++i) {
+    level = std::clamp(level + step(random), 0, 255);
+    images.alt.push_back(static_cast<std::uint8_t>(level));
+  }
+  for (Bytes* image : {&images.difMat, &images.ambMat, &images.difLight, &images.ambLight}) {
+    for (std::size_t i = 0; i < 3 * pixels; ++i)
+      image->push_back(static_cast<std::uint8_t>(byte(random)));
+  }
+  return images;
 }
 
 }  // namespace quorvel::test

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,13 @@ TerrainImages uniformTerrain(std::int32_t width, std::int32_t height, std::uint8
                              std::array<std::uint8_t, 3> difMat, std::array<std::uint8_t, 3> ambMat,
                              std::array<std::uint8_t, 3> difLight,
                              std::array<std::uint8_t, 3> ambLight);
+
+// Altitudes from smooth to wild: a walk from a random level by at most roughness a pixel (at
+// 255, every difference from -255 to 255 shows up), and colours at random, all drawn from
+// random in that order, so that every table corner and every clamp of the lighting is
+// exercised.
+TerrainImages randomTerrain(std::mt19937& random, std::int32_t width, std::int32_t height,
+                            int roughness);
 
 void writeTerrain(const std::filesystem::path& prefix, const TerrainImages& images);
 

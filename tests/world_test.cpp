@@ -33,24 +33,9 @@ namespace fs = std::filesystem;
 const Settings kSettings{{1.0f, 1.0f, 2.0f}, 0.5f, 75.0f, {}};
 
 // Rough altitudes and colours at random.
-TerrainImages randomTerrain(std::uint32_t seed, std::int32_t width, std::int32_t height) {
+TerrainImages roughTerrain(std::uint32_t seed, std::int32_t width, std::int32_t height) {
   std::mt19937 random(seed);
-  std::uniform_int_distribution<int> byte(0, 255);
-  std::uniform_int_distribution<int> step(-40, 40);
-  TerrainImages images;
-  images.width = width;
-  images.height = height;
-  const auto pixels = static_cast<std::size_t>(width) * height;
-  int level = 128;
-  for (std::size_t i = 0; i < pixels; ++i) {
-    level = std::clamp(level + step(random), 0, 255);
-    images.alt.push_back(static_cast<std::uint8_t>(level));
-  }
-  for (Bytes* image : {&images.difMat, &images.ambMat, &images.difLight, &images.ambLight}) {
-    for (std::size_t i = 0; i < 3 * pixels; ++i)
-      image->push_back(static_cast<std::uint8_t>(byte(random)));
-  }
-  return images;
+  return randomTerrain(random, width, height, 40);
 }
 
 WorldOptions worldOptions(const fs::path& prefix, const fs::path& outdir, std::int32_t tileSize) {
@@ -127,7 +112,7 @@ void expectTilesOf(const WorldResult& world, const fs::path& outdir, const Bytes
 
 TEST(World, EveryTilingReassemblesIntoQuorvelsMap) {
   const TempDir dir;
-  const TerrainImages images = randomTerrain(21, 251, 151);
+  const TerrainImages images = roughTerrain(21, 251, 151);
   writeTerrain(dir / "b", images);
   // The same terrain through GDAL: a 16-bit GeoTIFF altitude, colour GeoTIFFs.
   writeTerrainRasters(dir / "g", images, "GTiff", "tif");
@@ -157,7 +142,7 @@ TEST(World, EveryTilingReassemblesIntoQuorvelsMap) {
 
 TEST(World, TheManifestsPreviewIsTheMapsOrItsSampling) {
   const TempDir dir;
-  writeTerrain(dir / "t", randomTerrain(27, 251, 151));
+  writeTerrain(dir / "t", roughTerrain(27, 251, 151));
   ImageFiles files;
   files.prefix = (dir / "t").string();
   compileFiles(files, kSettings);
@@ -181,7 +166,7 @@ TEST(World, BeyondOneMapTilesAreTheWholeTerrainsBlocFiles) {
   // stand-alone compile of its window, but for its border vertices' colours, whose normals
   // there see the neighbours' pixels.
   const TempDir dir;
-  const TerrainImages images = randomTerrain(22, 5101, 151);
+  const TerrainImages images = roughTerrain(22, 5101, 151);
   writeTerrain(dir / "w", images);
   const WorldResult world = buildWorld(worldOptions(dir / "w", dir / "out", 51));
   ASSERT_EQ(world.tiles.size(), 102u * 3u);
@@ -248,7 +233,7 @@ TEST(World, BeyondOneMapTilesAreTheWholeTerrainsBlocFiles) {
 
 TEST(World, RebuildsOnlyTheTilesWhoseFileOrInputsChanged) {
   const TempDir dir;
-  TerrainImages images = randomTerrain(23, 151, 151);
+  TerrainImages images = roughTerrain(23, 151, 151);
   writeTerrain(dir / "t", images);
   const fs::path out = dir / "out";
   const WorldOptions options = worldOptions(dir / "t", out, 51);  // 3 x 3 tiles
@@ -343,7 +328,7 @@ TEST(World, AKilledBuildResumesWithoutRebuildingItsFinishedTiles) {
 
 TEST(World, ShardsRunAtOnceAndMergedEqualOneRun) {
   const TempDir dir;
-  writeTerrain(dir / "t", randomTerrain(25, 251, 201));
+  writeTerrain(dir / "t", roughTerrain(25, 251, 201));
   ProcessOptions world;
   world.program = QUORVEL_WORLD_BINARY;
   {
@@ -371,9 +356,9 @@ TEST(World, ShardsRunAtOnceAndMergedEqualOneRun) {
 
 TEST(World, RefusalsLeaveTilesAndManifestAsTheyWere) {
   const TempDir dir;
-  writeTerrain(dir / "t", randomTerrain(26, 101, 101));
-  writeTerrain(dir / "wide", randomTerrain(26, 100, 101));
-  writeTerrain(dir / "low", randomTerrain(26, 101, 1));
+  writeTerrain(dir / "t", roughTerrain(26, 101, 101));
+  writeTerrain(dir / "wide", roughTerrain(26, 100, 101));
+  writeTerrain(dir / "low", roughTerrain(26, 101, 1));
   writeFile(dir / "file", Bytes(1));
   std::vector<double> samples(101 * 101, 10.0);
   samples[101 * 60 + 70] = std::numeric_limits<double>::quiet_NaN();

@@ -22,29 +22,8 @@ namespace {
 
 using test::Bytes;
 using test::MemoryTexture;
+using test::randomTerrain;
 using test::TerrainImages;
-
-// Altitudes from smooth to wild (every difference from -255 to 255 shows up), colours at
-// random, so that every table corner and every clamp of the lighting is exercised.
-TerrainImages randomTerrain(std::mt19937& random, std::int32_t width, std::int32_t height,
-                            int roughness) {
-  TerrainImages images;
-  images.width = width;
-  images.height = height;
-  std::uniform_int_distribution<int> byte(0, 255);
-  std::uniform_int_distribution<int> step(-roughness, roughness);
-  const auto pixels = static_cast<std::size_t>(width) * height;
-  int level = byte(random);
-  for (std::size_t i = 0; i < pixels; ++i) {
-    level = std::clamp(level + step(random), 0, 255);
-    images.alt.push_back(static_cast<std::uint8_t>(level));
-  }
-  for (Bytes* image : {&images.difMat, &images.ambMat, &images.difLight, &images.ambLight}) {
-    for (std::size_t i = 0; i < 3 * pixels; ++i)
-      image->push_back(static_cast<std::uint8_t>(byte(random)));
-  }
-  return images;
-}
 
 // The colour images of images.
 test::ColourTextures colourImages(const TerrainImages& images) {
