@@ -49,6 +49,10 @@ inline void storeLeFloat(std::uint8_t* out, float value) {
   }
 }
 
+[[nodiscard]] inline std::uint64_t loadLe64(const std::uint8_t* in) {
+  return std::uint64_t{loadLe32(in)} | std::uint64_t{loadLe32(in + 4)} << 32;
+}
+
 [[nodiscard]] inline std::int32_t loadLeI32(const std::uint8_t* in) {
   return static_cast<std::int32_t>(loadLe32(in));
 }

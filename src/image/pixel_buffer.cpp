@@ -9,29 +9,16 @@
 #include <system_error>
 #include <utility>
 
+#include "page_advice.h"
+
 namespace quorvel {
 
 void resizePixels(std::vector<std::uint8_t>& pixels, std::size_t bytes) {
-  constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
   pixels.clear();
   pixels.reserve(bytes);  // allocates without touching a page
-#ifdef MADV_HUGEPAGE
-  const auto begin = reinterpret_cast<std::uintptr_t>(pixels.data());
-  const std::uintptr_t first = (begin + kHugePage - 1) / kHugePage * kHugePage;
-  const std::uintptr_t last = (begin + bytes) / kHugePage * kHugePage;
-  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-#endif
-#ifdef MADV_POPULATE_WRITE
-  // The pages made in one call rather than one fault each: on a virtual machine a fault costs
-  // more than zeroing its page. Only advice again: older systems refuse it, and the zeros
-  // below touch every page anyway.
-  constexpr std::uintptr_t kPage = 4096;
-  const auto pageBegin = reinterpret_cast<std::uintptr_t>(pixels.data()) / kPage * kPage;
-  const auto pageEnd = (reinterpret_cast<std::uintptr_t>(pixels.data()) + bytes) / kPage * kPage;
-  if (pageEnd > pageBegin) {
-    ::madvise(reinterpret_cast<void*>(pageBegin), pageEnd - pageBegin, MADV_POPULATE_WRITE);
-  }
-#endif
+  adviseHugePages(pixels.data(), bytes);
+  // Older systems refuse to populate; the zeros below touch every page anyway.
+  populatePages(pixels.data(), bytes);
   pixels.resize(bytes);
 }
 

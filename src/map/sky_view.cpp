@@ -1,7 +1,5 @@
 #include "map/sky_view.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <atomic>
 #include <bit>
@@ -15,6 +13,7 @@
 
 #include "map/baked_light.h"
 #include "map/vector_loops.h"
+#include "page_advice.h"
 
 namespace quorvel {
 namespace {
@@ -306,42 +305,18 @@ void onThreads(int threads, const Work& work) {
   for (std::thread& other : others) other.join();
 }
 
-// The sums are visited a few at a time down columns and diagonals, a page apart: on pages of
-// 2 MiB the processor finds them without walking its page tables each time. Only speed.
-void adviseHugePages(void* memory, std::size_t bytes) {
-#ifdef MADV_HUGEPAGE
-  constexpr std::uintptr_t kHuge = std::uintptr_t{1} << 21;
-  const auto begin = (reinterpret_cast<std::uintptr_t>(memory) + kHuge - 1) & ~(kHuge - 1);
-  const auto end = (reinterpret_cast<std::uintptr_t>(memory) + bytes) & ~(kHuge - 1);
-  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#else
-  (void)memory;
-  (void)bytes;
-#endif
-}
-
-// Backs memory with pages before its first use, in one call a thread rather than a fault a
-// page: on a virtual machine a fault costs more than zeroing its page, and the sums of the
-// largest map are 200 MB. Only speed: the first direction stores every sum either way.
+// The sums' pages made before the first sweep, a share on each thread: the sums of the largest
+// map are 200 MB. Only speed: the first direction stores every sum either way.
 void populate(void* memory, std::size_t bytes, int threads) {
-#ifdef MADV_POPULATE_WRITE
-  constexpr std::uintptr_t kPage = 4096;
-  const auto begin = (reinterpret_cast<std::uintptr_t>(memory) + kPage - 1) & ~(kPage - 1);
-  const auto end = (reinterpret_cast<std::uintptr_t>(memory) + bytes) & ~(kPage - 1);
-  if (end <= begin) return;
-  const std::uintptr_t pages = (end - begin) / kPage;
+  constexpr std::size_t kPage = 4096;
+  const std::size_t pages = bytes / kPage;
   onThreads(threads, [&](int t) {
-    const std::uintptr_t first = begin + pages * static_cast<std::uintptr_t>(t) /
-                                             static_cast<std::uintptr_t>(threads) * kPage;
-    const std::uintptr_t last = begin + pages * static_cast<std::uintptr_t>(t + 1) /
-                                            static_cast<std::uintptr_t>(threads) * kPage;
-    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
+    const std::size_t first =
+        pages * static_cast<std::size_t>(t) / static_cast<std::size_t>(threads);
+    const std::size_t last =
+        pages * static_cast<std::size_t>(t + 1) / static_cast<std::size_t>(threads);
+    populatePages(static_cast<std::uint8_t*>(memory) + first * kPage, (last - first) * kPage);
   });
-#else
-  (void)memory;
-  (void)bytes;
-  (void)threads;
-#endif
 }
 
 }  // namespace
@@ -355,6 +330,7 @@ std::unique_ptr<double[]> skyOcclusion(const Texture& alt, float zScaleFactor, i
   if (width == 0 || height == 0) return occlusion;
   const std::size_t bytes =
       static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * sizeof(double);
+  // The sums are visited a few at a time down columns and diagonals, a row apart.
   adviseHugePages(occlusion.get(), bytes);
   populate(occlusion.get(), bytes, std::max(1, threads));
   const std::span<const SkyDirection> table = directions == 8

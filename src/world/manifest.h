@@ -50,9 +50,9 @@ struct WorldRecord {
 
 // One line of a journal, with its line feed; and back, nothing for a line cut short.
 [[nodiscard]] std::string journalLine(const WorldTile& tile);
+[[nodiscard]] std::optional<WorldTile> parseJournalLine(const std::string& line);
 
 // A tile's entry in the manifest, a shard's record and the journal.
 [[nodiscard]] nlohmann::ordered_json manifestTileJson(const WorldTile& tile);
-[[nodiscard]] std::optional<WorldTile> parseJournalLine(const std::string& line);
 
 }  // namespace quorvel

@@ -3,18 +3,13 @@
 #include <bit>
 #include <cstring>
 
+#include "little_endian.h"
+
 namespace quorvel {
 namespace {
 
 constexpr std::uint64_t kMultipliers[4] = {0x9e3779b97f4a7c15, 0xc2b2ae3d27d4eb4f,
                                            0x165667b19e3779f9, 0xd6e8feb86659fd93};
-
-std::uint64_t loadLittle64(const std::uint8_t* bytes) {
-  std::uint64_t word;
-  std::memcpy(&word, bytes, sizeof word);
-  if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
-  return word;
-}
 
 std::uint64_t fold(std::uint64_t lane, std::uint64_t word, std::uint64_t multiplier) {
   lane = (lane ^ word) * multiplier;
@@ -36,14 +31,14 @@ SampleDigest sampleDigest(const std::uint8_t* bytes, std::size_t size) {
   std::size_t at = 0;
   for (; at + 32 <= size; at += 32) {
     for (int k = 0; k < 4; ++k) {
-      lanes[k] = fold(lanes[k], loadLittle64(bytes + at + 8 * k), kMultipliers[k]);
+      lanes[k] = fold(lanes[k], loadLe64(bytes + at + 8 * k), kMultipliers[k]);
     }
   }
   // The last 0 to 31 bytes, zero-padded to whole words: the length tells them from zeros.
   std::uint8_t tail[32] = {};
   if (size > at) std::memcpy(tail, bytes + at, size - at);
   for (int k = 0; k < 4; ++k) {
-    lanes[k] = fold(lanes[k], loadLittle64(tail + 8 * k), kMultipliers[k]);
+    lanes[k] = fold(lanes[k], loadLe64(tail + 8 * k), kMultipliers[k]);
   }
   SampleDigest digest{};
   for (int k = 0; k < 4; ++k) {
