@@ -128,9 +128,8 @@ void putText(Sha256& sha, const std::string& text) {
 
 // What a tile's bytes depend on: the tool's version, the settings, the world's size and
 // georeferencing, the tile's window, and the pixels it reads (their digest) with their sample
-// format; for a
-// colour image warped onto the world's grid, whose window's colours come from a margin of the
-// file round it, the file's own SHA-256 (warped, the hash of the file given).
+// format; for a colour image warped onto the world's grid, whose window's colours come from a
+// margin of the file round it, the file's own SHA-256 (warped, the hash of the file given).
 std::string fingerprintOf(const TileInputs& inputs, const Settings& settings, const TilePlan& plan,
                           const PixelWindow& window, const std::optional<Georeference>& place,
                           const std::function<std::string(const Texture&)>& warpedFileHash) {
