@@ -34,4 +34,13 @@ void populatePages(void* memory, std::size_t bytes) {
 #endif
 }
 
+void resizeOnReadyPages(std::vector<std::uint8_t>& buffer, std::size_t count) {
+  buffer.clear();
+  buffer.reserve(count);  // allocates without touching a page
+  adviseHugePages(buffer.data(), count);
+  // Older systems refuse to populate; the zeros below touch every page anyway.
+  populatePages(buffer.data(), count);
+  buffer.resize(count);
+}
+
 }  // namespace quorvel

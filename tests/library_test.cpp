@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 #include <nlohmann/json.hpp>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -221,6 +222,48 @@ TEST(Library, TwoThreadsCompileTwoMapsAtOnce) {
   other.join();
   EXPECT_EQ(test::readFile(dir / "a.map"), test::referenceMap(first, Settings{}));
   EXPECT_EQ(test::readFile(dir / "b.map"), test::referenceMap(second, Settings{}));
+}
+
+// Colour BMPs are read a band of blocFile rows at a time into a few buffers used in turn: a
+// map of more bands than buffers, on any number of threads, with a colour image larger than
+// the altitude and a file named for two roles, is the reference writer's map.
+TEST(Library, ColourBandsGiveTheWholeImagesMap) {
+  const test::TempDir dir;
+  std::mt19937 random(11);
+  test::TerrainImages images = test::randomTerrain(random, 201, 401, 60);
+  images.ambLight = images.difLight;  // the file named for both
+  test::writeTerrain(dir / "t", images);
+  // difMat as a picture 7 columns and 3 rows larger, its bottom-left part the terrain's;
+  // its rows are 624 bytes, not 603 and a pad.
+  constexpr std::int32_t kWide = 208;
+  constexpr std::int32_t kHigh = 404;
+  Bytes larger(static_cast<std::size_t>(kWide) * kHigh * 3, 77);
+  for (std::int32_t y = 0; y < images.height; ++y) {
+    std::memcpy(&larger[static_cast<std::size_t>(y) * kWide * 3],
+                &images.difMat[static_cast<std::size_t>(y) * images.width * 3],
+                static_cast<std::size_t>(images.width) * 3);
+  }
+  for (std::size_t i = 0; i < larger.size(); i += 3) std::swap(larger[i], larger[i + 2]);  // BGR
+  test::writeFile(dir / "large.bmp",
+                  test::bmp24(kWide, kHigh, test::padRows(kWide, kHigh, 3, larger)));
+  ImageFiles files;
+  files.prefix = (dir / "t").string();
+  files.difmat = (dir / "large.bmp").string();
+  files.amblight = (dir / "tDifLight.bmp").string();
+  const Bytes expected = test::referenceMap(images, someSettings());
+  for (const int threads : {1, 2, 3}) {
+    SCOPED_TRACE(threads);
+    CompileOptions options;
+    options.threads = threads;
+    std::vector<std::string> notes;
+    options.onNote = [&](const std::string& note) { notes.push_back(note); };
+    compileFiles(files, someSettings(), options);
+    EXPECT_EQ(test::readFile(dir / "t.map"), expected);
+    EXPECT_EQ(notes, std::vector<std::string>{files.difmat.value() + " is 208 x 404 pixels, " +
+                                              files.prefix +
+                                              "alt.bmp 201 x 401: only its bottom-left 201 x 401"
+                                              " pixels are used"});
+  }
 }
 
 // A map read back: its size, each vertex's height and colour, a cell's normals.

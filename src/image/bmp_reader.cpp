@@ -24,6 +24,7 @@
 #include "image/grey_table.h"
 #include "image/pixel_buffer.h"
 #include "little_endian.h"
+#include "page_advice.h"
 
 namespace quorvel {
 namespace {
@@ -240,7 +241,10 @@ void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
       return;
     }
     const std::size_t rowsPerRead = kRowsReadBytes / stride;
-    std::vector<std::uint8_t> chunk(rowsPerRead * stride);
+    // Kept by the thread: a map reads its colour images a band at a time, hundreds of reads,
+    // and a megabyte of fresh memory each would cost more page faults than the reads.
+    thread_local std::vector<std::uint8_t> chunk;
+    if (chunk.size() < rowsPerRead * stride) resizeOnReadyPages(chunk, rowsPerRead * stride);
     for (std::int32_t y = first; y < last;) {
       const auto count = static_cast<std::int32_t>(
           std::min<std::size_t>(rowsPerRead, static_cast<std::size_t>(last - y)));
@@ -279,6 +283,11 @@ void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
 BmpTexture::BmpTexture(std::string name, const KeepWindow& keep, PixelBuffers* buffers,
                        NoteSink notes)
     : Texture(std::move(name), std::move(notes)), keep_(keep), buffers_(buffers) {
+  load();
+}
+
+void BmpTexture::loadWindow(const KeepWindow& keep) {
+  keep_ = keep;
   load();
 }
 
@@ -387,7 +396,9 @@ void BmpTexture::load() {
   const std::size_t rowBytes = static_cast<std::size_t>(width) * pixelBytes;
   try {
     const std::size_t bytes = rowBytes * static_cast<std::size_t>(height);
-    if (buffers_ != nullptr) {
+    if (pixels.size() == bytes) {
+      // A window read again into the same record: every byte is written below.
+    } else if (buffers_ != nullptr) {
       buffers_->resize(pixels, bytes, fileName);
     } else {
       resizePixels(pixels, bytes);
@@ -414,10 +425,9 @@ void BmpTexture::load() {
       std::memcpy(row, from, rowBytes);
     }
   };
-  // A window of a much wider file, read through the stream, would take a seek and a read of
-  // a buffer for every row.
-  const bool narrow = stride > 4 * static_cast<std::uint64_t>(rowBytes);
-  if (seekable && (pixels.size() >= kParallelReadBytes || narrow)) {
+  // A file that can be sought is read a megabyte of rows at a time with pread, which a window
+  // of a much wider file or a band read again and again needs; a pipe through the stream.
+  if (seekable && rowBytes > 0) {
     const unsigned cores =
         pixels.size() >= kParallelReadBytes ? std::thread::hardware_concurrency() : 1;
     readRowsOnEveryCore(::fileno(in), windowBegin, stride, rowBytes, height, pixels.data(), toRgb,

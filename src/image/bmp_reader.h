@@ -18,6 +18,10 @@ class BmpTexture final : public Texture {
                       PixelBuffers* buffers = nullptr, NoteSink notes = {});
   void load() override;
 
+  // Loads the file again, keeping the pixels of keep, into the same pixels: a buffer of the
+  // same size is used again without being cleared.
+  void loadWindow(const KeepWindow& keep);
+
  private:
   KeepWindow keep_;
   PixelBuffers* buffers_;

@@ -103,15 +103,16 @@ TerrainTextures ImageLoader::loadTerrain(const ImageNames& names, const KeepRule
     }
     return &texture;
   };
-  prepareColourBuffers(names, keep.altitude);
+  if (!keep.colourHeadersOnly) prepareColourBuffers(names, keep.altitude);
   TerrainTextures textures{};
   textures[0] = checked(names[0], RasterKind::kAltitude, keep.altitude, {});
   const Texture& alt = *textures[0];
   const KeepWindow colour = keep.colour(alt);
-  if (colour.columns == 0) buffers_.prepare({});  // no map: no colour pixel is kept
+  const KeepWindow loaded = keep.colourHeadersOnly ? KeepWindow{0, 0, false} : colour;
+  if (loaded.columns == 0) buffers_.prepare({});  // no colour pixel is kept now
   const ImageGrid grid = gridOf(alt);
   for (std::size_t role = 1; role < names.size(); ++role) {
-    textures[role] = checked(names[role], RasterKind::kColour, colour, grid);
+    textures[role] = checked(names[role], RasterKind::kColour, loaded, grid);
     const Texture& image = *textures[role];
     const bool placed = alt.georeference && image.georeference;
     const bool first =
@@ -161,6 +162,17 @@ ImageNames imageNamesOf(const ImageFiles& files) {
     names[role] = given->has_value() ? **given : files.prefix + suffix + "." + files.ext;
   }
   return names;
+}
+
+bool coloursReadableByBand(const ImageNames& names) {
+  for (std::size_t role = 1; role < names.size(); ++role) {
+    std::error_code error;
+    if (names[role] == names[0] || !isBmpName(names[role]) ||
+        !std::filesystem::is_regular_file(names[role], error)) {
+      return false;
+    }
+  }
+  return true;
 }
 
 bool isBmpName(const std::string& fileName) {

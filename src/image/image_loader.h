@@ -28,6 +28,9 @@ using TerrainTextures = std::array<const Texture*, kImageRoles>;
 struct KeepRule {
   KeepWindow altitude;
   std::function<KeepWindow(const Texture& alt)> colour;
+  // Only the colour images' headers are read: their pixels come later, a band of rows at a
+  // time (BmpColourBands), so none is kept or made ready.
+  bool colourHeadersOnly = false;
 };
 
 // How a loader treats the files it is given.
@@ -92,6 +95,10 @@ class ImageLoader {
 // The files the command line reads for files: prefix + role + "." + ext unless named
 // outright.
 [[nodiscard]] ImageNames imageNamesOf(const ImageFiles& files);
+
+// Whether a map can read the colour images of names a band at a time: each is a BMP, a
+// regular file that can be read again, and not the altitude image.
+[[nodiscard]] bool coloursReadableByBand(const ImageNames& names);
 
 // Whether fileName ends in ".bmp" in any case: such names go to the BMP reader.
 [[nodiscard]] bool isBmpName(const std::string& fileName);

@@ -14,12 +14,7 @@
 namespace quorvel {
 
 void resizePixels(std::vector<std::uint8_t>& pixels, std::size_t bytes) {
-  pixels.clear();
-  pixels.reserve(bytes);  // allocates without touching a page
-  adviseHugePages(pixels.data(), bytes);
-  // Older systems refuse to populate; the zeros below touch every page anyway.
-  populatePages(pixels.data(), bytes);
-  pixels.resize(bytes);
+  resizeOnReadyPages(pixels, bytes);
 }
 
 PixelBuffers::~PixelBuffers() { stop(); }

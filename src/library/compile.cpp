@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "failure.h"
+#include "image/colour_bands.h"
 #include "image/image_loader.h"
 #include "image/texture.h"
 #include "library/error.h"
@@ -67,9 +69,11 @@ void checkSettingsFinite(const Settings& settings) {
 namespace {
 
 CompileResult writeTerrain(const std::string& mapName, const TerrainTextures& images,
-                           const Settings& settings, const Lines& lines) {
+                           const Settings& settings, const Lines& lines,
+                           ColourBands* colourBands = nullptr) {
   MapWriterOptions writer;
   writer.threads = lines.options.threads;
+  writer.colourBands = colourBands;
   writer.onSizeLine = [&](const std::string& line) { lines.sizeLine(line); };
   writeMapFile(mapName,
                Terrain{*images[0], *images[1], *images[2], *images[3], *images[4], settings},
@@ -221,9 +225,19 @@ CompileResult compileFiles(const ImageFiles& files, const Settings& settings,
     // not what the headers claim.
     ImageLoader loader([&](const std::string& line) { lines.note(line); },
                        ImageLoaderOptions{options.trustedInputs});
+    // Colour BMPs are read a band at a time as the map is encoded, into a few buffers used
+    // again: never all of their pixels at once.
+    const ImageNames names = imageNamesOf(files);
+    const bool byBand = coloursReadableByBand(names);
     const TerrainTextures images =
-        loader.loadTerrain(imageNamesOf(files), KeepRule{altitudeKeepWindow(), colourKeepWindow});
-    return writeTerrain(files.prefix + ".map", images, settings, lines);
+        loader.loadTerrain(names, KeepRule{altitudeKeepWindow(), colourKeepWindow, byBand});
+    std::unique_ptr<BmpColourBands> bands;
+    if (byBand) {
+      bands = std::make_unique<BmpColourBands>(
+          std::array<const Texture*, 4>{images[1], images[2], images[3], images[4]},
+          colourKeepWindow(*images[0]).columns, kColourBandSlots);
+    }
+    return writeTerrain(files.prefix + ".map", images, settings, lines, bands.get());
   } catch (const Failure& failure) {
     throw errorOf(failure);
   }

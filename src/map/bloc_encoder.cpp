@@ -151,11 +151,16 @@ BlocEncoder::BlocEncoder(const Terrain& terrain, const TriangleTable* table,
 }
 
 void BlocEncoder::encode(int bx, int by, std::uint8_t* out) const {
+  encode(bx, by, {&terrain_.difMat, &terrain_.ambMat, &terrain_.difLight, &terrain_.ambLight},
+         out);
+}
+
+void BlocEncoder::encode(int bx, int by, const ColourImages& colours, std::uint8_t* out) const {
   const Texture& alt = terrain_.alt;
   if (alt.sampleFormat == SampleFormat::kUInt8 && table_ != nullptr) {
     int window[kWindow * kWindow];
     fillWindow<std::uint8_t>(alt, bx, by, window);
-    encodeFrom(window, window, bx, by, out);
+    encodeFrom(window, window, bx, by, colours, out);
     return;
   }
   const bool sixteenBit =
@@ -170,7 +175,7 @@ void BlocEncoder::encode(int bx, int by, std::uint8_t* out) const {
     }
     int steps[kWindow * kWindow];
     if (inSteps(samples, bx, by, steps)) {
-      encodeFrom(steps, samples, bx, by, out);
+      encodeFrom(steps, samples, bx, by, colours, out);
       return;
     }
     std::copy(samples, samples + kWindow * kWindow, window);
@@ -181,7 +186,7 @@ void BlocEncoder::encode(int bx, int by, std::uint8_t* out) const {
       fillWindow<Sample>(alt, bx, by, window);
     });
   }
-  encodeFrom(window, window, bx, by, out);
+  encodeFrom(window, window, bx, by, colours, out);
 }
 
 // A 16-bit blocFile's samples differ by whole numbers of the table's step (altitudeStep); when
@@ -220,12 +225,12 @@ bool BlocEncoder::inSteps(const int* window, int bx, int by, int* steps) const {
 // 16-bit samples as ints, whose heights are looked up, or the doubles of the direct route.
 template <class Altitude, class Sample>
 void BlocEncoder::encodeFrom(const Altitude* window, const Sample* samples, int bx, int by,
-                             std::uint8_t* out) const {
+                             const ColourImages& colours, std::uint8_t* out) const {
   constexpr bool kFromTable = std::is_same_v<Altitude, int>;
-  const PixelView difMat(terrain_.difMat);
-  const PixelView ambMat(terrain_.ambMat);
-  const PixelView difLight(terrain_.difLight);
-  const PixelView ambLight(terrain_.ambLight);
+  const PixelView difMat(*colours[0]);
+  const PixelView ambMat(*colours[1]);
+  const PixelView difLight(*colours[2]);
+  const PixelView ambLight(*colours[3]);
   const int width = terrain_.alt.fileWidth;  // the image's borders, wherever the tile lies
   const int height = terrain_.alt.fileHeight;
   const Settings& settings = terrain_.settings;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -8,6 +9,9 @@
 #include "map/triangle_table.h"
 
 namespace quorvel {
+
+// The colour images of a terrain, in its order: difMat, ambMat, difLight, ambLight.
+using ColourImages = std::array<const Texture*, 4>;
 
 // The light baked beyond the sun's diffuse term and the ambient term, worked out before the
 // blocFiles: each part may be absent.
@@ -38,11 +42,16 @@ class BlocEncoder {
   // Writes the record of blocFile (bx, by) of the whole image, kBlocFileBytes bytes, to out.
   void encode(int bx, int by, std::uint8_t* out) const;
 
+  // The same with the colours read from colours (difMat, ambMat, difLight, ambLight), which
+  // hold at least the blocFile's pixels of the terrain's colour images: a map whose colour
+  // images are read a band of rows at a time.
+  void encode(int bx, int by, const ColourImages& colours, std::uint8_t* out) const;
+
  private:
   bool inSteps(const int* window, int bx, int by, int* steps) const;
   template <class Altitude, class Sample>
   void encodeFrom(const Altitude* window, const Sample* samples, int bx, int by,
-                  std::uint8_t* out) const;
+                  const ColourImages& colours, std::uint8_t* out) const;
 
   const Terrain& terrain_;
   const TriangleTable* table_;

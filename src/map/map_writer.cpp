@@ -1,6 +1,7 @@
 #include "map/map_writer.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -24,6 +25,7 @@
 #include "map/sky_view.h"
 #include "map/sun_shadow.h"
 #include "map/triangle_table.h"
+#include "page_advice.h"
 
 namespace quorvel {
 namespace {
@@ -54,8 +56,8 @@ void checkTerrainDepths(const Terrain& terrain) {
   };
   const Texture& alt = terrain.alt;
   check(alt, alt.bytesPerPixel == sampleBytes(alt.sampleFormat), " n'est pas un bmp 8bit\n");
-  for (const Texture* image : {&terrain.difMat, &terrain.ambMat, &terrain.difLight,
-                               &terrain.ambLight}) {
+  for (const Texture* image :
+       {&terrain.difMat, &terrain.ambMat, &terrain.difLight, &terrain.ambLight}) {
     check(*image, image->bytesPerPixel == 3 && image->sampleFormat == SampleFormat::kUInt8,
           " n'est pas un bmp 24bit\n");
   }
@@ -63,8 +65,8 @@ void checkTerrainDepths(const Terrain& terrain) {
 
 // Colour images are read at alt's pixel coordinates, so none may be smaller than alt.
 void checkColourSizes(const Terrain& terrain) {
-  for (const Texture* image : {&terrain.difMat, &terrain.ambMat, &terrain.difLight,
-                               &terrain.ambLight}) {
+  for (const Texture* image :
+       {&terrain.difMat, &terrain.ambMat, &terrain.difLight, &terrain.ambLight}) {
     if (image->fileWidth < terrain.alt.fileWidth || image->fileHeight < terrain.alt.fileHeight) {
       throw Failure(
           "erreur: " + image->fileName + " est plus petit que " + terrain.alt.fileName + "\n",
@@ -75,30 +77,129 @@ void checkColourSizes(const Terrain& terrain) {
 
 namespace {
 
+constexpr int kChunkBlocFiles = 10;  // about 1 MB
+
+// Colour images read by band (ColourBands) come kBandBlocRows rows of blocFiles at a time (3 MB
+// of the largest map's, which the caches still hold when the band is encoded) into kBandSlots
+// buffers: while one thread encodes a band, another reads the next, and a third buffer lets a
+// thread still finishing the band before them go on.
+constexpr int kBandBlocRows = 1;
+constexpr int kBandSlots = kColourBandSlots;
+constexpr int kColourRoles = 4;
+
+// What a thread does next: read one colour image's band, or encode count blocFiles from first.
+struct Task {
+  int band = 0;
+  int role = -1;  // the colour image to read, or -1: encode
+  int first = 0;
+  int count = 0;
+};
+
+// The chunks in file order; with bands, the chunks of each band follow the reads of the next
+// band, so that a band is read while the one before it is encoded, and no chunk spans two.
+std::vector<Task> tasksOf(const BlocRegion& region, bool banded) {
+  std::vector<Task> tasks;
+  const int bandRows = banded ? kBandBlocRows : std::max(1, region.hauteur);
+  const int bands = (region.hauteur + bandRows - 1) / bandRows;
+  const auto reads = [&](int band) {
+    for (int role = 0; banded && band < bands && role < kColourRoles; ++role) {
+      tasks.push_back(Task{band, role, 0, 0});
+    }
+  };
+  reads(0);
+  for (int band = 0; band < bands; ++band) {
+    reads(band + 1);
+    const int begin = band * bandRows * region.largeur;
+    const int end = std::min(region.hauteur, (band + 1) * bandRows) * region.largeur;
+    for (int first = begin; first < end; first += kChunkBlocFiles) {
+      tasks.push_back(Task{band, -1, first, std::min(kChunkBlocFiles, end - first)});
+    }
+  }
+  return tasks;
+}
+
+void encodeChunk(const BlocEncoder& encoder, const BlocRegion& region, const Task& task,
+                 const ColourImages* colours, std::uint8_t* out) {
+  for (int n = 0; n < task.count; ++n) {
+    const int index = task.first + n;
+    const int bx = region.bx0 + index % region.largeur;
+    const int by = region.by0 + index / region.largeur;
+    std::uint8_t* record = out + n * kBlocFileBytes;
+    if (colours != nullptr) {
+      encoder.encode(bx, by, *colours, record);
+    } else {
+      encoder.encode(bx, by, record);
+    }
+  }
+}
+
+// Which bands are read and encoded, for the threads that wait on them.
+class BandProgress {
+ public:
+  BandProgress(const std::vector<Task>& tasks, int bands)
+      : reads_(static_cast<std::size_t>(bands)),
+        chunks_(static_cast<std::size_t>(bands)),
+        encoded_(static_cast<std::size_t>(bands)) {
+    for (const Task& task : tasks) {
+      if (task.role < 0) ++chunks_[static_cast<std::size_t>(task.band)];
+    }
+  }
+
+  // Until band's slot is free: the band kBandSlots before it is encoded. False once stopped.
+  bool waitForSlot(int band) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock,
+                  [&] { return stop_ || band < kBandSlots || encodedLocked(band - kBandSlots); });
+    return !stop_;
+  }
+  // Until every colour image of band is read. False once stopped.
+  bool waitForBand(int band) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock,
+                  [&] { return stop_ || reads_[static_cast<std::size_t>(band)] == kColourRoles; });
+    return !stop_;
+  }
+  void read(int band) { count(reads_, band); }
+  void encoded(int band) { count(encoded_, band); }
+  void stop() {
+    const std::lock_guard lock(mutex_);
+    stop_ = true;
+    changed_.notify_all();
+  }
+
+ private:
+  bool encodedLocked(int band) const {
+    return encoded_[static_cast<std::size_t>(band)] == chunks_[static_cast<std::size_t>(band)];
+  }
+  void count(std::vector<int>& counts, int band) {
+    const std::lock_guard lock(mutex_);
+    ++counts[static_cast<std::size_t>(band)];
+    changed_.notify_all();
+  }
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<int> reads_;
+  std::vector<int> chunks_;
+  std::vector<int> encoded_;
+  bool stop_ = false;
+};
+
 // Encodes the blocFiles on this thread and threads - 1 others, a chunk of consecutive records
 // at a time, and each thread writes its chunks straight to their place in the file while the
 // bytes are still in its cache: the records' offsets are known before they are made, so no
 // thread waits for another to encode, and the only copy left is the kernel's into the page
 // cache. One thread writes at a time: two writes to one file contend for its lock in the
 // kernel, which spins, so a thread that finds the other writing encodes its next chunk into
-// a second buffer first, and writes both when its turn comes.
-constexpr int kChunkBlocFiles = 10;  // about 1 MB
-
-void encodeChunk(const BlocEncoder& encoder, const BlocRegion& region, int first, int count,
-                 std::uint8_t* out) {
-  for (int n = 0; n < count; ++n) {
-    const int index = first + n;
-    encoder.encode(region.bx0 + index % region.largeur, region.by0 + index / region.largeur,
-                   out + n * kBlocFileBytes);
-  }
-}
-
+// a second buffer first, and writes both when its turn comes. With bands, the same threads
+// read the colour images' bands between chunks.
 void writeBlocFiles(const MapFile& file, const BlocEncoder& encoder, const BlocRegion& region,
-                    int threads) {
+                    int threads, ColourBands* bands) {
   constexpr int kBuffers = 2;
-  const int blocFiles = region.largeur * region.hauteur;
-  const int chunks = (blocFiles + kChunkBlocFiles - 1) / kChunkBlocFiles;
-  std::atomic<int> nextChunk{0};
+  const std::vector<Task> tasks = tasksOf(region, bands != nullptr);
+  const int taskCount = static_cast<int>(tasks.size());
+  BandProgress progress(tasks, tasks.empty() ? 0 : tasks.back().band + 1);
+  std::atomic<int> nextTask{0};
   std::atomic<bool> stop{false};
   std::mutex writing;
   std::mutex errorMutex;
@@ -106,20 +207,40 @@ void writeBlocFiles(const MapFile& file, const BlocEncoder& encoder, const BlocR
   const auto work = [&] {
     try {
       struct Chunk {
-        std::vector<std::uint8_t> bytes = std::vector<std::uint8_t>(kChunkBlocFiles * kBlocFileBytes);
+        std::vector<std::uint8_t> bytes;
         int first = 0;
         int count = 0;  // 0: nothing waits to be written
       };
       Chunk buffers[kBuffers];
+      for (Chunk& chunk : buffers) {
+        resizeOnReadyPages(chunk.bytes, kChunkBlocFiles * kBlocFileBytes);
+      }
       const auto writeWaiting = [&] {
         for (Chunk& chunk : buffers) {
           if (chunk.count == 0) continue;
           file.writeAt(chunk.bytes.data(), static_cast<std::size_t>(chunk.count * kBlocFileBytes),
-                       kHeaderBytes + chunk.first * kBlocFileBytes);
+                       kHeaderBytes + std::int64_t{chunk.first} * kBlocFileBytes);
           chunk.count = 0;
         }
       };
-      for (int chunk = nextChunk++; chunk < chunks && !stop; chunk = nextChunk++) {
+      for (int next = nextTask++; next < taskCount && !stop; next = nextTask++) {
+        const Task& task = tasks[static_cast<std::size_t>(next)];
+        const int slotOfBand = task.band % kBandSlots;
+        if (task.role >= 0) {
+          if (!progress.waitForSlot(task.band)) break;
+          const int y0 = (region.by0 + task.band * kBandBlocRows) * kBlocFilePixels;
+          const int blocRows = std::min(kBandBlocRows, region.hauteur - task.band * kBandBlocRows);
+          bands->read(slotOfBand, task.role, y0, blocRows * kBlocFilePixels + 1);
+          progress.read(task.band);
+          continue;
+        }
+        ColourImages colours{};
+        if (bands != nullptr) {
+          if (!progress.waitForBand(task.band)) break;
+          for (int role = 0; role < kColourRoles; ++role) {
+            colours[static_cast<std::size_t>(role)] = &bands->image(slotOfBand, role);
+          }
+        }
         Chunk* slot = nullptr;
         for (Chunk& candidate : buffers) {
           if (candidate.count == 0) slot = &candidate;
@@ -129,10 +250,11 @@ void writeBlocFiles(const MapFile& file, const BlocEncoder& encoder, const BlocR
           writeWaiting();
           slot = &buffers[0];
         }
-        slot->first = chunk * kChunkBlocFiles;
-        const int count = std::min(kChunkBlocFiles, blocFiles - slot->first);
-        encodeChunk(encoder, region, slot->first, count, slot->bytes.data());
-        slot->count = count;
+        slot->first = task.first;
+        encodeChunk(encoder, region, task, bands != nullptr ? &colours : nullptr,
+                    slot->bytes.data());
+        slot->count = task.count;
+        if (bands != nullptr) progress.encoded(task.band);
         if (writing.try_lock()) {
           const std::lock_guard turn(writing, std::adopt_lock);
           writeWaiting();
@@ -144,13 +266,15 @@ void writeBlocFiles(const MapFile& file, const BlocEncoder& encoder, const BlocR
       const std::lock_guard lock(errorMutex);
       if (!error) error = std::current_exception();
       stop = true;
+      progress.stop();
     }
   };
   std::vector<std::thread> others;
   try {
-    for (int t = 1; t < std::min(threads, chunks); ++t) others.emplace_back(work);
+    for (int t = 1; t < std::min(threads, taskCount); ++t) others.emplace_back(work);
   } catch (...) {
     stop = true;
+    progress.stop();
     for (std::thread& other : others) other.join();
     throw;
   }
@@ -195,8 +319,9 @@ void writeBlocFilesInOrder(const MapFile& file, const BlocEncoder& encoder,
         lock.unlock();
         const int first = slot.index * kChunkBlocFiles;
         const int count = std::min(kChunkBlocFiles, blocFiles - first);
+        if (slot.bytes.empty()) resizeOnReadyPages(slot.bytes, kChunkBlocFiles * kBlocFileBytes);
         slot.bytes.resize(static_cast<std::size_t>(count * kBlocFileBytes));
-        encodeChunk(encoder, region, first, count, slot.bytes.data());
+        encodeChunk(encoder, region, Task{0, -1, first, count}, nullptr, slot.bytes.data());
         lock.lock();
         slot.ready = true;
         if (writing) continue;
@@ -241,6 +366,15 @@ void writeBlocFilesInOrder(const MapFile& file, const BlocEncoder& encoder,
   if (error) std::rethrow_exception(error);
 }
 
+std::array<std::uint8_t, kHeaderBytes> writeMapHeader(const MapFile& file, int largeur,
+                                                      int hauteur) {
+  std::array<std::uint8_t, kHeaderBytes> header{};
+  storeLeI32(header.data(), largeur);
+  storeLeI32(header.data() + 4, hauteur);
+  file.writeAt(header.data(), header.size(), 0);
+  return header;
+}
+
 }  // namespace
 
 std::unique_ptr<TriangleTable> triangleTableFor(const Texture& alt, float zScaleFactor,
@@ -270,16 +404,14 @@ std::unique_ptr<TriangleTable> triangleTableFor(const Texture& alt, float zScale
 void writeMapRegion(const MapFile& file, const Terrain& lit, const BlocRegion& region,
                     const TriangleTable* table, int threads, const ByteSink& inOrder,
                     const Shading& shading) {
-  std::uint8_t header[kHeaderBytes];
-  storeLeI32(header, region.largeur);
-  storeLeI32(header + 4, region.hauteur);
-  file.writeAt(header, sizeof header, 0);
+  const std::array<std::uint8_t, kHeaderBytes> header =
+      writeMapHeader(file, region.largeur, region.hauteur);
   const BlocEncoder encoder(lit, table, shading);
   if (inOrder) {
-    inOrder(header, sizeof header);
+    inOrder(header.data(), header.size());
     writeBlocFilesInOrder(file, encoder, region, threads, inOrder);
   } else {
-    writeBlocFiles(file, encoder, region, threads);
+    writeBlocFiles(file, encoder, region, threads, nullptr);
   }
 }
 
@@ -326,8 +458,15 @@ void writeMapFile(const std::string& mapName, const Terrain& terrain,
     sun.emplace(terrain.alt, lit.settings.zScaleFactor, lit.settings.lightDirection,
                 baked.sunDiameter);
   }
-  writeMapRegion(file, lit, BlocRegion{0, 0, largeur, hauteur}, table.get(), threads, {},
-                 Shading{occlusion.get(), sun ? &*sun : nullptr});
+  const Shading shading{occlusion.get(), sun ? &*sun : nullptr};
+  if (options.colourBands != nullptr) {
+    writeMapHeader(file, largeur, hauteur);
+    const BlocEncoder encoder(lit, table.get(), shading);
+    writeBlocFiles(file, encoder, BlocRegion{0, 0, largeur, hauteur}, threads, options.colourBands);
+  } else {
+    writeMapRegion(file, lit, BlocRegion{0, 0, largeur, hauteur}, table.get(), threads, {},
+                   shading);
+  }
   file.commit();
 }
 

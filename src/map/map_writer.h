@@ -6,12 +6,17 @@
 #include <memory>
 #include <string>
 
+#include "image/colour_bands.h"
 #include "map/bloc_encoder.h"
 #include "map/map_file.h"
 #include "map/terrain.h"
 #include "map/triangle_table.h"
 
 namespace quorvel {
+
+// The buffers a ColourBands given to writeMap must have: one band is read into while another
+// is encoded and a third finished.
+inline constexpr int kColourBandSlots = 3;
 
 // How writeMap spreads its work; every choice gives the same bytes.
 struct MapWriterOptions {
@@ -24,6 +29,9 @@ struct MapWriterOptions {
   // Given the size line, without its line feed, once the size is checked and the file made,
   // before the blocFiles are written; empty: standard output.
   std::function<void(const std::string& line)> onSizeLine = {};
+  // When set, the colour images' pixels are read from here a band at a time, and the
+  // terrain's colour images need hold only their headers (sizes and depths).
+  ColourBands* colourBands = nullptr;
 };
 
 // Checks the terrain's size, then writes prefix + ".map": prints the size line, and replaces
