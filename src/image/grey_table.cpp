@@ -20,6 +20,11 @@ void applyGreyTable(const std::vector<std::uint8_t>& palette, int entries,
     level[static_cast<std::size_t>(i)] =
         i < entries ? palette[3 * static_cast<std::size_t>(i)] : static_cast<std::uint8_t>(i);
   }
+  // Most grey tables give each index its own level: the largest altitude is then not walked
+  // again, some milliseconds of one core before any blocFile.
+  bool identity = true;
+  for (int i = 0; i < 256; ++i) identity = identity && level[static_cast<std::size_t>(i)] == i;
+  if (identity) return;
   for (std::uint8_t& pixel : pixels) pixel = level[pixel];
 }
 

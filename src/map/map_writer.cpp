@@ -95,8 +95,9 @@ struct Task {
   int count = 0;
 };
 
-// The chunks in file order; with bands, the chunks of each band follow the reads of the next
-// band, so that a band is read while the one before it is encoded, and no chunk spans two.
+// The chunks in file order; with bands, the reads of the next band come after the first
+// chunk of each, so that a band is read while the one before it is encoded and the first
+// blocFiles wait only for the first band. No chunk spans two bands.
 std::vector<Task> tasksOf(const BlocRegion& region, bool banded) {
   std::vector<Task> tasks;
   const int bandRows = banded ? kBandBlocRows : std::max(1, region.hauteur);
@@ -108,11 +109,11 @@ std::vector<Task> tasksOf(const BlocRegion& region, bool banded) {
   };
   reads(0);
   for (int band = 0; band < bands; ++band) {
-    reads(band + 1);
     const int begin = band * bandRows * region.largeur;
     const int end = std::min(region.hauteur, (band + 1) * bandRows) * region.largeur;
     for (int first = begin; first < end; first += kChunkBlocFiles) {
       tasks.push_back(Task{band, -1, first, std::min(kChunkBlocFiles, end - first)});
+      if (first == begin) reads(band + 1);
     }
   }
   return tasks;
