@@ -244,7 +244,9 @@ void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
     // Kept by the thread: a map reads its colour images a band at a time, hundreds of reads,
     // and a megabyte of fresh memory each would cost more page faults than the reads.
     thread_local std::vector<std::uint8_t> chunk;
-    if (chunk.size() < rowsPerRead * stride) resizeOnReadyPages(chunk, rowsPerRead * stride);
+    const std::size_t chunkBytes =
+        std::min<std::size_t>(rowsPerRead, static_cast<std::size_t>(last - first)) * stride;
+    if (chunk.size() < chunkBytes) resizeOnReadyPages(chunk, chunkBytes);
     for (std::int32_t y = first; y < last;) {
       const auto count = static_cast<std::int32_t>(
           std::min<std::size_t>(rowsPerRead, static_cast<std::size_t>(last - y)));

@@ -212,10 +212,7 @@ void writeBlocFiles(const MapFile& file, const BlocEncoder& encoder, const BlocR
         int first = 0;
         int count = 0;  // 0: nothing waits to be written
       };
-      Chunk buffers[kBuffers];
-      for (Chunk& chunk : buffers) {
-        resizeOnReadyPages(chunk.bytes, kChunkBlocFiles * kBlocFileBytes);
-      }
+      Chunk buffers[kBuffers];  // the second is made only once the first waits to be written
       const auto writeWaiting = [&] {
         for (Chunk& chunk : buffers) {
           if (chunk.count == 0) continue;
@@ -244,12 +241,15 @@ void writeBlocFiles(const MapFile& file, const BlocEncoder& encoder, const BlocR
         }
         Chunk* slot = nullptr;
         for (Chunk& candidate : buffers) {
-          if (candidate.count == 0) slot = &candidate;
+          if (slot == nullptr && candidate.count == 0) slot = &candidate;
         }
         if (slot == nullptr) {  // every buffer waits: this thread's turn, whenever it comes
           const std::lock_guard turn(writing);
           writeWaiting();
           slot = &buffers[0];
+        }
+        if (slot->bytes.empty()) {
+          resizeOnReadyPages(slot->bytes, kChunkBlocFiles * kBlocFileBytes);
         }
         slot->first = task.first;
         encodeChunk(encoder, region, task, bands != nullptr ? &colours : nullptr,
