@@ -350,6 +350,40 @@ TEST(MapWriter, MapThatCannotBeCreatedIsReportedAfterTheSizeChecks) {
   test::expectFailure([&] { writeMap(prefix, wrong); }, "largeur incorrect\n");
 }
 
+// A band of the colour images that cannot be read stops the run with its failure, on any
+// number of threads: no thread waits for a band that never comes, and no map is kept.
+TEST(MapWriter, ColourBandThatFailsStopsTheRunAndKeepsNoMap) {
+  class FailingBands final : public ColourBands {
+   public:
+    explicit FailingBands(const Texture& colour) : colour_(colour) {}
+    void read(int, int role, std::int32_t y0, std::int32_t) override {
+      if (y0 >= 150 && role == 2) throw Failure("erreur: bande\n");
+    }
+    [[nodiscard]] const Texture& image(int, int) const override { return colour_; }
+
+   private:
+    const Texture& colour_;
+  };
+  const TempDir dir;
+  const test::MemoryTexture alt("talt.bmp", 101, 301, 1, Bytes(101 * 301, 9));
+  const test::MemoryTexture colour("c.bmp", 101, 301, 3, Bytes(101 * 301 * 3, 200));
+  FailingBands bands(colour);
+  for (const int threads : {1, 2, 3}) {
+    SCOPED_TRACE(threads);
+    MapWriterOptions options;
+    options.threads = threads;
+    options.colourBands = &bands;
+    options.onSizeLine = [](const std::string&) {};
+    test::expectFailure(
+        [&] {
+          writeMapFile((dir / "m.map").string(),
+                       Terrain{alt, colour, colour, colour, colour, Settings{}}, options);
+        },
+        "erreur: bande\n");
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+  }
+}
+
 // The golden test: the tool's whole file against the reference, a separate plain
 // implementation, under settings that exercise every rounding point.
 TEST(MapWriter, VariedTerrainMatchesReference) {
