@@ -7,10 +7,9 @@
 
 namespace quorvel {
 
-BmpColourBands::BmpColourBands(const std::array<const Texture*, 4>& headers, std::int32_t columns,
-                               int slots)
-    : headers_(headers), columns_(columns), bands_(static_cast<std::size_t>(4 * slots)) {
-  for (int role = 0; role < 4; ++role) {
+BmpColourBands::BmpColourBands(const ColourImages& headers, std::int32_t columns, int slots)
+    : headers_(headers), columns_(columns), bands_(static_cast<std::size_t>(kColourRoles * slots)) {
+  for (int role = 0; role < kColourRoles; ++role) {
     source_[role] = role;
     for (int earlier = 0; earlier < role; ++earlier) {
       if (headers_[earlier]->fileName == headers_[role]->fileName) {
@@ -27,7 +26,7 @@ void BmpColourBands::read(int slot, int role, std::int32_t y0, std::int32_t rows
   if (source_[role] != role) return;
   const Texture& header = *headers_[role];
   const KeepWindow window{columns_, rows, false, 0, y0};
-  std::unique_ptr<BmpTexture>& band = bands_[static_cast<std::size_t>(4 * slot + role)];
+  std::unique_ptr<BmpTexture>& band = bands_[static_cast<std::size_t>(kColourRoles * slot + role)];
   const NoteSink dropped = [](const std::string&) {};  // the first load gave the notes
   if (band) {
     band->loadWindow(window);
@@ -47,7 +46,7 @@ void BmpColourBands::read(int slot, int role, std::int32_t y0, std::int32_t rows
 }
 
 const Texture& BmpColourBands::image(int slot, int role) const {
-  return *bands_[static_cast<std::size_t>(4 * slot + source_[role])];
+  return *bands_[static_cast<std::size_t>(kColourRoles * slot + source_[role])];
 }
 
 }  // namespace quorvel

@@ -12,10 +12,13 @@ namespace quorvel {
 
 class BmpTexture;
 
+// The colour images of a terrain, by role: difMat, ambMat, difLight, ambLight.
+inline constexpr int kColourRoles = 4;
+using ColourImages = std::array<const Texture*, kColourRoles>;
+
 // A terrain's four colour images read a band of rows at a time, each band into one of a few
 // buffers used in turn: the largest map's colours are 300 MB, and the first touch of that much
-// fresh memory costs a virtual machine more than encoding it. Roles are 0 to 3: difMat, ambMat,
-// difLight, ambLight.
+// fresh memory costs a virtual machine more than encoding it. Roles are as in ColourImages.
 class ColourBands {
  public:
   ColourBands() = default;
@@ -36,17 +39,18 @@ class ColourBands {
 // read once a band.
 class BmpColourBands final : public ColourBands {
  public:
-  BmpColourBands(const std::array<const Texture*, 4>& headers, std::int32_t columns, int slots);
+  BmpColourBands(const ColourImages& headers, std::int32_t columns, int slots);
   ~BmpColourBands() override;
 
   void read(int slot, int role, std::int32_t y0, std::int32_t rows) override;
   [[nodiscard]] const Texture& image(int slot, int role) const override;
 
  private:
-  std::array<const Texture*, 4> headers_;
-  std::array<int, 4> source_{};  // the first role that names the same file
+  ColourImages headers_;
+  std::array<int, kColourRoles> source_{};  // the first role that names the same file
   std::int32_t columns_;
-  std::vector<std::unique_ptr<BmpTexture>> bands_;  // slot * 4 + role; made by the first read
+  // slot * kColourRoles + role; each made by its first read
+  std::vector<std::unique_ptr<BmpTexture>> bands_;
 };
 
 }  // namespace quorvel

@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -234,7 +233,7 @@ CompileResult compileFiles(const ImageFiles& files, const Settings& settings,
     std::unique_ptr<BmpColourBands> bands;
     if (byBand) {
       bands = std::make_unique<BmpColourBands>(
-          std::array<const Texture*, 4>{images[1], images[2], images[3], images[4]},
+          ColourImages{images[1], images[2], images[3], images[4]},
           colourKeepWindow(*images[0]).columns, kColourBandSlots);
     }
     return writeTerrain(files.prefix + ".map", images, settings, lines, bands.get());

@@ -1,17 +1,14 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <vector>
 
+#include "image/colour_bands.h"
 #include "map/sun_shadow.h"
 #include "map/terrain.h"
 #include "map/triangle_table.h"
 
 namespace quorvel {
-
-// The colour images of a terrain, in its order: difMat, ambMat, difLight, ambLight.
-using ColourImages = std::array<const Texture*, 4>;
 
 // The light baked beyond the sun's diffuse term and the ambient term, worked out before the
 // blocFiles: each part may be absent.

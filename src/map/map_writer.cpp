@@ -85,7 +85,6 @@ constexpr int kChunkBlocFiles = 10;  // about 1 MB
 // thread still finishing the band before them go on.
 constexpr int kBandBlocRows = 1;
 constexpr int kBandSlots = kColourBandSlots;
-constexpr int kColourRoles = 4;
 
 // What a thread does next: read one colour image's band, or encode count blocFiles from first.
 struct Task {
