@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "failure.h"
 #include "image/bmp_reader.h"
+#include "image/image_loader.h"
 
 namespace quorvel {
 
@@ -33,16 +33,7 @@ void BmpColourBands::read(int slot, int role, std::int32_t y0, std::int32_t rows
   } else {
     band = std::make_unique<BmpTexture>(header.fileName, window, nullptr, dropped);
   }
-  // A file rewritten since its headers were read would leave the encoder short of pixels.
-  if (band->fileWidth != header.fileWidth || band->fileHeight != header.fileHeight ||
-      band->bytesPerPixel != header.bytesPerPixel || band->width != columns_ ||
-      band->height != rows) {
-    throw Failure(header.fileName + " n'est pas un fichier bmp valide\n",
-                  header.fileName + " changed while it was read: it was " +
-                      std::to_string(header.fileWidth) + " x " + std::to_string(header.fileHeight) +
-                      " pixels, and is now " + std::to_string(band->fileWidth) + " x " +
-                      std::to_string(band->fileHeight) + "\n");
-  }
+  checkWindowUnchanged(header, *band, columns_, rows);
 }
 
 const Texture& BmpColourBands::image(int slot, int role) const {

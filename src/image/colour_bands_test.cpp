@@ -7,6 +7,8 @@
 
 #include "failure.h"
 #include "image/bmp_reader.h"
+#include "image/image_loader.h"
+#include "memory_texture.h"
 #include "test_support.h"
 
 namespace quorvel {
@@ -46,6 +48,33 @@ TEST(ColourBands, BandsOfFilesRewrittenSinceTheirHeadersAreRefused) {
     test::writeFile(b, picture(width, height, 90));
     test::expectFailure([&] { bands.read(0, 1, 2, 3); }, refused);
     test::expectFailure([&] { bands.read(1, 1, 2, 3); }, refused);
+  }
+}
+
+// A window read again must still come from the file its headers described, whatever reads it
+// (a band of a map, a world's tile), and hold what was asked; BMPs and other files each get
+// their own message.
+TEST(ColourBands, WindowsOfAChangedFileAreRefused) {
+  struct Case {
+    std::int32_t fileWidth, fileHeight, bytesPerPixel, width, height;
+    bool refused;
+  };
+  const Case cases[] = {{10, 8, 3, 10, 3, false}, {11, 8, 3, 10, 3, true}, {10, 7, 3, 10, 3, true},
+                        {10, 8, 1, 10, 3, true},  {10, 8, 3, 9, 3, true},  {10, 8, 3, 10, 2, true}};
+  for (const std::string name : {"c.bmp", "c.tif"}) {
+    const test::MemoryTexture header(name, 10, 8, 3, {});
+    for (const Case& c : cases) {
+      test::MemoryTexture window(name, c.width, c.height, c.bytesPerPixel, {});
+      window.fileWidth = c.fileWidth;
+      window.fileHeight = c.fileHeight;
+      const auto check = [&] { checkWindowUnchanged(header, window, 10, 3); };
+      if (!c.refused) {
+        EXPECT_NO_THROW(check());
+        continue;
+      }
+      test::expectFailure(check, name == "c.bmp" ? "c.bmp n'est pas un fichier bmp valide\n"
+                                                 : "erreur lors de l'ouverture du fichier c.tif\n");
+    }
   }
 }
 

@@ -164,6 +164,25 @@ ImageNames imageNamesOf(const ImageFiles& files) {
   return names;
 }
 
+void checkWindowUnchanged(const Texture& header, const Texture& window, std::int32_t columns,
+                          std::int32_t rows) {
+  if (window.fileWidth == header.fileWidth && window.fileHeight == header.fileHeight &&
+      window.bytesPerPixel == header.bytesPerPixel && window.width == columns &&
+      window.height == rows) {
+    return;
+  }
+  const std::string& name = header.fileName;
+  const std::string message = isBmpName(name)
+                                  ? name + " n'est pas un fichier bmp valide\n"
+                                  : "erreur lors de l'ouverture du fichier " + name + "\n";
+  throw Failure(message,
+                name + " changed while it was read: it was " + std::to_string(header.fileWidth) +
+                    " x " + std::to_string(header.fileHeight) + " pixels of " +
+                    std::to_string(header.bytesPerPixel) + " bytes, and is now " +
+                    std::to_string(window.fileWidth) + " x " + std::to_string(window.fileHeight) +
+                    " of " + std::to_string(window.bytesPerPixel) + "\n");
+}
+
 bool coloursReadableByBand(const ImageNames& names) {
   for (std::size_t role = 1; role < names.size(); ++role) {
     std::error_code error;

@@ -96,6 +96,12 @@ class ImageLoader {
 // outright.
 [[nodiscard]] ImageNames imageNamesOf(const ImageFiles& files);
 
+// Throws unless window, read again from the file header was loaded from (its headers,
+// checked), still has header's size and depth and holds the columns x rows pixels asked for:
+// a file rewritten since would leave the map code short of pixels.
+void checkWindowUnchanged(const Texture& header, const Texture& window, std::int32_t columns,
+                          std::int32_t rows);
+
 // Whether a map can read the colour images of names a band at a time: each is a BMP, a
 // regular file that can be read again, and not the altitude image.
 [[nodiscard]] bool coloursReadableByBand(const ImageNames& names);

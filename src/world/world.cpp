@@ -341,6 +341,7 @@ TileInputs World::State::loadInputs(std::int32_t index) const {
   TileInputs inputs;
   inputs.alt = loader.loadWindow(names[0], RasterKind::kAltitude,
                                  KeepWindow{apron.width, apron.height, false, apron.x0, apron.y0});
+  checkWindowUnchanged(*headers[0], *inputs.alt, apron.width, apron.height);
   inputs.roles[0] = inputs.alt.get();
   std::map<std::string, const Texture*> read;
   for (std::size_t role = 1; role < names.size(); ++role) {
@@ -350,6 +351,7 @@ TileInputs World::State::loadInputs(std::int32_t index) const {
           loader.loadWindow(names[role], RasterKind::kColour,
                             KeepWindow{own.width, own.height, false, own.x0, own.y0}, grid));
       image = inputs.owned.back().get();
+      checkWindowUnchanged(*headers[role], *image, own.width, own.height);
     }
     inputs.roles[role] = image;
   }
