@@ -1,7 +1,6 @@
 #include "map/map_writer.h"
 
 #include <algorithm>
-#include <array>
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -10,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -56,8 +56,8 @@ void checkTerrainDepths(const Terrain& terrain) {
   };
   const Texture& alt = terrain.alt;
   check(alt, alt.bytesPerPixel == sampleBytes(alt.sampleFormat), " n'est pas un bmp 8bit\n");
-  for (const Texture* image :
-       {&terrain.difMat, &terrain.ambMat, &terrain.difLight, &terrain.ambLight}) {
+  for (const Texture* image : {&terrain.difMat, &terrain.ambMat, &terrain.difLight,
+                               &terrain.ambLight}) {
     check(*image, image->bytesPerPixel == 3 && image->sampleFormat == SampleFormat::kUInt8,
           " n'est pas un bmp 24bit\n");
   }
@@ -65,8 +65,8 @@ void checkTerrainDepths(const Terrain& terrain) {
 
 // Colour images are read at alt's pixel coordinates, so none may be smaller than alt.
 void checkColourSizes(const Terrain& terrain) {
-  for (const Texture* image :
-       {&terrain.difMat, &terrain.ambMat, &terrain.difLight, &terrain.ambLight}) {
+  for (const Texture* image : {&terrain.difMat, &terrain.ambMat, &terrain.difLight,
+                               &terrain.ambLight}) {
     if (image->fileWidth < terrain.alt.fileWidth || image->fileHeight < terrain.alt.fileHeight) {
       throw Failure(
           "erreur: " + image->fileName + " est plus petit que " + terrain.alt.fileName + "\n",
@@ -80,9 +80,8 @@ namespace {
 constexpr int kChunkBlocFiles = 10;  // about 1 MB
 
 // Colour images read by band (ColourBands) come kBandBlocRows rows of blocFiles at a time (3 MB
-// of the largest map's, which the caches still hold when the band is encoded) into kBandSlots
-// buffers: while one thread encodes a band, another reads the next, and a third buffer lets a
-// thread still finishing the band before them go on.
+// of the largest map's) into kBandSlots buffers: while one thread encodes a band, another reads
+// the next, and a third buffer lets a thread still finishing the band before them go on.
 constexpr int kBandBlocRows = 1;
 constexpr int kBandSlots = kColourBandSlots;
 
@@ -366,15 +365,6 @@ void writeBlocFilesInOrder(const MapFile& file, const BlocEncoder& encoder,
   if (error) std::rethrow_exception(error);
 }
 
-std::array<std::uint8_t, kHeaderBytes> writeMapHeader(const MapFile& file, int largeur,
-                                                      int hauteur) {
-  std::array<std::uint8_t, kHeaderBytes> header{};
-  storeLeI32(header.data(), largeur);
-  storeLeI32(header.data() + 4, hauteur);
-  file.writeAt(header.data(), header.size(), 0);
-  return header;
-}
-
 }  // namespace
 
 std::unique_ptr<TriangleTable> triangleTableFor(const Texture& alt, float zScaleFactor,
@@ -403,15 +393,20 @@ std::unique_ptr<TriangleTable> triangleTableFor(const Texture& alt, float zScale
 
 void writeMapRegion(const MapFile& file, const Terrain& lit, const BlocRegion& region,
                     const TriangleTable* table, int threads, const ByteSink& inOrder,
-                    const Shading& shading) {
-  const std::array<std::uint8_t, kHeaderBytes> header =
-      writeMapHeader(file, region.largeur, region.hauteur);
+                    const Shading& shading, ColourBands* colourBands) {
+  if (inOrder && colourBands != nullptr) {
+    throw std::invalid_argument("writeMapRegion: colour bands are read out of file order");
+  }
+  std::uint8_t header[kHeaderBytes];
+  storeLeI32(header, region.largeur);
+  storeLeI32(header + 4, region.hauteur);
+  file.writeAt(header, sizeof header, 0);
   const BlocEncoder encoder(lit, table, shading);
   if (inOrder) {
-    inOrder(header.data(), header.size());
+    inOrder(header, sizeof header);
     writeBlocFilesInOrder(file, encoder, region, threads, inOrder);
   } else {
-    writeBlocFiles(file, encoder, region, threads, nullptr);
+    writeBlocFiles(file, encoder, region, threads, colourBands);
   }
 }
 
@@ -458,15 +453,8 @@ void writeMapFile(const std::string& mapName, const Terrain& terrain,
     sun.emplace(terrain.alt, lit.settings.zScaleFactor, lit.settings.lightDirection,
                 baked.sunDiameter);
   }
-  const Shading shading{occlusion.get(), sun ? &*sun : nullptr};
-  if (options.colourBands != nullptr) {
-    writeMapHeader(file, largeur, hauteur);
-    const BlocEncoder encoder(lit, table.get(), shading);
-    writeBlocFiles(file, encoder, BlocRegion{0, 0, largeur, hauteur}, threads, options.colourBands);
-  } else {
-    writeMapRegion(file, lit, BlocRegion{0, 0, largeur, hauteur}, table.get(), threads, {},
-                   shading);
-  }
+  writeMapRegion(file, lit, BlocRegion{0, 0, largeur, hauteur}, table.get(), threads, {},
+                 Shading{occlusion.get(), sun ? &*sun : nullptr}, options.colourBands);
   file.commit();
 }
 

@@ -67,10 +67,11 @@ using ByteSink = std::function<void(const std::uint8_t* bytes, std::size_t count
 // and, where the terrain goes on, the altitude's ring of one pixel round them (Texture::x0,
 // y0); their depths and sizes are the caller's to check. table as for BlocEncoder, or null.
 // inOrder receives the whole file, header first, as it is written. shading as for
-// BlocEncoder: the baked light's parts need the whole images. Does not commit file.
+// BlocEncoder: the baked light's parts need the whole images. colourBands, without inOrder,
+// as in MapWriterOptions. Does not commit file.
 void writeMapRegion(const MapFile& file, const Terrain& lit, const BlocRegion& region,
                     const TriangleTable* table, int threads, const ByteSink& inOrder,
-                    const Shading& shading = {});
+                    const Shading& shading = {}, ColourBands* colourBands = nullptr);
 
 // The triangle table for alt's samples at this z scale, made on up to threads threads, where
 // a map of blocFiles blocFiles saves more by it than it costs (fromBlocFiles: from how many
