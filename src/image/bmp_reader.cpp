@@ -403,7 +403,7 @@ void BmpTexture::load() {
     } else if (buffers_ != nullptr) {
       buffers_->resize(pixels, bytes, fileName);
     } else {
-      resizePixels(pixels, bytes);
+      resizeOnReadyPages(pixels, bytes);
     }
   } catch (const std::bad_alloc&) {
     throw Failure("erreur: m\xe9moire insuffisante pour " + fileName + "\n");

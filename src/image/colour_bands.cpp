@@ -27,10 +27,10 @@ void BmpColourBands::read(int slot, int role, std::int32_t y0, std::int32_t rows
   const Texture& header = *headers_[role];
   const KeepWindow window{columns_, rows, false, 0, y0};
   std::unique_ptr<BmpTexture>& band = bands_[static_cast<std::size_t>(kColourRoles * slot + role)];
-  const NoteSink dropped = [](const std::string&) {};  // the first load gave the notes
   if (band) {
     band->loadWindow(window);
   } else {
+    const NoteSink dropped = [](const std::string&) {};  // the first load gave the notes
     band = std::make_unique<BmpTexture>(header.fileName, window, nullptr, dropped);
   }
   checkWindowUnchanged(header, *band, columns_, rows);

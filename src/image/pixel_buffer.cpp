@@ -13,10 +13,6 @@
 
 namespace quorvel {
 
-void resizePixels(std::vector<std::uint8_t>& pixels, std::size_t bytes) {
-  resizeOnReadyPages(pixels, bytes);
-}
-
 PixelBuffers::~PixelBuffers() { stop(); }
 
 void PixelBuffers::prepare(std::vector<PreparedFile> files) {
@@ -46,7 +42,7 @@ void PixelBuffers::resize(std::vector<std::uint8_t>& pixels, std::size_t bytes,
     pixels.resize(bytes);  // smaller than the buffer: its zeros stay, nothing is touched
     return;
   }
-  resizePixels(pixels, bytes);
+  resizeOnReadyPages(pixels, bytes);
 }
 
 // The buffer prepared for fileName when it holds at least bytes, waiting while it is being
@@ -79,7 +75,7 @@ void PixelBuffers::make() {
     std::vector<std::uint8_t> buffer;
     bool made = true;
     try {
-      resizePixels(buffer, bytes);
+      resizeOnReadyPages(buffer, bytes);
     } catch (const std::bad_alloc&) {
       made = false;
     }

@@ -11,12 +11,6 @@
 
 namespace quorvel {
 
-// Sizes pixels to bytes (zeros) after asking the system to back it with 2 MiB pages where
-// it offers them. The five images of the largest map are 325 MB: in 4 KiB pages their first
-// touch takes some 80,000 page faults, which on a virtual machine cost more than reading the
-// files. Only advice: without it the buffer is the same.
-void resizePixels(std::vector<std::uint8_t>& pixels, std::size_t bytes);
-
 // A file whose pixels will need about bytes bytes.
 struct PreparedFile {
   std::string fileName;
@@ -37,7 +31,7 @@ class PixelBuffers {
   // Starts making the buffers for files, dropping any made for earlier ones.
   void prepare(std::vector<PreparedFile> files);
 
-  // resizePixels, through the buffer prepared for fileName when it is large enough (waiting
+  // resizeOnReadyPages, through the buffer prepared for fileName when it is large enough (waiting
   // while it is being made).
   void resize(std::vector<std::uint8_t>& pixels, std::size_t bytes, const std::string& fileName);
 

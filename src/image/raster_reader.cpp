@@ -26,9 +26,9 @@
 #include "failure.h"
 #include "file_handle.h"
 #include "image/grey_table.h"
-#include "image/pixel_buffer.h"
 #include "image/raster_gdal.h"
 #include "image/raster_placement.h"
+#include "page_advice.h"
 #include "printf_text.h"
 
 namespace quorvel {
@@ -255,7 +255,7 @@ AltitudeHoles findHoles(const Api& gdal, const Texture& texture, GDALDatasetH da
 void applyScale(Texture& texture, double scale, double offset) {
   const std::size_t samples = texture.pixels.size() / sampleBytes(texture.sampleFormat);
   std::vector<std::uint8_t> heights;
-  resizePixels(heights, samples * sizeof(double));
+  resizeOnReadyPages(heights, samples * sizeof(double));
   visitSample(texture.sampleFormat, [&]<class Sample>(Sample) {
     for (std::size_t i = 0; i < samples; ++i) {
       Sample raw;
@@ -332,7 +332,7 @@ void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRa
       inBands ? static_cast<int>(std::max<std::size_t>(1, kBandBytes / rowBytes)) : texture.height;
   const int bandCount = (texture.height + rowsPerBand - 1) / rowsPerBand;
   checkDriverMemory(gdal, dataset, texture.fileName, 1, bandCount > 1 ? 2 : 1);
-  resizePixels(texture.pixels, rowBytes * static_cast<std::size_t>(texture.height));
+  resizeOnReadyPages(texture.pixels, rowBytes * static_cast<std::size_t>(texture.height));
   const auto lineSpace = static_cast<int>(order.rowsSouthFirst ? rowBytes : -rowBytes);
   // Plain variables: the lambdas below capture them, which clang 14 refuses for a structured
   // binding.
@@ -500,7 +500,7 @@ void RasterTexture::loadColour() {
   y0 = window_.y0;
   if (width == 0 || height == 0) return;
   const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
-  resizePixels(pixels, rowBytes * static_cast<std::size_t>(height));
+  resizeOnReadyPages(pixels, rowBytes * static_cast<std::size_t>(height));
   placement.read(x0, y0, width, height, pixels.data(), static_cast<std::ptrdiff_t>(rowBytes));
 }
 
