@@ -31,17 +31,30 @@ struct PixelView {
         width(static_cast<std::size_t>(texture.width)),
         bytesPerPixel(static_cast<std::size_t>(texture.bytesPerPixel)),
         x0(texture.x0),
-        y0(texture.y0) {}
+        y0(texture.y0),
+        end(pixels + texture.pixels.size()) {}
   [[nodiscard]] const std::uint8_t* at(int x, int y) const {
     return pixels + (static_cast<std::size_t>(x - x0) + static_cast<std::size_t>(y - y0) * width) *
                         bytesPerPixel;
+  }
+  // Whether bytes bytes from pixel (x, y) on are inside the record.
+  [[nodiscard]] bool holds(int x, int y, std::size_t bytes) const {
+    return bytes <= static_cast<std::size_t>(end - at(x, y));
   }
   const std::uint8_t* pixels;
   std::size_t width;
   std::size_t bytesPerPixel;
   int x0;
   int y0;
+  const std::uint8_t* end;
 };
+
+// A row of a blocFile's colours is 153 channels. Vector loops of 64 bytes leave 25 of them to
+// a scalar loop, which cost as much as the rest; 160 end on a vector loop of 32. The 7 more
+// channels are read from the next row of the images (where the records hold it) and written
+// over by the next row's colours.
+constexpr int kRowChannels = 3 * kSpan;
+constexpr int kPaddedRowChannels = (kRowChannels + 31) / 32 * 32;
 
 // The diffuse factor of each pixel from its unnormalised vertex normal.
 QUORVEL_WIDE_CLONES void diffuseFactors(int count, const float* sumX, const float* sumY,
@@ -53,13 +66,14 @@ QUORVEL_WIDE_CLONES void diffuseFactors(int count, const float* sumX, const floa
   }
 }
 
-// The lit colours of count pixels, red, green, blue each, from the bytes of the same pixels
-// of the four colour images and each pixel's diffuse factor repeated for its three channels:
-// one loop over every channel, whose byte-to-factor conversions run in vector lanes too.
+// count lit colour channels (red, green, blue for each pixel), from the bytes of the same
+// channels of the four colour images and each pixel's diffuse factor repeated for its three
+// channels: one loop over every channel, whose byte-to-factor conversions run in vector lanes
+// too.
 QUORVEL_WIDE_CLONES void litColors(int count, const double* diffuse, const std::uint8_t* difLight,
                                    const std::uint8_t* difMat, const std::uint8_t* ambLight,
                                    const std::uint8_t* ambMat, std::uint8_t* out) {
-  for (int k = 0; k < 3 * count; ++k) {
+  for (int k = 0; k < count; ++k) {
     out[k] = litChannel(diffuse[k], colorFactor(difLight[k]), colorFactor(difMat[k]),
                         colorFactor(ambLight[k]), colorFactor(ambMat[k]));
   }
@@ -71,7 +85,7 @@ QUORVEL_WIDE_CLONES void litColorsUnderSky(int count, const double* diffuse, con
                                            const std::uint8_t* difMat,
                                            const std::uint8_t* ambLight,
                                            const std::uint8_t* ambMat, std::uint8_t* out) {
-  for (int k = 0; k < 3 * count; ++k) {
+  for (int k = 0; k < count; ++k) {
     out[k] = litChannel(diffuse[k], colorFactor(difLight[k]), colorFactor(difMat[k]),
                         colorFactor(ambLight[k]), colorFactor(ambMat[k]), sky[k]);
   }
@@ -126,6 +140,26 @@ Vector3 ringNormalSum(const Altitude* centre, const NormalOf& normalOf, Vector3*
                           centre[triangle.second.dy * kWindow + triangle.second.dx] - h);
   }
   return sumInRingOrder(normals, Count);
+}
+
+// ringNormalSum through the triangle table, x, y and z added side by side in the first three
+// lanes of a vector. kept receives the cell's face normals as above: each is stored with its
+// fourth lane, which the next overwrites, the last with three.
+template <int First, int Count>
+Vector3 ringNormalSum(const int* centre, const TriangleTable& table, Vector3* kept = nullptr) {
+  const int h = *centre;
+  FourLanes normals[Count];
+  for (int k = 0; k < Count; ++k) {
+    const TriangleKind& triangle = kTriangleKinds[First + k];
+    normals[k] = table.lanes(First + k, centre[triangle.first.dy * kWindow + triangle.first.dx] - h,
+                             centre[triangle.second.dy * kWindow + triangle.second.dx] - h);
+    if (kept != nullptr) {
+      std::memcpy(&kept[k], &normals[k], k + 1 < Count ? sizeof(FourLanes) : sizeof(Vector3));
+    }
+  }
+  FourLanes sum = normals[0] + normals[1];  // as sumInRingOrder: no zero to start from
+  for (int k = 2; k < Count; ++k) sum += normals[k];
+  return Vector3{sum[0], sum[1], sum[2]};
 }
 
 }  // namespace
@@ -241,16 +275,17 @@ void BlocEncoder::encodeFrom(const Altitude* window, const Sample* samples, int 
   const auto altitude = [window, x0, y0](int x, int y) {
     return window[(y - y0 + 1) * kWindow + (x - x0 + 1)];
   };
-  std::uint8_t colors[kSpan * kSpan + 1][3];  // one more, read by the last colour's move
-  std::memset(colors[kSpan * kSpan], 0, 3);
+  // Room for the last row's padded channels, which the last colour's move also reads.
+  std::uint8_t colors[kSpan * kSpan + 3][3];
+  std::memset(colors[kSpan * kSpan], 0, 9);
   std::uint32_t heights[kSpan * kSpan];
   // Each pixel's sum of triangle normals, before it is normalised.
   float sumX[kSpan * kSpan];
   float sumY[kSpan * kSpan];
   float sumZ[kSpan * kSpan];
   double diffuse[kSpan * kSpan];
-  double channelDiffuse[3 * kSpan];
-  double channelSky[3 * kSpan];
+  double channelDiffuse[kPaddedRowChannels] = {};
+  double channelSky[kPaddedRowChannels] = {};
   Vector3 faceNormals[kCells * kCells][kFanKinds];  // by cell, the cells' rows in turn
   // Where no value can be infinite or NaN, every pixel as if it were inside the image (the
   // window's ring holds zeros), in vector lanes; the pixels on the image's border are done
@@ -267,6 +302,14 @@ void BlocEncoder::encodeFrom(const Altitude* window, const Sample* samples, int 
       return triangleNormal(kind, rise1, rise2, settings.zScaleFactor);
     }
   };
+  // Where the interior's rings find their triangles' normals.
+  const auto& ringNormals = [&]() -> const auto& {
+    if constexpr (kFromTable) {
+      return *table_;
+    } else {
+      return normalOf;
+    }
+  }();
   for (int j = 0; j < kSpan; ++j) {
     const int y = y0 + j;
     const Altitude* row = &window[(j + 1) * kWindow + 1];
@@ -290,10 +333,11 @@ void BlocEncoder::encodeFrom(const Altitude* window, const Sample* samples, int 
       Vector3 sum;
       if (i % 2 == 1 && j % 2 == 1) {
         // A cell centre: never on the image's border, since the cells tile the image.
-        sum = ringNormalSum<0, kFanKinds>(&row[i], normalOf, faceNormals[j / 2 * kCells + i / 2]);
+        sum = ringNormalSum<0, kFanKinds>(&row[i], ringNormals,
+                                          faceNormals[j / 2 * kCells + i / 2]);
       } else if (x > 0 && x < width - 1) {
-        sum = i % 2 == j % 2 ? ringNormalSum<0, kFanKinds>(&row[i], normalOf)
-                             : ringNormalSum<kFanKinds, kAxisKinds>(&row[i], normalOf);
+        sum = i % 2 == j % 2 ? ringNormalSum<0, kFanKinds>(&row[i], ringNormals)
+                             : ringNormalSum<kFanKinds, kAxisKinds>(&row[i], ringNormals);
       } else {
         continue;  // on the image's border: below
       }
@@ -319,8 +363,13 @@ void BlocEncoder::encodeFrom(const Altitude* window, const Sample* samples, int 
       channelDiffuse[3 * i] = channelDiffuse[3 * i + 1] = channelDiffuse[3 * i + 2] =
           diffuse[j * kSpan + i];
     }
+    const std::size_t padded = kPaddedRowChannels;
+    const int channels = difLight.holds(x0, y, padded) && difMat.holds(x0, y, padded) &&
+                                 ambLight.holds(x0, y, padded) && ambMat.holds(x0, y, padded)
+                             ? kPaddedRowChannels
+                             : kRowChannels;
     if (shading_.skyOcclusion == nullptr) {
-      litColors(kSpan, channelDiffuse, difLight.at(x0, y), difMat.at(x0, y), ambLight.at(x0, y),
+      litColors(channels, channelDiffuse, difLight.at(x0, y), difMat.at(x0, y), ambLight.at(x0, y),
                 ambMat.at(x0, y), colors[j * kSpan]);
     } else {
       const double* occlusion = shading_.skyOcclusion +
@@ -328,7 +377,7 @@ void BlocEncoder::encodeFrom(const Altitude* window, const Sample* samples, int 
       for (int i = 0; i < kSpan; ++i) {
         channelSky[3 * i] = channelSky[3 * i + 1] = channelSky[3 * i + 2] = 1.0 - occlusion[i];
       }
-      litColorsUnderSky(kSpan, channelDiffuse, channelSky, difLight.at(x0, y), difMat.at(x0, y),
+      litColorsUnderSky(channels, channelDiffuse, channelSky, difLight.at(x0, y), difMat.at(x0, y),
                         ambLight.at(x0, y), ambMat.at(x0, y), colors[j * kSpan]);
     }
   }

@@ -11,10 +11,11 @@ namespace quorvel {
 inline constexpr float kColorScale = 0.0039215688593685627f;
 static_assert(std::bit_cast<std::uint32_t>(kColorScale) == 0x3B808081);
 
-// A colour byte as a factor: the product is exact in double and rounded once, so 0 gives
-// 0.0 and 255 exactly 1.0.
+// A colour byte as a factor: the product, exact in double, rounded once, so 0 gives 0.0 and
+// 255 exactly 1.0. A float product is that same single rounding (8 bits times 24 fit in 53),
+// at half the vector width.
 [[nodiscard]] inline float colorFactor(std::uint8_t byte) {
-  return static_cast<float>(byte * double{kColorScale});
+  return static_cast<float>(byte) * kColorScale;
 }
 
 // How much diffuse light a vertex with this normal receives; a surface turned away or seen

@@ -95,6 +95,15 @@ TEST(CellEncoding, HeightIsAltitudeMinusSeaLevelTimesScaleRoundedOnce) {
   }
 }
 
+// A byte's factor is its product with the scale, exact in double, rounded once to float.
+TEST(CellEncoding, ColourFactorIsTheProductRoundedOnce) {
+  for (int byte = 0; byte < 256; ++byte) {
+    ASSERT_EQ(std::bit_cast<std::uint32_t>(colorFactor(static_cast<std::uint8_t>(byte))),
+              std::bit_cast<std::uint32_t>(static_cast<float>(byte * 0.0039215688593685627)))
+        << byte;
+  }
+}
+
 // With the light straight onto flat ground d is exactly 1, and the float factors must still
 // give the integer part of the exact fraction for every pair of bytes.
 TEST(CellEncoding, FlatGroundUnderOverheadLightIsDiffuseProductOver255) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <thread>
 #include <vector>
@@ -19,9 +20,11 @@ constexpr std::size_t kHugePage = std::size_t{2} << 20;
 // more than the filling. Not zeroed first either, which would write it twice.
 Vector3* allocateTable(std::size_t rises) {
   const std::size_t tableBytes = sizeof(Vector3) * rises * rises * kTriangleKindCount;
-  const std::size_t bytes = (tableBytes + kHugePage - 1) / kHugePage * kHugePage;
+  // The last entry's lanes reach a float further.
+  const std::size_t bytes = (tableBytes + sizeof(float) + kHugePage - 1) / kHugePage * kHugePage;
   void* memory = std::aligned_alloc(kHugePage, bytes);
   if (memory == nullptr) throw std::bad_alloc();
+  std::memset(static_cast<char*>(memory) + tableBytes, 0, sizeof(float));
 #ifdef MADV_HUGEPAGE
   ::madvise(memory, bytes, MADV_HUGEPAGE);  // only advice: without it the table still works
 #endif

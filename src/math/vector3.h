@@ -42,6 +42,10 @@ inline void crossNormalized(Vector3& out, const Vector3& a, const Vector3& b) {
   out.z = static_cast<float>(out.z / len);
 }
 
+// Four floats as one vector register where the target has them, the scalar code GCC and Clang
+// lower it to elsewhere: each lane's arithmetic is the float arithmetic of its own component.
+using FourLanes = float __attribute__((vector_size(16)));
+
 // a . b, kept in double: lighting compares it with zero before anything is rounded.
 [[nodiscard]] inline double dot(const Vector3& a, const Vector3& b) {
   return (double{a.z} * b.z + double{a.y} * b.y) + double{a.x} * b.x;  // the order shows in the bits
