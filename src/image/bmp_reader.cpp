@@ -209,34 +209,38 @@ std::size_t readAt(int fd, std::uint8_t* out, std::size_t size, std::uint64_t at
   return got;
 }
 
-// toRgb turns a row in place; copyRow copies a whole row from the file's bytes into place,
-// turned the same way. Rows are read on up to cores threads.
-template <class ToRgb, class CopyRow>
+// A row only partly in the file keeps what it has and 255 for the rest, as a row read on its
+// own does: got bytes of row are the file's, and row has room for rowBytes.
+void fillRowEnd(std::uint8_t* row, std::size_t got, std::size_t rowBytes) {
+  if (got < rowBytes) std::memset(row + got, 255, rowBytes - got);
+}
+
+// placeRow(y, from) puts row y, rowBytes bytes as the file holds them, into the pixels. Rows
+// are read on up to cores threads.
+template <class PlaceRow>
 void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
-                         std::size_t rowBytes, std::int32_t rows, std::uint8_t* pixels,
-                         const ToRgb& toRgb, const CopyRow& copyRow, unsigned cores) {
-  // A row only partly in the file keeps what it has and 255 for the rest, turned as a
-  // whole, as a row read on its own is.
-  const auto finishRow = [&](std::uint8_t* row, const std::uint8_t* from, std::size_t got) {
+                         std::size_t rowBytes, std::int32_t rows, const PlaceRow& placeRow,
+                         unsigned cores) {
+  const auto finishRow = [&](std::int32_t y, const std::uint8_t* from, std::size_t got) {
     if (got >= rowBytes) {
-      copyRow(from, row);
+      placeRow(y, from);
       return;
     }
-    std::memcpy(row, from, got);
-    std::memset(row + got, 255, rowBytes - got);
-    toRgb(row);
+    std::vector<std::uint8_t> row(from, from + got);
+    row.resize(rowBytes);
+    fillRowEnd(row.data(), got, rowBytes);
+    placeRow(y, row.data());
   };
   const auto readBand = [&](std::int32_t first, std::int32_t last) {
-    std::uint8_t* const out = pixels + static_cast<std::size_t>(first) * rowBytes;
     if (stride > kRowsReadBytes || stride > 4 * rowBytes) {
       // Rows far apart, or mostly outside the keep window (a world's tile of a wide file):
-      // each on its own, in place.
+      // each on its own.
+      std::vector<std::uint8_t> row(rowBytes);
       for (std::int32_t y = first; y < last; ++y) {
-        std::uint8_t* row = out + static_cast<std::size_t>(y - first) * rowBytes;
         const std::size_t got =
-            readAt(fd, row, rowBytes, rowsBegin + static_cast<std::uint64_t>(y) * stride);
-        std::memset(row + got, 255, rowBytes - got);
-        toRgb(row);
+            readAt(fd, row.data(), rowBytes, rowsBegin + static_cast<std::uint64_t>(y) * stride);
+        fillRowEnd(row.data(), got, rowBytes);
+        placeRow(y, row.data());
       }
       return;
     }
@@ -256,8 +260,7 @@ void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
           readAt(fd, chunk.data(), wanted, rowsBegin + static_cast<std::uint64_t>(y) * stride);
       for (std::int32_t r = 0; r < count; ++r, ++y) {
         const std::size_t start = static_cast<std::size_t>(r) * stride;
-        finishRow(out + static_cast<std::size_t>(y - first) * rowBytes, chunk.data() + start,
-                  got > start ? got - start : 0);
+        finishRow(y, chunk.data() + start, got > start ? got - start : 0);
       }
     }
   };
@@ -395,9 +398,16 @@ void BmpTexture::load() {
   x0 = keep_.x0;
   y0 = keep_.y0;
   bytesPerPixel = pixelBytes;
+  const bool blocked =
+      keep_.blockColumns > 1 && width > 1 && (width - 1) % (keep_.blockColumns - 1) == 0;
+  blockColumns = blocked ? keep_.blockColumns : 0;
   const std::size_t rowBytes = static_cast<std::size_t>(width) * pixelBytes;
   try {
-    const std::size_t bytes = rowBytes * static_cast<std::size_t>(height);
+    const std::size_t blocks =
+        blocked ? static_cast<std::size_t>((width - 1) / (blockColumns - 1)) : 0;
+    const std::size_t bytes =
+        (blocked ? blocks * static_cast<std::size_t>(blockColumns) * pixelBytes : rowBytes) *
+        static_cast<std::size_t>(height);
     if (pixels.size() == bytes) {
       // A window read again into the same record: every byte is written below.
     } else if (buffers_ != nullptr) {
@@ -415,16 +425,24 @@ void BmpTexture::load() {
   const std::uint64_t stride = fileRowBytes + (4 - fileRowBytes % 4) % 4;
   const std::uint64_t windowBegin = rowsBegin + static_cast<std::uint64_t>(y0) * stride +
                                     static_cast<std::uint64_t>(x0) * pixelBytes;
-  const auto toRgb = [&](std::uint8_t* row) {
+  const auto copy = [&](const std::uint8_t* from, std::uint8_t* to, std::size_t bytes) {
     if (pixelBytes == 3) {
-      for (std::size_t i = 0; i < rowBytes; i += 3) std::swap(row[i], row[i + 2]);
+      copySwappingBlueAndRed(from, to, bytes);
+    } else {
+      std::memcpy(to, from, bytes);
     }
   };
-  const auto copyRow = [&](const std::uint8_t* from, std::uint8_t* row) {
-    if (pixelBytes == 3) {
-      copySwappingBlueAndRed(from, row, rowBytes);
-    } else {
-      std::memcpy(row, from, rowBytes);
+  const auto placeRow = [&](std::int32_t y, const std::uint8_t* from) {
+    if (!blocked) {
+      copy(from, pixels.data() + static_cast<std::size_t>(y) * rowBytes, rowBytes);
+      return;
+    }
+    const auto blockRowBytes = static_cast<std::size_t>(blockColumns) * pixelBytes;
+    const std::size_t blockBytes = blockRowBytes * static_cast<std::size_t>(height);
+    const std::size_t step = blockRowBytes - pixelBytes;  // neighbours share a column
+    std::uint8_t* to = pixels.data() + static_cast<std::size_t>(y) * blockRowBytes;
+    for (std::size_t at = 0; at + blockRowBytes <= rowBytes; at += step, to += blockBytes) {
+      copy(from + at, to, blockRowBytes);
     }
   };
   // A file that can be sought is read a megabyte of rows at a time with pread, which a window
@@ -432,13 +450,12 @@ void BmpTexture::load() {
   if (seekable && rowBytes > 0) {
     const unsigned cores =
         pixels.size() >= kParallelReadBytes ? std::thread::hardware_concurrency() : 1;
-    readRowsOnEveryCore(::fileno(in), windowBegin, stride, rowBytes, height, pixels.data(), toRgb,
-                        copyRow, cores);
+    readRowsOnEveryCore(::fileno(in), windowBegin, stride, rowBytes, height, placeRow, cores);
   } else if (rowBytes > 0) {
+    std::vector<std::uint8_t> row(rowBytes);
     for (std::int32_t y = 0; y < height; ++y) {
-      std::uint8_t* row = pixels.data() + static_cast<std::size_t>(y) * rowBytes;
-      source.readOr255(windowBegin + static_cast<std::uint64_t>(y) * stride, row, rowBytes);
-      toRgb(row);
+      source.readOr255(windowBegin + static_cast<std::uint64_t>(y) * stride, row.data(), rowBytes);
+      placeRow(y, row.data());
     }
   }
   if (bitCount == 8 && !useGreyLevels(palette, entries, pixels)) {

@@ -269,8 +269,31 @@ TEST(BmpReader, KeepWindowCropsOrDropsThePixels) {
   Bytes cut = bmp24(3, 3, Bytes(36, 0));
   cut.resize(54 + 12);  // the first row only
   for (std::size_t i = 0; i < 9; ++i) cut[54 + i] = static_cast<std::uint8_t>(i + 1);
+  const Bytes wide = bmp8(5, 2, {1, 2, 3, 4, 5, 0, 0, 0, 6, 7, 8, 9, 10, 0, 0, 0});
+  Bytes wideCut = bmp24(5, 2, Bytes(32, 0));
+  for (std::size_t i = 0; i < 32; ++i) wideCut[54 + i] = static_cast<std::uint8_t>(i + 1);
+  wideCut.resize(54 + 16 + 6);  // the second row's first two pixels
   const Case cases[] = {
       {"everything", eight, {}, 3, 2, {1, 2, 3, 4, 5, 6}},
+      {"in blocks of 3 columns, overlapping",
+       wide,
+       {5, 2, false, 0, 0, 3},
+       5,
+       2,
+       {1, 2, 3, 6, 7, 8, 3, 4, 5, 8, 9, 10}},
+      {"in rows when blocks do not fit",
+       wide,
+       {4, 2, false, 0, 0, 3},
+       4,
+       2,
+       {1, 2, 3, 4, 6, 7, 8, 9}},
+      {"24-bit blocks, cut short",
+       wideCut,
+       {5, 2, false, 0, 0, 3},
+       5,
+       2,
+       {3, 2, 1, 6,  5,  4,  9,  8,  7,  19,  18,  17,  22,  21,  20,  255, 255, 255,
+        9, 8, 7, 12, 11, 10, 15, 14, 13, 255, 255, 255, 255, 255, 255, 255, 255, 255}},
       {"the first columns of the first row", eight, {2, 1, false}, 2, 1, {1, 2}},
       {"whole when it fits", eight, {3, 2, true}, 3, 2, {1, 2, 3, 4, 5, 6}},
       {"nothing when too wide", eight, {2, 2, true}, 0, 0, {}},

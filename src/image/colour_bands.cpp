@@ -7,8 +7,12 @@
 
 namespace quorvel {
 
-BmpColourBands::BmpColourBands(const ColourImages& headers, std::int32_t columns, int slots)
-    : headers_(headers), columns_(columns), bands_(static_cast<std::size_t>(kColourRoles * slots)) {
+BmpColourBands::BmpColourBands(const ColourImages& headers, std::int32_t columns, int slots,
+                               std::int32_t blockColumns)
+    : headers_(headers),
+      columns_(columns),
+      blockColumns_(blockColumns),
+      bands_(static_cast<std::size_t>(kColourRoles * slots)) {
   for (int role = 0; role < kColourRoles; ++role) {
     source_[role] = role;
     for (int earlier = 0; earlier < role; ++earlier) {
@@ -25,7 +29,7 @@ BmpColourBands::~BmpColourBands() = default;
 void BmpColourBands::read(int slot, int role, std::int32_t y0, std::int32_t rows) {
   if (source_[role] != role) return;
   const Texture& header = *headers_[role];
-  const KeepWindow window{columns_, rows, false, 0, y0};
+  const KeepWindow window{columns_, rows, false, 0, y0, blockColumns_};
   std::unique_ptr<BmpTexture>& band = bands_[static_cast<std::size_t>(kColourRoles * slot + role)];
   if (band) {
     band->loadWindow(window);

@@ -35,11 +35,12 @@ class ColourBands {
 };
 
 // Colour BMPs, every one a regular file whose headers have been read (headers: their records
-// with no pixels). Each band holds columns pixels of each row; a file named for two roles is
-// read once a band.
+// with no pixels). Each band holds columns pixels of each row, in blocks of blockColumns
+// (Texture::blockColumns) if that is above 1; a file named for two roles is read once a band.
 class BmpColourBands final : public ColourBands {
  public:
-  BmpColourBands(const ColourImages& headers, std::int32_t columns, int slots);
+  BmpColourBands(const ColourImages& headers, std::int32_t columns, int slots,
+                 std::int32_t blockColumns = 0);
   ~BmpColourBands() override;
 
   void read(int slot, int role, std::int32_t y0, std::int32_t rows) override;
@@ -49,6 +50,7 @@ class BmpColourBands final : public ColourBands {
   ColourImages headers_;
   std::array<int, kColourRoles> source_{};  // the first role that names the same file
   std::int32_t columns_;
+  std::int32_t blockColumns_;
   // slot * kColourRoles + role; each made by its first read
   std::vector<std::unique_ptr<BmpTexture>> bands_;
 };

@@ -77,6 +77,9 @@ struct KeepWindow {
   bool wholeOrNothing = false;
   std::int32_t x0 = 0;  // 0 or more
   std::int32_t y0 = 0;
+  // Above 1: the pixels are kept in blocks of this many columns (Texture::blockColumns) when
+  // the kept width is one more than a multiple of blockColumns - 1; a BMP reader's option.
+  std::int32_t blockColumns = 0;
 };
 
 // The size of the kept part of a fileWidth x fileHeight image (both 0 or more): what the
@@ -159,6 +162,11 @@ class Texture {
   std::int32_t y0 = 0;
   std::int32_t bitsPerPixel = 0;
   std::int32_t bytesPerPixel = 0;  // sampleBytes(sampleFormat) times the channels
+  // 0: the rows as above. Otherwise the kept columns are in blocks of blockColumns that
+  // overlap by one, as blocFiles do: block b holds columns b (blockColumns - 1) on, each of
+  // its rows blockColumns pixels, row 0 first, and the blocks follow each other. A blocFile's
+  // pixels of a colour image are then a few pages rather than a page a row.
+  std::int32_t blockColumns = 0;
   SampleFormat sampleFormat = SampleFormat::kUInt8;
   std::vector<std::uint8_t> palette;  // 256 x red, green, blue for an 8-bit image; else empty
   std::vector<std::uint8_t> pixels;

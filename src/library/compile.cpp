@@ -234,7 +234,8 @@ CompileResult compileFiles(const ImageFiles& files, const Settings& settings,
     if (byBand) {
       bands = std::make_unique<BmpColourBands>(
           ColourImages{images[1], images[2], images[3], images[4]},
-          colourKeepWindow(*images[0]).columns, kColourBandSlots);
+          colourKeepWindow(*images[0]).columns, kColourBandSlots,
+          kBlocFilePixels + 1);  // each blocFile's colours in a few pages
     }
     return writeTerrain(files.prefix + ".map", images, settings, lines, bands.get());
   } catch (const Failure& failure) {

@@ -23,16 +23,27 @@ constexpr bool kNormalsAsStored = std::endian::native == std::endian::little &&
 static_assert(kCellBytes - kNormalsOffset == 12 * kFanKinds);
 static_assert(kHeightsOffset == kColorsOffset + 3 * kVerticesPerCell);
 
-// Row-major view of an image's pixels, addressed by the pixel's place in the whole image (the
-// record may hold a window of it).
+// Row-major view of the pixels of blocFile column bx in an image, addressed by the pixel's
+// place in the whole image (the record may hold a window of it, or blocks of a blocFile's
+// columns).
 struct PixelView {
-  explicit PixelView(const Texture& texture)
+  PixelView(const Texture& texture, int bx)
       : pixels(texture.pixels.data()),
         width(static_cast<std::size_t>(texture.width)),
         bytesPerPixel(static_cast<std::size_t>(texture.bytesPerPixel)),
         x0(texture.x0),
         y0(texture.y0),
-        end(pixels + texture.pixels.size()) {}
+        end(pixels + texture.pixels.size()) {
+    if (texture.blockColumns != 0) {
+      // Blocks overlap as blocFiles do, so a blocFile lies in one; the bands that are read in
+      // blocks are read from column 0.
+      const int block = (kBlocFilePixels * bx - texture.x0) / (texture.blockColumns - 1);
+      width = static_cast<std::size_t>(texture.blockColumns);
+      x0 = texture.x0 + block * (texture.blockColumns - 1);
+      pixels += static_cast<std::size_t>(block) * width * bytesPerPixel *
+                static_cast<std::size_t>(texture.height);
+    }
+  }
   [[nodiscard]] const std::uint8_t* at(int x, int y) const {
     return pixels + (static_cast<std::size_t>(x - x0) + static_cast<std::size_t>(y - y0) * width) *
                         bytesPerPixel;
@@ -261,10 +272,10 @@ template <class Altitude, class Sample>
 void BlocEncoder::encodeFrom(const Altitude* window, const Sample* samples, int bx, int by,
                              const ColourImages& colours, std::uint8_t* out) const {
   constexpr bool kFromTable = std::is_same_v<Altitude, int>;
-  const PixelView difMat(*colours[0]);
-  const PixelView ambMat(*colours[1]);
-  const PixelView difLight(*colours[2]);
-  const PixelView ambLight(*colours[3]);
+  const PixelView difMat(*colours[0], bx);
+  const PixelView ambMat(*colours[1], bx);
+  const PixelView difLight(*colours[2], bx);
+  const PixelView ambLight(*colours[3], bx);
   const int width = terrain_.alt.fileWidth;  // the image's borders, wherever the tile lies
   const int height = terrain_.alt.fileHeight;
   const Settings& settings = terrain_.settings;
