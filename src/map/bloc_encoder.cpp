@@ -153,17 +153,42 @@ Vector3 ringNormalSum(const Altitude* centre, const NormalOf& normalOf, Vector3*
   return sumInRingOrder(normals, Count);
 }
 
+// A row of pixels' triangle normals in the table, as the byte offsets of their entries from
+// the table's first: offsets[kind * kSpan + i] for pixel i of the row, whose altitudes begin
+// at centre, for every kind, so that the loop runs in vector lanes. Where a pixel's triangle
+// leaves the image, or it is not of the kind, the offset is never used.
+QUORVEL_WIDE_CLONES void tableOffsets(const int* centre, int pitch, const int* origins,
+                                      std::int32_t* offsets) {
+  for (int kind = 0; kind < kTriangleKindCount; ++kind) {
+    const TriangleKind& triangle = kTriangleKinds[kind];
+    const int first = triangle.first.dy * kWindow + triangle.first.dx;
+    const int second = triangle.second.dy * kWindow + triangle.second.dx;
+    for (int i = 0; i < kSpan; ++i) {
+      const int h = centre[i];
+      offsets[kind * kSpan + i] = static_cast<std::int32_t>(sizeof(Vector3)) *
+                                  (origins[kind] + (centre[i + first] - h) * pitch +
+                                   (centre[i + second] - h));
+    }
+  }
+}
+
+// A row's ring normals from the triangle table: its pixels' altitudes from row on, and their
+// entries' offsets (tableOffsets).
+struct TableRow {
+  const int* row;
+  const std::int32_t* offsets;
+  const unsigned char* entries;
+};
+
 // ringNormalSum through the triangle table, x, y and z added side by side in the first three
 // lanes of a vector. kept receives the cell's face normals as above: each is stored with its
 // fourth lane, which the next overwrites, the last with three.
 template <int First, int Count>
-Vector3 ringNormalSum(const int* centre, const TriangleTable& table, Vector3* kept = nullptr) {
-  const int h = *centre;
+Vector3 ringNormalSum(const int* centre, const TableRow& table, Vector3* kept = nullptr) {
+  const std::int32_t* offsets = table.offsets + (centre - table.row);
   FourLanes normals[Count];
   for (int k = 0; k < Count; ++k) {
-    const TriangleKind& triangle = kTriangleKinds[First + k];
-    normals[k] = table.lanes(First + k, centre[triangle.first.dy * kWindow + triangle.first.dx] - h,
-                             centre[triangle.second.dy * kWindow + triangle.second.dx] - h);
+    std::memcpy(&normals[k], table.entries + offsets[(First + k) * kSpan], sizeof(FourLanes));
     if (kept != nullptr) {
       std::memcpy(&kept[k], &normals[k], k + 1 < Count ? sizeof(FourLanes) : sizeof(Vector3));
     }
@@ -314,9 +339,16 @@ void BlocEncoder::encodeFrom(const Altitude* window, const Sample* samples, int 
     }
   };
   // Where the interior's rings find their triangles' normals.
+  std::int32_t offsets[kTriangleKindCount * kSpan];
+  int origins[kTriangleKindCount] = {};
+  TableRow tableRow{nullptr, offsets, nullptr};
+  if constexpr (kFromTable) {
+    for (int kind = 0; kind < kTriangleKindCount; ++kind) origins[kind] = table_->origin(kind);
+    tableRow.entries = reinterpret_cast<const unsigned char*>(table_->entries());
+  }
   const auto& ringNormals = [&]() -> const auto& {
     if constexpr (kFromTable) {
-      return *table_;
+      return tableRow;
     } else {
       return normalOf;
     }
@@ -339,6 +371,10 @@ void BlocEncoder::encodeFrom(const Altitude* window, const Sample* samples, int 
       }
     }
     const bool interiorRow = y > 0 && y < height - 1;
+    if constexpr (kFromTable) {
+      tableRow.row = row;
+      if (interiorRow) tableOffsets(row, table_->pitch(), origins, offsets);
+    }
     for (int i = 0; !direct && interiorRow && i < kSpan; ++i) {
       const int x = x0 + i;
       Vector3 sum;

@@ -20,7 +20,7 @@ constexpr std::size_t kHugePage = std::size_t{2} << 20;
 // more than the filling. Not zeroed first either, which would write it twice.
 Vector3* allocateTable(std::size_t rises) {
   const std::size_t tableBytes = sizeof(Vector3) * rises * rises * kTriangleKindCount;
-  // The last entry's lanes reach a float further.
+  // Four bytes more: entries() may be read as four floats up to the last.
   const std::size_t bytes = (tableBytes + sizeof(float) + kHugePage - 1) / kHugePage * kHugePage;
   void* memory = std::aligned_alloc(kHugePage, bytes);
   if (memory == nullptr) throw std::bad_alloc();

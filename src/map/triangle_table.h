@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstring>
 #include <memory>
 
 #include "map/normals.h"
@@ -27,13 +26,14 @@ class TriangleTable {
                     (rise2 + maxRise_)];
   }
 
-  // The same normal as four lanes, x, y, z and then the next entry's first four bytes (zeros
-  // after the last): one vector load a lookup rather than three.
-  [[nodiscard]] FourLanes lanes(int kind, int rise1, int rise2) const {
-    FourLanes lanes;
-    std::memcpy(&lanes, &normal(kind, rise1, rise2), sizeof lanes);
-    return lanes;
+  // The entries in memory: normal(kind, rise1, rise2) is entries()[origin(kind) +
+  // rise1 * pitch() + rise2]. The last entry is followed by four zero bytes, so that any
+  // entry can be loaded as four floats.
+  [[nodiscard]] const Vector3* entries() const { return normals_.get(); }
+  [[nodiscard]] int origin(int kind) const {
+    return (kind * static_cast<int>(rises_) + maxRise_) * static_cast<int>(rises_) + maxRise_;
   }
+  [[nodiscard]] int pitch() const { return static_cast<int>(rises_); }
 
  private:
   struct Release {
