@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <span>
 #include <system_error>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "map/baked_light.h"
@@ -79,55 +81,88 @@ int stripsOf(const Frame& frame, int c) {
 // three vertices are held lane beside lane, so that the usual step (a pixel hides the one
 // before it and no more) is worked out for every lane at once without a branch; the rest of
 // each hull lies in memory, reached only by the lanes that push onto it or pop from it.
+//
+// Value is double, the heights (samples times the z scale factor) and rows as they are; or,
+// for 8-bit and 16-bit samples under a z scale factor above 0, std::int32_t, the samples and
+// rows themselves. The hulls compare products of a rise and a distance, exact in double
+// where skyOcclusion takes integers, so the integers take the same decisions, twice as many
+// lanes a vector.
+template <class Value>
 struct Vertex {
-  double height;
-  double row;  // its row in its class, a whole number: distances are exact differences
+  Value height;
+  Value row;  // its row in its class, a whole number: distances are exact differences
 };
 
+template <class Value>
 struct Scratch {
+  // A count as wide as the values, so that its lanes line up with theirs.
+  using Count = std::conditional_t<sizeof(Value) == 8, std::int64_t, std::int32_t>;
   explicit Scratch(int lineLength)
       : capacity(lineLength), hulls(static_cast<std::size_t>(kLanes) * lineLength) {}
   int capacity;
-  std::vector<Vertex> hulls;  // lane i's vertices below its top three, from i x capacity on
+  std::vector<Vertex<Value>> hulls;  // lane i's vertices below its top three, from i x capacity
   // Each lane's number of vertices, its top three (top, second, third) and, after a step, the
   // third it had before (spilled).
-  alignas(64) std::int64_t sizes[kLanes] = {};
-  alignas(64) double topHeight[kLanes] = {};
-  alignas(64) double topRow[kLanes] = {};
-  alignas(64) double secondHeight[kLanes] = {};
-  alignas(64) double secondRow[kLanes] = {};
-  alignas(64) double thirdHeight[kLanes] = {};
-  alignas(64) double thirdRow[kLanes] = {};
-  alignas(64) double spillHeight[kLanes] = {};
-  alignas(64) double spillRow[kLanes] = {};
+  alignas(64) Count sizes[kLanes] = {};
+  alignas(64) Value topHeight[kLanes] = {};
+  alignas(64) Value topRow[kLanes] = {};
+  alignas(64) Value secondHeight[kLanes] = {};
+  alignas(64) Value secondRow[kLanes] = {};
+  alignas(64) Value thirdHeight[kLanes] = {};
+  alignas(64) Value thirdRow[kLanes] = {};
+  alignas(64) Value spillHeight[kLanes] = {};
+  alignas(64) Value spillRow[kLanes] = {};
   // The current step's pixels: their heights, then the rise and distance of the steepest view.
-  alignas(64) double heights[kLanes] = {};
-  alignas(64) double rises[kLanes] = {};
-  alignas(64) double distances[kLanes] = {};
+  alignas(64) Value heights[kLanes] = {};
+  alignas(64) Value rises[kLanes] = {};
+  alignas(64) Value distances[kLanes] = {};
   // What a step leaves to each lane's memory: 1, its old third to push; 2, more to pop.
-  alignas(64) std::int64_t pending[kLanes] = {};
+  alignas(64) Count pending[kLanes] = {};
 };
 
 // Adds the share of the sky each lane's view hides to its pixel's sum, stride samples apart
 // (first: stores it, 0.0 + term being the term). A lane with nothing ahead of it looks along
-// the level (rise 0, one step), so that every lane goes through the same operations.
-QUORVEL_WIDE_CLONES void addSkyTerms(int count, const double* rises, const double* distances,
-                                     double length, double weight, bool first, double* sums,
-                                     std::ptrdiff_t stride) {
+// the level (rise 0, one step), so that every lane goes through the same operations. Integer
+// rises are samples, times zScale here: the difference of the two heights, exactly.
+template <class Value>
+[[gnu::always_inline]] inline void addSkyTermsOf(int count, const Value* rises,
+                                                 const Value* distances, double zScale,
+                                                 double length, double weight, bool first,
+                                                 double* sums, std::ptrdiff_t stride) {
+  const auto riseOf = [&](int i) {
+    if constexpr (std::is_same_v<Value, double>) {
+      return rises[i];
+    } else {
+      return static_cast<double>(rises[i]) * zScale;
+    }
+  };
   if (stride == 1) {
     for (int i = 0; i < count; ++i) {
-      const double tangent = sampleTangent(rises[i], distances[i], length);
+      const double tangent = sampleTangent(riseOf(i), static_cast<double>(distances[i]), length);
       const double term = skyTerm(weight, tangent > 0.0 ? tangent : 0.0);
       sums[i] = first ? term : sums[i] + term;
     }
     return;
   }
   for (int i = 0; i < count; ++i) {
-    const double tangent = sampleTangent(rises[i], distances[i], length);
+    const double tangent = sampleTangent(riseOf(i), static_cast<double>(distances[i]), length);
     const double term = skyTerm(weight, tangent > 0.0 ? tangent : 0.0);
     double& sum = sums[i * stride];
     sum = first ? term : sum + term;
   }
+}
+
+QUORVEL_WIDE_CLONES void addSkyTerms(int count, const double* rises, const double* distances,
+                                     double zScale, double length, double weight, bool first,
+                                     double* sums, std::ptrdiff_t stride) {
+  addSkyTermsOf(count, rises, distances, zScale, length, weight, first, sums, stride);
+}
+
+QUORVEL_WIDE_CLONES void addSkyTerms(int count, const std::int32_t* rises,
+                                     const std::int32_t* distances, double zScale, double length,
+                                     double weight, bool first, double* sums,
+                                     std::ptrdiff_t stride) {
+  addSkyTermsOf(count, rises, distances, zScale, length, weight, first, sums, stride);
 }
 
 // How many steps ahead the sums and samples of a strip are fetched: each step moves to another
@@ -139,45 +174,57 @@ constexpr int kPrefetchSteps = 8;
 // which then takes the pixel in. A vertex goes when the one behind it is seen at least as
 // steeply; this settles the lanes that pop at most their top two or that pop into a hull of
 // three, marking the others pending for finishStep.
-QUORVEL_WIDE_CLONES void stepLanes(int begin, int end, double row, Scratch& s) {
+template <class Value>
+[[gnu::always_inline]] inline void stepLanesOf(int begin, int end, Value row,
+                                               Scratch<Value>& s) {
+  using Count = typename Scratch<Value>::Count;
   for (int i = begin; i < end; ++i) {
-    const std::int64_t n = s.sizes[i];
-    const double h = s.heights[i];
-    const double riseTop = s.topHeight[i] - h;
-    const double distanceTop = s.topRow[i] - row;
-    const double riseSecond = s.secondHeight[i] - h;
-    const double distanceSecond = s.secondRow[i] - row;
-    const double riseThird = s.thirdHeight[i] - h;
-    const double distanceThird = s.thirdRow[i] - row;
+    const Count n = s.sizes[i];
+    const Value h = s.heights[i];
+    const Value riseTop = s.topHeight[i] - h;
+    const Value distanceTop = s.topRow[i] - row;
+    const Value riseSecond = s.secondHeight[i] - h;
+    const Value distanceSecond = s.secondRow[i] - row;
+    const Value riseThird = s.thirdHeight[i] - h;
+    const Value distanceThird = s.thirdRow[i] - row;
     const bool popTop = (n >= 2) & (riseSecond * distanceTop >= riseTop * distanceSecond);
     const bool popSecond =
         popTop & (n >= 3) & (riseThird * distanceSecond >= riseSecond * distanceThird);
-    const double riseOne = popTop ? riseSecond : riseTop;
-    const double distanceOne = popTop ? distanceSecond : distanceTop;
-    const double riseTwo = popSecond ? riseThird : riseOne;
-    const double distanceTwo = popSecond ? distanceThird : distanceOne;
-    s.rises[i] = n == 0 ? 0.0 : riseTwo;
-    s.distances[i] = n == 0 ? 1.0 : distanceTwo;
+    const Value riseOne = popTop ? riseSecond : riseTop;
+    const Value distanceOne = popTop ? distanceSecond : distanceTop;
+    const Value riseTwo = popSecond ? riseThird : riseOne;
+    const Value distanceTwo = popSecond ? distanceThird : distanceOne;
+    s.rises[i] = n == 0 ? Value{0} : riseTwo;
+    s.distances[i] = n == 0 ? Value{1} : distanceTwo;
     s.spillHeight[i] = s.thirdHeight[i];
     s.spillRow[i] = s.thirdRow[i];
     // The pixel goes on top of what is left: after no pop, the old top is the second and the
     // old second the third (the old third going to memory); after one, the second and third
     // stay; after two, the old third is the second.
-    const double keptSecondHeight = popTop ? s.secondHeight[i] : s.topHeight[i];
-    const double keptSecondRow = popTop ? s.secondRow[i] : s.topRow[i];
-    const double newThirdHeight = popTop ? s.thirdHeight[i] : s.secondHeight[i];
-    const double newThirdRow = popTop ? s.thirdRow[i] : s.secondRow[i];
+    const Value keptSecondHeight = popTop ? s.secondHeight[i] : s.topHeight[i];
+    const Value keptSecondRow = popTop ? s.secondRow[i] : s.topRow[i];
+    const Value newThirdHeight = popTop ? s.thirdHeight[i] : s.secondHeight[i];
+    const Value newThirdRow = popTop ? s.thirdRow[i] : s.secondRow[i];
     s.secondHeight[i] = popSecond ? s.thirdHeight[i] : keptSecondHeight;
     s.secondRow[i] = popSecond ? s.thirdRow[i] : keptSecondRow;
     s.thirdHeight[i] = newThirdHeight;
     s.thirdRow[i] = newThirdRow;
     s.topHeight[i] = h;
     s.topRow[i] = row;
-    const std::int64_t grown = popTop ? n : n + 1;
+    const Count grown = popTop ? n : n + 1;
     s.sizes[i] = popSecond ? n - 1 : grown;
-    const std::int64_t pushes = ((!popTop) & (n >= 3)) ? 1 : 0;
+    const Count pushes = ((!popTop) & (n >= 3)) ? 1 : 0;
     s.pending[i] = (popSecond & (n >= 4)) ? 2 : pushes;
   }
+}
+
+QUORVEL_WIDE_CLONES void stepLanes(int begin, int end, double row, Scratch<double>& s) {
+  stepLanesOf(begin, end, row, s);
+}
+
+QUORVEL_WIDE_CLONES void stepLanes(int begin, int end, std::int32_t row,
+                                   Scratch<std::int32_t>& s) {
+  stepLanesOf(begin, end, row, s);
 }
 
 // Which lanes of a step push their old third onto their hull in memory, and which pop into it.
@@ -187,7 +234,9 @@ struct Pending {
 };
 
 // Every lane is looked at, the step's own [begin, end) kept by a mask: a loop of fixed length.
-QUORVEL_WIDE_CLONES Pending pendingLanes(int begin, int end, const Scratch& s) {
+template <class Value>
+[[gnu::always_inline]] inline Pending pendingLanesOf(int begin, int end,
+                                                     const Scratch<Value>& s) {
   std::uint64_t pushes = 0;
   std::uint64_t pops = 0;
   for (int i = 0; i < kLanes; ++i) {
@@ -200,29 +249,38 @@ QUORVEL_WIDE_CLONES Pending pendingLanes(int begin, int end, const Scratch& s) {
   return {pushes & step, pops & step};
 }
 
+QUORVEL_WIDE_CLONES Pending pendingLanes(int begin, int end, const Scratch<double>& s) {
+  return pendingLanesOf(begin, end, s);
+}
+
+QUORVEL_WIDE_CLONES Pending pendingLanes(int begin, int end, const Scratch<std::int32_t>& s) {
+  return pendingLanesOf(begin, end, s);
+}
+
 // Finishes the lanes stepLanes left pending, their pixels of height heights[i] at `row`.
-void finishStep(int begin, int end, double row, Scratch& s) {
+template <class Value>
+void finishStep(int begin, int end, Value row, Scratch<Value>& s) {
   static_assert(kLanes == 64, "a lane a bit");
   const auto [pushes, pops] = pendingLanes(begin, end, s);
   for (std::uint64_t lanes = pushes; lanes != 0; lanes &= lanes - 1) {
     // No pop onto a hull of three or more: its old third goes under the new one.
     const int i = std::countr_zero(lanes);
-    Vertex* below = &s.hulls[static_cast<std::size_t>(i) * s.capacity];
-    below[s.sizes[i] - 4] = Vertex{s.spillHeight[i], s.spillRow[i]};
+    Vertex<Value>* below = &s.hulls[static_cast<std::size_t>(i) * s.capacity];
+    below[s.sizes[i] - 4] = Vertex<Value>{s.spillHeight[i], s.spillRow[i]};
   }
   for (std::uint64_t lanes = pops; lanes != 0; lanes &= lanes - 1) {
     const int i = std::countr_zero(lanes);
-    Vertex* below = &s.hulls[static_cast<std::size_t>(i) * s.capacity];
+    Vertex<Value>* below = &s.hulls[static_cast<std::size_t>(i) * s.capacity];
     // Its top two popped, and vertices below the old third may go too: the old third is the
     // candidate, held against the hull below it.
-    const double h = s.heights[i];
+    const Value h = s.heights[i];
     std::int64_t left = s.sizes[i] - 2;  // the vertices below the old third
-    double rise = s.rises[i];
-    double distance = s.distances[i];
-    Vertex candidate{s.spillHeight[i], s.spillRow[i]};
+    Value rise = s.rises[i];
+    Value distance = s.distances[i];
+    Vertex<Value> candidate{s.spillHeight[i], s.spillRow[i]};
     while (left >= 1) {
-      const double riseNext = below[left - 1].height - h;
-      const double distanceNext = below[left - 1].row - row;
+      const Value riseNext = below[left - 1].height - h;
+      const Value distanceNext = below[left - 1].row - row;
       if (!(riseNext * distance >= rise * distanceNext)) break;
       candidate = below[--left];
       rise = riseNext;
@@ -236,20 +294,20 @@ void finishStep(int begin, int end, double row, Scratch& s) {
       s.sizes[i] = 2;
       continue;
     }
-    const Vertex third = below[--left];
+    const Vertex<Value> third = below[--left];
     s.thirdHeight[i] = third.height;
     s.thirdRow[i] = third.row;
-    s.sizes[i] = left + 3;
+    s.sizes[i] = static_cast<typename Scratch<Value>::Count>(left + 3);
   }
 }
 
 // Sweeps the lines of one strip from their far ends back and adds each pixel's term to its
 // occlusion (the first direction stores it: 0.0 + term is the term, never -0). heightAt gives
 // the height of a sample by its index.
-template <class HeightAt>
+template <class Value, class HeightAt>
 void sweepStrip(const Frame& frame, const HeightAt& heightAt, const std::uint8_t* pixels,
-                std::ptrdiff_t sampleBytes, int c, int strip, bool first, Scratch& scratch,
-                double* occlusion) {
+                std::ptrdiff_t sampleBytes, int c, int strip, bool first, double zScale,
+                Scratch<Value>& scratch, double* occlusion) {
   const int steps = classSteps(frame, c);
   const int o0 = firstLine(frame, steps) + strip * kLanes;
   const auto pixelAt = [&](int j, int i) {
@@ -284,10 +342,10 @@ void sweepStrip(const Frame& frame, const HeightAt& heightAt, const std::uint8_t
       for (int i = begin; i < end; ++i)
         scratch.heights[i] = heightAt(at + (i - begin) * frame.strideX);
     }
-    stepLanes(begin, end, j, scratch);
-    finishStep(begin, end, j, scratch);
-    addSkyTerms(end - begin, scratch.rises + begin, scratch.distances + begin, frame.length,
-                frame.weight, first, occlusion + pixelAt(j, begin), frame.strideX);
+    stepLanes(begin, end, static_cast<Value>(j), scratch);
+    finishStep(begin, end, static_cast<Value>(j), scratch);
+    addSkyTerms(end - begin, scratch.rises + begin, scratch.distances + begin, zScale,
+                frame.length, frame.weight, first, occlusion + pixelAt(j, begin), frame.strideX);
   }
 }
 
@@ -339,38 +397,58 @@ std::unique_ptr<double[]> skyOcclusion(const Texture& alt, float zScaleFactor, i
   threads = std::max(1, threads);
   const std::uint8_t* pixels = alt.pixels.data();
   const double zScale = zScaleFactor;
-  std::vector<Scratch> scratch;
-  scratch.reserve(static_cast<std::size_t>(threads));
-  for (int t = 0; t < threads; ++t) scratch.emplace_back(std::max(width, height));
+  const int lineLength = std::max(width, height);
 
   // Every pixel's terms are added in the directions' order: one direction at a time, its
-  // strips shared out between the threads.
-  for (std::size_t d = 0; d < table.size(); ++d) {
-    const Frame frame = frameOf(table[d], width, height);
-    std::vector<std::pair<int, int>> tasks;  // (class, strip)
-    for (int c = 0; c < frame.up; ++c) {
-      for (int strip = 0; strip < stripsOf(frame, c); ++strip) tasks.emplace_back(c, strip);
-    }
-    std::atomic<std::size_t> next{0};
-    onThreads(std::min(threads, static_cast<int>(tasks.size())), [&](int t) {
-      const auto sweep = [&](const auto& heightAt) {
+  // strips shared out between the threads. heightAt(at) gives sample at's height, or the
+  // sample itself for integer hulls.
+  const auto sweepAll = [&]<class Value>(Value, const auto& heightAt) {
+    std::vector<Scratch<Value>> scratch;
+    scratch.reserve(static_cast<std::size_t>(threads));
+    for (int t = 0; t < threads; ++t) scratch.emplace_back(lineLength);
+    for (std::size_t d = 0; d < table.size(); ++d) {
+      const Frame frame = frameOf(table[d], width, height);
+      std::vector<std::pair<int, int>> tasks;  // (class, strip)
+      for (int c = 0; c < frame.up; ++c) {
+        for (int strip = 0; strip < stripsOf(frame, c); ++strip) tasks.emplace_back(c, strip);
+      }
+      std::atomic<std::size_t> next{0};
+      onThreads(std::min(threads, static_cast<int>(tasks.size())), [&](int t) {
         for (std::size_t task = next++; task < tasks.size(); task = next++) {
           sweepStrip(frame, heightAt, pixels, sampleBytes(alt.sampleFormat), tasks[task].first,
-                     tasks[task].second, d == 0, scratch[static_cast<std::size_t>(t)],
+                     tasks[task].second, d == 0, zScale, scratch[static_cast<std::size_t>(t)],
                      occlusion.get());
         }
-      };
-      if (alt.sampleFormat == SampleFormat::kUInt8) {
-        sweep([&](std::ptrdiff_t at) { return static_cast<double>(pixels[at]) * zScale; });
-        return;
-      }
-      visitSample(alt.sampleFormat, [&]<class Sample>(Sample) {
-        sweep([&](std::ptrdiff_t at) {
-          Sample sample;
-          std::memcpy(&sample, pixels + at * static_cast<std::ptrdiff_t>(sizeof(Sample)),
-                      sizeof sample);
-          return static_cast<double>(sample) * zScale;
-        });
+      });
+    }
+  };
+  const auto sampleAt = [&]<class Sample>(Sample, std::ptrdiff_t at) {
+    Sample sample;
+    std::memcpy(&sample, pixels + at * static_cast<std::ptrdiff_t>(sizeof(Sample)),
+                sizeof sample);
+    return sample;
+  };
+  // A hull's decisions compare rise x distance products, exact in double while the sample's
+  // bits, the z scale's 24 and the distance's fit in 53; under a z scale above 0 they are then
+  // the integers' decisions, and the rise the integer rise times the z scale.
+  const int sampleBits = alt.sampleFormat == SampleFormat::kUInt8 ? 8 : 16;
+  const bool integral = (alt.sampleFormat == SampleFormat::kUInt8 ||
+                         alt.sampleFormat == SampleFormat::kUInt16 ||
+                         alt.sampleFormat == SampleFormat::kInt16) &&
+                        zScale > 0.0 && std::isfinite(zScale) &&
+                        sampleBits + 24 + std::bit_width(static_cast<unsigned>(lineLength)) <= 53;
+  if (integral) {
+    visitSample(alt.sampleFormat, [&]<class Sample>(Sample) {
+      sweepAll(std::int32_t{}, [&](std::ptrdiff_t at) {
+        return static_cast<std::int32_t>(sampleAt(Sample{}, at));
+      });
+    });
+  } else if (alt.sampleFormat == SampleFormat::kUInt8) {
+    sweepAll(0.0, [&](std::ptrdiff_t at) { return static_cast<double>(pixels[at]) * zScale; });
+  } else {
+    visitSample(alt.sampleFormat, [&]<class Sample>(Sample) {
+      sweepAll(0.0, [&](std::ptrdiff_t at) {
+        return static_cast<double>(sampleAt(Sample{}, at)) * zScale;
       });
     });
   }

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,61 @@ TEST(SkyView, HullsOfEveryDepthGiveTheBruteForcesFactors) {
         ASSERT_NEAR(1.0 - occlusion[static_cast<std::size_t>(y * 81 + x)],
                     test::skyViewFactor(alt, 3.0f, 16, x, y), 1e-12)
             << shape.name << " at " << x << ", " << y;
+      }
+    }
+  }
+}
+
+// 8-bit and 16-bit samples under a z scale above 0 take their hulls' decisions in integers;
+// the same samples as 32-bit floats take them in doubles. Every product compared is exact
+// either way, so the factors must be the same to the bit, ties and all, whatever the terrain.
+TEST(SkyView, IntegerSamplesGiveTheBitsOfTheirValuesAsFloats) {
+  constexpr int kWidth = 67;
+  constexpr int kHeight = 53;
+  std::vector<int> values;
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      // Plateaus, ridges and steps: many equal rises and collinear vertices.
+      values.push_back((x / 5 * 37 + y / 3 * 11 + (x * y) % 7 * 9) % 256);
+    }
+  }
+  const auto texture = [&](SampleFormat format, int scale, int offset) {
+    Bytes bytes;
+    for (const int value : values) {
+      const int sample = value * scale + offset;
+      Bytes one(static_cast<std::size_t>(sampleBytes(format)));
+      if (format == SampleFormat::kUInt8) {
+        one[0] = static_cast<std::uint8_t>(sample);
+      } else if (format == SampleFormat::kInt16) {
+        const auto stored = static_cast<std::int16_t>(sample);
+        std::memcpy(one.data(), &stored, sizeof stored);
+      } else if (format == SampleFormat::kUInt16) {
+        const auto stored = static_cast<std::uint16_t>(sample);
+        std::memcpy(one.data(), &stored, sizeof stored);
+      } else {
+        const auto stored = static_cast<float>(sample);
+        std::memcpy(one.data(), &stored, sizeof stored);
+      }
+      bytes.insert(bytes.end(), one.begin(), one.end());
+    }
+    return MemoryTexture("alt", kWidth, kHeight, sampleBytes(format), bytes, format);
+  };
+  struct Case {
+    SampleFormat format;
+    int scale;
+    int offset;
+  };
+  for (const Case c : {Case{SampleFormat::kUInt8, 1, 0}, Case{SampleFormat::kUInt16, 257, 0},
+                       Case{SampleFormat::kInt16, 251, -32000}}) {
+    for (const float zScale : {3.0f, 0.1f, 1e-30f}) {
+      SCOPED_TRACE(std::to_string(sampleBytes(c.format)) + " bytes, z scale " +
+                   std::to_string(zScale));
+      const MemoryTexture samples = texture(c.format, c.scale, c.offset);
+      const MemoryTexture floats = texture(SampleFormat::kFloat32, c.scale, c.offset);
+      for (const int directions : {8, 16}) {
+        const auto expected = skyOcclusion(floats, zScale, directions, 2);
+        const auto got = skyOcclusion(samples, zScale, directions, 2);
+        ASSERT_EQ(std::memcmp(got.get(), expected.get(), sizeof(double) * kWidth * kHeight), 0);
       }
     }
   }
