@@ -194,6 +194,29 @@ void checkWindow(const quorvel::Texture& whole, const std::uint8_t* data, std::s
     check(std::memcmp(window.pixels.data() + y * rowBytes, from, rowBytes) == 0,
           "a window's pixels differ from the whole image's");
   }
+  // The same window in blocks of 2 to 5 columns that overlap by one, where its width is one
+  // more than a multiple of the step: each block's rows are the window's columns it covers.
+  const std::int32_t blockColumns = 2 + data[size - 3] % 4;
+  const quorvel::BmpTexture blocks(
+      memoryFileName, quorvel::KeepWindow{columns, rows, false, x0, y0, blockColumns});
+  const bool fits = columns > 1 && (columns - 1) % (blockColumns - 1) == 0;
+  check(blocks.blockColumns == (fits ? blockColumns : 0), "wrong block layout");
+  if (!fits) {
+    check(blocks.pixels == window.pixels, "a window not in blocks differs");
+    return;
+  }
+  const std::size_t blockRowBytes = static_cast<std::size_t>(blockColumns) * pixelBytes;
+  std::size_t at = 0;
+  for (std::int32_t x = 0; x + blockColumns <= columns; x += blockColumns - 1) {
+    for (std::int32_t y = 0; y < rows; ++y, at += blockRowBytes) {
+      check(at + blockRowBytes <= blocks.pixels.size() &&
+                std::memcmp(blocks.pixels.data() + at,
+                            window.pixels.data() + y * rowBytes + x * pixelBytes,
+                            blockRowBytes) == 0,
+            "a block's pixels differ from the window's");
+    }
+  }
+  check(at == blocks.pixels.size(), "blocks of the wrong size");
 }
 
 }  // namespace
