@@ -153,19 +153,25 @@ Vector3 ringNormalSum(const Altitude* centre, const NormalOf& normalOf, Vector3*
   return sumInRingOrder(normals, Count);
 }
 
+// A row's offsets of one kind: its kSpan pixels and as many more as make whole vectors, whose
+// offsets are never used.
+constexpr int kOffsetRow = 64;
+// What a window of integer altitudes holds past its pixels, zeros, for those further offsets.
+constexpr int kWindowSlack = kOffsetRow - kSpan + 1;
+
 // A row of pixels' triangle normals in the table, as the byte offsets of their entries from
-// the table's first: offsets[kind * kSpan + i] for pixel i of the row, whose altitudes begin
-// at centre, for every kind, so that the loop runs in vector lanes. Where a pixel's triangle
-// leaves the image, or it is not of the kind, the offset is never used.
+// the table's first: offsets[kind * kOffsetRow + i] for pixel i of the row, whose altitudes
+// begin at centre, for every kind, so that the loop runs in vector lanes. Where a pixel's
+// triangle leaves the image, or it is not of the kind, the offset is never used.
 QUORVEL_WIDE_CLONES void tableOffsets(const int* centre, int pitch, const int* origins,
                                       std::int32_t* offsets) {
   for (int kind = 0; kind < kTriangleKindCount; ++kind) {
     const TriangleKind& triangle = kTriangleKinds[kind];
     const int first = triangle.first.dy * kWindow + triangle.first.dx;
     const int second = triangle.second.dy * kWindow + triangle.second.dx;
-    for (int i = 0; i < kSpan; ++i) {
+    for (int i = 0; i < kOffsetRow; ++i) {
       const int h = centre[i];
-      offsets[kind * kSpan + i] = static_cast<std::int32_t>(sizeof(Vector3)) *
+      offsets[kind * kOffsetRow + i] = static_cast<std::int32_t>(sizeof(Vector3)) *
                                   (origins[kind] + (centre[i + first] - h) * pitch +
                                    (centre[i + second] - h));
     }
@@ -188,7 +194,8 @@ Vector3 ringNormalSum(const int* centre, const TableRow& table, Vector3* kept = 
   const std::int32_t* offsets = table.offsets + (centre - table.row);
   FourLanes normals[Count];
   for (int k = 0; k < Count; ++k) {
-    std::memcpy(&normals[k], table.entries + offsets[(First + k) * kSpan], sizeof(FourLanes));
+    std::memcpy(&normals[k], table.entries + offsets[(First + k) * kOffsetRow],
+                sizeof(FourLanes));
     if (kept != nullptr) {
       std::memcpy(&kept[k], &normals[k], k + 1 < Count ? sizeof(FourLanes) : sizeof(Vector3));
     }
@@ -228,7 +235,8 @@ void BlocEncoder::encode(int bx, int by, std::uint8_t* out) const {
 void BlocEncoder::encode(int bx, int by, const ColourImages& colours, std::uint8_t* out) const {
   const Texture& alt = terrain_.alt;
   if (alt.sampleFormat == SampleFormat::kUInt8 && table_ != nullptr) {
-    int window[kWindow * kWindow];
+    int window[kWindow * kWindow + kWindowSlack];
+    std::fill_n(window + kWindow * kWindow, kWindowSlack, 0);
     fillWindow<std::uint8_t>(alt, bx, by, window);
     encodeFrom(window, window, bx, by, colours, out);
     return;
@@ -243,7 +251,8 @@ void BlocEncoder::encode(int bx, int by, const ColourImages& colours, std::uint8
     } else {
       fillWindow<std::int16_t>(alt, bx, by, samples);
     }
-    int steps[kWindow * kWindow];
+    int steps[kWindow * kWindow + kWindowSlack];
+    std::fill_n(steps + kWindow * kWindow, kWindowSlack, 0);
     if (inSteps(samples, bx, by, steps)) {
       encodeFrom(steps, samples, bx, by, colours, out);
       return;
@@ -339,7 +348,7 @@ void BlocEncoder::encodeFrom(const Altitude* window, const Sample* samples, int 
     }
   };
   // Where the interior's rings find their triangles' normals.
-  std::int32_t offsets[kTriangleKindCount * kSpan];
+  std::int32_t offsets[kTriangleKindCount * kOffsetRow];
   int origins[kTriangleKindCount] = {};
   TableRow tableRow{nullptr, offsets, nullptr};
   if constexpr (kFromTable) {
