@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstring>
+#include <stdexcept>
 #include <type_traits>
 
 #include "little_endian.h"
@@ -35,9 +36,13 @@ struct PixelView {
         y0(texture.y0),
         end(pixels + texture.pixels.size()) {
     if (texture.blockColumns != 0) {
-      // Blocks overlap as blocFiles do, so a blocFile lies in one; the bands that are read in
-      // blocks are read from column 0.
-      const int block = (kBlocFilePixels * bx - texture.x0) / (texture.blockColumns - 1);
+      // Blocks overlap as blocFiles do, so a blocFile lies in one when they are its width and
+      // start on a blocFile's column.
+      const int start = kBlocFilePixels * bx - texture.x0;
+      if (texture.blockColumns != kSpan || start < 0 || start % kBlocFilePixels != 0) {
+        throw std::invalid_argument("BlocEncoder: colour blocks that are not blocFiles");
+      }
+      const int block = start / kBlocFilePixels;
       width = static_cast<std::size_t>(texture.blockColumns);
       x0 = texture.x0 + block * (texture.blockColumns - 1);
       pixels += static_cast<std::size_t>(block) * width * bytesPerPixel *

@@ -9,6 +9,7 @@
 #include <functional>
 #include <limits>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -239,6 +240,22 @@ TEST(FastWriter, SixteenBitSamplesInStepsMatchTheReference) {
       expectSameBytes(fastMap(terrain, {2, 0}), test::referenceMap(terrain));
     }
   }
+}
+
+// A colour image kept in blocks is read a blocFile to a block: blocks of any other width are a
+// caller's mistake, refused rather than read at the wrong place.
+TEST(FastWriter, ColourBlocksThatAreNotBlocFilesAreRefused) {
+  const TerrainImages images =
+      test::uniformTerrain(51, 51, 30, {255, 255, 255}, {0, 0, 0}, {200, 100, 50}, {0, 0, 0});
+  const MemoryTexture alt("alt.bmp", 51, 51, 1, images.alt);
+  test::ColourTextures colours = colourImages(images);
+  const Terrain terrain = colours.over(alt, Settings{});
+  const BlocEncoder encoder(terrain, nullptr, Shading{});
+  std::vector<std::uint8_t> out(static_cast<std::size_t>(kBlocFileBytes));
+  colours.ambMat.blockColumns = 3;
+  EXPECT_THROW(encoder.encode(0, 0, out.data()), std::invalid_argument);
+  colours.ambMat.blockColumns = 51;  // one block: the rows themselves
+  EXPECT_NO_THROW(encoder.encode(0, 0, out.data()));
 }
 
 TEST(FastWriter, TableHoldsTheComputedNormalOfEveryTriangle) {

@@ -22,13 +22,12 @@ class TriangleTable {
   [[nodiscard]] int maxRise() const { return maxRise_; }
 
   [[nodiscard]] const Vector3& normal(int kind, int rise1, int rise2) const {
-    return normals_[(static_cast<std::size_t>(kind) * rises_ + (rise1 + maxRise_)) * rises_ +
-                    (rise2 + maxRise_)];
+    return normals_[static_cast<std::size_t>(origin(kind) + rise1 * pitch() + rise2)];
   }
 
   // The entries in memory: normal(kind, rise1, rise2) is entries()[origin(kind) +
-  // rise1 * pitch() + rise2]. The last entry is followed by four zero bytes, so that any
-  // entry can be loaded as four floats.
+  // rise1 * pitch() + rise2] (at most 12 x 511 x 511 of them). The last entry is followed by
+  // four zero bytes, so that any entry can be loaded as four floats.
   [[nodiscard]] const Vector3* entries() const { return normals_.get(); }
   [[nodiscard]] int origin(int kind) const {
     return (kind * static_cast<int>(rises_) + maxRise_) * static_cast<int>(rises_) + maxRise_;
