@@ -227,8 +227,7 @@ void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
       return;
     }
     std::vector<std::uint8_t> row(from, from + got);
-    row.resize(rowBytes);
-    fillRowEnd(row.data(), got, rowBytes);
+    row.resize(rowBytes, 255);
     placeRow(y, row.data());
   };
   const auto readBand = [&](std::int32_t first, std::int32_t last) {

@@ -443,8 +443,6 @@ std::unique_ptr<double[]> skyOcclusion(const Texture& alt, float zScaleFactor, i
         return static_cast<std::int32_t>(sampleAt(Sample{}, at));
       });
     });
-  } else if (alt.sampleFormat == SampleFormat::kUInt8) {
-    sweepAll(0.0, [&](std::ptrdiff_t at) { return static_cast<double>(pixels[at]) * zScale; });
   } else {
     visitSample(alt.sampleFormat, [&]<class Sample>(Sample) {
       sweepAll(0.0, [&](std::ptrdiff_t at) {
