@@ -209,10 +209,9 @@ std::size_t readAt(int fd, std::uint8_t* out, std::size_t size, std::uint64_t at
   return got;
 }
 
-// A row only partly in the file keeps what it has and 255 for the rest, as a row read on its
-// own does: got bytes of row are the file's, and row has room for rowBytes.
-void fillRowEnd(std::uint8_t* row, std::size_t got, std::size_t rowBytes) {
-  if (got < rowBytes) std::memset(row + got, 255, rowBytes - got);
+// Bytes past the file's end read as 255: the first got of size bytes are the file's.
+void fillPastEnd(std::uint8_t* bytes, std::size_t got, std::size_t size) {
+  if (got < size) std::memset(bytes + got, 255, size - got);
 }
 
 // placeRow(y, from) puts row y, rowBytes bytes as the file holds them, into the pixels. Rows
@@ -221,15 +220,6 @@ template <class PlaceRow>
 void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
                          std::size_t rowBytes, std::int32_t rows, const PlaceRow& placeRow,
                          unsigned cores) {
-  const auto finishRow = [&](std::int32_t y, const std::uint8_t* from, std::size_t got) {
-    if (got >= rowBytes) {
-      placeRow(y, from);
-      return;
-    }
-    std::vector<std::uint8_t> row(from, from + got);
-    row.resize(rowBytes, 255);
-    placeRow(y, row.data());
-  };
   const auto readBand = [&](std::int32_t first, std::int32_t last) {
     if (stride > kRowsReadBytes || stride > 4 * rowBytes) {
       // Rows far apart, or mostly outside the keep window (a world's tile of a wide file):
@@ -238,7 +228,7 @@ void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
       for (std::int32_t y = first; y < last; ++y) {
         const std::size_t got =
             readAt(fd, row.data(), rowBytes, rowsBegin + static_cast<std::uint64_t>(y) * stride);
-        fillRowEnd(row.data(), got, rowBytes);
+        fillPastEnd(row.data(), got, rowBytes);
         placeRow(y, row.data());
       }
       return;
@@ -257,9 +247,10 @@ void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
       const std::size_t wanted = static_cast<std::size_t>(count - 1) * stride + rowBytes;
       const std::size_t got =
           readAt(fd, chunk.data(), wanted, rowsBegin + static_cast<std::uint64_t>(y) * stride);
+      // Past the file's end every row reads 255, as one read on its own does.
+      fillPastEnd(chunk.data(), got, wanted);
       for (std::int32_t r = 0; r < count; ++r, ++y) {
-        const std::size_t start = static_cast<std::size_t>(r) * stride;
-        finishRow(y, chunk.data() + start, got > start ? got - start : 0);
+        placeRow(y, chunk.data() + static_cast<std::size_t>(r) * stride);
       }
     }
   };
@@ -447,9 +438,27 @@ void BmpTexture::load() {
   // A file that can be sought is read a megabyte of rows at a time with pread, which a window
   // of a much wider file or a band read again and again needs; a pipe through the stream.
   if (seekable && rowBytes > 0) {
+    // Rows that begin past the file's end are 255 in any layout: filled at once, not a row at
+    // a time (a file cut short may claim millions of rows).
+    const auto fileEnd = static_cast<std::uint64_t>(end);
+    const std::int32_t present =
+        fileEnd <= windowBegin
+            ? 0
+            : static_cast<std::int32_t>(std::min<std::uint64_t>(
+                  static_cast<std::uint64_t>(height), (fileEnd - windowBegin + stride - 1) / stride));
+    if (present < height) {
+      const std::size_t missing = static_cast<std::size_t>(height - present);
+      const std::size_t rowStep = blocked ? static_cast<std::size_t>(blockColumns) * pixelBytes
+                                          : rowBytes;
+      const std::size_t regionBytes = rowStep * static_cast<std::size_t>(height);
+      for (std::size_t region = 0; region < pixels.size(); region += regionBytes) {
+        std::memset(pixels.data() + region + static_cast<std::size_t>(present) * rowStep, 255,
+                    missing * rowStep);
+      }
+    }
     const unsigned cores =
         pixels.size() >= kParallelReadBytes ? std::thread::hardware_concurrency() : 1;
-    readRowsOnEveryCore(::fileno(in), windowBegin, stride, rowBytes, height, placeRow, cores);
+    readRowsOnEveryCore(::fileno(in), windowBegin, stride, rowBytes, present, placeRow, cores);
   } else if (rowBytes > 0) {
     std::vector<std::uint8_t> row(rowBytes);
     for (std::int32_t y = 0; y < height; ++y) {
