@@ -83,9 +83,17 @@ void noteLargerImage(const Texture& image, const Texture& alt) {
 
 std::unique_ptr<Texture> ImageLoader::loadWindow(const std::string& fileName, RasterKind kind,
                                                  const KeepWindow& window, const ImageGrid& grid,
-                                                 AltitudeHoles* holes) const {
+                                                 AltitudeHoles* holes,
+                                                 std::unique_ptr<Texture> reuse) const {
   const NoteSink dropped = [](const std::string&) {};
-  if (isBmpName(fileName)) return std::make_unique<BmpTexture>(fileName, window, nullptr, dropped);
+  if (isBmpName(fileName)) {
+    if (auto* bmp = dynamic_cast<BmpTexture*>(reuse.get());
+        bmp != nullptr && bmp->fileName == fileName) {
+      bmp->loadWindow(window);
+      return reuse;
+    }
+    return std::make_unique<BmpTexture>(fileName, window, nullptr, dropped);
+  }
   if (!gdal_) throw Failure("erreur lors de l'ouverture du fichier " + fileName + "\n");
   return std::make_unique<RasterTexture>(fileName, kind, window, *gdal_, dropped,
                                          kind == RasterKind::kColour ? grid : ImageGrid{}, holes);

@@ -71,11 +71,14 @@ class ImageLoader {
   // first load gave, are dropped. Threads may call it at once: a world's tiles read their
   // windows so, the images loaded first with no pixels.
   // A colour image read through GDAL is placed on grid, as load places it; with holes, an
-  // altitude's pixels without altitude are added there instead of refused.
+  // altitude's pixels without altitude are added there instead of refused. A BMP window that
+  // an earlier call gave for the same file, given back as reuse, is read into again: a
+  // world's tiles would otherwise each allocate and clear their pixels afresh.
   [[nodiscard]] std::unique_ptr<Texture> loadWindow(const std::string& fileName, RasterKind kind,
                                                     const KeepWindow& window,
                                                     const ImageGrid& grid = {},
-                                                    AltitudeHoles* holes = nullptr) const;
+                                                    AltitudeHoles* holes = nullptr,
+                                                    std::unique_ptr<Texture> reuse = {}) const;
 
  private:
   void prepareColourBuffers(const ImageNames& names, const KeepWindow& altitude);

@@ -27,13 +27,21 @@ std::uint64_t finalMix(std::uint64_t lane) {
 }  // namespace
 
 SampleDigest sampleDigest(const std::uint8_t* bytes, std::size_t size) {
-  std::uint64_t lanes[4] = {kMultipliers[3], kMultipliers[2], kMultipliers[1], kMultipliers[0]};
+  // Four named lanes, not an array: g++ would otherwise make two-lane vectors of them, whose
+  // 64-bit products take three multiplications each and whose lanes go through memory on every
+  // step, at a quarter of the speed of the plain multiplications.
+  std::uint64_t lane0 = kMultipliers[3];
+  std::uint64_t lane1 = kMultipliers[2];
+  std::uint64_t lane2 = kMultipliers[1];
+  std::uint64_t lane3 = kMultipliers[0];
   std::size_t at = 0;
   for (; at + 32 <= size; at += 32) {
-    for (int k = 0; k < 4; ++k) {
-      lanes[k] = fold(lanes[k], loadLe64(bytes + at + 8 * k), kMultipliers[k]);
-    }
+    lane0 = fold(lane0, loadLe64(bytes + at), kMultipliers[0]);
+    lane1 = fold(lane1, loadLe64(bytes + at + 8), kMultipliers[1]);
+    lane2 = fold(lane2, loadLe64(bytes + at + 16), kMultipliers[2]);
+    lane3 = fold(lane3, loadLe64(bytes + at + 24), kMultipliers[3]);
   }
+  std::uint64_t lanes[4] = {lane0, lane1, lane2, lane3};
   // The last 0 to 31 bytes, zero-padded to whole words: the length tells them from zeros.
   std::uint8_t tail[32] = {};
   if (size > at) std::memcpy(tail, bytes + at, size - at);

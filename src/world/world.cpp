@@ -194,6 +194,9 @@ struct World::State {
   mutable std::mutex journalMutex;
   mutable std::mutex hashesMutex;
   mutable std::map<std::string, std::string> fileHashes;  // of warped colour images, by name
+  // The inputs of finished tiles, whose pixels the next tiles read into: at most one a thread.
+  mutable std::mutex spareMutex;
+  mutable std::vector<TileInputs> spare;
 
   explicit State(const WorldOptions& given);
   void note(const std::string& line);
@@ -202,6 +205,7 @@ struct World::State {
   void readRecords();
   void checkAltitude() const;
   [[nodiscard]] TileInputs loadInputs(std::int32_t index) const;
+  void giveBack(TileInputs inputs) const;
   [[nodiscard]] std::optional<WorldTile> currentRecord(const WorldTile& tile,
                                                        const std::string& fingerprint) const;
   [[nodiscard]] const TriangleTable* tableFor(const Texture& alt) const;
@@ -338,24 +342,41 @@ std::string World::State::warpedFileHash(const Texture& image) const {
 TileInputs World::State::loadInputs(std::int32_t index) const {
   const PixelWindow apron = plan.apron(index);
   const PixelWindow own = plan.window(index);
+  TileInputs old;
+  {
+    const std::lock_guard lock(spareMutex);
+    if (!spare.empty()) {
+      old = std::move(spare.back());
+      spare.pop_back();
+    }
+  }
   TileInputs inputs;
   inputs.alt = loader.loadWindow(names[0], RasterKind::kAltitude,
-                                 KeepWindow{apron.width, apron.height, false, apron.x0, apron.y0});
+                                 KeepWindow{apron.width, apron.height, false, apron.x0, apron.y0},
+                                 {}, nullptr, std::move(old.alt));
   checkWindowUnchanged(*headers[0], *inputs.alt, apron.width, apron.height);
   inputs.roles[0] = inputs.alt.get();
   std::map<std::string, const Texture*> read;
   for (std::size_t role = 1; role < names.size(); ++role) {
     const Texture*& image = read[names[role]];
     if (image == nullptr) {
-      inputs.owned.push_back(
-          loader.loadWindow(names[role], RasterKind::kColour,
-                            KeepWindow{own.width, own.height, false, own.x0, own.y0}, grid));
+      // Every tile reads the same files in the same order: the n-th is the n-th of old.
+      const std::size_t n = inputs.owned.size();
+      inputs.owned.push_back(loader.loadWindow(
+          names[role], RasterKind::kColour,
+          KeepWindow{own.width, own.height, false, own.x0, own.y0}, grid, nullptr,
+          n < old.owned.size() ? std::move(old.owned[n]) : nullptr));
       image = inputs.owned.back().get();
       checkWindowUnchanged(*headers[role], *image, own.width, own.height);
     }
     inputs.roles[role] = image;
   }
   return inputs;
+}
+
+void World::State::giveBack(TileInputs inputs) const {
+  const std::lock_guard lock(spareMutex);
+  spare.push_back(std::move(inputs));
 }
 
 // The record of the tile's file if it already holds what the tile would be: one with the same
@@ -495,7 +516,7 @@ WorldTile World::buildTile(std::int32_t index, int threads) const {
       throw Failure("erreur: la tuile " + std::to_string(index) + " n'est pas de ce calcul\n");
     }
     WorldTile tile = state.runTiles[static_cast<std::size_t>(at - state.runIndices.begin())];
-    const TileInputs inputs = state.loadInputs(index);
+    TileInputs inputs = state.loadInputs(index);
     tile.fingerprint =
         fingerprintOf(inputs, state.options.settings, state.plan, state.plan.window(index),
                       state.grid.georeference,
@@ -503,10 +524,11 @@ WorldTile World::buildTile(std::int32_t index, int threads) const {
     if (const std::optional<WorldTile> record = state.currentRecord(tile, tile.fingerprint)) {
       tile.bytes = record->bytes;
       tile.sha256 = record->sha256;
-      return tile;
+    } else {
+      state.writeTile(index, inputs, std::max(1, threads), tile);
+      state.journal(tile);
     }
-    state.writeTile(index, inputs, std::max(1, threads), tile);
-    state.journal(tile);
+    state.giveBack(std::move(inputs));
     return tile;
   } catch (const Failure& failure) {
     throw errorOf(failure);
