@@ -8,6 +8,7 @@
 #endif
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -23,6 +24,7 @@
 #include "file_handle.h"
 #include "image/grey_table.h"
 #include "image/pixel_buffer.h"
+#include "image/read_ring.h"
 #include "little_endian.h"
 #include "page_advice.h"
 
@@ -223,13 +225,29 @@ void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
   const auto readBand = [&](std::int32_t first, std::int32_t last) {
     if (stride > kRowsReadBytes || stride > 4 * rowBytes) {
       // Rows far apart, or mostly outside the keep window (a world's tile of a wide file):
-      // each on its own.
-      std::vector<std::uint8_t> row(rowBytes);
-      for (std::int32_t y = first; y < last; ++y) {
-        const std::size_t got =
-            readAt(fd, row.data(), rowBytes, rowsBegin + static_cast<std::uint64_t>(y) * stride);
-        fillPastEnd(row.data(), got, rowBytes);
-        placeRow(y, row.data());
+      // each on its own, many with one call where the system has read rings.
+      const std::size_t batch = std::clamp<std::size_t>(kRowsReadBytes / rowBytes, 1, kRingPieces);
+      thread_local std::vector<std::uint8_t> batchRows;
+      if (batchRows.size() < batch * rowBytes) batchRows.resize(batch * rowBytes);
+      std::array<PieceRead, kRingPieces> pieces{};
+      std::array<std::int64_t, kRingPieces> got{};
+      for (std::int32_t y = first; y < last;) {
+        const auto count = static_cast<std::size_t>(
+            std::min<std::int64_t>(static_cast<std::int64_t>(batch), last - y));
+        for (std::size_t r = 0; r < count; ++r) {
+          pieces[r] = {batchRows.data() + r * rowBytes, rowBytes,
+                       rowsBegin + static_cast<std::uint64_t>(y + static_cast<std::int32_t>(r)) *
+                                       stride};
+        }
+        const bool batched = readPieces(fd, {pieces.data(), count}, {got.data(), count});
+        for (std::size_t r = 0; r < count; ++r, ++y) {
+          std::uint8_t* const row = pieces[r].to;
+          // A row the ring read short (the file's end, an error) is read again on its own.
+          if (!batched || got[r] != static_cast<std::int64_t>(rowBytes)) {
+            fillPastEnd(row, readAt(fd, row, rowBytes, pieces[r].offset), rowBytes);
+          }
+          placeRow(y, row);
+        }
       }
       return;
     }

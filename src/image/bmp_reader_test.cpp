@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "failure.h"
+#include "image/read_ring.h"
 #include "test_support.h"
 
 namespace quorvel {
@@ -273,7 +274,25 @@ TEST(BmpReader, KeepWindowCropsOrDropsThePixels) {
   Bytes wideCut = bmp24(5, 2, Bytes(32, 0));
   for (std::size_t i = 0; i < 32; ++i) wideCut[54 + i] = static_cast<std::uint8_t>(i + 1);
   wideCut.resize(54 + 16 + 6);  // the second row's first two pixels
+  // Rows 28 bytes apart of which a window keeps 6: read apart, many at a time where the system
+  // has read rings. Cut inside the second row's window.
+  Bytes apart = bmp24(9, 3, Bytes(84, 0));
+  for (std::size_t i = 0; i < 84; ++i) apart[54 + i] = static_cast<std::uint8_t>(i + 1);
+  Bytes apartCut = apart;
+  apartCut.resize(54 + 28 + 21 + 4);
   const Case cases[] = {
+      {"a narrow window, rows read apart",
+       apart,
+       {2, 3, false, 7, 0},
+       2,
+       3,
+       {24, 23, 22, 27, 26, 25, 52, 51, 50, 55, 54, 53, 80, 79, 78, 83, 82, 81}},
+      {"rows read apart, cut short",
+       apartCut,
+       {2, 3, false, 7, 0},
+       2,
+       3,
+       {24, 23, 22, 27, 26, 25, 52, 51, 50, 255, 255, 53, 255, 255, 255, 255, 255, 255}},
       {"everything", eight, {}, 3, 2, {1, 2, 3, 4, 5, 6}},
       {"in blocks of 3 columns, overlapping",
        wide,
@@ -305,15 +324,19 @@ TEST(BmpReader, KeepWindowCropsOrDropsThePixels) {
        3,
        {3, 2, 1, 6, 5, 4, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    const TempFile file(c.file);
-    const BmpTexture texture(file.name(), c.keep);
-    EXPECT_EQ(texture.width, c.width);
-    EXPECT_EQ(texture.height, c.height);
-    EXPECT_EQ(texture.fileHeight, c.file[22]) << "the file's own size is kept";
-    EXPECT_EQ(texture.pixels, c.pixels);
+  for (const bool rings : {true, false}) {
+    allowReadRings(rings);
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.what) + (rings ? "" : ", one read a row"));
+      const TempFile file(c.file);
+      const BmpTexture texture(file.name(), c.keep);
+      EXPECT_EQ(texture.width, c.width);
+      EXPECT_EQ(texture.height, c.height);
+      EXPECT_EQ(texture.fileHeight, c.file[22]) << "the file's own size is kept";
+      EXPECT_EQ(texture.pixels, c.pixels);
+    }
   }
+  allowReadRings(true);
 }
 
 // The line on standard output stays the old one; the hint on standard error says what was
