@@ -410,6 +410,48 @@ void writeMapRegion(const MapFile& file, const Terrain& lit, const BlocRegion& r
   }
 }
 
+void writeMapRegionPair(const RegionToWrite& a, const RegionToWrite& b, const PairSink& inOrder) {
+  const RegionToWrite* const maps[2] = {&a, &b};
+  std::uint8_t headers[2][kHeaderBytes];
+  std::optional<BlocEncoder> encoders[2];
+  int blocFiles[2];
+  int chunks[2];
+  for (int m = 0; m < 2; ++m) {
+    const BlocRegion& region = maps[m]->region;
+    storeLeI32(headers[m], region.largeur);
+    storeLeI32(headers[m] + 4, region.hauteur);
+    maps[m]->file->writeAt(headers[m], kHeaderBytes, 0);
+    encoders[m].emplace(*maps[m]->lit, maps[m]->table);
+    blocFiles[m] = region.largeur * region.hauteur;
+    chunks[m] = (blocFiles[m] + kChunkBlocFiles - 1) / kChunkBlocFiles;
+  }
+  inOrder(headers[0], kHeaderBytes, headers[1], kHeaderBytes);
+  // Kept by the thread: a world's tiles would each make two megabytes of fresh pages.
+  thread_local std::vector<std::uint8_t> buffers[2];
+  for (std::vector<std::uint8_t>& buffer : buffers) {
+    if (buffer.size() < kChunkBlocFiles * kBlocFileBytes) {
+      resizeOnReadyPages(buffer, kChunkBlocFiles * kBlocFileBytes);
+    }
+  }
+  for (int chunk = 0; chunk < std::max(chunks[0], chunks[1]); ++chunk) {
+    std::size_t bytes[2] = {0, 0};
+    const int first = chunk * kChunkBlocFiles;
+    for (int m = 0; m < 2; ++m) {
+      if (chunk >= chunks[m]) continue;
+      const int count = std::min(kChunkBlocFiles, blocFiles[m] - first);
+      encodeChunk(*encoders[m], maps[m]->region, Task{0, -1, first, count}, nullptr,
+                  buffers[m].data());
+      bytes[m] = static_cast<std::size_t>(count) * kBlocFileBytes;
+    }
+    inOrder(buffers[0].data(), bytes[0], buffers[1].data(), bytes[1]);
+    for (int m = 0; m < 2; ++m) {
+      if (bytes[m] == 0) continue;
+      maps[m]->file->writeAt(buffers[m].data(), bytes[m],
+                             kHeaderBytes + std::int64_t{first} * kBlocFileBytes);
+    }
+  }
+}
+
 void writeMap(const std::string& prefix, const Terrain& terrain, const MapWriterOptions& options) {
   writeMapFile(prefix + ".map", terrain, options);
 }

@@ -73,6 +73,24 @@ void writeMapRegion(const MapFile& file, const Terrain& lit, const BlocRegion& r
                     const TriangleTable* table, int threads, const ByteSink& inOrder,
                     const Shading& shading = {}, ColourBands* colourBands = nullptr);
 
+// One of the two maps that writeMapRegionPair writes, with writeMapRegion's arguments.
+struct RegionToWrite {
+  const MapFile* file;
+  const Terrain* lit;
+  BlocRegion region;
+  const TriangleTable* table;
+};
+
+// Receives two files' bytes, each in file order: aCount bytes of one, bCount of the other, either
+// of them possibly 0.
+using PairSink = std::function<void(const std::uint8_t* a, std::size_t aCount,
+                                    const std::uint8_t* b, std::size_t bCount)>;
+
+// writeMapRegion for two maps on this thread, without shading: a megabyte of blocFiles of each
+// in turn, the two reaching inOrder together, so that the caller can hash both files in one
+// pass. Does not commit the files.
+void writeMapRegionPair(const RegionToWrite& a, const RegionToWrite& b, const PairSink& inOrder);
+
 // The triangle table for alt's samples at this z scale, made on up to threads threads, where
 // a map of blocFiles blocFiles saves more by it than it costs (fromBlocFiles: from how many
 // blocFiles the largest table pays): for 8-bit samples, as far as their largest rise

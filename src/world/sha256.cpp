@@ -116,6 +116,67 @@ __attribute__((target("sha,ssse3,sse4.1"))) void compressWithShaInstructions(
   _mm_storeu_si128(reinterpret_cast<__m128i*>(&state[4]), hgfe);
 }
 
+// Two messages' blocks at once, count of each: their rounds interleaved, two chains that the
+// processor runs side by side where one alone waits on its own rounds' latency.
+__attribute__((target("sha,ssse3,sse4.1"))) void compressTwoWithShaInstructions(
+    std::array<std::uint32_t, 8>& stateA, const std::uint8_t* blocksA,
+    std::array<std::uint32_t, 8>& stateB, const std::uint8_t* blocksB, std::size_t count) {
+  const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bLL, 0x0405060700010203LL);
+  std::array<std::uint32_t, 8>* const states[2] = {&stateA, &stateB};
+  const std::uint8_t* blocks[2] = {blocksA, blocksB};
+  __m128i abef[2];
+  __m128i cdgh[2];
+  for (int s = 0; s < 2; ++s) {
+    const __m128i dcba = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&(*states[s])[0]));
+    const __m128i hgfe = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&(*states[s])[4]));
+    const __m128i cdab = _mm_shuffle_epi32(dcba, 0xB1);
+    const __m128i efgh = _mm_shuffle_epi32(hgfe, 0x1B);
+    abef[s] = _mm_alignr_epi8(cdab, efgh, 8);
+    cdgh[s] = _mm_blend_epi16(efgh, cdab, 0xF0);
+  }
+  for (; count > 0; --count) {
+    const __m128i abefBefore[2] = {abef[0], abef[1]};
+    const __m128i cdghBefore[2] = {cdgh[0], cdgh[1]};
+    __m128i w[2][4];
+#pragma GCC unroll 16
+    for (int n = 0; n < 16; ++n) {
+#pragma GCC unroll 2
+      for (int s = 0; s < 2; ++s) {  // as compressWithShaInstructions, for each message
+        if (n < 4) {
+          w[s][n] = _mm_shuffle_epi8(
+              _mm_loadu_si128(reinterpret_cast<const __m128i*>(blocks[s] + 16 * n)), byteSwap);
+        }
+        __m128i sum = _mm_add_epi32(
+            w[s][n % 4], _mm_load_si128(reinterpret_cast<const __m128i*>(&kRoundConstants[4 * n])));
+        cdgh[s] = _mm_sha256rnds2_epu32(cdgh[s], abef[s], sum);
+        if (n >= 3 && n <= 14) {
+          __m128i& next = w[s][(n + 1) % 4];
+          next = _mm_sha256msg2_epu32(
+              _mm_add_epi32(next, _mm_alignr_epi8(w[s][n % 4], w[s][(n + 3) % 4], 4)),
+              w[s][n % 4]);
+        }
+        sum = _mm_shuffle_epi32(sum, 0x0E);
+        abef[s] = _mm_sha256rnds2_epu32(abef[s], cdgh[s], sum);
+        if (n >= 1 && n <= 12) {
+          w[s][(n + 3) % 4] = _mm_sha256msg1_epu32(w[s][(n + 3) % 4], w[s][n % 4]);
+        }
+      }
+    }
+    for (int s = 0; s < 2; ++s) {
+      abef[s] = _mm_add_epi32(abef[s], abefBefore[s]);
+      cdgh[s] = _mm_add_epi32(cdgh[s], cdghBefore[s]);
+      blocks[s] += 64;
+    }
+  }
+  for (int s = 0; s < 2; ++s) {
+    const __m128i feba = _mm_shuffle_epi32(abef[s], 0x1B);
+    const __m128i dchg = _mm_shuffle_epi32(cdgh[s], 0xB1);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(&(*states[s])[0]),
+                     _mm_blend_epi16(feba, dchg, 0xF0));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(&(*states[s])[4]), _mm_alignr_epi8(dchg, feba, 8));
+  }
+}
+
 // From the processor's own word (clang's __builtin_cpu_supports knows no "sha"): the SHA
 // extensions are bit 29 of EBX in leaf 7, SSSE3 and SSE 4.1 bits 9 and 19 of ECX in leaf 1.
 bool hasShaInstructions() {
@@ -147,24 +208,54 @@ void Sha256::compress(const std::uint8_t* blocks, std::size_t count) {
   compressPortable(state_, blocks, count);
 }
 
-void Sha256::update(const void* data, std::size_t size) {
-  const auto* bytes = static_cast<const std::uint8_t*>(data);
-  length_ += size;
-  if (buffered_ > 0) {
-    const std::size_t taken = std::min(size, buffer_.size() - buffered_);
-    std::memcpy(buffer_.data() + buffered_, bytes, taken);
-    buffered_ += taken;
-    bytes += taken;
-    size -= taken;
-    if (buffered_ < buffer_.size()) return;
-    compress(buffer_.data(), 1);
-    buffered_ = 0;
-  }
+void Sha256::fillBuffer(const std::uint8_t*& bytes, std::size_t& size) {
+  if (buffered_ == 0) return;
+  const std::size_t taken = std::min(size, buffer_.size() - buffered_);
+  std::memcpy(buffer_.data() + buffered_, bytes, taken);
+  buffered_ += taken;
+  bytes += taken;
+  size -= taken;
+  if (buffered_ < buffer_.size()) return;
+  compress(buffer_.data(), 1);
+  buffered_ = 0;
+}
+
+void Sha256::absorb(const std::uint8_t* bytes, std::size_t size) {
+  if (size == 0) return;  // all taken by a block still short
   compress(bytes, size / 64);
   bytes += size / 64 * 64;
   size %= 64;
   std::memcpy(buffer_.data(), bytes, size);
   buffered_ = size;
+}
+
+void Sha256::update(const void* data, std::size_t size) {
+  const auto* bytes = static_cast<const std::uint8_t*>(data);
+  length_ += size;
+  fillBuffer(bytes, size);
+  absorb(bytes, size);
+}
+
+void Sha256::updateBoth(Sha256& a, const void* aData, std::size_t aSize, Sha256& b,
+                        const void* bData, std::size_t bSize) {
+  const auto* aBytes = static_cast<const std::uint8_t*>(aData);
+  const auto* bBytes = static_cast<const std::uint8_t*>(bData);
+  a.length_ += aSize;
+  b.length_ += bSize;
+  a.fillBuffer(aBytes, aSize);
+  b.fillBuffer(bBytes, bSize);
+#ifdef QUORVEL_SHA_INSTRUCTIONS
+  if (a.shaInstructions_ && b.shaInstructions_ && a.buffered_ == 0 && b.buffered_ == 0) {
+    const std::size_t both = std::min(aSize, bSize) / 64;
+    compressTwoWithShaInstructions(a.state_, aBytes, b.state_, bBytes, both);
+    aBytes += both * 64;
+    bBytes += both * 64;
+    aSize -= both * 64;
+    bSize -= both * 64;
+  }
+#endif
+  a.absorb(aBytes, aSize);
+  b.absorb(bBytes, bSize);
 }
 
 Sha256Digest Sha256::finish() {

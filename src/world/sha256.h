@@ -19,11 +19,21 @@ class Sha256 {
   explicit Sha256(Rounds rounds = Rounds::kFastest);
 
   void update(const void* data, std::size_t size);
+  // a.update(aData, aSize) and b.update(bData, bSize), their whole blocks in one pass where the
+  // processor has the SHA extensions: two chains side by side run at about one and a half times
+  // the speed of one after the other.
+  static void updateBoth(Sha256& a, const void* aData, std::size_t aSize, Sha256& b,
+                         const void* bData, std::size_t bSize);
   // The digest of everything given; the object is spent afterwards.
   [[nodiscard]] Sha256Digest finish();
 
  private:
   void compress(const std::uint8_t* blocks, std::size_t count);
+  // Completes a block begun by an earlier update from bytes, moving past what it takes.
+  void fillBuffer(const std::uint8_t*& bytes, std::size_t& size);
+  // Compresses the whole blocks of bytes and keeps the rest; no block may be begun unless
+  // size is 0.
+  void absorb(const std::uint8_t* bytes, std::size_t size);
 
   std::array<std::uint32_t, 8> state_;
   std::array<std::uint8_t, 64> buffer_{};

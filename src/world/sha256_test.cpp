@@ -31,7 +31,38 @@ TEST(Sha256, MatchesTheStandardsExamplesWhateverThePiecesAndRounds) {
        "cf5b16a778af8380036ce59e7b0492370b249b11e8f07a51afac45037afee9d1"},
       {std::string(1000000, 'a'),
        "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+      // Another long message, so that two chains side by side are in different states.
+      {std::string(200000, 'b'), "31731ec46c3318e622490d1102d6a5f2d0b33995b35ede8cdbbb76252ee6d87b"},
   };
+  // Each message hashed alongside itself and alongside the next with updateBoth, in pieces of
+  // the same size.
+  const std::size_t count = std::size(kCases);
+  for (std::size_t pair = 0; pair < 2 * count; ++pair) {
+    const auto& first = kCases[pair / 2];
+    const auto& second = kCases[(pair / 2 + pair % 2) % count];
+    for (const Sha256::Rounds rounds : {Sha256::Rounds::kFastest, Sha256::Rounds::kPortable}) {
+      for (const std::size_t piece : {std::size_t{63}, std::size_t{64}, std::size_t{1000},
+                                      std::size_t{1} << 20}) {
+        SCOPED_TRACE(std::to_string(first.text.size()) + " and " +
+                     std::to_string(second.text.size()) + " bytes together, pieces of " +
+                     std::to_string(piece));
+        Sha256 a(rounds);
+        Sha256 b(rounds);
+        for (std::size_t at = 0; at < std::max(first.text.size(), second.text.size());
+             at += piece) {
+          const auto pieceOf = [&](const std::string& text) {
+            return at < text.size() ? std::min(piece, text.size() - at) : 0;
+          };
+          Sha256::updateBoth(a, first.text.data() + std::min(at, first.text.size()),
+                             pieceOf(first.text), b,
+                             second.text.data() + std::min(at, second.text.size()),
+                             pieceOf(second.text));
+        }
+        EXPECT_EQ(hexDigest(a.finish()), first.digest);
+        EXPECT_EQ(hexDigest(b.finish()), second.digest);
+      }
+    }
+  }
   for (const auto& [text, digest] : kCases) {
     for (const Sha256::Rounds rounds : {Sha256::Rounds::kFastest, Sha256::Rounds::kPortable}) {
       for (const std::size_t piece : {std::size_t{1}, std::size_t{63}, std::size_t{64},

@@ -21,6 +21,7 @@
 #include <string>
 #include <system_error>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -44,6 +45,10 @@
 
 namespace quorvel {
 namespace {
+
+// Tiles up to this side are built in pairs: two tiles' inputs, some 13 bytes a pixel each,
+// stay under about 100 MB a thread.
+constexpr std::int32_t kLargestPairedTile = 2001;
 
 int processors() { return std::max(1, static_cast<int>(std::thread::hardware_concurrency())); }
 
@@ -87,6 +92,15 @@ struct TileInputs {
   std::unique_ptr<Texture> alt;
   std::vector<std::unique_ptr<Texture>> owned;
   std::array<const Texture*, kImageRoles> roles{};
+};
+
+// A tile of the run with its inputs read and its fingerprint taken; current when its file
+// already holds what it would be.
+struct PendingTile {
+  std::int32_t index = 0;
+  WorldTile tile;
+  TileInputs inputs;
+  bool current = false;
 };
 
 void putInt(Sha256& sha, std::int64_t value) {
@@ -212,7 +226,10 @@ struct World::State {
   [[nodiscard]] std::string warpedFileHash(const Texture& image) const;
   [[nodiscard]] int jobs() const { return options.jobs > 0 ? options.jobs : processors(); }
   void writeTile(std::int32_t index, const TileInputs& inputs, int threads, WorldTile& tile) const;
+  void writeTilePair(PendingTile& a, PendingTile& b) const;
   void journal(const WorldTile& tile) const;
+  [[nodiscard]] PendingTile begin(std::int32_t index) const;
+  void end(PendingTile& pending) const;
 };
 
 World::State::State(const WorldOptions& given)
@@ -414,13 +431,24 @@ const TriangleTable* World::State::tableFor(const Texture& alt) const {
   return table.get();
 }
 
+namespace {
+
+Terrain terrainOf(const TileInputs& inputs, const Settings& lit) {
+  return Terrain{*inputs.roles[0], *inputs.roles[1], *inputs.roles[2],
+                 *inputs.roles[3], *inputs.roles[4], lit};
+}
+
+BlocRegion regionOf(const PixelWindow& own) {
+  return BlocRegion{own.x0 / kBlocFilePixels, own.y0 / kBlocFilePixels,
+                    (own.width - 1) / kBlocFilePixels, (own.height - 1) / kBlocFilePixels};
+}
+
+}  // namespace
+
 void World::State::writeTile(std::int32_t index, const TileInputs& inputs, int threads,
                              WorldTile& tile) const {
-  const PixelWindow own = plan.window(index);
-  const Terrain terrain{*inputs.roles[0], *inputs.roles[1], *inputs.roles[2],
-                        *inputs.roles[3], *inputs.roles[4], lit};
-  const BlocRegion region{own.x0 / kBlocFilePixels, own.y0 / kBlocFilePixels,
-                          (own.width - 1) / kBlocFilePixels, (own.height - 1) / kBlocFilePixels};
+  const Terrain terrain = terrainOf(inputs, lit);
+  const BlocRegion region = regionOf(plan.window(index));
   MapFile file((outdir / tile.file).string());
   Sha256 sha;
   writeMapRegion(
@@ -430,6 +458,30 @@ void World::State::writeTile(std::int32_t index, const TileInputs& inputs, int t
   tile.bytes = mapFileBytes(region.largeur, region.hauteur);
   tile.sha256 = hexDigest(sha.finish());
   tile.built = true;
+}
+
+// Two tiles on this thread, their SHA-256 chains computed side by side.
+void World::State::writeTilePair(PendingTile& a, PendingTile& b) const {
+  const Terrain terrains[2] = {terrainOf(a.inputs, lit), terrainOf(b.inputs, lit)};
+  const BlocRegion regions[2] = {regionOf(plan.window(a.index)), regionOf(plan.window(b.index))};
+  MapFile files[2] = {MapFile((outdir / a.tile.file).string()),
+                      MapFile((outdir / b.tile.file).string())};
+  Sha256 shas[2];
+  writeMapRegionPair(
+      {&files[0], &terrains[0], regions[0], tableFor(*a.inputs.alt)},
+      {&files[1], &terrains[1], regions[1], tableFor(*b.inputs.alt)},
+      [&shas](const std::uint8_t* aBytes, std::size_t aCount, const std::uint8_t* bBytes,
+              std::size_t bCount) {
+        Sha256::updateBoth(shas[0], aBytes, aCount, shas[1], bBytes, bCount);
+      });
+  PendingTile* const pending[2] = {&a, &b};
+  for (int m = 0; m < 2; ++m) {
+    files[m].commit();
+    WorldTile& tile = pending[m]->tile;
+    tile.bytes = mapFileBytes(regions[m].largeur, regions[m].hauteur);
+    tile.sha256 = hexDigest(shas[m].finish());
+    tile.built = true;
+  }
 }
 
 // One line a tile, appended as soon as the tile has its name: a run stopped before its
@@ -508,28 +560,60 @@ void World::prepare() const {
   }
 }
 
+PendingTile World::State::begin(std::int32_t index) const {
+  const auto at = std::find(runIndices.begin(), runIndices.end(), index);
+  if (at == runIndices.end()) {
+    throw Failure("erreur: la tuile " + std::to_string(index) + " n'est pas de ce calcul\n");
+  }
+  PendingTile pending;
+  pending.index = index;
+  pending.tile = runTiles[static_cast<std::size_t>(at - runIndices.begin())];
+  pending.inputs = loadInputs(index);
+  WorldTile& tile = pending.tile;
+  tile.fingerprint = fingerprintOf(pending.inputs, options.settings, plan, plan.window(index),
+                                   grid.georeference,
+                                   [this](const Texture& image) { return warpedFileHash(image); });
+  if (const std::optional<WorldTile> record = currentRecord(tile, tile.fingerprint)) {
+    tile.bytes = record->bytes;
+    tile.sha256 = record->sha256;
+    pending.current = true;
+  }
+  return pending;
+}
+
+void World::State::end(PendingTile& pending) const {
+  if (!pending.current) journal(pending.tile);
+  giveBack(std::move(pending.inputs));
+}
+
 WorldTile World::buildTile(std::int32_t index, int threads) const {
   const State& state = *state_;
   try {
-    const auto at = std::find(state.runIndices.begin(), state.runIndices.end(), index);
-    if (at == state.runIndices.end()) {
-      throw Failure("erreur: la tuile " + std::to_string(index) + " n'est pas de ce calcul\n");
+    PendingTile pending = state.begin(index);
+    if (!pending.current) state.writeTile(index, pending.inputs, std::max(1, threads), pending.tile);
+    state.end(pending);
+    return pending.tile;
+  } catch (const Failure& failure) {
+    throw errorOf(failure);
+  }
+}
+
+std::pair<WorldTile, WorldTile> World::buildTilePair(std::int32_t first,
+                                                     std::int32_t second) const {
+  const State& state = *state_;
+  try {
+    PendingTile a = state.begin(first);
+    PendingTile b = state.begin(second);
+    if (!a.current && !b.current) {
+      state.writeTilePair(a, b);
+    } else if (!a.current) {
+      state.writeTile(first, a.inputs, 1, a.tile);
+    } else if (!b.current) {
+      state.writeTile(second, b.inputs, 1, b.tile);
     }
-    WorldTile tile = state.runTiles[static_cast<std::size_t>(at - state.runIndices.begin())];
-    TileInputs inputs = state.loadInputs(index);
-    tile.fingerprint =
-        fingerprintOf(inputs, state.options.settings, state.plan, state.plan.window(index),
-                      state.grid.georeference,
-                      [&state](const Texture& image) { return state.warpedFileHash(image); });
-    if (const std::optional<WorldTile> record = state.currentRecord(tile, tile.fingerprint)) {
-      tile.bytes = record->bytes;
-      tile.sha256 = record->sha256;
-    } else {
-      state.writeTile(index, inputs, std::max(1, threads), tile);
-      state.journal(tile);
-    }
-    state.giveBack(std::move(inputs));
-    return tile;
+    state.end(a);
+    state.end(b);
+    return {a.tile, b.tile};
   } catch (const Failure& failure) {
     throw errorOf(failure);
   }
@@ -583,14 +667,32 @@ WorldResult buildWorld(const WorldOptions& options) {
   const auto count = static_cast<std::int32_t>(plan.size());
   // With fewer tiles than jobs, each tile's blocFiles are shared among the spare threads.
   const int threadsPerTile = std::max(1, jobs / std::max(1, count));
+  // Otherwise a thread builds two tiles at once, hashing them side by side, while that leaves
+  // a tile to each thread at the end (pairs would end unevenly) and two tiles' inputs are
+  // small beside a machine's memory.
+  const std::int32_t paired =
+      threadsPerTile == 1 && options.tileSize <= kLargestPairedTile
+          ? std::max(0, count - jobs) / 2 * 2
+          : 0;
+  const std::int32_t units = paired / 2 + (count - paired);
   std::mutex mutex;
   std::int32_t done = 0;
-  onThreads(count, jobs, [&](std::int32_t n) {
+  const auto indexOf = [&](std::int32_t n) {
     const WorldTile& planned = plan[static_cast<std::size_t>(n)];
-    tiles[static_cast<std::size_t>(n)] =
-        world.buildTile(planned.row * world.columns() + planned.column, threadsPerTile);
+    return planned.row * world.columns() + planned.column;
+  };
+  onThreads(units, jobs, [&](std::int32_t unit) {
+    const std::int32_t n = unit < paired / 2 ? 2 * unit : unit + paired / 2;
+    std::int32_t built = 1;
+    if (n < paired) {
+      std::tie(tiles[static_cast<std::size_t>(n)], tiles[static_cast<std::size_t>(n + 1)]) =
+          world.buildTilePair(indexOf(n), indexOf(n + 1));
+      built = 2;
+    } else {
+      tiles[static_cast<std::size_t>(n)] = world.buildTile(indexOf(n), threadsPerTile);
+    }
     const std::lock_guard lock(mutex);
-    ++done;
+    done += built;
     if (options.onProgress) options.onProgress(done, count);
   });
   return world.finish(tiles);
