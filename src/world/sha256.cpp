@@ -72,61 +72,18 @@ void compressPortable(std::array<std::uint32_t, 8>& state, const std::uint8_t* b
 // rounds a group, with group n's four message words
 //   W[n] = msg2(msg1(W[n - 4], W[n - 3]) + (W[n - 1], W[n - 2] shifted by one word), W[n - 1]),
 // each part computed as soon as its inputs are, so that it runs in the shadow of the rounds.
+// Streams messages at once, count blocks of each: their rounds interleaved, two chains that
+// the processor runs side by side where one alone waits on its own rounds' latency.
+template <int Streams>
 __attribute__((target("sha,ssse3,sse4.1"))) void compressWithShaInstructions(
-    std::array<std::uint32_t, 8>& state, const std::uint8_t* blocks, std::size_t count) {
+    std::array<std::uint32_t, 8>* const* states, const std::uint8_t* const* blocksOf,
+    std::size_t count) {
   const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bLL, 0x0405060700010203LL);
-  __m128i dcba = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&state[0]));
-  __m128i hgfe = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&state[4]));
-  const __m128i cdab = _mm_shuffle_epi32(dcba, 0xB1);
-  const __m128i efgh = _mm_shuffle_epi32(hgfe, 0x1B);
-  __m128i abef = _mm_alignr_epi8(cdab, efgh, 8);
-  __m128i cdgh = _mm_blend_epi16(efgh, cdab, 0xF0);
-  for (; count > 0; --count, blocks += 64) {
-    const __m128i abefBefore = abef;
-    const __m128i cdghBefore = cdgh;
-    __m128i w[4];  // W[n] in w[n % 4]
-#pragma GCC unroll 16
-    for (int n = 0; n < 16; ++n) {
-      if (n < 4) {
-        w[n] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(blocks + 16 * n)),
-                                byteSwap);
-      }
-      __m128i sum = _mm_add_epi32(
-          w[n % 4], _mm_load_si128(reinterpret_cast<const __m128i*>(&kRoundConstants[4 * n])));
-      cdgh = _mm_sha256rnds2_epu32(cdgh, abef, sum);
-      if (n >= 3 && n <= 14) {  // W[n + 1], begun by msg1 two groups ago
-        __m128i& next = w[(n + 1) % 4];
-        next = _mm_sha256msg2_epu32(
-            _mm_add_epi32(next, _mm_alignr_epi8(w[n % 4], w[(n + 3) % 4], 4)), w[n % 4]);
-      }
-      sum = _mm_shuffle_epi32(sum, 0x0E);
-      abef = _mm_sha256rnds2_epu32(abef, cdgh, sum);
-      if (n >= 1 && n <= 12) {  // W[n + 3] begins
-        w[(n + 3) % 4] = _mm_sha256msg1_epu32(w[(n + 3) % 4], w[n % 4]);
-      }
-    }
-    abef = _mm_add_epi32(abef, abefBefore);
-    cdgh = _mm_add_epi32(cdgh, cdghBefore);
-  }
-  const __m128i feba = _mm_shuffle_epi32(abef, 0x1B);
-  const __m128i dchg = _mm_shuffle_epi32(cdgh, 0xB1);
-  dcba = _mm_blend_epi16(feba, dchg, 0xF0);
-  hgfe = _mm_alignr_epi8(dchg, feba, 8);
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(&state[0]), dcba);
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(&state[4]), hgfe);
-}
-
-// Two messages' blocks at once, count of each: their rounds interleaved, two chains that the
-// processor runs side by side where one alone waits on its own rounds' latency.
-__attribute__((target("sha,ssse3,sse4.1"))) void compressTwoWithShaInstructions(
-    std::array<std::uint32_t, 8>& stateA, const std::uint8_t* blocksA,
-    std::array<std::uint32_t, 8>& stateB, const std::uint8_t* blocksB, std::size_t count) {
-  const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bLL, 0x0405060700010203LL);
-  std::array<std::uint32_t, 8>* const states[2] = {&stateA, &stateB};
-  const std::uint8_t* blocks[2] = {blocksA, blocksB};
-  __m128i abef[2];
-  __m128i cdgh[2];
-  for (int s = 0; s < 2; ++s) {
+  const std::uint8_t* blocks[Streams];
+  __m128i abef[Streams];
+  __m128i cdgh[Streams];
+  for (int s = 0; s < Streams; ++s) {
+    blocks[s] = blocksOf[s];
     const __m128i dcba = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&(*states[s])[0]));
     const __m128i hgfe = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&(*states[s])[4]));
     const __m128i cdab = _mm_shuffle_epi32(dcba, 0xB1);
@@ -135,13 +92,17 @@ __attribute__((target("sha,ssse3,sse4.1"))) void compressTwoWithShaInstructions(
     cdgh[s] = _mm_blend_epi16(efgh, cdab, 0xF0);
   }
   for (; count > 0; --count) {
-    const __m128i abefBefore[2] = {abef[0], abef[1]};
-    const __m128i cdghBefore[2] = {cdgh[0], cdgh[1]};
-    __m128i w[2][4];
+    __m128i abefBefore[Streams];
+    __m128i cdghBefore[Streams];
+    __m128i w[Streams][4];  // W[n] in w[n % 4]
+    for (int s = 0; s < Streams; ++s) {
+      abefBefore[s] = abef[s];
+      cdghBefore[s] = cdgh[s];
+    }
 #pragma GCC unroll 16
     for (int n = 0; n < 16; ++n) {
 #pragma GCC unroll 2
-      for (int s = 0; s < 2; ++s) {  // as compressWithShaInstructions, for each message
+      for (int s = 0; s < Streams; ++s) {
         if (n < 4) {
           w[s][n] = _mm_shuffle_epi8(
               _mm_loadu_si128(reinterpret_cast<const __m128i*>(blocks[s] + 16 * n)), byteSwap);
@@ -149,7 +110,7 @@ __attribute__((target("sha,ssse3,sse4.1"))) void compressTwoWithShaInstructions(
         __m128i sum = _mm_add_epi32(
             w[s][n % 4], _mm_load_si128(reinterpret_cast<const __m128i*>(&kRoundConstants[4 * n])));
         cdgh[s] = _mm_sha256rnds2_epu32(cdgh[s], abef[s], sum);
-        if (n >= 3 && n <= 14) {
+        if (n >= 3 && n <= 14) {  // W[n + 1], begun by msg1 two groups ago
           __m128i& next = w[s][(n + 1) % 4];
           next = _mm_sha256msg2_epu32(
               _mm_add_epi32(next, _mm_alignr_epi8(w[s][n % 4], w[s][(n + 3) % 4], 4)),
@@ -157,18 +118,18 @@ __attribute__((target("sha,ssse3,sse4.1"))) void compressTwoWithShaInstructions(
         }
         sum = _mm_shuffle_epi32(sum, 0x0E);
         abef[s] = _mm_sha256rnds2_epu32(abef[s], cdgh[s], sum);
-        if (n >= 1 && n <= 12) {
+        if (n >= 1 && n <= 12) {  // W[n + 3] begins
           w[s][(n + 3) % 4] = _mm_sha256msg1_epu32(w[s][(n + 3) % 4], w[s][n % 4]);
         }
       }
     }
-    for (int s = 0; s < 2; ++s) {
+    for (int s = 0; s < Streams; ++s) {
       abef[s] = _mm_add_epi32(abef[s], abefBefore[s]);
       cdgh[s] = _mm_add_epi32(cdgh[s], cdghBefore[s]);
       blocks[s] += 64;
     }
   }
-  for (int s = 0; s < 2; ++s) {
+  for (int s = 0; s < Streams; ++s) {
     const __m128i feba = _mm_shuffle_epi32(abef[s], 0x1B);
     const __m128i dchg = _mm_shuffle_epi32(cdgh[s], 0xB1);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(&(*states[s])[0]),
@@ -201,7 +162,8 @@ Sha256::Sha256(Rounds rounds)
 void Sha256::compress(const std::uint8_t* blocks, std::size_t count) {
 #ifdef QUORVEL_SHA_INSTRUCTIONS
   if (shaInstructions_) {
-    compressWithShaInstructions(state_, blocks, count);
+    std::array<std::uint32_t, 8>* const states[1] = {&state_};
+    compressWithShaInstructions<1>(states, &blocks, count);
     return;
   }
 #endif
@@ -247,7 +209,9 @@ void Sha256::updateBoth(Sha256& a, const void* aData, std::size_t aSize, Sha256&
 #ifdef QUORVEL_SHA_INSTRUCTIONS
   if (a.shaInstructions_ && b.shaInstructions_ && a.buffered_ == 0 && b.buffered_ == 0) {
     const std::size_t both = std::min(aSize, bSize) / 64;
-    compressTwoWithShaInstructions(a.state_, aBytes, b.state_, bBytes, both);
+    std::array<std::uint32_t, 8>* const states[2] = {&a.state_, &b.state_};
+    const std::uint8_t* const blocks[2] = {aBytes, bBytes};
+    compressWithShaInstructions<2>(states, blocks, both);
     aBytes += both * 64;
     bBytes += both * 64;
     aSize -= both * 64;
