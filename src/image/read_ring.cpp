@@ -138,6 +138,9 @@ void Ring::read(int file, std::span<const PieceRead> pieces, std::span<std::int6
     for (const std::uint32_t ready = loadAcquire(cqTail_); head != ready; ++head) {
       const io_uring_cqe& cqe = cqes_[head & cqMask_];
       if (cqe.user_data < count) got[cqe.user_data] = cqe.res >= 0 ? cqe.res : -1;
+      // A kernel that has rings but not their reads (before Linux 5.6) refuses every one: the
+      // thread reads without a ring from then on.
+      if (cqe.res == -EINVAL || cqe.res == -EOPNOTSUPP) failing = true;
       ++completed;
     }
     storeRelease(cqHead_, head);
