@@ -208,7 +208,7 @@ struct World::State {
   mutable std::mutex journalMutex;
   mutable std::mutex hashesMutex;
   mutable std::map<std::string, std::string> fileHashes;  // of warped colour images, by name
-  // The inputs of finished tiles, whose pixels the next tiles read into: at most one a thread.
+  // The inputs of finished tiles, whose pixels the next tiles read into: at most two a thread.
   mutable std::mutex spareMutex;
   mutable std::vector<TileInputs> spare;
 
@@ -600,6 +600,10 @@ WorldTile World::buildTile(std::int32_t index, int threads) const {
 
 std::pair<WorldTile, WorldTile> World::buildTilePair(std::int32_t first,
                                                      std::int32_t second) const {
+  if (first == second) {
+    const WorldTile tile = buildTile(first);
+    return {tile, tile};
+  }
   const State& state = *state_;
   try {
     PendingTile a = state.begin(first);
