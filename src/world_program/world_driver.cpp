@@ -29,7 +29,7 @@ constexpr const char* kWorldUsage =
 constexpr const char* kOptionsHelp =
     "options, only before the prefix:\n"
     "  --tile T         tile size in pixels, 50 n + 1 from 51 to 5001 (default: 5001)\n"
-    "  --jobs N         tiles built at once (default: one per processor)\n"
+    "  --jobs N         threads building tiles (default: one per processor)\n"
     "  --shard K/N      build only tiles whose number is K modulo N, and record them in\n"
     "                   outdir/base.shard-K-of-N.json for --merge\n"
     "  --merge OUTDIR/BASE  write OUTDIR/BASE.world.json from the records of every shard\n"
