@@ -365,6 +365,13 @@ void writeBlocFilesInOrder(const MapFile& file, const BlocEncoder& encoder,
   if (error) std::rethrow_exception(error);
 }
 
+// The region's size, into header and at the start of file.
+void writeHeader(const MapFile& file, const BlocRegion& region, std::uint8_t* header) {
+  storeLeI32(header, region.largeur);
+  storeLeI32(header + 4, region.hauteur);
+  file.writeAt(header, kHeaderBytes, 0);
+}
+
 }  // namespace
 
 std::unique_ptr<TriangleTable> triangleTableFor(const Texture& alt, float zScaleFactor,
@@ -398,9 +405,7 @@ void writeMapRegion(const MapFile& file, const Terrain& lit, const BlocRegion& r
     throw std::invalid_argument("writeMapRegion: colour bands are read out of file order");
   }
   std::uint8_t header[kHeaderBytes];
-  storeLeI32(header, region.largeur);
-  storeLeI32(header + 4, region.hauteur);
-  file.writeAt(header, sizeof header, 0);
+  writeHeader(file, region, header);
   const BlocEncoder encoder(lit, table, shading);
   if (inOrder) {
     inOrder(header, sizeof header);
@@ -418,9 +423,7 @@ void writeMapRegionPair(const RegionToWrite& a, const RegionToWrite& b, const Pa
   int chunks[2];
   for (int m = 0; m < 2; ++m) {
     const BlocRegion& region = maps[m]->region;
-    storeLeI32(headers[m], region.largeur);
-    storeLeI32(headers[m] + 4, region.hauteur);
-    maps[m]->file->writeAt(headers[m], kHeaderBytes, 0);
+    writeHeader(*maps[m]->file, region, headers[m]);
     encoders[m].emplace(*maps[m]->lit, maps[m]->table);
     blocFiles[m] = region.largeur * region.hauteur;
     chunks[m] = (blocFiles[m] + kChunkBlocFiles - 1) / kChunkBlocFiles;
