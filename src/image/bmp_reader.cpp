@@ -211,6 +211,10 @@ std::size_t readAt(int fd, std::uint8_t* out, std::size_t size, std::uint64_t at
   return got;
 }
 
+Failure outOfMemory(const std::string& fileName) {
+  return Failure("erreur: m\xe9moire insuffisante pour " + fileName + "\n");
+}
+
 // Bytes past the file's end read as 255: the first got of size bytes are the file's.
 void fillPastEnd(std::uint8_t* bytes, std::size_t got, std::size_t size) {
   if (got < size) std::memset(bytes + got, 255, size - got);
@@ -222,12 +226,24 @@ template <class PlaceRow>
 void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
                          std::size_t rowBytes, std::int32_t rows, const PlaceRow& placeRow,
                          unsigned cores) {
+  // No row, no buffer: an image of no rows may still claim rows of gigabytes.
+  if (rows <= 0) return;
+  // A row of more than a megabyte is read on this thread, where a buffer that cannot be had is
+  // reported rather than ending the program.
+  if (rowBytes > kRowsReadBytes) cores = 1;
   const auto readBand = [&](std::int32_t first, std::int32_t last) {
+    if (first >= last) return;
     if (stride > kRowsReadBytes || stride > 4 * rowBytes) {
       // Rows far apart, or mostly outside the keep window (a world's tile of a wide file):
       // each on its own, many with one call where the system has read rings.
-      const std::size_t batch = std::clamp<std::size_t>(kRowsReadBytes / rowBytes, 1, kRingPieces);
-      thread_local std::vector<std::uint8_t> batchRows;
+      const std::size_t batch = std::min<std::size_t>(
+          std::clamp<std::size_t>(kRowsReadBytes / rowBytes, 1, kRingPieces),
+          static_cast<std::size_t>(last - first));
+      // Kept by the thread up to a megabyte (a world reads thousands of windows); a longer
+      // row has a buffer of its own, freed once read.
+      thread_local std::vector<std::uint8_t> kept;
+      std::vector<std::uint8_t> own;
+      std::vector<std::uint8_t>& batchRows = batch * rowBytes <= kRowsReadBytes ? kept : own;
       if (batchRows.size() < batch * rowBytes) batchRows.resize(batch * rowBytes);
       std::array<PieceRead, kRingPieces> pieces{};
       std::array<std::int64_t, kRingPieces> got{};
@@ -424,7 +440,7 @@ void BmpTexture::load() {
       resizeOnReadyPages(pixels, bytes);
     }
   } catch (const std::bad_alloc&) {
-    throw Failure("erreur: m\xe9moire insuffisante pour " + fileName + "\n");
+    throw outOfMemory(fileName);
   }
 
   // Only the kept rows and columns are read; the stored blue-green-red becomes
@@ -476,9 +492,18 @@ void BmpTexture::load() {
     }
     const unsigned cores =
         pixels.size() >= kParallelReadBytes ? std::thread::hardware_concurrency() : 1;
-    readRowsOnEveryCore(::fileno(in), windowBegin, stride, rowBytes, present, placeRow, cores);
-  } else if (rowBytes > 0) {
-    std::vector<std::uint8_t> row(rowBytes);
+    try {
+      readRowsOnEveryCore(::fileno(in), windowBegin, stride, rowBytes, present, placeRow, cores);
+    } catch (const std::bad_alloc&) {
+      throw outOfMemory(fileName);
+    }
+  } else if (rowBytes > 0 && height > 0) {
+    std::vector<std::uint8_t> row;
+    try {
+      row.resize(rowBytes);
+    } catch (const std::bad_alloc&) {
+      throw outOfMemory(fileName);
+    }
     for (std::int32_t y = 0; y < height; ++y) {
       source.readOr255(windowBegin + static_cast<std::uint64_t>(y) * stride, row.data(), rowBytes);
       placeRow(y, row.data());

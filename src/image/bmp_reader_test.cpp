@@ -575,9 +575,15 @@ TEST(BmpReader, BufferThatCannotBeAllocatedIsReported) {
   const TempDir dir;
   const std::string eight = (dir / "eight.bmp").string();
   const std::string twentyFour = (dir / "twentyFour.bmp").string();
+  // No row at all: nothing to allocate, however long the rows it claims.
+  const std::string noRow = (dir / "noRow.bmp").string();
   test::writeFile(eight, bmp8(kInt32Max, 1, {}));
   test::writeFile(twentyFour, bmp24(715827882, 1, {}));
-  for (const std::string& name : {eight, twentyFour}) {
+  test::writeFile(noRow, bmp24(715827882, 0, {}));
+  const std::string noMemory = "erreur: m\xe9moire insuffisante pour ";
+  for (const auto& [name, expected] : {std::pair{eight, noMemory + eight + "\n"},
+                                       std::pair{twentyFour, noMemory + twentyFour + "\n"},
+                                       std::pair{noRow, std::string("load")}}) {
     SCOPED_TRACE(name);
     int fds[2];
     ASSERT_EQ(::pipe(fds), 0);
@@ -607,7 +613,7 @@ TEST(BmpReader, BufferThatCannotBeAllocatedIsReported) {
     int status = 0;
     ::waitpid(pid, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(text, "erreur: m\xe9moire insuffisante pour " + name + "\n");
+    EXPECT_EQ(text, expected);
   }
 }
 
