@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "test_support.h"
 
@@ -45,6 +47,30 @@ TEST(ImageLoader, NamesMatchCaseSensitivelyAndAnotherWindowLoadsAgain) {
   EXPECT_NE(&cropped, &a);
   EXPECT_EQ(cropped.pixels, (Bytes{3, 2, 1}));
   EXPECT_EQ(a.pixels, (Bytes{3, 2, 1, 6, 5, 4})) << "the first record is still valid";
+}
+
+// A window given back is read into only for the file it came from: another file's window
+// gets a record of its own, with that file's pixels.
+TEST(ImageLoader, AWindowGivenBackIsReadIntoOnlyForItsOwnFile) {
+  const TempDir dir;
+  const std::string first = (dir / "a.bmp").string();
+  const std::string second = (dir / "b.bmp").string();
+  test::writeFile(first, test::bmp24(2, 1, {1, 2, 3, 4, 5, 6, 0, 0}));
+  test::writeFile(second, test::bmp24(2, 1, {7, 8, 9, 10, 11, 12, 0, 0}));
+  ImageLoader cache;
+  cache.load(first, RasterKind::kColour);
+  cache.load(second, RasterKind::kColour);
+  std::unique_ptr<Texture> window =
+      cache.loadWindow(first, RasterKind::kColour, KeepWindow{1, 1, false, 1, 0});
+  const Texture* const given = window.get();
+  window = cache.loadWindow(first, RasterKind::kColour, KeepWindow{1, 1, false, 0, 0}, {},
+                            nullptr, std::move(window));
+  EXPECT_EQ(window.get(), given);
+  EXPECT_EQ(window->pixels, (Bytes{3, 2, 1}));
+  window = cache.loadWindow(second, RasterKind::kColour, KeepWindow{2, 1, false}, {}, nullptr,
+                            std::move(window));
+  EXPECT_EQ(window->fileName, second);
+  EXPECT_EQ(window->pixels, (Bytes{9, 8, 7, 12, 11, 10}));
 }
 
 // A failed load leaves nothing behind: once the file is fixed the same name loads.
