@@ -236,9 +236,9 @@ void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
     if (stride > kRowsReadBytes || stride > 4 * rowBytes) {
       // Rows far apart, or mostly outside the keep window (a world's tile of a wide file):
       // each on its own, many with one call where the system has read rings.
-      const std::size_t batch = std::min<std::size_t>(
-          std::clamp<std::size_t>(kRowsReadBytes / rowBytes, 1, kRingPieces),
-          static_cast<std::size_t>(last - first));
+      const std::size_t batch =
+          std::min<std::size_t>(std::clamp<std::size_t>(kRowsReadBytes / rowBytes, 1, kRingPieces),
+                                static_cast<std::size_t>(last - first));
       // Kept by the thread up to a megabyte (a world reads thousands of windows); a longer
       // row has a buffer of its own, freed once read.
       thread_local std::vector<std::uint8_t> kept;
@@ -251,9 +251,9 @@ void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
         const auto count = static_cast<std::size_t>(
             std::min<std::int64_t>(static_cast<std::int64_t>(batch), last - y));
         for (std::size_t r = 0; r < count; ++r) {
-          pieces[r] = {batchRows.data() + r * rowBytes, rowBytes,
-                       rowsBegin + static_cast<std::uint64_t>(y + static_cast<std::int32_t>(r)) *
-                                       stride};
+          pieces[r] = {
+              batchRows.data() + r * rowBytes, rowBytes,
+              rowsBegin + static_cast<std::uint64_t>(y + static_cast<std::int32_t>(r)) * stride};
         }
         const bool batched = readPieces(fd, {pieces.data(), count}, {got.data(), count});
         for (std::size_t r = 0; r < count; ++r, ++y) {
@@ -471,43 +471,40 @@ void BmpTexture::load() {
   };
   // A file that can be sought is read a megabyte of rows at a time with pread, which a window
   // of a much wider file or a band read again and again needs; a pipe through the stream.
-  if (seekable && rowBytes > 0) {
-    // Rows that begin past the file's end are 255 in any layout: filled at once, not a row at
-    // a time (a file cut short may claim millions of rows).
-    const auto fileEnd = static_cast<std::uint64_t>(end);
-    const std::int32_t present =
-        fileEnd <= windowBegin
-            ? 0
-            : static_cast<std::int32_t>(std::min<std::uint64_t>(
-                  static_cast<std::uint64_t>(height), (fileEnd - windowBegin + stride - 1) / stride));
-    if (present < height) {
-      const std::size_t missing = static_cast<std::size_t>(height - present);
-      const std::size_t rowStep = blocked ? static_cast<std::size_t>(blockColumns) * pixelBytes
-                                          : rowBytes;
-      const std::size_t regionBytes = rowStep * static_cast<std::size_t>(height);
-      for (std::size_t region = 0; region < pixels.size(); region += regionBytes) {
-        std::memset(pixels.data() + region + static_cast<std::size_t>(present) * rowStep, 255,
-                    missing * rowStep);
+  // A row buffer that cannot be had is reported as the pixels' buffer is.
+  try {
+    if (seekable && rowBytes > 0) {
+      // Rows that begin past the file's end are 255 in any layout: filled at once, not a row at
+      // a time (a file cut short may claim millions of rows).
+      const auto fileEnd = static_cast<std::uint64_t>(end);
+      const std::int32_t present = fileEnd <= windowBegin
+                                       ? 0
+                                       : static_cast<std::int32_t>(std::min<std::uint64_t>(
+                                             static_cast<std::uint64_t>(height),
+                                             (fileEnd - windowBegin + stride - 1) / stride));
+      if (present < height) {
+        const std::size_t missing = static_cast<std::size_t>(height - present);
+        const std::size_t rowStep =
+            blocked ? static_cast<std::size_t>(blockColumns) * pixelBytes : rowBytes;
+        const std::size_t regionBytes = rowStep * static_cast<std::size_t>(height);
+        for (std::size_t region = 0; region < pixels.size(); region += regionBytes) {
+          std::memset(pixels.data() + region + static_cast<std::size_t>(present) * rowStep, 255,
+                      missing * rowStep);
+        }
+      }
+      const unsigned cores =
+          pixels.size() >= kParallelReadBytes ? std::thread::hardware_concurrency() : 1;
+      readRowsOnEveryCore(::fileno(in), windowBegin, stride, rowBytes, present, placeRow, cores);
+    } else if (rowBytes > 0 && height > 0) {
+      std::vector<std::uint8_t> row(rowBytes);
+      for (std::int32_t y = 0; y < height; ++y) {
+        source.readOr255(windowBegin + static_cast<std::uint64_t>(y) * stride, row.data(),
+                         rowBytes);
+        placeRow(y, row.data());
       }
     }
-    const unsigned cores =
-        pixels.size() >= kParallelReadBytes ? std::thread::hardware_concurrency() : 1;
-    try {
-      readRowsOnEveryCore(::fileno(in), windowBegin, stride, rowBytes, present, placeRow, cores);
-    } catch (const std::bad_alloc&) {
-      throw outOfMemory(fileName);
-    }
-  } else if (rowBytes > 0 && height > 0) {
-    std::vector<std::uint8_t> row;
-    try {
-      row.resize(rowBytes);
-    } catch (const std::bad_alloc&) {
-      throw outOfMemory(fileName);
-    }
-    for (std::int32_t y = 0; y < height; ++y) {
-      source.readOr255(windowBegin + static_cast<std::uint64_t>(y) * stride, row.data(), rowBytes);
-      placeRow(y, row.data());
-    }
+  } catch (const std::bad_alloc&) {
+    throw outOfMemory(fileName);
   }
   if (bitCount == 8 && !useGreyLevels(palette, entries, pixels)) {
     note(fileName + ": the colour table is not grey, so its colour indices are used as altitudes");
