@@ -15,11 +15,12 @@
 #include <vector>
 
 #include "quorvel/types.h"
+#include "quorvel/version.h"
 #include "quorvel/world.h"
 
 namespace quorvel {
 
-// The version the programs print in their banners, "0.01.0000".
+// The version the programs print in their banners, QUORVEL_VERSION_STRING ("0.01.0000").
 [[nodiscard]] const char* version();
 
 // A refusal. what() is the line the command line prints on standard output, without its line

@@ -8,10 +8,15 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
+
+static_assert(QUORVEL_VERSION_MAJOR == PACKAGE_MAJOR && QUORVEL_VERSION_MINOR == PACKAGE_MINOR &&
+                  QUORVEL_VERSION_PATCH == PACKAGE_PATCH,
+              "the installed header and the CMake package disagree on the version");
 
 namespace {
 
@@ -60,6 +65,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string dir = argv[1];
+  if (std::strcmp(quorvel::version(), QUORVEL_VERSION_STRING) != 0) {
+    std::fprintf(stderr, "consumer: the library is %s, its header %s\n", quorvel::version(),
+                 QUORVEL_VERSION_STRING);
+    return 1;
+  }
   std::vector<std::uint8_t> alt(kWidth * kHeight);
   std::vector<std::vector<std::uint8_t>> colours(4, std::vector<std::uint8_t>(alt.size() * 3));
   for (std::size_t i = 0; i < alt.size(); ++i) {
