@@ -354,6 +354,17 @@ TEST(World, ShardsRunAtOnceAndMergedEqualOneRun) {
   EXPECT_EQ(shardFiles, contents(dir / "single"));
 }
 
+TEST(World, BakedLightIsRefusedRatherThanIgnored) {
+  const TempDir dir;
+  writeTerrain(dir / "t", roughTerrain(28, 101, 101));
+  for (const BakedLight baked : {BakedLight{8, false, 0.53}, BakedLight{0, true, 0.53}}) {
+    WorldOptions options = worldOptions(dir / "t", dir / "out", 51);
+    options.settings.baked = baked;
+    EXPECT_THROW(buildWorld(options), Error);
+    EXPECT_FALSE(fs::exists(dir / "out"));
+  }
+}
+
 TEST(World, RefusalsLeaveTilesAndManifestAsTheyWere) {
   const TempDir dir;
   writeTerrain(dir / "t", roughTerrain(26, 101, 101));

@@ -506,6 +506,10 @@ World::World(const WorldOptions& options) : state_(std::make_unique<State>(optio
     state.lit = options.settings;
     normalize(state.lit.lightDirection);
     checkSettingsFinite(options.settings);
+    if (options.settings.baked.skyDirections != 0 || options.settings.baked.shadows) {
+      throw Failure("erreur: un monde ne cuit encore ni le ciel ni les ombres\n",
+                    "the sky and the shadows of a tile depend on terrain beyond it\n");
+    }
     state.loadHeaders();
     state.makeOutdir();
     state.readRecords();
