@@ -225,7 +225,7 @@ void fillPastEnd(std::uint8_t* bytes, std::size_t got, std::size_t size) {
 template <class PlaceRow>
 void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
                          std::size_t rowBytes, std::int32_t rows, const PlaceRow& placeRow,
-                         unsigned cores) {
+                         unsigned cores, ReadRings* rings) {
   // No row, no buffer: an image of no rows may still claim rows of gigabytes.
   if (rows <= 0) return;
   // A row of more than a megabyte is read on this thread, where a buffer that cannot be had is
@@ -255,7 +255,8 @@ void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
               batchRows.data() + r * rowBytes, rowBytes,
               rowsBegin + static_cast<std::uint64_t>(y + static_cast<std::int32_t>(r)) * stride};
         }
-        const bool batched = readPieces(fd, {pieces.data(), count}, {got.data(), count});
+        const bool batched =
+            rings != nullptr && rings->readPieces(fd, {pieces.data(), count}, {got.data(), count});
         for (std::size_t r = 0; r < count; ++r, ++y) {
           std::uint8_t* const row = pieces[r].to;
           // A row the ring read short (the file's end, an error) is read again on its own.
@@ -310,8 +311,8 @@ void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
 }  // namespace
 
 BmpTexture::BmpTexture(std::string name, const KeepWindow& keep, PixelBuffers* buffers,
-                       NoteSink notes)
-    : Texture(std::move(name), std::move(notes)), keep_(keep), buffers_(buffers) {
+                       NoteSink notes, ReadRings* rings)
+    : Texture(std::move(name), std::move(notes)), keep_(keep), buffers_(buffers), rings_(rings) {
   load();
 }
 
@@ -494,7 +495,8 @@ void BmpTexture::load() {
       }
       const unsigned cores =
           pixels.size() >= kParallelReadBytes ? std::thread::hardware_concurrency() : 1;
-      readRowsOnEveryCore(::fileno(in), windowBegin, stride, rowBytes, present, placeRow, cores);
+      readRowsOnEveryCore(::fileno(in), windowBegin, stride, rowBytes, present, placeRow, cores,
+                          rings_);
     } else if (rowBytes > 0 && height > 0) {
       std::vector<std::uint8_t> row(rowBytes);
       for (std::int32_t y = 0; y < height; ++y) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "image/pixel_buffer.h"
+#include "image/read_ring.h"
 #include "image/texture.h"
 
 namespace quorvel {
@@ -13,9 +14,11 @@ namespace quorvel {
 // stored indices (with a warning on standard error) when the table is not grey.
 class BmpTexture final : public Texture {
  public:
-  // With buffers, the pixels go into the buffer made ready for this file, if any.
+  // With buffers, the pixels go into the buffer made ready for this file, if any; with rings,
+  // rows far apart are read many with one system call where the system has rings.
   explicit BmpTexture(std::string name, const KeepWindow& keep = {},
-                      PixelBuffers* buffers = nullptr, NoteSink notes = {});
+                      PixelBuffers* buffers = nullptr, NoteSink notes = {},
+                      ReadRings* rings = nullptr);
   void load() override;
 
   // Loads the file again, keeping the pixels of keep, into the same pixels: a buffer of the
@@ -25,6 +28,7 @@ class BmpTexture final : public Texture {
  private:
   KeepWindow keep_;
   PixelBuffers* buffers_;
+  ReadRings* rings_;
 };
 
 }  // namespace quorvel

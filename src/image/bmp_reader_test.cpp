@@ -324,19 +324,18 @@ TEST(BmpReader, KeepWindowCropsOrDropsThePixels) {
        3,
        {3, 2, 1, 6, 5, 4, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255}},
   };
-  for (const bool rings : {true, false}) {
-    allowReadRings(rings);
+  for (const bool allowed : {true, false}) {
+    ReadRings rings(allowed);
     for (const Case& c : cases) {
-      SCOPED_TRACE(std::string(c.what) + (rings ? "" : ", one read a row"));
+      SCOPED_TRACE(std::string(c.what) + (allowed ? "" : ", one read a row"));
       const TempFile file(c.file);
-      const BmpTexture texture(file.name(), c.keep);
+      const BmpTexture texture(file.name(), c.keep, nullptr, {}, &rings);
       EXPECT_EQ(texture.width, c.width);
       EXPECT_EQ(texture.height, c.height);
       EXPECT_EQ(texture.fileHeight, c.file[22]) << "the file's own size is kept";
       EXPECT_EQ(texture.pixels, c.pixels);
     }
   }
-  allowReadRings(true);
 }
 
 // The line on standard output stays the old one; the hint on standard error says what was

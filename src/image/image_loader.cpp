@@ -34,7 +34,7 @@ const Texture& ImageLoader::load(const std::string& fileName, RasterKind kind,
   }
   std::unique_ptr<Texture> texture;
   if (bmp) {
-    texture = std::make_unique<BmpTexture>(fileName, keep, &buffers_, notes_);
+    texture = std::make_unique<BmpTexture>(fileName, keep, &buffers_, notes_, &rings_);
   } else {
     if (!gdal_) gdal_ = std::make_unique<GdalLibrary>(fileName, options_.trustedInputs);
     texture = std::make_unique<RasterTexture>(fileName, kind, keep, *gdal_, notes_,
@@ -92,7 +92,7 @@ std::unique_ptr<Texture> ImageLoader::loadWindow(const std::string& fileName, Ra
       bmp->loadWindow(window);
       return reuse;
     }
-    return std::make_unique<BmpTexture>(fileName, window, nullptr, dropped);
+    return std::make_unique<BmpTexture>(fileName, window, nullptr, dropped, &rings_);
   }
   if (!gdal_) throw Failure("erreur lors de l'ouverture du fichier " + fileName + "\n");
   return std::make_unique<RasterTexture>(fileName, kind, window, *gdal_, dropped,

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "image/pixel_buffer.h"
+#include "image/read_ring.h"
 #include "image/texture.h"
 #include "quorvel/types.h"
 
@@ -42,7 +43,8 @@ struct ImageLoaderOptions {
 
 // Loads the images of compiles. It owns everything loading needs, so that none of it is
 // process-wide and two loaders may work at once on two threads: the records read so far,
-// the colour images' memory made ready ahead, and GDAL once an image needs it.
+// the colour images' memory made ready ahead, the read rings, and GDAL once an image needs
+// it. All of it, descriptors included, is released with the loader.
 class ImageLoader {
  public:
   // The notes of every image loaded go to notes (standard error when it is empty).
@@ -89,6 +91,7 @@ class ImageLoader {
     std::unique_ptr<Texture> texture;
   };
   ImageLoaderOptions options_;
+  mutable ReadRings rings_;  // lent to loadWindow's callers one a thread, under its own lock
   std::vector<Record> records_;
   PixelBuffers buffers_;
   std::unique_ptr<GdalLibrary> gdal_;

@@ -1,181 +1,146 @@
 #include "image/read_ring.h"
 
-#include <linux/io_uring.h>
-#include <sys/mman.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
+#ifndef QUORVEL_NO_READ_RINGS
+#include <liburing.h>
+#endif
+
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <cstring>
 #include <limits>
 
 namespace quorvel {
-namespace {
 
-std::atomic<bool> ringsAllowed{true};
+#ifdef QUORVEL_NO_READ_RINGS
 
-// The kernel reads the submission tail and writes the heads and the completion tail while this
-// thread runs: the indices are exchanged with acquire and release, as the kernel does.
-std::uint32_t loadAcquire(const std::uint32_t* at) { return __atomic_load_n(at, __ATOMIC_ACQUIRE); }
-
-void storeRelease(std::uint32_t* at, std::uint32_t value) {
-  __atomic_store_n(at, value, __ATOMIC_RELEASE);
-}
-
-class Ring {
+// Built without liburing (QUORVEL_READ_RINGS=OFF): no ring is ever to be had.
+class ReadRings::Ring {
  public:
-  Ring() { open(); }
-  ~Ring() { close(); }
+  [[nodiscard]] bool open() const { return false; }
+  bool read(int, std::span<const PieceRead>, std::span<std::int64_t>) { return false; }
+};
+
+#else
+
+class ReadRings::Ring {
+ public:
+  Ring() : open_(::io_uring_queue_init(kRingPieces, &ring_, 0) == 0) {}
+  ~Ring() {
+    if (open_) ::io_uring_queue_exit(&ring_);
+  }
   Ring(const Ring&) = delete;
   Ring& operator=(const Ring&) = delete;
 
-  bool usable() {
-    // A child made by fork shares the parent's mapping of the ring: it must have its own.
-    if (fd_ >= 0 && pid_ != ::getpid()) {
-      close();
-      open();
-    }
-    return fd_ >= 0;
-  }
+  [[nodiscard]] bool open() const { return open_; }
 
-  void read(int file, std::span<const PieceRead> pieces, std::span<std::int64_t> got);
+  // False when the ring failed and must not be used again.
+  bool read(int file, std::span<const PieceRead> pieces, std::span<std::int64_t> got);
 
  private:
-  void open();
-  void close();
-
-  int fd_ = -1;
-  pid_t pid_ = 0;
-  void* sqRing_ = MAP_FAILED;
-  std::size_t sqBytes_ = 0;
-  void* cqRing_ = MAP_FAILED;
-  std::size_t cqBytes_ = 0;
-  void* sqeArea_ = MAP_FAILED;
-  std::size_t sqeBytes_ = 0;
-  std::uint32_t entries_ = 0;
-  std::uint32_t* sqHead_ = nullptr;
-  std::uint32_t* sqTail_ = nullptr;
-  std::uint32_t* sqArray_ = nullptr;
-  std::uint32_t sqMask_ = 0;
-  io_uring_sqe* sqes_ = nullptr;
-  std::uint32_t* cqHead_ = nullptr;
-  std::uint32_t* cqTail_ = nullptr;
-  std::uint32_t cqMask_ = 0;
-  io_uring_cqe* cqes_ = nullptr;
+  io_uring ring_{};
+  bool open_;
 };
 
-void Ring::open() {
-  io_uring_params params{};
-  const long fd = ::syscall(__NR_io_uring_setup, static_cast<unsigned>(kRingPieces), &params);
-  if (fd < 0) return;
-  fd_ = static_cast<int>(fd);
-  pid_ = ::getpid();
-  sqBytes_ = params.sq_off.array + params.sq_entries * sizeof(std::uint32_t);
-  cqBytes_ = params.cq_off.cqes + params.cq_entries * sizeof(io_uring_cqe);
-  const bool single = (params.features & IORING_FEAT_SINGLE_MMAP) != 0;
-  if (single) sqBytes_ = cqBytes_ = std::max(sqBytes_, cqBytes_);
-  const auto map = [this](std::size_t bytes, off_t what) {
-    return ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, fd_, what);
-  };
-  sqRing_ = map(sqBytes_, IORING_OFF_SQ_RING);
-  if (sqRing_ != MAP_FAILED) cqRing_ = single ? sqRing_ : map(cqBytes_, IORING_OFF_CQ_RING);
-  sqeBytes_ = params.sq_entries * sizeof(io_uring_sqe);
-  if (cqRing_ != MAP_FAILED) sqeArea_ = map(sqeBytes_, static_cast<off_t>(IORING_OFF_SQES));
-  if (sqeArea_ == MAP_FAILED || params.sq_entries < kRingPieces) {
-    close();
-    return;
-  }
-  auto* const sq = static_cast<std::uint8_t*>(sqRing_);
-  auto* const cq = static_cast<std::uint8_t*>(cqRing_);
-  entries_ = params.sq_entries;
-  sqHead_ = reinterpret_cast<std::uint32_t*>(sq + params.sq_off.head);
-  sqTail_ = reinterpret_cast<std::uint32_t*>(sq + params.sq_off.tail);
-  sqArray_ = reinterpret_cast<std::uint32_t*>(sq + params.sq_off.array);
-  sqMask_ = *reinterpret_cast<const std::uint32_t*>(sq + params.sq_off.ring_mask);
-  sqes_ = static_cast<io_uring_sqe*>(sqeArea_);
-  cqHead_ = reinterpret_cast<std::uint32_t*>(cq + params.cq_off.head);
-  cqTail_ = reinterpret_cast<std::uint32_t*>(cq + params.cq_off.tail);
-  cqMask_ = *reinterpret_cast<const std::uint32_t*>(cq + params.cq_off.ring_mask);
-  cqes_ = reinterpret_cast<io_uring_cqe*>(cq + params.cq_off.cqes);
-}
-
-void Ring::close() {
-  if (sqeArea_ != MAP_FAILED) ::munmap(sqeArea_, sqeBytes_);
-  if (cqRing_ != MAP_FAILED && cqRing_ != sqRing_) ::munmap(cqRing_, cqBytes_);
-  if (sqRing_ != MAP_FAILED) ::munmap(sqRing_, sqBytes_);
-  if (fd_ >= 0) ::close(fd_);
-  sqeArea_ = cqRing_ = sqRing_ = MAP_FAILED;
-  fd_ = -1;
-}
-
-void Ring::read(int file, std::span<const PieceRead> pieces, std::span<std::int64_t> got) {
-  const auto count = static_cast<std::uint32_t>(pieces.size());
+bool ReadRings::Ring::read(int file, std::span<const PieceRead> pieces,
+                           std::span<std::int64_t> got) {
+  const auto count = static_cast<unsigned>(pieces.size());
   std::fill(got.begin(), got.end(), -1);
-  const std::uint32_t tail = *sqTail_;  // only this thread moves it
-  for (std::uint32_t i = 0; i < count; ++i) {
-    const std::uint32_t index = (tail + i) & sqMask_;
-    io_uring_sqe& sqe = sqes_[index];
-    std::memset(&sqe, 0, sizeof sqe);
-    sqe.opcode = IORING_OP_READ;
-    sqe.fd = file;
-    sqe.addr = reinterpret_cast<std::uintptr_t>(pieces[i].to);
-    sqe.len = static_cast<std::uint32_t>(pieces[i].size);
-    sqe.off = pieces[i].offset;
-    sqe.user_data = i;
-    sqArray_[index] = index;
+  // The ring holds kRingPieces entries and every call waits for all it submitted.
+  for (unsigned i = 0; i < count; ++i) {
+    io_uring_sqe* const sqe = ::io_uring_get_sqe(&ring_);
+    ::io_uring_prep_read(sqe, file, pieces[i].to, static_cast<unsigned>(pieces[i].size),
+                         pieces[i].offset);
+    ::io_uring_sqe_set_data64(sqe, i);
   }
-  storeRelease(sqTail_, tail + count);
 
-  // Submitted and waited for in one call, again after a signal. After an error nothing more is
-  // submitted; what the kernel took is waited for (it writes into the caller's buffers), and
-  // the ring is closed with whatever it did not take, which the caller reads itself.
-  std::uint32_t completed = 0;
+  // Submitted and waited for in one call, again after a signal (the kernel waits only when it
+  // took every entry). After an error nothing more is submitted; what the kernel took is
+  // waited for (it writes into the caller's buffers), and the ring is dropped with whatever it
+  // did not take, which the caller reads itself.
+  unsigned taken = 0;
+  unsigned completed = 0;
   bool failing = false;
   while (true) {
-    std::uint32_t head = *cqHead_;
-    for (const std::uint32_t ready = loadAcquire(cqTail_); head != ready; ++head) {
-      const io_uring_cqe& cqe = cqes_[head & cqMask_];
-      if (cqe.user_data < count) got[cqe.user_data] = cqe.res >= 0 ? cqe.res : -1;
+    unsigned head = 0;
+    unsigned seen = 0;
+    io_uring_cqe* cqe = nullptr;
+    io_uring_for_each_cqe(&ring_, head, cqe) {
+      const std::uint64_t piece = ::io_uring_cqe_get_data64(cqe);
+      if (piece < count) got[piece] = cqe->res >= 0 ? cqe->res : -1;
       // A kernel that has rings but not their reads (before Linux 5.6) refuses every one: the
-      // thread reads without a ring from then on.
-      if (cqe.res == -EINVAL || cqe.res == -EOPNOTSUPP) failing = true;
-      ++completed;
+      // reader reads without rings from then on.
+      if (cqe->res == -EINVAL || cqe->res == -EOPNOTSUPP) failing = true;
+      ++seen;
     }
-    storeRelease(cqHead_, head);
-    const std::uint32_t taken = loadAcquire(sqHead_) - tail;
+    ::io_uring_cq_advance(&ring_, seen);
+    completed += seen;
     if (completed == taken && (taken == count || failing)) break;
-    const std::uint32_t submit = failing ? 0 : count - taken;
-    const long entered = ::syscall(__NR_io_uring_enter, fd_, submit, taken + submit - completed,
-                                   IORING_ENTER_GETEVENTS, nullptr, 0);
-    if (entered < 0 && errno != EINTR) {
+    int entered = 0;
+    if (failing || taken == count) {
+      entered = ::io_uring_wait_cqe_nr(&ring_, &cqe, taken - completed);
+    } else {
+      entered = ::io_uring_submit_and_wait(&ring_, count - completed);
+      if (entered > 0) taken += static_cast<unsigned>(entered);
+    }
+    if (entered < 0 && entered != -EINTR) {
       if (failing) break;  // not even waiting works: nothing more can be learnt
       failing = true;
     }
   }
-  if (failing) close();
+  return !failing;
 }
 
-}  // namespace
+#endif
 
-bool readPieces(int fd, std::span<const PieceRead> pieces, std::span<std::int64_t> got) {
-  if (!ringsAllowed.load(std::memory_order_relaxed) || pieces.size() > kRingPieces ||
-      got.size() < pieces.size()) {
-    return false;
+ReadRings::ReadRings(bool allowed) : pid_(::getpid()), available_(allowed) {}
+
+ReadRings::~ReadRings() = default;
+
+std::unique_ptr<ReadRings::Ring> ReadRings::borrow() {
+  {
+    const std::lock_guard lock(mutex_);
+    if (!available_) return nullptr;
+    if (pid_ != ::getpid()) {
+      // Closing the parent's rings here leaves the parent's own alone.
+      idle_.clear();
+      pid_ = ::getpid();
+    }
+    if (!idle_.empty()) {
+      std::unique_ptr<Ring> ring = std::move(idle_.back());
+      idle_.pop_back();
+      return ring;
+    }
   }
+  auto ring = std::make_unique<Ring>();
+  if (ring->open()) return ring;
+  const std::lock_guard lock(mutex_);
+  available_ = false;  // the kernel will refuse the next one too
+  return nullptr;
+}
+
+void ReadRings::giveBack(std::unique_ptr<Ring> ring) {
+  const std::lock_guard lock(mutex_);
+  if (pid_ == ::getpid()) idle_.push_back(std::move(ring));
+}
+
+bool ReadRings::readPieces(int fd, std::span<const PieceRead> pieces, std::span<std::int64_t> got) {
+  if (pieces.size() > kRingPieces || got.size() < pieces.size()) return false;
   for (const PieceRead& piece : pieces) {
     if (piece.size > std::numeric_limits<std::int32_t>::max() ||
         piece.offset > std::uint64_t{std::numeric_limits<std::int64_t>::max()}) {
       return false;
     }
   }
-  thread_local Ring ring;
-  if (!ring.usable()) return false;
-  ring.read(fd, pieces, got);
+  std::unique_ptr<Ring> ring = borrow();
+  if (!ring) return false;
+  if (ring->read(fd, pieces, got)) {
+    giveBack(std::move(ring));
+  } else {
+    const std::lock_guard lock(mutex_);
+    available_ = false;
+  }
   return true;
 }
-
-void allowReadRings(bool allow) { ringsAllowed.store(allow, std::memory_order_relaxed); }
 
 }  // namespace quorvel
