@@ -12,7 +12,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "quorvel/types.h"
@@ -106,17 +105,13 @@ class World {
   // Builds tile index (of the whole world) with threads encoders, unless its file already
   // holds what it would be; returns its record. Threads may build tiles at once. Throws Error.
   [[nodiscard]] WorldTile buildTile(std::int32_t index, int threads = 1) const;
-  // Builds two tiles as buildTile does, on this thread, a piece of each in turn, so that their
-  // files' SHA-256 are computed side by side, about half again as fast as one after the other.
-  // buildWorld does so while there are enough tiles left for every thread. Throws Error.
-  [[nodiscard]] std::pair<WorldTile, WorldTile> buildTilePair(std::int32_t first,
-                                                              std::int32_t second) const;
 
   // Writes the manifest (or the shard's record) for tiles, every tile of the run; not when
   // it already says the same. Returns what buildWorld returns.
   WorldResult finish(const std::vector<WorldTile>& tiles) const;
 
  private:
+  friend WorldResult buildWorld(const WorldOptions& options);  // builds tiles in pairs
   struct State;
   std::unique_ptr<State> state_;
 };

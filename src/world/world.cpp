@@ -1,6 +1,5 @@
 #include "quorvel/world.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,13 +10,10 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <map>
 #include <mutex>
 #include <optional>
 #include <set>
-#include <sstream>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -30,7 +26,6 @@
 #include "image/raster_reader.h"
 #include "library/error.h"
 #include "library/settings_check.h"
-#include "map/altitude_step.h"
 #include "map/height_limits.h"
 #include "map/map_file.h"
 #include "map/map_format.h"
@@ -42,6 +37,9 @@
 #include "world/sha256.h"
 #include "world/tile_plan.h"
 #include "world/world_files.h"
+#include "world/world_inputs.h"
+#include "world/world_journal.h"
+#include "world/world_tables.h"
 
 namespace quorvel {
 namespace {
@@ -85,14 +83,6 @@ void onThreads(std::int32_t count, int jobs, const std::function<void(std::int32
   for (std::thread& other : others) other.join();
   if (failure) std::rethrow_exception(failure);
 }
-
-// The inputs of one tile: the altitude's window with its ring, the colour images' windows
-// (one record a file, a file named for two roles read once).
-struct TileInputs {
-  std::unique_ptr<Texture> alt;
-  std::vector<std::unique_ptr<Texture>> owned;
-  std::array<const Texture*, kImageRoles> roles{};
-};
 
 // A tile of the run with its inputs read and its fingerprint taken; current when its file
 // already holds what it would be.
@@ -176,96 +166,39 @@ std::string fingerprintOf(const TileInputs& inputs, const Settings& settings, co
   return hexDigest(sha.finish());
 }
 
-std::string readText(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+// The run's notes, kept and passed on as they come: tiles' loads add to them at once.
+class WorldNotes {
+ public:
+  explicit WorldNotes(std::function<void(const std::string&)> onNote)
+      : onNote_(std::move(onNote)) {}
+  void add(const std::string& line) {
+    const std::lock_guard lock(mutex_);
+    lines_.push_back(line);
+    if (onNote_) onNote_(line);
+  }
+  [[nodiscard]] const std::vector<std::string>& lines() const { return lines_; }
 
-}  // namespace
-
-struct World::State {
-  WorldOptions options;
-  std::vector<std::string> notes;
-  std::mutex notesMutex;
-  ImageLoader loader;
-  ImageNames names;
-  TerrainTextures headers{};
-  TilePlan plan;
-  ImageGrid grid;  // the altitude's, which the colour images are placed on
-  WorldHeader header;
-  Settings lit;  // the light direction normalised, as the encoder takes it
-  std::string base;
-  std::filesystem::path outdir;
-  std::vector<WorldTile> runTiles;
-  std::vector<std::int32_t> runIndices;
-  // What earlier runs recorded of each tile, by file name; any one that matches will do.
-  std::multimap<std::string, WorldTile> recorded;
-  bool shareTables = false;
-  mutable std::mutex tablesMutex;
-  mutable std::map<int, std::unique_ptr<TriangleTable>> tables;  // by altitude step
-  mutable std::mutex journalMutex;
-  mutable std::mutex hashesMutex;
-  mutable std::map<std::string, std::string> fileHashes;  // of warped colour images, by name
-  // The inputs of finished tiles, whose pixels the next tiles read into: at most two a thread.
-  mutable std::mutex spareMutex;
-  mutable std::vector<TileInputs> spare;
-
-  explicit State(const WorldOptions& given);
-  void note(const std::string& line);
-  void loadHeaders();
-  void makeOutdir() const;
-  void readRecords();
-  void checkAltitude() const;
-  [[nodiscard]] TileInputs loadInputs(std::int32_t index) const;
-  void giveBack(TileInputs inputs) const;
-  [[nodiscard]] std::optional<WorldTile> currentRecord(const WorldTile& tile,
-                                                       const std::string& fingerprint) const;
-  [[nodiscard]] const TriangleTable* tableFor(const Texture& alt) const;
-  [[nodiscard]] std::string warpedFileHash(const Texture& image) const;
-  [[nodiscard]] int jobs() const { return options.jobs > 0 ? options.jobs : processors(); }
-  void writeTile(std::int32_t index, const TileInputs& inputs, int threads, WorldTile& tile) const;
-  void writeTilePair(PendingTile& a, PendingTile& b) const;
-  void journal(const WorldTile& tile) const;
-  [[nodiscard]] PendingTile begin(std::int32_t index) const;
-  void end(PendingTile& pending) const;
+ private:
+  std::function<void(const std::string&)> onNote_;
+  std::mutex mutex_;
+  std::vector<std::string> lines_;
 };
 
-World::State::State(const WorldOptions& given)
-    : options(given),
-      loader([this](const std::string& line) { note(line); },
-             ImageLoaderOptions{given.trustedInputs}) {}
-
-void World::State::note(const std::string& line) {
-  const std::lock_guard lock(notesMutex);
-  notes.push_back(line);
-  if (options.onNote) options.onNote(line);
+// The settings as the encoder takes them: the light direction normalised. Refuses first what
+// cannot be compiled.
+Settings litSettings(const Settings& settings) {
+  checkSettingsFinite(settings);
+  if (settings.baked.skyDirections != 0 || settings.baked.shadows) {
+    throw Failure("erreur: un monde ne cuit encore ni le ciel ni les ombres\n",
+                  "the sky and the shadows of a tile depend on terrain beyond it\n");
+  }
+  Settings lit = settings;
+  normalize(lit.lightDirection);
+  return lit;
 }
 
-// The five images, headers only (no pixel is kept), with quorvel's checks in quorvel's
-// order: each image's depth as it is loaded, then the altitude's size, then the colour
-// images' sizes.
-void World::State::loadHeaders() {
-  const KeepWindow none{0, 0, false};
-  headers = loader.loadTerrain(names, KeepRule{none, [none](const Texture&) { return none; }});
-  const Texture& alt = *headers[0];
-  const Terrain terrain{*headers[0], *headers[1], *headers[2], *headers[3], *headers[4], {}};
-  checkTerrainDepths(terrain);
-  checkWorldSize(alt);
-  checkColourSizes(terrain);
-  plan = planTiles(alt.fileWidth, alt.fileHeight, options.tileSize);
-  grid = gridOf(alt);
-  header = WorldHeader{options.settings, plan.tileSize,    plan.columns,    plan.rows,
-                       plan.worldWidth,  plan.worldHeight, alt.georeference};
-  const std::int64_t blocFiles = std::int64_t{plan.worldWidth - 1} / kBlocFilePixels *
-                                 ((plan.worldHeight - 1) / kBlocFilePixels);
-  // Worlds that quorvel would compile with a triangle table share one (per altitude step)
-  // among their tiles.
-  shareTables = blocFiles >= MapWriterOptions{}.tableFromBlocFiles;
-}
-
-void World::State::makeOutdir() const {
+// Creates outdir, or says why a tile cannot be written there.
+std::filesystem::path madeOutdir(const std::filesystem::path& outdir, const std::string& base) {
   std::error_code error;
   std::filesystem::create_directories(outdir, error);
   const bool directory = std::filesystem::is_directory(outdir);
@@ -277,32 +210,88 @@ void World::State::makeOutdir() const {
     throw Failure("impossible de creer le fichier " + first + "\n",
                   outdir.string() + ": " + reason + "\n");
   }
+  return outdir;
 }
 
-// Every record that earlier runs left: the manifest, shard records and journals of this base.
-void World::State::readRecords() {
-  std::vector<std::filesystem::path> records;
-  std::vector<std::filesystem::path> journals;
-  for (const std::filesystem::directory_entry& entry :
-       std::filesystem::directory_iterator(outdir)) {
-    const std::string name = entry.path().filename().string();
-    if (!name.starts_with(base + ".")) continue;
-    if (name == manifestName(base) || isShardRecordName(base, name))
-      records.push_back(entry.path());
-    if (name.ends_with(".journal")) journals.push_back(entry.path());
-  }
-  for (const std::filesystem::path& path : records) {
-    if (const std::optional<WorldRecord> record = parseRecord(readText(path))) {
-      for (const WorldTile& tile : record->tiles) recorded.emplace(tile.file, tile);
-    }
-  }
-  for (const std::filesystem::path& path : journals) {
-    std::istringstream lines(readText(path));
-    for (std::string line; std::getline(lines, line);) {
-      if (const std::optional<WorldTile> tile = parseJournalLine(line)) {
-        recorded.emplace(tile->file, *tile);
-      }
-    }
+// Worlds that quorvel would compile with a triangle table share one (per altitude step)
+// among their tiles.
+bool sharesTables(const TilePlan& plan) {
+  const std::int64_t blocFiles = std::int64_t{plan.worldWidth - 1} / kBlocFilePixels *
+                                 ((plan.worldHeight - 1) / kBlocFilePixels);
+  return blocFiles >= MapWriterOptions{}.tableFromBlocFiles;
+}
+
+Terrain terrainOf(const TileInputs& inputs, const Settings& lit) {
+  return Terrain{*inputs.roles[0], *inputs.roles[1], *inputs.roles[2],
+                 *inputs.roles[3], *inputs.roles[4], lit};
+}
+
+BlocRegion regionOf(const PixelWindow& own) {
+  return BlocRegion{own.x0 / kBlocFilePixels, own.y0 / kBlocFilePixels,
+                    (own.width - 1) / kBlocFilePixels, (own.height - 1) / kBlocFilePixels};
+}
+
+}  // namespace
+
+// A world in the making: what it is built from (options, inputs), what it shares among its
+// tiles (tables) and what it knows of the tiles already written (journal). Its parts guard
+// themselves: threads build tiles at once through one State.
+struct World::State {
+  WorldOptions options;
+  WorldNotes notes;
+  Settings lit;
+  WorldInputs inputs;
+  std::string base;
+  std::filesystem::path outdir;
+  WorldHeader header;
+  WorldTables tables;
+  WorldJournal journal;
+  std::vector<WorldTile> runTiles;  // the run's shard, without sizes and hashes
+  std::vector<std::int32_t> runIndices;
+
+  explicit State(const WorldOptions& given);
+  [[nodiscard]] int jobs() const { return options.jobs > 0 ? options.jobs : processors(); }
+  void checkAltitude() const;
+  void writeTile(std::int32_t index, const TileInputs& tileInputs, int threads, WorldTile& tile);
+  void writeTilePair(PendingTile& a, PendingTile& b);
+  [[nodiscard]] PendingTile begin(std::int32_t index);
+  void end(PendingTile& pending);
+  [[nodiscard]] WorldTile buildTile(std::int32_t index, int threads);
+  [[nodiscard]] std::pair<WorldTile, WorldTile> buildTilePair(std::int32_t first,
+                                                              std::int32_t second);
+};
+
+World::State::State(const WorldOptions& given)
+    : options(given),
+      notes(given.onNote),
+      lit(litSettings(given.settings)),
+      inputs(given.files, given.tileSize, given.trustedInputs,
+             [this](const std::string& line) { notes.add(line); }),
+      base(worldBaseName(given.files.prefix)),
+      outdir(madeOutdir(given.outdir, base)),
+      header{given.settings,
+             inputs.plan().tileSize,
+             inputs.plan().columns,
+             inputs.plan().rows,
+             inputs.plan().worldWidth,
+             inputs.plan().worldHeight,
+             inputs.altitude().georeference},
+      tables(sharesTables(inputs.plan()), lit.zScaleFactor, jobs()),
+      journal(outdir, base, given.shardIndex, given.shardCount) {
+  const TilePlan& plan = inputs.plan();
+  for (std::int32_t index = 0; index < plan.count(); ++index) {
+    if (!inShard(index, options.shardIndex, options.shardCount)) continue;
+    const PixelWindow window = plan.window(index);
+    WorldTile tile;
+    tile.column = plan.column(index);
+    tile.row = plan.row(index);
+    tile.x0 = window.x0;
+    tile.y0 = window.y0;
+    tile.width = window.width;
+    tile.height = window.height;
+    tile.file = tileFileName(base, tile.column, tile.row);
+    runTiles.push_back(tile);
+    runIndices.push_back(index);
   }
 }
 
@@ -313,7 +302,8 @@ void World::State::readRecords() {
 // Only what the header leaves open is read: a GDAL altitude may have pixels without altitude,
 // and an altitude whose sample type does not settle the heights check is measured.
 void World::State::checkAltitude() const {
-  const Texture& alt = *headers[0];
+  const Texture& alt = inputs.altitude();
+  const TilePlan& plan = inputs.plan();
   const bool heightsSettled = heightLimitsSettledByType(alt, options.settings);
   const bool bmp = isBmpName(alt.fileName);
   if (bmp && heightsSettled) return;
@@ -321,15 +311,13 @@ void World::State::checkAltitude() const {
   AltitudeSpan span;
   AltitudeHoles holes;
   onThreads(plan.count(), jobs(), [&](std::int32_t index) {
-    const PixelWindow apron = plan.apron(index);
     const PixelWindow part = plan.part(index);
     AltitudeHoles own{.countX0 = part.x0,
                       .countY0 = part.y0,
                       .countX1 = part.x0 + part.width,
                       .countY1 = part.y0 + part.height};
-    const std::unique_ptr<Texture> window = loader.loadWindow(
-        names[0], RasterKind::kAltitude,
-        KeepWindow{apron.width, apron.height, false, apron.x0, apron.y0}, {}, bmp ? nullptr : &own);
+    const std::unique_ptr<Texture> window =
+        inputs.altitudeWindow(plan.apron(index), bmp ? nullptr : &own);
     AltitudeSpan measured;
     if (!heightsSettled) widenAltitudeSpan(*window, measured);
     const std::lock_guard lock(mutex);
@@ -344,115 +332,14 @@ void World::State::checkAltitude() const {
   checkHeightLimits(alt.fileName, span, options.settings);
 }
 
-// Hashed once a run, by the first tile that needs it.
-std::string World::State::warpedFileHash(const Texture& image) const {
-  const std::lock_guard lock(hashesMutex);
-  std::string& hash = fileHashes[image.fileName];
-  if (hash.empty()) {
-    const auto hashed = hashFile(image.fileName);
-    if (!hashed) throw Failure("erreur lors de l'ouverture du fichier " + image.fileName + "\n");
-    hash = hashed->second;
-  }
-  return hash;
-}
-
-TileInputs World::State::loadInputs(std::int32_t index) const {
-  const PixelWindow apron = plan.apron(index);
-  const PixelWindow own = plan.window(index);
-  TileInputs old;
-  {
-    const std::lock_guard lock(spareMutex);
-    if (!spare.empty()) {
-      old = std::move(spare.back());
-      spare.pop_back();
-    }
-  }
-  TileInputs inputs;
-  inputs.alt = loader.loadWindow(names[0], RasterKind::kAltitude,
-                                 KeepWindow{apron.width, apron.height, false, apron.x0, apron.y0},
-                                 {}, nullptr, std::move(old.alt));
-  checkWindowUnchanged(*headers[0], *inputs.alt, apron.width, apron.height);
-  inputs.roles[0] = inputs.alt.get();
-  std::map<std::string, const Texture*> read;
-  for (std::size_t role = 1; role < names.size(); ++role) {
-    const Texture*& image = read[names[role]];
-    if (image == nullptr) {
-      // Every tile reads the same files in the same order: the n-th is the n-th of old.
-      const std::size_t n = inputs.owned.size();
-      inputs.owned.push_back(loader.loadWindow(
-          names[role], RasterKind::kColour,
-          KeepWindow{own.width, own.height, false, own.x0, own.y0}, grid, nullptr,
-          n < old.owned.size() ? std::move(old.owned[n]) : nullptr));
-      image = inputs.owned.back().get();
-      checkWindowUnchanged(*headers[role], *image, own.width, own.height);
-    }
-    inputs.roles[role] = image;
-  }
-  return inputs;
-}
-
-void World::State::giveBack(TileInputs inputs) const {
-  const std::lock_guard lock(spareMutex);
-  spare.push_back(std::move(inputs));
-}
-
-// The record of the tile's file if it already holds what the tile would be: one with the same
-// inputs whose size and SHA-256 the file has.
-std::optional<WorldTile> World::State::currentRecord(const WorldTile& tile,
-                                                     const std::string& fingerprint) const {
-  const std::string path = (outdir / tile.file).string();
-  std::error_code error;
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (error) return std::nullopt;
-  std::optional<std::pair<std::int64_t, std::string>> hashed;
-  const auto range = recorded.equal_range(tile.file);
-  for (auto it = range.first; it != range.second; ++it) {
-    const WorldTile& record = it->second;
-    if (record.fingerprint != fingerprint || record.bytes != static_cast<std::int64_t>(size) ||
-        record.column != tile.column || record.row != tile.row) {
-      continue;
-    }
-    if (!hashed) hashed = hashFile(path);
-    if (hashed && hashed->first == record.bytes && hashed->second == record.sha256) return record;
-  }
-  return std::nullopt;
-}
-
-const TriangleTable* World::State::tableFor(const Texture& alt) const {
-  if (!shareTables) return nullptr;
-  const bool eightBit = alt.sampleFormat == SampleFormat::kUInt8;
-  const int step = eightBit ? 1 : altitudeStep(alt, 1);
-  if (step <= 0) return nullptr;
-  const std::lock_guard lock(tablesMutex);
-  std::unique_ptr<TriangleTable>& table = tables[step];
-  if (!table) {
-    table = std::make_unique<TriangleTable>(lit.zScaleFactor, step, eightBit ? 255 : 127, jobs());
-  }
-  return table.get();
-}
-
-namespace {
-
-Terrain terrainOf(const TileInputs& inputs, const Settings& lit) {
-  return Terrain{*inputs.roles[0], *inputs.roles[1], *inputs.roles[2],
-                 *inputs.roles[3], *inputs.roles[4], lit};
-}
-
-BlocRegion regionOf(const PixelWindow& own) {
-  return BlocRegion{own.x0 / kBlocFilePixels, own.y0 / kBlocFilePixels,
-                    (own.width - 1) / kBlocFilePixels, (own.height - 1) / kBlocFilePixels};
-}
-
-}  // namespace
-
-void World::State::writeTile(std::int32_t index, const TileInputs& inputs, int threads,
-                             WorldTile& tile) const {
-  const Terrain terrain = terrainOf(inputs, lit);
-  const BlocRegion region = regionOf(plan.window(index));
+void World::State::writeTile(std::int32_t index, const TileInputs& tileInputs, int threads,
+                             WorldTile& tile) {
+  const Terrain terrain = terrainOf(tileInputs, lit);
+  const BlocRegion region = regionOf(inputs.plan().window(index));
   MapFile file((outdir / tile.file).string());
   Sha256 sha;
   writeMapRegion(
-      file, terrain, region, tableFor(*inputs.alt), threads,
+      file, terrain, region, tables.tableFor(*tileInputs.alt), threads,
       [&sha](const std::uint8_t* bytes, std::size_t count) { sha.update(bytes, count); });
   file.commit();
   tile.bytes = mapFileBytes(region.largeur, region.hauteur);
@@ -461,15 +348,16 @@ void World::State::writeTile(std::int32_t index, const TileInputs& inputs, int t
 }
 
 // Two tiles on this thread, their SHA-256 chains computed side by side.
-void World::State::writeTilePair(PendingTile& a, PendingTile& b) const {
+void World::State::writeTilePair(PendingTile& a, PendingTile& b) {
+  const TilePlan& plan = inputs.plan();
   const Terrain terrains[2] = {terrainOf(a.inputs, lit), terrainOf(b.inputs, lit)};
   const BlocRegion regions[2] = {regionOf(plan.window(a.index)), regionOf(plan.window(b.index))};
   MapFile files[2] = {MapFile((outdir / a.tile.file).string()),
                       MapFile((outdir / b.tile.file).string())};
   Sha256 shas[2];
   writeMapRegionPair(
-      {&files[0], &terrains[0], regions[0], tableFor(*a.inputs.alt)},
-      {&files[1], &terrains[1], regions[1], tableFor(*b.inputs.alt)},
+      {&files[0], &terrains[0], regions[0], tables.tableFor(*a.inputs.alt)},
+      {&files[1], &terrains[1], regions[1], tables.tableFor(*b.inputs.alt)},
       [&shas](const std::uint8_t* aBytes, std::size_t aCount, const std::uint8_t* bBytes,
               std::size_t bCount) {
         Sha256::updateBoth(shas[0], aBytes, aCount, shas[1], bBytes, bCount);
@@ -484,49 +372,65 @@ void World::State::writeTilePair(PendingTile& a, PendingTile& b) const {
   }
 }
 
-// One line a tile, appended as soon as the tile has its name: a run stopped before its
-// manifest leaves its finished tiles counted. A tile whose line is lost is built again.
-void World::State::journal(const WorldTile& tile) const {
-  const std::string line = journalLine(tile);
-  const std::string name =
-      (outdir / journalName(base, options.shardIndex, options.shardCount)).string();
-  const std::lock_guard lock(journalMutex);
-  const int fd = ::open(name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) return;
-  [[maybe_unused]] const ssize_t written = ::write(fd, line.data(), line.size());
-  ::close(fd);
+PendingTile World::State::begin(std::int32_t index) {
+  const auto at = std::find(runIndices.begin(), runIndices.end(), index);
+  if (at == runIndices.end()) {
+    throw Failure("erreur: la tuile " + std::to_string(index) + " n'est pas de ce calcul\n");
+  }
+  PendingTile pending;
+  pending.index = index;
+  pending.tile = runTiles[static_cast<std::size_t>(at - runIndices.begin())];
+  pending.inputs = inputs.load(index);
+  WorldTile& tile = pending.tile;
+  tile.fingerprint = fingerprintOf(
+      pending.inputs, options.settings, inputs.plan(), inputs.plan().window(index),
+      inputs.grid().georeference,
+      [this](const Texture& image) { return inputs.warpedFileHash(image); });
+  if (const std::optional<WorldTile> record = journal.current(tile, tile.fingerprint)) {
+    tile.bytes = record->bytes;
+    tile.sha256 = record->sha256;
+    pending.current = true;
+  }
+  return pending;
 }
 
-World::World(const WorldOptions& options) : state_(std::make_unique<State>(options)) {
-  State& state = *state_;
+void World::State::end(PendingTile& pending) {
+  if (!pending.current) journal.append(pending.tile);
+  inputs.giveBack(std::move(pending.inputs));
+}
+
+WorldTile World::State::buildTile(std::int32_t index, int threads) {
+  PendingTile pending = begin(index);
+  if (!pending.current) writeTile(index, pending.inputs, std::max(1, threads), pending.tile);
+  end(pending);
+  return pending.tile;
+}
+
+// Two tiles on this thread, a piece of each in turn, so that their files' SHA-256 are
+// computed side by side, about half again as fast as one after the other.
+std::pair<WorldTile, WorldTile> World::State::buildTilePair(std::int32_t first,
+                                                            std::int32_t second) {
+  if (first == second) {
+    const WorldTile tile = buildTile(first, 1);
+    return {tile, tile};
+  }
+  PendingTile a = begin(first);
+  PendingTile b = begin(second);
+  if (!a.current && !b.current) {
+    writeTilePair(a, b);
+  } else if (!a.current) {
+    writeTile(first, a.inputs, 1, a.tile);
+  } else if (!b.current) {
+    writeTile(second, b.inputs, 1, b.tile);
+  }
+  end(a);
+  end(b);
+  return {a.tile, b.tile};
+}
+
+World::World(const WorldOptions& options) {
   try {
-    state.names = imageNamesOf(options.files);
-    state.base = worldBaseName(options.files.prefix);
-    state.outdir = options.outdir;
-    state.lit = options.settings;
-    normalize(state.lit.lightDirection);
-    checkSettingsFinite(options.settings);
-    if (options.settings.baked.skyDirections != 0 || options.settings.baked.shadows) {
-      throw Failure("erreur: un monde ne cuit encore ni le ciel ni les ombres\n",
-                    "the sky and the shadows of a tile depend on terrain beyond it\n");
-    }
-    state.loadHeaders();
-    state.makeOutdir();
-    state.readRecords();
-    for (std::int32_t index = 0; index < state.plan.count(); ++index) {
-      if (!inShard(index, options.shardIndex, options.shardCount)) continue;
-      const PixelWindow window = state.plan.window(index);
-      WorldTile tile;
-      tile.column = state.plan.column(index);
-      tile.row = state.plan.row(index);
-      tile.x0 = window.x0;
-      tile.y0 = window.y0;
-      tile.width = window.width;
-      tile.height = window.height;
-      tile.file = tileFileName(state.base, tile.column, tile.row);
-      state.runTiles.push_back(tile);
-      state.runIndices.push_back(index);
-    }
+    state_ = std::make_unique<State>(options);
   } catch (const Failure& failure) {
     throw errorOf(failure);
   }
@@ -538,11 +442,11 @@ World& World::operator=(World&&) noexcept = default;
 
 const std::vector<WorldTile>& World::plan() const { return state_->runTiles; }
 
-std::int32_t World::tileCount() const { return state_->plan.count(); }
+std::int32_t World::tileCount() const { return state_->inputs.plan().count(); }
 
-std::int32_t World::columns() const { return state_->plan.columns; }
+std::int32_t World::columns() const { return state_->inputs.plan().columns; }
 
-const std::vector<std::string>& World::notes() const { return state_->notes; }
+const std::vector<std::string>& World::notes() const { return state_->notes.lines(); }
 
 void World::prepare() const {
   const State& state = *state_;
@@ -564,79 +468,25 @@ void World::prepare() const {
   }
 }
 
-PendingTile World::State::begin(std::int32_t index) const {
-  const auto at = std::find(runIndices.begin(), runIndices.end(), index);
-  if (at == runIndices.end()) {
-    throw Failure("erreur: la tuile " + std::to_string(index) + " n'est pas de ce calcul\n");
-  }
-  PendingTile pending;
-  pending.index = index;
-  pending.tile = runTiles[static_cast<std::size_t>(at - runIndices.begin())];
-  pending.inputs = loadInputs(index);
-  WorldTile& tile = pending.tile;
-  tile.fingerprint = fingerprintOf(pending.inputs, options.settings, plan, plan.window(index),
-                                   grid.georeference,
-                                   [this](const Texture& image) { return warpedFileHash(image); });
-  if (const std::optional<WorldTile> record = currentRecord(tile, tile.fingerprint)) {
-    tile.bytes = record->bytes;
-    tile.sha256 = record->sha256;
-    pending.current = true;
-  }
-  return pending;
-}
-
-void World::State::end(PendingTile& pending) const {
-  if (!pending.current) journal(pending.tile);
-  giveBack(std::move(pending.inputs));
-}
-
 WorldTile World::buildTile(std::int32_t index, int threads) const {
-  const State& state = *state_;
   try {
-    PendingTile pending = state.begin(index);
-    if (!pending.current) state.writeTile(index, pending.inputs, std::max(1, threads), pending.tile);
-    state.end(pending);
-    return pending.tile;
-  } catch (const Failure& failure) {
-    throw errorOf(failure);
-  }
-}
-
-std::pair<WorldTile, WorldTile> World::buildTilePair(std::int32_t first,
-                                                     std::int32_t second) const {
-  if (first == second) {
-    const WorldTile tile = buildTile(first);
-    return {tile, tile};
-  }
-  const State& state = *state_;
-  try {
-    PendingTile a = state.begin(first);
-    PendingTile b = state.begin(second);
-    if (!a.current && !b.current) {
-      state.writeTilePair(a, b);
-    } else if (!a.current) {
-      state.writeTile(first, a.inputs, 1, a.tile);
-    } else if (!b.current) {
-      state.writeTile(second, b.inputs, 1, b.tile);
-    }
-    state.end(a);
-    state.end(b);
-    return {a.tile, b.tile};
+    return state_->buildTile(index, threads);
   } catch (const Failure& failure) {
     throw errorOf(failure);
   }
 }
 
 WorldResult World::finish(const std::vector<WorldTile>& tiles) const {
-  const State& state = *state_;
+  State& state = *state_;
+  const TilePlan& plan = state.inputs.plan();
   WorldResult result;
-  result.width = state.plan.worldWidth;
-  result.height = state.plan.worldHeight;
-  result.tileSize = state.plan.tileSize;
-  result.columns = state.plan.columns;
-  result.rows = state.plan.rows;
+  result.width = plan.worldWidth;
+  result.height = plan.worldHeight;
+  result.tileSize = plan.tileSize;
+  result.columns = plan.columns;
+  result.rows = plan.rows;
   result.tiles = tiles;
-  result.notes = state.notes;
+  result.notes = state.notes.lines();
   for (const WorldTile& tile : tiles) result.built += tile.built ? 1 : 0;
   try {
     // Every tile of the run, in order, built: a tile missing would leave the world incomplete.
@@ -656,10 +506,7 @@ WorldResult World::finish(const std::vector<WorldTile>& tiles) const {
     WorldRecord record{state.header, state.options.shardIndex, state.options.shardCount, tiles};
     result.record = (state.outdir / name).string();
     result.recordWritten = writeIfChanged(result.record, recordText(record));
-    std::error_code error;
-    std::filesystem::remove(
-        state.outdir / journalName(state.base, state.options.shardIndex, state.options.shardCount),
-        error);
+    state.journal.remove();
   } catch (const Failure& failure) {
     throw errorOf(failure);
   }
@@ -669,9 +516,10 @@ WorldResult World::finish(const std::vector<WorldTile>& tiles) const {
 WorldResult buildWorld(const WorldOptions& options) {
   const World world(options);
   world.prepare();
+  World::State& state = *world.state_;
   const std::vector<WorldTile>& plan = world.plan();
   std::vector<WorldTile> tiles(plan.size());
-  const int jobs = options.jobs > 0 ? options.jobs : processors();
+  const int jobs = state.jobs();
   const auto count = static_cast<std::int32_t>(plan.size());
   // With fewer tiles than jobs, each tile's blocFiles are shared among the spare threads.
   const int threadsPerTile = std::max(1, jobs / std::max(1, count));
@@ -689,20 +537,24 @@ WorldResult buildWorld(const WorldOptions& options) {
     const WorldTile& planned = plan[static_cast<std::size_t>(n)];
     return planned.row * world.columns() + planned.column;
   };
-  onThreads(units, jobs, [&](std::int32_t unit) {
-    const std::int32_t n = unit < paired / 2 ? 2 * unit : unit + paired / 2;
-    std::int32_t built = 1;
-    if (n < paired) {
-      std::tie(tiles[static_cast<std::size_t>(n)], tiles[static_cast<std::size_t>(n + 1)]) =
-          world.buildTilePair(indexOf(n), indexOf(n + 1));
-      built = 2;
-    } else {
-      tiles[static_cast<std::size_t>(n)] = world.buildTile(indexOf(n), threadsPerTile);
-    }
-    const std::lock_guard lock(mutex);
-    done += built;
-    if (options.onProgress) options.onProgress(done, count);
-  });
+  try {
+    onThreads(units, jobs, [&](std::int32_t unit) {
+      const std::int32_t n = unit < paired / 2 ? 2 * unit : unit + paired / 2;
+      std::int32_t built = 1;
+      if (n < paired) {
+        std::tie(tiles[static_cast<std::size_t>(n)], tiles[static_cast<std::size_t>(n + 1)]) =
+            state.buildTilePair(indexOf(n), indexOf(n + 1));
+        built = 2;
+      } else {
+        tiles[static_cast<std::size_t>(n)] = state.buildTile(indexOf(n), threadsPerTile);
+      }
+      const std::lock_guard lock(mutex);
+      done += built;
+      if (options.onProgress) options.onProgress(done, count);
+    });
+  } catch (const Failure& failure) {
+    throw errorOf(failure);
+  }
   return world.finish(tiles);
 }
 

@@ -1,0 +1,83 @@
+#include "world/world_inputs.h"
+
+#include <utility>
+
+#include "failure.h"
+#include "map/map_writer.h"
+#include "world/world_files.h"
+
+namespace quorvel {
+
+WorldInputs::WorldInputs(const ImageFiles& files, std::int32_t tileSize, bool trustedInputs,
+                         NoteSink notes)
+    : loader_(std::move(notes), ImageLoaderOptions{trustedInputs}), names_(imageNamesOf(files)) {
+  const KeepWindow none{0, 0, false};
+  headers_ = loader_.loadTerrain(names_, KeepRule{none, [none](const Texture&) { return none; }});
+  const Texture& alt = *headers_[0];
+  const Terrain terrain{*headers_[0], *headers_[1], *headers_[2], *headers_[3], *headers_[4], {}};
+  checkTerrainDepths(terrain);
+  checkWorldSize(alt);
+  checkColourSizes(terrain);
+  plan_ = planTiles(alt.fileWidth, alt.fileHeight, tileSize);
+  grid_ = gridOf(alt);
+}
+
+std::unique_ptr<Texture> WorldInputs::altitudeWindow(const PixelWindow& window,
+                                                     AltitudeHoles* holes) const {
+  return loader_.loadWindow(names_[0], RasterKind::kAltitude,
+                            KeepWindow{window.width, window.height, false, window.x0, window.y0},
+                            {}, holes);
+}
+
+TileInputs WorldInputs::load(std::int32_t index) {
+  const PixelWindow apron = plan_.apron(index);
+  const PixelWindow own = plan_.window(index);
+  TileInputs old;
+  {
+    const std::lock_guard lock(spareMutex_);
+    if (!spare_.empty()) {
+      old = std::move(spare_.back());
+      spare_.pop_back();
+    }
+  }
+  TileInputs inputs;
+  inputs.alt = loader_.loadWindow(names_[0], RasterKind::kAltitude,
+                                  KeepWindow{apron.width, apron.height, false, apron.x0, apron.y0},
+                                  {}, nullptr, std::move(old.alt));
+  checkWindowUnchanged(*headers_[0], *inputs.alt, apron.width, apron.height);
+  inputs.roles[0] = inputs.alt.get();
+  std::map<std::string, const Texture*> read;
+  for (std::size_t role = 1; role < names_.size(); ++role) {
+    const Texture*& image = read[names_[role]];
+    if (image == nullptr) {
+      // Every tile reads the same files in the same order: the n-th is the n-th of old.
+      const std::size_t n = inputs.owned.size();
+      inputs.owned.push_back(loader_.loadWindow(
+          names_[role], RasterKind::kColour,
+          KeepWindow{own.width, own.height, false, own.x0, own.y0}, grid_, nullptr,
+          n < old.owned.size() ? std::move(old.owned[n]) : nullptr));
+      image = inputs.owned.back().get();
+      checkWindowUnchanged(*headers_[role], *image, own.width, own.height);
+    }
+    inputs.roles[role] = image;
+  }
+  return inputs;
+}
+
+void WorldInputs::giveBack(TileInputs inputs) {
+  const std::lock_guard lock(spareMutex_);
+  spare_.push_back(std::move(inputs));
+}
+
+std::string WorldInputs::warpedFileHash(const Texture& image) {
+  const std::lock_guard lock(hashesMutex_);
+  std::string& hash = fileHashes_[image.fileName];
+  if (hash.empty()) {
+    const auto hashed = hashFile(image.fileName);
+    if (!hashed) throw Failure("erreur lors de l'ouverture du fichier " + image.fileName + "\n");
+    hash = hashed->second;
+  }
+  return hash;
+}
+
+}  // namespace quorvel
