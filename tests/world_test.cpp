@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -363,6 +365,63 @@ TEST(World, BakedLightIsRefusedRatherThanIgnored) {
     EXPECT_THROW(buildWorld(options), Error);
     EXPECT_FALSE(fs::exists(dir / "out"));
   }
+}
+
+// quorvel-world reads its settings as quorvel does: a setting typed wrong is a warning on
+// standard error (or a note of the JSON) and the run goes on; with --strict it stops the run
+// before any file is written.
+TEST(World, SettingsTypedWrongAreWarnedOfAndRefusedWithStrict) {
+  const TempDir dir;
+  writeTerrain(dir / "t", roughTerrain(29, 51, 51));
+  ProcessOptions world;
+  world.program = QUORVEL_WORLD_BINARY;
+  const std::string ignored =
+      "1 2: a light direction takes three numbers, so these two are ignored";
+  const std::string comma = "0,5: not wholly a number, read as 0.000000 for the z scale factor";
+  const struct {
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::string err;
+    std::string zScaleLine;  // empty: no settings printed
+  } kCases[] = {
+      {{"t", "out", "1", "2"}, 0, ignored + "\n", "z scale factor= 1.000000"},
+      {{"--strict", "t", "out", "1", "2"}, 2, ignored + "\n", ""},
+      {{"t", "out", "0", "0", "1", "0,5"}, 0, comma + "\n", "z scale factor= 0.000000"},
+      {{"--strict", "t", "out", "0", "0", "1", "0,5"}, 2, comma + "\n", ""},
+      {{"--strict", "t", "out", "0", "0", "1", "2"}, 0, "", "z scale factor= 2.000000"},
+      {{"--json", "t", "out", "0", "0", "1", "0,5"}, 0, "", ""},
+      {{"--json", "--strict", "t", "out", "1", "2"}, 2, "", ""},
+  };
+  for (const auto& c : kCases) {
+    std::string shown;
+    for (const std::string& argument : c.arguments) shown += argument + " ";
+    SCOPED_TRACE(shown);
+    fs::remove_all(dir / "out");
+    const RunResult result = runTool(c.arguments, dir.path(), world);
+    EXPECT_EQ(result.exitCode, c.exitCode);
+    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(fs::exists(dir / "out"), c.exitCode == 0);
+    const std::vector<std::string> lines = splitLines(result.out);
+    if (!c.zScaleLine.empty()) {
+      ASSERT_GE(lines.size(), 3u);
+      EXPECT_EQ(lines[2], c.zScaleLine);
+    }
+    if (c.arguments[0] == "--json") {
+      const nlohmann::json json = nlohmann::json::parse(result.out);
+      if (c.exitCode == 0) {
+        EXPECT_EQ(json.at("notes").at(0), comma);
+      } else {
+        EXPECT_EQ(json.at("error"), ignored);
+        EXPECT_EQ(json.at("exit"), 2);
+      }
+    } else if (c.exitCode == 2) {
+      EXPECT_EQ(result.out, std::string("quorvel-world ") + version() + "\n");
+    }
+  }
+  const RunResult help = runTool({"--help"}, dir.path(), world);
+  EXPECT_NE(help.out.find("\n  --strict         settings typed wrong are errors (exit 2), not "
+                          "warnings\n"),
+            std::string::npos);
 }
 
 TEST(World, RefusalsLeaveTilesAndManifestAsTheyWere) {

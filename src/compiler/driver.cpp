@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "cli/json_output.h"
-#include "compiler/options.h"
-#include "compiler/settings.h"
+#include "cli/options.h"
+#include "cli/settings.h"
 #include "failure.h"
 #include "quorvel/quorvel.h"
 
@@ -43,7 +43,7 @@ nlohmann::json settingsObject(const Settings& settings) {
 // the compile.
 int run(int argumentCount, const char* const* arguments, bool json) {
   if (!json) std::printf("quorvel %s\n", version());
-  const CommandLine line = parseCommandLine(argumentCount, arguments);
+  const CommandLine line = parseCommandLine(Program::kCompiler, argumentCount, arguments);
   switch (line.action) {
     case CommandLine::Action::kVersion:
       if (json) printJson({{"version", version()}});
@@ -56,31 +56,22 @@ int run(int argumentCount, const char* const* arguments, bool json) {
       }
       if (json) std::printf("quorvel %s\n", version());
       std::printf("%s\n", kUsage);
-      if (line.action == CommandLine::Action::kHelp) std::fputs(optionsHelp(), stdout);
+      if (line.action == CommandLine::Action::kHelp) std::fputs(optionsHelp(Program::kCompiler).c_str(), stdout);
       return 0;
     case CommandLine::Action::kRun:
+    case CommandLine::Action::kMerge:  // not an option of quorvel's
       break;
   }
   // Settings typed wrong are told on standard error, or among the JSON's notes; with --strict
   // they stop the run before anything is read or written.
-  const std::vector<std::string> warnings =
-      settingsWarnings(line.settingsArgumentCount, line.settingsArguments);
-  if (!json) {
-    for (const std::string& warning : warnings) std::fputs(warning.c_str(), stderr);
-  }
-  if (line.strict && !warnings.empty()) {
-    if (json) {
-      std::string lines;
-      for (const std::string& warning : warnings) lines += warning;
-      lines.pop_back();
-      printJson(errorObject(lines, 2));
-    }
-    return 2;
-  }
-  Settings settings = parseSettings(line.settingsArgumentCount, line.settingsArguments);
+  const int count = static_cast<int>(line.settingsArguments.size());
+  const char* const* words = line.settingsArguments.data();
+  const std::vector<std::string> warnings = settingsWarnings(count, words);
+  if (refuseSettingsWarnings(warnings, line.strict, json)) return kUsageExitCode;
+  Settings settings = parseSettings(count, words);
   settings.baked = line.baked;
   if (!json) printSettings(settings);
-  checkFiniteSettings(line.settingsArgumentCount, line.settingsArguments);
+  checkFiniteSettings(count, words);
 
   CompileOptions options;
   options.trustedInputs = line.trustedInputs;

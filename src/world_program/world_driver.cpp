@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "cli/json_output.h"
-#include "compiler/options.h"
-#include "compiler/settings.h"
+#include "cli/options.h"
+#include "cli/settings.h"
 #include "failure.h"
 #include "quorvel/quorvel.h"
 #include "world/manifest.h"
@@ -26,35 +26,12 @@ constexpr const char* kWorldUsage =
     "[sea level]\n"
     "       quorvel-world --merge outdir/base [--json]\n";
 
-constexpr const char* kOptionsHelp =
-    "options, only before the prefix:\n"
-    "  --tile T         tile size in pixels, 50 n + 1 from 51 to 5001 (default: 5001)\n"
-    "  --jobs N         threads building tiles (default: one per processor)\n"
-    "  --shard K/N      build only tiles whose number is K modulo N, and record them in\n"
-    "                   outdir/base.shard-K-of-N.json for --merge\n"
-    "  --merge OUTDIR/BASE  write OUTDIR/BASE.world.json from the records of every shard\n"
-    "  --alt, --difmat, --ambmat, --diflight, --amblight FILE, --ext EXT,\n"
-    "  --trusted-inputs  as quorvel's\n"
-    "  --json           one JSON object on standard output instead of the text lines\n"
-    "  --               ends the options (for a prefix that begins with --)\n"
-    "  --help           this text\n"
-    "  --version        the banner only\n";
-
 constexpr int kUsageError = 2;
 
 // A command line that cannot be followed: exit 2.
 struct UsageError {
   std::string line;
 };
-
-// The options quorvel's parser takes a value for.
-bool takesValue(std::string_view option) {
-  for (const std::string_view name :
-       {"--alt", "--difmat", "--ambmat", "--diflight", "--amblight", "--ext"}) {
-    if (option == name) return true;
-  }
-  return false;
-}
 
 // The lighting options of quorvel that a world cannot bake: they look beyond a tile.
 bool refusedOption(std::string_view option) {
@@ -63,119 +40,38 @@ bool refusedOption(std::string_view option) {
          option.starts_with("--sun-size=");
 }
 
-// A whole number from min to max, all of text.
-bool wholeNumber(const std::string& text, long long min, long long max, long long& value) {
-  char* end = nullptr;
-  errno = 0;
-  value = std::strtoll(text.c_str(), &end, 10);
-  return !text.empty() && end != text.c_str() && *end == '\0' && errno == 0 && value >= min &&
-         value <= max;
-}
-
 struct Request {
-  enum class Action { kUsage, kHelp, kVersion, kBuild, kMerge };
-  Action action = Action::kUsage;
   bool json = false;
+  CommandLine line;
   WorldOptions world;
-  std::string merge;
-  CommandLine quorvel;  // the prefix, its images and its settings, as quorvel reads them
-  std::vector<std::string> forwarded;
-  std::vector<const char*> forwardedPointers;
 };
 
-// The world's own options; the others, the prefix and the settings go to quorvel's parser,
-// which applies quorvel's rules to them.
+// The options from the table both programs share; any refusal of them is a usage error.
 void parseRequest(int argumentCount, const char* const* arguments, Request& request) {
-  request.forwarded.push_back(argumentCount > 0 ? arguments[0] : "quorvel-world");
-  int next = 1;
-  const auto value = [&](const std::string& option) {
-    if (next + 1 >= argumentCount) throw UsageError{"quorvel-world: " + option + " needs a value"};
-    return std::string(arguments[++next]);
-  };
-  bool endOfOptions = false;
-  for (; next < argumentCount && std::string_view(arguments[next]).starts_with("--"); ++next) {
-    const std::string option = arguments[next];
-    long long number = 0;
-    if (option == "--") {
-      request.forwarded.push_back(option);
-      ++next;
-      endOfOptions = true;
-      break;
-    }
-    if (option == "--help" || option == "--version") {
-      request.action = option == "--help" ? Request::Action::kHelp : Request::Action::kVersion;
-      return;
-    }
-    if (option == "--json") {
-      request.json = true;
-    } else if (option == "--tile") {
-      const std::string text = value(option);
-      if (!wholeNumber(text, 51, 5001, number) || (number - 1) % 50 != 0) {
-        throw UsageError{
-            "quorvel-world: --tile needs a size of 50 n + 1 pixels from 51 to 5001, not " + text};
-      }
-      request.world.tileSize = static_cast<std::int32_t>(number);
-    } else if (option == "--jobs") {
-      const std::string text = value(option);
-      if (!wholeNumber(text, 1, 4096, number)) {
-        throw UsageError{"quorvel-world: --jobs needs a whole number from 1 to 4096, not " + text};
-      }
-      request.world.jobs = static_cast<int>(number);
-    } else if (option == "--shard") {
-      const std::string text = value(option);
-      const std::size_t slash = text.find('/');
-      long long count = 0;
-      if (slash == std::string::npos || !wholeNumber(text.substr(slash + 1), 1, 1000000, count) ||
-          !wholeNumber(text.substr(0, slash), 0, count - 1, number)) {
-        throw UsageError{"quorvel-world: --shard needs K/N with 0 <= K < N, not " + text};
-      }
-      request.world.shardIndex = static_cast<std::int32_t>(number);
-      request.world.shardCount = static_cast<std::int32_t>(count);
-    } else if (option == "--merge") {
-      request.merge = value(option);
-      request.action = Request::Action::kMerge;
-    } else if (refusedOption(option)) {
-      throw UsageError{"quorvel-world: " + option +
+  for (int i = 1; i < argumentCount && std::string_view(arguments[i]).starts_with("--"); ++i) {
+    const std::string_view option = arguments[i];
+    if (option == "--" || option == "--help" || option == "--version") break;
+    if (refusedOption(option)) {
+      throw UsageError{"quorvel-world: " + std::string(option) +
                        " cannot build a world: the sky and the shadows of a tile depend"
                        " on terrain beyond it"};
-    } else {
-      request.forwarded.push_back(option);
-      if (takesValue(option)) request.forwarded.push_back(value(option));
     }
-  }
-  const int positional = argumentCount - next;
-  if (request.action == Request::Action::kMerge) {
-    if (positional > 0 || request.world.shardCount > 1) {
-      throw UsageError{"quorvel-world: --merge takes outdir/base only"};
-    }
-    return;
-  }
-  if (positional == 0 && !endOfOptions) return;  // the usage line
-  if (positional < 2) throw UsageError{"quorvel-world: give the prefix and the output directory"};
-  request.world.outdir = arguments[next + 1];
-  // An option written after the prefix would otherwise name the directory the whole world is
-  // written to.
-  if (request.world.outdir.starts_with("--")) {
-    throw UsageError{"quorvel-world: options come before the prefix, so " + request.world.outdir +
-                     " is not an output directory (write ./" + request.world.outdir +
-                     " for a directory of that name)"};
-  }
-  request.forwarded.push_back(arguments[next]);
-  for (int i = next + 2; i < argumentCount; ++i) request.forwarded.push_back(arguments[i]);
-  for (const std::string& argument : request.forwarded) {
-    request.forwardedPointers.push_back(argument.c_str());
   }
   try {
-    request.quorvel = parseCommandLine(static_cast<int>(request.forwardedPointers.size()),
-                                       request.forwardedPointers.data());
+    request.line = parseCommandLine(Program::kWorld, argumentCount, arguments);
   } catch (const Failure& failure) {
     std::string line = failure.what();
     if (line.ends_with('\n')) line.pop_back();
     throw UsageError{line};
   }
-  request.world.files = request.quorvel.files;
-  request.world.trustedInputs = request.quorvel.trustedInputs;
-  request.action = Request::Action::kBuild;
+  const CommandLine& line = request.line;
+  request.world.files = line.files;
+  request.world.outdir = line.outdir;
+  request.world.tileSize = line.tileSize;
+  request.world.jobs = line.jobs;
+  request.world.shardIndex = line.shardIndex;
+  request.world.shardCount = line.shardCount;
+  request.world.trustedInputs = line.trustedInputs;
 }
 
 // "3/25 tiles, about 12 s left", over the last line on a terminal.
@@ -197,10 +93,15 @@ nlohmann::json tileJson(const WorldTile& tile) {
   return json;
 }
 
-nlohmann::json resultJson(const WorldResult& result, const Request& request) {
+// warnings: the settings typed wrong, each with its line feed.
+nlohmann::json resultJson(const WorldResult& result, const Request& request,
+                          const std::vector<std::string>& warnings) {
   nlohmann::json tiles = nlohmann::json::array();
   for (const WorldTile& tile : result.tiles) tiles.push_back(tileJson(tile));
   nlohmann::json notes = nlohmann::json::array();
+  for (const std::string& warning : warnings) {
+    notes.push_back(nameText(warning.substr(0, warning.size() - 1)));
+  }
   for (const std::string& note : result.notes) notes.push_back(nameText(note));
   nlohmann::json json = {{"record", nameText(result.record)},
                          {"record_written", result.recordWritten},
@@ -234,37 +135,45 @@ void printSummary(const WorldResult& result) {
 int run(int argumentCount, const char* const* arguments, Request& request) {
   parseRequest(argumentCount, arguments, request);
   const bool json = request.json;
+  const CommandLine& line = request.line;
   if (!json) std::printf("quorvel-world %s\n", version());
-  switch (request.action) {
-    case Request::Action::kVersion:
+  switch (line.action) {
+    case CommandLine::Action::kVersion:
       if (json) printJson({{"version", version()}});
       return 0;
-    case Request::Action::kUsage:
-    case Request::Action::kHelp:
-      if (json && request.action == Request::Action::kUsage) {
+    case CommandLine::Action::kUsage:
+    case CommandLine::Action::kHelp:
+      if (json && line.action == CommandLine::Action::kUsage) {
         printJson(errorObject(
             std::string(kWorldUsage).substr(0, std::string(kWorldUsage).find('\n')), 0));
         return 0;
       }
       std::fputs(kWorldUsage, stdout);
-      if (request.action == Request::Action::kHelp) std::fputs(kOptionsHelp, stdout);
+      if (line.action == CommandLine::Action::kHelp) {
+        std::fputs(optionsHelp(Program::kWorld).c_str(), stdout);
+      }
       return 0;
-    case Request::Action::kMerge: {
-      const WorldResult result = mergeWorld(request.merge);
+    case CommandLine::Action::kMerge: {
+      const WorldResult result = mergeWorld(line.merge);
       if (json) {
-        printJson(resultJson(result, request));
+        printJson(resultJson(result, request, {}));
       } else {
         printSummary(result);
       }
       return 0;
     }
-    case Request::Action::kBuild:
+    case CommandLine::Action::kRun:
       break;
   }
-  const CommandLine& line = request.quorvel;
-  request.world.settings = parseSettings(line.settingsArgumentCount, line.settingsArguments);
+  // Settings typed wrong as quorvel tells them: on standard error or among the JSON's notes,
+  // and with --strict they stop the run before anything is read or written.
+  const int count = static_cast<int>(line.settingsArguments.size());
+  const char* const* words = line.settingsArguments.data();
+  const std::vector<std::string> warnings = settingsWarnings(count, words);
+  if (refuseSettingsWarnings(warnings, line.strict, json)) return kUsageError;
+  request.world.settings = parseSettings(count, words);
   if (!json) printSettings(request.world.settings);
-  checkFiniteSettings(line.settingsArgumentCount, line.settingsArguments);
+  checkFiniteSettings(count, words);
   if (!json) {
     request.world.onNote = [](const std::string& note) {
       std::fprintf(stderr, "%s\n", note.c_str());
@@ -278,7 +187,7 @@ int run(int argumentCount, const char* const* arguments, Request& request) {
   }
   const WorldResult result = buildWorld(request.world);
   if (json) {
-    printJson(resultJson(result, request));
+    printJson(resultJson(result, request, warnings));
   } else {
     printSummary(result);
   }

@@ -1,4 +1,4 @@
-#include "compiler/settings.h"
+#include "cli/settings.h"
 
 #include <gtest/gtest.h>
 

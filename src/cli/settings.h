@@ -18,6 +18,13 @@ namespace quorvel {
 [[nodiscard]] std::vector<std::string> settingsWarnings(int argumentCount,
                                                         const char* const* arguments);
 
+// Tells the settings typed wrong, warnings as settingsWarnings gives them: each on standard
+// error, unless json (the caller puts them among its notes). With strict they refuse the run:
+// printed as the JSON refusal when json, and true is returned, for an exit with the usage
+// code before anything is read or written.
+[[nodiscard]] bool refuseSettingsWarnings(const std::vector<std::string>& warnings, bool strict,
+                                          bool json);
+
 // Prints the three settings lines, the light direction as given.
 void printSettings(const Settings& settings);
 

@@ -1,4 +1,4 @@
-#include "compiler/settings.h"
+#include "cli/settings.h"
 
 #include <cmath>
 #include <cstdio>
@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/json_output.h"
 #include "failure.h"
 #include "math/vector3.h"
 
@@ -76,6 +77,20 @@ Settings parseSettings(int argumentCount, const char* const* arguments) {
   if (n >= 5) settings.zScaleFactor = number(arguments[5]);
   if (n >= 6) settings.seaLevel = number(arguments[6]);
   return settings;
+}
+
+bool refuseSettingsWarnings(const std::vector<std::string>& warnings, bool strict, bool json) {
+  if (!json) {
+    for (const std::string& warning : warnings) std::fputs(warning.c_str(), stderr);
+  }
+  if (!strict || warnings.empty()) return false;
+  if (json) {
+    std::string lines;
+    for (const std::string& warning : warnings) lines += warning;
+    lines.pop_back();
+    printJson(errorObject(lines, kUsageExitCode));
+  }
+  return true;
 }
 
 void printSettings(const Settings& settings) {
