@@ -1,7 +1,10 @@
 #include "world/sha256.h"
 
-#include <bit>
+#include <openssl/evp.h>
+
+#include <algorithm>
 #include <cstring>
+#include <new>
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <cpuid.h>
@@ -10,8 +13,37 @@
 #endif
 
 namespace quorvel {
+
+void Sha256::Free::operator()(evp_md_ctx_st* context) const { ::EVP_MD_CTX_free(context); }
+
+Sha256::Sha256() : context_(::EVP_MD_CTX_new()) {
+  if (!context_ || ::EVP_DigestInit_ex(context_.get(), ::EVP_sha256(), nullptr) != 1) {
+    throw std::bad_alloc();
+  }
+}
+
+Sha256::~Sha256() = default;
+Sha256::Sha256(Sha256&&) noexcept = default;
+Sha256& Sha256::operator=(Sha256&&) noexcept = default;
+
+void Sha256::update(const void* data, std::size_t size) {
+  // SHA-256 in software fails on nothing but a spent context, which is a caller's bug.
+  [[maybe_unused]] const int done = ::EVP_DigestUpdate(context_.get(), data, size);
+}
+
+Sha256Digest Sha256::finish() {
+  Sha256Digest digest{};
+  unsigned int size = 0;
+  ::EVP_DigestFinal_ex(context_.get(), digest.data(), &size);
+  return digest;
+}
+
 namespace {
 
+constexpr std::array<std::uint32_t, 8> kInitialState = {
+    0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
+
+#ifdef QUORVEL_SHA_INSTRUCTIONS
 alignas(16) constexpr std::uint32_t kRoundConstants[64] = {
     0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
     0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
@@ -22,52 +54,6 @@ alignas(16) constexpr std::uint32_t kRoundConstants[64] = {
     0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
     0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
 
-constexpr std::array<std::uint32_t, 8> kInitialState = {
-    0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
-
-std::uint32_t loadBe32(const std::uint8_t* in) {
-  return std::uint32_t{in[0]} << 24 | std::uint32_t{in[1]} << 16 | std::uint32_t{in[2]} << 8 |
-         std::uint32_t{in[3]};
-}
-
-void compressPortable(std::array<std::uint32_t, 8>& state, const std::uint8_t* blocks,
-                      std::size_t count) {
-  for (; count > 0; --count, blocks += 64) {
-    std::uint32_t w[64];
-    for (int t = 0; t < 16; ++t) w[t] = loadBe32(blocks + 4 * t);
-    for (int t = 16; t < 64; ++t) {
-      const std::uint32_t s0 = std::rotr(w[t - 15], 7) ^ std::rotr(w[t - 15], 18) ^ w[t - 15] >> 3;
-      const std::uint32_t s1 = std::rotr(w[t - 2], 17) ^ std::rotr(w[t - 2], 19) ^ w[t - 2] >> 10;
-      w[t] = w[t - 16] + s0 + w[t - 7] + s1;
-    }
-    std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
-    std::uint32_t e = state[4], f = state[5], g = state[6], h = state[7];
-    for (int t = 0; t < 64; ++t) {
-      const std::uint32_t t1 = h + (std::rotr(e, 6) ^ std::rotr(e, 11) ^ std::rotr(e, 25)) +
-                               ((e & f) ^ (~e & g)) + kRoundConstants[t] + w[t];
-      const std::uint32_t t2 =
-          (std::rotr(a, 2) ^ std::rotr(a, 13) ^ std::rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
-      h = g;
-      g = f;
-      f = e;
-      e = d + t1;
-      d = c;
-      c = b;
-      b = a;
-      a = t1 + t2;
-    }
-    state[0] += a;
-    state[1] += b;
-    state[2] += c;
-    state[3] += d;
-    state[4] += e;
-    state[5] += f;
-    state[6] += g;
-    state[7] += h;
-  }
-}
-
-#ifdef QUORVEL_SHA_INSTRUCTIONS
 // The rounds in the SHA extensions' order: the state as the two vectors ABEF and CDGH, four
 // rounds a group, with group n's four message words
 //   W[n] = msg2(msg1(W[n - 4], W[n - 3]) + (W[n - 1], W[n - 2] shifted by one word), W[n - 1]),
@@ -150,92 +136,101 @@ bool hasShaInstructions() {
   }();
   return has;
 }
+
+void compressOne(std::array<std::uint32_t, 8>& state, const std::uint8_t* blocks,
+                 std::size_t count) {
+  std::array<std::uint32_t, 8>* const states[1] = {&state};
+  compressWithShaInstructions<1>(states, &blocks, count);
+}
+
+void compressTwo(std::array<std::uint32_t, 8>& a, const std::uint8_t* aBlocks,
+                 std::array<std::uint32_t, 8>& b, const std::uint8_t* bBlocks, std::size_t count) {
+  std::array<std::uint32_t, 8>* const states[2] = {&a, &b};
+  const std::uint8_t* const blocks[2] = {aBlocks, bBlocks};
+  compressWithShaInstructions<2>(states, blocks, count);
+}
 #else
+// Without the SHA extensions a pair hashes through libcrypto: these are never called.
 bool hasShaInstructions() { return false; }
+void compressOne(std::array<std::uint32_t, 8>&, const std::uint8_t*, std::size_t) {}
+void compressTwo(std::array<std::uint32_t, 8>&, const std::uint8_t*,
+                 std::array<std::uint32_t, 8>&, const std::uint8_t*, std::size_t) {}
 #endif
 
 }  // namespace
 
-Sha256::Sha256(Rounds rounds)
-    : state_(kInitialState), shaInstructions_(rounds == Rounds::kFastest && hasShaInstructions()) {}
+Sha256Pair::Sha256Pair()
+    : ownRounds_(hasShaInstructions()),
+      chains_{Chain{kInitialState}, Chain{kInitialState}} {}
 
-void Sha256::compress(const std::uint8_t* blocks, std::size_t count) {
-#ifdef QUORVEL_SHA_INSTRUCTIONS
-  if (shaInstructions_) {
-    std::array<std::uint32_t, 8>* const states[1] = {&state_};
-    compressWithShaInstructions<1>(states, &blocks, count);
-    return;
-  }
-#endif
-  compressPortable(state_, blocks, count);
-}
-
-void Sha256::fillBuffer(const std::uint8_t*& bytes, std::size_t& size) {
-  if (buffered_ == 0) return;
-  const std::size_t taken = std::min(size, buffer_.size() - buffered_);
-  std::memcpy(buffer_.data() + buffered_, bytes, taken);
-  buffered_ += taken;
+void Sha256Pair::Chain::fillBuffer(const std::uint8_t*& bytes, std::size_t& size) {
+  if (buffered == 0) return;
+  const std::size_t taken = std::min(size, buffer.size() - buffered);
+  std::memcpy(buffer.data() + buffered, bytes, taken);
+  buffered += taken;
   bytes += taken;
   size -= taken;
-  if (buffered_ < buffer_.size()) return;
-  compress(buffer_.data(), 1);
-  buffered_ = 0;
+  if (buffered < buffer.size()) return;
+  compressOne(state, buffer.data(), 1);
+  buffered = 0;
 }
 
-void Sha256::absorb(const std::uint8_t* bytes, std::size_t size) {
+void Sha256Pair::Chain::absorb(const std::uint8_t* bytes, std::size_t size) {
   if (size == 0) return;  // all taken by a block still short
-  compress(bytes, size / 64);
+  compressOne(state, bytes, size / 64);
   bytes += size / 64 * 64;
   size %= 64;
-  std::memcpy(buffer_.data(), bytes, size);
-  buffered_ = size;
+  std::memcpy(buffer.data(), bytes, size);
+  buffered = size;
 }
 
-void Sha256::update(const void* data, std::size_t size) {
-  const auto* bytes = static_cast<const std::uint8_t*>(data);
-  length_ += size;
+Sha256Digest Sha256Pair::Chain::finish() {
+  // A one bit, zeros up to 8 bytes short of a block's end, then the length in bits.
+  const std::uint64_t bits = length * 8;
+  std::uint8_t tail[72] = {0x80};
+  const std::size_t zeros = (buffered < 56 ? 56 : 120) - buffered;
+  for (int i = 0; i < 8; ++i) tail[zeros + i] = static_cast<std::uint8_t>(bits >> (56 - 8 * i));
+  const std::uint8_t* bytes = tail;
+  std::size_t size = zeros + 8;
   fillBuffer(bytes, size);
   absorb(bytes, size);
-}
-
-void Sha256::updateBoth(Sha256& a, const void* aData, std::size_t aSize, Sha256& b,
-                        const void* bData, std::size_t bSize) {
-  const auto* aBytes = static_cast<const std::uint8_t*>(aData);
-  const auto* bBytes = static_cast<const std::uint8_t*>(bData);
-  a.length_ += aSize;
-  b.length_ += bSize;
-  a.fillBuffer(aBytes, aSize);
-  b.fillBuffer(bBytes, bSize);
-#ifdef QUORVEL_SHA_INSTRUCTIONS
-  if (a.shaInstructions_ && b.shaInstructions_ && a.buffered_ == 0 && b.buffered_ == 0) {
-    const std::size_t both = std::min(aSize, bSize) / 64;
-    std::array<std::uint32_t, 8>* const states[2] = {&a.state_, &b.state_};
-    const std::uint8_t* const blocks[2] = {aBytes, bBytes};
-    compressWithShaInstructions<2>(states, blocks, both);
-    aBytes += both * 64;
-    bBytes += both * 64;
-    aSize -= both * 64;
-    bSize -= both * 64;
-  }
-#endif
-  a.absorb(aBytes, aSize);
-  b.absorb(bBytes, bSize);
-}
-
-Sha256Digest Sha256::finish() {
-  // A one bit, zeros up to 8 bytes short of a block's end, then the length in bits.
-  const std::uint64_t bits = length_ * 8;
-  std::uint8_t tail[72] = {0x80};
-  const std::size_t zeros = (buffered_ < 56 ? 56 : 120) - buffered_;
-  for (int i = 0; i < 8; ++i) tail[zeros + i] = static_cast<std::uint8_t>(bits >> (56 - 8 * i));
-  update(tail, zeros + 8);
   Sha256Digest digest;
   for (int i = 0; i < 8; ++i) {
     for (int k = 0; k < 4; ++k) {
-      digest[4 * i + k] = static_cast<std::uint8_t>(state_[i] >> (24 - 8 * k));
+      digest[4 * i + k] = static_cast<std::uint8_t>(state[i] >> (24 - 8 * k));
     }
   }
   return digest;
+}
+
+void Sha256Pair::update(const void* aData, std::size_t aSize, const void* bData,
+                        std::size_t bSize) {
+  if (!ownRounds_) {
+    libcrypto_[0].update(aData, aSize);
+    libcrypto_[1].update(bData, bSize);
+    return;
+  }
+  const std::uint8_t* bytes[2] = {static_cast<const std::uint8_t*>(aData),
+                                  static_cast<const std::uint8_t*>(bData)};
+  std::size_t sizes[2] = {aSize, bSize};
+  for (int m = 0; m < 2; ++m) {
+    chains_[m].length += sizes[m];
+    chains_[m].fillBuffer(bytes[m], sizes[m]);
+  }
+  if (chains_[0].buffered == 0 && chains_[1].buffered == 0) {
+    const std::size_t both = std::min(sizes[0], sizes[1]) / 64;
+    compressTwo(chains_[0].state, bytes[0], chains_[1].state, bytes[1], both);
+    for (int m = 0; m < 2; ++m) {
+      bytes[m] += both * 64;
+      sizes[m] -= both * 64;
+    }
+  }
+  for (int m = 0; m < 2; ++m) chains_[m].absorb(bytes[m], sizes[m]);
+}
+
+std::array<Sha256Digest, 2> Sha256Pair::finish() {
+  if (!ownRounds_) return {libcrypto_[0].finish(), libcrypto_[1].finish()};
+  return {chains_[0].finish(), chains_[1].finish()};
 }
 
 std::string hexDigest(const Sha256Digest& digest) {

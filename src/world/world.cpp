@@ -354,20 +354,21 @@ void World::State::writeTilePair(PendingTile& a, PendingTile& b) {
   const BlocRegion regions[2] = {regionOf(plan.window(a.index)), regionOf(plan.window(b.index))};
   MapFile files[2] = {MapFile((outdir / a.tile.file).string()),
                       MapFile((outdir / b.tile.file).string())};
-  Sha256 shas[2];
+  Sha256Pair shas;
   writeMapRegionPair(
       {&files[0], &terrains[0], regions[0], tables.tableFor(*a.inputs.alt)},
       {&files[1], &terrains[1], regions[1], tables.tableFor(*b.inputs.alt)},
       [&shas](const std::uint8_t* aBytes, std::size_t aCount, const std::uint8_t* bBytes,
               std::size_t bCount) {
-        Sha256::updateBoth(shas[0], aBytes, aCount, shas[1], bBytes, bCount);
+        shas.update(aBytes, aCount, bBytes, bCount);
       });
   PendingTile* const pending[2] = {&a, &b};
+  const std::array<Sha256Digest, 2> digests = shas.finish();
   for (int m = 0; m < 2; ++m) {
     files[m].commit();
     WorldTile& tile = pending[m]->tile;
     tile.bytes = mapFileBytes(regions[m].largeur, regions[m].hauteur);
-    tile.sha256 = hexDigest(shas[m].finish());
+    tile.sha256 = hexDigest(digests[static_cast<std::size_t>(m)]);
     tile.built = true;
   }
 }
