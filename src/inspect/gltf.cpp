@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "failure.h"
+#include "inspect/mesh_error.h"
 #include "printf_text.h"
 #include "little_endian.h"
 #include "version.h"
@@ -201,7 +202,8 @@ GltfExport exportGltf(MapReader& reader, const std::string& fileName, std::int64
   const HeightField field = readHeightField(reader);
   const TerrainMesh mesh = terrainMesh(field, maxTriangles);
   writeGlb(field, mesh, fileName);
-  return {cellCount(field) * kTrianglesPerCell, mesh.triangles(), mesh.kind};
+  const double error = mesh.kind == MeshKind::kCellFans ? 0.0 : maxVerticalError(field, mesh);
+  return {cellCount(field) * kTrianglesPerCell, mesh.triangles(), mesh.kind, error, mesh.fallback};
 }
 
 }  // namespace quorvel

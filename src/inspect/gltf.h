@@ -28,6 +28,8 @@ struct GltfExport {
   std::int64_t mapTriangles = 0;  // 8 per MapCell
   std::int64_t triangles = 0;     // written; fewer when the map did not fit the budget
   MeshKind kind = MeshKind::kCellFans;
+  double maxError = 0;   // the mesh's largest vertical distance to a pixel, in height units
+  std::string fallback;  // why a grid of pixels, when it is one
 };
 
 // Reads the map and writes its terrainMesh; see readHeightField for what it refuses.

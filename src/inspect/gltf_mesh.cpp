@@ -196,27 +196,83 @@ bool tilesRectangle(const HeightField& field, const TerrainMesh& mesh) {
   return true;
 }
 
+std::string simplifyMesh(const HeightField& field, const TerrainMesh& input,
+                         std::int64_t maxTriangles, TerrainMesh& out) {
+  // Each attempt runs the simplifier over the whole mesh again: a few are enough, as the
+  // folds it leaves are rare and local.
+  constexpr int kAttempts = 6;
+  const std::vector<float> positions = simplifierPositions(field, input);
+  const std::size_t inputTriangles = input.indices.size() / 3;
+  std::vector<char> frozen(inputTriangles, 0);
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    std::vector<std::uint32_t> open;
+    std::vector<std::uint32_t> kept;
+    for (std::size_t t = 0; t < inputTriangles; ++t) {
+      std::vector<std::uint32_t>& to = frozen[t] ? kept : open;
+      to.insert(to.end(), &input.indices[3 * t], &input.indices[3 * t + 3]);
+    }
+    const std::int64_t room = maxTriangles - static_cast<std::int64_t>(kept.size() / 3);
+    if (room < 1) return "the triangles kept round its folds fill the budget";
+    TerrainMesh mesh;
+    mesh.kind = MeshKind::kSimplified;
+    mesh.pixels = input.pixels;
+    // The frozen patches' outlines are open borders of what the simplifier sees: it keeps
+    // them, so the kept triangles fit back in.
+    mesh.indices = simplifyTriangles(positions, open, static_cast<std::size_t>(room));
+    if (mesh.triangles() > room) {
+      return printfText("the simplifier stopped at %lld triangles",
+                        static_cast<long long>(mesh.triangles() + kept.size() / 3));
+    }
+    mesh.indices.insert(mesh.indices.end(), kept.begin(), kept.end());
+    if (repairFolds(field, mesh) && tilesRectangle(field, mesh)) {
+      out = withUsedVerticesOnly(std::move(mesh));
+      return "";
+    }
+    // Freeze the input's triangles round every vertex of a triangle still turned over or
+    // flat seen from above, a ring wider at each attempt.
+    std::vector<char> marked(input.pixels.size(), 0);
+    bool any = false;
+    for (std::size_t t = 0; t + 2 < mesh.indices.size(); t += 3) {
+      const Pixel a = pixelOf(field, mesh.pixels[mesh.indices[t]]);
+      const Pixel b = pixelOf(field, mesh.pixels[mesh.indices[t + 1]]);
+      const Pixel c = pixelOf(field, mesh.pixels[mesh.indices[t + 2]]);
+      if ((b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x) > 0) continue;
+      any = true;
+      for (int k = 0; k < 3; ++k) marked[mesh.indices[t + k]] = 1;
+    }
+    if (!any) return "its triangles overlap";
+    for (int ring = 0; ring <= attempt; ++ring) {
+      std::vector<char> grown = marked;
+      for (std::size_t t = 0; t < inputTriangles; ++t) {
+        const std::uint32_t* v = &input.indices[3 * t];
+        if (!marked[v[0]] && !marked[v[1]] && !marked[v[2]]) continue;
+        frozen[t] = 1;
+        grown[v[0]] = grown[v[1]] = grown[v[2]] = 1;
+      }
+      marked.swap(grown);
+    }
+  }
+  return printfText("folds were left after %d attempts", kAttempts);
+}
+
 TerrainMesh terrainMesh(const HeightField& field, std::int64_t maxTriangles) {
   const std::int64_t mapTriangles = cellCount(field) * kTrianglesPerCell;
   if (mapTriangles <= maxTriangles) return cellFanMesh(field);
-  if (maxTriangles >= kSimplifierInput) return pixelGridMesh(field, maxTriangles);
+  if (maxTriangles >= kSimplifierInput) {
+    TerrainMesh grid = pixelGridMesh(field, maxTriangles);
+    grid.fallback = printfText("a budget of %lld triangles or more is met by a grid of pixels",
+                               static_cast<long long>(kSimplifierInput));
+    return grid;
+  }
   const TerrainMesh input = mapTriangles <= kSimplifierInput
                                 ? cellFanMesh(field)
                                 : pixelGridMesh(field, kSimplifierInput);
   TerrainMesh simplified;
-  simplified.kind = MeshKind::kSimplified;
-  simplified.pixels = input.pixels;
-  simplified.indices = simplifyTriangles(simplifierPositions(field, input), input.indices,
-                                         static_cast<std::size_t>(maxTriangles));
-  // The simplifier judges a collapse in three dimensions: on a steep slope a triangle can turn
-  // over, or stand on edge, seen from above, and it lets several collapses of one pass meet
-  // in a triangle. Its mesh is mended where that happened and kept only when it then passes
-  // the test from above; the grid always does.
-  if (simplified.triangles() <= maxTriangles && repairFolds(field, simplified) &&
-      tilesRectangle(field, simplified)) {
-    return withUsedVerticesOnly(std::move(simplified));
-  }
-  return pixelGridMesh(field, maxTriangles);
+  const std::string failure = simplifyMesh(field, input, maxTriangles, simplified);
+  if (failure.empty()) return simplified;
+  TerrainMesh grid = pixelGridMesh(field, maxTriangles);
+  grid.fallback = "simplification gave up: " + failure;
+  return grid;
 }
 
 }  // namespace quorvel

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "map/map_reader.h"
@@ -34,6 +35,7 @@ struct TerrainMesh {
   MeshKind kind = MeshKind::kCellFans;
   std::vector<std::uint32_t> pixels;
   std::vector<std::uint32_t> indices;
+  std::string fallback;  // for a grid chosen for want of a simplified mesh: why
 
   [[nodiscard]] std::int64_t triangles() const {
     return static_cast<std::int64_t>(indices.size() / 3);
@@ -56,11 +58,17 @@ inline constexpr std::int64_t kDefaultMaxTriangles = 2'000'000;
 // areas add up to the rectangle's.
 [[nodiscard]] bool tilesRectangle(const HeightField& field, const TerrainMesh& mesh);
 
+// At most maxTriangles triangles of input's vertices that tile the rectangle as input does,
+// its outline kept: the simplifier's collapses, their folds mended by repairFolds. Where folds
+// remain, the input's triangles round them are kept as they are and the rest is simplified
+// again, a few times. Returns "" and sets out on success, else why it gave up.
+[[nodiscard]] std::string simplifyMesh(const HeightField& field, const TerrainMesh& input,
+                                       std::int64_t maxTriangles, TerrainMesh& out);
+
 // What the export draws: cellFanMesh when the map's triangles fit in maxTriangles. Otherwise
-// at most maxTriangles triangles that tile the rectangle, with only the vertices they use:
-// the simplifier's collapses of the map's triangles (of a pixel grid of a few million
-// triangles, for a large map), its folds mended by repairFolds, when that passes
-// tilesRectangle; else pixelGridMesh.
+// simplifyMesh of the map's triangles (of a pixel grid of a few million triangles, for a
+// large map) with only the vertices in use; when that gives up, or the budget is as large as
+// that grid, pixelGridMesh, its fallback saying why.
 [[nodiscard]] TerrainMesh terrainMesh(const HeightField& field, std::int64_t maxTriangles);
 
 }  // namespace quorvel

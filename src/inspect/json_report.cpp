@@ -139,12 +139,15 @@ Json pictureJson(const std::string& kind, const std::string& fileName, const Pic
 
 Json gltfExportJson(const std::string& fileName, const GltfExport& done) {
   constexpr const char* kMeshNames[] = {"cellFans", "simplified", "pixelGrid"};
-  return Json({{"written", nameText(fileName)},
-               {"kind", "gltf"},
-               {"bytes", fileBytes(fileName)},
-               {"mesh", kMeshNames[static_cast<int>(done.kind)]},
-               {"triangles", done.triangles},
-               {"mapTriangles", done.mapTriangles}});
+  Json object = {{"written", nameText(fileName)},
+                 {"kind", "gltf"},
+                 {"bytes", fileBytes(fileName)},
+                 {"mesh", kMeshNames[static_cast<int>(done.kind)]},
+                 {"triangles", done.triangles},
+                 {"mapTriangles", done.mapTriangles},
+                 {"max_error", done.maxError}};
+  if (!done.fallback.empty()) object["fallback"] = done.fallback;
+  return object;
 }
 
 }  // namespace quorvel

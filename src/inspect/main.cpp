@@ -173,10 +173,14 @@ int run(const Request& request) {
       if (done.kind != MeshKind::kCellFans) {
         std::fprintf(stderr,
                      "quorvel-inspect: kept %lld of the map's %lld triangles (--max-triangles "
-                     "%lld)%s\n",
+                     "%lld)%s, heights within %.9g of the map's\n",
                      static_cast<long long>(done.triangles),
                      static_cast<long long>(done.mapTriangles), request.maxTriangles,
-                     done.kind == MeshKind::kPixelGrid ? " on a grid of pixels" : "");
+                     done.kind == MeshKind::kPixelGrid ? " on a grid of pixels" : "",
+                     done.maxError);
+      }
+      if (!done.fallback.empty()) {
+        std::fprintf(stderr, "quorvel-inspect: %s\n", done.fallback.c_str());
       }
       report(request, "", gltfExportJson(request.pictureName, done));
       break;
