@@ -250,7 +250,7 @@ PYBIND11_MODULE(quorvel, m) {
                        std::optional<std::string> alt, std::optional<std::string> difmat,
                        std::optional<std::string> ambmat, std::optional<std::string> diflight,
                        std::optional<std::string> amblight, std::optional<std::string> ext,
-                       std::array<std::int32_t, 2> shard, bool trustedInputs) {
+                       std::array<std::int32_t, 2> shard, bool trustedInputs, bool verify) {
              quorvel::WorldOptions options;
              options.files.prefix = prefix;
              if (ext) options.files.ext = *ext;
@@ -265,6 +265,7 @@ PYBIND11_MODULE(quorvel, m) {
              options.shardIndex = shard[0];
              options.shardCount = shard[1];
              options.trustedInputs = trustedInputs;
+             options.verify = verify;
              const py::gil_scoped_release released;
              return quorvel::World(options);
            }),
@@ -274,8 +275,10 @@ PYBIND11_MODULE(quorvel, m) {
            py::arg("ambmat") = py::none(), py::arg("diflight") = py::none(),
            py::arg("amblight") = py::none(), py::arg("ext") = py::none(),
            py::arg("shard") = std::array<std::int32_t, 2>{0, 1}, py::arg("trusted_inputs") = false,
+           py::arg("verify") = false,
            "Reads the images' headers and checks them as quorvel-world does, creates outdir and "
-           "reads what earlier runs recorded.")
+           "reads what earlier runs recorded. verify: hash every tile and read every input, "
+           "even a file whose size, times and inode are those recorded.")
       .def_property_readonly(
           "tiles",
           [](const quorvel::World& world) {

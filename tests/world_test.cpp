@@ -55,11 +55,16 @@ Bytes blocFile(const Bytes& map, std::int64_t index) {
   return Bytes(at, at + kBlocFileBytes);
 }
 
-// Every file of a directory with its bytes.
+// The cache of files' identities holds times and inodes: it is no part of what a world is,
+// and is refreshed whenever a file's identity changed.
+bool isCache(const std::string& name) { return name.ends_with(".cache"); }
+
+// Every file of a directory with its bytes, the cache aside.
 std::map<std::string, Bytes> contents(const fs::path& directory) {
   std::map<std::string, Bytes> files;
-  for (const std::string& name : directoryNames(directory))
-    files[name] = readFile(directory / name);
+  for (const std::string& name : directoryNames(directory)) {
+    if (!isCache(name)) files[name] = readFile(directory / name);
+  }
   return files;
 }
 
@@ -75,10 +80,12 @@ std::map<std::string, fs::file_time_type> agedTimes(const fs::path& directory) {
   return times;
 }
 
+// The files rewritten since before, the cache aside.
 std::set<std::string> rewritten(const fs::path& directory,
                                 const std::map<std::string, fs::file_time_type>& before) {
   std::set<std::string> names;
   for (const std::string& name : directoryNames(directory)) {
+    if (isCache(name)) continue;
     const auto was = before.find(name);
     if (was == before.end() || fs::last_write_time(directory / name) != was->second) {
       names.insert(name);
@@ -281,6 +288,71 @@ TEST(World, RebuildsOnlyTheTilesWhoseFileOrInputsChanged) {
   EXPECT_EQ(contents(out), contents(fresh));
 }
 
+// A rerun trusts a file whose size, times and inode are those recorded: with nothing changed
+// it reads no tile and no input and writes no file. A tile changed behind its back with its
+// modification time put back has another change time and is caught; --verify reads everything.
+TEST(World, ARerunReadsOnlyFilesWhoseIdentityChanged) {
+  const TempDir dir;
+  TerrainImages images = roughTerrain(30, 151, 101);
+  writeTerrain(dir / "t", images);
+  const fs::path out = dir / "out";
+  WorldOptions options = worldOptions(dir / "t", out, 51);  // 3 x 2 tiles
+  ASSERT_EQ(buildWorld(options).inputsRead, 6);
+  const std::map<std::string, Bytes> built = contents(out);
+  struct Reads {
+    std::int32_t built;
+    std::int32_t hashed;
+    std::int32_t inputsRead;
+    bool operator==(const Reads&) const = default;
+  };
+  const auto rerun = [&](bool verify) {
+    options.verify = verify;
+    const WorldResult world = buildWorld(options);
+    return Reads{world.built, world.hashed, world.inputsRead};
+  };
+  const auto names = [&] { return directoryNames(out); };
+  const std::vector<std::string> before = names();
+
+  // Nothing changed: not a byte read, not a file written, the cache included.
+  std::map<std::string, fs::file_time_type> times;
+  for (const std::string& name : before) times[name] = fs::last_write_time(out / name);
+  EXPECT_EQ(rerun(false), (Reads{0, 0, 0}));
+  for (const std::string& name : before) {
+    EXPECT_EQ(fs::last_write_time(out / name), times[name]) << name;
+  }
+  EXPECT_EQ(names(), before);
+
+  // A byte of a tile changed, its size and modification time put back.
+  Bytes changed = readFile(out / "t_1_1.map");
+  changed[9000] ^= 1;
+  const fs::file_time_type written = fs::last_write_time(out / "t_1_1.map");
+  writeFile(out / "t_1_1.map", changed);
+  fs::last_write_time(out / "t_1_1.map", written);
+  EXPECT_EQ(rerun(false), (Reads{1, 1, 1}));
+  EXPECT_EQ(contents(out), built);
+
+  // Touched without a change: hashed once and found current, then trusted again.
+  fs::last_write_time(out / "t_0_0.map", written - std::chrono::hours(1));
+  EXPECT_EQ(rerun(false), (Reads{0, 1, 0}));
+  EXPECT_EQ(rerun(false), (Reads{0, 0, 0}));
+
+  // An input touched: the tiles' inputs are read again, to find the same fingerprints.
+  fs::last_write_time(dir / "tDifMat.bmp", written - std::chrono::hours(1));
+  EXPECT_EQ(rerun(false), (Reads{0, 0, 6}));
+  EXPECT_EQ(rerun(false), (Reads{0, 0, 0}));
+
+  // --verify trusts nothing, and finds nothing to rebuild.
+  EXPECT_EQ(rerun(true), (Reads{0, 6, 6}));
+  EXPECT_EQ(contents(out), built);
+
+  // A colour pixel inside tile (2, 1) alone, the file's times put back.
+  images.difMat[3 * (151 * 80 + 130)] ^= 0xFF;
+  const fs::file_time_type input = fs::last_write_time(dir / "tDifMat.bmp");
+  writeTerrain(dir / "t", images);
+  fs::last_write_time(dir / "tDifMat.bmp", input);
+  EXPECT_EQ(rerun(false).built, 1);
+}
+
 // A world of 1600 tiles, long enough to build that a run can be stopped halfway.
 void writeLongWorld(const TempDir& dir) {
   const TerrainImages images =
@@ -322,7 +394,7 @@ TEST(World, AKilledBuildResumesWithoutRebuildingItsFinishedTiles) {
   EXPECT_GT(finished.size(), 3u);
   EXPECT_EQ(temporaryMaps(dir / "out"), std::vector<std::string>{});
   const std::vector<std::string> names = directoryNames(dir / "out");
-  EXPECT_EQ(names.size(), 1601u);  // the tiles and the manifest, no journal
+  EXPECT_EQ(names.size(), 1602u);  // the tiles, the manifest and the cache, no journal
   const RunResult fresh = runTool({"--tile", "51", "t", "fresh"}, dir.path(), world);
   ASSERT_EQ(fresh.exitCode, 0);
   EXPECT_EQ(readFile(dir / "out" / "t.world.json"), readFile(dir / "fresh" / "t.world.json"));

@@ -6,7 +6,8 @@
 // largest size: normals and colours on the tiles' borders use the neighbours' pixels. Tiles
 // are written beside a manifest (outdir/<base>.world.json) that records each tile's window,
 // size, SHA-256 and the fingerprint of its inputs, and a build rewrites only the tiles whose
-// file or inputs changed.
+// file or inputs changed. Beside it, outdir/<base>.world.cache keeps the files' identities, so
+// that a rerun reads again only the files that changed.
 
 #include <cstdint>
 #include <functional>
@@ -32,6 +33,10 @@ struct WorldOptions {
   // For files the caller vouches for (quorvel's --trusted-inputs): GDAL may then open VRT
   // files and network names.
   bool trustedInputs = false;
+  // A run trusts what it recorded of a file whose size, modification and change times (in
+  // nanoseconds) and inode are unchanged: a tile's SHA-256, an input's fingerprint. verify
+  // hashes every tile and reads every input again.
+  bool verify = false;
   std::function<void(const std::string& note)> onNote;  // else the notes are only kept
   // After each tile: how many of the run's tiles are done, of how many.
   std::function<void(std::int32_t done, std::int32_t total)> onProgress;
@@ -63,6 +68,10 @@ struct WorldResult {
   std::int32_t rows = 0;
   std::vector<WorldTile> tiles;  // the run's, by index
   std::int32_t built = 0;
+  // Of this World's tiles: those whose file was hashed to check it, and those whose inputs
+  // were read. A rerun with nothing changed does neither.
+  std::int32_t hashed = 0;
+  std::int32_t inputsRead = 0;
   std::vector<std::string> notes;
 };
 

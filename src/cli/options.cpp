@@ -20,7 +20,7 @@ constexpr unsigned kWorld = 2;
 constexpr unsigned kBoth = kCompiler | kWorld;
 
 enum class OptionId {
-  kTile, kJobs, kShard, kMerge, kAlt, kDifMat, kAmbMat, kDifLight, kAmbLight, kExt,
+  kTile, kJobs, kShard, kMerge, kVerify, kAlt, kDifMat, kAmbMat, kDifLight, kAmbLight, kExt,
   kStrict, kSky, kShadows, kSunSize, kJson, kTrustedInputs, kEnd, kHelp, kVersion
 };
 
@@ -44,6 +44,9 @@ constexpr OptionSpec kOptions[] = {
      "outdir/base.shard-K-of-N.json for --merge"},
     {OptionId::kMerge, "--merge", "--merge OUT/BASE", true, kWorld,
      "write OUT/BASE.world.json from the records of every shard"},
+    {OptionId::kVerify, "--verify", "--verify", false, kWorld,
+     "re-hash every tile and re-read every input, even those whose file is\n"
+     "unchanged since it was recorded"},
     {OptionId::kAlt, "--alt", "--alt FILE", true, kBoth,
      "altitude image (default: prefix + \"alt.\" + EXT)"},
     {OptionId::kDifMat, "--difmat", "--difmat FILE", true, kBoth,
@@ -231,6 +234,9 @@ CommandLine parseCommandLine(Program program, int argumentCount, const char* con
         continue;
       case OptionId::kTrustedInputs:
         line.trustedInputs = true;
+        continue;
+      case OptionId::kVerify:
+        line.verify = true;
         continue;
       case OptionId::kSky:
       case OptionId::kShadows:

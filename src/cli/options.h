@@ -34,6 +34,7 @@ struct CommandLine {
   std::int32_t shardIndex = 0;    // --shard K/N
   std::int32_t shardCount = 1;
   std::string merge;              // --merge OUTDIR/BASE
+  bool verify = false;            // --verify
 };
 
 // The options of program, from the one table both programs read. Throws a Failure for an

@@ -89,8 +89,10 @@ void onThreads(std::int32_t count, int jobs, const std::function<void(std::int32
 struct PendingTile {
   std::int32_t index = 0;
   WorldTile tile;
-  TileInputs inputs;
+  TileInputs inputs;  // none when the fingerprint came from the cache and the file is current
+  std::string inputsKey;
   bool current = false;
+  std::optional<TileCache> learnt;  // what the cache should learn of a current tile
 };
 
 void putInt(Sha256& sha, std::int64_t value) {
@@ -163,6 +165,25 @@ std::string fingerprintOf(const TileInputs& inputs, const Settings& settings, co
       putSamples(sha, *image);
     }
   }
+  return hexDigest(sha.finish());
+}
+
+// What a tile's fingerprint depends on but its pixels: while it is unchanged, and so the
+// files' identities, the fingerprint is the one cached. Empty when the files cannot vouch.
+std::string inputsKeyOf(const std::string& filesKey, const Settings& settings,
+                        const TilePlan& plan, const PixelWindow& window) {
+  if (filesKey.empty()) return {};
+  Sha256 sha;
+  const std::string tag = std::string("quorvel-world inputs\n") + kVersion + "\n";
+  sha.update(tag.data(), tag.size());
+  putText(sha, filesKey);
+  for (const float value : {settings.lightDirection.x, settings.lightDirection.y,
+                            settings.lightDirection.z, settings.zScaleFactor, settings.seaLevel}) {
+    putInt(sha, std::bit_cast<std::uint32_t>(value));
+  }
+  putInt(sha, plan.worldWidth);
+  putInt(sha, plan.worldHeight);
+  putWindow(sha, window);
   return hexDigest(sha.finish());
 }
 
@@ -248,10 +269,15 @@ struct World::State {
   WorldJournal journal;
   std::vector<WorldTile> runTiles;  // the run's shard, without sizes and hashes
   std::vector<std::int32_t> runIndices;
+  std::string altitudeChecked;  // the key of the altitude whose check passed
+  std::atomic<std::int32_t> hashed{0};
+  std::atomic<std::int32_t> inputsRead{0};
 
   explicit State(const WorldOptions& given);
   [[nodiscard]] int jobs() const { return options.jobs > 0 ? options.jobs : processors(); }
-  void checkAltitude() const;
+  void checkAltitude();
+  [[nodiscard]] std::string altitudeCheckKey() const;
+  void readInputs(PendingTile& pending);
   void writeTile(std::int32_t index, const TileInputs& tileInputs, int threads, WorldTile& tile);
   void writeTilePair(PendingTile& a, PendingTile& b);
   [[nodiscard]] PendingTile begin(std::int32_t index);
@@ -301,7 +327,13 @@ World::State::State(const WorldOptions& given)
 // two; its pixels without altitude are counted in its part only, so each is counted once.
 // Only what the header leaves open is read: a GDAL altitude may have pixels without altitude,
 // and an altitude whose sample type does not settle the heights check is measured.
-void World::State::checkAltitude() const {
+// Skipped when the altitude's file and the settings are those of a check that passed.
+void World::State::checkAltitude() {
+  const std::string key = altitudeCheckKey();
+  if (!options.verify && journal.altitudeChecked(key)) {
+    altitudeChecked = key;
+    return;
+  }
   const Texture& alt = inputs.altitude();
   const TilePlan& plan = inputs.plan();
   const bool heightsSettled = heightLimitsSettledByType(alt, options.settings);
@@ -330,6 +362,27 @@ void World::State::checkAltitude() const {
   });
   if (holes.count > 0) refuseHoles(alt.fileName, holes, alt.fileWidth);
   checkHeightLimits(alt.fileName, span, options.settings);
+  altitudeChecked = key;
+}
+
+std::string World::State::altitudeCheckKey() const {
+  if (inputs.altitudeKey().empty()) return {};
+  Sha256 sha;
+  putText(sha, std::string("quorvel-world altitude\n") + kVersion + "\n");
+  putText(sha, inputs.altitudeKey());
+  for (const float value : {options.settings.zScaleFactor, options.settings.seaLevel}) {
+    putInt(sha, std::bit_cast<std::uint32_t>(value));
+  }
+  return hexDigest(sha.finish());
+}
+
+void World::State::readInputs(PendingTile& pending) {
+  pending.inputs = inputs.load(pending.index);
+  ++inputsRead;
+  pending.tile.fingerprint = fingerprintOf(
+      pending.inputs, options.settings, inputs.plan(), inputs.plan().window(pending.index),
+      inputs.grid().georeference,
+      [this](const Texture& image) { return inputs.warpedFileHash(image); });
 }
 
 void World::State::writeTile(std::int32_t index, const TileInputs& tileInputs, int threads,
@@ -373,6 +426,9 @@ void World::State::writeTilePair(PendingTile& a, PendingTile& b) {
   }
 }
 
+// Takes the tile's fingerprint (from the cache while its inputs' files are unchanged) and
+// finds whether its file is current (without reading it while it is unchanged); reads the
+// inputs when the tile must be built.
 PendingTile World::State::begin(std::int32_t index) {
   const auto at = std::find(runIndices.begin(), runIndices.end(), index);
   if (at == runIndices.end()) {
@@ -381,23 +437,42 @@ PendingTile World::State::begin(std::int32_t index) {
   PendingTile pending;
   pending.index = index;
   pending.tile = runTiles[static_cast<std::size_t>(at - runIndices.begin())];
-  pending.inputs = inputs.load(index);
   WorldTile& tile = pending.tile;
-  tile.fingerprint = fingerprintOf(
-      pending.inputs, options.settings, inputs.plan(), inputs.plan().window(index),
-      inputs.grid().georeference,
-      [this](const Texture& image) { return inputs.warpedFileHash(image); });
-  if (const std::optional<WorldTile> record = journal.current(tile, tile.fingerprint)) {
-    tile.bytes = record->bytes;
-    tile.sha256 = record->sha256;
+  pending.inputsKey =
+      inputsKeyOf(inputs.filesKey(), options.settings, inputs.plan(), inputs.plan().window(index));
+  const std::optional<std::string> cached =
+      options.verify ? std::nullopt : journal.cachedFingerprint(tile.file, pending.inputsKey);
+  if (cached) {
+    tile.fingerprint = *cached;
+  } else {
+    readInputs(pending);
+  }
+  const CurrentTile found = journal.current(tile, tile.fingerprint, !options.verify);
+  if (found.hashed) ++hashed;
+  if (found.record) {
+    tile.bytes = found.record->bytes;
+    tile.sha256 = found.record->sha256;
     pending.current = true;
+    const TileCache entry{tile.file, *found.identity, tile.sha256, pending.inputsKey,
+                          tile.fingerprint};
+    if (!journal.cached(entry)) pending.learnt = entry;
+  } else if (!pending.inputs.alt) {
+    readInputs(pending);
   }
   return pending;
 }
 
+// Journals a tile built, or one whose check taught the cache something.
 void World::State::end(PendingTile& pending) {
-  if (!pending.current) journal.append(pending.tile);
-  inputs.giveBack(std::move(pending.inputs));
+  if (!pending.current) {
+    const std::optional<FileIdentity> identity = identityOf((outdir / pending.tile.file).string());
+    const TileCache entry{pending.tile.file, identity.value_or(FileIdentity{}),
+                          pending.tile.sha256, pending.inputsKey, pending.tile.fingerprint};
+    journal.append(pending.tile, identity ? &entry : nullptr);
+  } else if (pending.learnt) {
+    journal.append(pending.tile, &*pending.learnt);
+  }
+  if (pending.inputs.alt) inputs.giveBack(std::move(pending.inputs));
 }
 
 WorldTile World::State::buildTile(std::int32_t index, int threads) {
@@ -450,7 +525,7 @@ std::int32_t World::columns() const { return state_->inputs.plan().columns; }
 const std::vector<std::string>& World::notes() const { return state_->notes.lines(); }
 
 void World::prepare() const {
-  const State& state = *state_;
+  State& state = *state_;
   try {
     state.checkAltitude();
   } catch (const Failure& failure) {
@@ -488,6 +563,8 @@ WorldResult World::finish(const std::vector<WorldTile>& tiles) const {
   result.rows = plan.rows;
   result.tiles = tiles;
   result.notes = state.notes.lines();
+  result.hashed = state.hashed;
+  result.inputsRead = state.inputsRead;
   for (const WorldTile& tile : tiles) result.built += tile.built ? 1 : 0;
   try {
     // Every tile of the run, in order, built: a tile missing would leave the world incomplete.
@@ -507,7 +584,7 @@ WorldResult World::finish(const std::vector<WorldTile>& tiles) const {
     WorldRecord record{state.header, state.options.shardIndex, state.options.shardCount, tiles};
     result.record = (state.outdir / name).string();
     result.recordWritten = writeIfChanged(result.record, recordText(record));
-    state.journal.remove();
+    state.journal.finish(tiles, state.altitudeChecked, state.inputs.newestCtime());
   } catch (const Failure& failure) {
     throw errorOf(failure);
   }

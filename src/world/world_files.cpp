@@ -1,5 +1,8 @@
 #include "world/world_files.h"
 
+#include <sys/stat.h>
+#include <time.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -63,6 +66,27 @@ std::optional<std::string> temporaryFileOf(const std::string& name) {
     return std::nullopt;
   }
   return name.substr(0, mark);
+}
+
+std::optional<FileIdentity> identityOf(const std::string& fileName) {
+  struct stat status{};
+  if (::stat(fileName.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+  const auto ns = [](const timespec& time) {
+    return std::int64_t{time.tv_sec} * 1000000000 + time.tv_nsec;
+  };
+  return FileIdentity{status.st_size, ns(status.st_mtim), ns(status.st_ctim), status.st_ino,
+                      status.st_dev};
+}
+
+void waitPast(std::int64_t ctimeNs) {
+  // The kernel stamps files from its coarse clock, or a finer one that is never behind it.
+  for (;;) {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    if (std::int64_t{now.tv_sec} * 1000000000 + now.tv_nsec > ctimeNs) return;
+    const timespec pause{0, 1000000};
+    ::nanosleep(&pause, nullptr);
+  }
 }
 
 std::optional<std::pair<std::int64_t, std::string>> hashFile(const std::string& fileName) {

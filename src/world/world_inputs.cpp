@@ -1,16 +1,54 @@
 #include "world/world_inputs.h"
 
+#include <algorithm>
+#include <bit>
+#include <optional>
 #include <utility>
 
 #include "failure.h"
 #include "map/map_writer.h"
+#include "world/sha256.h"
 #include "world/world_files.h"
 
 namespace quorvel {
+namespace {
+
+void putText(Sha256& sha, const std::string& text) {
+  const std::string sized = std::to_string(text.size()) + ":" + text;
+  sha.update(sized.data(), sized.size());
+}
+
+void putNumber(Sha256& sha, std::int64_t value) { putText(sha, std::to_string(value)); }
+
+// What an image's header says that its pixels do not.
+void putHeader(Sha256& sha, const Texture& header) {
+  for (const std::int64_t value :
+       {std::int64_t{header.fileWidth}, std::int64_t{header.fileHeight},
+        std::int64_t{header.bitsPerPixel}, std::int64_t{header.bytesPerPixel},
+        static_cast<std::int64_t>(header.sampleFormat)}) {
+    putNumber(sha, value);
+  }
+  putNumber(sha, header.georeference ? 1 : 0);
+  if (header.georeference) {
+    for (const double value : header.georeference->transform) {
+      putNumber(sha, std::bit_cast<std::int64_t>(value));
+    }
+    putText(sha, header.georeference->crs);
+  }
+}
+
+}  // namespace
 
 WorldInputs::WorldInputs(const ImageFiles& files, std::int32_t tileSize, bool trustedInputs,
                          NoteSink notes)
     : loader_(std::move(notes), ImageLoaderOptions{trustedInputs}), names_(imageNamesOf(files)) {
+  std::array<std::optional<FileIdentity>, kImageRoles> identities;
+  bool vouched = !trustedInputs;
+  for (std::size_t role = 0; role < names_.size(); ++role) {
+    identities[role] = identityOf(names_[role]);
+    vouched = vouched && identities[role].has_value();
+    if (identities[role]) newestCtime_ = std::max(newestCtime_, identities[role]->ctimeNs);
+  }
   const KeepWindow none{0, 0, false};
   headers_ = loader_.loadTerrain(names_, KeepRule{none, [none](const Texture&) { return none; }});
   const Texture& alt = *headers_[0];
@@ -20,6 +58,20 @@ WorldInputs::WorldInputs(const ImageFiles& files, std::int32_t tileSize, bool tr
   checkColourSizes(terrain);
   plan_ = planTiles(alt.fileWidth, alt.fileHeight, tileSize);
   grid_ = gridOf(alt);
+  if (!vouched) return;
+  Sha256 all;
+  for (std::size_t role = 0; role < names_.size(); ++role) {
+    Sha256 one;
+    const FileIdentity& id = *identities[role];
+    putText(one, names_[role]);
+    for (const std::int64_t value : {id.size, id.mtimeNs, id.ctimeNs}) putNumber(one, value);
+    for (const std::uint64_t value : {id.inode, id.device}) putText(one, std::to_string(value));
+    putHeader(one, *headers_[role]);
+    const std::string key = hexDigest(one.finish());
+    if (role == 0) altitudeKey_ = key;
+    putText(all, key);
+  }
+  filesKey_ = hexDigest(all.finish());
 }
 
 std::unique_ptr<Texture> WorldInputs::altitudeWindow(const PixelWindow& window,

@@ -39,6 +39,15 @@ class WorldInputs {
   [[nodiscard]] const ImageGrid& grid() const { return grid_; }  // the altitude's
   [[nodiscard]] const Texture& altitude() const { return *headers_[0]; }  // its header
 
+  // The SHA-256 of the five files' names, identities (taken before their headers were read)
+  // and headers, and of the altitude's alone: while they are unchanged, so are the pixels.
+  // Empty when the identities cannot vouch for the pixels: a file that is not a regular file
+  // (a pipe, a GDAL name), or trusted inputs (a VRT's sources are other files).
+  [[nodiscard]] const std::string& filesKey() const { return filesKey_; }
+  [[nodiscard]] const std::string& altitudeKey() const { return altitudeKey_; }
+  // The latest change time among the files, in nanoseconds.
+  [[nodiscard]] std::int64_t newestCtime() const { return newestCtime_; }
+
   // The altitude's pixels in window, as a tile reads them; holes as ImageLoader::loadWindow.
   [[nodiscard]] std::unique_ptr<Texture> altitudeWindow(const PixelWindow& window,
                                                         AltitudeHoles* holes) const;
@@ -58,6 +67,9 @@ class WorldInputs {
   TerrainTextures headers_{};
   TilePlan plan_;
   ImageGrid grid_;
+  std::string filesKey_;
+  std::string altitudeKey_;
+  std::int64_t newestCtime_ = 0;
   std::mutex spareMutex_;
   std::vector<TileInputs> spare_;
   std::mutex hashesMutex_;

@@ -72,6 +72,7 @@ void parseRequest(int argumentCount, const char* const* arguments, Request& requ
   request.world.shardIndex = line.shardIndex;
   request.world.shardCount = line.shardCount;
   request.world.trustedInputs = line.trustedInputs;
+  request.world.verify = line.verify;
 }
 
 // "3/25 tiles, about 12 s left", over the last line on a terminal.
@@ -111,6 +112,8 @@ nlohmann::json resultJson(const WorldResult& result, const Request& request,
                          {"columns", result.columns},
                          {"rows", result.rows},
                          {"built", result.built},
+                         {"hashed", result.hashed},
+                         {"inputs_read", result.inputsRead},
                          {"tiles", tiles},
                          {"notes", notes},
                          {"version", version()}};
