@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cerrno>
 #include <charconv>
@@ -10,6 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <latch>
 #include <limits>
 #include <memory>
 #include <new>
@@ -92,6 +95,45 @@ void refuseHoles(const std::string& name, const AltitudeHoles& holes, std::int32
 }
 
 
+RasterParts rasterParts(int storedX, int storedY, int width, int height, int blockWidth,
+                        int blockHeight, int pixelBytes, bool reachable) {
+  RasterParts parts{storedX, storedY, width, height, storedY + height, storedX + width};
+  if (!reachable || blockWidth <= 0 || blockHeight <= 0 || width <= 0 || height <= 0) {
+    return parts;
+  }
+  // Tiles are parts of their own; strips, whole rows of the window. A part holds whole blocks
+  // and about a megabyte of samples or more, so that GDAL's call costs nothing beside it,
+  // while a block cache of two threads' parts stays far below its bound.
+  constexpr std::int64_t kPartBytes = std::int64_t{1} << 20;
+  parts.columns = blockWidth < storedX + width ? blockWidth : storedX + width;
+  const std::int64_t blockRowBytes = std::int64_t{blockHeight} * parts.columns * pixelBytes;
+  parts.rows = static_cast<int>(
+      std::min<std::int64_t>(blockHeight * std::max<std::int64_t>(1, kPartBytes / blockRowBytes),
+                             storedY + height));
+  return parts;
+}
+
+int RasterParts::count() const {
+  return rowParts() * columnParts();
+}
+
+int RasterParts::rowParts() const {
+  return height == 0 ? 0 : (y + height - 1) / rows - y / rows + 1;
+}
+
+int RasterParts::columnParts() const {
+  return width == 0 ? 0 : (x + width - 1) / columns - x / columns + 1;
+}
+
+RasterParts::Window RasterParts::part(int index) const {
+  const int row = y / rows + index / columnParts();
+  const int column = x / columns + index % columnParts();
+  const int top = std::max(y, row * rows);
+  const int left = std::max(x, column * columns);
+  return {left, top, std::min(x + width, (column + 1) * columns) - left,
+          std::min(y + height, (row + 1) * rows) - top};
+}
+
 #ifdef QUORVEL_GDAL_LIBRARY
 
 namespace {
@@ -125,13 +167,25 @@ bool holdsSignedBytes(const Api& gdal, GDALRasterBandH band, GDALDataType type) 
 struct HoleRules {
   bool mask = false;  // GDAL's mask band for the band, with markOfMask where it is 0
   unsigned markOfMask = kMaskMark;
-  bool secondBand = false;    // where band 2 is 0
-  bool signedNoData = false;  // where a signed byte, held in 16 bits, equals noData
+  bool secondBand = false;  // where band 2 is 0
+  // Where an integer sample equals noData: a signed byte held in 16 bits, or a sample whose
+  // mask would only compare it with a whole noData of its type's range, which the samples
+  // read tell without reading the band a second time for its mask.
+  bool samplesNoData = false;
   double noData = 0.0;
   bool hasNoData = false;
 };
 
-HoleRules holeRules(const Api& gdal, GDALDatasetH dataset, GDALRasterBandH band) {
+// Whether value is a whole number that an integer Sample can hold.
+template <class Sample>
+bool holdsValue(double value) {
+  return std::is_integral_v<Sample> && std::trunc(value) == value &&
+         value >= static_cast<double>(std::numeric_limits<Sample>::lowest()) &&
+         value <= static_cast<double>(std::numeric_limits<Sample>::max());
+}
+
+HoleRules holeRules(const Api& gdal, GDALDatasetH dataset, GDALRasterBandH band,
+                    SampleFormat format) {
   HoleRules rules;
   int flag = 0;
   rules.noData = gdal.GDALGetRasterNoDataValue(band, &flag);
@@ -139,9 +193,13 @@ HoleRules holeRules(const Api& gdal, GDALDatasetH dataset, GDALRasterBandH band)
   const int flags = gdal.GDALGetMaskFlags(band);
   // GDAL 3.6 compares a signed byte band's nodata value with the unsigned byte, so -1 never
   // matches; the signed value is what the band means.
-  rules.signedNoData =
+  const bool signedNoData =
       rules.hasNoData && holdsSignedBytes(gdal, band, gdal.GDALGetRasterDataType(band));
-  rules.mask = (flags & GMF_ALL_VALID) == 0 && !(rules.signedNoData && flags == GMF_NODATA);
+  rules.samplesNoData =
+      signedNoData ||
+      (flags == GMF_NODATA && rules.hasNoData &&
+       visitSample(format, [&]<class Sample>(Sample) { return holdsValue<Sample>(rules.noData); }));
+  rules.mask = (flags & GMF_ALL_VALID) == 0 && !(rules.samplesNoData && flags == GMF_NODATA);
   rules.markOfMask = (flags & GMF_NODATA) != 0  ? kNoDataMark
                      : (flags & GMF_ALPHA) != 0 ? kAlphaMark
                                                 : kMaskMark;
@@ -164,11 +222,39 @@ unsigned sampleMarks(const std::uint8_t* at, const HoleRules& rules) {
       if (std::fabs(value) == std::numeric_limits<float>::max()) return kFloatMaxMark;
     }
     return 0;
-  } else if constexpr (std::is_same_v<Sample, std::int16_t>) {
-    return rules.signedNoData && value == rules.noData ? kNoDataMark : 0;
   } else {
-    return 0;
+    return rules.samplesNoData && value == rules.noData ? kNoDataMark : 0;
   }
+}
+
+// Whether any of the samples has a mark of its own (sampleMarks): one pass without branches,
+// which the compiler takes many samples at a time, before the pixels are looked at one by one.
+template <typename Sample>
+bool anySampleMarked(const std::vector<std::uint8_t>& pixels, const HoleRules& rules) {
+  const std::size_t count = pixels.size() / sizeof(Sample);
+  bool marked = false;
+  if constexpr (std::is_floating_point_v<Sample>) {
+    // NaN, the infinities and the largest floats are the values no smaller than the largest
+    // float, NaN included by the negated comparison.
+    constexpr Sample kLargest = std::is_same_v<Sample, float>
+                                    ? std::numeric_limits<float>::max()
+                                    : std::numeric_limits<double>::infinity();
+    for (std::size_t n = 0; n < count; ++n) {
+      Sample value;
+      std::memcpy(&value, pixels.data() + n * sizeof value, sizeof value);
+      marked |= !(std::fabs(value) < kLargest);
+    }
+  } else {
+    // No sample equals a value its type cannot hold.
+    if (!rules.samplesNoData || !holdsValue<Sample>(rules.noData)) return false;
+    const auto noData = static_cast<Sample>(rules.noData);
+    for (std::size_t n = 0; n < count; ++n) {
+      Sample value;
+      std::memcpy(&value, pixels.data() + n * sizeof value, sizeof value);
+      marked |= value == noData;
+    }
+  }
+  return marked;
 }
 
 // Where a map window (Texture::x0, y0, width, height) of a fileWidth x fileHeight raster is
@@ -183,12 +269,15 @@ std::pair<int, int> storedWindow(const Texture& texture, const StoredOrder& orde
 AltitudeHoles findHoles(const Api& gdal, const Texture& texture, GDALDatasetH dataset,
                         GDALRasterBandH band, const StoredOrder& order,
                         const GdalMessages& messages, const AltitudeHoles& counted) {
-  const HoleRules rules = holeRules(gdal, dataset, band);
-  const bool floats = texture.sampleFormat == SampleFormat::kFloat32 ||
-                      texture.sampleFormat == SampleFormat::kFloat64;
+  const HoleRules rules = holeRules(gdal, dataset, band, texture.sampleFormat);
   AltitudeHoles holes;
   holes.noData = rules.noData;
-  if (!rules.mask && !rules.secondBand && !rules.signedNoData && !floats) return holes;
+  if (!rules.mask && !rules.secondBand &&
+      !visitSample(texture.sampleFormat, [&]<class Sample>(Sample) {
+        return anySampleMarked<Sample>(texture.pixels, rules);
+      })) {
+    return holes;
+  }
   const int width = texture.width;
   const int height = texture.height;
   // Plain variables: the lambdas below capture them, which clang 14 refuses for a structured
@@ -311,78 +400,125 @@ void reportGroundSize(const Api& gdal, const Texture& texture, GDALDatasetH data
       texture.fileName.c_str(), metresX, metresY, unitName, 10.0 / metresY * unitMetres));
 }
 
+// Whether GDAL reaches the driver's blocks without decoding those before them: a GeoTIFF's
+// strips or tiles, a raw format's rows. A PNG, say, would be decoded from its first row again
+// for every part a thread reads, so other formats are read in one go.
+bool blocksReachable(const Api& gdal, GDALDatasetH dataset) {
+  const char* driver = gdal.GDALGetDriverShortName(gdal.GDALGetDatasetDriver(dataset));
+  constexpr std::string_view kDirect[] = {"GTiff", "SRTMHGT", "EHdr", "ENVI"};
+  return driver != nullptr &&
+         std::find(std::begin(kDirect), std::end(kDirect), std::string_view(driver)) !=
+             std::end(kDirect);
+}
+
 // Reads the band's samples into texture.pixels, each row where the map wants it: rows stored
 // north first are laid bottom up, the first stored one last, by a negative line spacing
-// rather than a pass that swaps the rows afterwards. A band of rows at a time, shared with one
-// more thread, every other one each, as the run's other core has nothing to do while the
-// altitude loads; a dataset serves one thread at a time, so each band but the first is read
-// through an opening of its own.
-// Only a GeoTIFF's rows are reached directly; a PNG, say, would be decoded from its first row
-// again for every band, so other formats are read in one go. Signed bytes are widened to 16
-// bits as they are read.
+// rather than a pass that swaps the rows afterwards. The window is read in parts of whole
+// blocks (rasterParts), taken in turn by two threads, as the run's other core has nothing to
+// do while the altitude loads: each block is decoded once, by one thread. A dataset serves
+// one thread at a time, so the second thread reads through an opening of its own. Signed
+// bytes are widened to 16 bits as they are read.
 void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRasterBandH band,
                  GDALDataType type, bool signedBytes, const StoredOrder& order,
                  const GdalMessages& messages) {
   const std::size_t rowBytes =
       static_cast<std::size_t>(texture.width) * static_cast<std::size_t>(texture.bytesPerPixel);
-  const char* driver = gdal.GDALGetDriverShortName(gdal.GDALGetDatasetDriver(dataset));
-  const bool inBands = driver != nullptr && std::string_view(driver) == "GTiff";
-  constexpr std::size_t kBandBytes = std::size_t{8} << 20;
-  const int rowsPerBand =
-      inBands ? static_cast<int>(std::max<std::size_t>(1, kBandBytes / rowBytes)) : texture.height;
-  const int bandCount = (texture.height + rowsPerBand - 1) / rowsPerBand;
-  checkDriverMemory(gdal, dataset, texture.fileName, 1, bandCount > 1 ? 2 : 1);
-  resizeOnReadyPages(texture.pixels, rowBytes * static_cast<std::size_t>(texture.height));
-  const auto lineSpace = static_cast<int>(order.rowsSouthFirst ? rowBytes : -rowBytes);
+  int blockWidth = 0;
+  int blockHeight = 0;
+  gdal.GDALGetBlockSize(band, &blockWidth, &blockHeight);
   // Plain variables: the lambdas below capture them, which clang 14 refuses for a structured
   // binding.
   const std::pair<int, int> corner = storedWindow(texture, order);
-  const int storedX = corner.first;
-  const int storedY = corner.second;
-  // Reads bands first, first + 2, ... and returns the failure of the first that fails, or
-  // nothing.
-  const auto readBands = [&](int first, const GdalMessages& said) -> std::optional<Failure> {
-    for (int index = first; index < bandCount; index += 2) {
-      const int top = index * rowsPerBand;
-      const int rows = std::min(rowsPerBand, texture.height - top);
-      Dataset reopened(nullptr, DatasetCloser{&gdal});
-      GDALRasterBandH from = band;
-      if (index > 0) {
+  const RasterParts parts =
+      rasterParts(corner.first, corner.second, texture.width, texture.height, blockWidth,
+                  blockHeight, texture.bytesPerPixel, blocksReachable(gdal, dataset));
+  const int partCount = parts.count();
+  const int threads = partCount > 1 ? 2 : 1;
+  checkDriverMemory(gdal, dataset, texture.fileName, 1, threads);
+  // The pixels' pages are made by both threads, half each, before the samples are read: on
+  // these machines a fresh page's first touch costs more than reading its samples.
+  const std::size_t bytes = rowBytes * static_cast<std::size_t>(texture.height);
+  texture.pixels.clear();
+  texture.pixels.reserve(bytes);  // allocates without touching a page
+  adviseHugePages(texture.pixels.data(), bytes);
+  std::latch populated(threads);
+  std::latch sized(1);
+  const auto lineSpace = static_cast<int>(order.rowsSouthFirst ? rowBytes : -rowBytes);
+  std::atomic<int> next{0};
+  std::atomic<bool> failed{false};
+  struct Outcome {
+    int part = std::numeric_limits<int>::max();  // the first part that failed
+    std::optional<Failure> failure;
+  };
+  // Reads parts until none is left or one has failed; from is the thread's own band.
+  const auto readParts = [&](GDALRasterBandH from, GDALDatasetH own, const GdalMessages& said,
+                             Outcome& outcome) {
+    Dataset reopened(nullptr, DatasetCloser{&gdal});
+    for (int index = next++; index < partCount && !failed; index = next++) {
+      if (from == nullptr && own == nullptr) {
         reopened.reset(openRaster(gdal, texture.fileName));
-        if (!reopened) return readFailure(gdal, texture.fileName, said);
-        from = gdal.GDALGetRasterBand(reopened.get(), 1);
+        own = reopened.get();
+        from = own != nullptr ? gdal.GDALGetRasterBand(own, 1) : nullptr;
       }
+      const RasterParts::Window window = parts.part(index);
+      const int top = window.y - corner.second;
       const int mapRow = order.rowsSouthFirst ? top : texture.height - 1 - top;
-      std::uint8_t* firstRow = texture.pixels.data() + rowBytes * static_cast<std::size_t>(mapRow);
+      std::uint8_t* first = texture.pixels.data() + rowBytes * static_cast<std::size_t>(mapRow) +
+                            static_cast<std::size_t>(window.x - corner.first) *
+                                static_cast<std::size_t>(texture.bytesPerPixel);
       if (from == nullptr ||
-          gdal.GDALRasterIO(from, GF_Read, storedX, storedY + top, texture.width, rows, firstRow,
-                            texture.width, rows, type, texture.bytesPerPixel,
+          gdal.GDALRasterIO(from, GF_Read, window.x, window.y, window.width, window.height, first,
+                            window.width, window.height, type, texture.bytesPerPixel,
                             lineSpace) != CE_None) {
-        return readFailure(gdal, texture.fileName, said);
+        outcome = {index, readFailure(gdal, texture.fileName, said)};
+        failed = true;
+        return;
       }
     }
-    return std::nullopt;
   };
-  std::optional<Failure> helperFailure;
+  Outcome mine;
+  Outcome helpers;
+  std::exception_ptr helperException;
   std::thread helper;
-  if (bandCount > 1) {
+  if (threads > 1) {
     try {
       helper = std::thread([&] {
-        const GdalMessages said(gdal);  // GDAL's messages go to a handler of this thread's own
-        helperFailure = readBands(1, said);
+        populatePages(texture.pixels.data() + bytes / 2, bytes - bytes / 2);
+        populated.count_down();
+        sized.wait();
+        try {
+          const GdalMessages said(gdal);  // GDAL's messages go to a handler of this thread's own
+          readParts(nullptr, nullptr, said, helpers);
+        } catch (...) {
+          helperException = std::current_exception();
+          failed = true;
+        }
       });
     } catch (const std::system_error&) {
-      // No thread to be had: this one reads them all, below.
+      // No thread to be had: this one does it all.
     }
   }
-  std::optional<Failure> failure = readBands(0, messages);
   if (helper.joinable()) {
-    helper.join();
-  } else if (!failure && bandCount > 1) {
-    failure = readBands(1, messages);
+    populatePages(texture.pixels.data(), bytes / 2);
+    populated.arrive_and_wait();
+  } else {
+    populatePages(texture.pixels.data(), bytes);
   }
-  if (!failure) failure = helperFailure;
-  if (failure) throw *failure;
+  texture.pixels.resize(bytes);  // within what was reserved: no allocation
+  sized.count_down();
+  std::exception_ptr exception;
+  try {
+    readParts(band, dataset, messages, mine);
+  } catch (...) {
+    exception = std::current_exception();  // thrown once the helper has stopped
+    failed = true;
+  }
+  if (helper.joinable()) helper.join();
+  if (exception) std::rethrow_exception(exception);
+  if (helperException) std::rethrow_exception(helperException);
+  // The first part's failure, whichever thread met it.
+  if (helpers.part < mine.part) mine = std::move(helpers);
+  if (mine.failure) throw *mine.failure;
   if (signedBytes) {
     // Each byte was read into the first byte of its 16-bit sample.
     for (std::size_t at = 0; at < texture.pixels.size(); at += 2) {

@@ -58,6 +58,28 @@ void addHoles(AltitudeHoles& holes, const AltitudeHoles& more);
 [[noreturn]] void refuseHoles(const std::string& fileName, const AltitudeHoles& holes,
                               std::int32_t fileWidth);
 
+// The parts a window of a raster is read in, each by one call to GDAL: the window's columns
+// x to x + width - 1 of rows y to y + height - 1 (the file's, as stored), cut along a grid of
+// rows x columns cells from the file's corner, so that a part holds whole blocks of the
+// file's layout and no block is decoded for two parts. Parts are numbered row by row.
+struct RasterParts {
+  struct Window {
+    int x, y, width, height;
+  };
+  int x, y, width, height;
+  int rows, columns;  // the grid's cells, at least 1 each
+  [[nodiscard]] int count() const;
+  [[nodiscard]] int rowParts() const;
+  [[nodiscard]] int columnParts() const;
+  [[nodiscard]] Window part(int index) const;
+};
+
+// The parts of a window of a raster stored in blockWidth x blockHeight blocks of pixelBytes
+// a pixel: one block of tiles, whole rows of strips, about a megabyte a part; the whole
+// window in one part when the blocks are not reachable one by one (reachable false).
+[[nodiscard]] RasterParts rasterParts(int x, int y, int width, int height, int blockWidth,
+                                      int blockHeight, int pixelBytes, bool reachable);
+
 // An image read through GDAL (any format but the BMPs, which have their own reader), held
 // the way a BMP is: row 0 is the bottom row of the picture, and for a georeferenced raster
 // the picture is drawn north up, as a GIS draws it (StoredOrder).

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "failure.h"
@@ -520,36 +521,112 @@ TEST(RasterReader, RefusalsNameTheFileAndSayWhy) {
   }
 }
 
-// Over 8 MiB of samples: read in bands, every other one by a second thread, each band in its
-// place, bottom row first; a file cut short in the second band is refused.
-TEST(RasterReader, LargeAltitudeReadInBandsOnTwoThreads) {
-  constexpr int kWidth = 2049;  // 4098 bytes a row: 2047 rows a band, so 2 bands
-  constexpr int kHeight = 2100;
-  Raster raster("GTiff", kWidth, kHeight, 1, GDT_UInt16);
-  for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x) raster.samples.push_back((x * 7 + y * 131) % 65536);
-  }
-  const test::TempDir dir;
-  const std::string name = (dir / "large.tif").string();
-  test::writeRaster(name, raster);
-  const RasterTexture texture(name, RasterKind::kAltitude, kAnySize, gdal());
-  const std::vector<double> samples = samplesOf(texture);
-  ASSERT_EQ(samples.size(), raster.samples.size());
-  for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x) {
-      ASSERT_EQ(samples[static_cast<std::size_t>(y) * kWidth + x],
-                (x * 7 + (kHeight - 1 - y) * 131) % 65536)
-          << "column " << x << ", row " << y;
+TEST(RasterReader, PartsHoldWholeBlocks) {
+  using Window = RasterParts::Window;
+  struct Case {
+    const char* name;
+    RasterParts parts;
+    int count;
+    std::vector<std::pair<int, Window>> some;  // part number, its window
+  };
+  const Case cases[] = {
+      {"512 x 512 tiles of floats, a part each",
+       rasterParts(0, 0, 5001, 5001, 512, 512, 4, true),
+       100,
+       {{0, {0, 0, 512, 512}}, {9, {4608, 0, 393, 512}}, {99, {4608, 4608, 393, 393}}}},
+      {"a window across tiles",
+       rasterParts(700, 300, 1000, 600, 512, 512, 4, true),
+       6,
+       {{0, {700, 300, 324, 212}}, {2, {1536, 300, 164, 212}}, {5, {1536, 512, 164, 388}}}},
+      {"two tiles of half a megabyte a part",
+       rasterParts(700, 300, 1000, 1000, 512, 512, 2, true),
+       6,
+       {{1, {1024, 300, 512, 724}}, {4, {1024, 1024, 512, 276}}}},
+      {"strips of a row, 104 rows a part",
+       rasterParts(0, 0, 5001, 5001, 5001, 1, 2, true),
+       49,
+       {{0, {0, 0, 5001, 104}}, {48, {0, 4992, 5001, 9}}}},
+      {"strips of 64 rows of bytes, three strips a part",
+       rasterParts(10, 100, 5000, 300, 5010, 64, 1, true),
+       3,
+       {{0, {10, 100, 5000, 92}}, {1, {10, 192, 5000, 192}}, {2, {10, 384, 5000, 16}}}},
+      {"one strip", rasterParts(0, 0, 5001, 5001, 5001, 5001, 2, true), 1, {{0, {0, 0, 5001, 5001}}}},
+      {"blocks out of reach", rasterParts(700, 300, 1000, 600, 512, 512, 2, false), 1,
+       {{0, {700, 300, 1000, 600}}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.parts.count(), c.count);
+    for (const auto& [index, window] : c.some) {
+      SCOPED_TRACE(index);
+      const Window part = c.parts.part(index);
+      EXPECT_EQ(std::tie(part.x, part.y, part.width, part.height),
+                std::tie(window.x, window.y, window.width, window.height));
     }
   }
-  // The picture's last 20 rows, all in the second band.
-  std::filesystem::resize_file(name, std::filesystem::file_size(name) - 20 * 2 * kWidth);
-  try {
-    const RasterTexture cut(name, RasterKind::kAltitude, kAnySize, gdal());
-    ADD_FAILURE() << "loaded";
-  } catch (const Failure& failure) {
-    EXPECT_EQ(failure.what(), "erreur lors de l'ouverture du fichier " + name + "\n");
-    EXPECT_NE(failure.hint().find("Read error"), std::string::npos) << failure.hint();
+}
+
+// Each layout read in parts by two threads, every sample in its place, bottom row first, in a
+// window as a world's tile reads it too; the file cut short in its first or its last parts,
+// or in its header, is refused.
+TEST(RasterReader, EveryBlockLayoutReadInPartsAndRefusedCutShort) {
+  constexpr int kWidth = 1100;  // 2.4 MB of 16-bit samples: parts of strips hold 476 rows
+  constexpr int kHeight = 1100;
+  struct Case {
+    const char* name;
+    GDALDataType type;
+    std::vector<std::string> options;
+  };
+  const Case cases[] = {
+      {"one strip", GDT_UInt16, {"BLOCKYSIZE=1100"}},
+      {"strips of 7 rows", GDT_Int16, {"BLOCKYSIZE=7"}},
+      {"tiles", GDT_UInt16, {"TILED=YES", "BLOCKXSIZE=256", "BLOCKYSIZE=256"}},
+      {"DEFLATE strips, integer predictor",
+       GDT_Int16,
+       {"BLOCKYSIZE=16", "COMPRESS=DEFLATE", "PREDICTOR=2"}},
+      {"DEFLATE tiles of floats, floating-point predictor",
+       GDT_Float32,
+       {"TILED=YES", "BLOCKXSIZE=512", "BLOCKYSIZE=512", "COMPRESS=DEFLATE", "PREDICTOR=3"}},
+  };
+  const auto sample = [](int x, int y) { return (x * 7 + y * 131) % 30000; };
+  const test::TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Raster raster("GTiff", kWidth, kHeight, 1, c.type);
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < kWidth; ++x) raster.samples.push_back(sample(x, y));
+    }
+    const std::string name = (dir / "layout.tif").string();
+    test::writeRaster(name, raster.withOptions(c.options));
+    struct Window {
+      KeepWindow keep;
+      int width, height;
+    };
+    for (const Window& window :
+         {Window{kAnySize, kWidth, kHeight}, Window{{500, 300, false, 333, 600}, 500, 300}}) {
+      const RasterTexture texture(name, RasterKind::kAltitude, window.keep, gdal());
+      const std::vector<double> samples = samplesOf(texture);
+      ASSERT_EQ(samples.size(), static_cast<std::size_t>(window.width) * window.height);
+      for (int y = 0; y < window.height; ++y) {
+        for (int x = 0; x < window.width; ++x) {
+          // Row y of the map is row kHeight - 1 - y of the picture, top first.
+          ASSERT_EQ(samples[static_cast<std::size_t>(y) * window.width + x],
+                    sample(window.keep.x0 + x, kHeight - 1 - window.keep.y0 - y))
+              << "column " << x << ", row " << y;
+        }
+      }
+    }
+    const std::uintmax_t bytes = std::filesystem::file_size(name);
+    for (const std::uintmax_t kept : {bytes * 9 / 10, bytes / 4, std::uintmax_t{100}}) {
+      SCOPED_TRACE(kept);
+      std::filesystem::resize_file(name, kept);
+      try {
+        const RasterTexture cut(name, RasterKind::kAltitude, kAnySize, gdal());
+        ADD_FAILURE() << "loaded";
+      } catch (const Failure& failure) {
+        EXPECT_EQ(failure.what(), "erreur lors de l'ouverture du fichier " + name + "\n");
+      }
+    }
   }
 }
 
