@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <numeric>
 #include <system_error>
 #include <thread>
@@ -90,10 +92,59 @@ int largestRise8(const Texture& alt, int threads) {
   return *std::max_element(largest.begin(), largest.end());
 }
 
-int altitudeStep(const Texture& alt, int threads) {
-  if (alt.sampleFormat != SampleFormat::kUInt16 && alt.sampleFormat != SampleFormat::kInt16) {
-    return 0;
+namespace {
+
+// The step of 32-bit or real samples: the largest whole number that every difference from
+// origin is a multiple of (0 when there is none), when every sample is a whole number below
+// 2^31 in size; -1 otherwise. A part's samples are [first, last).
+template <class Sample>
+std::int64_t wholeStep(const std::uint8_t* pixels, std::size_t first, std::size_t last,
+                       double origin) {
+  constexpr double kLargest = 2147483648.0;
+  std::int64_t step = 0;
+  for (std::size_t n = first; n < last; ++n) {
+    Sample sample;
+    std::memcpy(&sample, pixels + n * sizeof(Sample), sizeof sample);
+    const auto value = static_cast<double>(sample);
+    if (!(std::fabs(value) < kLargest) || std::trunc(value) != value) return -1;
+    const auto difference = static_cast<std::int64_t>(value - origin);
+    if (step != 1 && (step == 0 || difference % step != 0)) step = std::gcd(step, difference);
   }
+  return step;
+}
+
+}  // namespace
+
+int altitudeStep(const Texture& alt, int threads) {
+  const SampleFormat format = alt.sampleFormat;
+  if (format == SampleFormat::kUInt32 || format == SampleFormat::kInt32 ||
+      format == SampleFormat::kFloat32 || format == SampleFormat::kFloat64) {
+    const std::size_t samples = alt.pixels.size() / static_cast<std::size_t>(sampleBytes(format));
+    if (samples == 0) return 0;
+    const int parts = static_cast<int>(
+        std::clamp<std::size_t>(samples / (std::size_t{1} << 20), 1, std::clamp(threads, 1, 64)));
+    std::vector<std::int64_t> steps(static_cast<std::size_t>(parts), -1);
+    visitSample(format, [&]<class Sample>(Sample) {
+      Sample first;
+      std::memcpy(&first, alt.pixels.data(), sizeof first);
+      const auto origin = static_cast<double>(first);
+      if (!(std::fabs(origin) < 2147483648.0)) return;  // no step: part 0 says so below
+      onParts(parts, [&](int part) {
+        const std::size_t begin = samples * static_cast<std::size_t>(part) / parts;
+        const std::size_t end = samples * static_cast<std::size_t>(part + 1) / parts;
+        steps[part] = wholeStep<Sample>(alt.pixels.data(), begin, end, origin);
+      });
+    });
+    std::int64_t step = 0;
+    for (const std::int64_t part : steps) {
+      if (part < 0) return 0;
+      step = std::gcd(step, part);
+    }
+    // Every sample the same gives 1, as for 16-bit samples; a step too large for the table's
+    // int too, which the blocFiles then check.
+    return step == 0 || step > std::numeric_limits<int>::max() ? 1 : static_cast<int>(step);
+  }
+  if (format != SampleFormat::kUInt16 && format != SampleFormat::kInt16) return 0;
   const std::size_t samples = alt.pixels.size() / 2;
   const int parts = static_cast<int>(
       std::clamp<std::size_t>(samples / (std::size_t{1} << 20), 1, std::clamp(threads, 1, 64)));

@@ -9,8 +9,10 @@ namespace quorvel {
 // usually 1 for an elevation model (1 too when every sample is the same). Wherever a
 // blocFile's samples then span at most 255 steps, every altitude difference it holds is a
 // whole number of steps from -255 to 255, and the triangle table made for that step holds
-// its normals. 0 for every other sample format. The samples are shared among up to threads
-// threads.
+// its normals. For 32-bit and real samples that are all whole numbers below 2^31 in size
+// (elevation models in whole metres, kept as floats), the same step of their differences;
+// the blocFiles check that theirs are whole steps apart. 0 for every other altitude. The
+// samples are shared among up to threads threads.
 [[nodiscard]] int altitudeStep(const Texture& alt, int threads);
 
 // The largest difference between two neighbouring samples of an 8-bit altitude (across a

@@ -1,5 +1,6 @@
 #include "map/altitude_step.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -19,7 +20,7 @@ test::Bytes bytesOf(const std::vector<Sample>& samples) {
   return bytes;
 }
 
-TEST(AltitudeStep, IsTheCommonStepOfSixteenBitSamplesOnly) {
+TEST(AltitudeStep, IsTheCommonStepOfSixteenBitAndWholeSamples) {
   struct Case {
     std::string name;
     SampleFormat format;
@@ -30,6 +31,8 @@ TEST(AltitudeStep, IsTheCommonStepOfSixteenBitSamplesOnly) {
   // Samples spread over two threads' parts need more than a million pixels.
   std::vector<std::uint16_t> large(3 << 20, 512);
   large.back() = 512 + 3 * 257;
+  std::vector<float> largeFloats(3 << 20, 512.0f);
+  largeFloats.back() = 512.5f;
   const Case cases[] = {
       {"shifted bytes", SampleFormat::kUInt16, bytesOf<std::uint16_t>({0, 256, 65280, 512}), 1, 256},
       {"widened bytes", SampleFormat::kUInt16, bytesOf<std::uint16_t>({257, 65535, 514}), 1, 257},
@@ -40,8 +43,15 @@ TEST(AltitudeStep, IsTheCommonStepOfSixteenBitSamplesOnly) {
       {"signs mixed", SampleFormat::kInt16, bytesOf<std::int16_t>({3, -3, 0}), 1, 3},
       {"the step only at the last pixel", SampleFormat::kUInt16, bytesOf(large), 2, 771},
       {"8-bit", SampleFormat::kUInt8, {0, 2, 4}, 1, 0},
-      {"32-bit", SampleFormat::kInt32, bytesOf<std::int32_t>({0, 256}), 1, 0},
-      {"float", SampleFormat::kFloat32, bytesOf<float>({0.0f, 256.0f}), 1, 0},
+      {"32-bit", SampleFormat::kInt32, bytesOf<std::int32_t>({-256, 256, 0}), 1, 256},
+      {"whole floats", SampleFormat::kFloat32, bytesOf<float>({6.0f, -3.0f, 0.0f}), 1, 3},
+      {"whole doubles", SampleFormat::kFloat64, bytesOf<double>({1e9, 1e9 + 14, 1e9 - 7}), 1, 7},
+      {"flat floats", SampleFormat::kFloat32, bytesOf<float>({-2.0f, -2.0f}), 1, 1},
+      {"a fraction", SampleFormat::kFloat32, bytesOf<float>({0.0f, 256.0f, 0.5f}), 1, 0},
+      {"a fraction at the last pixel", SampleFormat::kFloat32, bytesOf(largeFloats), 2, 0},
+      {"NaN first", SampleFormat::kFloat32, bytesOf<float>({std::nanf(""), 1.0f}), 1, 0},
+      {"beyond 2^31", SampleFormat::kFloat64, bytesOf<double>({0.0, 4294967296.0}), 1, 0},
+      {"32-bit beyond 2^31", SampleFormat::kUInt32, bytesOf<std::uint32_t>({0, 1u << 31}), 1, 0},
   };
   for (const Case& c : cases) {
     const int bytes = sampleBytes(c.format);

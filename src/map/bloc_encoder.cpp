@@ -269,8 +269,47 @@ void BlocEncoder::encode(int bx, int by, const ColourImages& colours, std::uint8
     visitSample(alt.sampleFormat, [&]<class Sample>(Sample) {
       fillWindow<Sample>(alt, bx, by, window);
     });
+    if (table_ != nullptr && !sixteenBit) {
+      int steps[kWindow * kWindow + kWindowSlack];
+      std::fill_n(steps + kWindow * kWindow, kWindowSlack, 0);
+      if (realsInSteps(window, bx, by, steps)) {
+        encodeFrom(steps, window, bx, by, colours, out);
+        return;
+      }
+    }
   }
   encodeFrom(window, window, bx, by, colours, out);
+}
+
+// 32-bit and real samples that are whole numbers (elevation models in whole metres, stored as
+// floats) take the table as 16-bit ones do, where the blocFile's samples in the image are
+// each the lowest of them plus a whole number of steps, at most the table's largest rise:
+// every difference of two of them is then exact and is one the table holds, so the normals
+// are the bits the direct route would give. The window's ring outside the image gets 0.
+bool BlocEncoder::realsInSteps(const double* window, int bx, int by, int* steps) const {
+  const int x0 = kBlocFilePixels * bx - 1;
+  const int y0 = kBlocFilePixels * by - 1;
+  const int firstColumn = std::max(0, -x0);
+  const int endColumn = std::min(kWindow, terrain_.alt.fileWidth - x0);
+  const int firstRow = std::max(0, -y0);
+  const int endRow = std::min(kWindow, terrain_.alt.fileHeight - y0);
+  double low = window[firstRow * kWindow + firstColumn];
+  for (int j = firstRow; j < endRow; ++j) {
+    for (int i = firstColumn; i < endColumn; ++i) low = std::min(low, window[j * kWindow + i]);
+  }
+  const double step = table_->step();
+  const double highest = table_->maxRise() * step;
+  std::fill_n(steps, kWindow * kWindow, 0);
+  for (int j = firstRow; j < endRow; ++j) {
+    for (int i = firstColumn; i < endColumn; ++i) {
+      const double rise = window[j * kWindow + i] - low;
+      if (!(rise >= 0.0 && rise <= highest)) return false;  // NaN too
+      const int count = static_cast<int>(rise / step);
+      if (count * step != rise) return false;
+      steps[j * kWindow + i] = count;
+    }
+  }
+  return true;
 }
 
 // A 16-bit blocFile's samples differ by whole numbers of the table's step (altitudeStep); when

@@ -19,8 +19,9 @@ struct Shading {
 
 // Encodes whole blocFile records. Each pixel's height, vertex normal and lit colour is worked
 // out once per blocFile rather than once per cell that stores it. With a TriangleTable,
-// 8-bit altitudes take their triangle normals from it, and so do 16-bit ones in the
-// blocFiles whose samples span at most 255 of the table's steps; every other altitude (and
+// 8-bit altitudes take their triangle normals from it, and so do 16-bit, 32-bit and real ones
+// in the blocFiles whose samples lie a whole number of the table's steps apart, at most its
+// largest rise; every other altitude (and
 // every altitude without a table) computes them a triangle kind at a time over the blocFile
 // in vector lanes (one pixel at a time where a value could be infinite or NaN). The bytes
 // are those of the straightforward writer either way. encode is const and keeps its scratch
@@ -30,7 +31,7 @@ class BlocEncoder {
   // The terrain's light direction must already be normalised, alt must hold one sample a
   // pixel and the colour images 3 bytes, at least as large as alt; table may be null, and is
   // used only for 8-bit altitudes (made for a step of 1, as far as their largest rise) and
-  // 16-bit ones (made for altitudeStep(alt)). The records may hold windows of the images (Texture::x0, y0): what
+  // others made for altitudeStep(alt). The records may hold windows of the images (Texture::x0, y0): what
   // each blocFile reads of them, its pixels and the altitude's ring of one pixel round them
   // inside the image, must be there. The image's borders are those of the files. shading
   // must be made for the same terrain, from whole images.
@@ -46,6 +47,7 @@ class BlocEncoder {
 
  private:
   bool inSteps(const int* window, int bx, int by, int* steps) const;
+  bool realsInSteps(const double* window, int bx, int by, int* steps) const;
   template <class Altitude, class Sample>
   void encodeFrom(const Altitude* window, const Sample* samples, int bx, int by,
                   const ColourImages& colours, std::uint8_t* out) const;

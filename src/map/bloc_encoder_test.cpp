@@ -191,11 +191,11 @@ TEST(FastWriter, FractionalSamplesMatchTheReference) {
   }
 }
 
-// 16-bit altitudes of step x byte + offset take their normals from a table of that step
-// wherever a blocFile's window spans at most 127 steps, and compute them elsewhere: the
-// first column of blocFiles holds a quarter of the bytes (at most 63 steps), the others
-// every byte. The reference knows nothing of steps.
-TEST(FastWriter, SixteenBitSamplesInStepsMatchTheReference) {
+// 16-bit altitudes of step x byte + offset, and whole numbers so in 32 bits or reals, take
+// their normals from a table of that step wherever a blocFile's window spans at most 127
+// steps, and compute them elsewhere: the first column of blocFiles holds a quarter of the
+// bytes (at most 63 steps), the others every byte. The reference knows nothing of steps.
+TEST(FastWriter, SamplesInStepsMatchTheReference) {
   std::mt19937 random(303);
   const TerrainImages images = randomTerrain(random, 151, 101, 40);
   struct Case {
@@ -208,7 +208,10 @@ TEST(FastWriter, SixteenBitSamplesInStepsMatchTheReference) {
   const Case cases[] = {{SampleFormat::kUInt16, 256, 0}, {SampleFormat::kUInt16, 257, 5},
                         {SampleFormat::kInt16, 1, -200}, {SampleFormat::kInt16, 3, -30000},
                         {SampleFormat::kUInt16, 49, 7},  {SampleFormat::kInt16, 1, -32768},
-                        {SampleFormat::kUInt16, 0, 1234}};  // flat
+                        {SampleFormat::kUInt16, 0, 1234},  // flat
+                        {SampleFormat::kFloat32, 1, -200},  {SampleFormat::kFloat32, 256, 0},
+                        {SampleFormat::kInt32, 3, -30000},  {SampleFormat::kUInt32, 5, 100000},
+                        {SampleFormat::kFloat64, 49, 7},    {SampleFormat::kFloat64, 0, -7}};
   // The last but one brings the normals' cross products near a float's range; the last is
   // refused.
   const Settings settings[] = {Settings{{-0.3f, 0.7f, 0.2f}, -1.7f / 256, 12.5f, {}},
@@ -218,7 +221,7 @@ TEST(FastWriter, SixteenBitSamplesInStepsMatchTheReference) {
   const test::ColourTextures colours = colourImages(images);
   for (const Case& c : cases) {
     const MemoryTexture alt(
-        "alt.tif", images.width, images.height, 2,
+        "alt.tif", images.width, images.height, sampleBytes(c.format),
         samplesOf(c.format, images.alt.size(),
                   [&](std::size_t i) {
                     const bool gentle = i % images.width < 53;
@@ -226,7 +229,8 @@ TEST(FastWriter, SixteenBitSamplesInStepsMatchTheReference) {
                   }),
         c.format);
     for (const Settings& given : settings) {
-      SCOPED_TRACE("step " + std::to_string(c.step) + ", offset " + std::to_string(c.offset) +
+      SCOPED_TRACE("sample bytes " + std::to_string(sampleBytes(c.format)) + ", step " +
+                   std::to_string(c.step) + ", offset " + std::to_string(c.offset) +
                    ", z scale " + std::to_string(given.zScaleFactor));
       const Terrain terrain = colours.over(alt, given);
       if (std::isinf(given.zScaleFactor)) {

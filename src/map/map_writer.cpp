@@ -377,13 +377,14 @@ void writeHeader(const MapFile& file, const BlocRegion& region, std::uint8_t* he
 std::unique_ptr<TriangleTable> triangleTableFor(const Texture& alt, float zScaleFactor,
                                                 int threads, long long blocFiles,
                                                 long long fromBlocFiles) {
-  // The table is keyed by differences of 8-bit samples, or of 16-bit ones in their common
-  // step; other altitudes compute every normal. For 8-bit samples it reaches the image's
+  // The table is keyed by differences of 8-bit samples, or of others in their common step
+  // (altitudeStep); altitudes without one compute every normal. For 8-bit samples it reaches the image's
   // largest rise: its cost grows with the square of that rise, while what it saves grows
   // with the blocFiles, so the smooth terrains of most maps get a small table even when
-  // the map is small. For 16-bit samples it holds rises up to 127 steps, a quarter of the
-  // 8-bit table (9 MB): GDAL's libraries already take some 40 MB of the memory beyond the
-  // pixels, and blocFiles that rise further compute their normals.
+  // the map is small. For other samples, 16-bit ones and whole numbers kept in 32 bits or as
+  // reals, it holds rises up to 127 steps, a quarter of the 8-bit table (9 MB): GDAL's
+  // libraries already take some 40 MB of the memory beyond the pixels, and blocFiles that
+  // rise further compute their normals.
   if (alt.sampleFormat == SampleFormat::kUInt8) {
     const long long rise = largestRise8(alt, threads);
     const long long entries = (2 * rise + 1) * (2 * rise + 1);

@@ -94,7 +94,7 @@ void writeMapRegionPair(const RegionToWrite& a, const RegionToWrite& b, const Pa
 // The triangle table for alt's samples at this z scale, made on up to threads threads, where
 // a map of blocFiles blocFiles saves more by it than it costs (fromBlocFiles: from how many
 // blocFiles the largest table pays): for 8-bit samples, as far as their largest rise
-// (largestRise8), or 16-bit ones whose samples share a step (altitudeStep); else null.
+// (largestRise8), or others whose samples share a step (altitudeStep); else null.
 [[nodiscard]] std::unique_ptr<TriangleTable> triangleTableFor(const Texture& alt,
                                                               float zScaleFactor, int threads,
                                                               long long blocFiles,
