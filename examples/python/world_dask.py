@@ -5,8 +5,10 @@ PYTHONPATH=<prefix>/lib/python3/dist-packages python3 world_dask.py \\
     [quorvel-world's options] [--scheduler ADDRESS] prefix outdir [x y z] [z scale] [sea level]
 
 The scheduler is ADDRESS, else $DASK_SCHEDULER_ADDRESS, else a LocalCluster of two worker
-processes. Every worker must import quorvel and see the images and outdir under the same
-names (a shared disk). --jobs is taken and left to the scheduler.
+processes. The workers get the file names made absolute, as this directory sees them, so
+that they may run in other directories: every worker must import quorvel and see the
+images and outdir under those names (a shared disk). --jobs is taken and left to the
+scheduler.
 """
 
 import json
@@ -33,6 +35,16 @@ def number(text):
     """A setting as quorvel reads one: the longest leading decimal number, else 0."""
     match = NUMBER.match(text)
     return float(match.group(0)) if match else 0.0
+
+
+def for_workers(options):
+    """options with every file name made absolute as this process sees it, for workers that
+    run in other directories. A trailing separator is kept (a prefix "dir/" names
+    dir/alt.bmp); a network name (scheme://...) is left alone."""
+    names = ("prefix", "outdir", "alt", "difmat", "ambmat", "diflight", "amblight")
+    return {key: os.path.join(os.getcwd(), value)
+            if key in names and "://" not in value else value
+            for key, value in options.items()}
 
 
 def parse(arguments):
@@ -124,8 +136,9 @@ def main():
     if scheduler is None:
         cluster = LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
                                dashboard_address=None)
+    tile_options = for_workers(options)
     with Client(scheduler or cluster) as client:
-        tasks = [client.submit(build_tile, options, tile["index"], key=f"tile-{tile['index']}",
+        tasks = [client.submit(build_tile, tile_options, tile["index"], key=f"tile-{tile['index']}",
                                pure=False) for tile in world.tiles]
         try:
             records = client.gather(tasks)
