@@ -5,7 +5,8 @@
 Every case below names a program, its arguments, the exit code it must end with and the
 schema (in SCHEMA_DIR) that its standard output must match: exactly one JSON object, whose
 "exit", when it reports an error, is the exit code itself. Then the files that FILES names,
-which the cases wrote (a world's manifest, a shard's record), are checked against theirs. The cases run in a temporary
+which the cases wrote (a world's manifest, a georeferenced one, a shard's record), are checked
+against theirs. The cases run in a temporary
 directory that holds the files made by make_inputs. A program not given on the command line
 is not built: its cases are skipped, and said so. Needs the jsonschema module (Debian's
 python3-jsonschema).
@@ -61,12 +62,18 @@ CASES = [
     ("quorvel-world", ["--json"], 0, WORLD),
     ("quorvel-inspect", ["w/t.world.json", "--preview", "w.png", "--width", "20", "--json"], 0,
      INSPECT),
+    ("quorvel-inspect", ["w/t.world.json", "--json"], 0, INSPECT),
+    # A georeferenced world: the example elevation model (GeoTIFF altitude, PNG colours).
+    ("quorvel-world", ["--json", "--tile", "101", "--alt", "jacksboro/jacksboroalt.tif", "--ext",
+                       "png", "jacksboro/jacksboro", "geo", "1", "1", "2", "0.1", "0"], 0, WORLD),
+    ("quorvel-inspect", ["geo/jacksboro.world.json", "--json"], 0, INSPECT),
 ]
 
-# Files the cases above write, and the schema each must match.
+# Files the cases above write, the schema each must match and the fields it must hold.
 FILES = [
-    ("quorvel-world", "w/t.world.json", MANIFEST),
-    ("quorvel-world", "parts/t.shard-0-of-2.json", MANIFEST),
+    ("quorvel-world", "w/t.world.json", MANIFEST, []),
+    ("quorvel-world", "parts/t.shard-0-of-2.json", MANIFEST, []),
+    ("quorvel-world", "geo/jacksboro.world.json", MANIFEST, ["georeference"]),
 ]
 
 
@@ -86,9 +93,10 @@ def bmp(width, height, bits, level):
             le(2835, 4) * 2 + le(256 if bits == 8 else 0, 4) + le(0, 4) + table + row * height)
 
 
-def make_inputs(directory):
+def make_inputs(directory, examples):
     """A terrain's five BMPs (prefix t), maps of 1 x 1 blocFiles (8 header bytes, 625 records
-    of 159 bytes), and broken ones."""
+    of 159 bytes), broken ones, and the example elevation model (jacksboro/)."""
+    os.symlink(os.path.join(examples, "jacksboro"), os.path.join(directory, "jacksboro"))
     records = 625 * 159
     flat = (1).to_bytes(4, "little") * 2 + bytes(records)
     changed = bytearray(flat)
@@ -128,7 +136,7 @@ def check(programs, schemas, directory, case):
     return None
 
 
-def check_file(schemas, path, schema):
+def check_file(schemas, path, schema, fields):
     """Returns what is wrong with a file the programs wrote, or None."""
     try:
         with open(path, encoding="utf-8") as text:
@@ -140,7 +148,8 @@ def check_file(schemas, path, schema):
                             cls=jsonschema.validators.validator_for(schemas[schema]))
     except jsonschema.ValidationError as error:
         return f"does not match {schema}: {error.message} at {list(error.absolute_path)}"
-    return None
+    missing = [field for field in fields if field not in report]
+    return f"has no {', '.join(missing)}" if missing else None
 
 
 def main():
@@ -154,7 +163,7 @@ def main():
         jsonschema.validators.validator_for(schemas[name]).check_schema(schemas[name])
     failures = 0
     with tempfile.TemporaryDirectory() as directory:
-        make_inputs(directory)
+        make_inputs(directory, os.path.join(os.path.abspath(schema_dir), "..", "..", "examples"))
         for case in CASES:
             shown = " ".join(os.fsdecode(argument) for argument in [case[0]] + case[1])
             if case[0] not in programs:
@@ -163,10 +172,10 @@ def main():
             problem = check(programs, schemas, directory, case)
             print(f"{'FAILED' if problem else 'ok'}: {shown}" + (f": {problem}" if problem else ""))
             failures += problem is not None
-        for program, name, schema in FILES:
+        for program, name, schema, fields in FILES:
             if program not in programs:
                 continue
-            problem = check_file(schemas, os.path.join(directory, name), schema)
+            problem = check_file(schemas, os.path.join(directory, name), schema, fields)
             print(f"{'FAILED' if problem else 'ok'}: {name}" + (f": {problem}" if problem else ""))
             failures += problem is not None
     print(f"{len(CASES) + len(FILES)} cases, {failures} failed")

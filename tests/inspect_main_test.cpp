@@ -18,7 +18,7 @@ const std::string kUsage =
     "usage: quorvel-inspect FILE.map [--cell X Y | --preview OUT.png | --relief OUT.png] [--json]\n"
     "       quorvel-inspect FILE.map --gltf OUT.glb [--max-triangles N] [--json]\n"
     "       quorvel-inspect A.map B.map --diff [--json]\n"
-    "       quorvel-inspect OUTDIR/BASE.world.json --preview OUT.png [--width N] [--json]\n";
+    "       quorvel-inspect OUTDIR/BASE.world.json [--preview OUT.png [--width N]] [--json]\n";
 
 TEST(InspectTool, EachModeOnAGoodMap) {
   const TempDir dir;

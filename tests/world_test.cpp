@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdint>
 #include <filesystem>
 #include <limits>
@@ -351,6 +352,36 @@ TEST(World, ARerunReadsOnlyFilesWhoseIdentityChanged) {
   writeTerrain(dir / "t", images);
   fs::last_write_time(dir / "tDifMat.bmp", input);
   EXPECT_EQ(rerun(false).built, 1);
+}
+
+// quorvel-inspect sums a world up as it does a map: its size and tiles, the heights over every
+// pixel (those of quorvel's map of the whole terrain), its settings and baked light.
+TEST(World, InspectSumsUpAWorldAsTheWholeMap) {
+  const TempDir dir;
+  writeTerrain(dir / "t", roughTerrain(31, 151, 101));
+  buildWorld(worldOptions(dir / "t", dir / "out", 51));
+  ImageFiles files;
+  files.prefix = (dir / "t").string();
+  compileFiles(files, kSettings);
+  const Map whole((dir / "t.map").string());
+  const auto [low, high] = std::minmax_element(whole.heights().begin(), whole.heights().end());
+  ProcessOptions inspect;
+  inspect.program = QUORVEL_INSPECT_BINARY;
+  const RunResult text = runTool({"out/t.world.json"}, dir.path(), inspect);
+  ASSERT_EQ(text.exitCode, 0) << text.out;
+  char heights[100];
+  std::snprintf(heights, sizeof heights, "heights: %.9g to %.9g\n", double{*low}, double{*high});
+  EXPECT_EQ(text.out, std::string("out/t.world.json: world of 151 x 101 pixels, 3 x 2 blocFiles\n"
+                                   "tiles: 3 x 2 of 51 pixels, 6 files, 596298 bytes\n") +
+                          heights +
+                          "settings: light 1 1 2, z scale 0.5, sea level 75\n"
+                          "baked light: none\n");
+  const RunResult json = runTool({"--json", "out/t.world.json"}, dir.path(), inspect);
+  ASSERT_EQ(json.exitCode, 0) << json.out;
+  const nlohmann::json summary = nlohmann::json::parse(json.out);
+  EXPECT_EQ(summary.at("vertices"), 151 * 101);
+  EXPECT_EQ(summary.at("heights").at("max"), double{*high});
+  EXPECT_EQ(summary.at("georeference"), nullptr);
 }
 
 // A world of 1600 tiles, long enough to build that a run can be stopped halfway.

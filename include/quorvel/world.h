@@ -9,9 +9,11 @@
 // file or inputs changed. Beside it, outdir/<base>.world.cache keeps the files' identities, so
 // that a rerun reads again only the files that changed.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -74,6 +76,31 @@ struct WorldResult {
   std::int32_t inputsRead = 0;
   std::vector<std::string> notes;
 };
+
+// Where a georeferenced world lies: its altitude file's own georeferencing, north up. The
+// geotransform takes a pixel corner's column and row, the row counted from the file's first
+// (northern) row, to x = t[0] + column t[1] + row t[2] and y = t[3] + column t[4] + row t[5];
+// tiles and their windows count rows from the south.
+struct WorldGeoreference {
+  std::array<double, 6> geotransform{};
+  std::string crs;  // the reference system as WKT, empty when the file names none
+};
+
+// A world's manifest as read back.
+struct WorldManifest {
+  std::int32_t width = 0;  // the world's pixels
+  std::int32_t height = 0;
+  std::int32_t tileSize = 0;
+  std::int32_t columns = 0;  // tiles each way
+  std::int32_t rows = 0;
+  Settings settings;  // as given: the light direction not normalised
+  std::optional<WorldGeoreference> georeference;
+  std::vector<WorldTile> tiles;  // by index; none marked built
+};
+
+// Reads outdir/<base>.world.json. Throws Error when it cannot be read or is not a whole
+// world's manifest as quorvel-world writes it (a shard's record is not).
+[[nodiscard]] WorldManifest readWorldManifest(const std::string& path);
 
 // Builds the run's tiles that are missing, differ from their record or whose inputs changed,
 // on jobs threads, then writes the manifest (or the shard's record) unless it is unchanged.

@@ -16,6 +16,7 @@
 #include "inspect/map_summary.h"
 #include "inspect/output_name.h"
 #include "inspect/world_picture.h"
+#include "inspect/world_summary.h"
 #include "map/map_reader.h"
 #include "version.h"
 
@@ -26,7 +27,7 @@ constexpr const char* kUsage =
     "usage: quorvel-inspect FILE.map [--cell X Y | --preview OUT.png | --relief OUT.png] [--json]\n"
     "       quorvel-inspect FILE.map --gltf OUT.glb [--max-triangles N] [--json]\n"
     "       quorvel-inspect A.map B.map --diff [--json]\n"
-    "       quorvel-inspect OUTDIR/BASE.world.json --preview OUT.png [--width N] [--json]\n";
+    "       quorvel-inspect OUTDIR/BASE.world.json [--preview OUT.png [--width N]] [--json]\n";
 
 // Exit codes, as cmp has them for --diff; a summary, cell or picture failure is 1.
 constexpr int kSame = 0;
@@ -117,7 +118,9 @@ std::string parseRequest(const std::vector<std::string>& arguments, Request& req
     return request.mode == Mode::kDiff ? "--diff needs two maps" : "give one map";
   }
   const bool world = request.maps[0].ends_with(".world.json");
-  if (world && request.mode != Mode::kPreview) return "a world's manifest takes --preview only";
+  if (world && request.mode != Mode::kPreview && request.mode != Mode::kSummary) {
+    return "a world's manifest takes --preview only";
+  }
   if (request.widthGiven && !world) return "--width goes with a world's --preview";
   return "";
 }
@@ -140,6 +143,12 @@ int run(const Request& request) {
     return difference.sameHeader && difference.differingCells == 0 ? kSame : kDiffer;
   }
   if (!request.pictureName.empty()) checkOutputName(request.pictureName);
+  if (request.maps[0].ends_with(".world.json") && request.mode == Mode::kSummary) {
+    const WorldSummary summary = summarizeWorld(request.maps[0]);
+    report(request, formatWorldSummary(request.maps[0], summary),
+           worldSummaryJson(request.maps[0], summary));
+    return 0;
+  }
   if (request.maps[0].ends_with(".world.json")) {
     const Picture picture = worldPreviewPicture(request.maps[0], static_cast<int>(request.width));
     writePng(picture, request.pictureName);
@@ -240,6 +249,9 @@ int main(int argc, char** argv) {
   } catch (const Failure& failure) {
     line = failure.what();
     hint = failure.hint();
+  } catch (const Error& error) {
+    line = std::string(error.what()) + "\n";
+    if (!error.hint().empty()) hint = error.hint() + "\n";
   } catch (const std::exception& error) {
     line = "quorvel-inspect: " + escapeControls(error.what()) + "\n";
   }
