@@ -117,12 +117,18 @@ TEST(Library, InMemoryRastersGiveTheCommandLinesMap) {
     const TerrainViews views{c.alt, colourView(images.difMat, images),
                              colourView(images.ambMat, images), colourView(images.difLight, images),
                              colourView(images.ambLight, images)};
-    const CompileResult result = compileRasters((dir / "m.map").string(), views, someSettings());
+    std::vector<std::int32_t> sizes;  // as onSize gives them
+    CompileOptions options;
+    options.onSize = [&](std::int32_t largeur, std::int32_t hauteur) {
+      sizes.insert(sizes.end(), {largeur, hauteur});
+    };
+    const CompileResult result =
+        compileRasters((dir / "m.map").string(), views, someSettings(), options);
     EXPECT_EQ(test::readFile(dir / "m.map"), expected);
     EXPECT_EQ(result.largeur, 2);
     EXPECT_EQ(result.hauteur, 1);
     EXPECT_EQ(result.bytes, 8 + 2 * 99375);
-    EXPECT_EQ(result.sizeLine, "largeur: 2, hauteur: 1 (en blocFile)");
+    EXPECT_EQ(sizes, (std::vector<std::int32_t>{2, 1}));
   }
   const TerrainViews signedBytes{altitudeView(int8Low, low, SampleType::kInt8, 1, false),
                                  colourView(low.difMat, low), colourView(low.ambMat, low),

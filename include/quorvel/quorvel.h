@@ -35,20 +35,25 @@ class Error : public std::runtime_error {
   std::string hint_;
 };
 
+// For a program's main, once: makes SIGINT, SIGTERM and SIGHUP remove the temporary file of
+// every map or tile being written before the process ends as the signal says. A compile never
+// installs a signal handler itself: the signals are the host's.
+void removeUnfinishedMapsOnSignal();
+
 // What a compile wrote.
 struct CompileResult {
   std::string map;                 // the terrain file
   std::int32_t largeur = 0;        // blocFiles across
   std::int32_t hauteur = 0;        // blocFiles down
   std::int64_t bytes = 0;          // the file's size: 8 + 99,375 per blocFile
-  std::string sizeLine;            // "largeur: 5, hauteur: 3 (en blocFile)", as quorvel prints it
   std::vector<std::string> notes;  // what quorvel prints on standard error, a line each
 };
 
-// How a compile reports as it goes; both optional. The command line prints each line when it
-// comes, so that it stands in its place among its own; CompileResult holds them all anyway.
+// How a compile reports as it goes; both optional. The command line prints each when it comes,
+// so that it stands in its place among its own lines; CompileResult holds them all anyway.
 struct CompileOptions {
-  std::function<void(const std::string& line)> onSizeLine;
+  // The map's size in blocFiles, once it is checked and the file made, before the heavy work.
+  std::function<void(std::int32_t largeur, std::int32_t hauteur)> onSize;
   std::function<void(const std::string& note)> onNote;
   int threads = 0;  // blocFile encoders; 0: one per processor. Every value gives the same bytes.
   // For files the caller vouches for (quorvel's --trusted-inputs): GDAL may then open VRT

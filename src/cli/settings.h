@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "map/terrain.h"
+#include "quorvel/types.h"
 
 namespace quorvel {
 

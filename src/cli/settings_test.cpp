@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "failure.h"
+#include "math/vector3.h"
 #include "test_support.h"
 
 namespace quorvel {

@@ -9,6 +9,7 @@
 #include "cli/json_output.h"
 #include "cli/options.h"
 #include "cli/settings.h"
+#include "cli/size_line.h"
 #include "failure.h"
 #include "quorvel/quorvel.h"
 
@@ -77,8 +78,8 @@ int run(int argumentCount, const char* const* arguments, bool json) {
   options.trustedInputs = line.trustedInputs;
   if (!json) {
     options.onNote = [](const std::string& note) { std::fprintf(stderr, "%s\n", note.c_str()); };
-    options.onSizeLine = [](const std::string& sizeLine) {
-      std::printf("%s\n", sizeLine.c_str());
+    options.onSize = [](std::int32_t largeur, std::int32_t hauteur) {
+      std::printf("%s\n", sizeLine(largeur, hauteur).c_str());
       std::fflush(stdout);
     };
   }
@@ -93,7 +94,7 @@ int run(int argumentCount, const char* const* arguments, bool json) {
                {"largeur", result.largeur},
                {"hauteur", result.hauteur},
                {"bytes", result.bytes},
-               {"size_line", latin1Text(result.sizeLine)},
+               {"size_line", latin1Text(sizeLine(result.largeur, result.hauteur))},
                {"notes", notes},
                {"settings", settingsObject(settings)},
                {"version", version()}});

@@ -1,12 +1,12 @@
 #include <csignal>
 
 #include "compiler/driver.h"
-#include "map/map_file.h"
+#include "quorvel/quorvel.h"
 
 int main(int argc, char** argv) {
   // A file-size limit must give a write error, which removes the unfinished map, rather than
   // a signal that would leave it behind.
   std::signal(SIGXFSZ, SIG_IGN);
-  quorvel::removeTemporaryMapOnSignal();
+  quorvel::removeUnfinishedMapsOnSignal();
   return quorvel::runDriver(argc, argv);
 }

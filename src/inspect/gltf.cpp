@@ -17,7 +17,7 @@
 #include "inspect/mesh_error.h"
 #include "printf_text.h"
 #include "little_endian.h"
-#include "version.h"
+#include "quorvel/quorvel.h"
 
 namespace quorvel {
 namespace {
@@ -141,7 +141,7 @@ std::string gltfJson(const std::array<float, 3>& low, const std::array<float, 3>
       "\"min\":[%.9g,%.9g,%.9g],\"max\":[%.9g,%.9g,%.9g]},"
       "{\"bufferView\":1,\"componentType\":5126,\"count\":%llu,\"type\":\"VEC3\"},"
       "{\"bufferView\":2,\"componentType\":5125,\"count\":%llu,\"type\":\"SCALAR\"}]}",
-      kVersion, static_cast<unsigned long long>(2 * vec3Bytes + indexBytes),
+      version(), static_cast<unsigned long long>(2 * vec3Bytes + indexBytes),
       static_cast<unsigned long long>(vec3Bytes), static_cast<unsigned long long>(vec3Bytes),
       static_cast<unsigned long long>(vec3Bytes), static_cast<unsigned long long>(2 * vec3Bytes),
       static_cast<unsigned long long>(indexBytes), static_cast<unsigned long long>(vertices),

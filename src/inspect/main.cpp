@@ -18,7 +18,6 @@
 #include "inspect/world_picture.h"
 #include "inspect/world_summary.h"
 #include "map/map_reader.h"
-#include "version.h"
 
 namespace quorvel {
 namespace {
@@ -214,7 +213,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (arguments.size() == 1 && arguments[0] == "--version") {
-    std::printf("quorvel-inspect %s\n", kVersion);
+    std::printf("quorvel-inspect %s\n", version());
     return 0;
   }
   // --json counts wherever it stands, so that even a mistake in the other arguments is

@@ -15,6 +15,7 @@
 #include "image/texture.h"
 #include "library/error.h"
 #include "library/settings_check.h"
+#include "map/map_file.h"
 #include "map/map_format.h"
 #include "map/map_size.h"
 #include "map/map_writer.h"
@@ -34,9 +35,8 @@ struct Lines {
     result.notes.push_back(line);
     if (options.onNote) options.onNote(line);
   }
-  void sizeLine(const std::string& line) const {
-    result.sizeLine = line;
-    if (options.onSizeLine) options.onSizeLine(line);
+  void size(std::int32_t largeur, std::int32_t hauteur) const {
+    if (options.onSize) options.onSize(largeur, hauteur);
   }
 };
 
@@ -73,14 +73,14 @@ CompileResult writeTerrain(const std::string& mapName, const TerrainTextures& im
   MapWriterOptions writer;
   writer.threads = lines.options.threads;
   writer.colourBands = colourBands;
-  writer.onSizeLine = [&](const std::string& line) { lines.sizeLine(line); };
+  CompileResult& result = lines.result;
+  result.largeur = (images[0]->fileWidth - 1) / kBlocFilePixels;
+  result.hauteur = (images[0]->fileHeight - 1) / kBlocFilePixels;
+  writer.onSizeLine = [&](const std::string&) { lines.size(result.largeur, result.hauteur); };
   writeMapFile(mapName,
                Terrain{*images[0], *images[1], *images[2], *images[3], *images[4], settings},
                writer);
-  CompileResult& result = lines.result;
   result.map = mapName;
-  result.largeur = (images[0]->fileWidth - 1) / kBlocFilePixels;
-  result.hauteur = (images[0]->fileHeight - 1) / kBlocFilePixels;
   result.bytes = mapFileBytes(result.largeur, result.hauteur);
   return result;
 }
@@ -210,6 +210,8 @@ std::unique_ptr<Texture> colourTexture(const char* role, const ColourView& view,
 }  // namespace
 
 const char* version() { return kVersion; }
+
+void removeUnfinishedMapsOnSignal() { removeTemporaryMapOnSignal(); }
 
 Error::Error(const std::string& message, std::string hint)
     : std::runtime_error(message), hint_(std::move(hint)) {}

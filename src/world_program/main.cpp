@@ -2,14 +2,14 @@
 
 #include <csignal>
 
-#include "map/map_file.h"
+#include "quorvel/quorvel.h"
 #include "world_program/world_driver.h"
 
 int main(int argc, char** argv) {
   // A file-size limit must give a write error, which removes the unfinished tile, rather than
   // a signal that would leave it behind.
   std::signal(SIGXFSZ, SIG_IGN);
-  quorvel::removeTemporaryMapOnSignal();
+  quorvel::removeUnfinishedMapsOnSignal();
   // Every tile allocates the same buffers again: kept by the allocator rather than given back
   // to the system, they are reused without the page faults of fresh memory, which cost more
   // than reading the tile's images. Speed only.

@@ -14,9 +14,9 @@
 #include "cli/json_output.h"
 #include "cli/options.h"
 #include "cli/settings.h"
+#include "cli/size_line.h"
 #include "failure.h"
 #include "quorvel/quorvel.h"
-#include "world/manifest.h"
 
 namespace quorvel {
 namespace {
@@ -88,10 +88,15 @@ void showProgress(std::int32_t done, std::int32_t total,
 
 // The manifest's entry, its file name as printed, and whether this run built it.
 nlohmann::json tileJson(const WorldTile& tile) {
-  nlohmann::json json = manifestTileJson(tile);
-  json["file"] = nameText(tile.file);
-  json["built"] = tile.built;
-  return json;
+  return {{"file", nameText(tile.file)},
+          {"column", tile.column},
+          {"row", tile.row},
+          {"window",
+           {{"x0", tile.x0}, {"y0", tile.y0}, {"width", tile.width}, {"height", tile.height}}},
+          {"bytes", tile.bytes},
+          {"sha256", tile.sha256},
+          {"fingerprint", tile.fingerprint},
+          {"built", tile.built}};
 }
 
 // warnings: the settings typed wrong, each with its line feed.
@@ -124,8 +129,7 @@ nlohmann::json resultJson(const WorldResult& result, const Request& request,
 }
 
 void printSummary(const WorldResult& result) {
-  std::printf("largeur: %d, hauteur: %d (en blocFile)\n", (result.width - 1) / 50,
-              (result.height - 1) / 50);
+  std::printf("%s\n", sizeLine((result.width - 1) / 50, (result.height - 1) / 50).c_str());
   std::printf(
       "tuiles: %d x %d de %d pixels, %d construites, %d inchang\xe9"
       "es\n",

@@ -102,8 +102,9 @@ int main(int argc, char** argv) {
         view(colours[0]), view(colours[1]), view(colours[2]), view(colours[3])};
     const quorvel::CompileResult fromMemory =
         quorvel::compileRasters(dir + "/memory.map", views, settings);
-    std::printf("%s: %s\n%s: %s\n", fromFiles.map.c_str(), fromFiles.sizeLine.c_str(),
-                fromMemory.map.c_str(), fromMemory.sizeLine.c_str());
+    std::printf("%s: %d x %d blocFiles\n%s: %d x %d blocFiles\n", fromFiles.map.c_str(),
+                fromFiles.largeur, fromFiles.hauteur, fromMemory.map.c_str(), fromMemory.largeur,
+                fromMemory.hauteur);
     if (bytesOf(fromFiles.map) != bytesOf(fromMemory.map)) {
       std::fprintf(stderr, "consumer: the map from memory differs from the map from files\n");
       return 1;
