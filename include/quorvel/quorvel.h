@@ -122,7 +122,8 @@ class Map {
   Map(Map&&) noexcept;
   Map& operator=(Map&&) noexcept;
 
-  [[nodiscard]] std::int32_t largeur() const;  // blocFiles across
+  [[nodiscard]] const std::string& path() const;  // as given
+  [[nodiscard]] std::int32_t largeur() const;     // blocFiles across
   [[nodiscard]] std::int32_t hauteur() const;  // blocFiles down
   [[nodiscard]] std::int32_t width() const;    // pixels across: 50 largeur + 1 (0 when empty)
   [[nodiscard]] std::int32_t height() const;   // pixels down: 50 hauteur + 1 (0 when empty)

@@ -154,6 +154,14 @@ int run(const Request& request) {
     report(request, "", pictureJson("preview", request.pictureName, picture));
     return 0;
   }
+  if (request.mode == Mode::kPreview || request.mode == Mode::kRelief) {
+    const bool preview = request.mode == Mode::kPreview;
+    const Map map(request.maps[0]);
+    const Picture picture = preview ? previewPicture(map) : reliefPicture(map);
+    writePng(picture, request.pictureName);
+    report(request, "", pictureJson(preview ? "preview" : "relief", request.pictureName, picture));
+    return 0;
+  }
   MapReader reader(request.maps[0]);
   switch (request.mode) {
     case Mode::kSummary: {
@@ -165,15 +173,6 @@ int run(const Request& request) {
     case Mode::kCell: {
       const CellDump dump = readCellOfPixel(reader, request.x, request.y);
       report(request, formatCell(dump), cellJson(reader.fileName(), dump));
-      break;
-    }
-    case Mode::kPreview:
-    case Mode::kRelief: {
-      const bool preview = request.mode == Mode::kPreview;
-      const Picture picture = preview ? previewPicture(reader) : reliefPicture(reader);
-      writePng(picture, request.pictureName);
-      report(request, "",
-             pictureJson(preview ? "preview" : "relief", request.pictureName, picture));
       break;
     }
     case Mode::kGltf: {
@@ -193,6 +192,8 @@ int run(const Request& request) {
       report(request, "", gltfExportJson(request.pictureName, done));
       break;
     }
+    case Mode::kPreview:
+    case Mode::kRelief:
     case Mode::kDiff:
       break;
   }

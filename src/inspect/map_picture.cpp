@@ -15,13 +15,13 @@
 namespace quorvel {
 namespace {
 
-Picture emptyPicture(const MapReader& reader, int channels) {
-  if (reader.cellCount() == 0) {
-    throw Failure(reader.fileName() + " holds no MapCell to draw: the file has only its header\n");
+Picture emptyPicture(const Map& map, int channels) {
+  if (map.width() == 0) {
+    throw Failure(map.path() + " holds no MapCell to draw: the file has only its header\n");
   }
   Picture picture;
-  picture.width = reader.widthPixels();
-  picture.height = reader.heightPixels();
+  picture.width = map.width();
+  picture.height = map.height();
   picture.channels = channels;
   // At most 5001 x 5001 x 3 bytes: the header check bounds the size.
   picture.pixels.resize(static_cast<std::size_t>(picture.width) *
@@ -32,28 +32,23 @@ Picture emptyPicture(const MapReader& reader, int channels) {
 
 }  // namespace
 
-Picture previewPicture(MapReader& reader) {
-  Picture picture = emptyPicture(reader, 3);
-  forEachVertex(reader, [&picture](int x, int y, const CellBytes& bytes, int k) {
-    const std::size_t at = (static_cast<std::size_t>(y) * picture.width + x) * 3;
-    for (int c = 0; c < 3; ++c) picture.pixels[at + c] = bytes[kColorsOffset + 3 * k + c];
-  });
+Picture previewPicture(const Map& map) {
+  Picture picture = emptyPicture(map, 3);
+  picture.pixels = map.colours();  // the same layout
   return picture;
 }
 
-Picture reliefPicture(MapReader& reader) {
-  Picture picture = emptyPicture(reader, 1);
-  std::vector<float> heights(picture.pixels.size());
+Picture reliefPicture(const Map& map) {
+  Picture picture = emptyPicture(map, 1);
+  const std::vector<float>& heights = map.heights();
   double low = std::numeric_limits<double>::infinity();
   double high = -std::numeric_limits<double>::infinity();
-  forEachVertex(reader, [&](int x, int y, const CellBytes& bytes, int k) {
-    const float height = cellFloat(bytes, kHeightsOffset + 4 * k);
-    heights[static_cast<std::size_t>(y) * picture.width + x] = height;
+  for (const float height : heights) {
     if (std::isfinite(height)) {
       if (height < low) low = height;
       if (height > high) high = height;
     }
-  });
+  }
   for (std::size_t i = 0; i < heights.size(); ++i) {
     const float height = heights[i];
     std::uint8_t grey = 0;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "map/map_reader.h"
+#include "quorvel/quorvel.h"
 
 namespace quorvel {
 
@@ -18,12 +18,12 @@ struct Picture {
 };
 
 // The baked vertex colours. Throws when the map holds no record.
-[[nodiscard]] Picture previewPicture(MapReader& reader);
+[[nodiscard]] Picture previewPicture(const Map& map);
 
 // The heights in grey, the lowest black and the highest white, linearly; a map of one
 // height is mid grey (128). NaN is black, an infinite height black or white by its sign,
 // and neither widens the range. Throws when the map holds no record.
-[[nodiscard]] Picture reliefPicture(MapReader& reader);
+[[nodiscard]] Picture reliefPicture(const Map& map);
 
 // Writes the picture as an 8-bit PNG with row 0 at the bottom, so it looks like the input
 // BMPs do in a viewer. Throws with the file name on any failure, after removing what it

@@ -18,7 +18,7 @@ std::array<std::uint8_t, 3> rgb(const test::PngPixels& png, int column, int row)
 TEST(MapPicture, PreviewPngHasOnePixelPerVertexWithRowZeroAtTheBottom) {
   const TempDir dir;
   test::writeFile(dir / "p.map", test::patternMap(2, 1));
-  MapReader reader((dir / "p.map").string());
+  const Map reader((dir / "p.map").string());
   writePng(previewPicture(reader), (dir / "p.png").string());
 
   const test::PngPixels png = test::readPng(dir / "p.png", 3);
@@ -54,7 +54,7 @@ TEST(MapPicture, PreviewOfACompiledTerrainLooksLikeItsColourImage) {
     }
   }
   const TempDir dir;
-  MapReader reader(test::compileMap(dir, images).string());
+  const Map reader(test::compileMap(dir, images).string());
   writePng(previewPicture(reader), (dir / "p.png").string());
   const test::PngPixels png = test::readPng(dir / "p.png", 3);
   ASSERT_EQ(png.width, 51);
@@ -72,7 +72,7 @@ TEST(MapPicture, ReliefSpansBlackToWhite) {
   // Pattern heights are x + 1000 y, from 0 to 50050.
   const TempDir dir;
   test::writeFile(dir / "p.map", test::patternMap(1, 1));
-  MapReader reader((dir / "p.map").string());
+  const Map reader((dir / "p.map").string());
   writePng(reliefPicture(reader), (dir / "r.png").string());
   const test::PngPixels png = test::readPng(dir / "r.png", 1);
   ASSERT_EQ(png.width, 51);
@@ -86,7 +86,7 @@ TEST(MapPicture, ReliefSpansBlackToWhite) {
 
 TEST(MapPicture, ReliefOfAFlatMapIsMidGreyAndNaNIsBlack) {
   const TempDir dir;
-  MapReader flat(test::compileMap(dir, test::uniformExample()).string());
+  const Map flat(test::compileMap(dir, test::uniformExample()).string());
   const Picture relief = reliefPicture(flat);
   EXPECT_EQ(relief.pixels, std::vector<std::uint8_t>(51 * 51, 128));
 
@@ -94,7 +94,7 @@ TEST(MapPicture, ReliefOfAFlatMapIsMidGreyAndNaNIsBlack) {
   test::setLe32(bytes, 8 + 27, 0x7FC00000);        // pixel (1, 1)
   test::setLe32(bytes, 8 + 159 + 27, 0x7F800000);  // pixel (3, 1), +inf
   test::writeFile(dir / "n.map", bytes);
-  MapReader reader((dir / "n.map").string());
+  const Map reader((dir / "n.map").string());
   const Picture picture = reliefPicture(reader);
   EXPECT_EQ(picture.pixels[51 + 1], 0);
   EXPECT_EQ(picture.pixels[51 + 3], 255);
@@ -104,7 +104,7 @@ TEST(MapPicture, ReliefOfAFlatMapIsMidGreyAndNaNIsBlack) {
 TEST(MapPicture, RefusesEmptyMapsAndUnwritableNames) {
   const TempDir dir;
   test::writeFile(dir / "e.map", test::Bytes(8, 0));
-  MapReader empty((dir / "e.map").string());
+  const Map empty((dir / "e.map").string());
   test::expectFailure(
       [&] { (void)previewPicture(empty); },
       (dir / "e.map").string() + " holds no MapCell to draw: the file has only its header\n");

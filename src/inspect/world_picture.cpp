@@ -3,13 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "failure.h"
-#include "map/map_reader.h"
-#include "world/manifest.h"
+#include "quorvel/quorvel.h"
 
 namespace quorvel {
 namespace {
@@ -22,14 +19,7 @@ std::int64_t sourceOf(std::int64_t i, std::int64_t count, std::int64_t side) {
 }  // namespace
 
 Picture worldPreviewPicture(const std::string& manifestName, int width) {
-  std::ifstream in(manifestName, std::ios::binary);
-  if (!in) throw Failure(manifestName + " cannot be read\n");
-  const std::optional<WorldRecord> record =
-      parseRecord(std::string(std::istreambuf_iterator<char>(in), {}));
-  if (!record || record->shardCount != 1) {
-    throw Failure(manifestName + " is not a world's manifest (quorvel-world writes them)\n");
-  }
-  const WorldHeader& world = record->header;
+  const WorldManifest world = readWorldManifest(manifestName);
   Picture picture;
   picture.channels = 3;
   picture.width = width > 0 && width < world.width ? width : world.width;
@@ -37,13 +27,12 @@ Picture worldPreviewPicture(const std::string& manifestName, int width) {
       1, (std::int64_t{world.height} * picture.width + world.width / 2) / world.width));
   picture.pixels.resize(static_cast<std::size_t>(picture.width) * picture.height * 3);
   const std::filesystem::path directory = std::filesystem::path(manifestName).parent_path();
-  for (const WorldTile& tile : record->tiles) {
-    MapReader reader((directory / tile.file).string());
-    if (reader.fileBytes() != tile.bytes || reader.widthPixels() != tile.width ||
-        reader.heightPixels() != tile.height) {
-      throw Failure(reader.fileName() + " is not the tile its manifest records\n");
+  for (const WorldTile& tile : world.tiles) {
+    const Map map((directory / tile.file).string());
+    if (map.bytes() != tile.bytes || map.width() != tile.width || map.height() != tile.height) {
+      throw Failure(map.path() + " is not the tile its manifest records\n");
     }
-    const Picture colours = previewPicture(reader);
+    const Picture colours = previewPicture(map);
     for (int v = 0; v < picture.height; ++v) {
       const std::int64_t y = sourceOf(v, picture.height, world.height) - tile.y0;
       if (y < 0 || y >= tile.height) continue;

@@ -51,6 +51,7 @@ Map::~Map() = default;
 Map::Map(Map&&) noexcept = default;
 Map& Map::operator=(Map&&) noexcept = default;
 
+const std::string& Map::path() const { return state_->reader.fileName(); }
 std::int32_t Map::largeur() const { return state_->reader.largeur(); }
 std::int32_t Map::hauteur() const { return state_->reader.hauteur(); }
 std::int32_t Map::width() const { return state_->width; }
