@@ -457,6 +457,22 @@ void BlocEncoder::encodeFrom(const Altitude* window, const Sample* samples, int 
   }
   // The sun's shadows need the whole span's factors: its marches run along rows or columns.
   if (shading_.sun != nullptr) shading_.sun->shade(x0, y0, kSpan, diffuse);
+  const std::size_t shadingColumns =
+      shading_.columns > 0 ? static_cast<std::size_t>(shading_.columns)
+                           : static_cast<std::size_t>(width);
+  const auto shadingAt = [&](int y) {
+    return static_cast<std::size_t>(y - shading_.y0) * shadingColumns +
+           static_cast<std::size_t>(x0 - shading_.x0);
+  };
+  if (shading_.sunShares != nullptr) {
+    for (int j = 0; j < kSpan; ++j) {
+      const double* shares = shading_.sunShares + shadingAt(y0 + j);
+      for (int i = 0; i < kSpan; ++i) {
+        double& d = diffuse[j * kSpan + i];
+        if (d > 0.0) d = d * shares[i];
+      }
+    }
+  }
   for (int j = 0; j < kSpan; ++j) {
     const int y = y0 + j;
     for (int i = 0; i < kSpan; ++i) {
@@ -472,8 +488,7 @@ void BlocEncoder::encodeFrom(const Altitude* window, const Sample* samples, int 
       litColors(channels, channelDiffuse, difLight.at(x0, y), difMat.at(x0, y), ambLight.at(x0, y),
                 ambMat.at(x0, y), colors[j * kSpan]);
     } else {
-      const double* occlusion = shading_.skyOcclusion +
-                                static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + x0;
+      const double* occlusion = shading_.skyOcclusion + shadingAt(y);
       for (int i = 0; i < kSpan; ++i) {
         channelSky[3 * i] = channelSky[3 * i + 1] = channelSky[3 * i + 2] = 1.0 - occlusion[i];
       }

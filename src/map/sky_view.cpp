@@ -65,13 +65,42 @@ Frame frameOf(const SkyDirection& u, int width, int height) {
   return frame;
 }
 
+int floorDiv(int a, int b) { return a / b - (a % b != 0 && (a < 0) != (b < 0) ? 1 : 0); }
+
+// Where the samples or sums of a frame's pixel (X, Y) are: origin + X strideX + Y strideY.
+struct Addressing {
+  std::ptrdiff_t origin;
+  std::ptrdiff_t strideX;
+  std::ptrdiff_t strideY;
+  [[nodiscard]] std::ptrdiff_t at(std::ptrdiff_t x, std::ptrdiff_t y) const {
+    return origin + x * strideX + y * strideY;
+  }
+};
+
+// The part of a frame swept: its pixels X0 ... X1, Y0 ... Y1, the whole frame for a whole
+// image. Lines and steps keep the whole frame's numbers, so that distances along a line are
+// those of the whole image.
+struct Span {
+  Frame frame;
+  int x0;
+  int x1;
+  int y0;
+  int y1;
+  Addressing pixels;
+  Addressing sums;
+};
+
 // The rows of class c (c, c + up, c + 2 up, ...) hold whole lines. Line o of a class is the
-// pixels (o + across j, c + up j) inside the frame, j counting the class's rows; a strip is
-// kLanes consecutive lines.
-int classSteps(const Frame& frame, int c) { return (frame.rows - c + frame.up - 1) / frame.up; }
-int firstLine(const Frame& frame, int steps) { return -frame.across * (steps - 1); }
-int stripsOf(const Frame& frame, int c) {
-  const int lines = frame.columns - firstLine(frame, classSteps(frame, c));
+// pixels (o + across j, c + up j) of the span, j counting the class's rows from the frame's
+// first; a strip is kLanes consecutive lines.
+int firstStep(const Span& span, int c) { return (span.y0 - c + span.frame.up - 1) / span.frame.up; }
+int lastStep(const Span& span, int c) {
+  return span.y1 < c ? -1 : (span.y1 - c) / span.frame.up;
+}
+int firstLine(const Span& span, int c) { return span.x0 - span.frame.across * lastStep(span, c); }
+int stripsOf(const Span& span, int c) {
+  if (lastStep(span, c) < firstStep(span, c)) return 0;
+  const int lines = span.x1 - span.frame.across * firstStep(span, c) - firstLine(span, c) + 1;
   return (lines + kLanes - 1) / kLanes;
 }
 
@@ -301,51 +330,113 @@ void finishStep(int begin, int end, Value row, Scratch<Value>& s) {
   }
 }
 
+// Puts seed, farthest first, on lane i's empty hull: the top three lane beside lane, the rest
+// in the lane's memory, bottom first.
+template <class Value>
+void seedLane(int i, std::span<const SkyVertex> seed, Scratch<Value>& s) {
+  const auto n = static_cast<std::int64_t>(seed.size());
+  s.sizes[i] = static_cast<typename Scratch<Value>::Count>(n);
+  const auto put = [&](std::int64_t k, Value& height, Value& row) {
+    height = static_cast<Value>(seed[static_cast<std::size_t>(n - 1 - k)].height);
+    row = static_cast<Value>(seed[static_cast<std::size_t>(n - 1 - k)].step);
+  };
+  if (n >= 1) put(0, s.topHeight[i], s.topRow[i]);
+  if (n >= 2) put(1, s.secondHeight[i], s.secondRow[i]);
+  if (n >= 3) put(2, s.thirdHeight[i], s.thirdRow[i]);
+  Vertex<Value>* below = &s.hulls[static_cast<std::size_t>(i) * s.capacity];
+  for (std::int64_t k = 0; k + 3 < n; ++k) {
+    below[k] = Vertex<Value>{static_cast<Value>(seed[static_cast<std::size_t>(k)].height),
+                             static_cast<Value>(seed[static_cast<std::size_t>(k)].step)};
+  }
+}
+
 // Sweeps the lines of one strip from their far ends back and adds each pixel's term to its
 // occlusion (the first direction stores it: 0.0 + term is the term, never -0). heightAt gives
-// the height of a sample by its index.
+// the height of a sample by its index. seed, when given, gives each line the hull of what lies
+// beyond the span on it.
 template <class Value, class HeightAt>
-void sweepStrip(const Frame& frame, const HeightAt& heightAt, const std::uint8_t* pixels,
+void sweepStrip(const Span& span, const HeightAt& heightAt, const std::uint8_t* pixels,
                 std::ptrdiff_t sampleBytes, int c, int strip, bool first, double zScale,
+                const SkyLineSeed* seed, const SkyHullSink* hulls, int direction,
                 Scratch<Value>& scratch, double* occlusion) {
-  const int steps = classSteps(frame, c);
-  const int o0 = firstLine(frame, steps) + strip * kLanes;
-  const auto pixelAt = [&](int j, int i) {
-    return frame.origin + static_cast<std::ptrdiff_t>(c + frame.up * j) * frame.strideY +
-           static_cast<std::ptrdiff_t>(o0 + frame.across * j + i) * frame.strideX;
-  };
-  const auto firstLane = [&](int j) { return std::max(0, -(o0 + frame.across * j)); };
-  const auto endLane = [&](int j) {
-    return std::min(kLanes, frame.columns - (o0 + frame.across * j));
-  };
-  const int fetchStride = frame.strideX == 1 || frame.strideX == -1 ? 8 : 1;
+  const Frame& frame = span.frame;
+  const int jFirst = firstStep(span, c);
+  const int jLast = lastStep(span, c);
+  const int o0 = firstLine(span, c) + strip * kLanes;
+  const auto rowOf = [&](int j) { return c + frame.up * j; };
+  const auto columnOf = [&](int j, int i) { return o0 + frame.across * j + i; };
+  const auto firstLane = [&](int j) { return std::max(0, span.x0 - columnOf(j, 0)); };
+  const auto endLane = [&](int j) { return std::min(kLanes, span.x1 + 1 - columnOf(j, 0)); };
+  const std::ptrdiff_t sumStride = span.sums.strideX;
+  const std::ptrdiff_t pixelStride = span.pixels.strideX;
+  const int fetchStride = sumStride == 1 || sumStride == -1 ? 8 : 1;
   std::fill(std::begin(scratch.sizes), std::end(scratch.sizes), 0);
-  for (int j = steps - 1; j >= 0; --j) {
-    if (j >= kPrefetchSteps) {
-      for (int i = firstLane(j - kPrefetchSteps); i < endLane(j - kPrefetchSteps);
-           i += fetchStride) {
-        const std::ptrdiff_t at = pixelAt(j - kPrefetchSteps, i);
-        __builtin_prefetch(occlusion + at, 1);
-        __builtin_prefetch(pixels + at * sampleBytes);
+  // The last step of lane i's line in the span, or -1 for a line that has none.
+  const auto lastOf = [&](int i) {
+    const int o = o0 + i;
+    int end = jLast;
+    if (frame.across > 0) end = std::min(end, floorDiv(span.x1 - o, frame.across));
+    const bool inside =
+        end >= jFirst && o + frame.across * end >= span.x0 && o + frame.across * end <= span.x1;
+    return inside ? end : -1;
+  };
+  if (seed != nullptr) {
+    for (int i = 0; i < kLanes; ++i) {
+      const int end = lastOf(i);
+      if (end >= 0) seedLane(i, (*seed)(direction, c, o0 + i, end), scratch);
+    }
+  }
+  for (int j = jLast; j >= jFirst; --j) {
+    if (j - kPrefetchSteps >= jFirst) {
+      const int ahead = j - kPrefetchSteps;
+      for (int i = firstLane(ahead); i < endLane(ahead); i += fetchStride) {
+        __builtin_prefetch(occlusion + span.sums.at(columnOf(ahead, i), rowOf(ahead)), 1);
+        __builtin_prefetch(pixels + span.pixels.at(columnOf(ahead, i), rowOf(ahead)) * sampleBytes);
       }
     }
     const int begin = firstLane(j);
     const int end = endLane(j);
     if (begin >= end) continue;
     // Along a row of the image the samples are neighbours: loops the compiler can widen.
-    const std::ptrdiff_t at = pixelAt(j, begin);
-    if (frame.strideX == 1) {
+    const std::ptrdiff_t at = span.pixels.at(columnOf(j, begin), rowOf(j));
+    if (pixelStride == 1) {
       for (int i = begin; i < end; ++i) scratch.heights[i] = heightAt(at + (i - begin));
-    } else if (frame.strideX == -1) {
+    } else if (pixelStride == -1) {
       for (int i = begin; i < end; ++i) scratch.heights[i] = heightAt(at - (i - begin));
     } else {
       for (int i = begin; i < end; ++i)
-        scratch.heights[i] = heightAt(at + (i - begin) * frame.strideX);
+        scratch.heights[i] = heightAt(at + (i - begin) * pixelStride);
     }
     stepLanes(begin, end, static_cast<Value>(j), scratch);
     finishStep(begin, end, static_cast<Value>(j), scratch);
+    if (hulls != nullptr) continue;
     addSkyTerms(end - begin, scratch.rises + begin, scratch.distances + begin, zScale,
-                frame.length, frame.weight, first, occlusion + pixelAt(j, begin), frame.strideX);
+                frame.length, frame.weight, first,
+                occlusion + span.sums.at(columnOf(j, begin), rowOf(j)), sumStride);
+  }
+  if (hulls == nullptr) return;
+  // Each line's hull of its pixels in the span, farthest first.
+  std::vector<SkyVertex> hull;
+  for (int i = 0; i < kLanes; ++i) {
+    if (lastOf(i) < 0) continue;
+    const auto n = static_cast<std::int64_t>(scratch.sizes[i]);
+    const Vertex<Value>* below = &scratch.hulls[static_cast<std::size_t>(i) * scratch.capacity];
+    hull.clear();
+    for (std::int64_t k = 0; k + 3 < n; ++k) {
+      hull.push_back({static_cast<std::int32_t>(below[k].height),
+                      static_cast<std::int32_t>(below[k].row)});
+    }
+    if (n >= 3) {
+      hull.push_back({static_cast<std::int32_t>(scratch.thirdHeight[i]),
+                      static_cast<std::int32_t>(scratch.thirdRow[i])});
+    }
+    if (n >= 2) {
+      hull.push_back({static_cast<std::int32_t>(scratch.secondHeight[i]),
+                      static_cast<std::int32_t>(scratch.secondRow[i])});
+    }
+    hull.push_back({static_cast<std::int32_t>(scratch.topHeight[i]),
+                    static_cast<std::int32_t>(scratch.topRow[i])});
+    (*hulls)(direction, c, o0 + i, hull);
   }
 }
 
@@ -377,6 +468,144 @@ void populate(void* memory, std::size_t bytes, int threads) {
   });
 }
 
+// Image pixel (x, y) as the frame's pixel (X, Y): x = xConstant + X xOfX + Y xOfY, and y so.
+struct FrameAxes {
+  int xConstant, xOfX, xOfY;
+  int yConstant, yOfX, yOfY;
+};
+
+FrameAxes axesOf(const SkyDirection& u, int width, int height) {
+  if (u.dy == 0) {
+    return u.dx > 0 ? FrameAxes{0, 0, 1, 0, 1, 0} : FrameAxes{width - 1, 0, -1, 0, 1, 0};
+  }
+  const FrameAxes x = u.dx >= 0 ? FrameAxes{0, 1, 0, 0, 0, 0} : FrameAxes{width - 1, -1, 0, 0, 0, 0};
+  return u.dy > 0 ? FrameAxes{x.xConstant, x.xOfX, 0, 0, 0, 1}
+                  : FrameAxes{x.xConstant, x.xOfX, 0, height - 1, 0, -1};
+}
+
+// The addressing of a buffer that holds the pixels x0 ... x0 + columns - 1 of rows y0 on.
+Addressing addressingOf(const FrameAxes& axes, int x0, int y0, int columns) {
+  const std::ptrdiff_t w = columns;
+  return Addressing{axes.xConstant - x0 + (axes.yConstant - y0) * w, axes.xOfX + axes.yOfX * w,
+                    axes.xOfY + axes.yOfY * w};
+}
+
+// The frame's rectangle that holds the image's pixels x0 ... x0 + columns - 1, y0 ... + rows - 1.
+void frameRectangle(const FrameAxes& axes, int x0, int y0, int columns, int rows, Span& span) {
+  // The frame's axes are the image's, each mirrored or not, perhaps swapped.
+  const int xLow = x0;
+  const int xHigh = x0 + columns - 1;
+  const int yLow = y0;
+  const int yHigh = y0 + rows - 1;
+  const auto back = [](int constant, int sign, int low, int high, int& from, int& to) {
+    from = sign > 0 ? low - constant : constant - high;
+    to = sign > 0 ? high - constant : constant - low;
+  };
+  if (axes.xOfY != 0) {  // X runs along y, Y along x
+    back(axes.yConstant, axes.yOfX, yLow, yHigh, span.x0, span.x1);
+    back(axes.xConstant, axes.xOfY, xLow, xHigh, span.y0, span.y1);
+  } else {
+    back(axes.xConstant, axes.xOfX, xLow, xHigh, span.x0, span.x1);
+    back(axes.yConstant, axes.yOfY, yLow, yHigh, span.y0, span.y1);
+  }
+}
+
+std::span<const SkyDirection> directionsOf(int directions) {
+  return directions == 8 ? std::span<const SkyDirection>(kSkyDirections8)
+                         : std::span<const SkyDirection>(kSkyDirections16);
+}
+
+}  // namespace
+
+SkyLine skyLineOf(int directions, int direction, int width, int height, int x, int y) {
+  const SkyDirection& u = directionsOf(directions)[static_cast<std::size_t>(direction)];
+  const Frame frame = frameOf(u, width, height);
+  const FrameAxes axes = axesOf(u, width, height);
+  Span span{};
+  frameRectangle(axes, x, y, 1, 1, span);
+  const int row = span.y0;
+  const int step = row / frame.up;
+  return SkyLine{row % frame.up, span.x0 - frame.across * step, step};
+}
+
+void skyPixelOf(int directions, int direction, int width, int height, const SkyLine& line, int& x,
+                int& y) {
+  const SkyDirection& u = directionsOf(directions)[static_cast<std::size_t>(direction)];
+  const Frame frame = frameOf(u, width, height);
+  const FrameAxes axes = axesOf(u, width, height);
+  const int column = line.line + frame.across * line.step;
+  const int row = line.lineClass + frame.up * line.step;
+  x = axes.xConstant + column * axes.xOfX + row * axes.xOfY;
+  y = axes.yConstant + column * axes.yOfX + row * axes.yOfY;
+}
+
+void forEachSkyLine(int directions, int direction, int width, int height,
+                    const SkyRectangle& rectangle,
+                    const std::function<void(int lineClass, int line, int first, int last)>& visit) {
+  const SkyDirection& u = directionsOf(directions)[static_cast<std::size_t>(direction)];
+  Span span{};
+  span.frame = frameOf(u, width, height);
+  frameRectangle(axesOf(u, width, height), rectangle.x0, rectangle.y0, rectangle.columns,
+                 rectangle.rows, span);
+  const int across = span.frame.across;
+  for (int c = 0; c < span.frame.up; ++c) {
+    const int jFirst = firstStep(span, c);
+    const int jLast = lastStep(span, c);
+    if (jLast < jFirst) continue;
+    for (int o = firstLine(span, c); o <= span.x1 - across * jFirst; ++o) {
+      // The steps whose pixel lies in the rectangle: X0 <= o + across j <= X1.
+      int first = jFirst;
+      int last = jLast;
+      if (across > 0) {
+        first = std::max(first, -floorDiv(o - span.x0, across));
+        last = std::min(last, floorDiv(span.x1 - o, across));
+      } else if (o < span.x0 || o > span.x1) {
+        continue;
+      }
+      if (first <= last) visit(c, o, first, last);
+    }
+  }
+}
+
+namespace {
+
+// Sweeps every direction over span's pixels of the image (whole, or a window of it), on
+// `threads` threads, into occlusion. heightAt(at) gives sample at's height, or the sample
+// itself for integer hulls.
+template <class Value, class HeightAt>
+void sweepAll(std::span<const SkyDirection> table, const std::function<Span(std::size_t)>& spanOf,
+              int lineLength, int threads, const HeightAt& heightAt, const std::uint8_t* pixels,
+              std::ptrdiff_t bytesPerSample, double zScale, const SkyLineSeed* seed,
+              const SkyHullSink* hulls, double* occlusion) {
+  std::vector<Scratch<Value>> scratch;
+  scratch.reserve(static_cast<std::size_t>(threads));
+  for (int t = 0; t < threads; ++t) scratch.emplace_back(lineLength);
+  // Every pixel's terms are added in the directions' order: one direction at a time, its
+  // strips shared out between the threads.
+  for (std::size_t d = 0; d < table.size(); ++d) {
+    const Span span = spanOf(d);
+    std::vector<std::pair<int, int>> tasks;  // (class, strip)
+    for (int c = 0; c < span.frame.up; ++c) {
+      for (int strip = 0; strip < stripsOf(span, c); ++strip) tasks.emplace_back(c, strip);
+    }
+    std::atomic<std::size_t> next{0};
+    onThreads(std::min(threads, static_cast<int>(tasks.size())), [&](int t) {
+      for (std::size_t task = next++; task < tasks.size(); task = next++) {
+        sweepStrip(span, heightAt, pixels, bytesPerSample, tasks[task].first, tasks[task].second,
+                   d == 0, zScale, seed, hulls, static_cast<int>(d),
+                   scratch[static_cast<std::size_t>(t)], occlusion);
+      }
+    });
+  }
+}
+
+template <class Sample>
+Sample sampleAt(const std::uint8_t* pixels, std::ptrdiff_t at) {
+  Sample sample;
+  std::memcpy(&sample, pixels + at * static_cast<std::ptrdiff_t>(sizeof(Sample)), sizeof sample);
+  return sample;
+}
+
 }  // namespace
 
 std::unique_ptr<double[]> skyOcclusion(const Texture& alt, float zScaleFactor, int directions,
@@ -391,43 +620,23 @@ std::unique_ptr<double[]> skyOcclusion(const Texture& alt, float zScaleFactor, i
   // The sums are visited a few at a time down columns and diagonals, a row apart.
   adviseHugePages(occlusion.get(), bytes);
   populate(occlusion.get(), bytes, std::max(1, threads));
-  const std::span<const SkyDirection> table = directions == 8
-                                                  ? std::span<const SkyDirection>(kSkyDirections8)
-                                                  : std::span<const SkyDirection>(kSkyDirections16);
+  const std::span<const SkyDirection> table = directionsOf(directions);
   threads = std::max(1, threads);
   const std::uint8_t* pixels = alt.pixels.data();
   const double zScale = zScaleFactor;
   const int lineLength = std::max(width, height);
-
-  // Every pixel's terms are added in the directions' order: one direction at a time, its
-  // strips shared out between the threads. heightAt(at) gives sample at's height, or the
-  // sample itself for integer hulls.
-  const auto sweepAll = [&]<class Value>(Value, const auto& heightAt) {
-    std::vector<Scratch<Value>> scratch;
-    scratch.reserve(static_cast<std::size_t>(threads));
-    for (int t = 0; t < threads; ++t) scratch.emplace_back(lineLength);
-    for (std::size_t d = 0; d < table.size(); ++d) {
-      const Frame frame = frameOf(table[d], width, height);
-      std::vector<std::pair<int, int>> tasks;  // (class, strip)
-      for (int c = 0; c < frame.up; ++c) {
-        for (int strip = 0; strip < stripsOf(frame, c); ++strip) tasks.emplace_back(c, strip);
-      }
-      std::atomic<std::size_t> next{0};
-      onThreads(std::min(threads, static_cast<int>(tasks.size())), [&](int t) {
-        for (std::size_t task = next++; task < tasks.size(); task = next++) {
-          sweepStrip(frame, heightAt, pixels, sampleBytes(alt.sampleFormat), tasks[task].first,
-                     tasks[task].second, d == 0, zScale, scratch[static_cast<std::size_t>(t)],
-                     occlusion.get());
-        }
-      });
-    }
+  const auto spanOf = [&](std::size_t d) {
+    Span span{};
+    span.frame = frameOf(table[d], width, height);
+    span.x0 = 0;
+    span.x1 = span.frame.columns - 1;
+    span.y0 = 0;
+    span.y1 = span.frame.rows - 1;
+    span.pixels = Addressing{span.frame.origin, span.frame.strideX, span.frame.strideY};
+    span.sums = span.pixels;
+    return span;
   };
-  const auto sampleAt = [&]<class Sample>(Sample, std::ptrdiff_t at) {
-    Sample sample;
-    std::memcpy(&sample, pixels + at * static_cast<std::ptrdiff_t>(sizeof(Sample)),
-                sizeof sample);
-    return sample;
-  };
+  const std::ptrdiff_t bytesPerSample = sampleBytes(alt.sampleFormat);
   // A hull's decisions compare rise x distance products, exact in double while the sample's
   // bits, the z scale's 24 and the distance's fit in 53; under a z scale above 0 they are then
   // the integers' decisions, and the rise the integer rise times the z scale.
@@ -437,20 +646,101 @@ std::unique_ptr<double[]> skyOcclusion(const Texture& alt, float zScaleFactor, i
                          alt.sampleFormat == SampleFormat::kInt16) &&
                         zScale > 0.0 && std::isfinite(zScale) &&
                         sampleBits + 24 + std::bit_width(static_cast<unsigned>(lineLength)) <= 53;
-  if (integral) {
-    visitSample(alt.sampleFormat, [&]<class Sample>(Sample) {
-      sweepAll(std::int32_t{}, [&](std::ptrdiff_t at) {
-        return static_cast<std::int32_t>(sampleAt(Sample{}, at));
-      });
-    });
-  } else {
-    visitSample(alt.sampleFormat, [&]<class Sample>(Sample) {
-      sweepAll(0.0, [&](std::ptrdiff_t at) {
-        return static_cast<double>(sampleAt(Sample{}, at)) * zScale;
-      });
-    });
-  }
+  visitSample(alt.sampleFormat, [&]<class Sample>(Sample) {
+    if (integral) {
+      sweepAll<std::int32_t>(
+          table, spanOf, lineLength, threads,
+          [&](std::ptrdiff_t at) { return static_cast<std::int32_t>(sampleAt<Sample>(pixels, at)); },
+          pixels, bytesPerSample, zScale, nullptr, nullptr, occlusion.get());
+    } else {
+      sweepAll<double>(
+          table, spanOf, lineLength, threads,
+          [&](std::ptrdiff_t at) { return static_cast<double>(sampleAt<Sample>(pixels, at)) * zScale; },
+          pixels, bytesPerSample, zScale, nullptr, nullptr, occlusion.get());
+    }
+  });
   return occlusion;
+}
+
+bool skyWindowIsExact(SampleFormat format, float zScaleFactor, int worldWidth, int worldHeight) {
+  return (format == SampleFormat::kUInt8 || format == SampleFormat::kUInt16 ||
+          format == SampleFormat::kInt16) &&
+         std::isfinite(zScaleFactor) && std::max(worldWidth, worldHeight) <= kLargestSkyLine;
+}
+
+std::int32_t skyHeightOf(SampleFormat format, const std::uint8_t* pixels, std::ptrdiff_t at,
+                         float zScaleFactor) {
+  return visitSample(format, [&]<class Sample>(Sample) {
+    const auto sample = static_cast<std::int32_t>(sampleAt<Sample>(pixels, at));
+    return zScaleFactor < 0.0f ? -sample : sample;
+  });
+}
+
+void skyOcclusionOfWindow(const Texture& alt, float zScaleFactor, int directions,
+                          const SkyWindow& window, const SkyLineSeed& seed, double* occlusion) {
+  const std::span<const SkyDirection> table = directionsOf(directions);
+  const std::size_t count =
+      static_cast<std::size_t>(window.columns) * static_cast<std::size_t>(window.rows);
+  // Under a z scale of 0 every height, and so every term, is 0 (or -0, which the tangent's
+  // clamp makes 0).
+  if (zScaleFactor == 0.0f) {
+    std::fill(occlusion, occlusion + count, 0.0);
+    return;
+  }
+  // Under a z scale below 0 the hulls are those of the negated samples: the products the
+  // whole image's sweep compares are the same numbers, their signs turned, and the rise
+  // (-s) (-z) the same double as s z.
+  const double zScale = std::abs(static_cast<double>(zScaleFactor));
+  const int lineLength = std::max(window.worldWidth, window.worldHeight);
+  const auto spanOf = [&](std::size_t d) {
+    Span span{};
+    span.frame = frameOf(table[d], window.worldWidth, window.worldHeight);
+    const FrameAxes axes = axesOf(table[d], window.worldWidth, window.worldHeight);
+    frameRectangle(axes, window.x0, window.y0, window.columns, window.rows, span);
+    span.pixels = addressingOf(axes, alt.x0, alt.y0, alt.width);
+    span.sums = addressingOf(axes, window.x0, window.y0, window.columns);
+    return span;
+  };
+  const std::uint8_t* pixels = alt.pixels.data();
+  const SampleFormat format = alt.sampleFormat;
+  visitSample(format, [&]<class Sample>(Sample) {
+    const bool negate = zScaleFactor < 0.0f;
+    sweepAll<std::int32_t>(
+        table, spanOf, lineLength, 1,
+        [&](std::ptrdiff_t at) {
+          const auto sample = static_cast<std::int32_t>(sampleAt<Sample>(pixels, at));
+          return negate ? -sample : sample;
+        },
+        pixels, sampleBytes(format), zScale, &seed, nullptr, occlusion);
+  });
+}
+
+void skyHullsOfWindow(const Texture& alt, float zScaleFactor, int directions, int worldWidth,
+                      int worldHeight, const std::function<SkyRectangle(int direction)>& regionOf,
+                      const SkyHullSink& sink) {
+  const std::span<const SkyDirection> table = directionsOf(directions);
+  const auto spanOf = [&](std::size_t d) {
+    Span span{};
+    span.frame = frameOf(table[d], worldWidth, worldHeight);
+    const FrameAxes axes = axesOf(table[d], worldWidth, worldHeight);
+    const SkyRectangle region = regionOf(static_cast<int>(d));
+    frameRectangle(axes, region.x0, region.y0, region.columns, region.rows, span);
+    span.pixels = addressingOf(axes, alt.x0, alt.y0, alt.width);
+    span.sums = span.pixels;
+    return span;
+  };
+  const std::uint8_t* pixels = alt.pixels.data();
+  const SampleFormat format = alt.sampleFormat;
+  const bool negate = zScaleFactor < 0.0f;
+  visitSample(format, [&]<class Sample>(Sample) {
+    sweepAll<std::int32_t>(
+        table, spanOf, std::max(worldWidth, worldHeight), 1,
+        [&](std::ptrdiff_t at) {
+          const auto sample = static_cast<std::int32_t>(sampleAt<Sample>(pixels, at));
+          return negate ? -sample : sample;
+        },
+        pixels, sampleBytes(format), 0.0, nullptr, &sink, nullptr);
+  });
 }
 
 }  // namespace quorvel

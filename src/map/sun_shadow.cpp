@@ -85,12 +85,27 @@ QUORVEL_WIDE_CLONES bool allBelow(int count, int k, double ceiling, double near,
 
 SunShadow::SunShadow(const Texture& alt, float zScaleFactor, const Vector3& light,
                      double sunDiameter)
-    : alt_(alt), zScale_(zScaleFactor) {
+    : alt_(alt), worldWidth_(alt.width), worldHeight_(alt.height), zScale_(zScaleFactor) {
+  aim(light, sunDiameter);
+  if (!casts_) return;
+  makeCeilings();
+}
+
+SunShadow::SunShadow(const Texture& alt, std::int32_t worldWidth, std::int32_t worldHeight,
+                     float zScaleFactor, const Vector3& light, double sunDiameter, double ceiling)
+    : alt_(alt), worldWidth_(worldWidth), worldHeight_(worldHeight), zScale_(zScaleFactor) {
+  aim(light, sunDiameter);
+  if (!casts_) return;
+  makeCeilings();
+  ceiling_ = ceiling;
+}
+
+void SunShadow::aim(const Vector3& light, double sunDiameter) {
   const double lx = light.x;
   const double ly = light.y;
   const double lz = light.z;
   casts_ = std::isfinite(lx) && std::isfinite(ly) && std::isfinite(lz) && !(lx == 0 && ly == 0) &&
-           alt.width >= 2 && alt.height >= 2;
+           worldWidth_ >= 2 && worldHeight_ >= 2;
   if (!casts_) return;
   majorIsX_ = std::abs(lx) >= std::abs(ly);
   const double major = majorIsX_ ? std::abs(lx) : std::abs(ly);
@@ -105,7 +120,6 @@ SunShadow::SunShadow(const Texture& alt, float zScaleFactor, const Vector3& ligh
   const double high = sunElevation_ + radius_;
   lowTangent_ = low > -kPi / 2.0 ? std::tan(low) : -kInfinity;
   highTangent_ = high < kPi / 2.0 ? std::tan(high) : kInfinity;
-  makeCeilings();
 }
 
 // The ceiling of every block of kBlock x kBlock pixels, and of the whole image: one pass over
@@ -150,12 +164,16 @@ void SunShadow::makeCeilings() {
 }
 
 // The ceiling of the pixels from major coordinate majorLow to majorHigh and minor coordinate
-// minorLow to minorHigh, all inside the image.
+// minorLow to minorHigh, all inside the image; of the part of them in the window alt holds,
+// which holds every sample a march reads.
 double SunShadow::regionCeiling(int majorLow, int majorHigh, int minorLow, int minorHigh) const {
-  const int x0 = (majorIsX_ ? majorLow : minorLow) / kBlock;
-  const int x1 = (majorIsX_ ? majorHigh : minorHigh) / kBlock;
-  const int y0 = (majorIsX_ ? minorLow : majorLow) / kBlock;
-  const int y1 = (majorIsX_ ? minorHigh : majorHigh) / kBlock;
+  const auto block = [](int at, int origin, int size) {
+    return (std::clamp(at - origin, 0, size - 1)) / kBlock;
+  };
+  const int x0 = block(majorIsX_ ? majorLow : minorLow, alt_.x0, alt_.width);
+  const int x1 = block(majorIsX_ ? majorHigh : minorHigh, alt_.x0, alt_.width);
+  const int y0 = block(majorIsX_ ? minorLow : majorLow, alt_.y0, alt_.height);
+  const int y1 = block(majorIsX_ ? minorHigh : majorHigh, alt_.y0, alt_.height);
   double ceiling = -kInfinity;
   for (int by = y0; by <= y1; ++by) {
     const double* row = &blockCeilings_[static_cast<std::size_t>(by) * blocksAcross_];
@@ -189,20 +207,23 @@ int SunShadow::lastUseful(double height, double threshold, int available) const 
   return std::min(available, static_cast<int>(steps * (1.0 + 0x1p-40)) + 2);
 }
 
-void SunShadow::shade(int x0, int y0, int span, double* diffuse) const {
+void SunShadow::shade(int x0, int y0, int columns, int rows, double* diffuse) const {
   if (!casts_) return;
-  Lanes lanes(span);
+  const int count = majorIsX_ ? columns : rows;
+  const int lines = majorIsX_ ? rows : columns;
+  Lanes lanes(count);
   visitSample(alt_.sampleFormat, [&]<class Sample>(Sample) {
     // A line of lanes runs along the major axis, so that at every step they share the minor
     // coordinate of their samples: rows when x is the major axis, columns when y is.
-    const std::size_t laneStride = majorIsX_ ? 1 : static_cast<std::size_t>(span);
-    for (int line = 0; line < span; ++line) {
-      double* first = majorIsX_ ? diffuse + static_cast<std::size_t>(line) * span : diffuse + line;
-      for (int i = 0; i < span; ++i) {
+    const std::size_t laneStride = majorIsX_ ? 1 : static_cast<std::size_t>(columns);
+    for (int line = 0; line < lines; ++line) {
+      double* first =
+          majorIsX_ ? diffuse + static_cast<std::size_t>(line) * columns : diffuse + line;
+      for (int i = 0; i < count; ++i) {
         lanes.diffuse[static_cast<std::size_t>(i)] = first[i * laneStride];
       }
       shadeLine<Sample>(majorIsX_ ? x0 : y0, majorIsX_ ? y0 + line : x0 + line, lanes);
-      for (int i = 0; i < span; ++i) {
+      for (int i = 0; i < count; ++i) {
         first[i * laneStride] = lanes.diffuse[static_cast<std::size_t>(i)];
       }
     }
@@ -215,11 +236,15 @@ void SunShadow::shade(int x0, int y0, int span, double* diffuse) const {
 template <class Sample>
 void SunShadow::shadeLine(int firstMajor, int minor, Lanes& lanes) const {
   const int width = alt_.width;
-  const int majorSize = majorIsX_ ? width : alt_.height;
-  const int minorSize = majorIsX_ ? alt_.height : width;
+  const int majorSize = majorIsX_ ? worldWidth_ : worldHeight_;
+  const int minorSize = majorIsX_ ? worldHeight_ : worldWidth_;
   const std::size_t majorStride = majorIsX_ ? 1 : static_cast<std::size_t>(width);
   const std::size_t minorStride = majorIsX_ ? static_cast<std::size_t>(width) : 1;
+  // Samples are addressed by their world coordinates from here, the window's corner taken
+  // off: the sums of unsigned products wrap back into the window.
   const std::uint8_t* pixels = alt_.pixels.data();
+  const std::size_t corner = static_cast<std::size_t>(majorIsX_ ? alt_.x0 : alt_.y0) * majorStride +
+                             static_cast<std::size_t>(majorIsX_ ? alt_.y0 : alt_.x0) * minorStride;
   const int count = lanes.count;
   const auto n = static_cast<std::size_t>(count);
   double* diffuse = lanes.diffuse.data();
@@ -234,7 +259,7 @@ void SunShadow::shadeLine(int firstMajor, int minor, Lanes& lanes) const {
   std::fill(steepest, steepest + n, -kInfinity);
   heightsOf<Sample>(pixels,
                     static_cast<std::size_t>(firstMajor) * majorStride +
-                        static_cast<std::size_t>(minor) * minorStride,
+                        static_cast<std::size_t>(minor) * minorStride - corner,
                     majorStride, count, zScale_, own);
   // Only tangents above a lane's threshold can change its f: below the sun's lower edge the
   // disc is whole; once one is above it, only a steeper one changes the penumbra. A lane whose
@@ -286,7 +311,8 @@ void SunShadow::shadeLine(int firstMajor, int minor, Lanes& lanes) const {
     const int begin = firstLane(k);
     const int end = endLane(k);
     if (begin >= end) return false;
-    const std::size_t at = static_cast<std::size_t>(firstMajor + begin + k * sign_) * majorStride;
+    const std::size_t at =
+        static_cast<std::size_t>(firstMajor + begin + k * sign_) * majorStride - corner;
     heightsOf<Sample>(pixels, at + static_cast<std::size_t>(i0) * minorStride, majorStride,
                       end - begin, zScale_, h0 + begin);
     heightsOf<Sample>(pixels, at + static_cast<std::size_t>(i0 + 1) * minorStride, majorStride,
@@ -340,6 +366,65 @@ void SunShadow::shadeLine(int firstMajor, int minor, Lanes& lanes) const {
     }
     diffuse[i] = diffuse[i] * share;
   }
+}
+
+}  // namespace quorvel
+
+namespace quorvel {
+
+double sunCeiling(double lowestSample, double highestSample, float zScaleFactor) {
+  const double a = lowestSample * zScaleFactor;
+  const double c = highestSample * zScaleFactor;
+  const double highest = a > c ? a : c;
+  return std::isnan(highest) ? kInfinity : ceilingAbove(highest);
+}
+
+SunReach sunReach(std::int32_t worldWidth, std::int32_t worldHeight, const Vector3& light, double sunDiameter, double ceiling, double lowestHeight,
+                  std::int32_t x0, std::int32_t y0, std::int32_t columns, std::int32_t rows) {
+  SunReach reach{x0, y0, columns, rows};
+  const double lx = light.x;
+  const double ly = light.y;
+  const double lz = light.z;
+  if (!(std::isfinite(lx) && std::isfinite(ly) && std::isfinite(lz) && !(lx == 0 && ly == 0))) {
+    return reach;
+  }
+  // As the marches count their steps: whole pixels along the major axis, at most so many
+  // that a sample at the ceiling could still be seen above the sun's lower edge.
+  const bool majorIsX = std::abs(lx) >= std::abs(ly);
+  const double major = majorIsX ? std::abs(lx) : std::abs(ly);
+  const double sx = lx / major;
+  const double sy = ly / major;
+  const double length = std::sqrt(sx * sx + sy * sy);
+  const double low = std::atan2(lz, std::sqrt(lx * lx + ly * ly)) - (sunDiameter / 2.0) * (kPi / 180.0);
+  const double threshold = low > -kPi / 2.0 ? std::tan(low) : -kInfinity;
+  const std::int64_t largest = std::max(worldWidth, worldHeight);
+  std::int64_t steps = largest;
+  if (threshold > 0.0) {
+    const double rise = ceiling - lowestHeight;
+    const double bound = rise / (threshold * kPixelSpacing * length);
+    if (!(rise > 0.0)) {
+      steps = 0;
+    } else if (bound < static_cast<double>(largest)) {
+      steps = std::min<std::int64_t>(largest, static_cast<std::int64_t>(bound * (1.0 + 0x1p-40)) + 2);
+    }
+  }
+  const std::int64_t minorSteps =
+      static_cast<std::int64_t>(std::ceil(static_cast<double>(steps) * std::abs(majorIsX ? sy : sx))) + 1;
+  const auto grow = [](std::int64_t from, std::int64_t size, std::int64_t by, bool up,
+                       std::int64_t world, std::int32_t& start, std::int32_t& count) {
+    const std::int64_t first = up ? from : std::max<std::int64_t>(0, from - by);
+    const std::int64_t last = up ? std::min(world - 1, from + size - 1 + by) : from + size - 1;
+    start = static_cast<std::int32_t>(first);
+    count = static_cast<std::int32_t>(last - first + 1);
+  };
+  const bool xUp = (majorIsX ? sx : sx) > 0.0;
+  const bool yUp = sy > 0.0;
+  grow(x0, columns, majorIsX ? steps : minorSteps, xUp, worldWidth, reach.x0, reach.columns);
+  grow(y0, rows, majorIsX ? minorSteps : steps, yUp, worldHeight, reach.y0, reach.rows);
+  // A minor step of 0 reads the next row or column too (interpolation between i0 and i0 + 1).
+  if (majorIsX && sy == 0.0) grow(y0, rows, 1, true, worldHeight, reach.y0, reach.rows);
+  if (!majorIsX && sx == 0.0) grow(x0, columns, 1, true, worldWidth, reach.x0, reach.columns);
+  return reach;
 }
 
 }  // namespace quorvel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "image/texture.h"
@@ -22,9 +23,17 @@ class SunShadow {
   // direction, or straight up or down, shadows nothing.
   SunShadow(const Texture& alt, float zScaleFactor, const Vector3& light, double sunDiameter);
 
+  // The same for a world of worldWidth x worldHeight pixels of which alt holds a window
+  // (Texture::x0, y0), every sample at most ceiling high (sunCeiling): f is what the whole
+  // world's SunShadow gives, as long as the window holds every sample the marches of the
+  // pixels shaded take (sunReach).
+  SunShadow(const Texture& alt, std::int32_t worldWidth, std::int32_t worldHeight,
+            float zScaleFactor, const Vector3& light, double sunDiameter, double ceiling);
+
   // Multiplies the diffuse factors of the span x span pixels from (x0, y0), row-major, each by
   // its pixel's f: d x f. A factor of 0 stays 0 without a march.
-  void shade(int x0, int y0, int span, double* diffuse) const;
+  void shade(int x0, int y0, int span, double* diffuse) const { shade(x0, y0, span, span, diffuse); }
+  void shade(int x0, int y0, int columns, int rows, double* diffuse) const;
 
  private:
   // A line's pixels marched side by side, and what each needs from step to step.
@@ -35,6 +44,7 @@ class SunShadow {
     std::vector<int> last;
     std::vector<unsigned char> passes;
   };
+  void aim(const Vector3& light, double sunDiameter);
   template <class Sample>
   void shadeLine(int firstMajor, int minor, Lanes& lanes) const;
   [[nodiscard]] int lastUseful(double height, double threshold, int available) const;
@@ -48,6 +58,8 @@ class SunShadow {
   static constexpr int kChunkSteps = 4;
 
   const Texture& alt_;
+  std::int32_t worldWidth_;
+  std::int32_t worldHeight_;
   bool casts_ = false;
   double zScale_;
   // The march: whole pixels along the major axis (sign_ is +1 or -1), minorStep_ on the minor.
@@ -66,5 +78,19 @@ class SunShadow {
   std::vector<double> blockCeilings_;
   int blocksAcross_ = 0;
 };
+
+// Above every sample height, interpolated ones included, of samples from lowest to highest
+// times zScale: the ceiling a world's SunShadow is given. +inf where they are not comparable.
+[[nodiscard]] double sunCeiling(double lowestSample, double highestSample, float zScaleFactor);
+
+// The pixels a world's SunShadow may read to shade the window's pixels (x0, y0, columns, rows)
+// whose lowest height is lowestHeight: the window grown toward the light, within the world.
+struct SunReach {
+  std::int32_t x0, y0, columns, rows;
+};
+[[nodiscard]] SunReach sunReach(std::int32_t worldWidth, std::int32_t worldHeight,
+                                const Vector3& light, double sunDiameter,
+                                double ceiling, double lowestHeight, std::int32_t x0,
+                                std::int32_t y0, std::int32_t columns, std::int32_t rows);
 
 }  // namespace quorvel

@@ -1,0 +1,408 @@
+#include "world/horizons.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <map>
+#include <span>
+
+#include "failure.h"
+#include "little_endian.h"
+#include "map/baked_light.h"
+#include "version.h"
+#include "world/sha256.h"
+#include "world/world_files.h"
+
+namespace quorvel {
+namespace {
+
+constexpr char kMagic[] = "quorvel horizons 1\n";
+constexpr std::size_t kMagicBytes = sizeof kMagic - 1;
+// The magic, the key, the identity, the samples' digest, the extremes and D.
+constexpr std::size_t kFixedHead = kMagicBytes + 32 + 24 + 32 + 16 + 4;
+
+const SkyDirection& directionOf(int directions, int direction) {
+  return directions == 8 ? kSkyDirections8[static_cast<std::size_t>(direction)]
+                         : kSkyDirections16[static_cast<std::size_t>(direction)];
+}
+
+void putLe64(std::string& out, std::uint64_t value) {
+  for (int i = 0; i < 8; ++i) out.push_back(static_cast<char>(value >> (8 * i)));
+}
+
+void putLe32(std::string& out, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>(value >> (8 * i)));
+}
+
+const std::uint8_t* bytesOf(const std::string& text) {
+  return reinterpret_cast<const std::uint8_t*>(text.data());
+}
+
+// Reads size bytes at offset of the file, or nothing.
+std::optional<std::string> readAt(const std::string& fileName, std::int64_t offset,
+                                  std::int64_t size) {
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  std::int64_t done = 0;
+  while (done < size) {
+    const ssize_t got = ::pread(fd, bytes.data() + done, static_cast<std::size_t>(size - done),
+                                offset + done);
+    if (got <= 0) break;
+    done += got;
+  }
+  ::close(fd);
+  if (done != size) return std::nullopt;
+  return bytes;
+}
+
+// Pushes v, nearer than every vertex of hull, onto it: the vertices it hides go, as the
+// sweep's own step takes them (a vertex goes when the one behind it is seen at least as
+// steeply), in exact integers.
+void pushVertex(std::vector<SkyVertex>& hull, const SkyVertex& v) {
+  while (hull.size() >= 2) {
+    const SkyVertex& top = hull.back();
+    const SkyVertex& second = hull[hull.size() - 2];
+    const std::int64_t riseTop = std::int64_t{top.height} - v.height;
+    const std::int64_t distanceTop = std::int64_t{top.step} - v.step;
+    const std::int64_t riseSecond = std::int64_t{second.height} - v.height;
+    const std::int64_t distanceSecond = std::int64_t{second.step} - v.step;
+    if (!(riseSecond * distanceTop >= riseTop * distanceSecond)) break;
+    hull.pop_back();
+  }
+  hull.push_back(v);
+}
+
+// A direction's section of a tile's file, by line.
+struct Section {
+  struct Line {
+    std::int64_t begin = 0;
+    std::int32_t count = 0;
+    std::int32_t first = 0;  // steps of its first and last pixel in the piece
+    std::int32_t last = 0;
+  };
+  struct Class {
+    int firstLine = 0;
+    std::vector<Line> lines;  // by line - firstLine; count -1 for a line not in the piece
+  };
+  std::vector<SkyVertex> vertices;
+  std::vector<Class> classes;
+  const Line* find(int lineClass, int line) const {
+    if (lineClass >= static_cast<int>(classes.size())) return nullptr;
+    const Class& c = classes[static_cast<std::size_t>(lineClass)];
+    const int at = line - c.firstLine;
+    if (at < 0 || at >= static_cast<int>(c.lines.size())) return nullptr;
+    const Line& found = c.lines[static_cast<std::size_t>(at)];
+    return found.count < 0 ? nullptr : &found;
+  }
+};
+
+// The lines of a piece, in file order, each in its class's table.
+void layLines(const HorizonSettings& settings, const SkyRectangle& piece, int direction,
+              Section& section) {
+  forEachSkyLine(settings.directions, direction, settings.worldWidth, settings.worldHeight, piece,
+                 [&](int c, int o, int first, int last) {
+                   if (static_cast<int>(section.classes.size()) <= c) {
+                     section.classes.resize(static_cast<std::size_t>(c) + 1);
+                   }
+                   Section::Class& lines = section.classes[static_cast<std::size_t>(c)];
+                   if (lines.lines.empty()) lines.firstLine = o;
+                   lines.lines.resize(static_cast<std::size_t>(o - lines.firstLine) + 1,
+                                      Section::Line{0, -1, 0, 0});
+                   Section::Line& line = lines.lines.back();
+                   line.count = 0;
+                   line.first = first;
+                   line.last = last;
+                 });
+}
+
+Failure unreadable(const std::string& fileName) {
+  return Failure("erreur: " + fileName + " n'est pas lisible\n",
+                 "run quorvel-world --stage horizons with the same options first\n");
+}
+
+Section readSection(const HorizonSettings& settings, const TilePlan& plan, std::int32_t index,
+                    int direction, const std::string& fileName) {
+  Section section;
+  layLines(settings, horizonPiece(plan, index, settings.directions, direction), direction,
+           section);
+  const std::optional<HorizonsHead> head = readHorizonsHead(fileName);
+  if (!head || static_cast<std::size_t>(direction) >= head->sections.size()) {
+    throw unreadable(fileName);
+  }
+  const auto [offset, size] = head->sections[static_cast<std::size_t>(direction)];
+  const std::optional<std::string> bytes = readAt(fileName, offset, size);
+  if (!bytes) throw unreadable(fileName);
+  const std::uint8_t* at = bytesOf(*bytes);
+  const std::uint8_t* end = at + bytes->size();
+  for (Section::Class& c : section.classes) {
+    for (Section::Line& line : c.lines) {
+      if (line.count < 0) continue;
+      if (end - at < 4) throw unreadable(fileName);
+      const std::uint32_t count = loadLe32(at);
+      at += 4;
+      if (static_cast<std::uint64_t>(end - at) < std::uint64_t{count} * 8) {
+        throw unreadable(fileName);
+      }
+      line.begin = static_cast<std::int64_t>(section.vertices.size());
+      line.count = static_cast<std::int32_t>(count);
+      for (std::uint32_t k = 0; k < count; ++k, at += 8) {
+        section.vertices.push_back({loadLeI32(at), loadLeI32(at + 4)});
+      }
+    }
+  }
+  if (at != end) throw unreadable(fileName);
+  return section;
+}
+
+}  // namespace
+
+FileIdentity fileIdentityOf(const std::string& fileName) {
+  struct stat status {};
+  if (::stat(fileName.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return {};
+  return FileIdentity{static_cast<std::int64_t>(status.st_size),
+                      static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 +
+                          status.st_mtim.tv_nsec,
+                      static_cast<std::int64_t>(status.st_ino)};
+}
+
+std::string horizonsFileName(const std::string& base, std::int32_t column, std::int32_t row) {
+  return base + "_" + std::to_string(column) + "_" + std::to_string(row) + ".horizons";
+}
+
+SkyRectangle horizonPiece(const TilePlan& plan, std::int32_t index, int directions,
+                          int direction) {
+  const SkyDirection& u = directionOf(directions, direction);
+  const PixelWindow window = plan.window(index);
+  const auto side = [](int toward, bool first, bool last, std::int32_t start, std::int32_t size,
+                       int& from, int& count) {
+    int low = start;
+    int high = start + size - 1;
+    if (toward > 0 && !first) ++low;
+    if (toward <= 0 && !last) --high;
+    from = low;
+    count = high - low + 1;
+  };
+  SkyRectangle piece;
+  const std::int32_t column = plan.column(index);
+  const std::int32_t row = plan.row(index);
+  side(u.dx, column == 0, column == plan.columns - 1, window.x0, window.width, piece.x0,
+       piece.columns);
+  side(u.dy, row == 0, row == plan.rows - 1, window.y0, window.height, piece.y0, piece.rows);
+  return piece;
+}
+
+std::int32_t horizonTileOf(const TilePlan& plan, int directions, int direction, std::int32_t x,
+                           std::int32_t y) {
+  const SkyDirection& u = directionOf(directions, direction);
+  const std::int32_t step = plan.tileSize - 1;
+  const auto tileOf = [step](int toward, std::int32_t at, std::int32_t count) {
+    const std::int32_t tile = toward > 0 ? (at == 0 ? 0 : (at - 1) / step) : at / step;
+    return std::min(tile, count - 1);
+  };
+  return tileOf(u.dy, y, plan.rows) * plan.columns + tileOf(u.dx, x, plan.columns);
+}
+
+std::string horizonKey(const HorizonSettings& settings, std::int32_t index) {
+  Sha256 sha;
+  std::string text = std::string("quorvel-world horizons\n") + kVersion + "\n";
+  for (const std::int64_t value :
+       {std::int64_t{settings.worldWidth}, std::int64_t{settings.worldHeight},
+        std::int64_t{settings.tileSize}, std::int64_t{settings.directions},
+        std::int64_t{settings.zScaleFactor < 0.0f ? -1 : settings.zScaleFactor > 0.0f ? 1 : 0},
+        std::int64_t{static_cast<int>(settings.sampleFormat)}, std::int64_t{index}}) {
+    putLe64(text, static_cast<std::uint64_t>(value));
+  }
+  sha.update(text.data(), text.size());
+  const Sha256Digest digest = sha.finish();
+  return std::string(digest.begin(), digest.end());
+}
+
+std::optional<HorizonsHead> readHorizonsHead(const std::string& fileName) {
+  std::optional<std::string> fixed = readAt(fileName, 0, kFixedHead);
+  if (!fixed || fixed->compare(0, kMagicBytes, kMagic) != 0) return std::nullopt;
+  const std::uint8_t* at = bytesOf(*fixed) + kMagicBytes;
+  HorizonsHead head;
+  head.key.assign(fixed->data() + kMagicBytes, 32);
+  at += 32;
+  head.altitude.size = static_cast<std::int64_t>(loadLe64(at));
+  head.altitude.modified = static_cast<std::int64_t>(loadLe64(at + 8));
+  head.altitude.inode = static_cast<std::int64_t>(loadLe64(at + 16));
+  at += 24;
+  head.samples.assign(reinterpret_cast<const char*>(at), 32);
+  at += 32;
+  head.lowest = std::bit_cast<double>(loadLe64(at));
+  head.highest = std::bit_cast<double>(loadLe64(at + 8));
+  at += 16;
+  const std::uint32_t directions = loadLe32(at);
+  if (directions > 16) return std::nullopt;
+  const std::optional<std::string> table = readAt(fileName, kFixedHead, directions * 16);
+  if (!table) return std::nullopt;
+  for (std::uint32_t d = 0; d < directions; ++d) {
+    const std::uint8_t* entry = bytesOf(*table) + d * 16;
+    head.sections.emplace_back(static_cast<std::int64_t>(loadLe64(entry)),
+                               static_cast<std::int64_t>(loadLe64(entry + 8)));
+  }
+  return head;
+}
+
+void sampleExtremes(const Texture& window, double& lowest, double& highest) {
+  lowest = std::numeric_limits<double>::infinity();
+  highest = -std::numeric_limits<double>::infinity();
+  visitSample(window.sampleFormat, [&]<class Sample>(Sample) {
+    const std::size_t count =
+        static_cast<std::size_t>(window.width) * static_cast<std::size_t>(window.height);
+    for (std::size_t i = 0; i < count; ++i) {
+      Sample sample;
+      std::memcpy(&sample, window.pixels.data() + i * sizeof(Sample), sizeof sample);
+      const auto value = static_cast<double>(sample);
+      lowest = value < lowest ? value : lowest;
+      highest = value > highest ? value : highest;
+    }
+  });
+}
+
+bool writeHorizons(const std::string& fileName, const HorizonSettings& settings,
+                   const TilePlan& plan, std::int32_t index, const Texture& window,
+                   const FileIdentity& altitude, const std::string& samples) {
+  // Each direction's hulls, laid out by line as the file holds them.
+  std::vector<Section> sections(static_cast<std::size_t>(settings.directions));
+  std::vector<std::vector<std::vector<SkyVertex>>> hulls(sections.size());
+  for (int d = 0; d < settings.directions; ++d) {
+    layLines(settings, horizonPiece(plan, index, settings.directions, d), d,
+             sections[static_cast<std::size_t>(d)]);
+  }
+  if (settings.directions > 0) {
+    skyHullsOfWindow(
+        window, settings.zScaleFactor, settings.directions, settings.worldWidth,
+        settings.worldHeight,
+        [&](int d) { return horizonPiece(plan, index, settings.directions, d); },
+        [&](int d, int c, int o, std::span<const SkyVertex> hull) {
+          Section& section = sections[static_cast<std::size_t>(d)];
+          Section::Class& lines = section.classes[static_cast<std::size_t>(c)];
+          Section::Line& line = lines.lines[static_cast<std::size_t>(o - lines.firstLine)];
+          line.begin = static_cast<std::int64_t>(section.vertices.size());
+          line.count = static_cast<std::int32_t>(hull.size());
+          section.vertices.insert(section.vertices.end(), hull.begin(), hull.end());
+        });
+  }
+  double lowest = 0.0;
+  double highest = 0.0;
+  sampleExtremes(window, lowest, highest);
+  std::string bytes(kMagic, kMagicBytes);
+  bytes += horizonKey(settings, index);
+  putLe64(bytes, static_cast<std::uint64_t>(altitude.size));
+  putLe64(bytes, static_cast<std::uint64_t>(altitude.modified));
+  putLe64(bytes, static_cast<std::uint64_t>(altitude.inode));
+  bytes += samples;
+  putLe64(bytes, std::bit_cast<std::uint64_t>(lowest));
+  putLe64(bytes, std::bit_cast<std::uint64_t>(highest));
+  putLe32(bytes, static_cast<std::uint32_t>(settings.directions));
+  const std::size_t table = bytes.size();
+  bytes.resize(table + sections.size() * 16);
+  for (std::size_t d = 0; d < sections.size(); ++d) {
+    const std::size_t begin = bytes.size();
+    for (const Section::Class& c : sections[d].classes) {
+      for (const Section::Line& line : c.lines) {
+        if (line.count < 0) continue;
+        putLe32(bytes, static_cast<std::uint32_t>(line.count));
+        for (std::int32_t k = 0; k < line.count; ++k) {
+          const SkyVertex& v = sections[d].vertices[static_cast<std::size_t>(line.begin + k)];
+          putLe32(bytes, static_cast<std::uint32_t>(v.height));
+          putLe32(bytes, static_cast<std::uint32_t>(v.step));
+        }
+      }
+    }
+    std::string entry;
+    putLe64(entry, begin);
+    putLe64(entry, bytes.size() - begin);
+    bytes.replace(table + d * 16, 16, entry);
+  }
+  return writeIfChanged(fileName, bytes);
+}
+
+HorizonSeeds::HorizonSeeds(const HorizonSettings& settings, const TilePlan& plan,
+                           const SkyRectangle& window, const std::vector<std::string>& files) {
+  directions_.resize(static_cast<std::size_t>(settings.directions));
+  std::vector<std::span<const SkyVertex>> pieces;
+  std::vector<SkyVertex> hull;
+  for (int d = 0; d < settings.directions; ++d) {
+    std::map<std::int32_t, Section> sections;  // of the tiles beyond, read once
+    std::vector<Class>& classes = directions_[static_cast<std::size_t>(d)];
+    forEachSkyLine(
+        settings.directions, d, settings.worldWidth, settings.worldHeight, window,
+        [&](int c, int o, int, int last) {
+          // The pieces beyond the window on the line, nearest first.
+          pieces.clear();
+          for (int step = last + 1;;) {
+            int x = 0;
+            int y = 0;
+            skyPixelOf(settings.directions, d, settings.worldWidth, settings.worldHeight,
+                       SkyLine{c, o, step}, x, y);
+            if (x < 0 || y < 0 || x >= settings.worldWidth || y >= settings.worldHeight) break;
+            const std::int32_t tile = horizonTileOf(plan, settings.directions, d, x, y);
+            auto found = sections.find(tile);
+            if (found == sections.end()) {
+              found = sections
+                          .emplace(tile, readSection(settings, plan, tile, d,
+                                                     files[static_cast<std::size_t>(tile)]))
+                          .first;
+            }
+            const Section::Line* line = found->second.find(c, o);
+            if (line == nullptr || line->first != step) {
+              throw unreadable(files[static_cast<std::size_t>(tile)]);
+            }
+            pieces.emplace_back(found->second.vertices.data() + line->begin,
+                                static_cast<std::size_t>(line->count));
+            step = line->last + 1;
+          }
+          hull.clear();
+          for (auto piece = pieces.rbegin(); piece != pieces.rend(); ++piece) {
+            for (const SkyVertex& v : *piece) pushVertex(hull, v);
+          }
+          if (static_cast<int>(classes.size()) <= c) classes.resize(static_cast<std::size_t>(c) + 1);
+          Class& lines = classes[static_cast<std::size_t>(c)];
+          if (lines.lines.empty()) lines.firstLine = o;
+          lines.lines.resize(static_cast<std::size_t>(o - lines.firstLine) + 1);
+          lines.lines.back() = Line{static_cast<std::int64_t>(vertices_.size()),
+                                    static_cast<std::int32_t>(hull.size())};
+          vertices_.insert(vertices_.end(), hull.begin(), hull.end());
+        });
+  }
+}
+
+std::span<const SkyVertex> HorizonSeeds::seed(int direction, int lineClass, int line) const {
+  const Class& c = directions_[static_cast<std::size_t>(direction)]
+                              [static_cast<std::size_t>(lineClass)];
+  const Line& found = c.lines[static_cast<std::size_t>(line - c.firstLine)];
+  return {vertices_.data() + found.begin, static_cast<std::size_t>(found.count)};
+}
+
+std::string HorizonSeeds::digest() const {
+  Sha256 sha;
+  for (const std::vector<Class>& classes : directions_) {
+    for (const Class& c : classes) {
+      std::string text;
+      putLe32(text, static_cast<std::uint32_t>(c.firstLine));
+      putLe32(text, static_cast<std::uint32_t>(c.lines.size()));
+      for (const Line& line : c.lines) {
+        putLe32(text, static_cast<std::uint32_t>(line.count));
+        for (std::int32_t k = 0; k < line.count; ++k) {
+          const SkyVertex& v = vertices_[static_cast<std::size_t>(line.begin + k)];
+          putLe32(text, static_cast<std::uint32_t>(v.height));
+          putLe32(text, static_cast<std::uint32_t>(v.step));
+        }
+      }
+      sha.update(text.data(), text.size());
+    }
+  }
+  return hexDigest(sha.finish());
+}
+
+}  // namespace quorvel

@@ -1,0 +1,166 @@
+#include "world/world_light.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <utility>
+
+#include "failure.h"
+#include "map/sky_view.h"
+#include "map/sun_shadow.h"
+#include "world/sample_digest.h"
+#include "world/sha256.h"
+
+namespace quorvel {
+namespace {
+
+SkyRectangle rectangleOf(const PixelWindow& window) {
+  return SkyRectangle{window.x0, window.y0, window.width, window.height};
+}
+
+// The digest of a window's samples and where it lies.
+std::string windowDigest(const Texture& window) {
+  Sha256 sha;
+  const std::int64_t place[4] = {window.x0, window.y0, window.width, window.height};
+  sha.update(place, sizeof place);
+  const SampleDigest samples = sampleDigest(window.pixels.data(), window.pixels.size());
+  sha.update(samples.data(), samples.size());
+  const Sha256Digest digest = sha.finish();
+  return std::string(digest.begin(), digest.end());
+}
+
+// The lowest height of the window's pixels of alt, as SunShadow computes heights.
+double lowestHeight(const Texture& alt, const PixelWindow& window, double zScale) {
+  double lowest = std::numeric_limits<double>::infinity();
+  visitSample(alt.sampleFormat, [&]<class Sample>(Sample) {
+    for (std::int32_t y = window.y0; y < window.y0 + window.height; ++y) {
+      const std::size_t row = static_cast<std::size_t>(y - alt.y0) * static_cast<std::size_t>(alt.width);
+      for (std::int32_t x = window.x0; x < window.x0 + window.width; ++x) {
+        Sample sample;
+        std::memcpy(&sample,
+                    alt.pixels.data() + (row + static_cast<std::size_t>(x - alt.x0)) * sizeof(Sample),
+                    sizeof sample);
+        const double height = static_cast<double>(sample) * zScale;
+        lowest = height < lowest ? height : lowest;
+      }
+    }
+  });
+  return lowest;
+}
+
+}  // namespace
+
+WorldLight::WorldLight(const Settings& given, const Vector3& light, const TilePlan& plan,
+                       SampleFormat sampleFormat, std::string outdir, std::string base,
+                       std::string altitudeName)
+    : given_(given),
+      light_(light),
+      plan_(plan),
+      outdir_(std::move(outdir)),
+      base_(std::move(base)),
+      altitudeName_(std::move(altitudeName)) {
+  settings_ = HorizonSettings{plan.worldWidth,       plan.worldHeight,      plan.tileSize,
+                              given.baked.skyDirections, given.zScaleFactor, sampleFormat};
+  if (settings_.directions > 0 &&
+      !skyWindowIsExact(sampleFormat, given.zScaleFactor, plan.worldWidth, plan.worldHeight)) {
+    throw Failure(
+        "erreur: --sky sur un monde demande une altitude en entiers de 8 ou 16 bits\n",
+        "a world's sky is worked out in whole samples, the same in every tile; its sides "
+        "must be at most " +
+            std::to_string(kLargestSkyLine) + " pixels\n");
+  }
+  for (std::int32_t index = 0; index < plan.count(); ++index) files_.push_back(pathOf(index));
+}
+
+std::string WorldLight::pathOf(std::int32_t index) const {
+  return (std::filesystem::path(outdir_) /
+          horizonsFileName(base_, plan_.column(index), plan_.row(index)))
+      .string();
+}
+
+bool WorldLight::buildHorizons(std::int32_t index, const AltitudeWindowLoader& load) const {
+  const std::string& path = files_[static_cast<std::size_t>(index)];
+  const std::string key = horizonKey(settings_, index);
+  const FileIdentity altitude = fileIdentityOf(altitudeName_);
+  const std::optional<HorizonsHead> head = readHorizonsHead(path);
+  if (head && head->key == key && altitude != FileIdentity{} && head->altitude == altitude) {
+    return false;
+  }
+  const std::unique_ptr<Texture> window = load(plan_.window(index));
+  return writeHorizons(path, settings_, plan_, index, *window, altitude, windowDigest(*window));
+}
+
+void WorldLight::readHorizons() {
+  const FileIdentity altitude = fileIdentityOf(altitudeName_);
+  double lowest = std::numeric_limits<double>::infinity();
+  double highest = -std::numeric_limits<double>::infinity();
+  for (std::int32_t index = 0; index < plan_.count(); ++index) {
+    const std::string& path = files_[static_cast<std::size_t>(index)];
+    const std::optional<HorizonsHead> head = readHorizonsHead(path);
+    if (!head || head->key != horizonKey(settings_, index) || head->altitude != altitude) {
+      throw Failure("erreur: " + path +
+                        (head ? " vient d'autres entr\xe9" "es" : " manque") +
+                        ": lancez d'abord quorvel-world --stage horizons\n",
+                    "the tiles' sky and shadows start from what every tile hands on: run the "
+                    "horizons stage with the same images and options first\n");
+    }
+    lowest = std::min(lowest, head->lowest);
+    highest = std::max(highest, head->highest);
+  }
+  ceiling_ = sunCeiling(lowest, highest, given_.zScaleFactor);
+}
+
+WorldLight::Tile WorldLight::gather(std::int32_t index, const Texture& alt,
+                                    const AltitudeWindowLoader& load) const {
+  Tile tile;
+  const PixelWindow window = plan_.window(index);
+  std::string digest;
+  if (settings_.directions > 0) {
+    tile.seeds = std::make_unique<HorizonSeeds>(settings_, plan_, rectangleOf(window), files_);
+    digest += tile.seeds->digest();
+  }
+  if (given_.baked.shadows) {
+    const SunReach reach =
+        sunReach(plan_.worldWidth, plan_.worldHeight, light_, given_.baked.sunDiameter, ceiling_,
+                 lowestHeight(alt, window, given_.zScaleFactor), window.x0, window.y0,
+                 window.width, window.height);
+    tile.reach = load(PixelWindow{reach.x0, reach.y0, reach.columns, reach.rows});
+    digest += windowDigest(*tile.reach);
+  }
+  tile.digest = digest;
+  return tile;
+}
+
+Shading WorldLight::shade(std::int32_t index, const Texture& alt, Tile& tile) const {
+  const PixelWindow window = plan_.window(index);
+  const std::size_t count =
+      static_cast<std::size_t>(window.width) * static_cast<std::size_t>(window.height);
+  Shading shading;
+  shading.x0 = window.x0;
+  shading.y0 = window.y0;
+  shading.columns = window.width;
+  if (tile.seeds) {
+    tile.occlusion = std::make_unique_for_overwrite<double[]>(count);
+    const HorizonSeeds& seeds = *tile.seeds;
+    skyOcclusionOfWindow(
+        alt, given_.zScaleFactor, settings_.directions,
+        SkyWindow{plan_.worldWidth, plan_.worldHeight, window.x0, window.y0, window.width,
+                  window.height},
+        [&seeds](int d, int c, int o, int) { return seeds.seed(d, c, o); },
+        tile.occlusion.get());
+    shading.skyOcclusion = tile.occlusion.get();
+  }
+  if (tile.reach) {
+    tile.shares = std::make_unique_for_overwrite<double[]>(count);
+    std::fill(tile.shares.get(), tile.shares.get() + count, 1.0);
+    const SunShadow sun(*tile.reach, plan_.worldWidth, plan_.worldHeight, given_.zScaleFactor,
+                        light_, given_.baked.sunDiameter, ceiling_);
+    sun.shade(window.x0, window.y0, window.width, window.height, tile.shares.get());
+    shading.sunShares = tile.shares.get();
+  }
+  return shading;
+}
+
+}  // namespace quorvel
