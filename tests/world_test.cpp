@@ -459,14 +459,68 @@ TEST(World, ShardsRunAtOnceAndMergedEqualOneRun) {
   EXPECT_EQ(shardFiles, contents(dir / "single"));
 }
 
-TEST(World, BakedLightIsRefusedRatherThanIgnored) {
+// Terrains whose light crosses tiles: rough ground at random with ridges, pits and cliffs laid
+// across the tiles' borders, and a peak in the first tile that shades the far side.
+TerrainImages lightTerrain(std::uint32_t seed, std::int32_t width, std::int32_t height) {
+  std::mt19937 random(seed);
+  TerrainImages images = randomTerrain(random, width, height, 12);
+  const auto at = [&](std::int32_t x, std::int32_t y) -> std::uint8_t& {
+    return images.alt[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                      static_cast<std::size_t>(x)];
+  };
+  for (std::int32_t y = 0; y < height; ++y) {
+    for (std::int32_t x = 0; x < width; ++x) {
+      std::uint8_t& alt = at(x, y);
+      alt = static_cast<std::uint8_t>(60 + alt % 16);
+      if (x % 50 == 0 || y % 50 == 1) alt = static_cast<std::uint8_t>(alt + 60);  // ridges
+      if (x % 100 == 49 && y % 2 == 0) alt = 20;                                  // a cliff
+      if ((x + y) % 37 == 0) alt = 5;                                             // pits
+    }
+  }
+  for (std::int32_t y = 0; y < std::min(height, 30); ++y) {  // the peak, in a corner
+    for (std::int32_t x = 0; x < std::min(width, 30); ++x) {
+      at(x, y) = static_cast<std::uint8_t>(255 - 4 * std::max(std::abs(x - 12), std::abs(y - 12)));
+    }
+  }
+  return images;
+}
+
+TEST(World, TilesWithBakedLightReassembleIntoQuorvelsMap) {
   const TempDir dir;
-  writeTerrain(dir / "t", roughTerrain(28, 101, 101));
-  for (const BakedLight baked : {BakedLight{8, false, 0.53}, BakedLight{0, true, 0.53}}) {
-    WorldOptions options = worldOptions(dir / "t", dir / "out", 51);
-    options.settings.baked = baked;
-    EXPECT_THROW(buildWorld(options), Error);
-    EXPECT_FALSE(fs::exists(dir / "out"));
+  writeTerrain(dir / "s", lightTerrain(31, 251, 151));
+  writeTerrain(dir / "t", lightTerrain(32, 151, 201));
+  const struct {
+    const char* prefix;
+    BakedLight baked;
+    Vector3 light;
+    float zScale;
+  } kCases[] = {
+      {"s", {8, false, 0.53}, {1, 1, 2}, 0.5f},
+      {"s", {16, false, 0.53}, {-1, 2, 1}, 1.5f},
+      {"t", {16, false, 0.53}, {1, 1, 2}, -0.75f},
+      {"s", {0, true, 0.53}, {1, 1, 2}, 1.0f},     // a high sun
+      {"s", {0, true, 8.0}, {-2, 1, 0.3f}, 2.0f},  // a low, wide sun from the west
+      {"t", {0, true, 0.53}, {0.2f, -1, 0.1f}, 1.0f},  // a low sun from the south
+      {"s", {16, true, 2.0}, {-1, -1, 0.4f}, 3.0f},    // the corner peak shades the far side
+      {"t", {8, true, 0.53}, {1, 0, 0.5f}, 0.5f},
+  };
+  for (const auto& c : kCases) {
+    ImageFiles files;
+    files.prefix = (dir / c.prefix).string();
+    const Settings settings{c.light, c.zScale, 10.0f, c.baked};
+    const Bytes whole = readFile(compileFiles(files, settings).map);
+    for (const std::int32_t tileSize : {51, 101, 151}) {
+      SCOPED_TRACE(std::string(c.prefix) + ", sky " + std::to_string(c.baked.skyDirections) +
+                   ", shadows " + std::to_string(c.baked.shadows) + ", light " +
+                   std::to_string(c.light.x) + " " + std::to_string(c.light.y) + " " +
+                   std::to_string(c.light.z) + ", tiles of " + std::to_string(tileSize));
+      const fs::path outdir = dir / "out";
+      WorldOptions options = worldOptions(files.prefix, outdir, tileSize);
+      options.settings = settings;
+      const WorldResult world = buildWorld(options);
+      expectTilesOf(world, outdir, whole);
+      fs::remove_all(outdir);
+    }
   }
 }
 

@@ -21,6 +21,14 @@
 
 namespace quorvel {
 
+// Which part of a build a run does. A world with baked light (Settings::baked) is built in two
+// stages: each tile's horizons (what it hands on to the tiles beyond it on the sky's lines of
+// pixels, and its heights' extremes, which bound the shadows' marches), written under outdir
+// as <base>_<column>_<row>.horizons; then the tiles, which read the horizons of every tile.
+// Each stage's tiles are independent of one another. kBoth does the horizons of every tile of
+// the world, then the run's tiles; a world without baked light has no horizons.
+enum class WorldStage { kBoth, kHorizons, kTiles };
+
 // What a world is built from, and where.
 struct WorldOptions {
   ImageFiles files;  // named as for compileFiles; the prefix's last path component is the base
@@ -32,6 +40,7 @@ struct WorldOptions {
   // shardCount, and with more than one shard writes a shard record instead of the manifest.
   std::int32_t shardIndex = 0;
   std::int32_t shardCount = 1;
+  WorldStage stage = WorldStage::kBoth;
   // For files the caller vouches for (quorvel's --trusted-inputs): GDAL may then open VRT
   // files and network names.
   bool trustedInputs = false;
@@ -75,6 +84,7 @@ struct WorldResult {
   std::int32_t hashed = 0;
   std::int32_t inputsRead = 0;
   std::vector<std::string> notes;
+  std::int32_t horizonsBuilt = 0;  // horizons files this run wrote
 };
 
 // Where a georeferenced world lies: its altitude file's own georeferencing, north up. The
@@ -102,8 +112,11 @@ struct WorldManifest {
 // world's manifest as quorvel-world writes it (a shard's record is not).
 [[nodiscard]] WorldManifest readWorldManifest(const std::string& path);
 
-// Builds the run's tiles that are missing, differ from their record or whose inputs changed,
-// on jobs threads, then writes the manifest (or the shard's record) unless it is unchanged.
+// Builds the run's tiles that are missing, differ from their record or whose inputs changed
+// (the horizons they start from included), on jobs threads, then writes the manifest (or the
+// shard's record) unless it is unchanged; or, for the horizons stage, the run's tiles'
+// horizons only (no record). The tiles stage refuses a world whose horizons are missing or
+// were made from other inputs or settings.
 // Removes first what an interrupted run left: its tiles' temporary files. Checks everything
 // that can be checked before the first tile is written. Throws Error.
 WorldResult buildWorld(const WorldOptions& options);
@@ -138,8 +151,15 @@ class World {
   // run's tiles. Throws Error.
   void prepare() const;
 
+  // Whether the world has horizons to build (baked light) before its tiles.
+  [[nodiscard]] bool hasHorizons() const;
+  // Writes tile index's horizons unless its file already holds them; returns whether it
+  // wrote. Threads and processes may build horizons at once. Throws Error.
+  bool buildHorizons(std::int32_t index) const;
+
   // Builds tile index (of the whole world) with threads encoders, unless its file already
-  // holds what it would be; returns its record. Threads may build tiles at once. Throws Error.
+  // holds what it would be; returns its record. Threads may build tiles at once. With baked
+  // light, every tile's horizons must be built first. Throws Error.
   [[nodiscard]] WorldTile buildTile(std::int32_t index, int threads = 1) const;
 
   // Writes the manifest (or the shard's record) for tiles, every tile of the run; not when

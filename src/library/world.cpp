@@ -39,6 +39,7 @@
 #include "world/world_files.h"
 #include "world/world_inputs.h"
 #include "world/world_journal.h"
+#include "world/world_light.h"
 #include "world/world_tables.h"
 
 namespace quorvel {
@@ -91,6 +92,7 @@ struct PendingTile {
   WorldTile tile;
   TileInputs inputs;  // none when the fingerprint came from the cache and the file is current
   std::string inputsKey;
+  WorldLight::Tile light;
   bool current = false;
   std::optional<TileCache> learnt;  // what the cache should learn of a current tile
 };
@@ -136,9 +138,11 @@ void putText(Sha256& sha, const std::string& text) {
 // georeferencing, the tile's window, and the pixels it reads (their digest) with their sample
 // format; for a colour image warped onto the world's grid, whose window's colours come from a
 // margin of the file round it, the file's own SHA-256 (warped, the hash of the file given).
+// With baked light, its options too, and what reaches the tile from beyond it (incoming).
 std::string fingerprintOf(const TileInputs& inputs, const Settings& settings, const TilePlan& plan,
                           const PixelWindow& window, const std::optional<Georeference>& place,
-                          const std::function<std::string(const Texture&)>& warpedFileHash) {
+                          const std::function<std::string(const Texture&)>& warpedFileHash,
+                          const std::string& incoming) {
   Sha256 sha;
   const std::string tag = std::string("quorvel-world tile\n") + kVersion + "\n";
   sha.update(tag.data(), tag.size());
@@ -152,6 +156,13 @@ std::string fingerprintOf(const TileInputs& inputs, const Settings& settings, co
   if (place) {
     for (const double value : place->transform) putInt(sha, std::bit_cast<std::int64_t>(value));
     putText(sha, place->crs);
+  }
+  if (settings.baked.skyDirections != 0 || settings.baked.shadows) {
+    putText(sha, "baked light");
+    putInt(sha, settings.baked.skyDirections);
+    putInt(sha, settings.baked.shadows ? 1 : 0);
+    putInt(sha, std::bit_cast<std::int64_t>(settings.baked.sunDiameter));
+    putText(sha, incoming);
   }
   putWindow(sha, window);
   for (const Texture* image : inputs.roles) {
@@ -181,6 +192,14 @@ std::string inputsKeyOf(const std::string& filesKey, const Settings& settings,
                             settings.lightDirection.z, settings.zScaleFactor, settings.seaLevel}) {
     putInt(sha, std::bit_cast<std::uint32_t>(value));
   }
+  // With baked light, what reaches the tile from beyond it depends on the altitude's file,
+  // among the files, and on the options.
+  if (settings.baked.skyDirections != 0 || settings.baked.shadows) {
+    putText(sha, "baked light");
+    putInt(sha, settings.baked.skyDirections);
+    putInt(sha, settings.baked.shadows ? 1 : 0);
+    putInt(sha, std::bit_cast<std::int64_t>(settings.baked.sunDiameter));
+  }
   putInt(sha, plan.worldWidth);
   putInt(sha, plan.worldHeight);
   putWindow(sha, window);
@@ -209,10 +228,6 @@ class WorldNotes {
 // cannot be compiled.
 Settings litSettings(const Settings& settings) {
   checkSettingsFinite(settings);
-  if (settings.baked.skyDirections != 0 || settings.baked.shadows) {
-    throw Failure("erreur: un monde ne cuit encore ni le ciel ni les ombres\n",
-                  "the sky and the shadows of a tile depend on terrain beyond it\n");
-  }
   Settings lit = settings;
   normalize(lit.lightDirection);
   return lit;
@@ -267,6 +282,8 @@ struct World::State {
   WorldHeader header;
   WorldTables tables;
   WorldJournal journal;
+  std::unique_ptr<WorldLight> light;  // with baked light
+  std::once_flag horizonsRead;
   std::vector<WorldTile> runTiles;  // the run's shard, without sizes and hashes
   std::vector<std::int32_t> runIndices;
   std::string altitudeChecked;  // the key of the altitude whose check passed
@@ -278,7 +295,11 @@ struct World::State {
   void checkAltitude();
   [[nodiscard]] std::string altitudeCheckKey() const;
   void readInputs(PendingTile& pending);
-  void writeTile(std::int32_t index, const TileInputs& tileInputs, int threads, WorldTile& tile);
+  void writeTile(std::int32_t index, const TileInputs& tileInputs, int threads, WorldTile& tile,
+                 const Shading& shading = {});
+  [[nodiscard]] std::unique_ptr<Texture> altitudeWindow(const PixelWindow& window) const {
+    return inputs.altitudeWindow(window, nullptr);
+  }
   void writeTilePair(PendingTile& a, PendingTile& b);
   [[nodiscard]] PendingTile begin(std::int32_t index);
   void end(PendingTile& pending);
@@ -305,6 +326,11 @@ World::State::State(const WorldOptions& given)
       tables(sharesTables(inputs.plan()), lit.zScaleFactor, jobs()),
       journal(outdir, base, given.shardIndex, given.shardCount) {
   const TilePlan& plan = inputs.plan();
+  if (given.settings.baked.skyDirections != 0 || given.settings.baked.shadows) {
+    light = std::make_unique<WorldLight>(given.settings, lit.lightDirection, plan,
+                                         inputs.altitude().sampleFormat, outdir.string(), base,
+                                         inputs.altitude().fileName);
+  }
   for (std::int32_t index = 0; index < plan.count(); ++index) {
     if (!inShard(index, options.shardIndex, options.shardCount)) continue;
     const PixelWindow window = plan.window(index);
@@ -379,21 +405,26 @@ std::string World::State::altitudeCheckKey() const {
 void World::State::readInputs(PendingTile& pending) {
   pending.inputs = inputs.load(pending.index);
   ++inputsRead;
+  if (light) {
+    std::call_once(horizonsRead, [this] { light->readHorizons(); });
+    pending.light = light->gather(pending.index, *pending.inputs.alt,
+                                  [this](const PixelWindow& window) { return altitudeWindow(window); });
+  }
   pending.tile.fingerprint = fingerprintOf(
       pending.inputs, options.settings, inputs.plan(), inputs.plan().window(pending.index),
       inputs.grid().georeference,
-      [this](const Texture& image) { return inputs.warpedFileHash(image); });
+      [this](const Texture& image) { return inputs.warpedFileHash(image); }, pending.light.digest);
 }
 
 void World::State::writeTile(std::int32_t index, const TileInputs& tileInputs, int threads,
-                             WorldTile& tile) {
+                             WorldTile& tile, const Shading& shading) {
   const Terrain terrain = terrainOf(tileInputs, lit);
   const BlocRegion region = regionOf(inputs.plan().window(index));
   MapFile file((outdir / tile.file).string());
   Sha256 sha;
   writeMapRegion(
       file, terrain, region, tables.tableFor(*tileInputs.alt), threads,
-      [&sha](const std::uint8_t* bytes, std::size_t count) { sha.update(bytes, count); });
+      [&sha](const std::uint8_t* bytes, std::size_t count) { sha.update(bytes, count); }, shading);
   file.commit();
   tile.bytes = mapFileBytes(region.largeur, region.hauteur);
   tile.sha256 = hexDigest(sha.finish());
@@ -477,7 +508,11 @@ void World::State::end(PendingTile& pending) {
 
 WorldTile World::State::buildTile(std::int32_t index, int threads) {
   PendingTile pending = begin(index);
-  if (!pending.current) writeTile(index, pending.inputs, std::max(1, threads), pending.tile);
+  if (!pending.current) {
+    const Shading shading =
+        light ? light->shade(index, *pending.inputs.alt, pending.light) : Shading{};
+    writeTile(index, pending.inputs, std::max(1, threads), pending.tile, shading);
+  }
   end(pending);
   return pending.tile;
 }
@@ -533,6 +568,12 @@ void World::prepare() const {
   }
   std::set<std::string> owned;
   for (const WorldTile& tile : state.runTiles) owned.insert(tile.file);
+  // Shards that build both stages at once all write every tile's horizons.
+  if (state.light && !(state.options.shardCount > 1 && state.options.stage == WorldStage::kBoth)) {
+    for (const WorldTile& tile : state.runTiles) {
+      owned.insert(horizonsFileName(state.base, tile.column, tile.row));
+    }
+  }
   owned.insert(state.options.shardCount > 1
                    ? shardRecordName(state.base, state.options.shardIndex, state.options.shardCount)
                    : manifestName(state.base));
@@ -541,6 +582,22 @@ void World::prepare() const {
        std::filesystem::directory_iterator(state.outdir, error)) {
     const std::optional<std::string> of = temporaryFileOf(entry.path().filename().string());
     if (of && owned.contains(*of)) std::filesystem::remove(entry.path(), error);
+  }
+}
+
+bool World::hasHorizons() const { return state_->light != nullptr; }
+
+bool World::buildHorizons(std::int32_t index) const {
+  const State& state = *state_;
+  if (!state.light) return false;
+  try {
+    if (index < 0 || index >= state.inputs.plan().count()) {
+      throw Failure("erreur: la tuile " + std::to_string(index) + " n'est pas de ce monde\n");
+    }
+    return state.light->buildHorizons(
+        index, [&state](const PixelWindow& window) { return state.altitudeWindow(window); });
+  } catch (const Failure& failure) {
+    throw errorOf(failure);
   }
 }
 
@@ -595,6 +652,42 @@ WorldResult buildWorld(const WorldOptions& options) {
   const World world(options);
   world.prepare();
   World::State& state = *world.state_;
+  std::int32_t horizonsBuilt = 0;
+  if (state.light && options.stage != WorldStage::kTiles) {
+    // The horizons stage builds its shard's; both stages at once, every tile's, since the
+    // run's tiles start from the horizons of any other.
+    std::vector<std::int32_t> indices = state.runIndices;
+    if (options.stage == WorldStage::kBoth) {
+      indices.resize(static_cast<std::size_t>(world.tileCount()));
+      for (std::int32_t index = 0; index < world.tileCount(); ++index) {
+        indices[static_cast<std::size_t>(index)] = index;
+      }
+    }
+    std::atomic<std::int32_t> written{0};
+    onThreads(static_cast<std::int32_t>(indices.size()), state.jobs(), [&](std::int32_t n) {
+      if (world.buildHorizons(indices[static_cast<std::size_t>(n)])) ++written;
+    });
+    horizonsBuilt = written;
+  }
+  if (options.stage == WorldStage::kHorizons) {
+    const TilePlan& tiles = state.inputs.plan();
+    WorldResult result;
+    result.width = tiles.worldWidth;
+    result.height = tiles.worldHeight;
+    result.tileSize = tiles.tileSize;
+    result.columns = tiles.columns;
+    result.rows = tiles.rows;
+    result.notes = state.notes.lines();
+    result.horizonsBuilt = horizonsBuilt;
+    return result;
+  }
+  if (state.light) {
+    try {
+      std::call_once(state.horizonsRead, [&state] { state.light->readHorizons(); });
+    } catch (const Failure& failure) {
+      throw errorOf(failure);
+    }
+  }
   const std::vector<WorldTile>& plan = world.plan();
   std::vector<WorldTile> tiles(plan.size());
   const int jobs = state.jobs();
@@ -604,8 +697,9 @@ WorldResult buildWorld(const WorldOptions& options) {
   // Otherwise a thread builds two tiles at once, hashing them side by side, while that leaves
   // a tile to each thread at the end (pairs would end unevenly) and two tiles' inputs are
   // small beside a machine's memory.
+  // Tiles with baked light are built one at a time: the pairs' encoders take no shading.
   const std::int32_t paired =
-      threadsPerTile == 1 && options.tileSize <= kLargestPairedTile
+      threadsPerTile == 1 && options.tileSize <= kLargestPairedTile && !state.light
           ? std::max(0, count - jobs) / 2 * 2
           : 0;
   const std::int32_t units = paired / 2 + (count - paired);
@@ -633,7 +727,9 @@ WorldResult buildWorld(const WorldOptions& options) {
   } catch (const Failure& failure) {
     throw errorOf(failure);
   }
-  return world.finish(tiles);
+  WorldResult result = world.finish(tiles);
+  result.horizonsBuilt = horizonsBuilt;
+  return result;
 }
 
 }  // namespace quorvel

@@ -1,7 +1,6 @@
 #include "world/horizons.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -25,7 +24,7 @@ namespace {
 constexpr char kMagic[] = "quorvel horizons 1\n";
 constexpr std::size_t kMagicBytes = sizeof kMagic - 1;
 // The magic, the key, the identity, the samples' digest, the extremes and D.
-constexpr std::size_t kFixedHead = kMagicBytes + 32 + 24 + 32 + 16 + 4;
+constexpr std::size_t kFixedHead = kMagicBytes + 32 + 40 + 32 + 16 + 4;
 
 const SkyDirection& directionOf(int directions, int direction) {
   return directions == 8 ? kSkyDirections8[static_cast<std::size_t>(direction)]
@@ -164,12 +163,7 @@ Section readSection(const HorizonSettings& settings, const TilePlan& plan, std::
 }  // namespace
 
 FileIdentity fileIdentityOf(const std::string& fileName) {
-  struct stat status {};
-  if (::stat(fileName.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return {};
-  return FileIdentity{static_cast<std::int64_t>(status.st_size),
-                      static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 +
-                          status.st_mtim.tv_nsec,
-                      static_cast<std::int64_t>(status.st_ino)};
+  return identityOf(fileName).value_or(FileIdentity{});
 }
 
 std::string horizonsFileName(const std::string& base, std::int32_t column, std::int32_t row) {
@@ -232,9 +226,11 @@ std::optional<HorizonsHead> readHorizonsHead(const std::string& fileName) {
   head.key.assign(fixed->data() + kMagicBytes, 32);
   at += 32;
   head.altitude.size = static_cast<std::int64_t>(loadLe64(at));
-  head.altitude.modified = static_cast<std::int64_t>(loadLe64(at + 8));
-  head.altitude.inode = static_cast<std::int64_t>(loadLe64(at + 16));
-  at += 24;
+  head.altitude.mtimeNs = static_cast<std::int64_t>(loadLe64(at + 8));
+  head.altitude.ctimeNs = static_cast<std::int64_t>(loadLe64(at + 16));
+  head.altitude.inode = loadLe64(at + 24);
+  head.altitude.device = loadLe64(at + 32);
+  at += 40;
   head.samples.assign(reinterpret_cast<const char*>(at), 32);
   at += 32;
   head.lowest = std::bit_cast<double>(loadLe64(at));
@@ -298,8 +294,10 @@ bool writeHorizons(const std::string& fileName, const HorizonSettings& settings,
   std::string bytes(kMagic, kMagicBytes);
   bytes += horizonKey(settings, index);
   putLe64(bytes, static_cast<std::uint64_t>(altitude.size));
-  putLe64(bytes, static_cast<std::uint64_t>(altitude.modified));
-  putLe64(bytes, static_cast<std::uint64_t>(altitude.inode));
+  putLe64(bytes, static_cast<std::uint64_t>(altitude.mtimeNs));
+  putLe64(bytes, static_cast<std::uint64_t>(altitude.ctimeNs));
+  putLe64(bytes, altitude.inode);
+  putLe64(bytes, altitude.device);
   bytes += samples;
   putLe64(bytes, std::bit_cast<std::uint64_t>(lowest));
   putLe64(bytes, std::bit_cast<std::uint64_t>(highest));

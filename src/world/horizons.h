@@ -8,6 +8,7 @@
 #include "image/texture.h"
 #include "map/sky_view.h"
 #include "world/tile_plan.h"
+#include "world/world_files.h"
 
 namespace quorvel {
 
@@ -24,21 +25,14 @@ namespace quorvel {
 // tile then lie in whole pieces of other tiles, none of them in the tile.
 //
 // The file, "<base>_<column>_<row>.horizons", little-endian: the text "quorvel horizons 1\n",
-// the key (32 bytes, horizonKey), the altitude file's identity (3 x 8 bytes: size, modification
-// time in nanoseconds, inode; 0 when it has none), the digest of the tile's samples (32 bytes),
+// the key (32 bytes, horizonKey), the altitude file's identity (5 x 8 bytes: size,
+// modification and change times in nanoseconds, inode, device; 0 when it has none), the digest of the tile's samples (32 bytes),
 // the lowest and highest sample (2 doubles), the number of directions D, then for each the
 // offset and size in bytes of its section (2 x 8 bytes); each section, line by line in
 // forEachSkyLine's order over the piece: the number of hull vertices, then each vertex's
 // height and step (2 x int32), farthest first.
 
-struct FileIdentity {
-  std::int64_t size = 0;
-  std::int64_t modified = 0;  // nanoseconds
-  std::int64_t inode = 0;
-  bool operator==(const FileIdentity&) const = default;
-};
-
-// The identity of a file as the system gives it, all 0 when it cannot be had.
+// The identity of a file, all 0 when it has none (identityOf).
 [[nodiscard]] FileIdentity fileIdentityOf(const std::string& fileName);
 
 // What every tile's horizons are made under: the world's size, the tiles, the directions, the
