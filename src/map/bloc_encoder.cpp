@@ -299,17 +299,23 @@ bool BlocEncoder::realsInSteps(const double* window, int bx, int by, int* steps)
   }
   const double step = table_->step();
   const double highest = table_->maxRise() * step;
+  // The product with the reciprocal is within a rounding of the whole number of steps, which
+  // the exact product then confirms: a division per sample would cost more.
+  const double reciprocal = 1.0 / step;
   std::fill_n(steps, kWindow * kWindow, 0);
+  bool whole = true;
   for (int j = firstRow; j < endRow; ++j) {
     for (int i = firstColumn; i < endColumn; ++i) {
-      const double rise = window[j * kWindow + i] - low;
-      if (!(rise >= 0.0 && rise <= highest)) return false;  // NaN too
-      const int count = static_cast<int>(rise / step);
-      if (count * step != rise) return false;
+      double rise = window[j * kWindow + i] - low;
+      // NaN too; the rise is then 0, so that the conversion below stays defined.
+      const bool inRange = rise >= 0.0 && rise <= highest;
+      rise = inRange ? rise : 0.0;
+      const int count = static_cast<int>(rise * reciprocal + 0.5);
+      whole &= inRange && count * step == rise;
       steps[j * kWindow + i] = count;
     }
   }
-  return true;
+  return whole;
 }
 
 // A 16-bit blocFile's samples differ by whole numbers of the table's step (altitudeStep); when
