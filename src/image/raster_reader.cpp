@@ -1,5 +1,8 @@
 #include "image/raster_reader.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -12,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <latch>
 #include <limits>
 #include <memory>
@@ -28,6 +32,7 @@
 
 #include "failure.h"
 #include "file_handle.h"
+#include "image/deflate_blocks.h"
 #include "image/grey_table.h"
 #include "image/raster_gdal.h"
 #include "image/raster_placement.h"
@@ -411,6 +416,133 @@ bool blocksReachable(const Api& gdal, GDALDatasetH dataset) {
              std::end(kDirect);
 }
 
+// A GeoTIFF whose blocks this reader decodes itself (deflate_blocks.h): one band of 32-bit or
+// 64-bit floats, DEFLATE with the floating-point predictor, in a local file read with pread.
+struct PredictedFloats {
+  int blockWidth = 0;
+  int blockHeight = 0;
+  int fileHeight = 0;
+  int sampleBytes = 0;
+};
+
+std::optional<PredictedFloats> predictedFloats(const Api& gdal, GDALDatasetH dataset,
+                                               GDALDataType type, const std::string& fileName,
+                                               int blockWidth, int blockHeight) {
+  const auto item = [&](const char* name) {
+    const char* value = gdal.GDALGetMetadataItem(dataset, name, "IMAGE_STRUCTURE");
+    return std::string_view(value != nullptr ? value : "");
+  };
+  const char* driver = gdal.GDALGetDriverShortName(gdal.GDALGetDatasetDriver(dataset));
+  std::error_code error;
+  // A name GDAL takes for something else than the file of that name (a subdataset, a virtual
+  // file) is left to GDAL.
+  if (driver == nullptr || std::string_view(driver) != "GTiff" ||
+      gdal.GDALGetRasterCount(dataset) != 1 || (type != GDT_Float32 && type != GDT_Float64) ||
+      item("COMPRESSION") != "DEFLATE" || item("PREDICTOR") != "3" || blockWidth <= 0 ||
+      blockHeight <= 0 || fileName.find(':') != std::string::npos ||
+      fileName.starts_with("/vsi") || !std::filesystem::is_regular_file(fileName, error)) {
+    return std::nullopt;
+  }
+  return PredictedFloats{blockWidth, blockHeight, gdal.GDALGetRasterYSize(dataset),
+                         type == GDT_Float32 ? 4 : 8};
+}
+
+// One thread's decoding of such blocks: its own descriptor and buffers.
+class BlockDecoder {
+ public:
+  BlockDecoder(const Api& gdal, const PredictedFloats& layout, const std::string& fileName)
+      : gdal_(gdal), layout_(layout), file_(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC)) {
+    // Only little-endian files on a little-endian host: the predictor's bytes of a big-endian
+    // file are turned by GDAL's TIFF library in ways of its own, left to it.
+    char order[2] = {};
+    if (file_ >= 0 && (std::endian::native != std::endian::little ||
+                       ::pread(file_, order, 2, 0) != 2 || order[0] != 'I' || order[1] != 'I')) {
+      ::close(file_);
+      file_ = -1;
+    }
+  }
+  ~BlockDecoder() {
+    if (file_ >= 0) ::close(file_);
+  }
+  BlockDecoder(const BlockDecoder&) = delete;
+  BlockDecoder& operator=(const BlockDecoder&) = delete;
+
+  // Decodes the blocks under window of band into its place, the window's first sample at first
+  // and each next stored row lineSpace bytes further; false, with nothing promised of the
+  // pixels, when a block is not one this reader decodes (sparse, cut short, corrupt): GDAL
+  // then reads the part, and says what is wrong.
+  bool read(GDALRasterBandH band, const RasterParts::Window& window, std::uint8_t* first,
+            std::ptrdiff_t lineSpace) {
+    const int width = layout_.blockWidth;
+    const int height = layout_.blockHeight;
+    for (int by = window.y / height; by <= (window.y + window.height - 1) / height; ++by) {
+      for (int bx = window.x / width; bx <= (window.x + window.width - 1) / width; ++bx) {
+        if (!readBlock(band, bx, by)) return false;
+        const int top = std::max(window.y, by * height);
+        const int bottom = std::min(window.y + window.height, (by + 1) * height);
+        const int left = std::max(window.x, bx * width);
+        const int right = std::min(window.x + window.width, (bx + 1) * width);
+        const auto rowBytes = static_cast<std::size_t>(width) * layout_.sampleBytes;
+        for (int y = top; y < bottom; ++y) {
+          std::uint8_t* row = block_.data() + static_cast<std::size_t>(y - by * height) * rowBytes;
+          undoFloatPredictor(row, static_cast<std::size_t>(width), layout_.sampleBytes,
+                             scratch_.data());
+          std::memcpy(first + (y - window.y) * lineSpace +
+                          static_cast<std::ptrdiff_t>(left - window.x) * layout_.sampleBytes,
+                      row + static_cast<std::size_t>(left - bx * width) * layout_.sampleBytes,
+                      static_cast<std::size_t>(right - left) * layout_.sampleBytes);
+        }
+      }
+    }
+    return true;
+  }
+
+ private:
+  // Inflates block (bx, by) into block_: a tile whole, a strip as many rows as the image has
+  // left.
+  bool readBlock(GDALRasterBandH band, int bx, int by) {
+    if (file_ < 0) return false;
+    const auto number = [&](const char* what) -> std::uint64_t {
+      const std::string name = std::string(what) + std::to_string(bx) + "_" + std::to_string(by);
+      const char* text = gdal_.GDALGetMetadataItem(band, name.c_str(), "TIFF");
+      std::uint64_t value = 0;
+      if (text == nullptr ||
+          std::from_chars(text, text + std::strlen(text), value).ec != std::errc()) {
+        return 0;
+      }
+      return value;
+    };
+    const std::uint64_t offset = number("BLOCK_OFFSET_");
+    const std::uint64_t size = number("BLOCK_SIZE_");
+    const std::size_t rowBytes =
+        static_cast<std::size_t>(layout_.blockWidth) * static_cast<std::size_t>(layout_.sampleBytes);
+    const std::size_t full = rowBytes * static_cast<std::size_t>(layout_.blockHeight);
+    // DEFLATE never makes data much larger than it was; a larger size is not a block's.
+    if (offset == 0 || size == 0 || size > full + full / 8 + 65536) return false;
+    compressed_.resize(size);
+    block_.resize(full);
+    scratch_.resize(rowBytes);
+    if (::pread(file_, compressed_.data(), size, static_cast<off_t>(offset)) !=
+        static_cast<ssize_t>(size)) {
+      return false;
+    }
+    const int rowsLeft = layout_.fileHeight - by * layout_.blockHeight;
+    const std::size_t stripBytes =
+        rowBytes * static_cast<std::size_t>(std::clamp(rowsLeft, 0, layout_.blockHeight));
+    return inflater_.inflate(compressed_.data(), size, block_.data(), full) ||
+           (stripBytes < full &&
+            inflater_.inflate(compressed_.data(), size, block_.data(), stripBytes));
+  }
+
+  const Api& gdal_;
+  PredictedFloats layout_;
+  int file_;
+  BlockInflater inflater_;
+  std::vector<std::uint8_t> compressed_;
+  std::vector<std::uint8_t> block_;
+  std::vector<std::uint8_t> scratch_;
+};
+
 // Reads the band's samples into texture.pixels, each row where the map wants it: rows stored
 // north first are laid bottom up, the first stored one last, by a negative line spacing
 // rather than a pass that swaps the rows afterwards. The window is read in parts of whole
@@ -434,6 +566,8 @@ void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRa
                   blockHeight, texture.bytesPerPixel, blocksReachable(gdal, dataset));
   const int partCount = parts.count();
   const int threads = partCount > 1 ? 2 : 1;
+  const std::optional<PredictedFloats> predicted =
+      predictedFloats(gdal, dataset, type, texture.fileName, blockWidth, blockHeight);
   checkDriverMemory(gdal, dataset, texture.fileName, 1, threads);
   // The pixels' pages are made by both threads, half each, before the samples are read: on
   // these machines a fresh page's first touch costs more than reading its samples.
@@ -454,6 +588,8 @@ void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRa
   const auto readParts = [&](GDALRasterBandH from, GDALDatasetH own, const GdalMessages& said,
                              Outcome& outcome) {
     Dataset reopened(nullptr, DatasetCloser{&gdal});
+    std::optional<BlockDecoder> decoder;
+    if (predicted) decoder.emplace(gdal, *predicted, texture.fileName);
     for (int index = next++; index < partCount && !failed; index = next++) {
       if (from == nullptr && own == nullptr) {
         reopened.reset(openRaster(gdal, texture.fileName));
@@ -466,6 +602,7 @@ void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRa
       std::uint8_t* first = texture.pixels.data() + rowBytes * static_cast<std::size_t>(mapRow) +
                             static_cast<std::size_t>(window.x - corner.first) *
                                 static_cast<std::size_t>(texture.bytesPerPixel);
+      if (from != nullptr && decoder && decoder->read(from, window, first, lineSpace)) continue;
       if (from == nullptr ||
           gdal.GDALRasterIO(from, GF_Read, window.x, window.y, window.width, window.height, first,
                             window.width, window.height, type, texture.bytesPerPixel,

@@ -566,9 +566,10 @@ TEST(RasterReader, PartsHoldWholeBlocks) {
   }
 }
 
-// Each layout read in parts by two threads, every sample in its place, bottom row first, in a
-// window as a world's tile reads it too; the file cut short in its first or its last parts,
-// or in its header, is refused.
+// Each layout read in parts by two threads (floats with the floating-point predictor decoded
+// by the reader itself), every sample in its place, bottom row first, in a window as a
+// world's tile reads it too; the file cut short in its first or its last parts, or in its
+// header, is refused.
 TEST(RasterReader, EveryBlockLayoutReadInPartsAndRefusedCutShort) {
   constexpr int kWidth = 1100;  // 2.4 MB of 16-bit samples: parts of strips hold 476 rows
   constexpr int kHeight = 1100;
@@ -587,6 +588,9 @@ TEST(RasterReader, EveryBlockLayoutReadInPartsAndRefusedCutShort) {
       {"DEFLATE tiles of floats, floating-point predictor",
        GDT_Float32,
        {"TILED=YES", "BLOCKXSIZE=512", "BLOCKYSIZE=512", "COMPRESS=DEFLATE", "PREDICTOR=3"}},
+      {"DEFLATE strips of doubles, floating-point predictor, the last strip short",
+       GDT_Float64,
+       {"BLOCKYSIZE=64", "COMPRESS=DEFLATE", "PREDICTOR=3"}},
   };
   const auto sample = [](int x, int y) { return (x * 7 + y * 131) % 30000; };
   const test::TempDir dir;
