@@ -102,7 +102,7 @@ std::unique_ptr<ReadRings::Ring> ReadRings::borrow() {
     const std::lock_guard lock(mutex_);
     if (!available_) return nullptr;
     if (pid_ != ::getpid()) {
-      // Closing the parent's rings here leaves the parent's own alone.
+      // The rings this child inherited are closed in it alone: the parent keeps its own.
       idle_.clear();
       pid_ = ::getpid();
     }
