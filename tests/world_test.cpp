@@ -436,27 +436,43 @@ TEST(World, ShardsRunAtOnceAndMergedEqualOneRun) {
   writeTerrain(dir / "t", roughTerrain(25, 251, 201));
   ProcessOptions world;
   world.program = QUORVEL_WORLD_BINARY;
-  {
-    std::vector<std::unique_ptr<ToolProcess>> shards;
-    for (const char* shard : {"0/3", "1/3", "2/3"}) {
-      shards.push_back(std::make_unique<ToolProcess>(
-          std::vector<std::string>{"--tile", "51", "--shard", shard, "t", "out", "1", "1", "2",
-                                   "0.5", "75"},
-          dir.path(), world));
+  const std::vector<std::string> settings = {"t", "out", "1", "1", "2", "0.5", "75"};
+  // Plain tiles in one stage; with baked light, each stage's shards at once, one stage after
+  // the other.
+  for (const std::vector<std::vector<std::string>>& stages :
+       {std::vector<std::vector<std::string>>{{}},
+        {{"--sky", "--shadows", "--stage", "horizons"}, {"--sky", "--shadows", "--stage", "tiles"}}}) {
+    const std::vector<std::string> light =
+        stages.size() > 1 ? std::vector<std::string>{"--sky", "--shadows"}
+                          : std::vector<std::string>{};
+    SCOPED_TRACE(light.empty() ? "plain" : "light");
+    for (const std::vector<std::string>& stage : stages) {
+      std::vector<std::unique_ptr<ToolProcess>> shards;
+      for (const char* shard : {"0/3", "1/3", "2/3"}) {
+        std::vector<std::string> arguments = {"--tile", "51", "--shard", shard};
+        arguments.insert(arguments.end(), stage.begin(), stage.end());
+        arguments.insert(arguments.end(), settings.begin(), settings.end());
+        shards.push_back(std::make_unique<ToolProcess>(arguments, dir.path(), world));
+      }
+      for (const auto& shard : shards) ASSERT_EQ(shard->wait().exitCode, 0);
     }
-    for (const auto& shard : shards) ASSERT_EQ(shard->wait().exitCode, 0);
+    EXPECT_FALSE(fs::exists(dir / "out" / "t.world.json"));
+    const RunResult merged = runTool({"--merge", "out/t"}, dir.path(), world);
+    ASSERT_EQ(merged.exitCode, 0) << merged.out;
+    std::vector<std::string> single = {"--tile", "51"};
+    single.insert(single.end(), light.begin(), light.end());
+    single.insert(single.end(), settings.begin(), settings.end());
+    single[single.size() - 6] = "single";
+    ASSERT_EQ(runTool(single, dir.path(), world).exitCode, 0);
+    std::map<std::string, Bytes> shardFiles = contents(dir / "out");
+    for (const char* record :
+         {"t.shard-0-of-3.json", "t.shard-1-of-3.json", "t.shard-2-of-3.json"}) {
+      EXPECT_EQ(shardFiles.erase(record), 1u);
+    }
+    EXPECT_EQ(shardFiles, contents(dir / "single"));
+    fs::remove_all(dir / "out");
+    fs::remove_all(dir / "single");
   }
-  EXPECT_FALSE(fs::exists(dir / "out" / "t.world.json"));
-  const RunResult merged = runTool({"--merge", "out/t"}, dir.path(), world);
-  ASSERT_EQ(merged.exitCode, 0) << merged.out;
-  const RunResult single =
-      runTool({"--tile", "51", "t", "single", "1", "1", "2", "0.5", "75"}, dir.path(), world);
-  ASSERT_EQ(single.exitCode, 0);
-  std::map<std::string, Bytes> shardFiles = contents(dir / "out");
-  for (const char* record : {"t.shard-0-of-3.json", "t.shard-1-of-3.json", "t.shard-2-of-3.json"}) {
-    EXPECT_EQ(shardFiles.erase(record), 1u);
-  }
-  EXPECT_EQ(shardFiles, contents(dir / "single"));
 }
 
 // Terrains whose light crosses tiles: rough ground at random with ridges, pits and cliffs laid
@@ -619,14 +635,11 @@ TEST(World, RefusalsLeaveTilesAndManifestAsTheyWere) {
       {{"--shard", "2/2", "t", "out"},
        2,
        "quorvel-world: --shard needs K/N with 0 <= K < N, not 2/2"},
-      {{"--sky", "t", "out"},
-       2,
-       "quorvel-world: --sky cannot build a world: the sky and the shadows of a tile depend on "
-       "terrain beyond it"},
-      {{"--shadows", "t", "out"},
-       2,
-       "quorvel-world: --shadows cannot build a world: the sky and the shadows of a tile depend "
-       "on terrain beyond it"},
+      {{"--tile", "51", "--stage", "tiles", "--sky", "t", "out"},
+       1,
+       "erreur: out/t_0_0.horizons manque: lancez d'abord quorvel-world --stage horizons"},
+      {{"--stage", "both", "t", "out"}, 2, "quorvel-world: --stage needs horizons or tiles, not both"},
+      {{"--stage", "horizons", "t", "out"}, 0, "horizons: aucun sans --sky ni --shadows, rien de fait"},
       {{"--bogus", "t", "out"}, 2, "erreur: option inconnue --bogus"},
       {{"t"}, 2, "quorvel-world: give the prefix and the output directory"},
       {{"t", "--shard", "0/3"},

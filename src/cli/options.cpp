@@ -20,7 +20,7 @@ constexpr unsigned kWorld = 2;
 constexpr unsigned kBoth = kCompiler | kWorld;
 
 enum class OptionId {
-  kTile, kJobs, kShard, kMerge, kVerify, kAlt, kDifMat, kAmbMat, kDifLight, kAmbLight, kExt,
+  kTile, kJobs, kShard, kStage, kMerge, kVerify, kAlt, kDifMat, kAmbMat, kDifLight, kAmbLight, kExt,
   kStrict, kSky, kShadows, kSunSize, kJson, kTrustedInputs, kEnd, kHelp, kVersion
 };
 
@@ -42,6 +42,10 @@ constexpr OptionSpec kOptions[] = {
     {OptionId::kShard, "--shard", "--shard K/N", true, kWorld,
      "build only tiles whose number is K modulo N, and record them in\n"
      "outdir/base.shard-K-of-N.json for --merge"},
+    {OptionId::kStage, "--stage", "--stage S", true, kWorld,
+     "with --sky or --shadows, build only the horizons (S: horizons) that\n"
+     "every tile hands on, or only the tiles (S: tiles), once every tile's\n"
+     "horizons are built; without it, one run does both"},
     {OptionId::kMerge, "--merge", "--merge OUT/BASE", true, kWorld,
      "write OUT/BASE.world.json from the records of every shard"},
     {OptionId::kVerify, "--verify", "--verify", false, kWorld,
@@ -61,11 +65,11 @@ constexpr OptionSpec kOptions[] = {
      "extension of the default names (default: bmp)"},
     {OptionId::kStrict, "--strict", "--strict", false, kBoth,
      "settings typed wrong are errors (exit 2), not warnings"},
-    {OptionId::kSky, "--sky", "--sky[=8|16]", false, kCompiler,
+    {OptionId::kSky, "--sky", "--sky[=8|16]", false, kBoth,
      "ambient light scaled by the sky each vertex sees (default 16\ndirections)"},
-    {OptionId::kShadows, "--shadows", "--shadows", false, kCompiler,
+    {OptionId::kShadows, "--shadows", "--shadows", false, kBoth,
      "diffuse light shadowed by the terrain toward the light direction"},
-    {OptionId::kSunSize, "--sun-size", "--sun-size DEG", false, kCompiler,
+    {OptionId::kSunSize, "--sun-size", "--sun-size DEG", false, kBoth,
      "the sun's diameter in degrees, for --shadows' penumbra (default\n0.53)"},
     {OptionId::kJson, "--json", "--json", false, kBoth,
      "one JSON object on standard output instead of the text lines"},
@@ -145,6 +149,11 @@ void takeWorldOption(OptionId id, const std::string& text, CommandLine& line) {
     }
     line.shardIndex = static_cast<std::int32_t>(number);
     line.shardCount = static_cast<std::int32_t>(count);
+  } else if (id == OptionId::kStage) {
+    if (text != "horizons" && text != "tiles") {
+      throw worldUsage("--stage needs horizons or tiles, not " + text);
+    }
+    line.stage = text;
   } else if (id == OptionId::kMerge) {
     line.merge = text;
     line.action = CommandLine::Action::kMerge;

@@ -33,6 +33,7 @@ struct CommandLine {
   int jobs = 0;                   // --jobs; 0: one per processor
   std::int32_t shardIndex = 0;    // --shard K/N
   std::int32_t shardCount = 1;
+  std::string stage;              // --stage: "horizons", "tiles", or empty for both
   std::string merge;              // --merge OUTDIR/BASE
   bool verify = false;            // --verify
 };

@@ -31,11 +31,19 @@ WorldTile tileOf(const Json& json) {
 
 // Each float32 setting as the double it converts to exactly, which reads back to the same
 // float.
+// The baked light only when asked for: a plain world's manifest says what it always said.
 Json settingsJson(const Settings& settings) {
   const Vector3& light = settings.lightDirection;
-  return {{"light", {double{light.x}, double{light.y}, double{light.z}}},
-          {"z_scale", double{settings.zScaleFactor}},
-          {"sea_level", double{settings.seaLevel}}};
+  Json json = {{"light", {double{light.x}, double{light.y}, double{light.z}}},
+               {"z_scale", double{settings.zScaleFactor}},
+               {"sea_level", double{settings.seaLevel}}};
+  const BakedLight& baked = settings.baked;
+  if (baked.skyDirections != 0 || baked.shadows) {
+    json["baked_light"] = {{"sky", baked.skyDirections},
+                           {"shadows", baked.shadows},
+                           {"sun_size", baked.sunDiameter}};
+  }
+  return json;
 }
 
 Settings settingsOf(const Json& json) {
@@ -45,6 +53,11 @@ Settings settingsOf(const Json& json) {
   settings.lightDirection = {single(light.at(0)), single(light.at(1)), single(light.at(2))};
   settings.zScaleFactor = single(json.at("z_scale"));
   settings.seaLevel = single(json.at("sea_level"));
+  if (json.contains("baked_light")) {
+    const Json& baked = json.at("baked_light");
+    settings.baked = BakedLight{baked.at("sky").get<int>(), baked.at("shadows").get<bool>(),
+                                baked.at("sun_size").get<double>()};
+  }
   return settings;
 }
 

@@ -33,13 +33,6 @@ struct UsageError {
   std::string line;
 };
 
-// The lighting options of quorvel that a world cannot bake: they look beyond a tile.
-bool refusedOption(std::string_view option) {
-  return option == "--sky" || option.starts_with("--sky=") || option == "--shadows" ||
-         option.starts_with("--shadows=") || option == "--sun-size" ||
-         option.starts_with("--sun-size=");
-}
-
 struct Request {
   bool json = false;
   CommandLine line;
@@ -48,15 +41,6 @@ struct Request {
 
 // The options from the table both programs share; any refusal of them is a usage error.
 void parseRequest(int argumentCount, const char* const* arguments, Request& request) {
-  for (int i = 1; i < argumentCount && std::string_view(arguments[i]).starts_with("--"); ++i) {
-    const std::string_view option = arguments[i];
-    if (option == "--" || option == "--help" || option == "--version") break;
-    if (refusedOption(option)) {
-      throw UsageError{"quorvel-world: " + std::string(option) +
-                       " cannot build a world: the sky and the shadows of a tile depend"
-                       " on terrain beyond it"};
-    }
-  }
   try {
     request.line = parseCommandLine(Program::kWorld, argumentCount, arguments);
   } catch (const Failure& failure) {
@@ -73,6 +57,9 @@ void parseRequest(int argumentCount, const char* const* arguments, Request& requ
   request.world.shardCount = line.shardCount;
   request.world.trustedInputs = line.trustedInputs;
   request.world.verify = line.verify;
+  request.world.stage = line.stage == "horizons" ? WorldStage::kHorizons
+                        : line.stage == "tiles"  ? WorldStage::kTiles
+                                                 : WorldStage::kBoth;
 }
 
 // "3/25 tiles, about 12 s left", over the last line on a terminal.
@@ -119,6 +106,7 @@ nlohmann::json resultJson(const WorldResult& result, const Request& request,
                          {"built", result.built},
                          {"hashed", result.hashed},
                          {"inputs_read", result.inputsRead},
+                         {"horizons_built", result.horizonsBuilt},
                          {"tiles", tiles},
                          {"notes", notes},
                          {"version", version()}};
@@ -179,6 +167,7 @@ int run(int argumentCount, const char* const* arguments, Request& request) {
   const std::vector<std::string> warnings = settingsWarnings(count, words);
   if (refuseSettingsWarnings(warnings, line.strict, json)) return kUsageError;
   request.world.settings = parseSettings(count, words);
+  request.world.settings.baked = line.baked;
   if (!json) printSettings(request.world.settings);
   checkFiniteSettings(count, words);
   if (!json) {
@@ -192,9 +181,23 @@ int run(int argumentCount, const char* const* arguments, Request& request) {
       showProgress(done, total, start);
     };
   }
+  const BakedLight& baked = request.world.settings.baked;
+  if (request.world.stage == WorldStage::kHorizons && baked.skyDirections == 0 && !baked.shadows) {
+    // Only light baked across tiles has horizons to hand on.
+    if (json) {
+      printJson(resultJson(WorldResult{}, request, warnings));
+    } else {
+      std::printf("horizons: aucun sans --sky ni --shadows, rien de fait\n");
+    }
+    return 0;
+  }
   const WorldResult result = buildWorld(request.world);
   if (json) {
     printJson(resultJson(result, request, warnings));
+  } else if (request.world.stage == WorldStage::kHorizons) {
+    std::printf("%s\n", sizeLine((result.width - 1) / 50, (result.height - 1) / 50).c_str());
+    std::printf("horizons: %d x %d tuiles, %d \xe9" "crits\n", result.columns, result.rows,
+                result.horizonsBuilt);
   } else {
     printSummary(result);
   }
