@@ -122,7 +122,7 @@ for side in 5001 3601; do
   else
     # An SRTM tile's name gives its place: one degree from 45 N, 6 E, pixel centres on the
     # degrees.
-    read -r west north east south < <(awk 'BEGIN { h = 0.5 / 3600; printf "%.15f %.15f %.15f %.15f", 6 - h, 46 + h, 7 + h, 45 - h }')
+    read -r west north east south < <(awk 'BEGIN { h = 0.5 / 3600; printf "%.15f %.15f %.15f %.15f\n", 6 - h, 46 + h, 7 + h, 45 - h }')
     gdal_translate -q -ot Int16 -scale 0 65280 0 255 -of SRTMHGT -a_srs EPSG:4326 \
       -a_ullr "$west" "$north" "$east" "$south" talt16.tif N45E006.hgt
     names=(bmp hgt)
