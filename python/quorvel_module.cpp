@@ -250,7 +250,8 @@ PYBIND11_MODULE(quorvel, m) {
                        std::optional<std::string> alt, std::optional<std::string> difmat,
                        std::optional<std::string> ambmat, std::optional<std::string> diflight,
                        std::optional<std::string> amblight, std::optional<std::string> ext,
-                       std::array<std::int32_t, 2> shard, bool trustedInputs, bool verify) {
+                       std::array<std::int32_t, 2> shard, bool trustedInputs, bool verify,
+                       int sky, bool shadows, double sunSize) {
              quorvel::WorldOptions options;
              options.files.prefix = prefix;
              if (ext) options.files.ext = *ext;
@@ -259,7 +260,7 @@ PYBIND11_MODULE(quorvel, m) {
              options.files.ambmat = std::move(ambmat);
              options.files.diflight = std::move(diflight);
              options.files.amblight = std::move(amblight);
-             options.settings = settingsOf(light, zScale, seaLevel);
+             options.settings = bakedSettingsOf(light, zScale, seaLevel, sky, shadows, sunSize);
              options.outdir = outdir;
              options.tileSize = tile;
              options.shardIndex = shard[0];
@@ -275,7 +276,8 @@ PYBIND11_MODULE(quorvel, m) {
            py::arg("ambmat") = py::none(), py::arg("diflight") = py::none(),
            py::arg("amblight") = py::none(), py::arg("ext") = py::none(),
            py::arg("shard") = std::array<std::int32_t, 2>{0, 1}, py::arg("trusted_inputs") = false,
-           py::arg("verify") = false,
+           py::arg("verify") = false, py::arg("sky") = 0, py::arg("shadows") = false,
+           py::arg("sun_size") = 0.53,
            "Reads the images' headers and checks them as quorvel-world does, creates outdir and "
            "reads what earlier runs recorded. verify: hash every tile and read every input, "
            "even a file whose size, times and inode are those recorded.")
@@ -306,6 +308,20 @@ PYBIND11_MODULE(quorvel, m) {
           },
           "Before the first tile: checks the altitude's pixels over the whole world as quorvel "
           "does, and removes the temporary files that interrupted runs left.")
+      .def_property_readonly("tile_count", &quorvel::World::tileCount,
+                             "The whole world's tiles, numbered row x columns + column.")
+      .def_property_readonly("has_horizons", &quorvel::World::hasHorizons,
+                             "True with sky or shadows: every tile's horizons are built "
+                             "(build_horizons) before any tile.")
+      .def(
+          "build_horizons",
+          [](const quorvel::World& world, std::int32_t index) {
+            const py::gil_scoped_release released;
+            return world.buildHorizons(index);
+          },
+          py::arg("index"),
+          "Writes tile index's horizons (what it hands on to the tiles beyond it) unless its "
+          "file already holds them; returns whether it wrote.")
       .def(
           "build_tile",
           [](const quorvel::World& world, std::int32_t index, int threads) {

@@ -597,6 +597,45 @@ TEST(World, SettingsTypedWrongAreWarnedOfAndRefusedWithStrict) {
             std::string::npos);
 }
 
+TEST(World, LightTilesAreRebuiltWhereWhatReachesThemChanged) {
+  const TempDir dir;
+  TerrainImages images = lightTerrain(33, 251, 151);
+  writeTerrain(dir / "t", images);
+  const fs::path out = dir / "out";
+  WorldOptions options = worldOptions(dir / "t", out, 51);  // 5 x 3 tiles
+  options.settings = Settings{{-1, 0.2f, 0.3f}, 2.0f, 0.0f, {16, true, 0.53}};
+  buildWorld(options);
+  const auto built = [](const WorldResult& world) {
+    std::set<std::string> names;
+    for (const WorldTile& tile : world.tiles) {
+      if (tile.built) names.insert(tile.file);
+    }
+    return names;
+  };
+  // Nothing changed: nothing written.
+  auto times = agedTimes(out);
+  WorldResult world = buildWorld(options);
+  EXPECT_EQ(built(world), std::set<std::string>{});
+  EXPECT_EQ(world.horizonsBuilt, 0);
+  EXPECT_EQ(rewritten(out, times), std::set<std::string>{});
+  // A colour pixel inside tile (2, 1): that tile only.
+  images.difMat[3 * (251 * 75 + 125)] ^= 0xFF;
+  writeTerrain(dir / "t", images);
+  EXPECT_EQ(built(buildWorld(options)), std::set<std::string>{"t_2_1.map"});
+  // A high ridge across tile (0, 1), in the west: the sun low in the west shades tiles far
+  // to the east of it, and the sky of tiles all round sees it.
+  for (std::int32_t y = 60; y < 90; ++y) images.alt[251 * y + 30] = 255;
+  writeTerrain(dir / "t", images);
+  const std::set<std::string> again = built(buildWorld(options));
+  EXPECT_TRUE(again.contains("t_4_1.map"));
+  EXPECT_TRUE(again.contains("t_0_0.map"));
+  const fs::path fresh = dir / "fresh";
+  WorldOptions freshOptions = options;
+  freshOptions.outdir = fresh.string();
+  buildWorld(freshOptions);
+  EXPECT_EQ(contents(out), contents(fresh));
+}
+
 TEST(World, RefusalsLeaveTilesAndManifestAsTheyWere) {
   const TempDir dir;
   writeTerrain(dir / "t", roughTerrain(26, 101, 101));

@@ -70,11 +70,20 @@ def parse(arguments):
                 options["trusted_inputs"] = True
             i += 1
             continue
-        if option in ("--sky", "--shadows", "--sun-size") or option.startswith(
-                ("--sky=", "--shadows=", "--sun-size=")):
-            usage_error(f"world_dask.py: {option} cannot build a world: the sky and the shadows "
-                        "of a tile depend on terrain beyond it")
-        if option == "--tile":
+        if option in ("--sky", "--sky=16", "--sky=8", "--shadows"):
+            if option == "--shadows":
+                options["shadows"] = True
+            else:
+                options["sky"] = 8 if option == "--sky=8" else 16
+            i += 1
+            continue
+        if option.startswith("--sun-size="):
+            options["sun_size"] = float(option[len("--sun-size="):])
+            i += 1
+            continue
+        if option == "--sun-size":
+            options["sun_size"] = float(value())
+        elif option == "--tile":
             tile = value()
             if not tile.isdigit() or not 51 <= int(tile) <= 5001 or (int(tile) - 1) % 50:
                 usage_error("world_dask.py: --tile needs a size of 50 n + 1 pixels from 51 to "
@@ -105,6 +114,11 @@ def parse(arguments):
     if len(settings) >= 5:
         options["sea_level"] = number(settings[4])
     return dict(prefix=positional[0], outdir=positional[1], **options), scheduler, as_json
+
+
+def build_horizons(options, index):
+    """One task of the first stage: what tile index hands on to the tiles beyond it."""
+    return quorvel.World(**options).build_horizons(index)
 
 
 def build_tile(options, index):
@@ -138,6 +152,17 @@ def main():
                                dashboard_address=None)
     tile_options = for_workers(options)
     with Client(scheduler or cluster) as client:
+        if world.has_horizons:
+            # With sky or shadows, every tile's horizons before any tile: two stages of
+            # independent tasks.
+            stage = [client.submit(build_horizons, tile_options, index, key=f"horizons-{index}",
+                                   pure=False) for index in range(world.tile_count)]
+            try:
+                client.gather(stage)
+            except quorvel.Error as refused:
+                print(str(refused))
+                print(refused.hint, file=sys.stderr)
+                return 1
         tasks = [client.submit(build_tile, tile_options, tile["index"], key=f"tile-{tile['index']}",
                                pure=False) for tile in world.tiles]
         try:
