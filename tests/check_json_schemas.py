@@ -60,6 +60,8 @@ CASES = [
     ("quorvel-world", ["--json", "none", "w"], 1, WORLD),
     ("quorvel-world", ["--version", "--json"], 0, WORLD),
     ("quorvel-world", ["--json"], 0, WORLD),
+    ("quorvel-inspect", ["w/t.world.json", "--3d-tiles", "tiles", "--json"], 0, INSPECT),
+    ("quorvel-inspect", ["flat.map", "--3d-tiles", "tiles-map", "--json"], 0, INSPECT),
     ("quorvel-inspect", ["w/t.world.json", "--preview", "w.png", "--width", "20", "--json"], 0,
      INSPECT),
     ("quorvel-inspect", ["w/t.world.json", "--json"], 0, INSPECT),

@@ -18,7 +18,8 @@ const std::string kUsage =
     "usage: quorvel-inspect FILE.map [--cell X Y | --preview OUT.png | --relief OUT.png] [--json]\n"
     "       quorvel-inspect FILE.map --gltf OUT.glb [--max-triangles N] [--json]\n"
     "       quorvel-inspect A.map B.map --diff [--json]\n"
-    "       quorvel-inspect OUTDIR/BASE.world.json [--preview OUT.png [--width N]] [--json]\n";
+    "       quorvel-inspect OUTDIR/BASE.world.json [--preview OUT.png [--width N]] [--json]\n"
+    "       quorvel-inspect FILE.map|OUTDIR/BASE.world.json --3d-tiles DIR [--json]\n";
 
 TEST(InspectTool, EachModeOnAGoodMap) {
   const TempDir dir;
@@ -155,7 +156,7 @@ TEST(InspectTool, UsageErrorsExit2WithTheUsage) {
        "--max-triangles needs a whole number of at least 2"},
       {{"a.map", "--preview", "p.png", "--max-triangles", "9"}, "--max-triangles goes with --gltf"},
       {{"a.map", "--preview", "p.png", "--width", "9"}, "--width goes with a world's --preview"},
-      {{"w.world.json", "--relief", "r.png"}, "a world's manifest takes --preview only"},
+      {{"w.world.json", "--relief", "r.png"}, "a world's manifest takes --preview or --3d-tiles only"},
       {{"w.world.json", "--preview", "p.png", "--width", "0"},
        "--width needs a whole number from 1 to 1000000"},
   };

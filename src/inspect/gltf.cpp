@@ -163,19 +163,24 @@ std::uint64_t glbFileBytes(std::uint64_t jsonBytes, std::uint64_t binBytes,
   return total;
 }
 
-void writeGlb(const HeightField& field, const TerrainMesh& mesh, const std::string& fileName) {
-  std::array<float, 3> low = positionOf(field, mesh.pixels.at(0));
+namespace {
+
+// Both writers in one: position(i) gives vertex i's, colour(i) its stored colour.
+template <typename Position, typename Colour>
+void writeGlbOf(std::size_t vertices, const Position& position, const Colour& colour,
+                const std::vector<std::uint32_t>& indices, const std::string& fileName) {
+  std::array<float, 3> low = position(0);
   std::array<float, 3> high = low;
-  for (const std::uint32_t pixel : mesh.pixels) {
-    const std::array<float, 3> position = positionOf(field, pixel);
+  for (std::size_t i = 0; i < vertices; ++i) {
+    const std::array<float, 3> at = position(i);
     for (int axis = 0; axis < 3; ++axis) {
-      if (position[axis] < low[axis]) low[axis] = position[axis];
-      if (position[axis] > high[axis]) high[axis] = position[axis];
+      if (at[axis] < low[axis]) low[axis] = at[axis];
+      if (at[axis] > high[axis]) high[axis] = at[axis];
     }
   }
-  std::string json = gltfJson(low, high, mesh.pixels.size(), mesh.indices.size());
+  std::string json = gltfJson(low, high, vertices, indices.size());
   json.resize((json.size() + 3) / 4 * 4, ' ');  // chunks start on 4-byte boundaries
-  const std::uint64_t binBytes = 2 * kVec3Bytes * mesh.pixels.size() + 4 * mesh.indices.size();
+  const std::uint64_t binBytes = 2 * kVec3Bytes * vertices + 4 * indices.size();
   const std::uint64_t total = glbFileBytes(json.size(), binBytes, fileName);
 
   GlbFile file(fileName);
@@ -187,15 +192,29 @@ void writeGlb(const HeightField& field, const TerrainMesh& mesh, const std::stri
   file.putBytes(json.data(), json.size());
   file.putU32(static_cast<std::uint32_t>(binBytes));
   file.putU32(kBinChunk);
-  for (const std::uint32_t pixel : mesh.pixels) {
-    for (const float value : positionOf(field, pixel)) file.putFloat(value);
+  for (std::size_t i = 0; i < vertices; ++i) {
+    for (const float value : position(i)) file.putFloat(value);
   }
   static const std::array<float, 256> kLinear = linearFromSrgb();
-  for (const std::uint32_t pixel : mesh.pixels) {
-    for (const std::uint8_t channel : field.colors[pixel]) file.putFloat(kLinear[channel]);
+  for (std::size_t i = 0; i < vertices; ++i) {
+    for (const std::uint8_t channel : colour(i)) file.putFloat(kLinear[channel]);
   }
-  for (const std::uint32_t vertex : mesh.indices) file.putU32(vertex);
+  for (const std::uint32_t vertex : indices) file.putU32(vertex);
   file.commit();
+}
+
+}  // namespace
+
+void writeGlb(const HeightField& field, const TerrainMesh& mesh, const std::string& fileName) {
+  writeGlbOf(
+      mesh.pixels.size(), [&](std::size_t i) { return positionOf(field, mesh.pixels.at(i)); },
+      [&](std::size_t i) { return field.colors[mesh.pixels[i]]; }, mesh.indices, fileName);
+}
+
+void writeGlbMesh(const GlbMesh& mesh, const std::string& fileName) {
+  writeGlbOf(
+      mesh.positions.size(), [&](std::size_t i) { return mesh.positions.at(i); },
+      [&](std::size_t i) { return mesh.colours[i]; }, mesh.indices, fileName);
 }
 
 GltfExport exportGltf(MapReader& reader, const std::string& fileName, std::int64_t maxTriangles) {

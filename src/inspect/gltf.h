@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "inspect/gltf_mesh.h"
 #include "map/map_reader.h"
@@ -23,6 +25,16 @@ namespace quorvel {
 // file and an earlier one untouched. Throws with fileName when it cannot be created or
 // written, or is not a regular file, or when the export would outgrow a .glb's 4 GiB.
 void writeGlb(const HeightField& field, const TerrainMesh& mesh, const std::string& fileName);
+
+// A mesh as a .glb holds it: positions already in glTF's axes, the stored colour bytes.
+struct GlbMesh {
+  std::vector<std::array<float, 3>> positions;
+  std::vector<std::array<std::uint8_t, 3>> colours;
+  std::vector<std::uint32_t> indices;
+};
+
+// As writeGlb, for any mesh of at least one vertex.
+void writeGlbMesh(const GlbMesh& mesh, const std::string& fileName);
 
 struct GltfExport {
   std::int64_t mapTriangles = 0;  // 8 per MapCell

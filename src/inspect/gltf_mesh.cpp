@@ -33,8 +33,9 @@ std::vector<float> simplifierPositions(const HeightField& field, const TerrainMe
   positions.reserve(3 * mesh.pixels.size());
   for (const std::uint32_t pixel : mesh.pixels) {
     const Pixel p = pixelOf(field, pixel);
-    positions.insert(positions.end(), {static_cast<float>(10 * p.x), field.heights[pixel],
-                                       static_cast<float>(-10 * p.y)});
+    positions.insert(positions.end(), {static_cast<float>(10 * field.stride * p.x),
+                                       field.heights[pixel],
+                                       static_cast<float>(-10 * field.stride * p.y)});
   }
   return positions;
 }

@@ -17,6 +17,7 @@ struct HeightField {
   int hauteur = 0;
   int width = 0;   // 50 largeur + 1
   int height = 0;  // 50 hauteur + 1
+  int stride = 1;  // pixels of the terrain between neighbouring ones here, for a thinned field
   std::vector<float> heights;
   std::vector<std::array<std::uint8_t, 3>> colors;
 };

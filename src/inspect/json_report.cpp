@@ -150,4 +150,17 @@ Json gltfExportJson(const std::string& fileName, const GltfExport& done) {
   return object;
 }
 
+Json tilesetJson(const std::string& directory, const TilesetReport& done) {
+  Json files = Json::array();
+  for (const auto& [name, bytes] : done.written) {
+    files.push_back({{"name", nameText(name)}, {"bytes", bytes}});
+  }
+  return Json({{"written", nameText(directory)},
+               {"kind", "3dTiles"},
+               {"nodes", done.nodes},
+               {"levels", done.levels},
+               {"unchanged", done.unchanged},
+               {"files", files}});
+}
+
 }  // namespace quorvel

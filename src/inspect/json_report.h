@@ -8,6 +8,7 @@
 #include "inspect/map_diff.h"
 #include "inspect/map_picture.h"
 #include "inspect/map_summary.h"
+#include "inspect/tileset.h"
 #include "map/map_reader.h"
 
 namespace quorvel {
@@ -24,5 +25,7 @@ namespace quorvel {
 [[nodiscard]] nlohmann::json pictureJson(const std::string& kind, const std::string& fileName,
                                          const Picture& picture);
 [[nodiscard]] nlohmann::json gltfExportJson(const std::string& fileName, const GltfExport& done);
+// What --3d-tiles wrote into directory.
+[[nodiscard]] nlohmann::json tilesetJson(const std::string& directory, const TilesetReport& done);
 
 }  // namespace quorvel

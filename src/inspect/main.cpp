@@ -15,6 +15,7 @@
 #include "inspect/map_picture.h"
 #include "inspect/map_summary.h"
 #include "inspect/output_name.h"
+#include "inspect/tileset.h"
 #include "inspect/world_picture.h"
 #include "inspect/world_summary.h"
 #include "map/map_reader.h"
@@ -26,14 +27,15 @@ constexpr const char* kUsage =
     "usage: quorvel-inspect FILE.map [--cell X Y | --preview OUT.png | --relief OUT.png] [--json]\n"
     "       quorvel-inspect FILE.map --gltf OUT.glb [--max-triangles N] [--json]\n"
     "       quorvel-inspect A.map B.map --diff [--json]\n"
-    "       quorvel-inspect OUTDIR/BASE.world.json [--preview OUT.png [--width N]] [--json]\n";
+    "       quorvel-inspect OUTDIR/BASE.world.json [--preview OUT.png [--width N]] [--json]\n"
+    "       quorvel-inspect FILE.map|OUTDIR/BASE.world.json --3d-tiles DIR [--json]\n";
 
 // Exit codes, as cmp has them for --diff; a summary, cell or picture failure is 1.
 constexpr int kSame = 0;
 constexpr int kDiffer = 1;
 constexpr int kTrouble = 2;
 
-enum class Mode { kSummary, kCell, kPreview, kRelief, kGltf, kDiff };
+enum class Mode { kSummary, kCell, kPreview, kRelief, kGltf, kDiff, kTiles };
 
 struct Request {
   Mode mode = Mode::kSummary;
@@ -80,6 +82,10 @@ std::string parseRequest(const std::vector<std::string>& arguments, Request& req
       mode = Mode::kGltf;
       if (left < 1) return "--gltf needs the name of the .glb to write";
       request.pictureName = arguments[++i];
+    } else if (argument == "--3d-tiles") {
+      mode = Mode::kTiles;
+      if (left < 1) return "--3d-tiles needs the directory to write";
+      request.pictureName = arguments[++i];
     } else if (argument == "--max-triangles") {
       // Two triangles are the least that cover the terrain's rectangle.
       if (left < 1 || !coordinate(arguments[i + 1], request.maxTriangles) ||
@@ -117,8 +123,9 @@ std::string parseRequest(const std::vector<std::string>& arguments, Request& req
     return request.mode == Mode::kDiff ? "--diff needs two maps" : "give one map";
   }
   const bool world = request.maps[0].ends_with(".world.json");
-  if (world && request.mode != Mode::kPreview && request.mode != Mode::kSummary) {
-    return "a world's manifest takes --preview only";
+  if (world && request.mode != Mode::kPreview && request.mode != Mode::kSummary &&
+      request.mode != Mode::kTiles) {
+    return "a world's manifest takes --preview or --3d-tiles only";
   }
   if (request.widthGiven && !world) return "--width goes with a world's --preview";
   return "";
@@ -140,6 +147,11 @@ int run(const Request& request) {
     const MapDifference difference = diffMaps(a, b);
     report(request, formatDifference(a, b, difference), differenceJson(a, b, difference));
     return difference.sameHeader && difference.differingCells == 0 ? kSame : kDiffer;
+  }
+  if (request.mode == Mode::kTiles) {
+    const TilesetReport done = writeTileset(request.maps[0], request.pictureName);
+    report(request, "", tilesetJson(request.pictureName, done));
+    return 0;
   }
   if (!request.pictureName.empty()) checkOutputName(request.pictureName);
   if (request.maps[0].ends_with(".world.json") && request.mode == Mode::kSummary) {
@@ -195,6 +207,7 @@ int run(const Request& request) {
     case Mode::kPreview:
     case Mode::kRelief:
     case Mode::kDiff:
+    case Mode::kTiles:
       break;
   }
   return 0;
