@@ -15,14 +15,13 @@
 
 #include "failure.h"
 #include "file_handle.h"
+#include "inspect/fingerprint.h"
 #include "inspect/gltf.h"
 #include "inspect/mesh_error.h"
 #include "inspect/tileset_frame.h"
 #include "inspect/tileset_source.h"
 #include "printf_text.h"
-#include "version.h"
-#include "world/sha256.h"
-#include "world/world_files.h"
+#include "quorvel/quorvel.h"
 
 namespace quorvel {
 namespace {
@@ -128,7 +127,7 @@ class Builder {
     root.tile["transform"] = matrixOf(frameOf({levels_, 0, 0}), nullptr);
     Json tileset;
     tileset["asset"] = {{"version", "1.1"},
-                        {"generator", std::string("quorvel-inspect ") + kVersion}};
+                        {"generator", std::string("quorvel-inspect ") + version()}};
     tileset["extras"] = {{"layout", kLayout}};
     // Showing nothing at all is off by the whole relief at most; never less than the root.
     tileset["geometricError"] = std::max(root.error, double{root.highest} - root.lowest);
@@ -173,17 +172,17 @@ class Builder {
   const std::string& fingerprint(const NodeId& id) {
     const auto found = fingerprints_.find(id);
     if (found != fingerprints_.end()) return found->second;
-    Sha256 sha;
+    Fingerprint sha;
     const std::string head =
-        printfText("%s %s %d %lld %lld ", kLayout, kVersion, id.level,
+        printfText("%s %s %d %lld %lld ", kLayout, version(), id.level,
                    static_cast<long long>(id.column), static_cast<long long>(id.row));
     sha.update(head.data(), head.size());
-    const std::optional<Georeference>& georeference = source_.georeference();
+    const std::optional<WorldGeoreference>& georeference = source_.georeference();
     const std::string frame =
         georeference ? printfText("%.17g %.17g %.17g %.17g %.17g %.17g %.9g %.9g ",
-                                  georeference->transform[0], georeference->transform[1],
-                                  georeference->transform[2], georeference->transform[3],
-                                  georeference->transform[4], georeference->transform[5],
+                                  georeference->geotransform[0], georeference->geotransform[1],
+                                  georeference->geotransform[2], georeference->geotransform[3],
+                                  georeference->geotransform[4], georeference->geotransform[5],
                                   source_.zScaleFactor(), source_.seaLevel()) +
                            georeference->crs
                      : "local";
@@ -196,7 +195,7 @@ class Builder {
       const std::string& part = fingerprint(child);
       sha.update(part.data(), part.size());
     }
-    return fingerprints_[id] = hexDigest(sha.finish());
+    return fingerprints_[id] = sha.text();
   }
 
   void readPrevious() {
@@ -498,6 +497,26 @@ class Builder {
   HeightStore heights_;
   TilesetReport report_;
 };
+
+// Replaces the file by text through a temporary file beside it, unless it already holds
+// exactly text; returns whether it wrote.
+bool writeIfChanged(const std::string& fileName, const std::string& text) {
+  {
+    std::ifstream in(fileName, std::ios::binary);
+    if (in && std::string(std::istreambuf_iterator<char>(in), {}) == text) return false;
+  }
+  const std::string temporary = fileName + ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out << text;
+    out.close();
+    if (!out) throw Failure("cannot write " + temporary + "\n");
+  }
+  if (std::rename(temporary.c_str(), fileName.c_str()) != 0) {
+    throw Failure("cannot write " + fileName + "\n");
+  }
+  return true;
+}
 
 }  // namespace
 

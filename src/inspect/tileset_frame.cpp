@@ -19,8 +19,8 @@ Point3 LocalFrame::global(const Point3& q) const {
 
 struct TerrainPlacement::State {};
 
-TerrainPlacement::TerrainPlacement(const std::optional<Georeference>&, double, double, std::int64_t,
-                                   std::int64_t)
+TerrainPlacement::TerrainPlacement(const std::optional<WorldGeoreference>&, double, double,
+                                   std::int64_t, std::int64_t)
     : state_(std::make_unique<State>()) {}
 
 TerrainPlacement::~TerrainPlacement() = default;

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "image/texture.h"
+#include "quorvel/world.h"
 
 namespace quorvel {
 
@@ -32,7 +32,7 @@ class TerrainPlacement {
   // width and height are the terrain's pixels, which the geotransform's rows and columns
   // follow as the map reader does. Throws a Failure when GDAL cannot take the reference system
   // to WGS 84.
-  TerrainPlacement(const std::optional<Georeference>& georeference, double zScaleFactor,
+  TerrainPlacement(const std::optional<WorldGeoreference>& georeference, double zScaleFactor,
                    double seaLevel, std::int64_t width, std::int64_t height);
   ~TerrainPlacement();
 

@@ -6,10 +6,10 @@
 #include <iterator>
 
 #include "failure.h"
+#include "inspect/fingerprint.h"
 #include "map/map_reader.h"
 #include "printf_text.h"
-#include "world/manifest.h"
-#include "world/sha256.h"
+#include "quorvel/quorvel.h"
 
 namespace quorvel {
 namespace {
@@ -58,7 +58,7 @@ std::int64_t leafStep(std::int64_t tileSize) {
 
 struct TerrainSource::State {
   LeafGrid grid;
-  std::optional<Georeference> georeference;
+  std::optional<WorldGeoreference> georeference;
   double zScaleFactor = 1;
   double seaLevel = 0;
   // A map, read whole.
@@ -84,18 +84,11 @@ TerrainSource::TerrainSource(const std::string& fileName) : state_(std::make_uni
     s.map = readMap(fileName);
     s.grid = {s.map.width, s.map.height, kLeafPixels - 1, 0, 0};
   } else {
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) throw Failure(fileName + " cannot be read\n");
-    const std::optional<WorldRecord> record =
-        parseRecord(std::string(std::istreambuf_iterator<char>(in), {}));
-    if (!record || record->shardCount != 1) {
-      throw Failure(fileName + " is not a world's manifest (quorvel-world writes them)\n");
-    }
-    const WorldHeader& world = record->header;
+    const WorldManifest world = readWorldManifest(fileName);
     s.directory = std::filesystem::path(fileName).parent_path();
     s.tileSize = world.tileSize;
     s.tileColumns = world.columns;
-    s.tiles = record->tiles;
+    s.tiles = world.tiles;
     std::sort(s.tiles.begin(), s.tiles.end(), [](const WorldTile& a, const WorldTile& b) {
       return a.row != b.row ? a.row < b.row : a.column < b.column;
     });
@@ -114,7 +107,7 @@ TerrainSource::TerrainSource(const std::string& fileName) : state_(std::make_uni
 TerrainSource::~TerrainSource() = default;
 
 const LeafGrid& TerrainSource::grid() const { return state_->grid; }
-const std::optional<Georeference>& TerrainSource::georeference() const {
+const std::optional<WorldGeoreference>& TerrainSource::georeference() const {
   return state_->georeference;
 }
 double TerrainSource::zScaleFactor() const { return state_->zScaleFactor; }
@@ -147,10 +140,10 @@ std::string TerrainSource::leafFingerprint(std::int64_t column, std::int64_t row
     return where + tile.file + " " + tile.sha256;
   }
   const HeightField pixels = cut(s.map, 0, 0, span);
-  Sha256 sha;
-  sha.update(pixels.heights.data(), pixels.heights.size() * sizeof(float));
-  sha.update(pixels.colors.data(), pixels.colors.size() * 3);
-  return where + hexDigest(sha.finish());
+  Fingerprint digest;
+  digest.update(pixels.heights.data(), pixels.heights.size() * sizeof(float));
+  digest.update(pixels.colors.data(), pixels.colors.size() * 3);
+  return where + digest.text();
 }
 
 }  // namespace quorvel

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "image/texture.h"
 #include "inspect/gltf_mesh.h"
+#include "quorvel/world.h"
 
 namespace quorvel {
 
@@ -45,7 +45,7 @@ class TerrainSource {
 
   [[nodiscard]] const LeafGrid& grid() const;
   // The world's, when its manifest has one; a map has none.
-  [[nodiscard]] const std::optional<Georeference>& georeference() const;
+  [[nodiscard]] const std::optional<WorldGeoreference>& georeference() const;
   [[nodiscard]] double zScaleFactor() const;
   [[nodiscard]] double seaLevel() const;
 
