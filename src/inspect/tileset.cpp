@@ -20,6 +20,7 @@
 #include "inspect/mesh_error.h"
 #include "inspect/tileset_frame.h"
 #include "inspect/tileset_source.h"
+#include "inspect/viewer_files.h"
 #include "printf_text.h"
 #include "quorvel/quorvel.h"
 
@@ -530,6 +531,13 @@ TilesetReport writeTileset(const std::string& input, const std::string& director
   const std::string name = (std::filesystem::path(directory) / "tileset.json").string();
   if (writeIfChanged(name, tileset.dump() + "\n")) {
     report.written.emplace_back("tileset.json", std::filesystem::file_size(name));
+  }
+  for (const ViewerFile& file : viewerFiles()) {
+    const std::filesystem::path path = std::filesystem::path(directory) / file.name;
+    std::filesystem::create_directories(path.parent_path());
+    if (writeIfChanged(path.string(), std::string(file.bytes))) {
+      report.written.emplace_back(file.name, file.bytes.size());
+    }
   }
   return report;
 }
