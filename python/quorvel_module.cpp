@@ -19,7 +19,9 @@ namespace py = pybind11;
 
 namespace {
 
-// Raised for every refusal: str(e) is quorvel's message line (Latin-1), e.hint its hint.
+// Raised for every refusal: str(e) is quorvel's message line (Latin-1), e.hint its hint,
+// e.kind what went wrong ("open", "format", "size", "nodata", "range", "memory", "write",
+// "usage").
 PyObject* errorType = nullptr;
 
 std::string latin1(const std::string& bytes) {
@@ -178,6 +180,7 @@ PYBIND11_MODULE(quorvel, m) {
     } catch (const quorvel::Error& error) {
       py::object value = py::handle(errorType)(latin1(error.what()));
       value.attr("hint") = latin1(error.hint());
+      value.attr("kind") = quorvel::errorKindName(error.kind());
       PyErr_SetObject(errorType, value.ptr());
     }
   });

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <utility>
 
+#include "quorvel/types.h"
+
 namespace quorvel {
 
 // The exit code of a command line that asks for something impossible, as opposed to a run
@@ -33,18 +35,20 @@ inline constexpr int kUsageExitCode = 2;
 
 // The one error of the tool: it carries the exact line the user sees, line feed included.
 // Thrown where the problem is met; only main catches it, prints it on stdout and returns its
-// exit code, 1 unless it says otherwise. The hint, when there is one, is a line for standard
-// error that says what was found and what to do: standard output keeps its fixed lines, and
-// the user still learns why. Messages are fixed text round file names, numbers and the
-// system's or GDAL's words, so every control character but the final line feed came from one
-// of those: each is escaped here, once for every message.
+// exit code, 1 unless it says otherwise. Its kind lets a caller act on it without reading the
+// message. The hint, when there is one, is a line for standard error that says what was found
+// and what to do: standard output keeps its fixed lines, and the user still learns why.
+// Messages are fixed text round file names, numbers and the system's or GDAL's words, so every
+// control character but the final line feed came from one of those: each is escaped here,
+// once for every message.
 class Failure : public std::runtime_error {
  public:
-  explicit Failure(const std::string& line, std::string hint = {}, int exitCode = 1)
-      : std::runtime_error(oneLine(line)), hint_(oneLine(hint)), exitCode_(exitCode) {}
+  Failure(ErrorKind kind, const std::string& line, std::string hint = {}, int exitCode = 1)
+      : std::runtime_error(oneLine(line)), hint_(oneLine(hint)), kind_(kind), exitCode_(exitCode) {}
 
   // Empty, or one line ending in a line feed.
   [[nodiscard]] const std::string& hint() const { return hint_; }
+  [[nodiscard]] ErrorKind kind() const { return kind_; }
   [[nodiscard]] int exitCode() const { return exitCode_; }
 
  private:
@@ -55,6 +59,7 @@ class Failure : public std::runtime_error {
   }
 
   std::string hint_;
+  ErrorKind kind_;
   int exitCode_;
 };
 

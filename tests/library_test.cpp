@@ -5,8 +5,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <random>
 #include <string>
 #include <thread>
@@ -206,6 +208,59 @@ TEST(Library, RefusalsAreTheCommandLinesLines) {
   }
 }
 
+// Each refusal says its kind, for a program to act on without reading the message.
+TEST(Library, ErrorsSayTheirKind) {
+  const test::TempDir dir;
+  const test::TerrainImages images = bumpyTerrain();
+  test::writeTerrain(dir / "t", images);
+  const ColourView colour = colourView(images.difMat, images);
+  const AltitudeView alt{images.alt.data(), 101, 51, 101, SampleType::kUInt8, 0};
+  std::vector<float> holes(images.alt.begin(), images.alt.end());
+  holes[3] = std::numeric_limits<float>::quiet_NaN();
+  const std::vector<float> huge(101 * 51, 3e38f);
+  const auto rasters = [&](const std::string& map, AltitudeView altitude, Settings settings = {}) {
+    return [=, &dir] {
+      compileRasters((dir / map).string(), {altitude, colour, colour, colour, colour}, settings);
+    };
+  };
+  const auto files = [&](std::optional<std::string> altName, const std::string& prefix = "t") {
+    return [=, &dir] {
+      ImageFiles named;
+      named.prefix = (dir / prefix).string();
+      named.alt = altName ? std::optional((dir / *altName).string()) : std::nullopt;
+      compileFiles(named);
+    };
+  };
+  Settings twice;
+  twice.zScaleFactor = 2.0f;
+  Settings sky;
+  sky.baked.skyDirections = 5;
+  ColourView narrow = colour;
+  narrow.width = 100;
+  const std::pair<ErrorKind, std::function<void()>> cases[] = {
+      {ErrorKind::kOpen, files("none.bmp")},
+      {ErrorKind::kFormat, files("tDifMat.bmp")},
+      {ErrorKind::kSize,
+       [&] {
+         compileRasters((dir / "m.map").string(), {alt, colour, narrow, colour, colour});
+       }},
+      {ErrorKind::kNoData, rasters("m.map", {holes.data(), 101, 51, 404, SampleType::kFloat32})},
+      {ErrorKind::kRange,
+       rasters("m.map", {huge.data(), 101, 51, 404, SampleType::kFloat32}, twice)},
+      {ErrorKind::kWrite, rasters("none/m.map", alt)},
+      {ErrorKind::kUsage, rasters("m.map", alt, sky)},
+  };
+  for (const auto& [kind, action] : cases) {
+    SCOPED_TRACE(errorKindName(kind));
+    try {
+      action();
+      ADD_FAILURE() << "no refusal";
+    } catch (const Error& error) {
+      EXPECT_EQ(error.kind(), kind) << error.what();
+    }
+  }
+}
+
 // A compile keeps nothing process-wide: two at once on two threads each write their own map.
 TEST(Library, TwoThreadsCompileTwoMapsAtOnce) {
   const test::TempDir dir;
@@ -320,9 +375,36 @@ TEST(Library, CommandLineJson) {
   EXPECT_EQ(result["notes"], nlohmann::json::array());
   const test::RunResult refused = test::runTool({"--json", "--ext", "x", "t"}, dir.path());
   EXPECT_EQ(refused.exitCode, 1);
-  EXPECT_EQ(
-      nlohmann::json::parse(refused.out),
-      nlohmann::json({{"error", "erreur lors de l'ouverture du fichier talt.x"}, {"exit", 1}}));
+  EXPECT_EQ(nlohmann::json::parse(refused.out),
+            nlohmann::json({{"error", "erreur lors de l'ouverture du fichier talt.x"},
+                            {"exit", 1},
+                            {"kind", "open"},
+                            {"hint", "talt.x: No such file or directory"}}));
+  // Every kind a run can meet; memory needs a limit on the address space (the BMP reader's
+  // tests).
+  test::writeTerrain(dir / "s", test::uniformTerrain(52, 51, 0, {}, {}, {}, {}));
+  std::string holes =
+      "ncols 101\nnrows 51\nxllcorner 0\nyllcorner 0\ncellsize 1\n"
+      "NODATA_value -9999\n-9999";
+  for (int i = 1; i < 101 * 51; ++i) holes += " 5";
+  test::writeFile(dir / "holes.asc", Bytes(holes.begin(), holes.end()));
+  const std::pair<std::vector<std::string>, const char*> kinds[] = {
+      {{"--alt", "tDifMat.bmp", "t"}, "format"},
+      {{"s"}, "size"},
+      {{"--alt", "holes.asc", "t"}, "nodata"},
+      {{"t", "1", "1", "2", "3e38"}, "range"},
+      {{"--alt", "talt.bmp", "--difmat", "tDifMat.bmp", "--ambmat", "tAmbMat.bmp", "--diflight",
+        "tDifLight.bmp", "--amblight", "tAmbLight.bmp", "none/t"},
+       "write"},
+      {{"--sky=3", "t"}, "usage"},
+  };
+  for (const auto& [arguments, kind] : kinds) {
+    SCOPED_TRACE(kind);
+    std::vector<std::string> line{"--json"};
+    line.insert(line.end(), arguments.begin(), arguments.end());
+    const nlohmann::json report = nlohmann::json::parse(test::runTool(line, dir.path()).out);
+    EXPECT_EQ(report["kind"], kind) << report;
+  }
   // Messages are Latin-1; the JSON holds them as UTF-8.
   Bytes bmp = test::bmp8(1, 1, {0, 0, 0, 0});
   test::setLe32(bmp, 30, 1);

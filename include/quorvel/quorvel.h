@@ -25,14 +25,17 @@ namespace quorvel {
 
 // A refusal. what() is the line the command line prints on standard output, without its line
 // feed, in the same bytes (Latin-1: é is the byte 0xE9); hint() the line it prints on
-// standard error, without its line feed, or empty.
+// standard error, without its line feed, or empty: what was found and what to do. kind()
+// says what went wrong for a program to act on; errorKindName gives its word.
 class Error : public std::runtime_error {
  public:
-  Error(const std::string& message, std::string hint);
+  Error(const std::string& message, std::string hint, ErrorKind kind);
   [[nodiscard]] const std::string& hint() const noexcept { return hint_; }
+  [[nodiscard]] ErrorKind kind() const noexcept { return kind_; }
 
  private:
   std::string hint_;
+  ErrorKind kind_;
 };
 
 // For a program's main, once: makes SIGINT, SIGTERM and SIGHUP remove the temporary file of

@@ -7,6 +7,22 @@
 
 namespace quorvel {
 
+// What kind of refusal a failure is, for a caller that acts on it without reading the message.
+enum class ErrorKind {
+  kOpen,    // a file cannot be opened or read
+  kFormat,  // not an image, map or record of the kind its role needs
+  kSize,    // a size that cannot make the map: not 50 n + 1, too large, images that differ
+  kNoData,  // altitude pixels without altitude
+  kRange,   // heights out of the map's range
+  kMemory,  // not enough memory
+  kWrite,   // the map or another output cannot be created or written
+  kUsage,   // the call or the command line asks for something impossible
+};
+
+// The kind's word, as --json's "kind" and Python's Error.kind give it: "open", "format",
+// "size", "nodata", "range", "memory", "write" or "usage".
+[[nodiscard]] const char* errorKindName(ErrorKind kind);
+
 // Three float32 components, x, y, z; no invariant (need not have unit length).
 struct Vector3 {
   float x;

@@ -107,6 +107,29 @@ def test_refusals(tmp_path):
     assert not (tmp_path / "t.map").exists()
 
 
+def test_error_kinds(tmp_path):
+    alt, colours = terrain()
+    write_terrain(tmp_path / "t", alt, colours)
+    holes = alt.astype(np.float32)
+    holes[0, 0] = np.nan
+    big = np.full((HEIGHT, WIDTH), 3e38, dtype=np.float32)
+    cases = [
+        ("open", lambda: quorvel.compile_files(str(tmp_path / "none"))),
+        ("format", lambda: quorvel.compile_files(str(tmp_path / "t"),
+                                                 alt=str(tmp_path / "tDifMat.bmp"))),
+        ("size", lambda: quorvel.compile_map(str(tmp_path / "m.map"), alt[:, 1:],
+                                             *[c[:, 1:] for c in colours])),
+        ("nodata", lambda: quorvel.compile_map(str(tmp_path / "m.map"), holes, *colours)),
+        ("range", lambda: quorvel.compile_map(str(tmp_path / "m.map"), big, *colours, z_scale=2)),
+        ("write", lambda: quorvel.compile_map(str(tmp_path / "no" / "m.map"), alt, *colours)),
+        ("usage", lambda: quorvel.compile_map(str(tmp_path / "m.map"), alt, *colours, sky=5)),
+    ]
+    for kind, action in cases:
+        with pytest.raises(quorvel.Error) as refused:
+            action()
+        assert refused.value.kind == kind, (kind, str(refused.value))
+
+
 def test_read_map(tmp_path):
     alt, colours = terrain()
     quorvel.compile_map(str(tmp_path / "m.map"), alt, *colours, z_scale=0.5, sea_level=10)

@@ -1,6 +1,9 @@
 #include "cli/json_output.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <new>
+#include <system_error>
 
 namespace quorvel {
 namespace {
@@ -56,9 +59,25 @@ std::string nameText(std::string_view bytes) {
   return std::string(bytes);
 }
 
-nlohmann::json errorObject(std::string_view message, int exitCode) {
+nlohmann::json errorObject(std::string_view message, int exitCode, ErrorKind kind,
+                           std::string_view hint) {
   if (!message.empty() && message.back() == '\n') message.remove_suffix(1);
-  return {{"error", latin1Text(message)}, {"exit", exitCode}};
+  if (!hint.empty() && hint.back() == '\n') hint.remove_suffix(1);
+  nlohmann::json object = {
+      {"error", latin1Text(message)}, {"exit", exitCode}, {"kind", errorKindName(kind)}};
+  if (!hint.empty()) object["hint"] = nameText(hint);
+  return object;
+}
+
+ErrorKind kindOfException(const std::exception& error) {
+  if (dynamic_cast<const std::filesystem::filesystem_error*>(&error) != nullptr) {
+    return ErrorKind::kWrite;
+  }
+  if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr ||
+      dynamic_cast<const std::system_error*>(&error) != nullptr) {
+    return ErrorKind::kMemory;
+  }
+  return ErrorKind::kFormat;
 }
 
 void printJson(const nlohmann::json& value) {
@@ -67,9 +86,10 @@ void printJson(const nlohmann::json& value) {
   std::fputc('\n', stdout);
 }
 
-int printRefusal(std::string_view message, std::string_view hint, bool json, int exitCode) {
+int printRefusal(std::string_view message, std::string_view hint, bool json, int exitCode,
+                 ErrorKind kind) {
   if (json) {
-    printJson(errorObject(message, exitCode));
+    printJson(errorObject(message, exitCode, kind, hint));
   } else {
     std::fwrite(message.data(), 1, message.size(), stdout);
     if (message.empty() || message.back() != '\n') std::fputc('\n', stdout);

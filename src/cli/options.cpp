@@ -115,7 +115,7 @@ std::optional<std::string> ImageFiles::*imageFileOf(OptionId id) {
 }
 
 Failure worldUsage(const std::string& line) {
-  return Failure("quorvel-world: " + line + "\n", {}, kUsageExitCode);
+  return Failure(ErrorKind::kUsage, "quorvel-world: " + line + "\n", {}, kUsageExitCode);
 }
 
 // A whole number from min to max, all of text.
@@ -167,7 +167,7 @@ bool isOption(std::string_view argument) {
 }
 
 Failure lightOptionFailure(const std::string& line, const std::string& hint) {
-  return Failure("erreur: " + line + "\n", hint + "\n", kUsageExitCode);
+  return Failure(ErrorKind::kUsage, "erreur: " + line + "\n", hint + "\n", kUsageExitCode);
 }
 
 // The sun's diameter in degrees: the whole text must be a finite number above 0.
@@ -223,7 +223,8 @@ CommandLine parseCommandLine(Program program, int argumentCount, const char* con
   for (; next < argumentCount && isOption(arguments[next]); ++next) {
     const std::string_view option = arguments[next];
     const OptionSpec* spec = findOption(program, option);
-    if (spec == nullptr) throw Failure("erreur: option inconnue " + std::string(option) + "\n");
+    if (spec == nullptr)
+      throw Failure(ErrorKind::kUsage, "erreur: option inconnue " + std::string(option) + "\n");
     switch (spec->id) {
       case OptionId::kEnd:
         ++next;  // what follows is the prefix, even when it begins with "--"
@@ -258,7 +259,8 @@ CommandLine parseCommandLine(Program program, int argumentCount, const char* con
     if (endOfOptions) break;
     if (next + 1 >= argumentCount) {
       if (spec->programs == kWorld) throw worldUsage(std::string(option) + " needs a value");
-      throw Failure("erreur: l'option " + std::string(option) + " demande une valeur\n");
+      throw Failure(ErrorKind::kUsage,
+                    "erreur: l'option " + std::string(option) + " demande une valeur\n");
     }
     const std::string value = arguments[++next];
     if (spec->id == OptionId::kExt) {

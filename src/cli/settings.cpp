@@ -88,7 +88,7 @@ bool refuseSettingsWarnings(const std::vector<std::string>& warnings, bool stric
     std::string lines;
     for (const std::string& warning : warnings) lines += warning;
     lines.pop_back();
-    printJson(errorObject(lines, kUsageExitCode));
+    printJson(errorObject(lines, kUsageExitCode, ErrorKind::kUsage));
   }
   return true;
 }
@@ -106,7 +106,8 @@ void checkFiniteSettings(int argumentCount, const char* const* arguments) {
   const int last = n >= 6 ? 6 : n >= 4 ? n : 1;
   for (int i = 2; i <= last; ++i) {
     if (!std::isfinite(number(arguments[i]))) {
-      throw Failure("erreur: " + std::string(arguments[i]) + " n'est pas un nombre fini\n",
+      throw Failure(ErrorKind::kUsage,
+                    "erreur: " + std::string(arguments[i]) + " n'est pas un nombre fini\n",
                     std::string(arguments[i]) +
                         " is infinite or not a number as a 32-bit float; the settings must be "
                         "finite, at most about 3.4e38 in size\n");

@@ -52,7 +52,7 @@ int run(int argumentCount, const char* const* arguments, bool json) {
     case CommandLine::Action::kUsage:
     case CommandLine::Action::kHelp:
       if (json && line.action == CommandLine::Action::kUsage) {
-        printJson(errorObject(kUsage, 0));
+        printJson(errorObject(kUsage, 0, ErrorKind::kUsage));
         return 0;
       }
       if (json) std::printf("quorvel %s\n", version());
@@ -109,11 +109,12 @@ int runDriver(int argumentCount, const char* const* arguments) {
   try {
     return run(argumentCount, arguments, json);
   } catch (const Failure& failure) {
-    return printRefusal(failure.what(), failure.hint(), json, failure.exitCode());
+    return printRefusal(failure.what(), failure.hint(), json, failure.exitCode(), failure.kind());
   } catch (const Error& error) {
-    return printRefusal(error.what(), error.hint(), json, 1);
+    return printRefusal(error.what(), error.hint(), json, 1, error.kind());
   } catch (const std::exception& error) {
-    return printRefusal("erreur: " + escapeControls(error.what()), {}, json, 1);
+    return printRefusal("erreur: " + escapeControls(error.what()), {}, json, 1,
+                        kindOfException(error));
   }
 }
 

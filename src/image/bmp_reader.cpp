@@ -212,7 +212,7 @@ std::size_t readAt(int fd, std::uint8_t* out, std::size_t size, std::uint64_t at
 }
 
 Failure outOfMemory(const std::string& fileName) {
-  return Failure("erreur: m\xe9moire insuffisante pour " + fileName + "\n");
+  return Failure(ErrorKind::kMemory, "erreur: m\xe9moire insuffisante pour " + fileName + "\n");
 }
 
 // Bytes past the file's end read as 255: the first got of size bytes are the file's.
@@ -325,13 +325,13 @@ void BmpTexture::load() {
   errno = 0;
   const FileHandle file(std::fopen(fileName.c_str(), "rb"));
   if (!file) {
-    throw Failure("erreur lors de l'ouverture du fichier " + fileName + "\n",
+    throw Failure(ErrorKind::kOpen, "erreur lors de l'ouverture du fichier " + fileName + "\n",
                   fileName + ": " + std::strerror(errno) + "\n");
   }
   std::FILE* in = file.get();
   const std::string invalid = fileName + " n'est pas un fichier bmp valide\n";
   const auto refuse = [&](const std::string& why) {
-    return Failure(invalid, fileName + why + "\n");
+    return Failure(ErrorKind::kFormat, invalid, fileName + why + "\n");
   };
 
   // A field counts only when the file holds all of it: no check runs on bytes never read,
@@ -341,7 +341,7 @@ void BmpTexture::load() {
   const std::string cutShort =
       " ends inside its headers, after " + std::to_string(got) + " bytes: the file is cut short";
   if (got < 2 || loadLe16(header) != kSignature) {
-    throw Failure(fileName + " n'est pas un fichier bmp\n",
+    throw Failure(ErrorKind::kFormat, fileName + " n'est pas un fichier bmp\n",
                   fileName + signatureHint(header, got) + "\n");
   }
   if (got < 18) throw refuse(cutShort);
@@ -350,13 +350,13 @@ void BmpTexture::load() {
   if (got < 30) throw refuse(cutShort);  // width, height, planes, bit count
   const std::uint16_t bitCount = loadLe16(header + 28);
   if (bitCount != 8 && bitCount != 24) {
-    throw Failure(fileName + " n'est pas un fichier bmp 8 ou 24 bits\n",
+    throw Failure(ErrorKind::kFormat, fileName + " n'est pas un fichier bmp 8 ou 24 bits\n",
                   fileName + bitCountHint(bitCount) + "\n");
   }
   if (got < 34) throw refuse(cutShort);
   const std::uint32_t compression = loadLe32(header + 30);
   if (compression != 0) {
-    throw Failure(fileName + " est un fichier bmp comprim\xe9\n",
+    throw Failure(ErrorKind::kFormat, fileName + " est un fichier bmp comprim\xe9\n",
                   fileName + compressionHint(compression) + "\n");
   }
   if (got < kHeaderBytes) throw refuse(cutShort);

@@ -49,7 +49,7 @@ namespace {
 // A BMP of the wrong depth, with what to do about it.
 Failure wrongDepth(const std::string& fileName, RasterKind kind) {
   if (kind == RasterKind::kAltitude) {
-    return Failure("erreur: " + fileName + " n'est pas un bmp 8bit\n",
+    return Failure(ErrorKind::kFormat, "erreur: " + fileName + " n'est pas un bmp 8bit\n",
                    fileName +
                        ": not an 8-bit BMP; an altitude BMP holds one grey level a pixel. For a"
                        " grey picture saved in colour, gdal_translate -b 1 " +
@@ -57,7 +57,7 @@ Failure wrongDepth(const std::string& fileName, RasterKind kind) {
                        " alt8.bmp keeps its levels; altitudes finer than 256 levels can be given"
                        " in another format (a 16-bit PNG or GeoTIFF), read through GDAL\n");
   }
-  return Failure("erreur: " + fileName + " n'est pas un bmp 24bit\n",
+  return Failure(ErrorKind::kFormat, "erreur: " + fileName + " n'est pas un bmp 24bit\n",
                  fileName +
                      ": not a 24-bit BMP; a colour BMP holds red, green and blue a pixel. For a"
                      " paletted or grey one, gdal_translate -expand rgb " +
@@ -94,7 +94,8 @@ std::unique_ptr<Texture> ImageLoader::loadWindow(const std::string& fileName, Ra
     }
     return std::make_unique<BmpTexture>(fileName, window, nullptr, dropped, &rings_);
   }
-  if (!gdal_) throw Failure("erreur lors de l'ouverture du fichier " + fileName + "\n");
+  if (!gdal_)
+    throw Failure(ErrorKind::kOpen, "erreur lors de l'ouverture du fichier " + fileName + "\n");
   return std::make_unique<RasterTexture>(fileName, kind, window, *gdal_, dropped,
                                          kind == RasterKind::kColour ? grid : ImageGrid{}, holes);
 }
@@ -183,7 +184,7 @@ void checkWindowUnchanged(const Texture& header, const Texture& window, std::int
   const std::string message = isBmpName(name)
                                   ? name + " n'est pas un fichier bmp valide\n"
                                   : "erreur lors de l'ouverture du fichier " + name + "\n";
-  throw Failure(message,
+  throw Failure(isBmpName(name) ? ErrorKind::kFormat : ErrorKind::kOpen, message,
                 name + " changed while it was read: it was " + std::to_string(header.fileWidth) +
                     " x " + std::to_string(header.fileHeight) + " pixels of " +
                     std::to_string(header.bytesPerPixel) + " bytes, and is now " +

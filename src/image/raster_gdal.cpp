@@ -337,7 +337,7 @@ GdalLibrary::GdalLibrary(const std::string& fileName, bool trustedInputs) {
   std::string reason;
   api_ = startGdal(trustedInputs, reason);
   if (!api_) {
-    throw Failure("erreur lors de l'ouverture du fichier " + fileName + "\n",
+    throw Failure(ErrorKind::kOpen, "erreur lors de l'ouverture du fichier " + fileName + "\n",
                   fileName + ": GDAL, which reads this format, cannot be loaded: " + reason + "\n");
   }
 }
@@ -420,12 +420,13 @@ void checkDriverMemory(const Api& gdal, GDALDatasetH dataset, const std::string&
 }
 
 Failure cannotOpen(const std::string& fileName, const std::string& reason) {
-  return Failure("erreur lors de l'ouverture du fichier " + fileName + "\n",
+  return Failure(ErrorKind::kOpen, "erreur lors de l'ouverture du fichier " + fileName + "\n",
                  fileName + ": " + reason + "\n");
 }
 
 Failure outOfMemory(const std::string& fileName, const std::string& hint) {
-  return Failure("erreur: m\xe9moire insuffisante pour " + fileName + "\n", hint);
+  return Failure(ErrorKind::kMemory, "erreur: m\xe9moire insuffisante pour " + fileName + "\n",
+                 hint);
 }
 
 Failure readFailure(const Api& gdal, const std::string& fileName, const GdalMessages& messages) {
@@ -533,7 +534,7 @@ void GdalLibrary::allowDriver(const char*) {}
 
 // Builds made without GDAL (the static cross builds) read BMP files only.
 GdalLibrary::GdalLibrary(const std::string& fileName, bool) {
-  throw Failure("erreur lors de l'ouverture du fichier " + fileName + "\n",
+  throw Failure(ErrorKind::kOpen, "erreur lors de l'ouverture du fichier " + fileName + "\n",
                 fileName + ": this quorvel was built without GDAL, so it reads BMP files only\n");
 }
 

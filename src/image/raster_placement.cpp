@@ -66,7 +66,8 @@ ColourBands colourBands(const Api& gdal, GDALDatasetH dataset, const std::string
   if (!bytes) {
     const bool sixteenBits =
         bands >= 1 && gdal.GDALGetRasterDataType(gdal.GDALGetRasterBand(dataset, 1)) == GDT_UInt16;
-    throw Failure("erreur: " + fileName + " n'est pas une image couleur 8 bits\n",
+    throw Failure(ErrorKind::kFormat,
+                  "erreur: " + fileName + " n'est pas une image couleur 8 bits\n",
                   fileName + ": " + describeBands(gdal, dataset, "the colour image's option") +
                       "; a colour image has 3 or 4 bands of bytes (red, green, blue, alpha),"
                       " or 1 or 2 (grey)" +
@@ -288,7 +289,7 @@ void ColourPlacement::State::checkCovers(const GridToColour& toColour,
     if (!inside(grid.width, j)) outside = {grid.width, j};
   }
   if (!outside) return;
-  throw Failure("erreur: " + fileName + " ne couvre pas " + grid.fileName + "\n",
+  throw Failure(ErrorKind::kSize, "erreur: " + fileName + " ne couvre pas " + grid.fileName + "\n",
                 fileName + ": the corner of " + grid.fileName + "'s pixels at column " +
                     std::to_string(outside->first) + ", row " + std::to_string(outside->second) +
                     " of its grid lies outside this image (" + std::to_string(fileWidth) + " x " +

@@ -92,6 +92,7 @@ void refuseHoles(const std::string& name, const AltitudeHoles& holes, std::int32
                                       "gdal_edit.py -unsetnodata " + name +
                                       " (or gdal_translate -a_nodata none " + name + " unset.tif)";
   throw Failure(
+      ErrorKind::kNoData,
       "erreur: " + name + " contient " + std::to_string(holes.count) + " pixels sans altitude\n",
       name + ": the first pixel without altitude is column " + std::to_string(holes.first % width) +
           ", row " + std::to_string(holes.first / width) + " from the top; they are marked by " +
@@ -678,7 +679,8 @@ void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
   const std::optional<SampleFormat> format =
       signedBytes ? std::optional(SampleFormat::kInt16) : altitudeFormat(type);
   if ((bands != 1 && bands != 2) || !format) {
-    throw Failure("erreur: " + texture.fileName + " n'est pas une image d'altitude\n",
+    throw Failure(ErrorKind::kFormat,
+                  "erreur: " + texture.fileName + " n'est pas une image d'altitude\n",
                   texture.fileName + ": " + describeBands(gdal, dataset, "--alt") +
                       "; an altitude image has one band (or grey and alpha) of integers or"
                       " reals\n");

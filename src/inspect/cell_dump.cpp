@@ -9,15 +9,16 @@ namespace quorvel {
 
 CellDump readCellOfPixel(MapReader& reader, long long x, long long y) {
   if (reader.cellCount() == 0) {
-    throw Failure(reader.fileName() + " holds no MapCell: the file has only its header\n");
+    throw Failure(ErrorKind::kFormat,
+                  reader.fileName() + " holds no MapCell: the file has only its header\n");
   }
   const int width = reader.widthPixels();
   const int height = reader.heightPixels();
   if (x < 0 || x >= width || y < 0 || y >= height) {
-    throw Failure(
-        printfText("pixel (%lld, %lld) is outside %s: x runs from 0 to %d, y from 0 "
-                   "to %d\n",
-                   x, y, reader.fileName().c_str(), width - 1, height - 1));
+    throw Failure(ErrorKind::kUsage,
+                  printfText("pixel (%lld, %lld) is outside %s: x runs from 0 to %d, y from 0 "
+                             "to %d\n",
+                             x, y, reader.fileName().c_str(), width - 1, height - 1));
   }
   CellDump dump;
   dump.x = x;

@@ -37,7 +37,7 @@ class GlbFile {
     struct stat target {};
     // Renaming over a device or a directory would replace it, or come after all the work.
     if (::stat(fileName_.c_str(), &target) == 0 && !S_ISREG(target.st_mode)) {
-      throw Failure("cannot create " + fileName_ + ": not a regular file\n");
+      throw Failure(ErrorKind::kWrite, "cannot create " + fileName_ + ": not a regular file\n");
     }
     const std::string base = fileName_ + ".tmp" + std::to_string(::getpid()) + "-";
     for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
@@ -45,7 +45,9 @@ class GlbFile {
       fd_ = ::open(temporaryName_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
       if (fd_ < 0 && errno != EEXIST) break;
     }
-    if (fd_ < 0) throw Failure("cannot create " + fileName_ + ": " + std::strerror(errno) + "\n");
+    if (fd_ < 0)
+      throw Failure(ErrorKind::kWrite,
+                    "cannot create " + fileName_ + ": " + std::strerror(errno) + "\n");
   }
   GlbFile(const GlbFile&) = delete;
   GlbFile& operator=(const GlbFile&) = delete;
@@ -91,7 +93,8 @@ class GlbFile {
     used_ = 0;
   }
   [[noreturn]] void fail(int error) const {
-    throw Failure("cannot write " + fileName_ + ": " + std::strerror(error) + "\n");
+    throw Failure(ErrorKind::kWrite,
+                  "cannot write " + fileName_ + ": " + std::strerror(error) + "\n");
   }
 
   std::string fileName_;
@@ -156,7 +159,8 @@ std::uint64_t glbFileBytes(std::uint64_t jsonBytes, std::uint64_t binBytes,
                            const std::string& fileName) {
   const std::uint64_t total = kGlbHeaderBytes + 2 * kChunkHeaderBytes + jsonBytes + binBytes;
   if (total > 0xFFFFFFFF) {
-    throw Failure(fileName + printfText(" would take %llu bytes, more than a .glb can hold: "
+    throw Failure(ErrorKind::kSize,
+                  fileName + printfText(" would take %llu bytes, more than a .glb can hold: "
                                         "lower --max-triangles\n",
                                         static_cast<unsigned long long>(total)));
   }

@@ -66,7 +66,8 @@ std::int64_t cellCount(const HeightField& field) {
 
 HeightField readHeightField(MapReader& reader) {
   if (reader.cellCount() == 0) {
-    throw Failure(reader.fileName() + " holds no MapCell to draw: the file has only its header\n");
+    throw Failure(ErrorKind::kFormat,
+                  reader.fileName() + " holds no MapCell to draw: the file has only its header\n");
   }
   HeightField field;
   field.largeur = reader.largeur();
@@ -82,9 +83,10 @@ HeightField readHeightField(MapReader& reader) {
     const std::size_t at = static_cast<std::size_t>(y) * field.width + x;
     const float height = cellFloat(bytes, kHeightsOffset + 4 * k);
     if (!std::isfinite(height)) {
-      throw Failure(name +
-                    printfText(" has a height of %g at pixel (%d, %d), which glTF cannot hold\n",
-                               static_cast<double>(height), x, y));
+      throw Failure(
+          ErrorKind::kRange,
+          name + printfText(" has a height of %g at pixel (%d, %d), which glTF cannot hold\n",
+                            static_cast<double>(height), x, y));
     }
     field.heights[at] = height;
     for (int c = 0; c < 3; ++c) field.colors[at][c] = bytes[kColorsOffset + 3 * k + c];

@@ -245,7 +245,7 @@ int main(int argc, char** argv) {
   if (!mistake.empty()) {
     const std::string line = "quorvel-inspect: " + escapeControls(mistake) + "\n";
     if (request.json) {
-      printJson(errorObject(line, kTrouble));
+      printJson(errorObject(line, kTrouble, ErrorKind::kUsage, kUsage));
       std::fflush(stdout);
       std::fputs(kUsage, stderr);
     } else {
@@ -257,19 +257,23 @@ int main(int argc, char** argv) {
   const int failed = request.mode == Mode::kDiff ? kTrouble : 1;
   std::string line;
   std::string hint;
+  ErrorKind kind = ErrorKind::kFormat;
   try {
     return run(request);
   } catch (const Failure& failure) {
     line = failure.what();
     hint = failure.hint();
+    kind = failure.kind();
   } catch (const Error& error) {
     line = std::string(error.what()) + "\n";
     if (!error.hint().empty()) hint = error.hint() + "\n";
+    kind = error.kind();
   } catch (const std::exception& error) {
     line = "quorvel-inspect: " + escapeControls(error.what()) + "\n";
+    kind = kindOfException(error);
   }
   if (request.json) {
-    printJson(errorObject(line, failed));
+    printJson(errorObject(line, failed, kind, hint));
   } else {
     std::fputs(line.c_str(), stdout);
   }

@@ -17,7 +17,8 @@ namespace {
 
 Picture emptyPicture(const Map& map, int channels) {
   if (map.width() == 0) {
-    throw Failure(map.path() + " holds no MapCell to draw: the file has only its header\n");
+    throw Failure(ErrorKind::kFormat,
+                  map.path() + " holds no MapCell to draw: the file has only its header\n");
   }
   Picture picture;
   picture.width = map.width();
@@ -68,7 +69,9 @@ Picture reliefPicture(const Map& map) {
 
 void writePng(const Picture& picture, const std::string& fileName) {
   FileHandle file(std::fopen(fileName.c_str(), "wb"));
-  if (!file) throw Failure("cannot create " + fileName + ": " + std::strerror(errno) + "\n");
+  if (!file)
+    throw Failure(ErrorKind::kWrite,
+                  "cannot create " + fileName + ": " + std::strerror(errno) + "\n");
   // Only a regular file is removed after a failure: the name may be a device or a pipe.
   struct stat status {};
   const bool regular = ::fstat(::fileno(file.get()), &status) == 0 && S_ISREG(status.st_mode);
@@ -88,7 +91,7 @@ void writePng(const Picture& picture, const std::string& fileName) {
   if (std::fclose(file.release()) != 0 && problem.empty()) problem = std::strerror(errno);
   if (!problem.empty()) {
     if (regular) std::remove(fileName.c_str());
-    throw Failure("cannot write " + fileName + ": " + problem + "\n");
+    throw Failure(ErrorKind::kWrite, "cannot write " + fileName + ": " + problem + "\n");
   }
 }
 

@@ -13,7 +13,7 @@ namespace quorvel {
 
 void checkOutputName(const std::string& fileName) {
   const auto refuse = [&](const std::string& reason) {
-    throw Failure("cannot create " + fileName + ": " + reason + "\n");
+    throw Failure(ErrorKind::kWrite, "cannot create " + fileName + ": " + reason + "\n");
   };
   struct stat status {};
   if (::stat(fileName.c_str(), &status) == 0) {

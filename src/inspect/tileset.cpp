@@ -55,7 +55,9 @@ struct NodeId {
 class HeightStore {
  public:
   HeightStore() : file_(std::tmpfile()) {
-    if (!file_) throw Failure("cannot create a temporary file for the tileset's heights\n");
+    if (!file_)
+      throw Failure(ErrorKind::kWrite,
+                    "cannot create a temporary file for the tileset's heights\n");
   }
   void put(const NodeId& leaf, const std::vector<float>& heights) {
     if (places_.count(leaf) != 0) return;
@@ -79,7 +81,7 @@ class HeightStore {
 
  private:
   [[noreturn]] static void fail() {
-    throw Failure("cannot write the tileset's heights to a temporary file\n");
+    throw Failure(ErrorKind::kWrite, "cannot write the tileset's heights to a temporary file\n");
   }
   std::unique_ptr<std::FILE, FileCloser> file_;
   std::map<NodeId, std::pair<long, std::size_t>> places_;
@@ -364,7 +366,8 @@ class Builder {
         return simplified;
       }
     }
-    throw Failure("cannot simplify a node of the tileset to 65535 vertices: " + failure + "\n");
+    throw Failure(ErrorKind::kFormat,
+                  "cannot simplify a node of the tileset to 65535 vertices: " + failure + "\n");
   }
 
   // The largest vertical distance between the mesh and the full-resolution heights of every
@@ -511,10 +514,10 @@ bool writeIfChanged(const std::string& fileName, const std::string& text) {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     out << text;
     out.close();
-    if (!out) throw Failure("cannot write " + temporary + "\n");
+    if (!out) throw Failure(ErrorKind::kWrite, "cannot write " + temporary + "\n");
   }
   if (std::rename(temporary.c_str(), fileName.c_str()) != 0) {
-    throw Failure("cannot write " + fileName + "\n");
+    throw Failure(ErrorKind::kWrite, "cannot write " + fileName + "\n");
   }
   return true;
 }

@@ -93,7 +93,7 @@ TerrainSource::TerrainSource(const std::string& fileName) : state_(std::make_uni
       return a.row != b.row ? a.row < b.row : a.column < b.column;
     });
     if (static_cast<std::int64_t>(s.tiles.size()) != std::int64_t{world.columns} * world.rows) {
-      throw Failure(fileName + " does not list every tile of its world\n");
+      throw Failure(ErrorKind::kFormat, fileName + " does not list every tile of its world\n");
     }
     s.georeference = world.georeference;
     s.zScaleFactor = world.settings.zScaleFactor;
@@ -122,7 +122,8 @@ HeightField TerrainSource::leaf(std::int64_t column, std::int64_t row) const {
   if (s.cachedTile != index) {
     s.cached = readMap((s.directory / tile.file).string());
     if (s.cached.width != tile.width || s.cached.height != tile.height) {
-      throw Failure((s.directory / tile.file).string() + " is not the tile its manifest records\n");
+      throw Failure(ErrorKind::kFormat,
+                    (s.directory / tile.file).string() + " is not the tile its manifest records\n");
     }
     s.cachedTile = index;
   }

@@ -30,7 +30,7 @@ Picture worldPreviewPicture(const std::string& manifestName, int width) {
   for (const WorldTile& tile : world.tiles) {
     const Map map((directory / tile.file).string());
     if (map.bytes() != tile.bytes || map.width() != tile.width || map.height() != tile.height) {
-      throw Failure(map.path() + " is not the tile its manifest records\n");
+      throw Failure(ErrorKind::kFormat, map.path() + " is not the tile its manifest records\n");
     }
     const Picture colours = previewPicture(map);
     for (int v = 0; v < picture.height; ++v) {

@@ -57,7 +57,7 @@ WorldSummary summarizeWorld(const std::string& manifestName) {
     const std::string name = (directory / tile.file).string();
     const Map map(name);
     if (map.bytes() != tile.bytes || map.width() != tile.width || map.height() != tile.height) {
-      throw Error(name + " is not the tile its manifest records", "");
+      throw Error(name + " is not the tile its manifest records", "", ErrorKind::kFormat);
     }
     summary.bytes += map.bytes();
     addHeights(map, tile, summary);

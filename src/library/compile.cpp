@@ -47,21 +47,23 @@ void checkSettingsFinite(const Settings& settings) {
                             settings.lightDirection.z, settings.zScaleFactor, settings.seaLevel}) {
     if (!std::isfinite(value)) {
       const std::string text = std::isnan(value) ? "nan" : value > 0 ? "inf" : "-inf";
-      throw Failure("erreur: " + text + " n'est pas un nombre fini\n",
+      throw Failure(ErrorKind::kUsage, "erreur: " + text + " n'est pas un nombre fini\n",
                     "the settings must be finite, at most about 3.4e38 in size\n");
     }
   }
   // What quorvel's options refuse, in the same words.
   const BakedLight& baked = settings.baked;
   if (baked.skyDirections != 0 && baked.skyDirections != 8 && baked.skyDirections != 16) {
-    throw Failure("erreur: valeur incorrecte pour --sky: " + std::to_string(baked.skyDirections) +
-                      "\n",
-                  "the sky is looked at in 8 or 16 directions, or 0 for none\n");
+    throw Failure(
+        ErrorKind::kUsage,
+        "erreur: valeur incorrecte pour --sky: " + std::to_string(baked.skyDirections) + "\n",
+        "the sky is looked at in 8 or 16 directions, or 0 for none\n");
   }
   if (!std::isfinite(baked.sunDiameter) || !(baked.sunDiameter > 0.0)) {
-    throw Failure("erreur: valeur incorrecte pour --sun-size: " +
-                      printfText("%g", baked.sunDiameter) + "\n",
-                  "the sun's diameter is a finite number of degrees above 0 (default 0.53)\n");
+    throw Failure(
+        ErrorKind::kUsage,
+        "erreur: valeur incorrecte pour --sun-size: " + printfText("%g", baked.sunDiameter) + "\n",
+        "the sun's diameter is a finite number of degrees above 0 (default 0.53)\n");
   }
 }
 
@@ -123,7 +125,7 @@ void copyPixels(const void* data, std::int32_t w, std::int32_t h, std::ptrdiff_t
 
 void checkView(const char* role, const void* data, std::int32_t w, std::int32_t h) {
   if (w < 0 || h < 0 || (data == nullptr && w > 0 && h > 0)) {
-    throw Failure(std::string("erreur: ") + role + " n'est pas une image\n",
+    throw Failure(ErrorKind::kFormat, std::string("erreur: ") + role + " n'est pas une image\n",
                   std::string(role) + ": a view needs its pixels and a size of 0 or more\n");
   }
 }
@@ -148,7 +150,8 @@ std::unique_ptr<Texture> altitudeTexture(const AltitudeView& view) {
                              {SampleType::kFloat64, SampleFormat::kFloat64, 8}};
   const Type* type = std::find_if(std::begin(kTypes), std::end(kTypes),
                                   [&](const Type& t) { return t.type == view.type; });
-  if (type == std::end(kTypes)) throw Failure("erreur: alt n'est pas une image d'altitude\n");
+  if (type == std::end(kTypes))
+    throw Failure(ErrorKind::kFormat, "erreur: alt n'est pas une image d'altitude\n");
   auto texture = std::make_unique<MemoryTexture>("alt", view.width, view.height, type->format, 1);
   const std::ptrdiff_t pixelStride =
       view.pixelStride != 0 ? view.pixelStride : static_cast<std::ptrdiff_t>(type->bytes);
@@ -181,7 +184,8 @@ std::unique_ptr<Texture> altitudeTexture(const AltitudeView& view) {
     }
   });
   if (count > 0) {
-    throw Failure("erreur: alt contient " + std::to_string(count) + " pixels sans altitude\n",
+    throw Failure(ErrorKind::kNoData,
+                  "erreur: alt contient " + std::to_string(count) + " pixels sans altitude\n",
                   "alt: the first pixel without altitude is column " +
                       std::to_string(first % view.width) + ", row " +
                       std::to_string(first / view.width) +
@@ -194,7 +198,7 @@ std::unique_ptr<Texture> colourTexture(const char* role, const ColourView& view,
                                        const Texture& alt) {
   checkView(role, view.data, view.width, view.height);
   if (view.width != alt.width || view.height != alt.height) {
-    throw Failure(std::string("erreur: ") + role + " n'a pas la taille de alt\n",
+    throw Failure(ErrorKind::kSize, std::string("erreur: ") + role + " n'a pas la taille de alt\n",
                   std::string(role) + " is " + std::to_string(view.width) + " x " +
                       std::to_string(view.height) + " pixels, alt " + std::to_string(alt.width) +
                       " x " + std::to_string(alt.height) +
@@ -213,8 +217,30 @@ const char* version() { return kVersion; }
 
 void removeUnfinishedMapsOnSignal() { removeTemporaryMapOnSignal(); }
 
-Error::Error(const std::string& message, std::string hint)
-    : std::runtime_error(message), hint_(std::move(hint)) {}
+Error::Error(const std::string& message, std::string hint, ErrorKind kind)
+    : std::runtime_error(message), hint_(std::move(hint)), kind_(kind) {}
+
+const char* errorKindName(ErrorKind kind) {
+  switch (kind) {
+    case ErrorKind::kOpen:
+      return "open";
+    case ErrorKind::kFormat:
+      return "format";
+    case ErrorKind::kSize:
+      return "size";
+    case ErrorKind::kNoData:
+      return "nodata";
+    case ErrorKind::kRange:
+      return "range";
+    case ErrorKind::kMemory:
+      return "memory";
+    case ErrorKind::kWrite:
+      return "write";
+    case ErrorKind::kUsage:
+      return "usage";
+  }
+  return "format";
+}
 
 CompileResult compileFiles(const ImageFiles& files, const Settings& settings,
                            const CompileOptions& options) {

@@ -11,7 +11,7 @@ namespace quorvel {
     if (!text.empty() && text.back() == '\n') text.pop_back();
     return text;
   };
-  return Error(line(failure.what()), line(failure.hint()));
+  return Error(line(failure.what()), line(failure.hint()), failure.kind());
 }
 
 }  // namespace quorvel

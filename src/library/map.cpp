@@ -77,7 +77,7 @@ std::array<Vector3, 8> Map::cellNormals(std::int32_t cx, std::int32_t cy) const 
   if (cx < 0 || cy < 0 || cx >= cellsAcross || cy >= cellsDown) {
     throw Error("no cell " + std::to_string(cx) + ", " + std::to_string(cy) + " in " +
                     state_->reader.fileName(),
-                "");
+                "", ErrorKind::kUsage);
   }
   try {
     const std::int64_t offset =

@@ -243,7 +243,7 @@ std::filesystem::path madeOutdir(const std::filesystem::path& outdir, const std:
                                : directory ? std::strerror(errno)
                                            : "not a directory";
     const std::string first = (outdir / tileFileName(base, 0, 0)).string();
-    throw Failure("impossible de creer le fichier " + first + "\n",
+    throw Failure(ErrorKind::kWrite, "impossible de creer le fichier " + first + "\n",
                   outdir.string() + ": " + reason + "\n");
   }
   return outdir;
@@ -463,7 +463,8 @@ void World::State::writeTilePair(PendingTile& a, PendingTile& b) {
 PendingTile World::State::begin(std::int32_t index) {
   const auto at = std::find(runIndices.begin(), runIndices.end(), index);
   if (at == runIndices.end()) {
-    throw Failure("erreur: la tuile " + std::to_string(index) + " n'est pas de ce calcul\n");
+    throw Failure(ErrorKind::kUsage,
+                  "erreur: la tuile " + std::to_string(index) + " n'est pas de ce calcul\n");
   }
   PendingTile pending;
   pending.index = index;
@@ -592,7 +593,8 @@ bool World::buildHorizons(std::int32_t index) const {
   if (!state.light) return false;
   try {
     if (index < 0 || index >= state.inputs.plan().count()) {
-      throw Failure("erreur: la tuile " + std::to_string(index) + " n'est pas de ce monde\n");
+      throw Failure(ErrorKind::kUsage,
+                    "erreur: la tuile " + std::to_string(index) + " n'est pas de ce monde\n");
     }
     return state.light->buildHorizons(
         index, [&state](const PixelWindow& window) { return state.altitudeWindow(window); });
@@ -630,7 +632,8 @@ WorldResult World::finish(const std::vector<WorldTile>& tiles) const {
       complete = tiles[n].file == state.runTiles[n].file && tiles[n].sha256.size() == 64;
     }
     if (!complete) {
-      throw Failure("erreur: les tuiles de " + (state.outdir / state.base).string() +
+      throw Failure(ErrorKind::kUsage,
+                    "erreur: les tuiles de " + (state.outdir / state.base).string() +
                         " ne sont pas toutes construites\n",
                     "give finish the record of every tile of the run, in order\n");
     }

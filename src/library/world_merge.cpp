@@ -30,19 +30,20 @@ std::int32_t shardCountOf(const std::filesystem::path& directory, const std::str
     }
   }
   if (counts.empty()) {
-    throw Failure(
-        "erreur: aucune part trouv\xe9"
-        "e pour " +
-            outdirBase + "\n",
-        outdirBase +
-            ".shard-K-of-N.json: none found; build the shards first with"
-            " quorvel-world --shard K/N\n");
+    throw Failure(ErrorKind::kOpen,
+                  "erreur: aucune part trouv\xe9"
+                  "e pour " +
+                      outdirBase + "\n",
+                  outdirBase +
+                      ".shard-K-of-N.json: none found; build the shards first with"
+                      " quorvel-world --shard K/N\n");
   }
   if (counts.size() > 1) {
     std::string found;
     for (const std::int32_t count : counts)
       found += (found.empty() ? "" : ", ") + std::to_string(count);
     throw Failure(
+        ErrorKind::kFormat,
         "erreur: les parts de " + outdirBase +
             " sont de plusieurs d\xe9"
             "coupages\n",
@@ -57,6 +58,7 @@ void checkTileFile(const std::filesystem::path& directory, const WorldTile& tile
   const auto hashed = std::filesystem::is_regular_file(name) ? hashFile(name) : std::nullopt;
   if (hashed && hashed->first == tile.bytes && hashed->second == tile.sha256) return;
   throw Failure(
+      ErrorKind::kFormat,
       "erreur: " + name +
           " n'est pas la tuile enregistr\xe9"
           "e\n",
@@ -79,7 +81,7 @@ WorldResult mergeWorld(const std::string& outdirBase) {
     for (std::int32_t index = 0; index < count; ++index) {
       const std::filesystem::path path = directory / shardRecordName(base, index, count);
       if (!std::filesystem::exists(path)) {
-        throw Failure("erreur: il manque " + path.string() + "\n",
+        throw Failure(ErrorKind::kOpen, "erreur: il manque " + path.string() + "\n",
                       path.string() + ": build shard " + std::to_string(index) +
                           " with quorvel-world"
                           " --shard " +
@@ -88,7 +90,8 @@ WorldResult mergeWorld(const std::string& outdirBase) {
       const std::optional<WorldRecord> record = parseRecord(readText(path));
       if (!record || record->shardIndex != index || record->shardCount != count ||
           (header && !sameHeader(*header, record->header))) {
-        throw Failure("erreur: " + path.string() + " n'est pas une part de ce monde\n",
+        throw Failure(ErrorKind::kFormat,
+                      "erreur: " + path.string() + " n'est pas une part de ce monde\n",
                       path.string() + ": " +
                           (record ? "its world, settings or tile size differ from shard 0's"
                                   : "not a shard record of this version") +
@@ -103,7 +106,8 @@ WorldResult mergeWorld(const std::string& outdirBase) {
     bool complete = static_cast<std::int32_t>(tiles.size()) == expected;
     for (const auto& [index, tile] : tiles) complete = complete && index >= 0 && index < expected;
     if (!complete) {
-      throw Failure("erreur: les parts de " + outdirBase + " ne couvrent pas le monde\n",
+      throw Failure(ErrorKind::kFormat,
+                    "erreur: les parts de " + outdirBase + " ne couvrent pas le monde\n",
                     outdirBase + ": the shards record " + std::to_string(tiles.size()) + " of " +
                         std::to_string(expected) + " tiles; build them again\n");
     }

@@ -86,7 +86,8 @@ bool riseFits(double rise, const Settings& settings) {
                 " heights beyond a 32-bit float (about 3.4e38) or rises beyond a twentieth of"
                 " it, whose normals overflow; lower the z scale factor\n",
                 low, high, double{settings.seaLevel}, double{settings.zScaleFactor});
-  throw Failure("erreur: " + altName + " donne des hauteurs hors limites\n", altName + hint);
+  throw Failure(ErrorKind::kRange, "erreur: " + altName + " donne des hauteurs hors limites\n",
+                altName + hint);
 }
 
 }  // namespace

@@ -97,7 +97,7 @@ MapFile::MapFile(std::string mapName) : mapName_(std::move(mapName)) {
   // the whole file had been written.
   struct stat target {};
   if (::stat(mapName_.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) {
-    throw Failure(cannotCreate);
+    throw Failure(ErrorKind::kWrite, cannotCreate);
   }
   // O_EXCL so that two runs, or a stale file, never share a temporary name.
   const std::string base = mapName_ + ".tmp" + std::to_string(::getpid()) + "-";
@@ -107,7 +107,7 @@ MapFile::MapFile(std::string mapName) : mapName_(std::move(mapName)) {
     fd_ = ::open(temporaryName_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ < 0 && errno != EEXIST) break;
   }
-  if (fd_ < 0) throw Failure(cannotCreate);
+  if (fd_ < 0) throw Failure(ErrorKind::kWrite, cannotCreate);
   pendingSlot_ = claimPendingSlot(temporaryName_.c_str());
 }
 
@@ -131,7 +131,10 @@ void MapFile::writeAt(const std::uint8_t* data, std::size_t count, std::int64_t 
 }
 
 void MapFile::failWrite() const {
-  throw Failure("erreur lors de l'\xe9" "criture du fichier " + mapName_ + "\n");
+  throw Failure(ErrorKind::kWrite,
+                "erreur lors de l'\xe9"
+                "criture du fichier " +
+                    mapName_ + "\n");
 }
 
 void MapFile::commit() {

@@ -60,11 +60,13 @@ CellRecord decodeCell(const CellBytes& bytes) {
 
 MapReader::MapReader(std::string fileName) : fileName_(std::move(fileName)) {
   file_.reset(std::fopen(fileName_.c_str(), "rb"));
-  if (!file_) throw Failure("cannot open " + fileName_ + ": " + std::strerror(errno) + "\n");
+  if (!file_)
+    throw Failure(ErrorKind::kOpen,
+                  "cannot open " + fileName_ + ": " + std::strerror(errno) + "\n");
   // A directory opens for reading on some systems; its size means nothing.
   struct stat status {};
   if (::fstat(::fileno(file_.get()), &status) != 0 || !S_ISREG(status.st_mode)) {
-    throw Failure("cannot read " + fileName_ + ": not a regular file\n");
+    throw Failure(ErrorKind::kOpen, "cannot read " + fileName_ + ": not a regular file\n");
   }
   std::setvbuf(file_.get(), nullptr, _IOFBF, kReadBufferBytes);
   fileBytes_ = status.st_size;
@@ -72,7 +74,8 @@ MapReader::MapReader(std::string fileName) : fileName_(std::move(fileName)) {
   std::uint8_t header[kHeaderBytes];
   if (fileBytes_ < kHeaderBytes ||
       std::fread(header, 1, sizeof header, file_.get()) != sizeof header) {
-    throw Failure(fileName_ + printfText(" is not a map: %" PRId64
+    throw Failure(ErrorKind::kFormat,
+                  fileName_ + printfText(" is not a map: %" PRId64
                                          " bytes, shorter than the %d-byte header\n",
                                          fileBytes_, static_cast<int>(kHeaderBytes)));
   }
@@ -80,19 +83,21 @@ MapReader::MapReader(std::string fileName) : fileName_(std::move(fileName)) {
   const auto hauteur = loadLeI32(header + 4);
   if (largeur < 0 || largeur > kMaxBlocFiles || hauteur < 0 || hauteur > kMaxBlocFiles) {
     throw Failure(
+        ErrorKind::kFormat,
         fileName_ +
-        printfText(" is not a map: its header gives %d x %d blocFiles (0 to %d each way)\n",
-                   largeur, hauteur, kMaxBlocFiles));
+            printfText(" is not a map: its header gives %d x %d blocFiles (0 to %d each way)\n",
+                       largeur, hauteur, kMaxBlocFiles));
   }
   largeur_ = largeur;
   hauteur_ = hauteur;
   const std::int64_t expected = mapFileBytes(largeur_, hauteur_);
   if (fileBytes_ != expected) {
-    throw Failure(fileName_ + printfText(" is %s: %" PRId64
-                                         " bytes expected for %d x %d blocFiles, %" PRId64
-                                         " found\n",
-                                         fileBytes_ < expected ? "truncated" : "oversized",
-                                         expected, largeur_, hauteur_, fileBytes_));
+    throw Failure(
+        ErrorKind::kFormat,
+        fileName_ + printfText(" is %s: %" PRId64 " bytes expected for %d x %d blocFiles, %" PRId64
+                               " found\n",
+                               fileBytes_ < expected ? "truncated" : "oversized", expected,
+                               largeur_, hauteur_, fileBytes_));
   }
   cellCount_ = std::int64_t{largeur_} * hauteur_ * kCellsPerBlocFile;
 }
@@ -100,9 +105,10 @@ MapReader::MapReader(std::string fileName) : fileName_(std::move(fileName)) {
 void MapReader::readRecord(CellBytes& bytes) {
   if (std::fread(bytes.data(), 1, bytes.size(), file_.get()) == bytes.size()) return;
   if (std::ferror(file_.get())) {
-    throw Failure("cannot read " + fileName_ + ": " + std::strerror(errno) + "\n");
+    throw Failure(ErrorKind::kOpen,
+                  "cannot read " + fileName_ + ": " + std::strerror(errno) + "\n");
   }
-  throw Failure("cannot read " + fileName_ + ": the file ended early\n");
+  throw Failure(ErrorKind::kFormat, "cannot read " + fileName_ + ": the file ended early\n");
 }
 
 bool MapReader::nextCell(CellBytes& bytes, CellPlace& place) {
@@ -116,7 +122,8 @@ bool MapReader::nextCell(CellBytes& bytes, CellPlace& place) {
 void MapReader::readCell(std::int64_t index, CellBytes& bytes) {
   const CellPlace place = cellPlaceAt(largeur_, index);
   if (::fseeko(file_.get(), place.offset, SEEK_SET) != 0) {
-    throw Failure("cannot read " + fileName_ + ": " + std::strerror(errno) + "\n");
+    throw Failure(ErrorKind::kOpen,
+                  "cannot read " + fileName_ + ": " + std::strerror(errno) + "\n");
   }
   readRecord(bytes);
   next_ = index + 1;

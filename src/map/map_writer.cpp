@@ -34,15 +34,17 @@ namespace {
 // failing check, in this order, is the one reported.
 void checkSize(const Texture& alt, int& largeur, int& hauteur) {
   if ((alt.fileWidth - 1) % kBlocFilePixels != 0) {
-    throw Failure("largeur incorrect\n", altitudeSizeHint(alt));
+    throw Failure(ErrorKind::kSize, "largeur incorrect\n", altitudeSizeHint(alt));
   }
   largeur = (alt.fileWidth - 1) / kBlocFilePixels;
-  if (largeur > kMaxBlocFiles) throw Failure("carte trop large\n", altitudeSizeHint(alt));
+  if (largeur > kMaxBlocFiles)
+    throw Failure(ErrorKind::kSize, "carte trop large\n", altitudeSizeHint(alt));
   if ((alt.fileHeight - 1) % kBlocFilePixels != 0) {
-    throw Failure("hauteur incorrect\n", altitudeSizeHint(alt));
+    throw Failure(ErrorKind::kSize, "hauteur incorrect\n", altitudeSizeHint(alt));
   }
   hauteur = (alt.fileHeight - 1) / kBlocFilePixels;
-  if (hauteur > kMaxBlocFiles) throw Failure("carte trop haute\n", altitudeSizeHint(alt));
+  if (hauteur > kMaxBlocFiles)
+    throw Failure(ErrorKind::kSize, "carte trop haute\n", altitudeSizeHint(alt));
 }
 
 }  // namespace
@@ -52,7 +54,7 @@ void checkSize(const Texture& alt, int& largeur, int& hauteur) {
 // pixel, of any sample format; a colour pixel is three bytes.
 void checkTerrainDepths(const Terrain& terrain) {
   const auto check = [](const Texture& image, bool fits, const char* message) {
-    if (!fits) throw Failure("erreur: " + image.fileName + message);
+    if (!fits) throw Failure(ErrorKind::kFormat, "erreur: " + image.fileName + message);
   };
   const Texture& alt = terrain.alt;
   check(alt, alt.bytesPerPixel == sampleBytes(alt.sampleFormat), " n'est pas un bmp 8bit\n");
@@ -69,6 +71,7 @@ void checkColourSizes(const Terrain& terrain) {
                                &terrain.ambLight}) {
     if (image->fileWidth < terrain.alt.fileWidth || image->fileHeight < terrain.alt.fileHeight) {
       throw Failure(
+          ErrorKind::kSize,
           "erreur: " + image->fileName + " est plus petit que " + terrain.alt.fileName + "\n",
           smallerImageHint(*image, terrain.alt));
     }

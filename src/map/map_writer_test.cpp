@@ -357,7 +357,7 @@ TEST(MapWriter, ColourBandThatFailsStopsTheRunAndKeepsNoMap) {
    public:
     explicit FailingBands(const Texture& colour) : colour_(colour) {}
     void read(int, int role, std::int32_t y0, std::int32_t) override {
-      if (y0 >= 150 && role == 2) throw Failure("erreur: bande\n");
+      if (y0 >= 150 && role == 2) throw Failure(ErrorKind::kOpen, "erreur: bande\n");
     }
     [[nodiscard]] const Texture& image(int, int) const override { return colour_; }
 

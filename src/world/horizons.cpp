@@ -122,7 +122,7 @@ void layLines(const HorizonSettings& settings, const SkyRectangle& piece, int di
 }
 
 Failure unreadable(const std::string& fileName) {
-  return Failure("erreur: " + fileName + " n'est pas lisible\n",
+  return Failure(ErrorKind::kOpen, "erreur: " + fileName + " n'est pas lisible\n",
                  "run quorvel-world --stage horizons with the same options first\n");
 }
 

@@ -54,8 +54,10 @@ TilePlan planTiles(std::int32_t width, std::int32_t height, std::int32_t tileSiz
 }
 
 void checkWorldSize(const Texture& alt) {
-  if (!worldSideFits(alt.fileWidth)) throw Failure("largeur incorrect\n", worldSizeHint(alt));
-  if (!worldSideFits(alt.fileHeight)) throw Failure("hauteur incorrect\n", worldSizeHint(alt));
+  if (!worldSideFits(alt.fileWidth))
+    throw Failure(ErrorKind::kSize, "largeur incorrect\n", worldSizeHint(alt));
+  if (!worldSideFits(alt.fileHeight))
+    throw Failure(ErrorKind::kSize, "hauteur incorrect\n", worldSizeHint(alt));
 }
 
 std::string tileFileName(const std::string& base, std::int32_t column, std::int32_t row) {

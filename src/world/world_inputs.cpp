@@ -126,7 +126,9 @@ std::string WorldInputs::warpedFileHash(const Texture& image) {
   std::string& hash = fileHashes_[image.fileName];
   if (hash.empty()) {
     const auto hashed = hashFile(image.fileName);
-    if (!hashed) throw Failure("erreur lors de l'ouverture du fichier " + image.fileName + "\n");
+    if (!hashed)
+      throw Failure(ErrorKind::kOpen,
+                    "erreur lors de l'ouverture du fichier " + image.fileName + "\n");
     hash = hashed->second;
   }
   return hash;

@@ -65,11 +65,11 @@ WorldLight::WorldLight(const Settings& given, const Vector3& light, const TilePl
                               given.baked.skyDirections, given.zScaleFactor, sampleFormat};
   if (settings_.directions > 0 &&
       !skyWindowIsExact(sampleFormat, given.zScaleFactor, plan.worldWidth, plan.worldHeight)) {
-    throw Failure(
-        "erreur: --sky sur un monde demande une altitude en entiers de 8 ou 16 bits\n",
-        "a world's sky is worked out in whole samples, the same in every tile; its sides "
-        "must be at most " +
-            std::to_string(kLargestSkyLine) + " pixels\n");
+    throw Failure(ErrorKind::kUsage,
+                  "erreur: --sky sur un monde demande une altitude en entiers de 8 ou 16 bits\n",
+                  "a world's sky is worked out in whole samples, the same in every tile; its sides "
+                  "must be at most " +
+                      std::to_string(kLargestSkyLine) + " pixels\n");
   }
   for (std::int32_t index = 0; index < plan.count(); ++index) files_.push_back(pathOf(index));
 }
@@ -100,8 +100,11 @@ void WorldLight::readHorizons() {
     const std::string& path = files_[static_cast<std::size_t>(index)];
     const std::optional<HorizonsHead> head = readHorizonsHead(path);
     if (!head || head->key != horizonKey(settings_, index) || head->altitude != altitude) {
-      throw Failure("erreur: " + path +
-                        (head ? " vient d'autres entr\xe9" "es" : " manque") +
+      throw Failure(head ? ErrorKind::kFormat : ErrorKind::kOpen,
+                    "erreur: " + path +
+                        (head ? " vient d'autres entr\xe9"
+                                "es"
+                              : " manque") +
                         ": lancez d'abord quorvel-world --stage horizons\n",
                     "the tiles' sky and shadows start from what every tile hands on: run the "
                     "horizons stage with the same images and options first\n");

@@ -139,8 +139,9 @@ int run(int argumentCount, const char* const* arguments, Request& request) {
     case CommandLine::Action::kUsage:
     case CommandLine::Action::kHelp:
       if (json && line.action == CommandLine::Action::kUsage) {
-        printJson(errorObject(
-            std::string(kWorldUsage).substr(0, std::string(kWorldUsage).find('\n')), 0));
+        printJson(
+            errorObject(std::string(kWorldUsage).substr(0, std::string(kWorldUsage).find('\n')), 0,
+                        ErrorKind::kUsage));
         return 0;
       }
       std::fputs(kWorldUsage, stdout);
@@ -218,13 +219,16 @@ int runWorldDriver(int argumentCount, const char* const* arguments) {
     return run(argumentCount, arguments, request);
   } catch (const UsageError& usage) {
     if (!request.json) std::printf("quorvel-world %s\n", version());
-    return printRefusal(usage.line + "\n", kWorldUsage, request.json, kUsageError);
+    return printRefusal(usage.line + "\n", kWorldUsage, request.json, kUsageError,
+                        ErrorKind::kUsage);
   } catch (const Failure& failure) {
-    return printRefusal(failure.what(), failure.hint(), request.json, failure.exitCode());
+    return printRefusal(failure.what(), failure.hint(), request.json, failure.exitCode(),
+                        failure.kind());
   } catch (const Error& error) {
-    return printRefusal(error.what(), error.hint(), request.json, 1);
+    return printRefusal(error.what(), error.hint(), request.json, 1, error.kind());
   } catch (const std::exception& error) {
-    return printRefusal("erreur: " + escapeControls(error.what()), {}, request.json, 1);
+    return printRefusal("erreur: " + escapeControls(error.what()), {}, request.json, 1,
+                        kindOfException(error));
   }
 }
 
