@@ -87,11 +87,11 @@ constexpr unsigned maskOf(Program program) {
 
 // The option named by argument for program, or none.
 const OptionSpec* findOption(Program program, std::string_view argument) {
-  for (const OptionSpec& spec : kOptions) {
-    if ((spec.programs & maskOf(program)) == 0) continue;
-    const bool withValue = (spec.id == OptionId::kSky || spec.id == OptionId::kSunSize) &&
-                           argument.starts_with(std::string(spec.name) + "=");
-    if (argument == spec.name || withValue) return &spec;
+  for (const OptionSpec& entry : kOptions) {
+    if ((entry.programs & maskOf(program)) == 0) continue;
+    const bool withValue = (entry.id == OptionId::kSky || entry.id == OptionId::kSunSize) &&
+                           argument.starts_with(std::string(entry.name) + "=");
+    if (argument == entry.name || withValue) return &entry;
   }
   return nullptr;
 }
@@ -222,10 +222,10 @@ CommandLine parseCommandLine(Program program, int argumentCount, const char* con
   int next = 1;
   for (; next < argumentCount && isOption(arguments[next]); ++next) {
     const std::string_view option = arguments[next];
-    const OptionSpec* spec = findOption(program, option);
-    if (spec == nullptr)
+    const OptionSpec* entry = findOption(program, option);
+    if (entry == nullptr)
       throw Failure(ErrorKind::kUsage, "erreur: option inconnue " + std::string(option) + "\n");
-    switch (spec->id) {
+    switch (entry->id) {
       case OptionId::kEnd:
         ++next;  // what follows is the prefix, even when it begins with "--"
         endOfOptions = true;
@@ -258,17 +258,17 @@ CommandLine parseCommandLine(Program program, int argumentCount, const char* con
     }
     if (endOfOptions) break;
     if (next + 1 >= argumentCount) {
-      if (spec->programs == kWorld) throw worldUsage(std::string(option) + " needs a value");
+      if (entry->programs == kWorld) throw worldUsage(std::string(option) + " needs a value");
       throw Failure(ErrorKind::kUsage,
                     "erreur: l'option " + std::string(option) + " demande une valeur\n");
     }
     const std::string value = arguments[++next];
-    if (spec->id == OptionId::kExt) {
+    if (entry->id == OptionId::kExt) {
       line.files.ext = value;
-    } else if (const auto file = imageFileOf(spec->id)) {
+    } else if (const auto file = imageFileOf(entry->id)) {
       line.files.*file = value;
     } else {
-      takeWorldOption(spec->id, value, line);
+      takeWorldOption(entry->id, value, line);
     }
   }
   if (sunSizeGiven && !line.baked.shadows) {
@@ -306,11 +306,11 @@ CommandLine parseCommandLine(Program program, int argumentCount, const char* con
 std::string optionsHelp(Program program) {
   constexpr std::size_t kColumn = 17;  // the help text's, after two spaces
   std::string text = "options, only before the prefix:\n";
-  for (const OptionSpec& spec : kOptions) {
-    if ((spec.programs & maskOf(program)) == 0) continue;
-    text += "  " + std::string(spec.synopsis);
-    text += std::string(spec.synopsis.size() < kColumn ? kColumn - spec.synopsis.size() : 1, ' ');
-    for (const char c : spec.help) {
+  for (const OptionSpec& entry : kOptions) {
+    if ((entry.programs & maskOf(program)) == 0) continue;
+    text += "  " + std::string(entry.synopsis);
+    text += std::string(entry.synopsis.size() < kColumn ? kColumn - entry.synopsis.size() : 1, ' ');
+    for (const char c : entry.help) {
       text += c;
       if (c == '\n') text += std::string(2 + kColumn, ' ');
     }
