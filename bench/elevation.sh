@@ -52,18 +52,9 @@ make_terrain=$root/$build/bench/quorvel_make_terrain
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 
-field() { awk -F': ' -v f="$2" '$1 ~ f { gsub(/%/, "", $2); print $2 }' "$1"; }
-minimum() { tr ' ' '\n' | grep . | sort -g | head -1; }
-median() {
-  tr ' ' '\n' | grep . | sort -g |
-    awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
 fresh() {
   rm -f t.map t.map.tmp* floor.bin primer.bin
-  sync -f .
-  dd if=/dev/zero of=primer.bin bs=1M count="$dd_mib" status=none
-  rm -f primer.bin
-  sync -f .
+  prime_memory "$dd_mib"
 }
 
 declare -A times cpu peak
@@ -91,7 +82,7 @@ run() {
     fi
   fi
   ((counted)) || return 0
-  times[$name]+="$(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.4f", (e - s) / 1e9 }') "
+  times[$name]+="$(elapsed "$start" "$end") "
   cpu[$name]+="$(field time.txt 'Percent of CPU') "
   local kib
   kib=$(field time.txt 'Maximum resident set size')

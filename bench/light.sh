@@ -60,16 +60,7 @@ trap 'rm -f t.map t.map.tmp* primer.bin time.txt' EXIT
 
 fresh() {
   rm -f t.map t.map.tmp* primer.bin
-  sync -f .
-  dd if=/dev/zero of=primer.bin bs=1M count="$dd_mib" status=none
-  rm -f primer.bin
-  sync -f .
-}
-field() { awk -F': ' -v f="$2" '$1 ~ f { gsub(/%/, "", $2); print $2 }' "$1"; }
-minimum() { tr ' ' '\n' | grep . | sort -g | head -1; }
-median() {
-  tr ' ' '\n' | grep . | sort -g |
-    awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+  prime_memory "$dd_mib"
 }
 
 # One timed run of quorvel with the given words; adds to the named series.
@@ -86,7 +77,7 @@ run() {
   fi
   end=$(date +%s%N)
   ((counted)) || return 0
-  times[$name]+="$(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.4f", (e - s) / 1e9 }') "
+  times[$name]+="$(elapsed "$start" "$end") "
   cpu[$name]+="$(field time.txt 'Percent of CPU') "
   local kib
   kib=$(field time.txt 'Maximum resident set size')

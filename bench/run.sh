@@ -85,8 +85,6 @@ mkdir -p "$out"
 out=$(cd "$out" && pwd)
 
 # --- Helpers --------------------------------------------------------------------------------
-median() { sort -g | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-minimum() { sort -g | head -1; }
 # Runs a command under /usr/bin/time -v with its standard output to the second argument and
 # the report to the first; prints the wall seconds.
 timed() {
@@ -96,9 +94,8 @@ timed() {
   start=$(date +%s%N)
   /usr/bin/time -v -o "$report" "$@" >"$output"
   end=$(date +%s%N)
-  awk -v s="$start" -v e="$end" 'BEGIN { printf "%.4f", (e - s) / 1e9 }'
+  elapsed "$start" "$end"
 }
-field() { awk -F': ' -v f="$2" '$1 ~ f { gsub(/%/, "", $2); print $2 }' "$1"; }
 mib() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
 # Every timed command starts from the same state: no output on disk or in the page cache,
 # and memory as a write of the map's size leaves it. On these virtual machines what ran
@@ -109,9 +106,7 @@ fresh() {
   rm -f t.map t.map.tmp* floor.bin primer.bin
   sync -f .
   ((primer)) || return 0
-  dd if=/dev/zero of=primer.bin bs=1M count="$dd_mib" status=none
-  rm -f primer.bin
-  sync -f .
+  prime_memory "$dd_mib"
 }
 
 work=""

@@ -63,10 +63,7 @@ map_bytes=$((8 + 99375 * ((side - 1) / 50) ** 2))
 dd_mib=$(((map_bytes + 1048575) / 1048576))
 fresh() {
   rm -rf t.map t.map.tmp* w primer.bin
-  sync -f .
-  dd if=/dev/zero of=primer.bin bs=1M count="$dd_mib" status=none
-  rm -f primer.bin
-  sync -f .
+  prime_memory "$dd_mib"
 }
 timed() {  # report file, then the command; prints the wall seconds
   local report=$1 start end
@@ -74,13 +71,7 @@ timed() {  # report file, then the command; prints the wall seconds
   start=$(date +%s%N)
   /usr/bin/time -v -o "$report" "$@" >/dev/null 2>&1
   end=$(date +%s%N)
-  awk -v s="$start" -v e="$end" 'BEGIN { printf "%.4f", (e - s) / 1e9 }'
-}
-field() { awk -F': ' -v f="$2" '$1 ~ f { gsub(/%/, "", $2); print $2 }' "$1"; }
-minimum() { tr ' ' '\n' | grep . | sort -g | head -1; }
-median() {
-  tr ' ' '\n' | grep . | sort -g |
-    awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+  elapsed "$start" "$end"
 }
 
 echo "quorvel-world timing, $(date -u '+%Y-%m-%d %H:%M UTC')"

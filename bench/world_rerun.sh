@@ -58,12 +58,7 @@ seconds() {  # the command's wall seconds; its standard output goes to last.json
   start=$(date +%s%N)
   "$@" >last.json 2>/dev/null
   end=$(date +%s%N)
-  awk -v s="$start" -v e="$end" 'BEGIN { printf "%.4f", (e - s) / 1e9 }'
-}
-minimum() { tr ' ' '\n' | grep . | sort -g | head -1; }
-median() {
-  tr ' ' '\n' | grep . | sort -g |
-    awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+  elapsed "$start" "$end"
 }
 count() { python3 -c "import json, sys; print(json.load(open('last.json'))['$1'])"; }
 
