@@ -1,5 +1,7 @@
 // The library's interface, as a program that links it uses it.
 
+#include <cpl_conv.h>
+#include <gdal.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "quorvel/quorvel.h"
+#include "raster_files.h"
 #include "reference_map.h"
 #include "test_support.h"
 #include "tool_process.h"
@@ -283,6 +286,53 @@ TEST(Library, TwoThreadsCompileTwoMapsAtOnce) {
   other.join();
   EXPECT_EQ(test::readFile(dir / "a.map"), test::referenceMap(first, Settings{}));
   EXPECT_EQ(test::readFile(dir / "b.map"), test::referenceMap(second, Settings{}));
+}
+
+// A host that uses GDAL itself finds its settings as it set them after compiles from GeoTIFFs
+// on two threads at once: the cache size, the process's options and a thread's own.
+TEST(Library, CompilesLeaveGdalsSettingsAsTheHostSetThem) {
+  const test::TempDir dir;
+  const test::TerrainImages images = bumpyTerrain();
+  test::writeTerrainRasters(dir / "a", images, "GTiff", "tif");
+  test::writeTerrainRasters(dir / "b", images, "GTiff", "tif");
+  constexpr const char* kKeys[] = {"GDAL_PAM_ENABLED", "GTIFF_VIRTUAL_MEM_IO",
+                                   "GDAL_VRT_ENABLE_PYTHON"};
+  std::vector<std::optional<std::string>> before;
+  for (const char* key : kKeys) {
+    const char* value = CPLGetConfigOption(key, nullptr);
+    before.push_back(value != nullptr ? std::optional<std::string>(value) : std::nullopt);
+    CPLSetConfigOption(key, "host");
+  }
+  const GIntBig cacheBefore = GDALGetCacheMax64();
+  const GIntBig cache = (GIntBig{200} << 20) + 12345;
+  GDALSetCacheMax64(cache);
+  std::vector<std::string> seen[2];
+  const auto compile = [&](int thread) {
+    if (thread == 1) {
+      for (const char* key : kKeys) CPLSetThreadLocalConfigOption(key, "thread");
+    }
+    ImageFiles files;
+    files.prefix = (dir / (thread == 0 ? "a" : "b")).string();
+    files.ext = "tif";
+    compileFiles(files);
+    for (const char* key : kKeys) seen[thread].push_back(CPLGetConfigOption(key, "unset"));
+    for (const char* key : kKeys) CPLSetThreadLocalConfigOption(key, nullptr);
+  };
+  std::thread first(compile, 0);
+  std::thread second(compile, 1);
+  first.join();
+  second.join();
+  EXPECT_EQ(seen[0], std::vector<std::string>(3, "host"));
+  EXPECT_EQ(seen[1], std::vector<std::string>(3, "thread"));
+  EXPECT_EQ(GDALGetCacheMax64(), cache);
+  for (std::size_t i = 0; i < std::size(kKeys); ++i) {
+    EXPECT_STREQ(CPLGetConfigOption(kKeys[i], "unset"), "host") << kKeys[i];
+    CPLSetConfigOption(kKeys[i], before[i] ? before[i]->c_str() : nullptr);
+  }
+  GDALSetCacheMax64(cacheBefore);
+  const Bytes expected = test::referenceMap(images, Settings{});
+  EXPECT_EQ(test::readFile(dir / "a.map"), expected);
+  EXPECT_EQ(test::readFile(dir / "b.map"), expected);
 }
 
 // Colour BMPs are read a band of blocFile rows at a time into a few buffers used in turn: a

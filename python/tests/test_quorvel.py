@@ -183,3 +183,42 @@ def test_world_tiles_one_at_a_time(tmp_path):
     write_bmp(tmp_path / "wide.bmp", np.ascontiguousarray(alt[:, :100]))
     with pytest.raises(quorvel.Error, match="largeur incorrect"):
         quorvel.World(str(tmp_path / "t"), str(tmp_path / "out"), alt=str(tmp_path / "wide.bmp"))
+
+
+def test_gdal_settings_stay_as_the_host_set_them(tmp_path):
+    """A program that uses GDAL itself finds its settings as it set them after compiles from
+    GeoTIFFs on two threads at once."""
+    gdal = pytest.importorskip("osgeo.gdal")
+    alt, colours = terrain()
+    driver = gdal.GetDriverByName("GTiff")
+    for prefix in ("a", "b"):
+        for role, pixels in zip(("alt", "DifMat", "AmbMat", "DifLight", "AmbLight"),
+                                [alt] + colours):
+            bands = 1 if pixels.ndim == 2 else 3
+            dataset = driver.Create(str(tmp_path / (prefix + role + ".tif")), WIDTH, HEIGHT,
+                                    bands, gdal.GDT_Byte)
+            for band in range(bands):
+                plane = pixels if bands == 1 else pixels[:, :, band]
+                dataset.GetRasterBand(band + 1).WriteArray(plane)
+            dataset = None
+    keys = ("GDAL_PAM_ENABLED", "GTIFF_VIRTUAL_MEM_IO", "GDAL_VRT_ENABLE_PYTHON")
+    before = [gdal.GetConfigOption(key) for key in keys] + [gdal.GetCacheMax()]
+    for key in keys:
+        gdal.SetConfigOption(key, "host")
+    gdal.SetCacheMax(200 * 1024 * 1024 + 12345)
+    try:
+        threads = [threading.Thread(target=quorvel.compile_files, args=(str(tmp_path / name),),
+                                    kwargs=dict(ext="tif")) for name in ("a", "b")]
+        for thread in threads:
+            thread.start()
+        for thread in threads:
+            thread.join()
+        assert [gdal.GetConfigOption(key) for key in keys] == ["host"] * 3
+        assert gdal.GetCacheMax() == 200 * 1024 * 1024 + 12345
+    finally:
+        for key, value in zip(keys, before):
+            gdal.SetConfigOption(key, value)
+        gdal.SetCacheMax(before[-1])
+    first = (tmp_path / "a.map").read_bytes()
+    assert len(first) == 8 + 2 * 99375
+    assert (tmp_path / "b.map").read_bytes() == first

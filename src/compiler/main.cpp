@@ -1,5 +1,6 @@
 #include <csignal>
 
+#include "cli/gdal_cache.h"
 #include "compiler/driver.h"
 #include "quorvel/quorvel.h"
 
@@ -8,5 +9,6 @@ int main(int argc, char** argv) {
   // a signal that would leave it behind.
   std::signal(SIGXFSZ, SIG_IGN);
   quorvel::removeUnfinishedMapsOnSignal();
+  quorvel::limitGdalCache();
   return quorvel::runDriver(argc, argv);
 }

@@ -72,16 +72,6 @@ std::unique_ptr<Api> startGdal(bool trustedInputs, std::string& failure) {
   }
   QUORVEL_GDAL_FUNCTIONS(QUORVEL_GDAL_RESOLVE)
 #undef QUORVEL_GDAL_RESOLVE
-  // GDAL would otherwise write .aux.xml files beside the images it reads.
-  loaded->CPLSetConfigOption("GDAL_PAM_ENABLED", "NO");
-  // The pixels are copied into our record once; GDAL's block cache (5 % of the memory by
-  // default) would only hold a second copy of them.
-  loaded->GDALSetCacheMax64(std::int64_t{16} << 20);
-  // A file mapped into memory that shrinks while it is read kills the process with SIGBUS;
-  // read calls fail with a message instead. Whatever the user's environment says.
-  loaded->CPLSetConfigOption("GTIFF_VIRTUAL_MEM_IO", "NO");
-  // A trusted VRT may still not run code of its own.
-  loaded->CPLSetConfigOption("GDAL_VRT_ENABLE_PYTHON", "NO");
   loaded->trustedInputs = trustedInputs;
   const auto enable = [&](const AllowedDriver& driver) {
     if (void* symbol = dlsym(library, driver.registration); symbol != nullptr) {
@@ -94,6 +84,24 @@ std::unique_ptr<Api> startGdal(bool trustedInputs, std::string& failure) {
   loaded->drivers.push_back(nullptr);
   return loaded;
 }
+
+struct ThreadOption {
+  const char* key;
+  const char* value;
+};
+
+// Set on each reading thread for the length of its reads (GdalThreadOptions), never for the
+// process. GDAL's block cache is left at the size the program or host gave it: the readers
+// drop their blocks as they go (dropBlocks).
+constexpr ThreadOption kThreadOptions[] = {
+    // GDAL would otherwise write .aux.xml files beside the images it reads.
+    {"GDAL_PAM_ENABLED", "NO"},
+    // A file mapped into memory that shrinks while it is read kills the process with SIGBUS;
+    // read calls fail with a message instead. Whatever the user's environment says.
+    {"GTIFF_VIRTUAL_MEM_IO", "NO"},
+    // A trusted VRT may still not run code of its own.
+    {"GDAL_VRT_ENABLE_PYTHON", "NO"},
+};
 
 bool startsWithNoCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() &&
@@ -332,6 +340,24 @@ std::string mebibytes(double bytes) {
 }
 
 }  // namespace
+
+GdalThreadOptions::GdalThreadOptions(const Api& gdal) : gdal_(gdal) {
+  static_assert(std::size(kThreadOptions) == kOptions);
+  for (int i = 0; i < kOptions; ++i) {
+    const ThreadOption& option = kThreadOptions[i];
+    if (const char* value = gdal.CPLGetThreadLocalConfigOption(option.key, nullptr)) {
+      outer_[i] = value;
+    }
+    gdal.CPLSetThreadLocalConfigOption(option.key, option.value);
+  }
+}
+
+GdalThreadOptions::~GdalThreadOptions() {
+  for (int i = 0; i < kOptions; ++i) {
+    gdal_.CPLSetThreadLocalConfigOption(kThreadOptions[i].key,
+                                        outer_[i] ? outer_[i]->c_str() : nullptr);
+  }
+}
 
 GdalLibrary::GdalLibrary(const std::string& fileName, bool trustedInputs) {
   std::string reason;

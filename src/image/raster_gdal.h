@@ -37,7 +37,8 @@ namespace quorvel {
   X(CPLPopErrorHandler)                      \
   X(CPLProjectRelativeFilename)              \
   X(CPLPushErrorHandlerEx)                   \
-  X(CPLSetConfigOption)                      \
+  X(CPLGetThreadLocalConfigOption)           \
+  X(CPLSetThreadLocalConfigOption)           \
   X(CSLDestroy)                              \
   X(CSLSetNameValue)                         \
   X(GDALApproxTransform)                     \
@@ -53,6 +54,7 @@ namespace quorvel {
   X(GDALDestroyWarpOperation)                \
   X(GDALDestroyWarpOptions)                  \
   X(GDALGenImgProjTransform)                 \
+  X(GDALFlushRasterCache)                    \
   X(GDALGetBlockSize)                        \
   X(GDALGetColorEntry)                       \
   X(GDALGetColorEntryCount)                  \
@@ -82,7 +84,6 @@ namespace quorvel {
   X(GDALIdentifyDriverEx)                    \
   X(GDALOpenEx)                              \
   X(GDALRasterIO)                            \
-  X(GDALSetCacheMax64)                       \
   X(GDALWarpRegionToBuffer)                  \
   X(OSRDestroySpatialReference)              \
   X(OSRGetAngularUnits)                      \
@@ -109,13 +110,29 @@ struct GdalLibrary::Api {
 
 using GdalApi = GdalLibrary::Api;
 
-// Installed for the length of one read: GDAL's messages would otherwise go to its default
-// handler; kept here, the first failure becomes the hint of our own message. GDAL keeps its
-// handlers per thread, and so does this: the handler finds the innermost object of its
-// thread.
+// GDAL's settings that our reads need, set for the calling thread only and given back as they
+// were when the object goes: the host's own settings, and its other threads' reads of GDAL,
+// stay as the host set them. GDAL looks at a thread's own settings before the process's.
+class GdalThreadOptions {
+ public:
+  explicit GdalThreadOptions(const GdalApi& gdal);
+  ~GdalThreadOptions();
+  GdalThreadOptions(const GdalThreadOptions&) = delete;
+  GdalThreadOptions& operator=(const GdalThreadOptions&) = delete;
+
+ private:
+  static constexpr int kOptions = 3;
+  const GdalApi& gdal_;
+  std::array<std::optional<std::string>, kOptions> outer_;  // the thread's values before
+};
+
+// Installed for the length of one read, with the read's settings on this thread: GDAL's
+// messages would otherwise go to its default handler; kept here, the first failure becomes
+// the hint of our own message. GDAL keeps its handlers per thread, and so does this: the
+// handler finds the innermost object of its thread.
 class GdalMessages {
  public:
-  explicit GdalMessages(const GdalApi& gdal) : gdal_(gdal), outer_(innermost()) {
+  explicit GdalMessages(const GdalApi& gdal) : options_(gdal), gdal_(gdal), outer_(innermost()) {
     innermost() = this;
     gdal_.CPLPushErrorHandlerEx(&collect, nullptr);
   }
@@ -147,6 +164,7 @@ class GdalMessages {
     thread_local GdalMessages* current = nullptr;
     return current;
   }
+  GdalThreadOptions options_;
   const GdalApi& gdal_;
   GdalMessages* outer_;
   std::string failure_;

@@ -428,6 +428,13 @@ void ColourPlacement::read(int x, int y, int width, int height, std::uint8_t* ou
 bool ColourPlacement::placed() const { return state_->mode != State::Mode::kPixels; }
 bool ColourPlacement::warped() const { return state_->mode == State::Mode::kWarped; }
 
+// The dataset is closed under the reads' settings, as it was opened.
+ColourPlacement::~ColourPlacement() {
+  if (!state_) return;
+  const GdalThreadOptions options(state_->gdal);
+  state_.reset();
+}
+
 #else
 
 struct ColourPlacement::State {
@@ -441,13 +448,12 @@ ColourPlacement::ColourPlacement(const std::string&, const ImageGrid&, GdalLibra
                                  const NoteSink&)
     : state_(std::make_unique<State>()) {}
 
+ColourPlacement::~ColourPlacement() = default;
 void ColourPlacement::read(int, int, int, int, std::uint8_t*, std::ptrdiff_t) const {}
 bool ColourPlacement::placed() const { return false; }
 bool ColourPlacement::warped() const { return false; }
 
 #endif
-
-ColourPlacement::~ColourPlacement() = default;
 
 std::int32_t ColourPlacement::fileWidth() const { return state_->fileWidth; }
 std::int32_t ColourPlacement::fileHeight() const { return state_->fileHeight; }

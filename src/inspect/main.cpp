@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/gdal_cache.h"
 #include "cli/json_output.h"
 #include "failure.h"
 #include "inspect/cell_dump.h"
@@ -221,6 +222,7 @@ int main(int argc, char** argv) {
   // A file-size limit must give a write error, which removes the unfinished .glb or picture,
   // rather than a signal that would leave it behind.
   std::signal(SIGXFSZ, SIG_IGN);
+  limitGdalCache();
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : argc), argv + argc);
   if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
     std::fputs(kUsage, stdout);

@@ -2,6 +2,7 @@
 
 #include <csignal>
 
+#include "cli/gdal_cache.h"
 #include "quorvel/quorvel.h"
 #include "world_program/world_driver.h"
 
@@ -10,6 +11,7 @@ int main(int argc, char** argv) {
   // a signal that would leave it behind.
   std::signal(SIGXFSZ, SIG_IGN);
   quorvel::removeUnfinishedMapsOnSignal();
+  quorvel::limitGdalCache();
   // Every tile allocates the same buffers again: kept by the allocator rather than given back
   // to the system, they are reused without the page faults of fresh memory, which cost more
   // than reading the tile's images. Speed only.
