@@ -27,6 +27,10 @@ namespace quorvel {
 #ifdef QUORVEL_GDAL_LIBRARY
 namespace {
 
+// What the memory bound leaves GDAL's drivers beyond the pixels, with room to spare for the
+// block cache and the rest of the run.
+constexpr double kDriverBytes = 32 << 20;
+
 using Api = GdalLibrary::Api;
 
 struct AllowedDriver {
@@ -394,9 +398,6 @@ Dataset openImage(const Api& gdal, const std::string& fileName, const GdalMessag
 
 void checkDriverMemory(const Api& gdal, GDALDatasetH dataset, const std::string& fileName,
                        int bands, int threads) {
-  // What the memory bound leaves GDAL's drivers beyond the pixels, with room to spare for
-  // the block cache and the rest of the run.
-  constexpr double kDriverBytes = 32 << 20;
   const std::string_view driver = gdal.GDALGetDriverShortName(gdal.GDALGetDatasetDriver(dataset));
   const double width = gdal.GDALGetRasterXSize(dataset);
   const double height = gdal.GDALGetRasterYSize(dataset);
@@ -443,6 +444,12 @@ void checkDriverMemory(const Api& gdal, GDALDatasetH dataset, const std::string&
         ", more than GDAL may use beyond the pixels (" + mebibytes(kDriverBytes) + ")";
     throw outOfMemory(fileName, fileName + ": " + layout + limit + rewrite);
   }
+}
+
+void dropBlocks(const Api& gdal, GDALRasterBandH band, bool wholeBlocks) {
+  // Half the drivers' share: a block being read and its neighbours fit beside it.
+  if (band == nullptr || (!wholeBlocks && gdal.GDALGetCacheMax64() <= kDriverBytes / 2)) return;
+  gdal.GDALFlushRasterCache(band);
 }
 
 Failure cannotOpen(const std::string& fileName, const std::string& reason) {

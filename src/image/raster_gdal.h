@@ -56,6 +56,7 @@ namespace quorvel {
   X(GDALGenImgProjTransform)                 \
   X(GDALFlushRasterCache)                    \
   X(GDALGetBlockSize)                        \
+  X(GDALGetCacheMax64)                       \
   X(GDALGetColorEntry)                       \
   X(GDALGetColorEntryCount)                  \
   X(GDALGetDataTypeName)                     \
@@ -195,6 +196,13 @@ Dataset openImage(const GdalApi& gdal, const std::string& fileName, const GdalMe
 // chunk, a progressive JPEG's coefficients, a WebP image.
 void checkDriverMemory(const GdalApi& gdal, GDALDatasetH dataset, const std::string& fileName,
                        int bands, int threads);
+
+// GDAL's block cache is the host's, of the size it chose (the programs give it 16 MiB), and
+// the blocks a read leaves there would count against our memory bound as long as the cache
+// has room for them. So each reader drops a band's blocks once it is past them: always when
+// the read ended on whole blocks (wholeBlocks); otherwise only when the cache may hold more
+// than the bound leaves GDAL, as some of them are read again.
+void dropBlocks(const GdalApi& gdal, GDALRasterBandH band, bool wholeBlocks);
 
 // The open message naming fileName, with reason as its hint.
 Failure cannotOpen(const std::string& fileName, const std::string& reason);

@@ -107,8 +107,8 @@ ColourBands colourBands(const Api& gdal, GDALDatasetH dataset, const std::string
 // Reads columns x to x + width - 1 of rows y to y + height - 1 as stored, the first row at
 // first and each next one lineBytes further (a negative step lays them bottom up), as red,
 // green, blue bytes; false when GDAL cannot.
-bool readColours(const Api& gdal, GDALDatasetH dataset, const ColourBands& colours, int x, int y,
-                 int width, int height, std::uint8_t* first, std::ptrdiff_t lineBytes) {
+bool readColourRows(const Api& gdal, GDALDatasetH dataset, const ColourBands& colours, int x,
+                    int y, int width, int height, std::uint8_t* first, std::ptrdiff_t lineBytes) {
   const auto lineSpace = static_cast<int>(lineBytes);
   if (colours.threeBands) {
     int bandMap[3] = {1, 2, 3};
@@ -131,6 +131,30 @@ bool readColours(const Api& gdal, GDALDatasetH dataset, const ColourBands& colou
       row[i + 1] = colours.tables[1][green];
       row[i + 2] = colours.tables[2][blue];
     }
+  }
+  return true;
+}
+
+// readColourRows in strips that end on the file's block rows, each strip's blocks dropped
+// once it is read: GDAL's cache holds a strip's blocks at most, whatever its size.
+bool readColours(const Api& gdal, GDALDatasetH dataset, const ColourBands& colours, int x, int y,
+                 int width, int height, std::uint8_t* first, std::ptrdiff_t lineBytes) {
+  const int bands = colours.threeBands ? 3 : 1;
+  int blockWidth = 0;
+  int blockHeight = 0;
+  gdal.GDALGetBlockSize(gdal.GDALGetRasterBand(dataset, 1), &blockWidth, &blockHeight);
+  // Files stored a row or two per block are read 64 rows or so at a time, few calls.
+  const int stripRows = std::max(1, blockHeight) * std::max(1, 64 / std::max(1, blockHeight));
+  for (int top = y; top < y + height;) {
+    const int bottom = std::min(y + height, (top / stripRows + 1) * stripRows);
+    if (!readColourRows(gdal, dataset, colours, x, top, width, bottom - top,
+                        first + (top - y) * lineBytes, lineBytes)) {
+      return false;
+    }
+    for (int band = 1; band <= bands; ++band) {
+      dropBlocks(gdal, gdal.GDALGetRasterBand(dataset, band), true);
+    }
+    top = bottom;
   }
   return true;
 }
@@ -385,6 +409,10 @@ bool ColourPlacement::State::readWarped(int x, int y, int width, int height, std
           for (int c = 0; c < 3; ++c) out[3 * i + c] = block[c * bandBytes + at + i];
         }
       }
+    }
+    // The next row of blocks reads some of these source blocks again.
+    for (int band = 1; band <= (colours.threeBands ? 3 : 1); ++band) {
+      dropBlocks(gdal, gdal.GDALGetRasterBand(colour.get(), band), false);
     }
   }
   return true;

@@ -300,18 +300,21 @@ AltitudeHoles findHoles(const Api& gdal, const Texture& texture, GDALDatasetH da
       const std::size_t count = static_cast<std::size_t>(rows) * static_cast<std::size_t>(width);
       if (rules.mask) {
         mask.resize(count);
-        if (gdal.GDALRasterIO(gdal.GDALGetMaskBand(band), GF_Read, storedX, storedY + top, width,
-                              rows, mask.data(), width, rows, GDT_Byte, 0, 0) != CE_None) {
+        GDALRasterBandH maskBand = gdal.GDALGetMaskBand(band);
+        if (gdal.GDALRasterIO(maskBand, GF_Read, storedX, storedY + top, width, rows,
+                              mask.data(), width, rows, GDT_Byte, 0, 0) != CE_None) {
           throw readFailure(gdal, texture.fileName, messages);
         }
+        dropBlocks(gdal, maskBand, false);
       }
       if (rules.secondBand) {
         second.resize(count);
-        if (gdal.GDALRasterIO(gdal.GDALGetRasterBand(dataset, 2), GF_Read, storedX, storedY + top,
-                              width, rows, second.data(), width, rows, GDT_Float64, 0,
-                              0) != CE_None) {
+        GDALRasterBandH alpha = gdal.GDALGetRasterBand(dataset, 2);
+        if (gdal.GDALRasterIO(alpha, GF_Read, storedX, storedY + top, width, rows, second.data(),
+                              width, rows, GDT_Float64, 0, 0) != CE_None) {
           throw readFailure(gdal, texture.fileName, messages);
         }
+        dropBlocks(gdal, alpha, false);
       }
       for (int r = 0; r < rows; ++r) {
         const int stored = top + r;
@@ -612,6 +615,7 @@ void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRa
         failed = true;
         return;
       }
+      dropBlocks(gdal, from, true);  // a part is whole blocks, none of them read again
     }
   };
   Outcome mine;
