@@ -281,18 +281,20 @@ void BlocEncoder::encode(int bx, int by, const ColourImages& colours, std::uint8
   encodeFrom(window, window, bx, by, colours, out);
 }
 
+BlocEncoder::WindowInImage BlocEncoder::inImage(int bx, int by) const {
+  const int x0 = kBlocFilePixels * bx - 1;
+  const int y0 = kBlocFilePixels * by - 1;
+  return {std::max(0, -x0), std::min(kWindow, terrain_.alt.fileWidth - x0), std::max(0, -y0),
+          std::min(kWindow, terrain_.alt.fileHeight - y0)};
+}
+
 // 32-bit and real samples that are whole numbers (elevation models in whole metres, stored as
 // floats) take the table as 16-bit ones do, where the blocFile's samples in the image are
 // each the lowest of them plus a whole number of steps, at most the table's largest rise:
 // every difference of two of them is then exact and is one the table holds, so the normals
 // are the bits the direct route would give. The window's ring outside the image gets 0.
 bool BlocEncoder::realsInSteps(const double* window, int bx, int by, int* steps) const {
-  const int x0 = kBlocFilePixels * bx - 1;
-  const int y0 = kBlocFilePixels * by - 1;
-  const int firstColumn = std::max(0, -x0);
-  const int endColumn = std::min(kWindow, terrain_.alt.fileWidth - x0);
-  const int firstRow = std::max(0, -y0);
-  const int endRow = std::min(kWindow, terrain_.alt.fileHeight - y0);
+  const auto [firstColumn, endColumn, firstRow, endRow] = inImage(bx, by);
   double low = window[firstRow * kWindow + firstColumn];
   for (int j = firstRow; j < endRow; ++j) {
     for (int i = firstColumn; i < endColumn; ++i) low = std::min(low, window[j * kWindow + i]);
@@ -323,12 +325,7 @@ bool BlocEncoder::realsInSteps(const double* window, int bx, int by, int* steps)
 // of steps above the lowest, and every difference of two of them is a difference the table
 // holds. The window's ring outside the image is never read.
 bool BlocEncoder::inSteps(const int* window, int bx, int by, int* steps) const {
-  const int x0 = kBlocFilePixels * bx - 1;
-  const int y0 = kBlocFilePixels * by - 1;
-  const int firstColumn = std::max(0, -x0);
-  const int endColumn = std::min(kWindow, terrain_.alt.fileWidth - x0);
-  const int firstRow = std::max(0, -y0);
-  const int endRow = std::min(kWindow, terrain_.alt.fileHeight - y0);
+  const auto [firstColumn, endColumn, firstRow, endRow] = inImage(bx, by);
   int low = window[firstRow * kWindow + firstColumn];
   int high = low;
   for (int j = firstRow; j < endRow; ++j) {

@@ -54,6 +54,11 @@ class BlocEncoder {
   void encode(int bx, int by, const ColourImages& colours, std::uint8_t* out) const;
 
  private:
+  // The rows and columns of a blocFile's window that lie in the image, [first, end).
+  struct WindowInImage {
+    int firstColumn, endColumn, firstRow, endRow;
+  };
+  WindowInImage inImage(int bx, int by) const;
   bool inSteps(const int* window, int bx, int by, int* steps) const;
   bool realsInSteps(const double* window, int bx, int by, int* steps) const;
   template <class Altitude, class Sample>
