@@ -636,6 +636,59 @@ TEST(World, LightTilesAreRebuiltWhereWhatReachesThemChanged) {
   EXPECT_EQ(contents(out), contents(fresh));
 }
 
+// Each stage of a light world killed halfway, a temporary file left as a kill leaves one, and
+// run again: only what was missing is written, and the world ends as one run builds it.
+TEST(World, EachLightStageKilledAndResumedEndsAsOneRunBuildsIt) {
+  const TempDir dir;
+  writeTerrain(dir / "t", lightTerrain(35, 751, 751));  // 225 tiles
+  ProcessOptions world;
+  world.program = QUORVEL_WORLD_BINARY;
+  const fs::path out = dir / "out";
+  const std::vector<std::string> light = {"--tile", "51", "--sky=8", "--shadows"};
+  const std::vector<std::string> settings = {"t", "out", "-1", "0.5", "0.3", "1.5", "75"};
+  const auto endingIn = [&](const std::string& suffix) {
+    std::set<std::string> names;
+    if (!fs::exists(out)) return names;
+    for (const std::string& name : directoryNames(out)) {
+      if (name.ends_with(suffix)) names.insert(name);
+    }
+    return names;
+  };
+  for (const std::string stage : {"horizons", "tiles"}) {
+    SCOPED_TRACE(stage);
+    const std::string suffix = stage == "tiles" ? ".map" : ".horizons";
+    std::vector<std::string> arguments = light;
+    arguments.insert(arguments.end(), {"--jobs", "1", "--stage", stage});
+    arguments.insert(arguments.end(), settings.begin(), settings.end());
+    {
+      ToolProcess process(arguments, dir.path(), world);
+      ASSERT_TRUE(waitFor(process, [&] { return endingIn(suffix).size() >= 10; },
+                          std::chrono::seconds(120)));
+      ASSERT_FALSE(process.ended()) << "the stage ended before it could be killed";
+      process.signal(SIGKILL);
+      process.wait();
+    }
+    writeFile(out / ("t_14_14" + suffix + ".tmp99999-0"), Bytes(10));
+    const auto before = agedTimes(out);
+    const std::set<std::string> finished = endingIn(suffix);
+    ASSERT_LT(finished.size(), 225u);
+    const RunResult resumed = runTool(arguments, dir.path(), world);
+    ASSERT_EQ(resumed.exitCode, 0) << resumed.out;
+    // A tile whose journal line the kill cut off may be built again; nothing else is.
+    int again = 0;
+    for (const std::string& name : finished) {
+      again += before.at(name) != fs::last_write_time(out / name) ? 1 : 0;
+    }
+    EXPECT_LE(again, stage == "tiles" ? 1 : 0);
+    EXPECT_EQ(endingIn(suffix).size(), 225u);
+  }
+  std::vector<std::string> single = light;
+  single.insert(single.end(), settings.begin(), settings.end());
+  single[light.size() + 1] = "fresh";
+  ASSERT_EQ(runTool(single, dir.path(), world).exitCode, 0);
+  EXPECT_EQ(contents(out), contents(dir / "fresh"));
+}
+
 TEST(World, RefusalsLeaveTilesAndManifestAsTheyWere) {
   const TempDir dir;
   writeTerrain(dir / "t", roughTerrain(26, 101, 101));
