@@ -21,7 +21,7 @@
 namespace quorvel {
 namespace {
 
-constexpr char kMagic[] = "quorvel horizons 1\n";
+constexpr char kMagic[] = "quorvel horizons 2\n";
 constexpr std::size_t kMagicBytes = sizeof kMagic - 1;
 // The magic, the key, the identity, the samples' digest, the extremes and D.
 constexpr std::size_t kFixedHead = kMagicBytes + 32 + 40 + 32 + 16 + 4;
@@ -37,6 +37,36 @@ void putLe64(std::string& out, std::uint64_t value) {
 
 void putLe32(std::string& out, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>(value >> (8 * i)));
+}
+
+// Unsigned LEB128: seven bits a byte, low first, the high bit set on every byte but the last.
+void putVarint(std::string& out, std::uint32_t value) {
+  while (value >= 0x80) {
+    out.push_back(static_cast<char>(value | 0x80));
+    value >>= 7;
+  }
+  out.push_back(static_cast<char>(value));
+}
+
+// Reads a varint of at most 32 bits at `at`, advancing it; false when the bytes end first or
+// it is longer.
+bool getVarint(const std::uint8_t*& at, const std::uint8_t* end, std::uint32_t& value) {
+  value = 0;
+  for (int shift = 0; shift < 35 && at < end; shift += 7) {
+    const std::uint8_t byte = *at++;
+    if (shift == 28 && byte > 0x0F) return false;
+    value |= std::uint32_t{byte & 0x7Fu} << shift;
+    if (byte < 0x80) return true;
+  }
+  return false;
+}
+
+// Signed differences as unsigned varints, small either way: 0, -1, 1, -2 ... as 0, 1, 2, 3 ...
+std::uint32_t zigzag(std::int64_t value) {
+  return static_cast<std::uint32_t>(value < 0 ? -2 * value - 1 : 2 * value);
+}
+std::int64_t unzigzag(std::uint32_t value) {
+  return (value & 1) != 0 ? -(std::int64_t{value} + 1) / 2 : std::int64_t{value} / 2;
 }
 
 const std::uint8_t* bytesOf(const std::string& text) {
@@ -143,16 +173,26 @@ Section readSection(const HorizonSettings& settings, const TilePlan& plan, std::
   for (Section::Class& c : section.classes) {
     for (Section::Line& line : c.lines) {
       if (line.count < 0) continue;
-      if (end - at < 4) throw unreadable(fileName);
-      const std::uint32_t count = loadLe32(at);
-      at += 4;
-      if (static_cast<std::uint64_t>(end - at) < std::uint64_t{count} * 8) {
+      std::uint32_t count = 0;
+      if (!getVarint(at, end, count) || count > static_cast<std::uint32_t>(end - at)) {
         throw unreadable(fileName);
       }
       line.begin = static_cast<std::int64_t>(section.vertices.size());
       line.count = static_cast<std::int32_t>(count);
-      for (std::uint32_t k = 0; k < count; ++k, at += 8) {
-        section.vertices.push_back({loadLeI32(at), loadLeI32(at + 4)});
+      std::int64_t step = line.last + 1;
+      std::int64_t height = 0;
+      for (std::uint32_t k = 0; k < count; ++k) {
+        std::uint32_t gap = 0;
+        std::uint32_t rise = 0;
+        if (!getVarint(at, end, gap) || !getVarint(at, end, rise)) throw unreadable(fileName);
+        step -= std::int64_t{gap} + 1;
+        height += unzigzag(rise);
+        if (step < line.first || height < std::numeric_limits<std::int32_t>::min() ||
+            height > std::numeric_limits<std::int32_t>::max()) {
+          throw unreadable(fileName);
+        }
+        section.vertices.push_back(
+            {static_cast<std::int32_t>(height), static_cast<std::int32_t>(step)});
       }
     }
   }
@@ -309,11 +349,15 @@ bool writeHorizons(const std::string& fileName, const HorizonSettings& settings,
     for (const Section::Class& c : sections[d].classes) {
       for (const Section::Line& line : c.lines) {
         if (line.count < 0) continue;
-        putLe32(bytes, static_cast<std::uint32_t>(line.count));
+        putVarint(bytes, static_cast<std::uint32_t>(line.count));
+        std::int64_t step = line.last + 1;
+        std::int64_t height = 0;
         for (std::int32_t k = 0; k < line.count; ++k) {
           const SkyVertex& v = sections[d].vertices[static_cast<std::size_t>(line.begin + k)];
-          putLe32(bytes, static_cast<std::uint32_t>(v.height));
-          putLe32(bytes, static_cast<std::uint32_t>(v.step));
+          putVarint(bytes, static_cast<std::uint32_t>(step - v.step - 1));
+          putVarint(bytes, zigzag(v.height - height));
+          step = v.step;
+          height = v.height;
         }
       }
     }

@@ -24,13 +24,17 @@ namespace quorvel {
 // its last (the world's last tile, all of them); rows likewise. Each line's pixels beyond a
 // tile then lie in whole pieces of other tiles, none of them in the tile.
 //
-// The file, "<base>_<column>_<row>.horizons", little-endian: the text "quorvel horizons 1\n",
+// The file, "<base>_<column>_<row>.horizons", little-endian: the text "quorvel horizons 2\n",
 // the key (32 bytes, horizonKey), the altitude file's identity (5 x 8 bytes: size,
 // modification and change times in nanoseconds, inode, device; 0 when it has none), the digest of the tile's samples (32 bytes),
 // the lowest and highest sample (2 doubles), the number of directions D, then for each the
 // offset and size in bytes of its section (2 x 8 bytes); each section, line by line in
-// forEachSkyLine's order over the piece: the number of hull vertices, then each vertex's
-// height and step (2 x int32), farthest first.
+// forEachSkyLine's order over the piece: the number of hull vertices, then for each, farthest
+// first, the steps between it and the one before (for the first, the line's last step in the
+// piece + 1), less 1, and its height less the one before's (0 for the first) zigzagged (0, -1,
+// 1, -2 ... as 0, 1, 2, 3 ...), each number an unsigned LEB128 varint: a tile's hulls mostly
+// rise and fall by little between vertices a few pixels apart, a byte or two each rather than
+// the eight of two whole integers.
 
 // The identity of a file, all 0 when it has none (identityOf).
 [[nodiscard]] FileIdentity fileIdentityOf(const std::string& fileName);
