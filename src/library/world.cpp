@@ -46,8 +46,10 @@ namespace quorvel {
 namespace {
 
 // Tiles up to this side are built in pairs: two tiles' inputs, some 13 bytes a pixel each,
-// stay under about 100 MB a thread.
+// stay under about 100 MB a thread; with baked light, whose sky adds 8 bytes a pixel, up to
+// the smaller side.
 constexpr std::int32_t kLargestPairedTile = 2001;
+constexpr std::int32_t kLargestPairedLightTile = 1001;
 
 int processors() { return std::max(1, static_cast<int>(std::thread::hardware_concurrency())); }
 
@@ -300,6 +302,9 @@ struct World::State {
   [[nodiscard]] std::unique_ptr<Texture> altitudeWindow(const PixelWindow& window) const {
     return inputs.altitudeWindow(window, nullptr);
   }
+  [[nodiscard]] Shading shadingOf(PendingTile& pending) const {
+    return light ? light->shade(pending.index, *pending.inputs.alt, pending.light) : Shading{};
+  }
   void writeTilePair(PendingTile& a, PendingTile& b);
   [[nodiscard]] PendingTile begin(std::int32_t index);
   void end(PendingTile& pending);
@@ -440,8 +445,8 @@ void World::State::writeTilePair(PendingTile& a, PendingTile& b) {
                       MapFile((outdir / b.tile.file).string())};
   Sha256Pair shas;
   writeMapRegionPair(
-      {&files[0], &terrains[0], regions[0], tables.tableFor(*a.inputs.alt)},
-      {&files[1], &terrains[1], regions[1], tables.tableFor(*b.inputs.alt)},
+      {&files[0], &terrains[0], regions[0], tables.tableFor(*a.inputs.alt), shadingOf(a)},
+      {&files[1], &terrains[1], regions[1], tables.tableFor(*b.inputs.alt), shadingOf(b)},
       [&shas](const std::uint8_t* aBytes, std::size_t aCount, const std::uint8_t* bBytes,
               std::size_t bCount) {
         shas.update(aBytes, aCount, bBytes, bCount);
@@ -510,9 +515,7 @@ void World::State::end(PendingTile& pending) {
 WorldTile World::State::buildTile(std::int32_t index, int threads) {
   PendingTile pending = begin(index);
   if (!pending.current) {
-    const Shading shading =
-        light ? light->shade(index, *pending.inputs.alt, pending.light) : Shading{};
-    writeTile(index, pending.inputs, std::max(1, threads), pending.tile, shading);
+    writeTile(index, pending.inputs, std::max(1, threads), pending.tile, shadingOf(pending));
   }
   end(pending);
   return pending.tile;
@@ -531,9 +534,9 @@ std::pair<WorldTile, WorldTile> World::State::buildTilePair(std::int32_t first,
   if (!a.current && !b.current) {
     writeTilePair(a, b);
   } else if (!a.current) {
-    writeTile(first, a.inputs, 1, a.tile);
+    writeTile(first, a.inputs, 1, a.tile, shadingOf(a));
   } else if (!b.current) {
-    writeTile(second, b.inputs, 1, b.tile);
+    writeTile(second, b.inputs, 1, b.tile, shadingOf(b));
   }
   end(a);
   end(b);
@@ -700,11 +703,10 @@ WorldResult buildWorld(const WorldOptions& options) {
   // Otherwise a thread builds two tiles at once, hashing them side by side, while that leaves
   // a tile to each thread at the end (pairs would end unevenly) and two tiles' inputs are
   // small beside a machine's memory.
-  // Tiles with baked light are built one at a time: the pairs' encoders take no shading.
-  const std::int32_t paired =
-      threadsPerTile == 1 && options.tileSize <= kLargestPairedTile && !state.light
-          ? std::max(0, count - jobs) / 2 * 2
-          : 0;
+  const std::int32_t largestPaired = state.light ? kLargestPairedLightTile : kLargestPairedTile;
+  const std::int32_t paired = threadsPerTile == 1 && options.tileSize <= largestPaired
+                                  ? std::max(0, count - jobs) / 2 * 2
+                                  : 0;
   const std::int32_t units = paired / 2 + (count - paired);
   std::mutex mutex;
   std::int32_t done = 0;

@@ -15,11 +15,8 @@ namespace quorvel {
 struct Shading {
   const double* skyOcclusion = nullptr;  // every pixel's (skyOcclusion), row-major
   const SunShadow* sun = nullptr;
-  // Instead of sun: each pixel's share f of the sun, worked out before (a world's tile): a
-  // diffuse factor d above 0 becomes d x f, as SunShadow::shade makes it.
-  const double* sunShares = nullptr;
-  // The pixels skyOcclusion and sunShares hold: columns a row from pixel (x0, y0); columns 0
-  // for the whole image.
+  // The pixels skyOcclusion holds: columns a row from pixel (x0, y0); columns 0 for the whole
+  // image.
   std::int32_t x0 = 0;
   std::int32_t y0 = 0;
   std::int32_t columns = 0;

@@ -428,7 +428,7 @@ void writeMapRegionPair(const RegionToWrite& a, const RegionToWrite& b, const Pa
   for (int m = 0; m < 2; ++m) {
     const BlocRegion& region = maps[m]->region;
     writeHeader(*maps[m]->file, region, headers[m]);
-    encoders[m].emplace(*maps[m]->lit, maps[m]->table);
+    encoders[m].emplace(*maps[m]->lit, maps[m]->table, maps[m]->shading);
     blocFiles[m] = region.largeur * region.hauteur;
     chunks[m] = (blocFiles[m] + kChunkBlocFiles - 1) / kChunkBlocFiles;
   }

@@ -79,6 +79,7 @@ struct RegionToWrite {
   const Terrain* lit;
   BlocRegion region;
   const TriangleTable* table;
+  Shading shading = {};
 };
 
 // Receives two files' bytes, each in file order: aCount bytes of one, bCount of the other, either
@@ -86,7 +87,7 @@ struct RegionToWrite {
 using PairSink = std::function<void(const std::uint8_t* a, std::size_t aCount,
                                     const std::uint8_t* b, std::size_t bCount)>;
 
-// writeMapRegion for two maps on this thread, without shading: a megabyte of blocFiles of each
+// writeMapRegion for two maps on this thread: a megabyte of blocFiles of each
 // in turn, the two reaching inOrder together, so that the caller can hash both files in one
 // pass. Does not commit the files.
 void writeMapRegionPair(const RegionToWrite& a, const RegionToWrite& b, const PairSink& inOrder);

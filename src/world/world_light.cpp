@@ -156,12 +156,10 @@ Shading WorldLight::shade(std::int32_t index, const Texture& alt, Tile& tile) co
     shading.skyOcclusion = tile.occlusion.get();
   }
   if (tile.reach) {
-    tile.shares = std::make_unique_for_overwrite<double[]>(count);
-    std::fill(tile.shares.get(), tile.shares.get() + count, 1.0);
-    const SunShadow sun(*tile.reach, plan_.worldWidth, plan_.worldHeight, given_.zScaleFactor,
-                        light_, given_.baked.sunDiameter, ceiling_);
-    sun.shade(window.x0, window.y0, window.width, window.height, tile.shares.get());
-    shading.sunShares = tile.shares.get();
+    tile.sun = std::make_unique<SunShadow>(*tile.reach, plan_.worldWidth, plan_.worldHeight,
+                                           given_.zScaleFactor, light_, given_.baked.sunDiameter,
+                                           ceiling_);
+    shading.sun = tile.sun.get();
   }
   return shading;
 }

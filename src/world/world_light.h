@@ -8,6 +8,7 @@
 
 #include "image/texture.h"
 #include "map/bloc_encoder.h"
+#include "map/sun_shadow.h"
 #include "quorvel/types.h"
 #include "world/horizons.h"
 #include "world/tile_plan.h"
@@ -47,7 +48,7 @@ class WorldLight {
     std::unique_ptr<Texture> reach;  // the altitude its marches read
     std::string digest;              // of both
     std::unique_ptr<double[]> occlusion;
-    std::unique_ptr<double[]> shares;
+    std::unique_ptr<SunShadow> sun;  // marches the lit pixels only, as the encoder asks
   };
   // alt holds the tile's pixels (with its ring). Throws a Failure.
   [[nodiscard]] Tile gather(std::int32_t index, const Texture& alt,
