@@ -149,11 +149,15 @@ class GdalMessages {
   }
   // Whether GDAL said that an allocation failed.
   [[nodiscard]] bool outOfMemory() const { return outOfMemory_; }
+  // How many failures GDAL has reported so far: a read that returns success may still have
+  // met one (a block whose place in a cut file cannot be read is then taken for an empty one).
+  [[nodiscard]] int failures() const { return failures_; }
 
  private:
   static void CPL_STDCALL collect(CPLErr level, CPLErrorNum number, const char* message) {
     GdalMessages* self = innermost();
     if (self == nullptr || level < CE_Failure) return;
+    ++self->failures_;
     if (number == CPLE_OutOfMemory) self->outOfMemory_ = true;
     if (self->failure_.empty() && message != nullptr) self->failure_ = message;
   }
@@ -170,6 +174,7 @@ class GdalMessages {
   GdalMessages* outer_;
   std::string failure_;
   bool outOfMemory_ = false;
+  int failures_ = 0;
 };
 
 struct DatasetCloser {

@@ -592,6 +592,7 @@ void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRa
   const auto readParts = [&](GDALRasterBandH from, GDALDatasetH own, const GdalMessages& said,
                              Outcome& outcome) {
     Dataset reopened(nullptr, DatasetCloser{&gdal});
+    const int failuresBefore = said.failures();
     std::optional<BlockDecoder> decoder;
     if (predicted) decoder.emplace(gdal, *predicted, texture.fileName);
     for (int index = next++; index < partCount && !failed; index = next++) {
@@ -606,11 +607,13 @@ void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRa
       std::uint8_t* first = texture.pixels.data() + rowBytes * static_cast<std::size_t>(mapRow) +
                             static_cast<std::size_t>(window.x - corner.first) *
                                 static_cast<std::size_t>(texture.bytesPerPixel);
-      if (from != nullptr && decoder && decoder->read(from, window, first, lineSpace)) continue;
+      const bool decoded = from != nullptr && decoder && decoder->read(from, window, first, lineSpace);
       if (from == nullptr ||
-          gdal.GDALRasterIO(from, GF_Read, window.x, window.y, window.width, window.height, first,
-                            window.width, window.height, type, texture.bytesPerPixel,
-                            lineSpace) != CE_None) {
+          (!decoded &&
+           gdal.GDALRasterIO(from, GF_Read, window.x, window.y, window.width, window.height, first,
+                             window.width, window.height, type, texture.bytesPerPixel,
+                             lineSpace) != CE_None) ||
+          said.failures() != failuresBefore) {
         outcome = {index, readFailure(gdal, texture.fileName, said)};
         failed = true;
         return;

@@ -2,11 +2,15 @@
 
 #include <gdal_priv.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <limits>
 #include <optional>
 #include <string>
@@ -631,6 +635,146 @@ TEST(RasterReader, EveryBlockLayoutReadInPartsAndRefusedCutShort) {
         EXPECT_EQ(failure.what(), "erreur lors de l'ouverture du fichier " + name + "\n");
       }
     }
+  }
+}
+
+// What loading name whole gives in a child whose address space is what this process holds
+// plus pixelBytes and 32 MiB, the GDAL path's memory bound: the sum of the samples, or the
+// message.
+std::string loadUnderTheMemoryBound(const std::string& name, std::size_t pixelBytes) {
+  int fds[2];
+  if (::pipe(fds) != 0) return "no pipe";
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(fds[0]);
+    GDALSetCacheMax64(std::int64_t{16} << 20);  // the programs' size of GDAL's cache
+    std::ifstream statm("/proc/self/statm");
+    unsigned long pages = 0;
+    statm >> pages;
+    const rlim_t limit =
+        pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + pixelBytes + (rlim_t{32} << 20);
+    const rlimit addressSpace{limit, limit};
+    std::string text = "no limit";
+    if (::setrlimit(RLIMIT_AS, &addressSpace) == 0) {
+      try {
+        const RasterTexture texture(name, RasterKind::kAltitude, kAnySize, gdal(),
+                                    [](const std::string&) {});
+        // Summed in place: a copy of the samples would not fit.
+        long long sum = 0;
+        visitSample(texture.sampleFormat, [&]<typename Sample>(Sample) {
+          for (std::size_t i = 0; i < texture.pixels.size(); i += sizeof(Sample)) {
+            Sample value;
+            std::memcpy(&value, texture.pixels.data() + i, sizeof value);
+            sum += static_cast<long long>(value);
+          }
+        });
+        text = "sum " + std::to_string(sum);
+      } catch (const Failure& failure) {
+        text = failure.what();
+      }
+    }
+    const bool written =
+        ::write(fds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    ::_exit(written ? 0 : 1);
+  }
+  ::close(fds[1]);
+  std::string text;
+  char buffer[256];
+  for (ssize_t got; (got = ::read(fds[0], buffer, sizeof buffer)) > 0;) {
+    text.append(buffer, static_cast<std::size_t>(got));
+  }
+  ::close(fds[0]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) text += " (the child died)";
+  return text;
+}
+
+// The layouts of the elevation models users bring, read whole by two threads within the
+// kept pixels + 32 MiB; and floats in DEFLATE tiles with the floating-point predictor,
+// which the reader inflates itself, cut short in their header, in the middle of their first
+// and of a middle block, and in their last block: the open message, never a crash. Cut in
+// the header, GDAL cannot say where a block lies, and then reads it as an empty block of
+// zeros with success, after its failure message.
+TEST(RasterReader, ElevationModelsStayWithinTheMemoryBoundAndCutShortGiveAMessage) {
+  if (test::underAddressSanitizer()) GTEST_SKIP() << "the sanitizer reserves more than the limit";
+  const test::TempDir dir;
+  const auto sample = [](long long x, long long y) { return (x * 7 + y * 131) % 30000; };
+  struct Layout {
+    const char* name;
+    Raster raster;
+  };
+  const double step = 1.0 / 3600;
+  const Layout layouts[] = {
+      {"strips.tif", Raster("GTiff", 3601, 3601, 1, GDT_UInt16)},
+      {"tiles.tif", Raster("GTiff", 2601, 2601, 1, GDT_Float32)
+                        .withOptions({"TILED=YES", "BLOCKXSIZE=512", "BLOCKYSIZE=512",
+                                      "COMPRESS=DEFLATE", "PREDICTOR=3"})},
+      {"N45E006.hgt", Raster("SRTMHGT", 3601, 3601, 1, GDT_Int16)
+                          .withGeoreference({6 - step / 2, step, 0, 46 + step / 2, 0, -step},
+                                            4326)},
+  };
+  for (const Layout& layout : layouts) {
+    Raster raster = layout.raster;
+    long long sum = 0;
+    raster.samples.reserve(static_cast<std::size_t>(raster.width) * raster.height);
+    for (int y = 0; y < raster.height; ++y) {
+      for (int x = 0; x < raster.width; ++x) {
+        raster.samples.push_back(static_cast<double>(sample(x, y)));
+        sum += sample(x, y);
+      }
+    }
+    test::writeRaster(dir / layout.name, raster);
+    raster.samples = {};
+    const std::string name = (dir / layout.name).string();
+    // GDAL's drivers and the reader's first steps, started on a corner read by one thread:
+    // what they keep belongs to the base, not to the bound.
+    const RasterTexture corner(name, RasterKind::kAltitude, {51, 51}, gdal(),
+                               [](const std::string&) {});
+    const std::size_t pixelBytes = static_cast<std::size_t>(raster.width) * raster.height *
+                                   static_cast<std::size_t>(corner.bytesPerPixel);
+    SCOPED_TRACE(layout.name);
+    EXPECT_EQ(loadUnderTheMemoryBound(name, pixelBytes), "sum " + std::to_string(sum));
+  }
+  // Where the tiles lie, as GDAL says: stored in order, after the header.
+  const std::string tiles = (dir / "tiles.tif").string();
+  std::uintmax_t first = 0;
+  std::uintmax_t middle = 0;
+  std::uintmax_t last = 0;
+  {
+    GDALDatasetH dataset = GDALOpen(tiles.c_str(), GA_ReadOnly);
+    ASSERT_NE(dataset, nullptr);
+    GDALRasterBandH band = GDALGetRasterBand(dataset, 1);
+    const auto offset = [&](const char* block) {
+      const char* text = GDALGetMetadataItem(band, (std::string("BLOCK_OFFSET_") + block).c_str(),
+                                             "TIFF");
+      return text != nullptr ? std::stoull(text) : 0;
+    };
+    first = offset("0_0");
+    middle = offset("2_2");
+    last = offset("5_5");
+    GDALClose(dataset);
+  }
+  const std::uintmax_t bytes = std::filesystem::file_size(tiles);
+  ASSERT_TRUE(0 < first && first < middle && middle < last && last < bytes);
+  const std::size_t pixelBytes = std::size_t{2601} * 2601 * 4;
+  struct Cut {
+    const char* name;
+    std::uintmax_t kept;
+  };
+  const Cut cuts[] = {
+      {"in the last block", last + (bytes - last) / 2},
+      {"at the last block", last},
+      {"in a middle block", middle + 1000},
+      {"in the first block", first + 100},
+      {"in the header", first / 2},
+      {"in the first 8 bytes", 5},
+  };
+  for (const Cut& cut : cuts) {
+    SCOPED_TRACE(cut.name);
+    std::filesystem::resize_file(tiles, cut.kept);
+    EXPECT_EQ(loadUnderTheMemoryBound(tiles, pixelBytes),
+              "erreur lors de l'ouverture du fichier " + tiles + "\n");
   }
 }
 
