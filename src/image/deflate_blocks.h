@@ -13,11 +13,11 @@
 namespace quorvel {
 
 // Undoes the floating-point predictor in one row of count samples of sampleBytes bytes (4 or
-// 8): the row holds the planes of its samples' bytes, the most significant plane first, each
-// byte stored as its difference from the byte before it in the row. row then holds the
-// samples in the host's order. scratch must hold count x sampleBytes bytes.
-void undoFloatPredictor(std::uint8_t* row, std::size_t count, int sampleBytes,
-                        std::uint8_t* scratch);
+// 8) and writes samples first to first + kept - 1 to out, in the host's order: the row holds
+// the planes of its samples' bytes, the most significant plane first, each byte stored as its
+// difference from the byte before it in the row. The row is left holding the planes.
+void undoFloatPredictor(std::uint8_t* row, std::size_t count, int sampleBytes, std::size_t first,
+                        std::size_t kept, std::uint8_t* out);
 
 // Inflates zlib streams; one per thread.
 class BlockInflater {

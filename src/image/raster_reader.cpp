@@ -1,6 +1,7 @@
 #include "image/raster_reader.h"
 
 #include <fcntl.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -420,47 +421,82 @@ bool blocksReachable(const Api& gdal, GDALDatasetH dataset) {
              std::end(kDirect);
 }
 
-// A GeoTIFF whose blocks this reader decodes itself (deflate_blocks.h): one band of 32-bit or
-// 64-bit floats, DEFLATE with the floating-point predictor, in a local file read with pread.
-struct PredictedFloats {
+// Blocks this reader takes from the file itself rather than through GDAL, which still opens
+// the file and says where each block lies; one band of a local file, read with pread. GDAL's
+// reads cost a copy of every sample through its block cache and, for these, its byte-wise
+// loops.
+struct OwnBlocks {
+  enum class Kind {
+    // Floats in DEFLATE with the floating-point predictor (deflate_blocks.h): inflated by
+    // libdeflate, the predictor undone here.
+    kPredictedFloats,
+    // A GeoTIFF's uncompressed strips or tiles, little-endian: read straight into their rows'
+    // places.
+    kPlain,
+    // An SRTM tile: its 16-bit samples in rows, north first, big-endian; read as kPlain and
+    // turned in place.
+    kBigEndianRows,
+  };
+  Kind kind = Kind::kPlain;
   int blockWidth = 0;
   int blockHeight = 0;
+  int fileWidth = 0;
   int fileHeight = 0;
   int sampleBytes = 0;
 };
 
-std::optional<PredictedFloats> predictedFloats(const Api& gdal, GDALDatasetH dataset,
-                                               GDALDataType type, const std::string& fileName,
-                                               int blockWidth, int blockHeight) {
+std::optional<OwnBlocks> ownBlocks(const Api& gdal, GDALDatasetH dataset, GDALRasterBandH band,
+                                   GDALDataType type, bool signedBytes,
+                                   const std::string& fileName, int blockWidth, int blockHeight) {
   const auto item = [&](const char* name) {
     const char* value = gdal.GDALGetMetadataItem(dataset, name, "IMAGE_STRUCTURE");
     return std::string_view(value != nullptr ? value : "");
   };
-  const char* driver = gdal.GDALGetDriverShortName(gdal.GDALGetDatasetDriver(dataset));
+  const char* name = gdal.GDALGetDriverShortName(gdal.GDALGetDatasetDriver(dataset));
+  const std::string_view driver = name != nullptr ? name : "";
   std::error_code error;
   // A name GDAL takes for something else than the file of that name (a subdataset, a virtual
-  // file) is left to GDAL.
-  if (driver == nullptr || std::string_view(driver) != "GTiff" ||
-      gdal.GDALGetRasterCount(dataset) != 1 || (type != GDT_Float32 && type != GDT_Float64) ||
-      item("COMPRESSION") != "DEFLATE" || item("PREDICTOR") != "3" || blockWidth <= 0 ||
-      blockHeight <= 0 || fileName.find(':') != std::string::npos ||
+  // file) is left to GDAL, as are samples widened or packed as they are read.
+  if (gdal.GDALGetRasterCount(dataset) != 1 || blockWidth <= 0 || blockHeight <= 0 ||
+      signedBytes || gdal.GDALGetMetadataItem(band, "NBITS", "IMAGE_STRUCTURE") != nullptr ||
+      fileName.find(':') != std::string::npos ||
       fileName.starts_with("/vsi") || !std::filesystem::is_regular_file(fileName, error)) {
     return std::nullopt;
   }
-  return PredictedFloats{blockWidth, blockHeight, gdal.GDALGetRasterYSize(dataset),
-                         type == GDT_Float32 ? 4 : 8};
+  OwnBlocks blocks{OwnBlocks::Kind::kPlain,
+                   blockWidth,
+                   blockHeight,
+                   gdal.GDALGetRasterXSize(dataset),
+                   gdal.GDALGetRasterYSize(dataset),
+                   gdal.GDALGetDataTypeSizeBytes(type)};
+  if (driver == "GTiff" && (type == GDT_Float32 || type == GDT_Float64) &&
+      item("COMPRESSION") == "DEFLATE" && item("PREDICTOR") == "3") {
+    blocks.kind = OwnBlocks::Kind::kPredictedFloats;
+    return blocks;
+  }
+  if (driver == "GTiff" && item("COMPRESSION").empty() && altitudeFormat(type)) return blocks;
+  if (driver == "SRTMHGT" && (type == GDT_Int16 || type == GDT_UInt16) &&
+      blockWidth == blocks.fileWidth && blockHeight == 1 &&
+      std::filesystem::file_size(fileName, error) ==
+          static_cast<std::uintmax_t>(blocks.fileWidth) * blocks.fileHeight * 2) {
+    blocks.kind = OwnBlocks::Kind::kBigEndianRows;
+    return blocks;
+  }
+  return std::nullopt;
 }
 
-// One thread's decoding of such blocks: its own descriptor and buffers.
+// One thread's reading of such blocks: its own descriptor and buffers.
 class BlockDecoder {
  public:
-  BlockDecoder(const Api& gdal, const PredictedFloats& layout, const std::string& fileName)
+  BlockDecoder(const Api& gdal, const OwnBlocks& layout, const std::string& fileName)
       : gdal_(gdal), layout_(layout), file_(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC)) {
-    // Only little-endian files on a little-endian host: the predictor's bytes of a big-endian
+    // Only little-endian TIFFs on a little-endian host: the predictor's bytes of a big-endian
     // file are turned by GDAL's TIFF library in ways of its own, left to it.
     char order[2] = {};
-    if (file_ >= 0 && (std::endian::native != std::endian::little ||
-                       ::pread(file_, order, 2, 0) != 2 || order[0] != 'I' || order[1] != 'I')) {
+    if (file_ >= 0 &&
+        (std::endian::native != std::endian::little ||
+         (layout_.kind != OwnBlocks::Kind::kBigEndianRows &&
+          (::pread(file_, order, 2, 0) != 2 || order[0] != 'I' || order[1] != 'I')))) {
       ::close(file_);
       file_ = -1;
     }
@@ -477,35 +513,51 @@ class BlockDecoder {
   // then reads the part, and says what is wrong.
   bool read(GDALRasterBandH band, const RasterParts::Window& window, std::uint8_t* first,
             std::ptrdiff_t lineSpace) {
+    if (file_ < 0) return false;
     const int width = layout_.blockWidth;
     const int height = layout_.blockHeight;
+    const auto sampleBytes = static_cast<std::size_t>(layout_.sampleBytes);
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * sampleBytes;
     for (int by = window.y / height; by <= (window.y + window.height - 1) / height; ++by) {
       for (int bx = window.x / width; bx <= (window.x + window.width - 1) / width; ++bx) {
-        if (!readBlock(band, bx, by)) return false;
         const int top = std::max(window.y, by * height);
         const int bottom = std::min(window.y + window.height, (by + 1) * height);
         const int left = std::max(window.x, bx * width);
         const int right = std::min(window.x + window.width, (bx + 1) * width);
-        const auto rowBytes = static_cast<std::size_t>(width) * layout_.sampleBytes;
+        const auto place = [&](int y) {
+          return first + (y - window.y) * lineSpace +
+                 static_cast<std::ptrdiff_t>(left - window.x) * layout_.sampleBytes;
+        };
+        if (layout_.kind != OwnBlocks::Kind::kPredictedFloats) {
+          if (!readPlain(band, bx, by, top, bottom, left, right, place)) return dropPieces();
+          continue;
+        }
+        if (!inflateBlock(band, bx, by)) return false;
         for (int y = top; y < bottom; ++y) {
-          std::uint8_t* row = block_.data() + static_cast<std::size_t>(y - by * height) * rowBytes;
-          undoFloatPredictor(row, static_cast<std::size_t>(width), layout_.sampleBytes,
-                             scratch_.data());
-          std::memcpy(first + (y - window.y) * lineSpace +
-                          static_cast<std::ptrdiff_t>(left - window.x) * layout_.sampleBytes,
-                      row + static_cast<std::size_t>(left - bx * width) * layout_.sampleBytes,
-                      static_cast<std::size_t>(right - left) * layout_.sampleBytes);
+          // Straight into the row's place: the predictor's planes are put together there.
+          undoFloatPredictor(block_.data() + static_cast<std::size_t>(y - by * height) * rowBytes,
+                             static_cast<std::size_t>(width), layout_.sampleBytes,
+                             static_cast<std::size_t>(left - bx * width),
+                             static_cast<std::size_t>(right - left), place(y));
         }
       }
     }
-    return true;
+    return flush() || dropPieces();
   }
 
  private:
-  // Inflates block (bx, by) into block_: a tile whole, a strip as many rows as the image has
-  // left.
-  bool readBlock(GDALRasterBandH band, int bx, int by) {
-    if (file_ < 0) return false;
+  bool dropPieces() {
+    pieces_.clear();
+    return false;
+  }
+
+  // Where block (bx, by) lies in the file and its size, as GDAL says; size 0 for a sparse
+  // block.
+  std::pair<std::uint64_t, std::uint64_t> whereIs(GDALRasterBandH band, int bx, int by) const {
+    if (layout_.kind == OwnBlocks::Kind::kBigEndianRows) {
+      const std::uint64_t rowBytes = static_cast<std::uint64_t>(layout_.fileWidth) * 2;
+      return {rowBytes * static_cast<std::uint64_t>(by), rowBytes};
+    }
     const auto number = [&](const char* what) -> std::uint64_t {
       const std::string name = std::string(what) + std::to_string(bx) + "_" + std::to_string(by);
       const char* text = gdal_.GDALGetMetadataItem(band, name.c_str(), "TIFF");
@@ -517,7 +569,60 @@ class BlockDecoder {
       return value;
     };
     const std::uint64_t offset = number("BLOCK_OFFSET_");
-    const std::uint64_t size = number("BLOCK_SIZE_");
+    return {offset, offset != 0 ? number("BLOCK_SIZE_") : 0};
+  }
+
+  // Queues the reads of rows top to bottom - 1, columns left to right - 1, of block (bx, by)
+  // into their places: one preadv for each run of them that lies end to end in the file.
+  template <class Place>
+  bool readPlain(GDALRasterBandH band, int bx, int by, int top, int bottom, int left, int right,
+                 const Place& place) {
+    const auto [offset, size] = whereIs(band, bx, by);
+    const auto sampleBytes = static_cast<std::uint64_t>(layout_.sampleBytes);
+    const std::uint64_t rowBytes = static_cast<std::uint64_t>(layout_.blockWidth) * sampleBytes;
+    const auto rowsIn = static_cast<std::uint64_t>(bottom - by * layout_.blockHeight);
+    // A strip at the image's foot holds only the rows the image has.
+    if (size < rowsIn * rowBytes) return false;
+    const std::size_t bytes = static_cast<std::size_t>(right - left) * layout_.sampleBytes;
+    for (int y = top; y < bottom; ++y) {
+      const std::uint64_t at =
+          offset + static_cast<std::uint64_t>(y - by * layout_.blockHeight) * rowBytes +
+          static_cast<std::uint64_t>(left - bx * layout_.blockWidth) * sampleBytes;
+      if (!pieces_.empty() && (at != end_ || pieces_.size() == kPieces) && !flush()) return false;
+      if (pieces_.empty()) start_ = at;
+      pieces_.push_back({place(y), bytes});
+      end_ = at + bytes;
+    }
+    return true;
+  }
+
+  // Reads the queued pieces; an SRTM tile's samples are then turned into the host's order.
+  bool flush() {
+    if (pieces_.empty()) return true;
+    std::size_t total = 0;
+    for (const iovec& piece : pieces_) total += piece.iov_len;
+    const ssize_t got = ::preadv(file_, pieces_.data(), static_cast<int>(pieces_.size()),
+                                 static_cast<off_t>(start_));
+    if (got < 0 || static_cast<std::size_t>(got) != total) return false;
+    if (layout_.kind == OwnBlocks::Kind::kBigEndianRows) {
+      for (const iovec& piece : pieces_) {
+        auto* samples = static_cast<std::uint8_t*>(piece.iov_base);
+        for (std::size_t i = 0; i + 1 < piece.iov_len; i += 2) {
+          std::uint16_t sample;
+          std::memcpy(&sample, samples + i, 2);
+          sample = static_cast<std::uint16_t>(sample << 8 | sample >> 8);
+          std::memcpy(samples + i, &sample, 2);
+        }
+      }
+    }
+    pieces_.clear();
+    return true;
+  }
+
+  // Inflates block (bx, by) into block_: a tile whole, a strip as many rows as the image has
+  // left.
+  bool inflateBlock(GDALRasterBandH band, int bx, int by) {
+    const auto [offset, size] = whereIs(band, bx, by);
     const std::size_t rowBytes =
         static_cast<std::size_t>(layout_.blockWidth) * static_cast<std::size_t>(layout_.sampleBytes);
     const std::size_t full = rowBytes * static_cast<std::size_t>(layout_.blockHeight);
@@ -525,7 +630,6 @@ class BlockDecoder {
     if (offset == 0 || size == 0 || size > full + full / 8 + 65536) return false;
     compressed_.resize(size);
     block_.resize(full);
-    scratch_.resize(rowBytes);
     if (::pread(file_, compressed_.data(), size, static_cast<off_t>(offset)) !=
         static_cast<ssize_t>(size)) {
       return false;
@@ -538,13 +642,18 @@ class BlockDecoder {
             inflater_.inflate(compressed_.data(), size, block_.data(), stripBytes));
   }
 
+  // preadv's limit of pieces in one call.
+  static constexpr std::size_t kPieces = 1024;
+
   const Api& gdal_;
-  PredictedFloats layout_;
+  OwnBlocks layout_;
   int file_;
   BlockInflater inflater_;
   std::vector<std::uint8_t> compressed_;
   std::vector<std::uint8_t> block_;
-  std::vector<std::uint8_t> scratch_;
+  std::vector<iovec> pieces_;  // the rows queued for one preadv, from start_ to end_ in the file
+  std::uint64_t start_ = 0;
+  std::uint64_t end_ = 0;
 };
 
 // Reads the band's samples into texture.pixels, each row where the map wants it: rows stored
@@ -570,8 +679,8 @@ void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRa
                   blockHeight, texture.bytesPerPixel, blocksReachable(gdal, dataset));
   const int partCount = parts.count();
   const int threads = partCount > 1 ? 2 : 1;
-  const std::optional<PredictedFloats> predicted =
-      predictedFloats(gdal, dataset, type, texture.fileName, blockWidth, blockHeight);
+  const std::optional<OwnBlocks> blocks = ownBlocks(gdal, dataset, band, type, signedBytes,
+                                                    texture.fileName, blockWidth, blockHeight);
   checkDriverMemory(gdal, dataset, texture.fileName, 1, threads);
   // The pixels' pages are made by both threads, half each, before the samples are read: on
   // these machines a fresh page's first touch costs more than reading its samples.
@@ -594,7 +703,7 @@ void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRa
     Dataset reopened(nullptr, DatasetCloser{&gdal});
     const int failuresBefore = said.failures();
     std::optional<BlockDecoder> decoder;
-    if (predicted) decoder.emplace(gdal, *predicted, texture.fileName);
+    if (blocks) decoder.emplace(gdal, *blocks, texture.fileName);
     for (int index = next++; index < partCount && !failed; index = next++) {
       if (from == nullptr && own == nullptr) {
         reopened.reset(openRaster(gdal, texture.fileName));
