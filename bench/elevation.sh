@@ -98,14 +98,22 @@ for side in 5001 3601; do
   work=$out/elevation-$side
   mkdir -p "$work"
   cd "$work"
-  "$make_terrain" "$side" t talt16.tif
+  # The terrain and its models are written again unless they are newer than the program that
+  # makes them (a second run of the same build reuses them).
+  models=(talt.bmp talt16.tif)
+  ((side == 5001)) && models+=(talt32.tif) || models+=(N45E006.hgt)
+  fresh_models=1
+  for model in "${models[@]}"; do
+    [[ -f $model && $model -nt $make_terrain ]] || fresh_models=0
+  done
+  ((fresh_models)) || "$make_terrain" "$side" t talt16.tif
   blocks=$(((side - 1) / 50))
   map_bytes=$((8 + 99375 * blocks * blocks))
   dd_mib=$(((map_bytes + 1048575) / 1048576))
   trap 'rm -f "$work"/t.map "$work"/t.map.tmp* "$work"/floor.bin "$work"/primer.bin' EXIT
   declare -A words=()
   if ((side == 5001)); then
-    gdal_translate -q -ot Float32 -scale 0 65280 0 255 -co TILED=YES -co BLOCKXSIZE=512 \
+    ((fresh_models)) || gdal_translate -q -ot Float32 -scale 0 65280 0 255 -co TILED=YES -co BLOCKXSIZE=512 \
       -co BLOCKYSIZE=512 -co COMPRESS=DEFLATE -co PREDICTOR=3 talt16.tif talt32.tif
     names=(bmp uint16 float32 dd)
     words=([bmp]="t 1 1 2 2 10" [uint16]="--alt talt16.tif t 1 1 2 0.0078125 2560"
@@ -114,7 +122,7 @@ for side in 5001 3601; do
     # An SRTM tile's name gives its place: one degree from 45 N, 6 E, pixel centres on the
     # degrees.
     read -r west north east south < <(awk 'BEGIN { h = 0.5 / 3600; printf "%.15f %.15f %.15f %.15f\n", 6 - h, 46 + h, 7 + h, 45 - h }')
-    gdal_translate -q -ot Int16 -scale 0 65280 0 255 -of SRTMHGT -a_srs EPSG:4326 \
+    ((fresh_models)) || gdal_translate -q -ot Int16 -scale 0 65280 0 255 -of SRTMHGT -a_srs EPSG:4326 \
       -a_ullr "$west" "$north" "$east" "$south" talt16.tif N45E006.hgt
     names=(bmp hgt)
     words=([bmp]="t 1 1 2 2 10" [hgt]="--alt N45E006.hgt t 1 1 2 2 10")

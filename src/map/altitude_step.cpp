@@ -102,7 +102,8 @@ std::int64_t wholeStep(const std::uint8_t* pixels, std::size_t first, std::size_
                        double origin) {
   constexpr double kLargest = 2147483648.0;
   std::int64_t step = 0;
-  double divisor = 0.0;  // step, 0 until there is one
+  double divisor = 0.0;     // step, 0 until there is one
+  double reciprocal = 0.0;  // 1 / divisor
   for (std::size_t n = first; n < last; ++n) {
     Sample sample;
     std::memcpy(&sample, pixels + n * sizeof(Sample), sizeof sample);
@@ -114,13 +115,14 @@ std::int64_t wholeStep(const std::uint8_t* pixels, std::size_t first, std::size_
     };
     if (!(std::fabs(value) < kLargest) || whole(value) != value) return -1;
     const double difference = value - origin;  // exact: whole numbers below 2^32
-    // A whole multiple of the step so far leaves it as it is. Found with a division of
-    // doubles, not of integers (several times dearer): a quotient of numbers below 2^32 that
-    // rounds to a whole number when it is not one leaves a step too large, which costs only
-    // speed, since every blocFile checks its own samples' steps exactly.
-    if (step != 1 && (step == 0 || whole(difference / divisor) * divisor != difference)) {
+    // A whole multiple of the step so far leaves it as it is. Found with the product by the
+    // step's reciprocal, not a division (several times dearer): a whole number of steps that
+    // gives back the difference exactly proves it a multiple; one the rounding of the product
+    // misses only takes the greatest common divisor, which the multiple leaves as it was.
+    if (step != 1 && (step == 0 || whole(difference * reciprocal) * divisor != difference)) {
       step = std::gcd(step, static_cast<std::int64_t>(difference));
       divisor = static_cast<double>(step);
+      reciprocal = 1.0 / divisor;
     }
   }
   return step;

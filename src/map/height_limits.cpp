@@ -1,6 +1,7 @@
 #include "map/height_limits.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -25,15 +26,37 @@ Sample sampleAt(const Texture& alt, std::size_t index) {
   return sample;
 }
 
+// Eight running extremes, each over every eighth sample, which the compiler keeps in the
+// lanes of vectors: a single chain would wait on each comparison. The least and greatest do
+// not depend on the order the samples are met in (but for the sign of a zero, which no check
+// looks at; a NaN is never taken unless it is the first sample, either way).
 template <class Sample>
 std::pair<Sample, Sample> sampleRange(const Texture& alt) {
+  constexpr std::size_t kLanes = 8;
   const std::size_t count = alt.pixels.size() / sizeof(Sample);
-  Sample low = sampleAt<Sample>(alt, 0);
-  Sample high = low;
-  for (std::size_t i = 1; i < count; ++i) {
+  const Sample first = sampleAt<Sample>(alt, 0);
+  std::array<Sample, kLanes> lows;
+  std::array<Sample, kLanes> highs;
+  lows.fill(first);
+  highs.fill(first);
+  std::size_t i = 1;
+  for (; i + kLanes <= count; i += kLanes) {
+    for (std::size_t lane = 0; lane < kLanes; ++lane) {
+      const Sample sample = sampleAt<Sample>(alt, i + lane);
+      lows[lane] = std::min(lows[lane], sample);
+      highs[lane] = std::max(highs[lane], sample);
+    }
+  }
+  for (; i < count; ++i) {
     const Sample sample = sampleAt<Sample>(alt, i);
-    low = std::min(low, sample);
-    high = std::max(high, sample);
+    lows[0] = std::min(lows[0], sample);
+    highs[0] = std::max(highs[0], sample);
+  }
+  Sample low = lows[0];
+  Sample high = highs[0];
+  for (std::size_t lane = 1; lane < kLanes; ++lane) {
+    low = std::min(low, lows[lane]);
+    high = std::max(high, highs[lane]);
   }
   return {low, high};
 }
