@@ -31,6 +31,10 @@
 #include <utility>
 #include <vector>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "failure.h"
 #include "file_handle.h"
 #include "image/deflate_blocks.h"
@@ -421,6 +425,20 @@ bool blocksReachable(const Api& gdal, GDALDatasetH dataset) {
              std::end(kDirect);
 }
 
+// Swaps the two bytes of each 16-bit sample of bytes[0, count): with SSE2, which every x86-64
+// has, eight samples at a time.
+void swapBytePairs(std::uint8_t* bytes, std::size_t count) {
+  std::size_t i = 0;
+#ifdef __SSE2__
+  for (; i + 16 <= count; i += 16) {
+    auto* at = reinterpret_cast<__m128i*>(bytes + i);
+    const __m128i samples = _mm_loadu_si128(at);
+    _mm_storeu_si128(at, _mm_or_si128(_mm_slli_epi16(samples, 8), _mm_srli_epi16(samples, 8)));
+  }
+#endif
+  for (; i + 1 < count; i += 2) std::swap(bytes[i], bytes[i + 1]);
+}
+
 // Blocks this reader takes from the file itself rather than through GDAL, which still opens
 // the file and says where each block lies; one band of a local file, read with pread. GDAL's
 // reads cost a copy of every sample through its block cache and, for these, its byte-wise
@@ -606,13 +624,7 @@ class BlockDecoder {
     if (got < 0 || static_cast<std::size_t>(got) != total) return false;
     if (layout_.kind == OwnBlocks::Kind::kBigEndianRows) {
       for (const iovec& piece : pieces_) {
-        auto* samples = static_cast<std::uint8_t*>(piece.iov_base);
-        for (std::size_t i = 0; i + 1 < piece.iov_len; i += 2) {
-          std::uint16_t sample;
-          std::memcpy(&sample, samples + i, 2);
-          sample = static_cast<std::uint16_t>(sample << 8 | sample >> 8);
-          std::memcpy(samples + i, &sample, 2);
-        }
+        swapBytePairs(static_cast<std::uint8_t*>(piece.iov_base), piece.iov_len);
       }
     }
     pieces_.clear();
