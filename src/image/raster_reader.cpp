@@ -243,29 +243,36 @@ unsigned sampleMarks(const std::uint8_t* at, const HoleRules& rules) {
 template <typename Sample>
 bool anySampleMarked(const std::vector<std::uint8_t>& pixels, const HoleRules& rules) {
   const std::size_t count = pixels.size() / sizeof(Sample);
-  bool marked = false;
+  unsigned marked = 0;
+  // In runs of sixteen, a count the compiler knows, so that it takes them in vectors at -O2;
+  // the rest one at a time.
+  constexpr std::size_t kRun = 16;
+  const auto scan = [&](const auto& marks) {
+    std::size_t n = 0;
+    for (; n + kRun <= count; n += kRun) {
+      for (std::size_t k = 0; k < kRun; ++k) marked |= marks(n + k);
+    }
+    for (; n < count; ++n) marked |= marks(n);
+  };
+  const auto sampleAt = [&](std::size_t n) {
+    Sample value;
+    std::memcpy(&value, pixels.data() + n * sizeof value, sizeof value);
+    return value;
+  };
   if constexpr (std::is_floating_point_v<Sample>) {
     // NaN, the infinities and the largest floats are the values no smaller than the largest
     // float, NaN included by the negated comparison.
     constexpr Sample kLargest = std::is_same_v<Sample, float>
                                     ? std::numeric_limits<float>::max()
                                     : std::numeric_limits<double>::infinity();
-    for (std::size_t n = 0; n < count; ++n) {
-      Sample value;
-      std::memcpy(&value, pixels.data() + n * sizeof value, sizeof value);
-      marked |= !(std::fabs(value) < kLargest);
-    }
+    scan([&](std::size_t n) { return static_cast<unsigned>(!(std::fabs(sampleAt(n)) < kLargest)); });
   } else {
     // No sample equals a value its type cannot hold.
     if (!rules.samplesNoData || !holdsValue<Sample>(rules.noData)) return false;
     const auto noData = static_cast<Sample>(rules.noData);
-    for (std::size_t n = 0; n < count; ++n) {
-      Sample value;
-      std::memcpy(&value, pixels.data() + n * sizeof value, sizeof value);
-      marked |= value == noData;
-    }
+    scan([&](std::size_t n) { return static_cast<unsigned>(sampleAt(n) == noData); });
   }
-  return marked;
+  return marked != 0;
 }
 
 // Where a map window (Texture::x0, y0, width, height) of a fileWidth x fileHeight raster is
