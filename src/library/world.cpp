@@ -107,21 +107,8 @@ void putInt(Sha256& sha, std::int64_t value) {
   sha.update(bytes, sizeof bytes);
 }
 
-// The digest of an image's samples as little-endian bytes, so that every processor gives the
-// same fingerprint.
 void putSamples(Sha256& sha, const Texture& image) {
-  const std::size_t size = static_cast<std::size_t>(sampleBytes(image.sampleFormat));
-  SampleDigest digest;
-  if (std::endian::native == std::endian::little || size == 1) {
-    digest = sampleDigest(image.pixels.data(), image.pixels.size());
-  } else {
-    std::vector<std::uint8_t> swapped = image.pixels;
-    for (std::size_t at = 0; at + size <= swapped.size(); at += size) {
-      std::reverse(swapped.begin() + static_cast<std::ptrdiff_t>(at),
-                   swapped.begin() + static_cast<std::ptrdiff_t>(at + size));
-    }
-    digest = sampleDigest(swapped.data(), swapped.size());
-  }
+  const SampleDigest digest = sampleDigestOf(image);
   sha.update(digest.data(), digest.size());
 }
 

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "image/texture.h"
+
 namespace quorvel {
 
 using SampleDigest = std::array<std::uint8_t, 16>;
@@ -14,5 +16,9 @@ using SampleDigest = std::array<std::uint8_t, 16>;
 // the build. Not a defence against anyone forging inputs: the digest only says whether pixels
 // differ from the ones a tile was built from.
 [[nodiscard]] SampleDigest sampleDigest(const std::uint8_t* bytes, std::size_t size);
+
+// sampleDigest of an image's samples as little-endian bytes, so that every processor gives the
+// same digest.
+[[nodiscard]] SampleDigest sampleDigestOf(const Texture& image);
 
 }  // namespace quorvel

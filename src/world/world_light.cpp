@@ -20,12 +20,16 @@ SkyRectangle rectangleOf(const PixelWindow& window) {
   return SkyRectangle{window.x0, window.y0, window.width, window.height};
 }
 
-// The digest of a window's samples and where it lies.
+// The digest of a window's samples and where it lies, the same on every processor.
 std::string windowDigest(const Texture& window) {
   Sha256 sha;
-  const std::int64_t place[4] = {window.x0, window.y0, window.width, window.height};
+  std::uint8_t place[4 * 8];
+  const std::int64_t corners[4] = {window.x0, window.y0, window.width, window.height};
+  for (int i = 0; i < 32; ++i) {
+    place[i] = static_cast<std::uint8_t>(static_cast<std::uint64_t>(corners[i / 8]) >> (8 * (i % 8)));
+  }
   sha.update(place, sizeof place);
-  const SampleDigest samples = sampleDigest(window.pixels.data(), window.pixels.size());
+  const SampleDigest samples = sampleDigestOf(window);
   sha.update(samples.data(), samples.size());
   const Sha256Digest digest = sha.finish();
   return std::string(digest.begin(), digest.end());
