@@ -20,8 +20,11 @@
 #include <tuple>
 #include <vector>
 
+#include <ogr_srs_api.h>
+
 #include "quorvel/quorvel.h"
 #include "quorvel/world.h"
+#include "raster_files.h"
 #include "test_support.h"
 
 namespace quorvel::test {
@@ -309,6 +312,77 @@ TEST(Tileset, MapsAndWorldsGiveMeasuredLevelsThatMeetWithoutCracks) {
   EXPECT_EQ(names,
             (std::vector<std::string>{"tiles/0/5_3.glb", "tiles/1/2_1.glb", "tiles/2/1_0.glb",
                                       "tiles/3/0_0.glb", "tiles/4/0_0.glb", "tileset.json"}));
+}
+
+TEST(Tileset, AGeoreferencedWorldLiesWhereGdalPutsItsPixelsOnTheEarth) {
+  const TempDir dir;
+  std::mt19937 random(4978);
+  const TerrainImages images = randomTerrain(random, 201, 151, 60);
+  const Settings settings{{1.0f, 1.0f, 2.0f}, 0.25f, 40.0f, {}};
+  // Where GDAL itself puts a pixel's centre: UTM easting and northing of the file's
+  // geotransform (rows north first), to WGS 84's geocentric coordinates.
+  OGRSpatialReferenceH utm = OSRNewSpatialReference(wktOf(kTerrainEpsg).c_str());
+  OGRSpatialReferenceH earth = OSRNewSpatialReference(nullptr);
+  OSRImportFromEPSG(earth, 4978);
+  OSRSetAxisMappingStrategy(utm, OAMS_TRADITIONAL_GIS_ORDER);
+  OGRCoordinateTransformationH toEarth = OCTNewCoordinateTransformation(utm, earth);
+  ASSERT_NE(toEarth, nullptr);
+  for (const Stored stored : {Stored::kNorthFirst, Stored::kSouthFirst}) {
+    SCOPED_TRACE(stored == Stored::kNorthFirst ? "rows north first" : "rows south first");
+    const fs::path prefix = dir / (stored == Stored::kNorthFirst ? "n" : "s");
+    writeTerrainRasters(prefix, images, "GTiff", "tif", stored);
+    ImageFiles files;
+    files.prefix = prefix.string();
+    files.ext = "tif";
+    const Map map(compileFiles(files, settings).map);
+    WorldOptions options;
+    options.files = files;
+    options.settings = settings;
+    options.outdir = (prefix / "world").string();
+    options.tileSize = 51;
+    const WorldResult world = buildWorld(options);
+    const fs::path out = prefix / "tiles";
+    writeTileset(world.record, out.string());
+    const std::vector<Node> nodes = readTileset(out);
+    ASSERT_EQ(nodes.size(), 12u + 4 + 1);
+    std::map<int, std::vector<const Node*>> levels;
+    for (const Node& node : nodes) {
+      levels[node.level].push_back(&node);
+      for (const Vertex& v : node.vertices) ASSERT_TRUE(inside(node, v.at)) << node.level;
+      for (const int c : node.children) {
+        EXPECT_LE(nodes[c].error, node.error);
+        for (int corner = 0; corner < 8; ++corner) {
+          const Node& child = nodes[c];
+          const std::array<double, 3> local{(corner & 1) ? child.high[0] : child.low[0],
+                                            (corner & 2) ? child.high[1] : child.low[1],
+                                            (corner & 4) ? child.high[2] : child.low[2]};
+          EXPECT_TRUE(inside(node, apply(child.frame, local))) << "a child's box corner";
+        }
+      }
+    }
+    // The world's corners, at every level: each level's nodes cover the world and keep its
+    // border pixels.
+    for (const auto [x, y] : {std::pair{0, 0}, {200, 0}, {0, 150}, {200, 150}}) {
+      double e = kTerrainNorthFirst[0] + (x + 0.5) * kTerrainNorthFirst[1];
+      double n = kTerrainNorthFirst[3] + (150 - y + 0.5) * kTerrainNorthFirst[5];
+      double h = double{map.vertexHeight(x, y)} / settings.zScaleFactor + settings.seaLevel;
+      ASSERT_TRUE(OCTTransform(toEarth, 1, &e, &n, &h));
+      const std::array<double, 3> expected{e, n, h};
+      for (const auto& [level, members] : levels) {
+        double nearest = 1e300;
+        for (const Node* node : members) {
+          for (const Vertex& v : node->vertices) {
+            nearest = std::min(nearest, std::hypot(v.at[0] - expected[0], v.at[1] - expected[1],
+                                                   v.at[2] - expected[2]));
+          }
+        }
+        EXPECT_LE(nearest, 1.0) << "corner " << x << ", " << y << " at level " << level;
+      }
+    }
+  }
+  OCTDestroyCoordinateTransformation(toEarth);
+  OSRDestroySpatialReference(earth);
+  OSRDestroySpatialReference(utm);
 }
 
 }  // namespace

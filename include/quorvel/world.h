@@ -96,6 +96,30 @@ struct WorldGeoreference {
   std::string crs;  // the reference system as WKT, empty when the file names none
 };
 
+// Where a georeferenced world's pixels lie on the Earth: WGS 84's geocentric coordinates
+// (EPSG:4978, metres), as GDAL takes them from the world's reference system; a pixel's
+// altitude, height / zScaleFactor + seaLevel (its map's height in the altitude's unit, the
+// vertical datum ignored), is taken as its height above the ellipsoid.
+class WorldGlobe {
+ public:
+  // For a world of width x height pixels (map order: row 0 the southern) whose heights were
+  // made with zScaleFactor and seaLevel. Throws Error when the georeference names no reference
+  // system, or GDAL cannot be loaded or cannot take it to WGS 84.
+  WorldGlobe(const WorldGeoreference& georeference, std::int32_t width, std::int32_t height,
+             double zScaleFactor, double seaLevel);
+  ~WorldGlobe();
+  WorldGlobe(const WorldGlobe&) = delete;
+  WorldGlobe& operator=(const WorldGlobe&) = delete;
+
+  // Points given as (column, row, map height), a pixel's centre at whole numbers (fractions
+  // in between), become geocentric x, y and z in place. Throws Error.
+  void place(std::vector<std::array<double, 3>>& points) const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
 // A world's manifest as read back.
 struct WorldManifest {
   std::int32_t width = 0;  // the world's pixels

@@ -86,13 +86,18 @@ namespace quorvel {
   X(GDALOpenEx)                              \
   X(GDALRasterIO)                            \
   X(GDALWarpRegionToBuffer)                  \
+  X(OCTDestroyCoordinateTransformation)      \
+  X(OCTNewCoordinateTransformation)          \
+  X(OCTTransform)                            \
   X(OSRDestroySpatialReference)              \
   X(OSRGetAngularUnits)                      \
   X(OSRGetLinearUnits)                       \
   X(OSRGetSemiMajor)                         \
+  X(OSRImportFromEPSG)                       \
   X(OSRIsGeographic)                         \
   X(OSRIsSame)                               \
   X(OSRNewSpatialReference)                  \
+  X(OSRSetAxisMappingStrategy)               \
   X(VSIFCloseL)                              \
   X(VSIFOpenL)                               \
   X(VSIFReadL)                               \

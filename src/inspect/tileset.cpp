@@ -39,7 +39,7 @@ constexpr int kStrides[] = {1, 2, 10, 50};
 constexpr std::int64_t kSamplesAcross = 500;
 // What the tileset's JSON and every node's fingerprint start with: a new layout, a new
 // fingerprint.
-constexpr const char* kLayout = "quorvel 3D Tiles 1";
+constexpr const char* kLayout = "quorvel 3D Tiles 2";
 
 struct NodeId {
   int level = 0;  // 0: a leaf
@@ -133,7 +133,8 @@ class Builder {
                         {"generator", std::string("quorvel-inspect ") + version()}};
     tileset["extras"] = {{"layout", kLayout}};
     // Showing nothing at all is off by the whole relief at most; never less than the root.
-    tileset["geometricError"] = std::max(root.error, double{root.highest} - root.lowest);
+    tileset["geometricError"] =
+        std::max(root.error, (double{root.highest} - root.lowest) * placement_.verticalScale());
     tileset["root"] = std::move(root.tile);
     return tileset;
   }
@@ -276,7 +277,8 @@ class Builder {
     }
     const TerrainMesh mesh = id.level == 0 ? cellFanMesh(built.field) : nodeMesh(built.field);
     const double measured = id.level == 0 ? 0.0 : measure(id, built, mesh);
-    built.error = measured;
+    // In the tileset's units: metres on the globe.
+    built.error = measured * placement_.verticalScale();
     for (const Built& part : parts) built.error = std::max(built.error, part.error);
     const std::string uri = uriOf(id);
     std::filesystem::create_directories((directory_ / uri).parent_path());
@@ -478,10 +480,15 @@ class Builder {
     Point3 origin = frame.origin;
     if (parent != nullptr) {
       origin = parent->local(frame.origin);
+      // The axes by their components on the parent's, not as differences of points far from
+      // the Earth's centre, which would lose half their digits.
       for (Point3& axis : axes) {
-        const Point3 tip = parent->local(
-            {frame.origin[0] + axis[0], frame.origin[1] + axis[1], frame.origin[2] + axis[2]});
-        axis = {tip[0] - origin[0], tip[1] - origin[1], tip[2] - origin[2]};
+        Point3 turned{};
+        for (int k = 0; k < 3; ++k) {
+          turned[k] = (parent->axes[k][0] * axis[0] + parent->axes[k][1] * axis[1]) +
+                      parent->axes[k][2] * axis[2];
+        }
+        axis = turned;
       }
     }
     Json matrix = Json::array();  // column by column

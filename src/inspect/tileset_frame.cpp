@@ -1,5 +1,7 @@
 #include "inspect/tileset_frame.h"
 
+#include <cmath>
+
 namespace quorvel {
 
 Point3 LocalFrame::local(const Point3& p) const {
@@ -17,23 +19,71 @@ Point3 LocalFrame::global(const Point3& q) const {
   return p;
 }
 
-struct TerrainPlacement::State {};
+struct TerrainPlacement::State {
+  std::unique_ptr<WorldGlobe> globe;
+  double zScaleFactor = 1;
+};
 
-TerrainPlacement::TerrainPlacement(const std::optional<WorldGeoreference>&, double, double,
-                                   std::int64_t, std::int64_t)
-    : state_(std::make_unique<State>()) {}
+TerrainPlacement::TerrainPlacement(const std::optional<WorldGeoreference>& georeference,
+                                   double zScaleFactor, double seaLevel, std::int64_t width,
+                                   std::int64_t height)
+    : state_(std::make_unique<State>()) {
+  state_->zScaleFactor = zScaleFactor;
+  // A geotransform alone, without its reference system, says nowhere on the Earth.
+  if (georeference && !georeference->crs.empty()) {
+    state_->globe =
+        std::make_unique<WorldGlobe>(*georeference, static_cast<std::int32_t>(width),
+                                     static_cast<std::int32_t>(height), zScaleFactor, seaLevel);
+  }
+}
 
 TerrainPlacement::~TerrainPlacement() = default;
 
-bool TerrainPlacement::georeferenced() const { return false; }
+bool TerrainPlacement::georeferenced() const { return state_->globe != nullptr; }
+
+double TerrainPlacement::verticalScale() const {
+  if (!georeferenced()) return 1;
+  return state_->zScaleFactor != 0 ? 1 / std::abs(state_->zScaleFactor) : 0;
+}
 
 void TerrainPlacement::place(std::vector<Point3>& points) const {
+  if (state_->globe) {
+    state_->globe->place(points);
+    return;
+  }
   for (Point3& p : points) p = {10 * p[0], 10 * p[1], p[2]};
 }
 
 LocalFrame TerrainPlacement::frameAt(double x, double y) const {
   LocalFrame frame;
-  frame.origin = {10 * x, 10 * y, 0};
+  if (!state_->globe) {
+    frame.origin = {10 * x, 10 * y, 0};
+    return frame;
+  }
+  std::vector<Point3> point{{x, y, 0}};
+  state_->globe->place(point);
+  frame.origin = point[0];
+  // Longitude and geodetic latitude of the origin on WGS 84, by Bowring's iteration, for the
+  // axes east, north and up (the ellipsoid's normal) there.
+  constexpr double kA = 6378137.0;
+  constexpr double kF = 1 / 298.257223563;
+  constexpr double kE2 = kF * (2 - kF);
+  const double X = frame.origin[0];
+  const double Y = frame.origin[1];
+  const double Z = frame.origin[2];
+  const double longitude = std::atan2(Y, X);
+  const double p = std::hypot(X, Y);
+  double latitude = std::atan2(Z, p * (1 - kE2));
+  for (int i = 0; i < 5; ++i) {
+    const double sine = std::sin(latitude);
+    const double n = kA / std::sqrt(1 - kE2 * sine * sine);
+    latitude = std::atan2(Z + kE2 * n * sine, p);
+  }
+  const double sl = std::sin(longitude);
+  const double cl = std::cos(longitude);
+  const double sp = std::sin(latitude);
+  const double cp = std::cos(latitude);
+  frame.axes = {{{-sl, cl, 0}, {-sp * cl, -sp * sl, cp}, {cp * cl, cp * sl, sp}}};
   return frame;
 }
 

@@ -30,13 +30,16 @@ struct LocalFrame {
 class TerrainPlacement {
  public:
   // width and height are the terrain's pixels, which the geotransform's rows and columns
-  // follow as the map reader does. Throws a Failure when GDAL cannot take the reference system
+  // follow as the map reader does. Throws Error when GDAL cannot take the reference system
   // to WGS 84.
   TerrainPlacement(const std::optional<WorldGeoreference>& georeference, double zScaleFactor,
                    double seaLevel, std::int64_t width, std::int64_t height);
   ~TerrainPlacement();
 
   [[nodiscard]] bool georeferenced() const;
+  // The tileset's length of one unit of map height: 1 in the local frame, where heights are
+  // the map's, and 1 / |zScaleFactor| metres on the globe.
+  [[nodiscard]] double verticalScale() const;
   // The tileset's positions of points (x, y, height), in place.
   void place(std::vector<Point3>& points) const;
   // A frame near pixel (x, y): axes east, north and up there, its origin on the ground.
