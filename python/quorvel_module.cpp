@@ -79,9 +79,26 @@ quorvel::SampleType sampleTypeOf(const py::dtype& type) {
       py::str(py::handle(type)).cast<std::string>());
 }
 
+// The array an argument holds. Taken as any object so that a refusal is one line: pybind11's
+// own would convert a list, or echo the whole of it (megabytes) when it cannot.
+py::array arrayOf(const char* role, const py::object& value) {
+  if (!py::isinstance<py::array>(value)) {
+    throw py::type_error(std::string(role) + " must be a numpy array, not " +
+                         Py_TYPE(value.ptr())->tp_name);
+  }
+  return py::reinterpret_borrow<py::array>(value);
+}
+
+// "(300, 401, 3)": an array's shape as numpy prints it.
+std::string shapeOf(const py::array& array) {
+  return py::str(array.attr("shape")).cast<std::string>();
+}
+
 // The arrays keep their own strides; a view is made of each, nothing copied here.
 quorvel::AltitudeView altitudeView(const py::array& alt) {
-  if (alt.ndim() != 2) throw py::type_error("alt must be a 2-D array (rows, columns)");
+  if (alt.ndim() != 2) {
+    throw py::type_error("alt must be a 2-D array (rows, columns), not of shape " + shapeOf(alt));
+  }
   const quorvel::SampleType type = sampleTypeOf(alt.dtype());
   if (alt.dtype().attr("isnative").cast<bool>() == false) {
     throw py::type_error("alt must be in the machine's byte order");
@@ -97,7 +114,10 @@ quorvel::AltitudeView altitudeView(const py::array& alt) {
 quorvel::ColourView colourView(const char* role, const py::array& colour) {
   if (colour.ndim() != 3 || colour.shape(2) != 3 ||
       !colour.dtype().equal(py::dtype::of<std::uint8_t>())) {
-    throw py::type_error(std::string(role) + " must be a uint8 array of shape (rows, columns, 3)");
+    throw py::type_error(std::string(role) +
+                         " must be a uint8 array of shape (rows, columns, 3), not " +
+                         py::str(py::handle(colour.dtype())).cast<std::string>() + " of shape " +
+                         shapeOf(colour));
   }
   if (colour.strides(2) != 1) {
     throw py::type_error(std::string(role) + "'s red, green and blue must be adjacent bytes");
@@ -187,13 +207,17 @@ PYBIND11_MODULE(quorvel, m) {
 
   m.def(
       "compile_map",
-      [](const std::string& path, const py::array& alt, const py::array& difmat,
-         const py::array& ambmat, const py::array& diflight, const py::array& amblight,
+      [](const std::string& path, const py::object& alt, const py::object& difmat,
+         const py::object& ambmat, const py::object& diflight, const py::object& amblight,
          std::array<float, 3> light, float zScale, float seaLevel, int sky, bool shadows,
          double sunSize) {
+        const py::array arrays[] = {arrayOf("alt", alt), arrayOf("difmat", difmat),
+                                    arrayOf("ambmat", ambmat), arrayOf("diflight", diflight),
+                                    arrayOf("amblight", amblight)};
         const quorvel::TerrainViews views{
-            altitudeView(alt), colourView("difmat", difmat), colourView("ambmat", ambmat),
-            colourView("diflight", diflight), colourView("amblight", amblight)};
+            altitudeView(arrays[0]), colourView("difmat", arrays[1]),
+            colourView("ambmat", arrays[2]), colourView("diflight", arrays[3]),
+            colourView("amblight", arrays[4])};
         const quorvel::Settings settings =
             bakedSettingsOf(light, zScale, seaLevel, sky, shadows, sunSize);
         quorvel::CompileResult result;

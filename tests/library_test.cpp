@@ -162,12 +162,12 @@ TEST(Library, RefusalsAreTheCommandLinesLines) {
   const Case cases[] = {
       {{alt, colour, colour, colour, colour},
        "erreur: alt contient 2 pixels sans altitude",
-       "alt: the first pixel without altitude is column 7, row 0 from the top; NaN and "
-       "infinities are not altitudes"},
+       "alt: the first pixel without altitude is row 0, column 5 (row 0 the array's first, the "
+       "south edge); NaN and infinities are not altitudes"},
       {{{images.alt.data(), 101, 51, 101, SampleType::kUInt8, 0}, colour, colour, narrow, colour},
        "erreur: diflight n'a pas la taille de alt",
-       "diflight is 100 x 51 pixels, alt 101 x 51: every colour image must have the altitude's "
-       "size"},
+       "diflight has 51 rows and 100 columns, alt 51 and 101: every colour array must have the "
+       "altitude's rows and columns"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
@@ -260,6 +260,72 @@ TEST(Library, ErrorsSayTheirKind) {
       ADD_FAILURE() << "no refusal";
     } catch (const Error& error) {
       EXPECT_EQ(error.kind(), kind) << error.what();
+    }
+  }
+}
+
+// Each refusal's hint says what was found and what to do. A map that cannot be made is
+// found before any pixel is read (heights out of range are not reached), but after the
+// images' own refusals.
+TEST(Library, HintsSayWhatWasFound) {
+  const test::TempDir dir;
+  test::writeTerrain(dir / "t", bumpyTerrain());
+  test::writeTerrain(dir / "w", test::uniformTerrain(5101, 51, 0, {}, {}, {}, {}));
+  std::filesystem::create_directory(dir / "d.map");
+  using Named = std::vector<std::pair<std::optional<std::string> ImageFiles::*, std::string>>;
+  // The five images of base, named one by one, whatever the prefix.
+  const auto five = [](const std::string& base) {
+    return Named{{&ImageFiles::alt, base + "alt.bmp"},
+                 {&ImageFiles::difmat, base + "DifMat.bmp"},
+                 {&ImageFiles::ambmat, base + "AmbMat.bmp"},
+                 {&ImageFiles::diflight, base + "DifLight.bmp"},
+                 {&ImageFiles::amblight, base + "AmbLight.bmp"}};
+  };
+  struct Case {
+    std::string prefix;
+    Named named;
+    ErrorKind kind;
+    std::string hint;
+    Settings settings = {};
+  };
+  Settings steep;
+  steep.zScaleFactor = 1e38f;
+  const std::string missing = (dir / "none").string();
+  Named missingColour = five("t");
+  missingColour[1].second = "none.bmp";
+  const Case cases[] = {
+      {"t",
+       {{&ImageFiles::alt, "tDifMat.bmp"}},
+       ErrorKind::kFormat,
+       "tDifMat.bmp: is a 24-bit BMP"},
+      {"t", {{&ImageFiles::ambmat, "talt.bmp"}}, ErrorKind::kFormat, "talt.bmp: is an 8-bit BMP"},
+      {"t",
+       {{&ImageFiles::amblight, "none.bmp"}},
+       ErrorKind::kOpen,
+       "No such file or directory; light images of one colour are made in one command: see "
+       "\"Light images\" in the README"},
+      {"w", {}, ErrorKind::kSize, "quorvel-world cuts an altitude of any size"},
+      {"t", {}, ErrorKind::kRange, "lower the z scale factor", steep},
+      // The map cannot be made: said before the heights are read, after the images' refusals.
+      {"none/t", five("t"), ErrorKind::kWrite,
+       "the folder " + missing + " does not exist; create it (mkdir -p " + missing + ")", steep},
+      {"talt.bmp/t", five("t"), ErrorKind::kWrite,
+       (dir / "talt.bmp").string() + " is a file, not a folder"},
+      {"d", five("t"), ErrorKind::kWrite, "d.map: it is a folder; remove it"},
+      {"none/t", missingColour, ErrorKind::kOpen, "none.bmp: No such file or directory"},
+      {"none/w", five("w"), ErrorKind::kSize, "walt.bmp is 5101 x 51 pixels"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.prefix + ": " + c.hint);
+    ImageFiles files;
+    files.prefix = (dir / c.prefix).string();
+    for (const auto& [role, name] : c.named) files.*role = (dir / name).string();
+    try {
+      compileFiles(files, c.settings);
+      ADD_FAILURE() << "no refusal";
+    } catch (const Error& error) {
+      EXPECT_EQ(error.kind(), c.kind) << error.what();
+      EXPECT_NE(error.hint().find(c.hint), std::string::npos) << error.hint();
     }
   }
 }

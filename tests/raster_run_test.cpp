@@ -282,14 +282,14 @@ TEST(RasterRun, StandardErrorSaysWhatToDo) {
   const Case cases[] = {
       {{"--alt", "tDifMat.bmp", "t"},
        1,
-       "tDifMat.bmp: not an 8-bit BMP; an altitude BMP holds one grey level a pixel. For a grey"
-       " picture saved in colour, gdal_translate -b 1 tDifMat.bmp alt8.bmp keeps its levels;"
-       " altitudes finer than 256 levels can be given in another format (a 16-bit PNG or"
-       " GeoTIFF), read through GDAL\n"},
+       "tDifMat.bmp: is a 24-bit BMP (colour), and an altitude BMP holds one grey level a pixel"
+       " (8 bits). For a grey picture saved in colour, gdal_translate -b 1 tDifMat.bmp alt8.bmp"
+       " keeps its levels; altitudes finer than 256 levels can be given in another format (a"
+       " 16-bit PNG or GeoTIFF), read through GDAL\n"},
       {{"--diflight", "talt.bmp", "t"},
        1,
-       "talt.bmp: not a 24-bit BMP; a colour BMP holds red, green and blue a pixel. For a"
-       " paletted or grey one, gdal_translate -expand rgb talt.bmp colour24.bmp writes its"
+       "talt.bmp: is an 8-bit BMP (grey or paletted), and a colour BMP holds red, green and blue"
+       " a pixel (24 bits). gdal_translate -expand rgb talt.bmp colour24.bmp writes its"
        " colours; a PNG, grey or paletted, is read as it is\n"},
       {{"--alt", "wide.tif", "t"},
        1,

@@ -89,7 +89,8 @@ def test_refusals(tmp_path):
     with pytest.raises(quorvel.Error) as refused:
         quorvel.compile_map(str(tmp_path / "m.map"), holes, *colours)
     assert str(refused.value) == "erreur: alt contient 1 pixels sans altitude"
-    assert refused.value.hint.startswith("alt: the first pixel without altitude is column 3, row 0")
+    assert refused.value.hint.startswith(
+        "alt: the first pixel without altitude is row 50, column 3")
     with pytest.raises(quorvel.Error, match="erreur: ambmat n'a pas la taille de alt"):
         quorvel.compile_map(str(tmp_path / "m.map"), alt, colours[0], colours[1][:, 1:], *colours[2:])
     with pytest.raises(TypeError):
@@ -105,6 +106,35 @@ def test_refusals(tmp_path):
         quorvel.compile_files(str(tmp_path / "t"))
     assert str(compressed.value) == str(tmp_path / "talt.bmp") + " est un fichier bmp comprim\u00e9"
     assert not (tmp_path / "t.map").exists()
+
+
+def test_array_refusals_speak_of_arrays(tmp_path):
+    alt, colours = terrain()
+    wide = np.zeros((HEIGHT, 5101), dtype=np.uint8)
+    wide_colour = np.zeros((HEIGHT, 5101, 3), dtype=np.uint8)
+    cases = [
+        ("size", "alt has 51 rows and 100 columns", lambda: quorvel.compile_map(
+            str(tmp_path / "m.map"), alt[:, 1:], *[c[:, 1:] for c in colours])),
+        ("size", "quorvel.World", lambda: quorvel.compile_map(
+            str(tmp_path / "m.map"), wide, *[wide_colour] * 4)),
+        ("size", "ambmat has 51 rows and 100 columns, alt 51 and 101", lambda: quorvel.compile_map(
+            str(tmp_path / "m.map"), alt, colours[0], colours[1][:, 1:], *colours[2:])),
+        ("write", "the folder " + str(tmp_path / "no") + " does not exist", lambda:
+            quorvel.compile_map(str(tmp_path / "no" / "m.map"), alt, *colours)),
+    ]
+    for kind, hint, action in cases:
+        with pytest.raises(quorvel.Error) as refused:
+            action()
+        assert refused.value.kind == kind and hint in refused.value.hint, refused.value.hint
+        assert "gdal_translate" not in refused.value.hint and ".tif" not in refused.value.hint
+    # A list where an array belongs is refused in one short line, not echoed.
+    for at in range(5):
+        arguments = [alt, *colours]
+        arguments[at] = arguments[at].tolist()
+        with pytest.raises(TypeError) as refused:
+            quorvel.compile_map(str(tmp_path / "m.map"), *arguments)
+        assert str(refused.value).endswith("must be a numpy array, not list")
+        assert len(str(refused.value)) < 80
 
 
 def test_error_kinds(tmp_path):

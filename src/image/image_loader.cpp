@@ -46,21 +46,24 @@ const Texture& ImageLoader::load(const std::string& fileName, RasterKind kind,
 
 namespace {
 
-// A BMP of the wrong depth, with what to do about it.
-Failure wrongDepth(const std::string& fileName, RasterKind kind) {
+// A BMP of the wrong depth: the depth found, and what to do about it. The reader takes
+// only 8 and 24 bits, so an altitude found wrong is 24-bit and a colour image 8-bit.
+Failure wrongDepth(const std::string& fileName, RasterKind kind, int bits) {
+  const std::string found =
+      std::string(bits == 8 ? ": is an " : ": is a ") + std::to_string(bits) + "-bit BMP";
   if (kind == RasterKind::kAltitude) {
     return Failure(ErrorKind::kFormat, "erreur: " + fileName + " n'est pas un bmp 8bit\n",
-                   fileName +
-                       ": not an 8-bit BMP; an altitude BMP holds one grey level a pixel. For a"
-                       " grey picture saved in colour, gdal_translate -b 1 " +
+                   fileName + found +
+                       " (colour), and an altitude BMP holds one grey level a"
+                       " pixel (8 bits). For a grey picture saved in colour, gdal_translate -b 1 " +
                        fileName +
                        " alt8.bmp keeps its levels; altitudes finer than 256 levels can be given"
                        " in another format (a 16-bit PNG or GeoTIFF), read through GDAL\n");
   }
   return Failure(ErrorKind::kFormat, "erreur: " + fileName + " n'est pas un bmp 24bit\n",
-                 fileName +
-                     ": not a 24-bit BMP; a colour BMP holds red, green and blue a pixel. For a"
-                     " paletted or grey one, gdal_translate -expand rgb " +
+                 fileName + found +
+                     " (grey or paletted), and a colour BMP holds red, green and"
+                     " blue a pixel (24 bits). gdal_translate -expand rgb " +
                      fileName +
                      " colour24.bmp writes its colours; a PNG, grey or paletted, is read as it"
                      " is\n");
@@ -77,6 +80,26 @@ void noteLargerImage(const Texture& image, const Texture& alt) {
                  " are used",
                  image.fileName.c_str(), image.fileWidth, image.fileHeight, alt.fileName.c_str(),
                  alt.fileWidth, alt.fileHeight, alt.fileWidth, alt.fileHeight));
+}
+
+// DifLight and AmbLight are the images a user most often has not made yet, and most
+// terrains want them uniform: a missing one points to the README's recipe.
+constexpr std::size_t kFirstLightRole = 3;
+
+template <class Load>
+const Texture* withLightRecipe(const Load& load) {
+  try {
+    return load();
+  } catch (const Failure& failure) {
+    if (failure.kind() != ErrorKind::kOpen) throw;
+    std::string hint = failure.hint();
+    if (hint.ends_with('\n')) hint.pop_back();
+    throw Failure(failure.kind(), failure.what(),
+                  (hint.empty() ? "" : hint + "; ") +
+                      "light images of one colour are made in one command: see \"Light "
+                      "images\" in the README\n",
+                  failure.exitCode());
+  }
 }
 
 }  // namespace
@@ -108,7 +131,7 @@ TerrainTextures ImageLoader::loadTerrain(const ImageNames& names, const KeepRule
     const Texture& texture = load(fileName, kind, window, grid);
     const int bitsPerPixel = kind == RasterKind::kAltitude ? 8 : 24;
     if (isBmpName(fileName) && texture.bitsPerPixel != bitsPerPixel) {
-      throw wrongDepth(fileName, kind);
+      throw wrongDepth(fileName, kind, texture.bitsPerPixel);
     }
     return &texture;
   };
@@ -121,7 +144,11 @@ TerrainTextures ImageLoader::loadTerrain(const ImageNames& names, const KeepRule
   if (loaded.columns == 0) buffers_.prepare({});  // no colour pixel is kept now
   const ImageGrid grid = gridOf(alt);
   for (std::size_t role = 1; role < names.size(); ++role) {
-    textures[role] = checked(names[role], RasterKind::kColour, loaded, grid);
+    textures[role] = role < kFirstLightRole
+                         ? checked(names[role], RasterKind::kColour, loaded, grid)
+                         : withLightRecipe([&] {
+                             return checked(names[role], RasterKind::kColour, loaded, grid);
+                           });
     const Texture& image = *textures[role];
     const bool placed = alt.georeference && image.georeference;
     const bool first =

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -125,8 +126,13 @@ void copyPixels(const void* data, std::int32_t w, std::int32_t h, std::ptrdiff_t
 
 void checkView(const char* role, const void* data, std::int32_t w, std::int32_t h) {
   if (w < 0 || h < 0 || (data == nullptr && w > 0 && h > 0)) {
+    const std::string found =
+        w < 0 || h < 0 ? "has a size of " + std::to_string(w) + " x " + std::to_string(h)
+                       : "has no pixels (a null pointer) for " + std::to_string(w) + " x " +
+                             std::to_string(h);
     throw Failure(ErrorKind::kFormat, std::string("erreur: ") + role + " n'est pas une image\n",
-                  std::string(role) + ": a view needs its pixels and a size of 0 or more\n");
+                  std::string(role) + ": the view " + found +
+                      "; a view needs its pixels and a size of 0 or more\n");
   }
 }
 
@@ -166,19 +172,18 @@ std::unique_ptr<Texture> altitudeTexture(const AltitudeView& view) {
   } else {
     texture->pixels = std::move(samples);
   }
-  // Pixels without altitude, and the first of them in the picture's order (rows top first).
+  // Pixels without altitude, and the first of them in the array's own order (row 0 first, as
+  // numpy counts rows), which is where its caller looks.
   long long count = 0;
   long long first = 0;
   visitSample(texture->sampleFormat, [&]<class Sample>(Sample) {
     if constexpr (std::is_floating_point_v<Sample>) {
-      const std::size_t w = static_cast<std::size_t>(view.width);
       const std::size_t n = texture->pixels.size() / sizeof(Sample);
       for (std::size_t i = 0; i < n; ++i) {
         Sample value;
         std::memcpy(&value, texture->pixels.data() + i * sizeof(Sample), sizeof value);
         if (std::isfinite(value)) continue;
-        const auto fromTop = static_cast<long long>((n / w - 1 - i / w) * w + i % w);
-        if (count == 0 || fromTop < first) first = fromTop;
+        if (count == 0) first = static_cast<long long>(i);
         ++count;
       }
     }
@@ -186,10 +191,11 @@ std::unique_ptr<Texture> altitudeTexture(const AltitudeView& view) {
   if (count > 0) {
     throw Failure(ErrorKind::kNoData,
                   "erreur: alt contient " + std::to_string(count) + " pixels sans altitude\n",
-                  "alt: the first pixel without altitude is column " +
-                      std::to_string(first % view.width) + ", row " +
-                      std::to_string(first / view.width) +
-                      " from the top; NaN and infinities are not altitudes\n");
+                  "alt: the first pixel without altitude is row " +
+                      std::to_string(first / view.width) + ", column " +
+                      std::to_string(first % view.width) +
+                      " (row 0 the array's first, the south edge); NaN and infinities are not"
+                      " altitudes\n");
   }
   return texture;
 }
@@ -199,16 +205,33 @@ std::unique_ptr<Texture> colourTexture(const char* role, const ColourView& view,
   checkView(role, view.data, view.width, view.height);
   if (view.width != alt.width || view.height != alt.height) {
     throw Failure(ErrorKind::kSize, std::string("erreur: ") + role + " n'a pas la taille de alt\n",
-                  std::string(role) + " is " + std::to_string(view.width) + " x " +
-                      std::to_string(view.height) + " pixels, alt " + std::to_string(alt.width) +
-                      " x " + std::to_string(alt.height) +
-                      ": every colour image must have the altitude's size\n");
+                  std::string(role) + " has " + std::to_string(view.height) + " rows and " +
+                      std::to_string(view.width) + " columns, alt " + std::to_string(alt.height) +
+                      " and " + std::to_string(alt.width) +
+                      ": every colour array must have the altitude's rows and columns\n");
   }
   auto texture =
       std::make_unique<MemoryTexture>(role, view.width, view.height, SampleFormat::kUInt8, 3);
   copyPixels(view.data, view.width, view.height, view.rowStride,
              view.pixelStride != 0 ? view.pixelStride : 3, 3, texture->pixels);
   return texture;
+}
+
+// A map that cannot be made is found out before the images are read, but reported where
+// it always was: after the refusals of the images' headers, depths and sizes, which come
+// first when both are wrong. Only the checks that read pixels (holes, heights out of range)
+// are skipped, since they are the work the early look saves.
+[[noreturn]] void refuseAfterHeaders(ImageLoader& loader, const ImageNames& names,
+                                     const Failure& uncreatable) {
+  const KeepWindow none{0, 0, false};
+  const TerrainTextures headers =
+      loader.loadTerrain(names, KeepRule{none, [none](const Texture&) { return none; }, true});
+  const Texture& alt = *headers[0];
+  if (const char* refusal = mapSizeRefusal(alt.fileWidth, alt.fileHeight)) {
+    throw Failure(ErrorKind::kSize, refusal, altitudeSizeHint(alt));
+  }
+  checkColourSizes(Terrain{alt, *headers[1], *headers[2], *headers[3], *headers[4], {}});
+  throw uncreatable;
 }
 
 }  // namespace
@@ -252,9 +275,13 @@ CompileResult compileFiles(const ImageFiles& files, const Settings& settings,
     // not what the headers claim.
     ImageLoader loader([&](const std::string& line) { lines.note(line); },
                        ImageLoaderOptions{options.trustedInputs});
+    const ImageNames names = imageNamesOf(files);
+    const std::string mapName = files.prefix + ".map";
+    if (const std::optional<Failure> uncreatable = mapCreationFailure(mapName)) {
+      refuseAfterHeaders(loader, names, *uncreatable);
+    }
     // Colour BMPs are read a band at a time as the map is encoded, into a few buffers used
     // again: never all of their pixels at once.
-    const ImageNames names = imageNamesOf(files);
     const bool byBand = coloursReadableByBand(names);
     const TerrainTextures images =
         loader.loadTerrain(names, KeepRule{altitudeKeepWindow(), colourKeepWindow, byBand});
@@ -265,7 +292,7 @@ CompileResult compileFiles(const ImageFiles& files, const Settings& settings,
           colourKeepWindow(*images[0]).columns, kColourBandSlots,
           kBlocFilePixels + 1);  // each blocFile's colours in a few pages
     }
-    return writeTerrain(files.prefix + ".map", images, settings, lines, bands.get());
+    return writeTerrain(mapName, images, settings, lines, bands.get());
   } catch (const Failure& failure) {
     throw errorOf(failure);
   }
@@ -282,6 +309,10 @@ CompileResult compileRasters(const std::string& mapPath, const TerrainViews& vie
     const std::unique_ptr<Texture> ambMat = colourTexture("ambmat", views.ambmat, *alt);
     const std::unique_ptr<Texture> difLight = colourTexture("diflight", views.diflight, *alt);
     const std::unique_ptr<Texture> ambLight = colourTexture("amblight", views.amblight, *alt);
+    // The writer checks the size again, but its hint speaks of files.
+    if (const char* refusal = mapSizeRefusal(alt->width, alt->height)) {
+      throw Failure(ErrorKind::kSize, refusal, arraySizeHint(alt->width, alt->height));
+    }
     return writeTerrain(mapPath,
                         {alt.get(), difMat.get(), ambMat.get(), difLight.get(), ambLight.get()},
                         settings, lines);

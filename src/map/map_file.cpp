@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <utility>
 
 #include "failure.h"
@@ -72,7 +73,53 @@ class StopSignalsBlocked {
   sigset_t previous_;
 };
 
+// Why mapName cannot be made, with what to do, or empty. A missing folder or a file where a
+// folder should be is named as the first such part of the path, which is what the user must
+// change.
+std::string creationProblem(const std::string& mapName) {
+  struct stat found {};
+  if (::stat(mapName.c_str(), &found) == 0 && S_ISDIR(found.st_mode)) {
+    return "it is a folder; remove it or give the map another name";
+  }
+  const std::filesystem::path folder = std::filesystem::path(mapName).parent_path();
+  const std::string shown = folder.empty() ? "." : folder.string();
+  if (::stat(shown.c_str(), &found) != 0) {
+    const int error = errno;
+    std::filesystem::path walked;
+    for (const std::filesystem::path& part : folder) {
+      walked /= part;
+      struct stat partFound {};
+      if (::stat(walked.c_str(), &partFound) != 0) {
+        if (errno != ENOENT) break;
+        return "the folder " + walked.string() + " does not exist; create it (mkdir -p " + shown +
+               ") or write the map elsewhere";
+      }
+      if (!S_ISDIR(partFound.st_mode)) {
+        return walked.string() + " is a file, not a folder; write the map elsewhere";
+      }
+    }
+    return shown + ": " + std::strerror(error);
+  }
+  if (!S_ISDIR(found.st_mode)) return shown + " is a file, not a folder; write the map elsewhere";
+  if (::faccessat(AT_FDCWD, shown.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+    return "the folder " + shown + " cannot be written in (" + std::strerror(errno) +
+           "); write the map in a folder you may write in";
+  }
+  return {};
+}
+
+Failure cannotCreate(const std::string& mapName, const std::string& problem) {
+  return Failure(ErrorKind::kWrite, "impossible de creer le fichier " + mapName + "\n",
+                 mapName + ": " + problem + "\n");
+}
+
 }  // namespace
+
+std::optional<Failure> mapCreationFailure(const std::string& mapName) {
+  const std::string problem = creationProblem(mapName);
+  if (problem.empty()) return std::nullopt;
+  return cannotCreate(mapName, problem);
+}
 
 void removeTemporaryMapOnSignal() {
   struct sigaction action {};
@@ -92,12 +139,11 @@ void removeTemporaryMapOnSignal() {
 }
 
 MapFile::MapFile(std::string mapName) : mapName_(std::move(mapName)) {
-  const std::string cannotCreate = "impossible de creer le fichier " + mapName_ + "\n";
   // A directory can never become the map; finding out only at the rename would come after
   // the whole file had been written.
   struct stat target {};
   if (::stat(mapName_.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) {
-    throw Failure(ErrorKind::kWrite, cannotCreate);
+    throw cannotCreate(mapName_, creationProblem(mapName_));
   }
   // O_EXCL so that two runs, or a stale file, never share a temporary name.
   const std::string base = mapName_ + ".tmp" + std::to_string(::getpid()) + "-";
@@ -107,7 +153,11 @@ MapFile::MapFile(std::string mapName) : mapName_(std::move(mapName)) {
     fd_ = ::open(temporaryName_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ < 0 && errno != EEXIST) break;
   }
-  if (fd_ < 0) throw Failure(ErrorKind::kWrite, cannotCreate);
+  if (fd_ < 0) {
+    const int error = errno;
+    const std::string problem = creationProblem(mapName_);
+    throw cannotCreate(mapName_, problem.empty() ? std::strerror(error) : problem);
+  }
   pendingSlot_ = claimPendingSlot(temporaryName_.c_str());
 }
 

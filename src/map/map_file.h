@@ -2,9 +2,18 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "failure.h"
+
 namespace quorvel {
+
+// The refusal of a map that cannot be made ("impossible de creer le fichier <mapName>"), with
+// why in its hint, as far as a look at its folder tells without making anything; none when
+// nothing stands in the way. A look costs microseconds where the images take seconds, so a
+// compile asks before it reads them.
+[[nodiscard]] std::optional<Failure> mapCreationFailure(const std::string& mapName);
 
 // The terrain file being written, to a temporary file beside the target, each span of bytes
 // straight from where it was made to its place in the file; only commit() gives the file its

@@ -43,6 +43,14 @@ std::string size(std::int32_t width, std::int32_t height) {
   return std::to_string(width) + " x " + std::to_string(height);
 }
 
+// An altitude larger than the largest map keeps every pixel only as a world's maps.
+std::string worldAdvice(std::int32_t width, std::int32_t height, std::int32_t maxSide,
+                        const char* how) {
+  if (width <= maxSide && height <= maxSide) return {};
+  return std::string("; or keep every pixel: ") + how +
+         " cuts an altitude of any size into the maps of a world";
+}
+
 // The sizes found and the nearest size that fits, with sides from minSide to maxSide.
 std::string sizeHint(const Texture& alt, std::int32_t minSide, std::int32_t maxSide) {
   const std::int32_t width = nearestSide(alt.fileWidth, minSide, maxSide);
@@ -54,13 +62,22 @@ std::string sizeHint(const Texture& alt, std::int32_t minSide, std::int32_t maxS
          sideProblem("height", alt.fileHeight, minSide, maxSide) +
          "resize it, for example: gdal_translate " + (bytes ? "-of BMP " : "") + "-outsize " +
          std::to_string(width) + " " + std::to_string(height) + (bytes ? " " : " -r bilinear ") +
-         alt.fileName + (bytes ? " resized.bmp\n" : " resized.tif\n");
+         alt.fileName + (bytes ? " resized.bmp" : " resized.tif") +
+         worldAdvice(alt.fileWidth, alt.fileHeight, maxSide, "quorvel-world") + "\n";
 }
 
 }  // namespace
 
 bool mapSizeFits(std::int32_t width, std::int32_t height) {
   return sideFits(width) && sideFits(height);
+}
+
+const char* mapSizeRefusal(std::int32_t width, std::int32_t height) {
+  if ((width - 1) % kBlocFilePixels != 0) return "largeur incorrect\n";
+  if ((width - 1) / kBlocFilePixels > kMaxBlocFiles) return "carte trop large\n";
+  if ((height - 1) % kBlocFilePixels != 0) return "hauteur incorrect\n";
+  if ((height - 1) / kBlocFilePixels > kMaxBlocFiles) return "carte trop haute\n";
+  return nullptr;
 }
 
 KeepWindow altitudeKeepWindow() { return KeepWindow{kMaxSide, kMaxSide, true}; }
@@ -78,6 +95,17 @@ std::string smallerImageHint(const Texture& image, const Texture& alt) {
   return image.fileName + " is " + size(image.fileWidth, image.fileHeight) + " pixels, " +
          alt.fileName + " " + size(alt.fileWidth, alt.fileHeight) +
          ": every colour image must be at least as wide and as high as the altitude image\n";
+}
+
+std::string arraySizeHint(std::int32_t columns, std::int32_t rows) {
+  return "alt has " + std::to_string(rows) + " rows and " + std::to_string(columns) +
+         " columns: " + sideProblem("number of rows", rows, 1, kMaxSide) +
+         sideProblem("number of columns", columns, 1, kMaxSide) + "crop or resample it to " +
+         std::to_string(nearestSide(rows, 1, kMaxSide)) + " rows and " +
+         std::to_string(nearestSide(columns, 1, kMaxSide)) + " columns" +
+         worldAdvice(columns, rows, kMaxSide,
+                     "written to a GeoTIFF, quorvel-world (quorvel.World in Python)") +
+         "\n";
 }
 
 }  // namespace quorvel

@@ -30,21 +30,13 @@
 namespace quorvel {
 namespace {
 
-// The altitude image must be 50 n + 1 pixels each way, at most 100 blocFiles; the first
-// failing check, in this order, is the one reported.
+// The altitude image must be 50 n + 1 pixels each way, at most 100 blocFiles.
 void checkSize(const Texture& alt, int& largeur, int& hauteur) {
-  if ((alt.fileWidth - 1) % kBlocFilePixels != 0) {
-    throw Failure(ErrorKind::kSize, "largeur incorrect\n", altitudeSizeHint(alt));
+  if (const char* refusal = mapSizeRefusal(alt.fileWidth, alt.fileHeight)) {
+    throw Failure(ErrorKind::kSize, refusal, altitudeSizeHint(alt));
   }
   largeur = (alt.fileWidth - 1) / kBlocFilePixels;
-  if (largeur > kMaxBlocFiles)
-    throw Failure(ErrorKind::kSize, "carte trop large\n", altitudeSizeHint(alt));
-  if ((alt.fileHeight - 1) % kBlocFilePixels != 0) {
-    throw Failure(ErrorKind::kSize, "hauteur incorrect\n", altitudeSizeHint(alt));
-  }
   hauteur = (alt.fileHeight - 1) / kBlocFilePixels;
-  if (hauteur > kMaxBlocFiles)
-    throw Failure(ErrorKind::kSize, "carte trop haute\n", altitudeSizeHint(alt));
 }
 
 }  // namespace
