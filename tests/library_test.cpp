@@ -4,6 +4,7 @@
 #include <gdal.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -16,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "inspect_support.h"
 #include "quorvel/quorvel.h"
 #include "raster_files.h"
 #include "reference_map.h"
@@ -475,6 +477,44 @@ TEST(Library, MapGivesHeightsColoursAndNormals) {
   }
   EXPECT_THROW((void)map.cellNormals(25, 0), Error);
   EXPECT_THROW(Map((dir / "tDifMat.bmp").string()), Error);
+}
+
+// Records in file order, each pixel held by one of them, and found again by cellOfPixel. In
+// the pattern map every value says where it is stored.
+TEST(Library, MapCellsHoldEachPixelOnce) {
+  const test::TempDir dir;
+  test::writeFile(dir / "p.map", test::patternMap(2, 1));
+  MapCells cells((dir / "p.map").string());
+  EXPECT_EQ(cells.cellCount(), 2 * 625);
+  std::vector<int> held(101 * 51, 0);
+  MapCell cell;
+  std::int64_t index = 0;
+  while (cells.next(cell)) {
+    ASSERT_EQ(cell.index, index++);
+    EXPECT_EQ(cell.offset, 8 + cell.index * 159);
+    EXPECT_EQ(cell.normals[2].x, 3.0f);
+    EXPECT_EQ(cell.normals[2].y, static_cast<float>(cell.originX));
+    for (int k = 0; k < 9; ++k) {
+      const auto [x, y] = cell.vertexPixel(k);
+      EXPECT_EQ(cell.colours[k], (std::array<std::uint8_t, 3>{static_cast<std::uint8_t>(x),
+                                                               static_cast<std::uint8_t>(y),
+                                                               static_cast<std::uint8_t>(k)}));
+      EXPECT_EQ(cell.heights[k], static_cast<float>(x + 1000 * y));
+      if (!cells.holds(cell, k)) continue;
+      ++held[static_cast<std::size_t>(y) * 101 + x];
+      int vertex = -1;
+      EXPECT_EQ(cells.cellOfPixel(x, y, vertex), cell.index);
+      EXPECT_EQ(vertex, k);
+    }
+  }
+  EXPECT_EQ(index, cells.cellCount());
+  EXPECT_EQ(std::count(held.begin(), held.end(), 1), 101 * 51);
+  cells.read(700, cell);
+  EXPECT_EQ((std::array{cell.blocX, cell.blocY, cell.subX, cell.subY, cell.cellX, cell.cellY}),
+            (std::array{1, 0, 3, 0, 0, 0}));
+  ASSERT_TRUE(cells.next(cell));
+  EXPECT_EQ(cell.index, 701);
+  EXPECT_THROW(MapCells((dir / "none.map").string()), Error);
 }
 
 // --json: one object instead of the text lines, on success and on refusal.

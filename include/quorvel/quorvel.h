@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "quorvel/map_cells.h"
 #include "quorvel/types.h"
 #include "quorvel/version.h"
 #include "quorvel/world.h"
@@ -115,7 +116,7 @@ CompileResult compileRasters(const std::string& mapPath, const TerrainViews& vie
                              const Settings& settings = {}, const CompileOptions& options = {});
 
 // A terrain file, read whole at construction but for its triangle normals, which are read
-// when asked for. Vertices are addressed as pixels of the altitude image (x from the west,
+// when asked for (MapCells reads its records as stored). Vertices are addressed as pixels of the altitude image (x from the west,
 // y from the south); cells by their index from the south-west, 25 a blocFile each way.
 class Map {
  public:

@@ -22,7 +22,7 @@ std::vector<std::string> linesOf(const std::string& text) {
 TEST(CellDump, UniformExampleFirstCell) {
   // Flat ground: every normal is straight up, with the signed zeros the writer gives.
   const TempDir dir;
-  MapReader reader(test::compileMap(dir, test::uniformExample()).string());
+  MapCells reader(test::compileMap(dir, test::uniformExample()).string());
   const std::string text = dumpCell(reader, 0, 0);
   EXPECT_EQ(text,
             "pixel (0, 0) is vertex 6 of the MapCell with origin (0, 0)\n"
@@ -50,7 +50,7 @@ TEST(CellDump, FindsTheRecordOfAnyPixel) {
   // In the pattern map a vertex's blue is its index and triangle 8's normal holds the origin.
   const TempDir dir;
   test::writeFile(dir / "p.map", test::patternMap(2, 1));
-  MapReader reader((dir / "p.map").string());
+  MapCells reader((dir / "p.map").string());
   struct Case {
     int x;
     int y;
@@ -89,7 +89,7 @@ TEST(CellDump, PrintsNineSignificantDigitsAndSignedZeros) {
   test::setLe32(bytes, 8 + 27 + 4 * 3, 0x3DCCCCCD);       // 0.1f, vertex 3
   test::setLe32(bytes, 8 + 63 + 12 * 7 + 4, 0x80000000);  // -0, triangle 8, y
   test::writeFile(dir / "p.map", bytes);
-  MapReader reader((dir / "p.map").string());
+  MapCells reader((dir / "p.map").string());
   const std::vector<std::string> lines = linesOf(dumpCell(reader, 1, 1));
   EXPECT_EQ(lines[5], "vertex 3 (1, 2): colour 1 2 3, height 0.100000001");
   EXPECT_EQ(lines[18], "triangle 8 (0, 8, 1): normal 8 -0 0");
@@ -99,7 +99,7 @@ TEST(CellDump, RefusesPixelsOutsideTheMapAndEmptyMaps) {
   const TempDir dir;
   test::writeFile(dir / "p.map", test::patternMap(1, 2));
   const std::string name = (dir / "p.map").string();
-  MapReader reader(name);
+  MapCells reader(name);
   for (const auto& [x, y] : {std::pair{-1LL, 0LL}, std::pair{51LL, 0LL}, std::pair{0LL, 101LL},
                              std::pair{0LL, 4294967296LL}}) {
     SCOPED_TRACE(x);
@@ -108,7 +108,7 @@ TEST(CellDump, RefusesPixelsOutsideTheMapAndEmptyMaps) {
                             name + ": x runs from 0 to 50, y from 0 to 100\n");
   }
   test::writeFile(dir / "e.map", test::Bytes(8, 0));
-  MapReader empty((dir / "e.map").string());
+  MapCells empty((dir / "e.map").string());
   test::expectFailure(
       [&] { (void)dumpCell(empty, 0, 0); },
       (dir / "e.map").string() + " holds no MapCell: the file has only its header\n");

@@ -221,12 +221,12 @@ void writeGlbMesh(const GlbMesh& mesh, const std::string& fileName) {
       [&](std::size_t i) { return mesh.colours[i]; }, mesh.indices, fileName);
 }
 
-GltfExport exportGltf(MapReader& reader, const std::string& fileName, std::int64_t maxTriangles) {
-  const HeightField field = readHeightField(reader);
+GltfExport exportGltf(MapCells& cells, const std::string& fileName, std::int64_t maxTriangles) {
+  const HeightField field = readHeightField(cells);
   const TerrainMesh mesh = terrainMesh(field, maxTriangles);
   writeGlb(field, mesh, fileName);
   const double error = mesh.kind == MeshKind::kCellFans ? 0.0 : maxVerticalError(field, mesh);
-  return {cellCount(field) * kTrianglesPerCell, mesh.triangles(), mesh.kind, error, mesh.fallback};
+  return {cellCount(field) * MapCell::kTriangles, mesh.triangles(), mesh.kind, error, mesh.fallback};
 }
 
 }  // namespace quorvel

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "inspect/gltf_mesh.h"
-#include "map/map_reader.h"
+#include "quorvel/map_cells.h"
 
 namespace quorvel {
 
@@ -45,6 +45,6 @@ struct GltfExport {
 };
 
 // Reads the map and writes its terrainMesh; see readHeightField for what it refuses.
-GltfExport exportGltf(MapReader& reader, const std::string& fileName, std::int64_t maxTriangles);
+GltfExport exportGltf(MapCells& cells, const std::string& fileName, std::int64_t maxTriangles);
 
 }  // namespace quorvel

@@ -60,37 +60,43 @@ TerrainMesh withUsedVerticesOnly(TerrainMesh mesh) {
 
 std::int64_t cellCount(const HeightField& field) {
   constexpr std::int64_t kCellsPerBlocFile =
-      kBlocFilePixels * kBlocFilePixels / (kCellPixels * kCellPixels);
+      MapCell::kBlocFileBytes / MapCell::kBytes;
   return std::int64_t{field.largeur} * field.hauteur * kCellsPerBlocFile;
 }
 
-HeightField readHeightField(MapReader& reader) {
-  if (reader.cellCount() == 0) {
+HeightField readHeightField(MapCells& cells) {
+  if (cells.cellCount() == 0) {
     throw Failure(ErrorKind::kFormat,
-                  reader.fileName() + " holds no MapCell to draw: the file has only its header\n");
+                  cells.path() + " holds no MapCell to draw: the file has only its header\n");
   }
   HeightField field;
-  field.largeur = reader.largeur();
-  field.hauteur = reader.hauteur();
-  field.width = reader.widthPixels();
-  field.height = reader.heightPixels();
+  field.largeur = cells.largeur();
+  field.hauteur = cells.hauteur();
+  field.width = MapCell::kBlocFilePixels * cells.largeur() + 1;
+  field.height = MapCell::kBlocFilePixels * cells.hauteur() + 1;
   const std::size_t count =
       static_cast<std::size_t>(field.width) * static_cast<std::size_t>(field.height);
   field.heights.resize(count);
   field.colors.resize(count);
-  const std::string& name = reader.fileName();
-  forEachVertex(reader, [&field, &name](int x, int y, const CellBytes& bytes, int k) {
-    const std::size_t at = static_cast<std::size_t>(y) * field.width + x;
-    const float height = cellFloat(bytes, kHeightsOffset + 4 * k);
-    if (!std::isfinite(height)) {
-      throw Failure(
-          ErrorKind::kRange,
-          name + printfText(" has a height of %g at pixel (%d, %d), which glTF cannot hold\n",
-                            static_cast<double>(height), x, y));
+  // File order, so that the height refused is the first the file holds.
+  MapCell cell;
+  while (cells.next(cell)) {
+    for (int k = 0; k < MapCell::kVertices; ++k) {
+      if (!cells.holds(cell, k)) continue;
+      const auto [x, y] = cell.vertexPixel(k);
+      const std::size_t at = static_cast<std::size_t>(y) * field.width + x;
+      const float height = cell.heights[k];
+      if (!std::isfinite(height)) {
+        throw Failure(
+            ErrorKind::kRange,
+            cells.path() +
+                printfText(" has a height of %g at pixel (%d, %d), which glTF cannot hold\n",
+                           static_cast<double>(height), x, y));
+      }
+      field.heights[at] = height;
+      field.colors[at] = cell.colours[k];
     }
-    field.heights[at] = height;
-    for (int c = 0; c < 3; ++c) field.colors[at][c] = bytes[kColorsOffset + 3 * k + c];
-  });
+  }
   return field;
 }
 
@@ -100,17 +106,17 @@ TerrainMesh cellFanMesh(const HeightField& field) {
   for (std::size_t i = 0; i < mesh.pixels.size(); ++i)
     mesh.pixels[i] = static_cast<std::uint32_t>(i);
   const std::int64_t cells = cellCount(field);
-  mesh.indices.reserve(static_cast<std::size_t>(cells) * kTrianglesPerCell * 3);
+  mesh.indices.reserve(static_cast<std::size_t>(cells) * MapCell::kTriangles * 3);
   for (std::int64_t cell = 0; cell < cells; ++cell) {
-    const CellPlace place = cellPlaceAt(field.largeur, cell);
-    std::array<std::uint32_t, kVerticesPerCell> ring;
-    for (int k = 0; k < kVerticesPerCell; ++k) {
-      const int x = place.originX() + 1 + kCellVertices[k].dx;
-      const int y = place.originY() + 1 + kCellVertices[k].dy;
+    const MapCellPlace place = mapCellPlace(field.largeur, cell);
+    std::array<std::uint32_t, MapCell::kVertices> ring;
+    for (int k = 0; k < MapCell::kVertices; ++k) {
+      const auto [x, y] = place.vertexPixel(k);
       ring[k] = static_cast<std::uint32_t>(y * field.width + x);
     }
-    for (int k = 1; k <= kTrianglesPerCell; ++k) {
-      mesh.indices.insert(mesh.indices.end(), {ring[0], ring[k], ring[k % kTrianglesPerCell + 1]});
+    for (int k = 1; k <= MapCell::kTriangles; ++k) {
+      mesh.indices.insert(mesh.indices.end(),
+                          {ring[0], ring[k], ring[k % MapCell::kTriangles + 1]});
     }
   }
   return mesh;
@@ -259,7 +265,7 @@ std::string simplifyMesh(const HeightField& field, const TerrainMesh& input,
 }
 
 TerrainMesh terrainMesh(const HeightField& field, std::int64_t maxTriangles) {
-  const std::int64_t mapTriangles = cellCount(field) * kTrianglesPerCell;
+  const std::int64_t mapTriangles = cellCount(field) * MapCell::kTriangles;
   if (mapTriangles <= maxTriangles) return cellFanMesh(field);
   if (maxTriangles >= kSimplifierInput) {
     TerrainMesh grid = pixelGridMesh(field, maxTriangles);

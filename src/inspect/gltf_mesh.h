@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "map/map_reader.h"
+#include "quorvel/map_cells.h"
 
 namespace quorvel {
 
 // The terrain one vertex per pixel, row y = 0 first: each pixel's height and colour come from
-// the record that holds it (ownerCellOrigin), as --cell and the pictures read them.
+// the record that holds it (MapCells::holds), as --cell and the pictures read them.
 struct HeightField {
   int largeur = 0;
   int hauteur = 0;
@@ -26,7 +26,7 @@ struct HeightField {
 
 // Throws when the map holds no record, or when a height is NaN or infinite: glTF numbers
 // are finite.
-[[nodiscard]] HeightField readHeightField(MapReader& reader);
+[[nodiscard]] HeightField readHeightField(MapCells& cells);
 
 enum class MeshKind { kCellFans, kSimplified, kPixelGrid };
 

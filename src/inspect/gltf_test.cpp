@@ -183,7 +183,7 @@ TEST(Gltf, FullResolutionIsEveryPixelAndTheCellFans) {
     SCOPED_TRACE(testing::Message() << c.largeur << " x " << c.hauteur);
     const TempDir dir;
     test::writeFile(dir / "p.map", test::patternMap(c.largeur, c.hauteur));
-    MapReader reader((dir / "p.map").string());
+    MapCells reader((dir / "p.map").string());
     const GltfExport done = exportGltf(reader, (dir / "p.glb").string(), c.maxTriangles);
     const std::int64_t triangles = 5000 * c.largeur * c.hauteur;
     EXPECT_EQ(done.mapTriangles, triangles);
@@ -217,7 +217,7 @@ TEST(Gltf, FullResolutionIsEveryPixelAndTheCellFans) {
 TEST(Gltf, ColoursAreLinearAndReadFromTheOwningRecord) {
   const TempDir dir;
   test::writeFile(dir / "p.map", test::patternMap(3, 1));
-  MapReader reader((dir / "p.map").string());
+  MapCells reader((dir / "p.map").string());
   (void)exportGltf(reader, (dir / "p.glb").string(), kDefaultMaxTriangles);
   const Glb glb = readGlb(dir / "p.glb");
   struct Case {
@@ -261,7 +261,7 @@ TEST(Gltf, AboveTheBudgetRealPixelsTileTheRectangle) {
     const TempDir dir;
     test::writeFile(dir / "p.map", c.bumpy ? bumpyMap(c.largeur, c.hauteur)
                                            : test::patternMap(c.largeur, c.hauteur));
-    MapReader reader((dir / "p.map").string());
+    MapCells reader((dir / "p.map").string());
     const GltfExport done = exportGltf(reader, (dir / "p.glb").string(), c.maxTriangles);
     simplified += done.kind == MeshKind::kSimplified;
     const Glb glb = readGlb(dir / "p.glb");
@@ -300,7 +300,7 @@ TEST(Gltf, AHeightGltfCannotHoldIsRefusedAndNothingWritten) {
   // The centre of the record with origin (2, 0) is pixel (3, 1).
   test::setLe32(map, 8 + 159 + 27, 0x7FC00000);
   test::writeFile(dir / "nan.map", map);
-  MapReader reader((dir / "nan.map").string());
+  MapCells reader((dir / "nan.map").string());
   test::expectFailure(
       [&] { (void)exportGltf(reader, (dir / "n.glb").string(), kDefaultMaxTriangles); },
       (dir / "nan.map").string() +

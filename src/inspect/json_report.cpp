@@ -60,50 +60,50 @@ Json summaryJson(const std::string& fileName, const MapSummary& summary) {
 }
 
 Json cellJson(const std::string& fileName, const CellDump& dump) {
-  const CellPlace& place = dump.place;
+  const MapCell& cell = dump.cell;
   Json vertices = Json::array();
-  for (int k = 0; k < kVerticesPerCell; ++k) {
-    const auto& colour = dump.cell.colors[k];
-    vertices.push_back({{"pixel", pair(dump.originX + 1 + kCellVertices[k].dx,
-                                       dump.originY + 1 + kCellVertices[k].dy)},
+  for (int k = 0; k < MapCell::kVertices; ++k) {
+    const auto& colour = cell.colours[k];
+    const auto [x, y] = cell.vertexPixel(k);
+    vertices.push_back({{"pixel", pair(x, y)},
                         {"colour", {colour[0], colour[1], colour[2]}},
-                        {"height", real(dump.cell.heights[k])},
-                        {"heightBits", bitsOf(dump.cell.heights[k])}});
+                        {"height", real(cell.heights[k])},
+                        {"heightBits", bitsOf(cell.heights[k])}});
   }
   Json triangles = Json::array();
-  for (int t = 0; t < kTrianglesPerCell; ++t) {
-    const Vector3& n = dump.cell.faceNormals[t];
-    triangles.push_back({{"vertices", {0, t + 1, t + 2 == kVerticesPerCell ? 1 : t + 2}},
+  for (int t = 0; t < MapCell::kTriangles; ++t) {
+    const Vector3& n = cell.normals[t];
+    triangles.push_back({{"vertices", {0, t + 1, t + 2 == MapCell::kVertices ? 1 : t + 2}},
                          {"normal", {real(n.x), real(n.y), real(n.z)}},
                          {"normalBits", {bitsOf(n.x), bitsOf(n.y), bitsOf(n.z)}}});
   }
   return Json({{"map", nameText(fileName)},
                {"pixel", {dump.x, dump.y}},
                {"vertex", dump.vertex},
-               {"origin", pair(dump.originX, dump.originY)},
-               {"byte", place.offset},
-               {"blocFile", pair(place.bx, place.by)},
-               {"subBlock", pair(place.sx, place.sy)},
-               {"cell", pair(place.cx, place.cy)},
+               {"origin", pair(cell.originX, cell.originY)},
+               {"byte", cell.offset},
+               {"blocFile", pair(cell.blocX, cell.blocY)},
+               {"subBlock", pair(cell.subX, cell.subY)},
+               {"cell", pair(cell.cellX, cell.cellY)},
                {"vertices", vertices},
                {"triangles", triangles}});
 }
 
-Json differenceJson(const MapReader& a, const MapReader& b, const MapDifference& difference) {
+Json differenceJson(const MapCells& a, const MapCells& b, const MapDifference& difference) {
   Json object = {
-      {"a", {{"map", nameText(a.fileName())}, {"largeur", a.largeur()}, {"hauteur", a.hauteur()}}},
-      {"b", {{"map", nameText(b.fileName())}, {"largeur", b.largeur()}, {"hauteur", b.hauteur()}}},
+      {"a", {{"map", nameText(a.path())}, {"largeur", a.largeur()}, {"hauteur", a.hauteur()}}},
+      {"b", {{"map", nameText(b.path())}, {"largeur", b.largeur()}, {"hauteur", b.hauteur()}}},
       {"identical", difference.sameHeader && difference.differingCells == 0}};
   if (!difference.sameHeader) return object;
   object["cells"] = a.cellCount();
   object["differingCells"] = difference.differingCells;
   if (difference.differingCells == 0) return object;
-  const CellPlace& place = difference.firstPlace;
+  const MapCell& place = difference.firstA;
   const ValuePlace& value = difference.firstValue;
   Json first = {{"byte", place.offset + value.offset},
-                {"blocFile", pair(place.bx, place.by)},
-                {"subBlock", pair(place.sx, place.sy)},
-                {"cell", pair(place.cx, place.cy)}};
+                {"blocFile", pair(place.blocX, place.blocY)},
+                {"subBlock", pair(place.subX, place.subY)},
+                {"cell", pair(place.cellX, place.cellY)}};
   if (value.field == CellField::kFaceNormals) {
     first["field"] = "faceNormals";
     first["triangle"] = value.index;
@@ -111,16 +111,16 @@ Json differenceJson(const MapReader& a, const MapReader& b, const MapDifference&
   } else {
     first["field"] = value.field == CellField::kColors ? "colors" : "heights";
     first["vertex"] = value.index;
-    first["pixel"] = pair(place.originX() + 1 + kCellVertices[value.index].dx,
-                          place.originY() + 1 + kCellVertices[value.index].dy);
+    const auto [x, y] = place.vertexPixel(value.index);
+    first["pixel"] = pair(x, y);
     if (value.field == CellField::kColors) first["component"] = kChannelNames[value.component];
   }
-  for (const auto& [key, bytes] :
+  for (const auto& [key, cell] :
        {std::pair{"a", &difference.firstA}, std::pair{"b", &difference.firstB}}) {
     if (value.field == CellField::kColors) {
-      first[key] = (*bytes)[value.offset];
+      first[key] = cell->bytes[value.offset];
     } else {
-      const float stored = cellFloat(*bytes, value.offset);
+      const float stored = storedFloat(*cell, value);
       first[key] = real(stored);
       first[std::string(key) + "Bits"] = bitsOf(stored);
     }

@@ -9,7 +9,7 @@
 #include "inspect/map_picture.h"
 #include "inspect/map_summary.h"
 #include "inspect/tileset.h"
-#include "map/map_reader.h"
+#include "quorvel/map_cells.h"
 
 namespace quorvel {
 
@@ -19,7 +19,7 @@ namespace quorvel {
 // the infinities, which JSON cannot hold, are null.
 [[nodiscard]] nlohmann::json summaryJson(const std::string& fileName, const MapSummary& summary);
 [[nodiscard]] nlohmann::json cellJson(const std::string& fileName, const CellDump& dump);
-[[nodiscard]] nlohmann::json differenceJson(const MapReader& a, const MapReader& b,
+[[nodiscard]] nlohmann::json differenceJson(const MapCells& a, const MapCells& b,
                                             const MapDifference& difference);
 // What --preview or --relief (kind) wrote.
 [[nodiscard]] nlohmann::json pictureJson(const std::string& kind, const std::string& fileName,

@@ -19,7 +19,7 @@
 #include "inspect/tileset.h"
 #include "inspect/world_picture.h"
 #include "inspect/world_summary.h"
-#include "map/map_reader.h"
+#include "quorvel/map_cells.h"
 
 namespace quorvel {
 namespace {
@@ -143,8 +143,8 @@ void report(const Request& request, const std::string& text, const nlohmann::jso
 
 int run(const Request& request) {
   if (request.mode == Mode::kDiff) {
-    MapReader a(request.maps[0]);
-    MapReader b(request.maps[1]);
+    MapCells a(request.maps[0]);
+    MapCells b(request.maps[1]);
     const MapDifference difference = diffMaps(a, b);
     report(request, formatDifference(a, b, difference), differenceJson(a, b, difference));
     return difference.sameHeader && difference.differingCells == 0 ? kSame : kDiffer;
@@ -175,21 +175,20 @@ int run(const Request& request) {
     report(request, "", pictureJson(preview ? "preview" : "relief", request.pictureName, picture));
     return 0;
   }
-  MapReader reader(request.maps[0]);
+  MapCells cells(request.maps[0]);
   switch (request.mode) {
     case Mode::kSummary: {
-      const MapSummary summary = summarizeMap(reader);
-      report(request, formatSummary(reader.fileName(), summary),
-             summaryJson(reader.fileName(), summary));
+      const MapSummary summary = summarizeMap(cells);
+      report(request, formatSummary(cells.path(), summary), summaryJson(cells.path(), summary));
       break;
     }
     case Mode::kCell: {
-      const CellDump dump = readCellOfPixel(reader, request.x, request.y);
-      report(request, formatCell(dump), cellJson(reader.fileName(), dump));
+      const CellDump dump = readCellOfPixel(cells, request.x, request.y);
+      report(request, formatCell(dump), cellJson(cells.path(), dump));
       break;
     }
     case Mode::kGltf: {
-      const GltfExport done = exportGltf(reader, request.pictureName, request.maxTriangles);
+      const GltfExport done = exportGltf(cells, request.pictureName, request.maxTriangles);
       if (done.kind != MeshKind::kCellFans) {
         std::fprintf(stderr,
                      "quorvel-inspect: kept %lld of the map's %lld triangles (--max-triangles "

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "map/map_reader.h"
+#include "quorvel/map_cells.h"
 
 namespace quorvel {
 
@@ -22,22 +22,24 @@ struct ValuePlace {
 // The value that byte `at` of a record belongs to.
 [[nodiscard]] ValuePlace valuePlaceOfByte(std::int64_t at);
 
+// A float of a record: a height or a normal component.
+[[nodiscard]] float storedFloat(const MapCell& cell, const ValuePlace& value);
+
 struct MapDifference {
   bool sameHeader = true;
   std::int64_t differingCells = 0;  // records whose bytes are not all equal
-  CellPlace firstPlace;             // of the first such record, when there is one
-  ValuePlace firstValue;            // its first differing value
-  CellBytes firstA{};
-  CellBytes firstB{};
+  ValuePlace firstValue;            // the first differing value of the first such record
+  MapCell firstA;                   // that record in each map
+  MapCell firstB;
 };
 
 // Compares two maps record by record, bit for bit (so 0 and -0, or two NaNs with different
 // bits, differ), reading both once in order. Maps with different headers are not compared
 // further.
-[[nodiscard]] MapDifference diffMaps(MapReader& a, MapReader& b);
+[[nodiscard]] MapDifference diffMaps(MapCells& a, MapCells& b);
 
 // The report of quorvel-inspect A B --diff.
-[[nodiscard]] std::string formatDifference(const MapReader& a, const MapReader& b,
+[[nodiscard]] std::string formatDifference(const MapCells& a, const MapCells& b,
                                            const MapDifference& difference);
 
 }  // namespace quorvel

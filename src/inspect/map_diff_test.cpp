@@ -19,8 +19,8 @@ struct Compared {
 Compared compare(const TempDir& dir, const Bytes& a, const Bytes& b) {
   test::writeFile(dir / "a.map", a);
   test::writeFile(dir / "b.map", b);
-  MapReader readerA((dir / "a.map").string());
-  MapReader readerB((dir / "b.map").string());
+  MapCells readerA((dir / "a.map").string());
+  MapCells readerB((dir / "b.map").string());
   Compared compared{diffMaps(readerA, readerB), ""};
   compared.text = formatDifference(readerA, readerB, compared.difference);
   return compared;
@@ -108,8 +108,9 @@ TEST(MapDiff, CountsDifferingCellsAndReportsTheFirstInFileOrder) {
   b[8 + 2 * 99375 + 159] ^= 1;  // blocFile (0, 1), second record, first byte
   const Compared compared = compare(dir, a, b);
   EXPECT_EQ(compared.difference.differingCells, 3);
-  const CellPlace& place = compared.difference.firstPlace;
-  EXPECT_EQ((std::array{place.bx, place.by, place.sx, place.sy, place.cx, place.cy}),
+  const MapCell& place = compared.difference.firstA;
+  EXPECT_EQ((std::array{place.blocX, place.blocY, place.subX, place.subY, place.cellX,
+                        place.cellY}),
             (std::array{1, 0, 0, 0, 0, 0}));
   EXPECT_EQ(compared.difference.firstValue.field, CellField::kFaceNormals);
   EXPECT_EQ(compared.difference.firstValue.index, 8);

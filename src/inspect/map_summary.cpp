@@ -8,37 +8,43 @@
 
 namespace quorvel {
 
-MapSummary summarizeMap(MapReader& reader) {
+MapSummary summarizeMap(MapCells& cells) {
   MapSummary summary;
-  summary.largeur = reader.largeur();
-  summary.hauteur = reader.hauteur();
-  summary.widthPixels = reader.widthPixels();
-  summary.heightPixels = reader.heightPixels();
-  summary.fileBytes = reader.fileBytes();
+  summary.largeur = cells.largeur();
+  summary.hauteur = cells.hauteur();
+  summary.widthPixels = MapCell::kBlocFilePixels * cells.largeur() + 1;
+  summary.heightPixels = MapCell::kBlocFilePixels * cells.hauteur() + 1;
+  summary.fileBytes = cells.bytes();
 
   std::array<std::uint64_t, 3> sums{};
   std::array<int, 3> mins{255, 255, 255};
   std::array<int, 3> maxs{0, 0, 0};
   bool anyHeight = false;
-  forEachVertex(reader, [&](int, int, const CellBytes& bytes, int k) {
-    ++summary.vertexCount;
-    for (int c = 0; c < 3; ++c) {
-      const int value = bytes[kColorsOffset + 3 * k + c];
-      sums[c] += static_cast<std::uint64_t>(value);
-      if (value < mins[c]) mins[c] = value;
-      if (value > maxs[c]) maxs[c] = value;
+  // File order: the first of two equal extremes is kept, which decides the printed sign of a
+  // zero.
+  MapCell cell;
+  while (cells.next(cell)) {
+    for (int k = 0; k < MapCell::kVertices; ++k) {
+      if (!cells.holds(cell, k)) continue;
+      ++summary.vertexCount;
+      for (int c = 0; c < 3; ++c) {
+        const int value = cell.colours[k][c];
+        sums[c] += static_cast<std::uint64_t>(value);
+        if (value < mins[c]) mins[c] = value;
+        if (value > maxs[c]) maxs[c] = value;
+      }
+      const float height = cell.heights[k];
+      if (std::isnan(height)) {
+        ++summary.nanHeights;
+      } else if (!anyHeight) {
+        summary.minHeight = summary.maxHeight = height;
+        anyHeight = true;
+      } else {
+        if (height < summary.minHeight) summary.minHeight = height;
+        if (height > summary.maxHeight) summary.maxHeight = height;
+      }
     }
-    const float height = cellFloat(bytes, kHeightsOffset + 4 * k);
-    if (std::isnan(height)) {
-      ++summary.nanHeights;
-    } else if (!anyHeight) {
-      summary.minHeight = summary.maxHeight = height;
-      anyHeight = true;
-    } else {
-      if (height < summary.minHeight) summary.minHeight = height;
-      if (height > summary.maxHeight) summary.maxHeight = height;
-    }
-  });
+  }
   if (summary.vertexCount > 0) {
     for (int c = 0; c < 3; ++c) {
       summary.channels[c] = {
@@ -55,7 +61,7 @@ std::string formatSummary(const std::string& fileName, const MapSummary& summary
                      summary.largeur, summary.hauteur, summary.widthPixels, summary.heightPixels);
   text += printfText("size: %" PRId64 " bytes, as the header gives (8 + %d x %d x %d)\n",
                      summary.fileBytes, summary.largeur, summary.hauteur,
-                     static_cast<int>(kBlocFileBytes));
+                     static_cast<int>(MapCell::kBlocFileBytes));
   if (summary.vertexCount == 0) {
     text += "no MapCell: the file holds only its header\n";
     return text;

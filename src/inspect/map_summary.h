@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "map/map_reader.h"
+#include "quorvel/map_cells.h"
 
 namespace quorvel {
 
@@ -14,7 +14,7 @@ struct ChannelRange {
   double mean = 0.0;
 };
 
-// What the whole map holds, each terrain pixel counted once (see forEachVertex).
+// What the whole map holds, each terrain pixel counted once (see MapCells::holds).
 struct MapSummary {
   int largeur = 0;
   int hauteur = 0;
@@ -29,7 +29,7 @@ struct MapSummary {
 };
 
 // Reads the whole map once, in order.
-[[nodiscard]] MapSummary summarizeMap(MapReader& reader);
+[[nodiscard]] MapSummary summarizeMap(MapCells& cells);
 
 // The lines quorvel-inspect prints for a map.
 [[nodiscard]] std::string formatSummary(const std::string& fileName, const MapSummary& summary);

@@ -11,7 +11,7 @@ namespace {
 using test::TempDir;
 
 std::string summaryOf(const std::filesystem::path& path) {
-  MapReader reader(path.string());
+  MapCells reader(path.string());
   return formatSummary("m.map", summarizeMap(reader));
 }
 
@@ -32,7 +32,7 @@ TEST(MapSummary, CountsEachTerrainPixelOnce) {
   // the height x + 1000 y: 101 x 51 pixels, each counted once.
   const TempDir dir;
   test::writeFile(dir / "p.map", test::patternMap(2, 1));
-  MapReader reader((dir / "p.map").string());
+  MapCells reader((dir / "p.map").string());
   const MapSummary summary = summarizeMap(reader);
   EXPECT_EQ(summary.vertexCount, 101 * 51);
   EXPECT_EQ(summary.minHeight, 0.0f);

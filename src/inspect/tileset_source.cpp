@@ -7,8 +7,8 @@
 
 #include "failure.h"
 #include "inspect/fingerprint.h"
-#include "map/map_reader.h"
 #include "printf_text.h"
+#include "quorvel/map_cells.h"
 #include "quorvel/quorvel.h"
 
 namespace quorvel {
@@ -22,8 +22,8 @@ HeightField cut(const HeightField& field, std::int64_t originX, std::int64_t ori
   HeightField leaf;
   leaf.width = static_cast<int>(span.x1 - span.x0 + 1);
   leaf.height = static_cast<int>(span.y1 - span.y0 + 1);
-  leaf.largeur = (leaf.width - 1) / kBlocFilePixels;
-  leaf.hauteur = (leaf.height - 1) / kBlocFilePixels;
+  leaf.largeur = (leaf.width - 1) / MapCell::kBlocFilePixels;
+  leaf.hauteur = (leaf.height - 1) / MapCell::kBlocFilePixels;
   leaf.heights.resize(static_cast<std::size_t>(leaf.width) * leaf.height);
   leaf.colors.resize(leaf.heights.size());
   for (int y = 0; y < leaf.height; ++y) {
@@ -37,8 +37,8 @@ HeightField cut(const HeightField& field, std::int64_t originX, std::int64_t ori
 }
 
 HeightField readMap(const std::string& fileName) {
-  MapReader reader(fileName);
-  return readHeightField(reader);
+  MapCells cells(fileName);
+  return readHeightField(cells);
 }
 
 }  // namespace
@@ -49,7 +49,7 @@ PixelSpan LeafGrid::leaf(std::int64_t column, std::int64_t row) const {
 }
 
 std::int64_t leafStep(std::int64_t tileSize) {
-  const std::int64_t blocFiles = (tileSize - 1) / kBlocFilePixels;
+  const std::int64_t blocFiles = (tileSize - 1) / MapCell::kBlocFilePixels;
   if (tileSize <= kLeafPixels) return tileSize - 1;
   std::int64_t parts = (tileSize - 1 + kLeafPixels - 2) / (kLeafPixels - 1);
   while (blocFiles % parts != 0) ++parts;
