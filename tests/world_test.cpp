@@ -416,12 +416,13 @@ TEST(World, AKilledBuildResumesWithoutRebuildingItsFinishedTiles) {
   }
   const RunResult resumed = runTool(arguments, dir.path(), world);
   ASSERT_EQ(resumed.exitCode, 0) << resumed.out;
-  // The last tile built may have lost its journal line to the kill; no other is built again.
+  // The last tiles built, a pair written side by side, may have lost their journal lines to
+  // the kill; no other is built again.
   int again = 0;
   for (const std::string& name : finished) {
     again += before.at(name) != fs::last_write_time(dir / "out" / name) ? 1 : 0;
   }
-  EXPECT_LE(again, 1);
+  EXPECT_LE(again, 2);
   EXPECT_GT(finished.size(), 3u);
   EXPECT_EQ(temporaryMaps(dir / "out"), std::vector<std::string>{});
   const std::vector<std::string> names = directoryNames(dir / "out");
@@ -662,7 +663,7 @@ TEST(World, EachLightStageKilledAndResumedEndsAsOneRunBuildsIt) {
     arguments.insert(arguments.end(), settings.begin(), settings.end());
     {
       ToolProcess process(arguments, dir.path(), world);
-      ASSERT_TRUE(waitFor(process, [&] { return endingIn(suffix).size() >= 10; },
+      ASSERT_TRUE(waitFor(process, [&] { return endingIn(suffix).size() >= 3; },
                           std::chrono::seconds(120)));
       ASSERT_FALSE(process.ended()) << "the stage ended before it could be killed";
       process.signal(SIGKILL);
@@ -674,12 +675,13 @@ TEST(World, EachLightStageKilledAndResumedEndsAsOneRunBuildsIt) {
     ASSERT_LT(finished.size(), 225u);
     const RunResult resumed = runTool(arguments, dir.path(), world);
     ASSERT_EQ(resumed.exitCode, 0) << resumed.out;
-    // A tile whose journal line the kill cut off may be built again; nothing else is.
+    // The pair of tiles whose journal lines the kill cut off may be built again; nothing else
+    // is.
     int again = 0;
     for (const std::string& name : finished) {
       again += before.at(name) != fs::last_write_time(out / name) ? 1 : 0;
     }
-    EXPECT_LE(again, stage == "tiles" ? 1 : 0);
+    EXPECT_LE(again, stage == "tiles" ? 2 : 0);
     EXPECT_EQ(endingIn(suffix).size(), 225u);
   }
   std::vector<std::string> single = light;
