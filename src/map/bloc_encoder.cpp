@@ -467,6 +467,15 @@ void BlocEncoder::encodeFrom(const Altitude* window, const Sample* samples, int 
     return static_cast<std::size_t>(y - shading_.y0) * shadingColumns +
            static_cast<std::size_t>(x0 - shading_.x0);
   };
+  if (shading_.sunShares != nullptr) {
+    for (int j = 0; j < kSpan; ++j) {
+      const double* shares = shading_.sunShares + shadingAt(y0 + j);
+      for (int i = 0; i < kSpan; ++i) {
+        double& d = diffuse[j * kSpan + i];
+        if (d > 0.0) d = d * shares[i];
+      }
+    }
+  }
   for (int j = 0; j < kSpan; ++j) {
     const int y = y0 + j;
     for (int i = 0; i < kSpan; ++i) {

@@ -15,8 +15,11 @@ namespace quorvel {
 struct Shading {
   const double* skyOcclusion = nullptr;  // every pixel's (skyOcclusion), row-major
   const SunShadow* sun = nullptr;
-  // The pixels skyOcclusion holds: columns a row from pixel (x0, y0); columns 0 for the whole
-  // image.
+  // Instead of sun: each pixel's share f of the sun, worked out before (a world's tile under a
+  // low sun): a diffuse factor d above 0 becomes d x f, as SunShadow::shade makes it.
+  const double* sunShares = nullptr;
+  // The pixels skyOcclusion and sunShares hold: columns a row from pixel (x0, y0); columns 0
+  // for the whole image.
   std::int32_t x0 = 0;
   std::int32_t y0 = 0;
   std::int32_t columns = 0;

@@ -222,7 +222,8 @@ void SunShadow::shade(int x0, int y0, int columns, int rows, double* diffuse) co
       for (int i = 0; i < count; ++i) {
         lanes.diffuse[static_cast<std::size_t>(i)] = first[i * laneStride];
       }
-      shadeLine<Sample>(majorIsX_ ? x0 : y0, majorIsX_ ? y0 + line : x0 + line, lanes);
+      shadeLine<Sample>(majorIsX_ ? x0 : y0, majorIsX_ ? y0 + line : x0 + line, lanes, 1,
+                        std::numeric_limits<int>::max(), true, true);
       for (int i = 0; i < count; ++i) {
         first[i * laneStride] = lanes.diffuse[static_cast<std::size_t>(i)];
       }
@@ -230,11 +231,74 @@ void SunShadow::shade(int x0, int y0, int columns, int rows, double* diffuse) co
   });
 }
 
+void SunShadow::march(Marches& m, int fromStep, int toStep) const {
+  const std::size_t pixels =
+      static_cast<std::size_t>(m.columns) * static_cast<std::size_t>(m.rows);
+  if (fromStep == 0) {
+    m.own.assign(pixels, 0.0);
+    m.steepest.assign(pixels, -kInfinity);
+    m.last.assign(pixels, 0);
+  }
+  if (!casts_) return;
+  const int count = majorIsX_ ? m.columns : m.rows;
+  const int lines = majorIsX_ ? m.rows : m.columns;
+  Lanes lanes(count);
+  std::fill(lanes.diffuse.begin(), lanes.diffuse.end(), 1.0);
+  visitSample(alt_.sampleFormat, [&]<class Sample>(Sample) {
+    const std::size_t laneStride = majorIsX_ ? 1 : static_cast<std::size_t>(m.columns);
+    for (int line = 0; line < lines; ++line) {
+      const std::size_t first =
+          majorIsX_ ? static_cast<std::size_t>(line) * static_cast<std::size_t>(m.columns)
+                    : static_cast<std::size_t>(line);
+      for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
+        lanes.own[i] = m.own[first + i * laneStride];
+        lanes.steepest[i] = m.steepest[first + i * laneStride];
+        lanes.last[i] = m.last[first + i * laneStride];
+      }
+      shadeLine<Sample>(majorIsX_ ? m.x0 : m.y0, majorIsX_ ? m.y0 + line : m.x0 + line, lanes,
+                        fromStep, toStep, fromStep == 0, false);
+      for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
+        m.own[first + i * laneStride] = lanes.own[i];
+        m.steepest[first + i * laneStride] = lanes.steepest[i];
+        m.last[first + i * laneStride] = lanes.last[i];
+      }
+    }
+  });
+}
+
+void SunShadow::finish(const Marches& m, double* shares) const {
+  for (int y = 0; y < m.rows; ++y) {
+    for (int x = 0; x < m.columns; ++x) {
+      const std::size_t at =
+          static_cast<std::size_t>(y) * static_cast<std::size_t>(m.columns) +
+          static_cast<std::size_t>(x);
+      shares[at] = !casts_ ? 1.0
+                   : majorIsX_ ? shareOf(m.steepest[at], m.x0 + x, m.y0 + y)
+                               : shareOf(m.steepest[at], m.y0 + y, m.x0 + x);
+    }
+  }
+}
+
+double SunShadow::shareOf(double steepest, int major, int minor) const {
+  const int majorSize = majorIsX_ ? worldWidth_ : worldHeight_;
+  const int minorSize = majorIsX_ ? worldHeight_ : worldWidth_;
+  // Every sample of a line shares its minor coordinate: the first decides whether there are
+  // samples at all (a pixel at the edge toward the light has none along the major axis).
+  const double firstMinor = minor + minorStep_;
+  const bool minorInside = firstMinor >= 0.0 && firstMinor <= minorSize - 1;
+  const bool sampled = minorInside && (sign_ > 0 ? major < majorSize - 1 : major > 0);
+  const double horizon = sampled ? steepest : 0.0;  // flat ground beyond the edge
+  if (horizon >= highTangent_) return 0.0;
+  if (horizon > lowTangent_) return sunFactor(sunElevation_, std::atan(horizon), radius_);
+  return 1.0;
+}
+
 // Marches the count pixels from major coordinate firstMajor on, at minor coordinate minor,
 // all at once: at step k they share the minor coordinate of their samples, its interpolation
 // and the distance, and their samples are neighbours along the major axis.
 template <class Sample>
-void SunShadow::shadeLine(int firstMajor, int minor, Lanes& lanes) const {
+void SunShadow::shadeLine(int firstMajor, int minor, Lanes& lanes, int fromStep, int toStep,
+                          bool begins, bool ends) const {
   const int width = alt_.width;
   const int majorSize = majorIsX_ ? worldWidth_ : worldHeight_;
   const int minorSize = majorIsX_ ? worldHeight_ : worldWidth_;
@@ -256,26 +320,28 @@ void SunShadow::shadeLine(int firstMajor, int minor, Lanes& lanes) const {
   double* rises = lanes.rises.data();
   int* last = lanes.last.data();
   unsigned char* passes = lanes.passes.data();
-  std::fill(steepest, steepest + n, -kInfinity);
-  heightsOf<Sample>(pixels,
-                    static_cast<std::size_t>(firstMajor) * majorStride +
-                        static_cast<std::size_t>(minor) * minorStride - corner,
-                    majorStride, count, zScale_, own);
+  if (begins) {
+    std::fill(steepest, steepest + n, -kInfinity);
+    heightsOf<Sample>(pixels,
+                      static_cast<std::size_t>(firstMajor) * majorStride +
+                          static_cast<std::size_t>(minor) * minorStride - corner,
+                      majorStride, count, zScale_, own);
+  }
   // Only tangents above a lane's threshold can change its f: below the sun's lower edge the
   // disc is whole; once one is above it, only a steeper one changes the penumbra. A lane whose
-  // factor is 0 needs no f, nor one whose march has ended (limit +inf).
+  // factor is 0 needs no f, nor one whose march has ended (limit +inf). A march taken up again
+  // has its threshold from the steepest tangent found so far, as step leaves it.
   int steps = 0;
   for (std::size_t i = 0; i < n; ++i) {
-    const int major = firstMajor + static_cast<int>(i);
-    const int available = sign_ > 0 ? majorSize - 1 - major : major;
-    last[i] = diffuse[i] > 0.0 ? lastUseful(own[i], lowTangent_, available) : 0;
-    limits[i] = last[i] > 0 ? limitOf(lowTangent_) : kInfinity;
+    if (begins) {
+      const int major = firstMajor + static_cast<int>(i);
+      const int available = sign_ > 0 ? majorSize - 1 - major : major;
+      last[i] = diffuse[i] > 0.0 ? lastUseful(own[i], lowTangent_, available) : 0;
+    }
+    limits[i] = last[i] > 0 ? limitOf(steepest[i] > lowTangent_ ? steepest[i] : lowTangent_)
+                            : kInfinity;
     steps = std::max(steps, last[i]);
   }
-  // Every sample of a line shares its minor coordinate: the first decides whether there are
-  // samples at all (a pixel at the edge toward the light has none along the major axis).
-  const double firstMinor = minor + minorStep_;
-  const bool minorInside = firstMinor >= 0.0 && firstMinor <= minorSize - 1;
   // The lanes whose samples at step k are inside the image: a run, shrinking as k grows.
   const auto firstLane = [&](int k) { return sign_ > 0 ? 0 : std::max(0, k - firstMajor); };
   const auto endLane = [&](int k) {
@@ -343,8 +409,8 @@ void SunShadow::shadeLine(int firstMajor, int minor, Lanes& lanes) const {
     if (steeper) steps = *std::max_element(last, last + n);
     return true;
   };
-  for (int k = 1; k <= steps;) {
-    const int chunkEnd = std::min(steps, k + kChunkSteps - 1);
+  for (int k = std::max(1, fromStep); k <= std::min(steps, toStep);) {
+    const int chunkEnd = std::min({steps, toStep, k + kChunkSteps - 1});
     if (firstLane(k) < endLane(k) && chunkBelow(k, chunkEnd)) {
       k = chunkEnd + 1;
       continue;
@@ -353,18 +419,10 @@ void SunShadow::shadeLine(int firstMajor, int minor, Lanes& lanes) const {
     for (; inside && k <= std::min(steps, chunkEnd); ++k) inside = step(k);
     if (!inside) break;
   }
+  if (!ends) return;
   for (std::size_t i = 0; i < n; ++i) {
     if (!(diffuse[i] > 0.0)) continue;
-    const int major = firstMajor + static_cast<int>(i);
-    const bool sampled = minorInside && (sign_ > 0 ? major < majorSize - 1 : major > 0);
-    const double horizon = sampled ? steepest[i] : 0.0;  // flat ground beyond the edge
-    double share = 1.0;
-    if (horizon >= highTangent_) {
-      share = 0.0;
-    } else if (horizon > lowTangent_) {
-      share = sunFactor(sunElevation_, std::atan(horizon), radius_);
-    }
-    diffuse[i] = diffuse[i] * share;
+    diffuse[i] = diffuse[i] * shareOf(steepest[i], firstMajor + static_cast<int>(i), minor);
   }
 }
 
@@ -381,7 +439,7 @@ double sunCeiling(double lowestSample, double highestSample, float zScaleFactor)
 
 SunReach sunReach(std::int32_t worldWidth, std::int32_t worldHeight, const Vector3& light, double sunDiameter, double ceiling, double lowestHeight,
                   std::int32_t x0, std::int32_t y0, std::int32_t columns, std::int32_t rows) {
-  SunReach reach{x0, y0, columns, rows};
+  SunReach reach{x0, y0, columns, rows, 0};
   const double lx = light.x;
   const double ly = light.y;
   const double lz = light.z;
@@ -408,6 +466,7 @@ SunReach sunReach(std::int32_t worldWidth, std::int32_t worldHeight, const Vecto
       steps = std::min<std::int64_t>(largest, static_cast<std::int64_t>(bound * (1.0 + 0x1p-40)) + 2);
     }
   }
+  reach.steps = steps;
   const std::int64_t minorSteps =
       static_cast<std::int64_t>(std::ceil(static_cast<double>(steps) * std::abs(majorIsX ? sy : sx))) + 1;
   const auto grow = [](std::int64_t from, std::int64_t size, std::int64_t by, bool up,
@@ -425,6 +484,47 @@ SunReach sunReach(std::int32_t worldWidth, std::int32_t worldHeight, const Vecto
   if (majorIsX && sy == 0.0) grow(y0, rows, 1, true, worldHeight, reach.y0, reach.rows);
   if (!majorIsX && sx == 0.0) grow(x0, columns, 1, true, worldWidth, reach.x0, reach.columns);
   return reach;
+}
+
+SunReach sunStretch(std::int32_t worldWidth, std::int32_t worldHeight, const Vector3& light,
+                    std::int32_t x0, std::int32_t y0, std::int32_t columns, std::int32_t rows,
+                    int fromStep, int toStep) {
+  const double lx = light.x;
+  const double ly = light.y;
+  if (!(std::isfinite(lx) && std::isfinite(ly) && std::isfinite(double{light.z}) &&
+        !(lx == 0 && ly == 0))) {
+    return fromStep == 0 ? SunReach{x0, y0, columns, rows, 0} : SunReach{0, 0, 0, 0, 0};
+  }
+  // As the marches step: whole pixels along the major axis, the minor step times k along the
+  // other, read with the pixel after it.
+  const bool majorIsX = std::abs(lx) >= std::abs(ly);
+  const double major = majorIsX ? std::abs(lx) : std::abs(ly);
+  const int sign = (majorIsX ? lx / major : ly / major) > 0.0 ? 1 : -1;
+  const double minorStep = majorIsX ? ly / major : lx / major;
+  const std::int64_t majorSize = majorIsX ? worldWidth : worldHeight;
+  const std::int64_t minorSize = majorIsX ? worldHeight : worldWidth;
+  const std::int64_t major0 = majorIsX ? x0 : y0;
+  const std::int64_t majorCount = majorIsX ? columns : rows;
+  const std::int64_t minor0 = majorIsX ? y0 : x0;
+  const std::int64_t minorCount = majorIsX ? rows : columns;
+  const std::int64_t majorLow =
+      std::max<std::int64_t>(0, sign > 0 ? major0 + fromStep : major0 - toStep);
+  const std::int64_t majorHigh = std::min<std::int64_t>(
+      majorSize - 1, sign > 0 ? major0 + majorCount - 1 + toStep : major0 + majorCount - 1 - fromStep);
+  const double shiftLow = std::min(fromStep * minorStep, toStep * minorStep);
+  const double shiftHigh = std::max(fromStep * minorStep, toStep * minorStep);
+  const std::int64_t minorLow = std::max<std::int64_t>(
+      0, std::min<std::int64_t>(static_cast<std::int64_t>(std::floor(static_cast<double>(minor0) + shiftLow)),
+                                minorSize - 2));
+  const std::int64_t minorHigh = std::min<std::int64_t>(
+      minorSize - 1,
+      static_cast<std::int64_t>(std::floor(static_cast<double>(minor0 + minorCount - 1) + shiftHigh)) + 1);
+  if (majorLow > majorHigh || minorLow > minorHigh) return SunReach{0, 0, 0, 0, 0};
+  const auto narrow = [](std::int64_t value) { return static_cast<std::int32_t>(value); };
+  return majorIsX ? SunReach{narrow(majorLow), narrow(minorLow), narrow(majorHigh - majorLow + 1),
+                             narrow(minorHigh - minorLow + 1), 0}
+                  : SunReach{narrow(minorLow), narrow(majorLow), narrow(minorHigh - minorLow + 1),
+                             narrow(majorHigh - majorLow + 1), 0};
 }
 
 }  // namespace quorvel

@@ -35,6 +35,25 @@ class SunShadow {
   void shade(int x0, int y0, int span, double* diffuse) const { shade(x0, y0, span, span, diffuse); }
   void shade(int x0, int y0, int columns, int rows, double* diffuse) const;
 
+  // What the marches of a window's pixels have found so far, taken a stretch of steps at a
+  // time, each stretch over a window of the altitude of its own (sunStretch): however far a
+  // low sun's marches go, the memory follows the window shaded.
+  struct Marches {
+    int x0 = 0;
+    int y0 = 0;
+    int columns = 0;
+    int rows = 0;
+    std::vector<double> own;
+    std::vector<double> steepest;
+    std::vector<int> last;
+  };
+  // Steps fromStep ... toStep of the marches of every pixel of m (lit or not); fromStep 0
+  // begins them, and alt holds the pixels themselves then. The steps taken and the tangents
+  // found are those of shade's marches.
+  void march(Marches& m, int fromStep, int toStep) const;
+  // Each pixel's f once its marches are done, row-major into shares.
+  void finish(const Marches& m, double* shares) const;
+
  private:
   // A line's pixels marched side by side, and what each needs from step to step.
   struct Lanes {
@@ -45,8 +64,12 @@ class SunShadow {
     std::vector<unsigned char> passes;
   };
   void aim(const Vector3& light, double sunDiameter);
+  // Marches a line's lanes from step fromStep to toStep; begins them first (their own heights,
+  // thresholds and bounds) and gives their f at the end (factors times f) when told to.
   template <class Sample>
-  void shadeLine(int firstMajor, int minor, Lanes& lanes) const;
+  void shadeLine(int firstMajor, int minor, Lanes& lanes, int fromStep, int toStep, bool begins,
+                 bool ends) const;
+  [[nodiscard]] double shareOf(double steepest, int major, int minor) const;
   [[nodiscard]] int lastUseful(double height, double threshold, int available) const;
   void makeCeilings();
   [[nodiscard]] double regionCeiling(int majorLow, int majorHigh, int minorLow,
@@ -87,10 +110,18 @@ class SunShadow {
 // whose lowest height is lowestHeight: the window grown toward the light, within the world.
 struct SunReach {
   std::int32_t x0, y0, columns, rows;
+  std::int64_t steps = 0;  // the most steps a march of the window's pixels takes
 };
 [[nodiscard]] SunReach sunReach(std::int32_t worldWidth, std::int32_t worldHeight,
                                 const Vector3& light, double sunDiameter,
                                 double ceiling, double lowestHeight, std::int32_t x0,
                                 std::int32_t y0, std::int32_t columns, std::int32_t rows);
+
+// The pixels steps fromStep ... toStep of the marches of the window's pixels read (step 0: the
+// pixels themselves), within the world; none (0 columns) when they all lie outside it.
+[[nodiscard]] SunReach sunStretch(std::int32_t worldWidth, std::int32_t worldHeight,
+                                  const Vector3& light, std::int32_t x0, std::int32_t y0,
+                                  std::int32_t columns, std::int32_t rows, int fromStep,
+                                  int toStep);
 
 }  // namespace quorvel

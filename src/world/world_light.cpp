@@ -133,11 +133,60 @@ WorldLight::Tile WorldLight::gather(std::int32_t index, const Texture& alt,
         sunReach(plan_.worldWidth, plan_.worldHeight, light_, given_.baked.sunDiameter, ceiling_,
                  lowestHeight(alt, window, given_.zScaleFactor), window.x0, window.y0,
                  window.width, window.height);
-    tile.reach = load(PixelWindow{reach.x0, reach.y0, reach.columns, reach.rows});
-    digest += windowDigest(*tile.reach);
+    const std::int64_t reachPixels = std::int64_t{reach.columns} * reach.rows;
+    const std::int64_t stretchPixels = 4 * std::int64_t{plan_.tileSize + 2} * (plan_.tileSize + 2);
+    if (reachPixels > stretchPixels) {
+      tile.shares = stretchedShares(window, reach, load, digest);
+    } else {
+      tile.reach = load(PixelWindow{reach.x0, reach.y0, reach.columns, reach.rows});
+      digest += windowDigest(*tile.reach);
+    }
   }
   tile.digest = digest;
   return tile;
+}
+
+// A low sun's marches go far beyond the tile, and the window round it that holds them all
+// would grow with the world: they are taken a tile's side of steps at a time, each stretch
+// over the window its steps read, which is at most about four tiles' pixels. The tangents are
+// the same whatever the stretches (a march's result is its steepest tangent), and so are the
+// shares. Every pixel's share is worked out, lit or not: the factors are not known yet.
+std::unique_ptr<double[]> WorldLight::stretchedShares(const PixelWindow& window,
+                                                      const SunReach& reach,
+                                                      const AltitudeWindowLoader& load,
+                                                      std::string& digest) const {
+  const auto steps = static_cast<int>(reach.steps);
+  const int stretch = plan_.tileSize;
+  SunShadow::Marches marches;
+  marches.x0 = window.x0;
+  marches.y0 = window.y0;
+  marches.columns = window.width;
+  marches.rows = window.height;
+  Sha256 sha;
+  std::unique_ptr<Texture> samples;  // one stretch's at a time
+  std::unique_ptr<SunShadow> sun;
+  for (int from = 0; from == 0 || from <= steps; from += from == 0 ? stretch + 1 : stretch) {
+    const int to = from == 0 ? std::min(stretch, steps) : std::min(from + stretch - 1, steps);
+    const SunReach part = sunStretch(plan_.worldWidth, plan_.worldHeight, light_, window.x0,
+                                     window.y0, window.width, window.height, from, to);
+    if (part.columns == 0) break;
+    sun.reset();
+    samples.reset();
+    samples = load(PixelWindow{part.x0, part.y0, part.columns, part.rows});
+    const std::string partDigest = windowDigest(*samples);
+    sha.update(partDigest.data(), partDigest.size());
+    sun = std::make_unique<SunShadow>(*samples, plan_.worldWidth, plan_.worldHeight,
+                                      given_.zScaleFactor, light_, given_.baked.sunDiameter,
+                                      ceiling_);
+    sun->march(marches, from, to);
+  }
+  const Sha256Digest whole = sha.finish();
+  digest += std::string(whole.begin(), whole.end());
+  const std::size_t count =
+      static_cast<std::size_t>(window.width) * static_cast<std::size_t>(window.height);
+  auto shares = std::make_unique_for_overwrite<double[]>(count);
+  sun->finish(marches, shares.get());
+  return shares;
 }
 
 Shading WorldLight::shade(std::int32_t index, const Texture& alt, Tile& tile) const {
@@ -165,6 +214,7 @@ Shading WorldLight::shade(std::int32_t index, const Texture& alt, Tile& tile) co
                                            ceiling_);
     shading.sun = tile.sun.get();
   }
+  if (tile.shares) shading.sunShares = tile.shares.get();
   return shading;
 }
 

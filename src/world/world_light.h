@@ -21,7 +21,8 @@ using AltitudeWindowLoader = std::function<std::unique_ptr<Texture>(const PixelW
 // The sky and the shadows of a world's tiles, each tile's the same as one compile of the whole
 // world gives: its sweeps start from the hulls the tiles beyond it hand on (horizons.h), and
 // its marches toward the light read the altitude beyond it as far as the world's highest
-// terrain can still matter, in one window round the tile.
+// terrain can still matter, in one window round the tile, or, under a sun so low that the
+// window would hold more than four tiles' pixels, a stretch of steps at a time.
 class WorldLight {
  public:
   // given: the settings as given, with their baked light; light: the light direction
@@ -49,6 +50,7 @@ class WorldLight {
     std::string digest;              // of both
     std::unique_ptr<double[]> occlusion;
     std::unique_ptr<SunShadow> sun;  // marches the lit pixels only, as the encoder asks
+    std::unique_ptr<double[]> shares;  // or, under a low sun, every pixel's share, worked out
   };
   // alt holds the tile's pixels (with its ring). Throws a Failure.
   [[nodiscard]] Tile gather(std::int32_t index, const Texture& alt,
@@ -58,6 +60,10 @@ class WorldLight {
 
  private:
   [[nodiscard]] std::string pathOf(std::int32_t index) const;
+  [[nodiscard]] std::unique_ptr<double[]> stretchedShares(const PixelWindow& window,
+                                                         const SunReach& reach,
+                                                         const AltitudeWindowLoader& load,
+                                                         std::string& digest) const;
 
   Settings given_;
   Vector3 light_;
