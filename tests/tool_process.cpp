@@ -61,6 +61,12 @@ ToolProcess::ToolProcess(const std::vector<std::string>& arguments,
         ::_exit(kCannotChangeUser);
       }
     }
+    // After the change of user, not before: a user already at the limit when it is taken on
+    // could not run the program at all.
+    if (options.processLimit) {
+      const rlimit limit{*options.processLimit, *options.processLimit};
+      if (::setrlimit(RLIMIT_NPROC, &limit) != 0) ::_exit(127);
+    }
     if (::chdir(directory.c_str()) != 0) ::_exit(127);
     ::execv(binary.c_str(), argv.data());
     ::_exit(127);

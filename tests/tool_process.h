@@ -23,6 +23,7 @@ struct ProcessOptions {
   std::optional<unsigned long> fileSizeLimit;  // RLIMIT_FSIZE in bytes
   std::optional<unsigned long> addressSpaceLimit;  // RLIMIT_AS in bytes
   std::optional<uid_t> user;                   // run as this user and group id (needs root)
+  std::optional<unsigned long> processLimit;   // RLIMIT_NPROC, set once the user is changed
   bool ignoreHangup = false;                   // start with SIGHUP ignored, as nohup does
   std::string program = QUORVEL_BINARY;        // the built quorvel unless told otherwise
 };

@@ -15,8 +15,6 @@
 #include <cstring>
 #include <limits>
 #include <new>
-#include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -27,6 +25,7 @@
 #include "image/read_ring.h"
 #include "little_endian.h"
 #include "page_advice.h"
+#include "worker_threads.h"
 
 namespace quorvel {
 namespace {
@@ -293,19 +292,7 @@ void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
   const auto bandStart = [&](std::int32_t band) {
     return static_cast<std::int32_t>(std::int64_t{rows} * band / bands);
   };
-  std::vector<std::thread> others;
-  std::int32_t done = 1;  // the bands from here on are read by this thread
-  try {
-    for (std::int32_t band = 1; band < bands; ++band) {
-      others.emplace_back(readBand, bandStart(band), bandStart(band + 1));
-      done = band + 1;
-    }
-  } catch (const std::system_error&) {
-    // No thread to be had: this one reads what is left.
-  }
-  readBand(bandStart(0), bandStart(1));
-  readBand(bandStart(done), rows);
-  for (std::thread& other : others) other.join();
+  runJobs(bands, bands, [&](int band) { readBand(bandStart(band), bandStart(band + 1)); });
 }
 
 }  // namespace
@@ -494,7 +481,7 @@ void BmpTexture::load() {
         }
       }
       const unsigned cores =
-          pixels.size() >= kParallelReadBytes ? std::thread::hardware_concurrency() : 1;
+          pixels.size() >= kParallelReadBytes ? static_cast<unsigned>(workerSlots()) : 1u;
       readRowsOnEveryCore(::fileno(in), windowBegin, stride, rowBytes, present, placeRow, cores,
                           rings_);
     } else if (rowBytes > 0 && height > 0) {

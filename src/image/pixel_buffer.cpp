@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <new>
 #include <string>
-#include <system_error>
 #include <utility>
 
 #include "page_advice.h"
@@ -21,11 +20,7 @@ void PixelBuffers::prepare(std::vector<PreparedFile> files) {
   files_ = std::move(files);
   next_ = 0;
   if (files_.empty()) return;
-  try {
-    worker_ = std::thread([this] { make(); });
-  } catch (const std::system_error&) {
-    files_.clear();  // no thread to be had: every load allocates its own
-  }
+  if (!worker_.start([this] { make(); })) files_.clear();  // every load allocates its own
 }
 
 void PixelBuffers::resize(std::vector<std::uint8_t>& pixels, std::size_t bytes,
@@ -94,7 +89,7 @@ void PixelBuffers::stop() {
     stopping_ = true;
   }
   changed_.notify_all();
-  if (worker_.joinable()) worker_.join();
+  worker_.join();
   const std::lock_guard lock(mutex_);
   stopping_ = false;
   files_.clear();

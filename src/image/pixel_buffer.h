@@ -6,8 +6,9 @@
 #include <map>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "worker_threads.h"
 
 namespace quorvel {
 
@@ -46,7 +47,7 @@ class PixelBuffers {
   std::map<std::size_t, std::vector<std::uint8_t>> ready_;  // by place in files_
   std::size_t next_ = 0;                                    // the first of files_ not yet made
   bool stopping_ = false;
-  std::thread worker_;
+  SideThread worker_;
 };
 
 }  // namespace quorvel

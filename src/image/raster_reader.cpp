@@ -15,17 +15,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <exception>
 #include <filesystem>
-#include <latch>
 #include <limits>
 #include <memory>
 #include <new>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
-#include <thread>
 #include <tuple>
 #include <type_traits>
 #include <utility>
@@ -43,6 +39,7 @@
 #include "image/raster_placement.h"
 #include "page_advice.h"
 #include "printf_text.h"
+#include "worker_threads.h"
 
 namespace quorvel {
 
@@ -707,8 +704,6 @@ void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRa
   texture.pixels.clear();
   texture.pixels.reserve(bytes);  // allocates without touching a page
   adviseHugePages(texture.pixels.data(), bytes);
-  std::latch populated(threads);
-  std::latch sized(1);
   const auto lineSpace = static_cast<int>(order.rowsSouthFirst ? rowBytes : -rowBytes);
   std::atomic<int> next{0};
   std::atomic<bool> failed{false};
@@ -749,48 +744,30 @@ void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRa
       dropBlocks(gdal, from, true);  // a part is whole blocks, none of them read again
     }
   };
-  Outcome mine;
-  Outcome helpers;
-  std::exception_ptr helperException;
-  std::thread helper;
-  if (threads > 1) {
-    try {
-      helper = std::thread([&] {
-        populatePages(texture.pixels.data() + bytes / 2, bytes - bytes / 2);
-        populated.count_down();
-        sized.wait();
-        try {
-          const GdalMessages said(gdal);  // GDAL's messages go to a handler of this thread's own
-          readParts(nullptr, nullptr, said, helpers);
-        } catch (...) {
-          helperException = std::current_exception();
-          failed = true;
-        }
-      });
-    } catch (const std::system_error&) {
-      // No thread to be had: this one does it all.
-    }
-  }
-  if (helper.joinable()) {
-    populatePages(texture.pixels.data(), bytes / 2);
-    populated.arrive_and_wait();
-  } else {
-    populatePages(texture.pixels.data(), bytes);
-  }
+  runJobs(threads, threads, [&](int half) {
+    const std::size_t first = half == 0 ? 0 : bytes / 2;
+    const std::size_t last = half + 1 < threads ? bytes / 2 : bytes;
+    populatePages(texture.pixels.data() + first, last - first);
+  });
   texture.pixels.resize(bytes);  // within what was reserved: no allocation
-  sized.count_down();
-  std::exception_ptr exception;
-  try {
-    readParts(band, dataset, messages, mine);
-  } catch (...) {
-    exception = std::current_exception();  // thrown once the helper has stopped
-    failed = true;
-  }
-  if (helper.joinable()) helper.join();
-  if (exception) std::rethrow_exception(exception);
-  if (helperException) std::rethrow_exception(helperException);
+  // The first reader is this thread, with the caller's opening and messages; the second has
+  // its own of both.
+  Outcome outcomes[2];
+  runJobs(threads, threads, [&](int reader) {
+    try {
+      if (reader == 0) {
+        readParts(band, dataset, messages, outcomes[0]);
+      } else {
+        const GdalMessages said(gdal);  // GDAL's messages go to a handler of this thread's own
+        readParts(nullptr, nullptr, said, outcomes[1]);
+      }
+    } catch (...) {
+      failed = true;  // the other reader stops too
+      throw;
+    }
+  });
   // The first part's failure, whichever thread met it.
-  if (helpers.part < mine.part) mine = std::move(helpers);
+  const Outcome& mine = outcomes[1].part < outcomes[0].part ? outcomes[1] : outcomes[0];
   if (mine.failure) throw *mine.failure;
   if (signedBytes) {
     // Each byte was read into the first byte of its 16-bit sample.

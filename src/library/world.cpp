@@ -8,15 +8,12 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
-#include <exception>
 #include <filesystem>
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <set>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -41,6 +38,7 @@
 #include "world/world_journal.h"
 #include "world/world_light.h"
 #include "world/world_tables.h"
+#include "worker_threads.h"
 
 namespace quorvel {
 namespace {
@@ -50,42 +48,6 @@ namespace {
 // the smaller side.
 constexpr std::int32_t kLargestPairedTile = 2001;
 constexpr std::int32_t kLargestPairedLightTile = 1001;
-
-int processors() { return std::max(1, static_cast<int>(std::thread::hardware_concurrency())); }
-
-// Calls work(n) for n = 0 ... count - 1 on up to jobs threads. After a failure no other n is
-// begun, and the failure of the lowest n is thrown: the first in the world's order reports,
-// whichever thread met its fault first.
-void onThreads(std::int32_t count, int jobs, const std::function<void(std::int32_t)>& work) {
-  std::atomic<std::int32_t> next{0};
-  std::atomic<bool> stop{false};
-  std::mutex mutex;
-  std::int32_t failedAt = count;
-  std::exception_ptr failure;
-  const auto loop = [&] {
-    for (std::int32_t n = next++; n < count && !stop; n = next++) {
-      try {
-        work(n);
-      } catch (...) {
-        const std::lock_guard lock(mutex);
-        if (n < failedAt) {
-          failedAt = n;
-          failure = std::current_exception();
-        }
-        stop = true;
-      }
-    }
-  };
-  std::vector<std::thread> others;
-  try {
-    for (int t = 1; t < std::min<std::int32_t>(jobs, count); ++t) others.emplace_back(loop);
-  } catch (const std::system_error&) {
-    // No thread to be had: this one does what is left.
-  }
-  loop();
-  for (std::thread& other : others) other.join();
-  if (failure) std::rethrow_exception(failure);
-}
 
 // A tile of the run with its inputs read and its fingerprint taken; current when its file
 // already holds what it would be.
@@ -280,7 +242,7 @@ struct World::State {
   std::atomic<std::int32_t> inputsRead{0};
 
   explicit State(const WorldOptions& given);
-  [[nodiscard]] int jobs() const { return options.jobs > 0 ? options.jobs : processors(); }
+  [[nodiscard]] int jobs() const { return options.jobs > 0 ? options.jobs : workerSlots(); }
   void checkAltitude();
   [[nodiscard]] std::string altitudeCheckKey() const;
   void readInputs(PendingTile& pending);
@@ -360,7 +322,7 @@ void World::State::checkAltitude() {
   std::mutex mutex;
   AltitudeSpan span;
   AltitudeHoles holes;
-  onThreads(plan.count(), jobs(), [&](std::int32_t index) {
+  runJobs(plan.count(), jobs(), [&](std::int32_t index) {
     const PixelWindow part = plan.part(index);
     AltitudeHoles own{.countX0 = part.x0,
                       .countY0 = part.y0,
@@ -657,7 +619,7 @@ WorldResult buildWorld(const WorldOptions& options) {
       }
     }
     std::atomic<std::int32_t> written{0};
-    onThreads(static_cast<std::int32_t>(indices.size()), state.jobs(), [&](std::int32_t n) {
+    runJobs(static_cast<std::int32_t>(indices.size()), state.jobs(), [&](std::int32_t n) {
       if (world.buildHorizons(indices[static_cast<std::size_t>(n)])) ++written;
     });
     horizonsBuilt = written;
@@ -702,7 +664,7 @@ WorldResult buildWorld(const WorldOptions& options) {
     return planned.row * world.columns() + planned.column;
   };
   try {
-    onThreads(units, jobs, [&](std::int32_t unit) {
+    runJobs(units, jobs, [&](std::int32_t unit) {
       const std::int32_t n = unit < paired / 2 ? 2 * unit : unit + paired / 2;
       std::int32_t built = 1;
       if (n < paired) {

@@ -8,12 +8,11 @@
 #include <cstring>
 #include <limits>
 #include <numeric>
-#include <system_error>
-#include <thread>
 #include <type_traits>
 #include <vector>
 
 #include "map/vector_loops.h"
+#include "worker_threads.h"
 
 namespace quorvel {
 namespace {
@@ -53,21 +52,6 @@ QUORVEL_WIDE_CLONES int largestRiseOfRow(const std::uint8_t* row, const std::uin
   return largest;
 }
 
-// Runs part(0) ... part(parts - 1), on up to parts threads.
-template <class Part>
-void onParts(int parts, const Part& part) {
-  std::vector<std::thread> helpers;
-  int next = 1;
-  try {
-    for (; next < parts; ++next) helpers.emplace_back(part, next);
-  } catch (const std::system_error&) {
-    // No thread to be had: this one does the rest.
-  }
-  for (int rest = next; rest < parts; ++rest) part(rest);
-  part(0);
-  for (std::thread& helper : helpers) helper.join();
-}
-
 }  // namespace
 
 int largestRise8(const Texture& alt, int threads) {
@@ -78,7 +62,7 @@ int largestRise8(const Texture& alt, int threads) {
   const int parts = static_cast<int>(
       std::clamp<std::size_t>(pixels / (std::size_t{1} << 22), 1, std::clamp(threads, 1, 64)));
   std::vector<int> largest(static_cast<std::size_t>(parts), 0);
-  onParts(parts, [&](int part) {
+  runJobs(parts, parts, [&](int part) {
     const int first = static_cast<int>(std::int64_t{height} * part / parts);
     const int last = static_cast<int>(std::int64_t{height} * (part + 1) / parts);
     const std::uint8_t* samples = alt.pixels.data();
@@ -144,7 +128,7 @@ int altitudeStep(const Texture& alt, int threads) {
       std::memcpy(&first, alt.pixels.data(), sizeof first);
       const auto origin = static_cast<double>(first);
       if (!(std::fabs(origin) < 2147483648.0)) return;  // no step: part 0 says so below
-      onParts(parts, [&](int part) {
+      runJobs(parts, parts, [&](int part) {
         const std::size_t begin = samples * static_cast<std::size_t>(part) / parts;
         const std::size_t end = samples * static_cast<std::size_t>(part + 1) / parts;
         steps[part] = wholeStep<Sample>(alt.pixels.data(), begin, end, origin);
@@ -173,7 +157,7 @@ int altitudeStep(const Texture& alt, int threads) {
       markValues<std::uint16_t>(alt.pixels.data(), first, last, seen[part]);
     }
   };
-  onParts(parts, mark);
+  runJobs(parts, parts, mark);
 
   int lowest = -1;
   int step = 0;

@@ -11,7 +11,6 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "failure.h"
@@ -26,6 +25,7 @@
 #include "map/sun_shadow.h"
 #include "map/triangle_table.h"
 #include "page_advice.h"
+#include "worker_threads.h"
 
 namespace quorvel {
 namespace {
@@ -263,17 +263,8 @@ void writeBlocFiles(const MapFile& file, const BlocEncoder& encoder, const BlocR
       progress.stop();
     }
   };
-  std::vector<std::thread> others;
-  try {
-    for (int t = 1; t < std::min(threads, taskCount); ++t) others.emplace_back(work);
-  } catch (...) {
-    stop = true;
-    progress.stop();
-    for (std::thread& other : others) other.join();
-    throw;
-  }
-  work();
-  for (std::thread& other : others) other.join();
+  const int workers = std::max(1, std::min(threads, taskCount));
+  runJobs(workers, workers, [&](int) { work(); });
   if (error) std::rethrow_exception(error);
 }
 
@@ -343,20 +334,7 @@ void writeBlocFilesInOrder(const MapFile& file, const BlocEncoder& encoder,
       freed.notify_all();
     }
   };
-  std::vector<std::thread> others;
-  try {
-    for (int t = 1; t < workers; ++t) others.emplace_back(work, t);
-  } catch (...) {
-    {
-      const std::lock_guard lock(mutex);
-      stop = true;
-    }
-    freed.notify_all();
-    for (std::thread& other : others) other.join();
-    throw;
-  }
-  work(0);
-  for (std::thread& other : others) other.join();
+  runJobs(workers, workers, work);
   if (error) std::rethrow_exception(error);
 }
 
@@ -473,9 +451,7 @@ void writeMapFile(const std::string& mapName, const Terrain& terrain,
   }
   Terrain lit = terrain;
   normalize(lit.settings.lightDirection);
-  const int threads =
-      options.threads > 0 ? options.threads
-                          : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+  const int threads = options.threads > 0 ? options.threads : workerSlots();
   const int blocFiles = largeur * hauteur;
   std::unique_ptr<TriangleTable> table;
   if (blocFiles > 0) {

@@ -8,14 +8,13 @@
 #include <cstdint>
 #include <cstring>
 #include <span>
-#include <system_error>
-#include <thread>
 #include <type_traits>
 #include <vector>
 
 #include "map/baked_light.h"
 #include "map/vector_loops.h"
 #include "page_advice.h"
+#include "worker_threads.h"
 
 namespace quorvel {
 namespace {
@@ -440,26 +439,12 @@ void sweepStrip(const Span& span, const HeightAt& heightAt, const std::uint8_t* 
   }
 }
 
-// Runs work(thread) on this thread and threads - 1 others, or on fewer when no more can be
-// had; the work shares its tasks out itself.
-template <class Work>
-void onThreads(int threads, const Work& work) {
-  std::vector<std::thread> others;
-  try {
-    for (int t = 1; t < threads; ++t) others.emplace_back(work, t);
-  } catch (const std::system_error&) {
-    // The threads there are take every task.
-  }
-  work(0);
-  for (std::thread& other : others) other.join();
-}
-
 // The sums' pages made before the first sweep, a share on each thread: the sums of the largest
 // map are 200 MB. Only speed: the first direction stores every sum either way.
 void populate(void* memory, std::size_t bytes, int threads) {
   constexpr std::size_t kPage = 4096;
   const std::size_t pages = bytes / kPage;
-  onThreads(threads, [&](int t) {
+  runJobs(threads, threads, [&](int t) {
     const std::size_t first =
         pages * static_cast<std::size_t>(t) / static_cast<std::size_t>(threads);
     const std::size_t last =
@@ -589,7 +574,8 @@ void sweepAll(std::span<const SkyDirection> table, const std::function<Span(std:
       for (int strip = 0; strip < stripsOf(span, c); ++strip) tasks.emplace_back(c, strip);
     }
     std::atomic<std::size_t> next{0};
-    onThreads(std::min(threads, static_cast<int>(tasks.size())), [&](int t) {
+    const int workers = std::min(threads, static_cast<int>(tasks.size()));
+    runJobs(workers, workers, [&](int t) {
       for (std::size_t task = next++; task < tasks.size(); task = next++) {
         sweepStrip(span, heightAt, pixels, bytesPerSample, tasks[task].first, tasks[task].second,
                    d == 0, zScale, seed, hulls, static_cast<int>(d),

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <thread>
-#include <vector>
+
+#include "worker_threads.h"
 
 namespace quorvel {
 
@@ -55,12 +55,8 @@ TriangleTable::TriangleTable(float zScaleFactor, int step, int maxRise, int thre
       }
     }
   };
-  const int helpers = std::clamp(threads, 1, 64) - 1;
-  std::vector<std::thread> pool;
-  pool.reserve(static_cast<std::size_t>(helpers));
-  for (int t = 1; t <= helpers; ++t) pool.emplace_back(fill, t, helpers + 1);
-  fill(0, helpers + 1);
-  for (std::thread& thread : pool) thread.join();
+  const int parts = std::clamp(threads, 1, 64);
+  runJobs(parts, parts, [&](int part) { fill(part, parts); });
 }
 
 }  // namespace quorvel
