@@ -362,7 +362,7 @@ TEST(Tileset, AGeoreferencedWorldLiesWhereGdalPutsItsPixelsOnTheEarth) {
     }
     // The world's corners, at every level: each level's nodes cover the world and keep its
     // border pixels.
-    for (const auto [x, y] : {std::pair{0, 0}, {200, 0}, {0, 150}, {200, 150}}) {
+    for (const auto& [x, y] : {std::pair{0, 0}, {200, 0}, {0, 150}, {200, 150}}) {
       double e = kTerrainNorthFirst[0] + (x + 0.5) * kTerrainNorthFirst[1];
       double n = kTerrainNorthFirst[3] + (150 - y + 0.5) * kTerrainNorthFirst[5];
       double h = double{map.vertexHeight(x, y)} / settings.zScaleFactor + settings.seaLevel;

@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <tuple>
+#include <utility>
 
 #include "failure.h"
 #include "file_handle.h"
@@ -275,11 +276,22 @@ class Builder {
       ++report_.unchanged;
       return built;
     }
-    const TerrainMesh mesh = id.level == 0 ? cellFanMesh(built.field) : nodeMesh(built.field);
-    const double measured = id.level == 0 ? 0.0 : measure(id, built, mesh);
+    TerrainMesh mesh = id.level == 0 ? cellFanMesh(built.field) : nodeMesh(built.field);
+    double measured = id.level == 0 ? 0.0 : measure(id, built, mesh);
     // In the tileset's units: metres on the globe.
-    built.error = measured * placement_.verticalScale();
-    for (const Built& part : parts) built.error = std::max(built.error, part.error);
+    const double scale = placement_.verticalScale();
+    double childError = 0;
+    for (const Built& part : parts) childError = std::max(childError, part.error);
+    // A node's error is never below its children's, nor more than four times its own
+    // measure: a node much finer than its children is simplified further, its border kept,
+    // until its own error reaches a quarter of theirs.
+    for (int attempt = 0; attempt < 8 && childError > 4 * measured * scale; ++attempt) {
+      TerrainMesh coarser;
+      if (!simplifyMesh(built.field, mesh, mesh.triangles() / 2, coarser).empty()) break;
+      mesh = std::move(coarser);
+      measured = measure(id, built, mesh);
+    }
+    built.error = std::max(measured * scale, childError);
     const std::string uri = uriOf(id);
     std::filesystem::create_directories((directory_ / uri).parent_path());
     const LocalFrame frame = frameOf(id);

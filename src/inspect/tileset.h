@@ -22,9 +22,10 @@ struct TilesetReport {
 // own triangles; a node above holds its children's terrain thinned to a grid of real pixels
 // and simplified to at most 65,535 vertices, its border kept whole, so that neighbours of one
 // level meet on the same vertices. Each node's geometricError is at least the largest
-// vertical distance between its mesh and the terrain's pixels it covers, measured, and never
-// below its children's; refinement replaces. A node whose inputs did not change since the
-// tileset in directory was written is not written again. Throws a Failure.
+// vertical distance between its mesh and the terrain's pixels it covers, measured, at most
+// four times it, and never below its children's; refinement replaces. A node whose inputs
+// did not change since the tileset in directory was written is not written again. Throws a
+// Failure.
 TilesetReport writeTileset(const std::string& input, const std::string& directory);
 
 }  // namespace quorvel
