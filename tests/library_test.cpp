@@ -3,6 +3,7 @@
 #include <cpl_conv.h>
 #include <gdal.h>
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <cmath>
@@ -401,6 +402,44 @@ TEST(Library, CompilesLeaveGdalsSettingsAsTheHostSetThem) {
   const Bytes expected = test::referenceMap(images, Settings{});
   EXPECT_EQ(test::readFile(dir / "a.map"), expected);
   EXPECT_EQ(test::readFile(dir / "b.map"), expected);
+}
+
+// A compile keeps nothing once it returns, on the thread that called it: no descriptor (a
+// read ring, a file) and no buffer stays behind, from BMPs or from GeoTIFFs (GDAL loaded).
+TEST(Library, ACompileLeavesNoDescriptorNorMemoryOnItsThread) {
+  const test::TempDir dir;
+  std::mt19937 random(5);
+  // Colour rows of 3 kB: the BMP reader's buffers come to their megabyte.
+  test::writeTerrain(dir / "b", test::randomTerrain(random, 1001, 1001, 60));
+  test::writeTerrainRasters(dir / "g", bumpyTerrain(), "GTiff", "tif");
+  const auto descriptors = [] {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                         std::filesystem::directory_iterator());
+  };
+  const auto heldBytes = [] {
+    const struct mallinfo2 info = ::mallinfo2();
+    return info.uordblks + info.hblkhd;
+  };
+  const auto compileBoth = [&] {
+    for (const char* prefix : {"b", "g"}) {
+      ImageFiles files;
+      files.prefix = (dir / prefix).string();
+      files.ext = prefix[0] == 'g' ? "tif" : "bmp";
+      compileFiles(files);
+    }
+  };
+  std::thread(compileBoth).join();  // GDAL's own first-use state is not the compile's
+  const auto before = descriptors();
+  std::thread([&] {
+    const auto openBefore = descriptors();
+    const std::size_t heldBefore = heldBytes();
+    compileBoth();
+    EXPECT_EQ(descriptors(), openBefore);
+    // A map's buffers take megabytes; what may stay is the small blocks that the allocator
+    // keeps for the thread (up to 7 of each size to 1 kB, 240 kB).
+    EXPECT_LT(heldBytes(), heldBefore + (384 << 10));
+  }).join();
+  EXPECT_EQ(descriptors(), before);
 }
 
 // Colour BMPs are read a band of blocFile rows at a time into a few buffers used in turn: a

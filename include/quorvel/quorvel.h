@@ -39,11 +39,6 @@ class Error : public std::runtime_error {
   ErrorKind kind_;
 };
 
-// For a program's main, once: makes SIGINT, SIGTERM and SIGHUP remove the temporary file of
-// every map or tile being written before the process ends as the signal says. A compile never
-// installs a signal handler itself: the signals are the host's.
-void removeUnfinishedMapsOnSignal();
-
 // What a compile wrote.
 struct CompileResult {
   std::string map;                 // the terrain file

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "cli/options.h"
 #include "cli/settings.h"
 #include "cli/size_line.h"
+#include "cli/unfinished_maps.h"
 #include "failure.h"
 #include "quorvel/quorvel.h"
 
@@ -83,6 +85,7 @@ int run(int argumentCount, const char* const* arguments, bool json) {
       std::fflush(stdout);
     };
   }
+  removeUnfinishedMapsIn(std::filesystem::path(line.files.prefix + ".map").parent_path());
   const CompileResult result = compileFiles(line.files, settings, options);
   if (json) {
     nlohmann::json notes = nlohmann::json::array();

@@ -1,8 +1,8 @@
 #include <csignal>
 
 #include "cli/gdal_cache.h"
+#include "cli/unfinished_maps.h"
 #include "compiler/driver.h"
-#include "quorvel/quorvel.h"
 
 int main(int argc, char** argv) {
   // A file-size limit must give a write error, which removes the unfinished map, rather than

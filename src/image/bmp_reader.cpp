@@ -220,17 +220,19 @@ void fillPastEnd(std::uint8_t* bytes, std::size_t got, std::size_t size) {
 }
 
 // placeRow(y, from) puts row y, rowBytes bytes as the file holds them, into the pixels. Rows
-// are read on up to cores threads.
+// are read on up to cores threads; the calling thread's reads go through kept, a buffer of
+// the caller's, and every other thread's through one of its own.
 template <class PlaceRow>
 void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
                          std::size_t rowBytes, std::int32_t rows, const PlaceRow& placeRow,
-                         unsigned cores, ReadRings* rings) {
+                         unsigned cores, ReadRings* rings, std::vector<std::uint8_t>& kept) {
   // No row, no buffer: an image of no rows may still claim rows of gigabytes.
   if (rows <= 0) return;
   // A row of more than a megabyte is read on this thread, where a buffer that cannot be had is
   // reported rather than ending the program.
   if (rowBytes > kRowsReadBytes) cores = 1;
-  const auto readBand = [&](std::int32_t first, std::int32_t last) {
+  const auto readBand = [&](std::int32_t first, std::int32_t last,
+                            std::vector<std::uint8_t>& buffer) {
     if (first >= last) return;
     if (stride > kRowsReadBytes || stride > 4 * rowBytes) {
       // Rows far apart, or mostly outside the keep window (a world's tile of a wide file):
@@ -238,11 +240,10 @@ void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
       const std::size_t batch =
           std::min<std::size_t>(std::clamp<std::size_t>(kRowsReadBytes / rowBytes, 1, kRingPieces),
                                 static_cast<std::size_t>(last - first));
-      // Kept by the thread up to a megabyte (a world reads thousands of windows); a longer
-      // row has a buffer of its own, freed once read.
-      thread_local std::vector<std::uint8_t> kept;
+      // Up to a megabyte in the band's buffer; a longer row has a buffer of its own, freed
+      // once read.
       std::vector<std::uint8_t> own;
-      std::vector<std::uint8_t>& batchRows = batch * rowBytes <= kRowsReadBytes ? kept : own;
+      std::vector<std::uint8_t>& batchRows = batch * rowBytes <= kRowsReadBytes ? buffer : own;
       if (batchRows.size() < batch * rowBytes) batchRows.resize(batch * rowBytes);
       std::array<PieceRead, kRingPieces> pieces{};
       std::array<std::int64_t, kRingPieces> got{};
@@ -268,9 +269,7 @@ void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
       return;
     }
     const std::size_t rowsPerRead = kRowsReadBytes / stride;
-    // Kept by the thread: a map reads its colour images a band at a time, hundreds of reads,
-    // and a megabyte of fresh memory each would cost more page faults than the reads.
-    thread_local std::vector<std::uint8_t> chunk;
+    std::vector<std::uint8_t>& chunk = buffer;
     const std::size_t chunkBytes =
         std::min<std::size_t>(rowsPerRead, static_cast<std::size_t>(last - first)) * stride;
     if (chunk.size() < chunkBytes) resizeOnReadyPages(chunk, chunkBytes);
@@ -292,7 +291,12 @@ void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
   const auto bandStart = [&](std::int32_t band) {
     return static_cast<std::int32_t>(std::int64_t{rows} * band / bands);
   };
-  runJobs(bands, bands, [&](int band) { readBand(bandStart(band), bandStart(band + 1)); });
+  const std::thread::id caller = std::this_thread::get_id();
+  runJobs(bands, bands, [&](int band) {
+    std::vector<std::uint8_t> own;
+    readBand(bandStart(band), bandStart(band + 1),
+             std::this_thread::get_id() == caller ? kept : own);
+  });
 }
 
 }  // namespace
@@ -483,7 +487,7 @@ void BmpTexture::load() {
       const unsigned cores =
           pixels.size() >= kParallelReadBytes ? static_cast<unsigned>(workerSlots()) : 1u;
       readRowsOnEveryCore(::fileno(in), windowBegin, stride, rowBytes, present, placeRow, cores,
-                          rings_);
+                          rings_, rowBuffer_);
     } else if (rowBytes > 0 && height > 0) {
       std::vector<std::uint8_t> row(rowBytes);
       for (std::int32_t y = 0; y < height; ++y) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "image/pixel_buffer.h"
 #include "image/read_ring.h"
@@ -29,6 +31,10 @@ class BmpTexture final : public Texture {
   KeepWindow keep_;
   PixelBuffers* buffers_;
   ReadRings* rings_;
+  // Rows read before they are put in place, kept for the next loadWindow: a map reads its
+  // colour images a band at a time, hundreds of reads, and a megabyte of fresh memory each
+  // would cost more page faults than the reads.
+  std::vector<std::uint8_t> rowBuffer_;
 };
 
 }  // namespace quorvel

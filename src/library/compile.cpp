@@ -238,7 +238,6 @@ std::unique_ptr<Texture> colourTexture(const char* role, const ColourView& view,
 
 const char* version() { return kVersion; }
 
-void removeUnfinishedMapsOnSignal() { removeTemporaryMapOnSignal(); }
 
 Error::Error(const std::string& message, std::string hint, ErrorKind kind)
     : std::runtime_error(message), hint_(std::move(hint)), kind_(kind) {}

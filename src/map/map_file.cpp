@@ -1,14 +1,10 @@
 #include "map/map_file.h"
 
 #include <fcntl.h>
-#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
-#include <atomic>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -18,60 +14,6 @@
 
 namespace quorvel {
 namespace {
-
-// The temporary files a signal handler must remove, a slot for each map being written (maps
-// may be written on several threads at once); only async-signal-safe calls touch them. They
-// are process-wide because signals are. A map that finds no free slot is still written, but
-// a signal then leaves its temporary file behind.
-constexpr std::size_t kPendingSlots = 64;
-std::array<std::atomic<const char*>, kPendingSlots> pendingTemporaries{};
-
-// The slot now holding name, or kPendingSlots when every slot is taken.
-std::size_t claimPendingSlot(const char* name) {
-  for (std::size_t slot = 0; slot < kPendingSlots; ++slot) {
-    const char* expected = nullptr;
-    if (pendingTemporaries[slot].compare_exchange_strong(expected, name)) return slot;
-  }
-  return kPendingSlots;
-}
-
-void releasePendingSlot(std::size_t slot) {
-  if (slot < kPendingSlots) pendingTemporaries[slot].store(nullptr);
-}
-
-constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
-
-sigset_t stopSignals() {
-  sigset_t set;
-  sigemptyset(&set);
-  for (const int signalNumber : kStopSignals) sigaddset(&set, signalNumber);
-  return set;
-}
-
-extern "C" void removeTemporaryAndRaise(int signalNumber) {
-  for (std::atomic<const char*>& pending : pendingTemporaries) {
-    const char* name = pending.exchange(nullptr);
-    if (name != nullptr) ::unlink(name);
-  }
-  std::signal(signalNumber, SIG_DFL);
-  std::raise(signalNumber);
-}
-
-// Holds the stop signals back while the temporary file and pendingTemporary disagree, so that
-// a signal never finds a file on disk that the handler does not know about.
-class StopSignalsBlocked {
- public:
-  StopSignalsBlocked() {
-    const sigset_t set = stopSignals();
-    pthread_sigmask(SIG_BLOCK, &set, &previous_);
-  }
-  ~StopSignalsBlocked() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
-  StopSignalsBlocked(const StopSignalsBlocked&) = delete;
-  StopSignalsBlocked& operator=(const StopSignalsBlocked&) = delete;
-
- private:
-  sigset_t previous_;
-};
 
 // Why mapName cannot be made, with what to do, or empty. A missing folder or a file where a
 // folder should be is named as the first such part of the path, which is what the user must
@@ -121,23 +63,6 @@ std::optional<Failure> mapCreationFailure(const std::string& mapName) {
   return cannotCreate(mapName, problem);
 }
 
-void removeTemporaryMapOnSignal() {
-  struct sigaction action {};
-  action.sa_handler = removeTemporaryAndRaise;
-  // One stop signal arriving inside the handler of another must not end the process between
-  // taking the name and removing the file.
-  action.sa_mask = stopSignals();
-  for (const int signalNumber : kStopSignals) {
-    // A signal that was ignored when the tool started (nohup, a background job of a script)
-    // stays ignored: the caller asked for the run to survive it.
-    struct sigaction previous {};
-    if (sigaction(signalNumber, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) {
-      continue;
-    }
-    sigaction(signalNumber, &action, nullptr);
-  }
-}
-
 MapFile::MapFile(std::string mapName) : mapName_(std::move(mapName)) {
   // A directory can never become the map; finding out only at the rename would come after
   // the whole file had been written.
@@ -147,7 +72,6 @@ MapFile::MapFile(std::string mapName) : mapName_(std::move(mapName)) {
   }
   // O_EXCL so that two runs, or a stale file, never share a temporary name.
   const std::string base = mapName_ + ".tmp" + std::to_string(::getpid()) + "-";
-  const StopSignalsBlocked blocked;
   for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
     temporaryName_ = base + std::to_string(attempt);
     fd_ = ::open(temporaryName_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -158,15 +82,12 @@ MapFile::MapFile(std::string mapName) : mapName_(std::move(mapName)) {
     const std::string problem = creationProblem(mapName_);
     throw cannotCreate(mapName_, problem.empty() ? std::strerror(error) : problem);
   }
-  pendingSlot_ = claimPendingSlot(temporaryName_.c_str());
 }
 
 MapFile::~MapFile() {
   if (committed_) return;
   if (fd_ >= 0) ::close(fd_);
-  // Removed before it is forgotten: a signal in between finds the name and removes nothing.
   ::unlink(temporaryName_.c_str());
-  releasePendingSlot(pendingSlot_);
 }
 
 void MapFile::writeAt(const std::uint8_t* data, std::size_t count, std::int64_t offset) const {
@@ -191,7 +112,6 @@ void MapFile::commit() {
   const int fd = std::exchange(fd_, -1);
   if (::close(fd) != 0) failWrite();
   if (std::rename(temporaryName_.c_str(), mapName_.c_str()) != 0) failWrite();
-  releasePendingSlot(std::exchange(pendingSlot_, kNoSlot));
   committed_ = true;
 }
 

@@ -15,10 +15,11 @@ namespace quorvel {
 // compile asks before it reads them.
 [[nodiscard]] std::optional<Failure> mapCreationFailure(const std::string& mapName);
 
-// The terrain file being written, to a temporary file beside the target, each span of bytes
-// straight from where it was made to its place in the file; only commit() gives the file its
-// name, so a failed or interrupted run never
-// leaves a partial map nor touches an earlier one.
+// The terrain file being written, to a temporary file beside the target (mapName + ".tmp" +
+// process id + "-" + a number, the name by which a program's signal handler finds it), each
+// span of bytes straight from where it was made to its place in the file; only commit() gives
+// the file its name, so a failed or interrupted run never leaves a partial map nor touches an
+// earlier one.
 class MapFile {
  public:
   // Throws "impossible de creer le fichier <mapName>" when the temporary file cannot be made
@@ -47,12 +48,6 @@ class MapFile {
   std::string temporaryName_;
   int fd_ = -1;
   bool committed_ = false;
-  static constexpr std::size_t kNoSlot = ~std::size_t{0};
-  std::size_t pendingSlot_ = kNoSlot;  // where a signal handler finds temporaryName_
 };
-
-// Makes SIGINT, SIGTERM and SIGHUP remove the temporary file of the map being written before
-// the process ends as the signal says. Called once, by main.
-void removeTemporaryMapOnSignal();
 
 }  // namespace quorvel

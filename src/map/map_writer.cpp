@@ -403,8 +403,9 @@ void writeMapRegionPair(const RegionToWrite& a, const RegionToWrite& b, const Pa
     chunks[m] = (blocFiles[m] + kChunkBlocFiles - 1) / kChunkBlocFiles;
   }
   inOrder(headers[0], kHeaderBytes, headers[1], kHeaderBytes);
-  // Kept by the thread: a world's tiles would each make two megabytes of fresh pages.
-  thread_local std::vector<std::uint8_t> buffers[2];
+  // The call's own: the world program keeps freed memory in the heap (its main says so), so
+  // that the next pair's buffers take pages already made.
+  std::vector<std::uint8_t> buffers[2];
   for (std::vector<std::uint8_t>& buffer : buffers) {
     if (buffer.size() < kChunkBlocFiles * kBlocFileBytes) {
       resizeOnReadyPages(buffer, kChunkBlocFiles * kBlocFileBytes);

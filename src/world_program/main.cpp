@@ -3,7 +3,7 @@
 #include <csignal>
 
 #include "cli/gdal_cache.h"
-#include "quorvel/quorvel.h"
+#include "cli/unfinished_maps.h"
 #include "world_program/world_driver.h"
 
 int main(int argc, char** argv) {

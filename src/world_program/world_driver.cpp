@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "cli/options.h"
 #include "cli/settings.h"
 #include "cli/size_line.h"
+#include "cli/unfinished_maps.h"
 #include "failure.h"
 #include "quorvel/quorvel.h"
 
@@ -150,6 +152,7 @@ int run(int argumentCount, const char* const* arguments, Request& request) {
       }
       return 0;
     case CommandLine::Action::kMerge: {
+      removeUnfinishedMapsIn(std::filesystem::path(line.merge).parent_path());
       const WorldResult result = mergeWorld(line.merge);
       if (json) {
         printJson(resultJson(result, request, {}));
@@ -192,6 +195,7 @@ int run(int argumentCount, const char* const* arguments, Request& request) {
     }
     return 0;
   }
+  removeUnfinishedMapsIn(request.world.outdir);
   const WorldResult result = buildWorld(request.world);
   if (json) {
     printJson(resultJson(result, request, warnings));
