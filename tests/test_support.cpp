@@ -1,6 +1,8 @@
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -200,6 +202,36 @@ TerrainImages randomTerrain(std::mt19937& random, std::int32_t width, std::int32
       image->push_back(static_cast<std::uint8_t>(byte(random)));
   }
   return images;
+}
+
+std::string textFromChildWithin(std::size_t extraBytes, const std::function<std::string()>& body) {
+  int fds[2];
+  if (::pipe(fds) != 0) return "no pipe";
+  const pid_t pid = ::fork();
+  if (pid < 0) return "no child";
+  if (pid == 0) {
+    ::close(fds[0]);
+    std::ifstream statm("/proc/self/statm");
+    unsigned long pages = 0;
+    statm >> pages;
+    const rlim_t limit = pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + extraBytes;
+    const rlimit addressSpace{limit, limit};
+    const std::string text = ::setrlimit(RLIMIT_AS, &addressSpace) == 0 ? body() : "no limit";
+    const bool written =
+        ::write(fds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    ::_exit(written ? 0 : 1);
+  }
+  ::close(fds[1]);
+  std::string text;
+  char buffer[256];
+  for (ssize_t got; (got = ::read(fds[0], buffer, sizeof buffer)) > 0;) {
+    text.append(buffer, static_cast<std::size_t>(got));
+  }
+  ::close(fds[0]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) text += " (the child died)";
+  return text;
 }
 
 }  // namespace quorvel::test

@@ -116,6 +116,12 @@ TerrainImages randomTerrain(std::mt19937& random, std::int32_t width, std::int32
 
 void writeTerrain(const std::filesystem::path& prefix, const TerrainImages& images);
 
+// What body returns, run in a forked child whose address space is what this process holds
+// plus extraBytes: the allocations a test expects to fail then fail there, not here. "no
+// limit" when the limit cannot be set; " (the child died)" is added when the child does not
+// end normally.
+std::string textFromChildWithin(std::size_t extraBytes, const std::function<std::string()>& body);
+
 // The path of a file in the repository's test data.
 std::filesystem::path testData(const std::string& relative);
 

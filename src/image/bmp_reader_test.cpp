@@ -1,13 +1,10 @@
 #include "image/bmp_reader.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <string>
 #include <vector>
@@ -585,39 +582,15 @@ TEST(BmpReader, BufferThatCannotBeAllocatedIsReported) {
                                        std::pair{twentyFour, noMemory + twentyFour + "\nmemory"},
                                        std::pair{noRow, std::string("load")}}) {
     SCOPED_TRACE(name);
-    int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      ::close(fds[0]);
-      std::ifstream statm("/proc/self/statm");
-      unsigned long pages = 0;
-      statm >> pages;
-      const rlim_t limit = pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (512u << 20);
-      const rlimit addressSpace{limit, limit};
-      ::setrlimit(RLIMIT_AS, &addressSpace);
-      std::string text = "load";
+    const std::string text = test::textFromChildWithin(std::size_t{512} << 20, [&] {
+      std::string outcome = "load";
       try {
         const BmpTexture texture(name);
       } catch (const Failure& failure) {
-        text = failure.what() + std::string(errorKindName(failure.kind()));
+        outcome = failure.what() + std::string(errorKindName(failure.kind()));
       }
-      const bool written =
-          ::write(fds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
-      ::_exit(written ? 0 : 1);
-    }
-    ::close(fds[1]);
-    std::string text;
-    char buffer[256];
-    ssize_t got = 0;
-    while ((got = ::read(fds[0], buffer, sizeof buffer)) > 0) {
-      text.append(buffer, static_cast<std::size_t>(got));
-    }
-    ::close(fds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+      return outcome;
+    });
     EXPECT_EQ(text, expected);
   }
 }

@@ -2,15 +2,12 @@
 
 #include <gdal_priv.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <optional>
 #include <string>
@@ -642,52 +639,25 @@ TEST(RasterReader, EveryBlockLayoutReadInPartsAndRefusedCutShort) {
 // plus pixelBytes and 32 MiB, the GDAL path's memory bound: the sum of the samples, or the
 // message.
 std::string loadUnderTheMemoryBound(const std::string& name, std::size_t pixelBytes) {
-  int fds[2];
-  if (::pipe(fds) != 0) return "no pipe";
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::close(fds[0]);
+  return test::textFromChildWithin(pixelBytes + (std::size_t{32} << 20), [&] {
     GDALSetCacheMax64(std::int64_t{16} << 20);  // the programs' size of GDAL's cache
-    std::ifstream statm("/proc/self/statm");
-    unsigned long pages = 0;
-    statm >> pages;
-    const rlim_t limit =
-        pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + pixelBytes + (rlim_t{32} << 20);
-    const rlimit addressSpace{limit, limit};
-    std::string text = "no limit";
-    if (::setrlimit(RLIMIT_AS, &addressSpace) == 0) {
-      try {
-        const RasterTexture texture(name, RasterKind::kAltitude, kAnySize, gdal(),
-                                    [](const std::string&) {});
-        // Summed in place: a copy of the samples would not fit.
-        long long sum = 0;
-        visitSample(texture.sampleFormat, [&]<typename Sample>(Sample) {
-          for (std::size_t i = 0; i < texture.pixels.size(); i += sizeof(Sample)) {
-            Sample value;
-            std::memcpy(&value, texture.pixels.data() + i, sizeof value);
-            sum += static_cast<long long>(value);
-          }
-        });
-        text = "sum " + std::to_string(sum);
-      } catch (const Failure& failure) {
-        text = failure.what();
-      }
+    try {
+      const RasterTexture texture(name, RasterKind::kAltitude, kAnySize, gdal(),
+                                  [](const std::string&) {});
+      // Summed in place: a copy of the samples would not fit.
+      long long sum = 0;
+      visitSample(texture.sampleFormat, [&]<typename Sample>(Sample) {
+        for (std::size_t i = 0; i < texture.pixels.size(); i += sizeof(Sample)) {
+          Sample value;
+          std::memcpy(&value, texture.pixels.data() + i, sizeof value);
+          sum += static_cast<long long>(value);
+        }
+      });
+      return "sum " + std::to_string(sum);
+    } catch (const Failure& failure) {
+      return std::string(failure.what());
     }
-    const bool written =
-        ::write(fds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
-    ::_exit(written ? 0 : 1);
-  }
-  ::close(fds[1]);
-  std::string text;
-  char buffer[256];
-  for (ssize_t got; (got = ::read(fds[0], buffer, sizeof buffer)) > 0;) {
-    text.append(buffer, static_cast<std::size_t>(got));
-  }
-  ::close(fds[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) text += " (the child died)";
-  return text;
+  });
 }
 
 // The layouts of the elevation models users bring, read whole by two threads within the
