@@ -24,6 +24,14 @@ namespace quorvel {
 // The version the programs print in their banners, QUORVEL_VERSION_STRING ("0.01.0000").
 [[nodiscard]] const char* version();
 
+// Runs job(0) ... job(count - 1) on this thread and up to threads - 1 others, drawn from the
+// one budget of a thread per processor that the library's own work shares, so that a
+// program's parallel work and the library's never hold more threads than processors. Job 0
+// runs on this thread; once a job has thrown no other is begun, and the exception of the
+// lowest failing index is rethrown after every thread is joined. A job must never wait for
+// another: on one thread they run one after the other.
+void runJobs(int count, int threads, const std::function<void(int)>& job);
+
 // A refusal. what() is the line the command line prints on standard output, without its line
 // feed, in the same bytes (Latin-1: é is the byte 0xE9); hint() the line it prints on
 // standard error, without its line feed, or empty: what was found and what to do. kind()

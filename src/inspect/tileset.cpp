@@ -1,6 +1,9 @@
 #include "inspect/tileset.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -9,6 +12,7 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <tuple>
@@ -52,7 +56,8 @@ struct NodeId {
 };
 
 // Heights of the leaves read by this run, in a temporary file: what measuring a node's error
-// reads again, without holding the terrain in memory.
+// reads again, without holding the terrain in memory. Threads may put and get at once; a
+// leaf is put before any get of it.
 class HeightStore {
  public:
   HeightStore() : file_(std::tmpfile()) {
@@ -61,31 +66,41 @@ class HeightStore {
                     "cannot create a temporary file for the tileset's heights\n");
   }
   void put(const NodeId& leaf, const std::vector<float>& heights) {
-    if (places_.count(leaf) != 0) return;
-    if (std::fseek(file_.get(), 0, SEEK_END) != 0) fail();
-    const long at = std::ftell(file_.get());
-    if (at < 0 ||
-        std::fwrite(heights.data(), sizeof(float), heights.size(), file_.get()) != heights.size()) {
-      fail();
+    const std::size_t bytes = heights.size() * sizeof(float);
+    off_t at = 0;
+    {
+      const std::lock_guard<std::mutex> lock(placesUse_);
+      if (places_.count(leaf) != 0) return;
+      at = end_;
+      end_ += static_cast<off_t>(bytes);
+      places_[leaf] = {at, heights.size()};
     }
-    places_[leaf] = {at, heights.size()};
+    if (!whole(::pwrite(fileno(file_.get()), heights.data(), bytes, at), bytes)) fail();
   }
   [[nodiscard]] std::vector<float> get(const NodeId& leaf) const {
-    const auto [at, count] = places_.at(leaf);
-    std::vector<float> heights(count);
-    if (std::fseek(file_.get(), at, SEEK_SET) != 0 ||
-        std::fread(heights.data(), sizeof(float), count, file_.get()) != count) {
-      fail();
+    std::pair<off_t, std::size_t> place;
+    {
+      const std::lock_guard<std::mutex> lock(placesUse_);
+      place = places_.at(leaf);
     }
+    std::vector<float> heights(place.second);
+    const std::size_t bytes = heights.size() * sizeof(float);
+    if (!whole(::pread(fileno(file_.get()), heights.data(), bytes, place.first), bytes)) fail();
     return heights;
   }
 
  private:
+  // A leaf's heights are a few megabytes, which a regular file takes or gives in one call.
+  [[nodiscard]] static bool whole(ssize_t done, std::size_t bytes) {
+    return done >= 0 && static_cast<std::size_t>(done) == bytes;
+  }
   [[noreturn]] static void fail() {
     throw Failure(ErrorKind::kWrite, "cannot write the tileset's heights to a temporary file\n");
   }
   std::unique_ptr<std::FILE, FileCloser> file_;
-  std::map<NodeId, std::pair<long, std::size_t>> places_;
+  mutable std::mutex placesUse_;
+  std::map<NodeId, std::pair<off_t, std::size_t>> places_;
+  off_t end_ = 0;
 };
 
 // The samples of a node: its terrain thinned by stride, or the leaf's pixels.
@@ -96,6 +111,9 @@ struct Built {
   float highest = 0;
   Json tile;
   double error = 0;  // its geometricError
+  // The files this node and those below it wrote, children first, in the order of a build on
+  // one thread.
+  std::vector<std::pair<std::string, std::uint64_t>> written;
 };
 
 class Builder {
@@ -124,10 +142,18 @@ class Builder {
   }
 
   [[nodiscard]] int levels() const { return levels_ + 1; }
-  [[nodiscard]] const TilesetReport& report() const { return report_; }
+  [[nodiscard]] TilesetReport report() const {
+    TilesetReport report = report_;
+    report.nodes = nodes_;
+    report.unchanged = unchanged_;
+    return report;
+  }
 
   Json tileset() {
+    // Every fingerprint before the threads start, which then only read them.
+    fingerprint({levels_, 0, 0});
     Built root = build({levels_, 0, 0}, false);
+    report_.written = std::move(root.written);
     root.tile["transform"] = matrixOf(frameOf({levels_, 0, 0}), nullptr);
     Json tileset;
     tileset["asset"] = {{"version", "1.1"},
@@ -245,11 +271,11 @@ class Builder {
       reused.error = old->at("geometricError").get<double>();
       reused.lowest = old->at("extras").at("heights").at(0).get<float>();
       reused.highest = old->at("extras").at("heights").at(1).get<float>();
-      report_.nodes += countNodes(id);
-      report_.unchanged += countNodes(id);
+      nodes_ += countNodes(id);
+      unchanged_ += countNodes(id);
       return reused;
     }
-    ++report_.nodes;
+    ++nodes_;
     Built built;
     built.span = spanOf(id);
     std::vector<Built> parts;
@@ -261,7 +287,16 @@ class Builder {
       built.lowest = *low;
       built.highest = *high;
     } else {
-      for (const NodeId& child : children(id)) parts.push_back(build(child, true));
+      // Siblings are built at once, on the threads the process has free: each subtree's files
+      // and entries depend on it alone, so the bytes are the same on any number of threads.
+      const std::vector<NodeId> below = children(id);
+      parts.resize(below.size());
+      const int count = static_cast<int>(below.size());
+      runJobs(count, count, [&](int k) { parts[k] = build(below[k], true); });
+      for (Built& part : parts) {
+        built.written.insert(built.written.end(), part.written.begin(), part.written.end());
+        part.written.clear();
+      }
       built.field = sampled(id, parts);
       built.lowest = std::numeric_limits<float>::infinity();
       built.highest = -built.lowest;
@@ -273,7 +308,7 @@ class Builder {
     if (old != nullptr) {
       built.tile = *old;
       built.error = old->at("geometricError").get<double>();
-      ++report_.unchanged;
+      ++unchanged_;
       return built;
     }
     TerrainMesh mesh = id.level == 0 ? cellFanMesh(built.field) : nodeMesh(built.field);
@@ -297,7 +332,7 @@ class Builder {
     const LocalFrame frame = frameOf(id);
     const Json box = writeNode(built, mesh, frame, uri, parts, id);
     const std::uint64_t bytes = std::filesystem::file_size(directory_ / uri);
-    report_.written.emplace_back(uri, bytes);
+    built.written.emplace_back(uri, bytes);
 
     Json tile;
     tile["boundingVolume"] = {{"box", box}};
@@ -519,6 +554,8 @@ class Builder {
   std::map<std::string, Json> previous_;
   HeightStore heights_;
   TilesetReport report_;
+  std::atomic<std::int64_t> nodes_ = 0;
+  std::atomic<std::int64_t> unchanged_ = 0;
 };
 
 // Replaces the file by text through a temporary file beside it, unless it already holds

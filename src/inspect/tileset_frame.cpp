@@ -1,6 +1,7 @@
 #include "inspect/tileset_frame.h"
 
 #include <cmath>
+#include <mutex>
 
 namespace quorvel {
 
@@ -21,6 +22,8 @@ Point3 LocalFrame::global(const Point3& q) const {
 
 struct TerrainPlacement::State {
   std::unique_ptr<WorldGlobe> globe;
+  // The globe's transformation is one object of GDAL's, which two threads must not use at once.
+  std::mutex globeUse;
   double zScaleFactor = 1;
 };
 
@@ -48,6 +51,7 @@ double TerrainPlacement::verticalScale() const {
 
 void TerrainPlacement::place(std::vector<Point3>& points) const {
   if (state_->globe) {
+    const std::lock_guard<std::mutex> lock(state_->globeUse);
     state_->globe->place(points);
     return;
   }
@@ -61,7 +65,7 @@ LocalFrame TerrainPlacement::frameAt(double x, double y) const {
     return frame;
   }
   std::vector<Point3> point{{x, y, 0}};
-  state_->globe->place(point);
+  place(point);
   frame.origin = point[0];
   // Longitude and geodetic latitude of the origin on WGS 84, by Bowring's iteration, for the
   // axes east, north and up (the ellipsoid's normal) there.

@@ -26,7 +26,8 @@ struct LocalFrame {
 // Where a terrain's pixels lie in a tileset. Without georeferencing, as --gltf puts them with
 // z up: pixel (x, y) of height h at (10 x, 10 y, h). With it, on WGS 84 (EPSG:4978, metres):
 // the pixel's centre as GDAL's geotransform places it, taken from the reference system to
-// longitude and latitude by GDAL, at h / zScaleFactor + seaLevel above the ellipsoid.
+// longitude and latitude by GDAL, at h / zScaleFactor + seaLevel above the ellipsoid. Threads
+// may use one placement at once.
 class TerrainPlacement {
  public:
   // width and height are the terrain's pixels, which the geotransform's rows and columns

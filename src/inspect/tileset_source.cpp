@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 
 #include "failure.h"
 #include "inspect/fingerprint.h"
@@ -63,13 +64,15 @@ struct TerrainSource::State {
   double seaLevel = 0;
   // A map, read whole.
   HeightField map;
-  // A world: its tiles by index, and the last one read.
+  // A world: its tiles by index, and the last one read, which the leaves cut from one tile
+  // share; threads may read leaves at once.
   std::filesystem::path directory;
   std::int64_t tileSize = 0;
   std::int64_t tileColumns = 0;
   std::vector<WorldTile> tiles;
+  mutable std::mutex cacheUse;
   mutable std::int64_t cachedTile = -1;
-  mutable HeightField cached;
+  mutable std::shared_ptr<const HeightField> cached;
 
   const WorldTile& tileOf(const PixelSpan& span) const {
     const std::int64_t column = span.x0 / (tileSize - 1);
@@ -119,15 +122,23 @@ HeightField TerrainSource::leaf(std::int64_t column, std::int64_t row) const {
   if (s.tiles.empty()) return cut(s.map, 0, 0, span);
   const WorldTile& tile = s.tileOf(span);
   const std::int64_t index = std::int64_t{tile.row} * s.tileColumns + tile.column;
-  if (s.cachedTile != index) {
-    s.cached = readMap((s.directory / tile.file).string());
-    if (s.cached.width != tile.width || s.cached.height != tile.height) {
+  std::shared_ptr<const HeightField> pixels;
+  {
+    const std::lock_guard<std::mutex> lock(s.cacheUse);
+    if (s.cachedTile == index) pixels = s.cached;
+  }
+  if (!pixels) {
+    // Read outside the lock, so that another thread's leaf of another tile need not wait.
+    pixels = std::make_shared<const HeightField>(readMap((s.directory / tile.file).string()));
+    if (pixels->width != tile.width || pixels->height != tile.height) {
       throw Failure(ErrorKind::kFormat,
                     (s.directory / tile.file).string() + " is not the tile its manifest records\n");
     }
+    const std::lock_guard<std::mutex> lock(s.cacheUse);
+    s.cached = pixels;
     s.cachedTile = index;
   }
-  return cut(s.cached, tile.x0, tile.y0, span);
+  return cut(*pixels, tile.x0, tile.y0, span);
 }
 
 std::string TerrainSource::leafFingerprint(std::int64_t column, std::int64_t row) const {

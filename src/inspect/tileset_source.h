@@ -50,7 +50,7 @@ class TerrainSource {
   [[nodiscard]] double seaLevel() const;
 
   // The leaf's pixels at full resolution, every height and colour as --gltf reads them; its
-  // largeur and hauteur count its blocFiles.
+  // largeur and hauteur count its blocFiles. Threads may read leaves at once.
   [[nodiscard]] HeightField leaf(std::int64_t column, std::int64_t row) const;
   // What the leaf's pixels depend on, as text: the same text, the same pixels.
   [[nodiscard]] std::string leafFingerprint(std::int64_t column, std::int64_t row) const;
