@@ -68,31 +68,60 @@ struct Node {
   std::vector<int> children;
 };
 
-int srgbByte(float linear) {
-  const double l = linear;
-  const double c = l <= 0.0031308 ? 12.92 * l : 1.055 * std::pow(l, 1 / 2.4) - 0.055;
+int srgbByte(double linear) {
+  const double c = linear <= 0.0031308 ? 12.92 * linear : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
   return static_cast<int>(std::lround(255 * c));
 }
 
+// The node's one mesh: its primitives read through their accessors, whose vertices lie in one
+// buffer view of positions and one of colours, so that a vertex is one whichever primitives
+// use it.
 void readGlb(const fs::path& path, const Matrix& frame, Node& node) {
   const Bytes bytes = readFile(path);
   const std::uint32_t jsonBytes = getLe32(bytes, 12);
   const Json json = Json::parse(bytes.begin() + 20, bytes.begin() + 20 + jsonBytes);
   const std::size_t bin = 20 + jsonBytes + 8;
-  const std::size_t count = json["accessors"][0]["count"];
-  const std::size_t indices = json["accessors"][2]["count"];
+  // Where element i of an accessor starts, and its buffer view's stride.
+  const auto element = [&](const Json& accessor, std::size_t i, std::size_t size) {
+    const Json& view = json["bufferViews"][accessor["bufferView"].get<int>()];
+    const std::size_t stride = view.value("byteStride", size);
+    return bin + view.value("byteOffset", std::size_t{0}) + accessor.value("byteOffset", 0) +
+           stride * i;
+  };
+  const Json& primitives = json["meshes"][0]["primitives"];
+  const Json& positions = json["bufferViews"][json["accessors"][0]["bufferView"].get<int>()];
+  const std::size_t count = positions["byteLength"].get<std::size_t>() / 12;
   for (std::size_t i = 0; i < count; ++i) {
-    const auto f = [&](std::size_t at) { return double{getFloat(bytes, bin + at)}; };
+    const std::size_t at = bin + positions.value("byteOffset", std::size_t{0}) + 12 * i;
+    const auto f = [&](int k) { return double{getFloat(bytes, at + 4 * k)}; };
     // glTF's y-up turned z-up, as 3D Tiles does.
-    const std::array<double, 3> local{f(12 * i), -f(12 * i + 8), f(12 * i + 4)};
-    Vertex v{apply(frame, local), {}};
-    for (int c = 0; c < 3; ++c) {
-      v.colour[c] = srgbByte(getFloat(bytes, bin + 12 * count + 12 * i + 4 * c));
-    }
-    node.vertices.push_back(v);
+    node.vertices.push_back({apply(frame, {f(0), -f(2), f(1)}), {}});
   }
-  for (std::size_t i = 0; i < indices; ++i) {
-    node.indices.push_back(getLe32(bytes, bin + 24 * count + 4 * i));
+  for (const Json& primitive : primitives) {
+    const Json& position = json["accessors"][primitive["attributes"]["POSITION"].get<int>()];
+    const Json& colour = json["accessors"][primitive["attributes"]["COLOR_0"].get<int>()];
+    const Json& index = json["accessors"][primitive["indices"].get<int>()];
+    const std::size_t first = position.value("byteOffset", std::size_t{0}) / 12;
+    for (std::size_t i = 0; i < position["count"]; ++i) {
+      for (int c = 0; c < 3; ++c) {
+        double value = 0;
+        if (colour["componentType"] == 5126) {
+          value = getFloat(bytes, element(colour, i, 12) + 4 * c);
+        } else {
+          ASSERT_EQ(colour["componentType"], 5123);
+          ASSERT_EQ(colour["normalized"], true);
+          const std::size_t at = element(colour, i, 6) + 2 * c;
+          value = (bytes[at] | bytes[at + 1] << 8) / 65535.0;
+        }
+        node.vertices.at(first + i).colour[c] = srgbByte(value);
+      }
+    }
+    for (std::size_t i = 0; i < index["count"]; ++i) {
+      const bool wide = index["componentType"] == 5125;
+      const std::size_t at = element(index, i, wide ? 4 : 2);
+      const std::uint32_t vertex = wide ? getLe32(bytes, at) : bytes[at] | bytes[at + 1] << 8;
+      node.indices.push_back(static_cast<std::uint32_t>(first + vertex));
+    }
   }
 }
 

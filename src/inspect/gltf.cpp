@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cmath>
@@ -63,6 +64,11 @@ class GlbFile {
     used_ += 4;
   }
   void putFloat(float value) { putU32(std::bit_cast<std::uint32_t>(value)); }
+  void putShort(std::uint16_t value) {
+    const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(value),
+                                   static_cast<std::uint8_t>(value >> 8)};
+    putBytes(bytes, 2);
+  }
   // count is at most the buffer's size.
   void putBytes(const void* data, std::size_t count) {
     if (kBufferBytes - used_ < count) flush();
@@ -215,10 +221,156 @@ void writeGlb(const HeightField& field, const TerrainMesh& mesh, const std::stri
       [&](std::size_t i) { return field.colors[mesh.pixels[i]]; }, mesh.indices, fileName);
 }
 
+namespace {
+
+// Triangles drawn with 16-bit indices counted from the primitive's lowest vertex.
+struct ShortPrimitive {
+  std::size_t firstIndex = 0;
+  std::size_t indexCount = 0;
+  std::uint32_t low = 0;  // its vertices, both ends included
+  std::uint32_t high = 0;
+};
+
+// The mesh's triangles cut, in their order, into runs whose vertices lie at most 65,534 apart:
+// 65,535 is the restart index, which a client must not be given.
+std::vector<ShortPrimitive> shortPrimitives(const std::vector<std::uint32_t>& indices,
+                                            const std::string& fileName) {
+  constexpr std::uint32_t kSpan = 65534;
+  std::vector<ShortPrimitive> runs;
+  for (std::size_t t = 0; t + 2 < indices.size(); t += 3) {
+    const std::uint32_t low = std::min({indices[t], indices[t + 1], indices[t + 2]});
+    const std::uint32_t high = std::max({indices[t], indices[t + 1], indices[t + 2]});
+    if (high - low > kSpan) {
+      throw Failure(ErrorKind::kFormat,
+                    "cannot write " + fileName + ": a triangle's vertices lie too far apart\n");
+    }
+    if (!runs.empty()) {
+      ShortPrimitive& run = runs.back();
+      const std::uint32_t from = std::min(run.low, low);
+      const std::uint32_t to = std::max(run.high, high);
+      if (to - from <= kSpan) {
+        run = {run.firstIndex, run.indexCount + 3, from, to};
+        continue;
+      }
+    }
+    runs.push_back({t, 3, low, high});
+  }
+  return runs;
+}
+
+// The sRGB transfer function undone, once per byte, as a normalised 16-bit value: a viewer
+// writing sRGB gives back every stored byte, which 8 bits of linear light could not hold.
+std::array<std::uint16_t, 256> shortLinearFromSrgb() {
+  std::array<std::uint16_t, 256> table{};
+  for (int byte = 0; byte < 256; ++byte) {
+    const double c = byte / 255.0;
+    const double linear = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    table[byte] = static_cast<std::uint16_t>(std::lround(linear * 65535));
+  }
+  return table;
+}
+
+std::string compactJson(const GlbMesh& mesh, const std::vector<ShortPrimitive>& primitives,
+                        std::uint64_t binBytes) {
+  const std::uint64_t vertices = mesh.positions.size();
+  std::string accessors;
+  std::string parts;
+  for (std::size_t p = 0; p < primitives.size(); ++p) {
+    const ShortPrimitive& run = primitives[p];
+    std::array<float, 3> low = mesh.positions[run.low];
+    std::array<float, 3> high = low;
+    for (std::uint32_t i = run.low; i <= run.high; ++i) {
+      for (int axis = 0; axis < 3; ++axis) {
+        low[axis] = std::min(low[axis], mesh.positions[i][axis]);
+        high[axis] = std::max(high[axis], mesh.positions[i][axis]);
+      }
+    }
+    const auto count = static_cast<unsigned long long>(run.high - run.low + 1);
+    // %.9g gives back every float exactly, as the validator checks min and max against the
+    // data. Primitives overlap on the vertices their runs share, read through one buffer view.
+    accessors += printfText(
+        "%s{\"bufferView\":0,\"byteOffset\":%llu,\"componentType\":5126,\"count\":%llu,"
+        "\"type\":\"VEC3\",\"min\":[%.9g,%.9g,%.9g],\"max\":[%.9g,%.9g,%.9g]},"
+        "{\"bufferView\":1,\"byteOffset\":%llu,\"componentType\":5123,\"normalized\":true,"
+        "\"count\":%llu,\"type\":\"VEC3\"},"
+        "{\"bufferView\":2,\"byteOffset\":%llu,\"componentType\":5123,\"count\":%llu,"
+        "\"type\":\"SCALAR\"}",
+        p == 0 ? "" : ",", static_cast<unsigned long long>(kVec3Bytes * run.low), count,
+        double{low[0]}, double{low[1]}, double{low[2]}, double{high[0]}, double{high[1]},
+        double{high[2]}, static_cast<unsigned long long>(8 * std::uint64_t{run.low}), count,
+        static_cast<unsigned long long>(2 * run.firstIndex),
+        static_cast<unsigned long long>(run.indexCount));
+    parts += printfText(
+        "%s{\"attributes\":{\"POSITION\":%zu,\"COLOR_0\":%zu},\"indices\":%zu,"
+        "\"material\":0,\"mode\":4}",
+        p == 0 ? "" : ",", 3 * p, 3 * p + 1, 3 * p + 2);
+  }
+  return printfText(
+      "{\"asset\":{\"version\":\"2.0\",\"generator\":\"quorvel-inspect %s\"},"
+      "\"extensionsUsed\":[\"KHR_materials_unlit\"],"
+      "\"scene\":0,\"scenes\":[{\"nodes\":[0]}],\"nodes\":[{\"mesh\":0}],"
+      "\"meshes\":[{\"primitives\":[%s]}],"
+      "\"materials\":[{\"pbrMetallicRoughness\":{\"baseColorFactor\":[1,1,1,1],"
+      "\"metallicFactor\":0,\"roughnessFactor\":1},\"extensions\":{\"KHR_materials_unlit\":{}}}],"
+      "\"buffers\":[{\"byteLength\":%llu}],"
+      "\"bufferViews\":[{\"buffer\":0,\"byteOffset\":0,\"byteLength\":%llu,\"byteStride\":12,"
+      "\"target\":34962},"
+      "{\"buffer\":0,\"byteOffset\":%llu,\"byteLength\":%llu,\"byteStride\":8,\"target\":34962},"
+      "{\"buffer\":0,\"byteOffset\":%llu,\"byteLength\":%llu,\"target\":34963}],"
+      "\"accessors\":[%s]}",
+      version(), parts.c_str(), static_cast<unsigned long long>(binBytes),
+      static_cast<unsigned long long>(kVec3Bytes * vertices),
+      static_cast<unsigned long long>(kVec3Bytes * vertices),
+      static_cast<unsigned long long>(8 * vertices),
+      static_cast<unsigned long long>(20 * vertices),
+      static_cast<unsigned long long>(2 * mesh.indices.size()), accessors.c_str());
+}
+
+}  // namespace
+
 void writeGlbMesh(const GlbMesh& mesh, const std::string& fileName) {
-  writeGlbOf(
-      mesh.positions.size(), [&](std::size_t i) { return mesh.positions.at(i); },
-      [&](std::size_t i) { return mesh.colours[i]; }, mesh.indices, fileName);
+  const std::vector<ShortPrimitive> primitives = shortPrimitives(mesh.indices, fileName);
+  const std::uint64_t vertices = mesh.positions.size();
+  // Positions, colours of 8 bytes (three values and two bytes of padding, as vertex data
+  // starts on 4-byte boundaries), indices, and the padding that ends a chunk on a boundary.
+  const std::uint64_t binBytes = (20 * vertices + 2 * mesh.indices.size() + 3) / 4 * 4;
+  std::string json = compactJson(mesh, primitives, binBytes);
+  json.resize((json.size() + 3) / 4 * 4, ' ');
+  const std::uint64_t total = glbFileBytes(json.size(), binBytes, fileName);
+
+  GlbFile file(fileName);
+  file.putU32(kGlbMagic);
+  file.putU32(kGlbVersion);
+  file.putU32(static_cast<std::uint32_t>(total));
+  file.putU32(static_cast<std::uint32_t>(json.size()));
+  file.putU32(kJsonChunk);
+  file.putBytes(json.data(), json.size());
+  file.putU32(static_cast<std::uint32_t>(binBytes));
+  file.putU32(kBinChunk);
+  for (const std::array<float, 3>& position : mesh.positions) {
+    for (const float value : position) file.putFloat(value);
+  }
+  static const std::array<std::uint16_t, 256> kShortLinear = shortLinearFromSrgb();
+  for (const std::array<std::uint8_t, 3>& colour : mesh.colours) {
+    file.putU32(kShortLinear[colour[0]] | std::uint32_t{kShortLinear[colour[1]]} << 16);
+    file.putU32(kShortLinear[colour[2]]);
+  }
+  std::uint64_t written = 20 * vertices;
+  for (const ShortPrimitive& run : primitives) {
+    for (std::size_t k = 0; k < run.indexCount; k += 2) {
+      const std::uint32_t first = mesh.indices[run.firstIndex + k] - run.low;
+      // An odd run's last index shares its four bytes with the next run's first.
+      if (k + 1 < run.indexCount) {
+        file.putU32(first | (mesh.indices[run.firstIndex + k + 1] - run.low) << 16);
+        written += 4;
+      } else {
+        file.putShort(static_cast<std::uint16_t>(first));
+        written += 2;
+      }
+    }
+  }
+  for (; written < binBytes; ++written) file.putBytes("", 1);
+  file.commit();
 }
 
 GltfExport exportGltf(MapCells& cells, const std::string& fileName, std::int64_t maxTriangles) {

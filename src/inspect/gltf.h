@@ -33,7 +33,11 @@ struct GlbMesh {
   std::vector<std::uint32_t> indices;
 };
 
-// As writeGlb, for any mesh of at least one vertex.
+// As writeGlb, for any mesh of at least one vertex whose every triangle's vertices lie within
+// 65,534 of each other, in a smaller encoding for the many files of a tileset: COLOR_0 the
+// colour made linear as normalised 16-bit values (each stored byte still comes back), and the
+// triangles cut in their order into primitives of 16-bit indices counted from each one's
+// lowest vertex, their vertices read through one buffer of positions and one of colours.
 void writeGlbMesh(const GlbMesh& mesh, const std::string& fileName);
 
 struct GltfExport {

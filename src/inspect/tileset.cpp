@@ -44,7 +44,7 @@ constexpr int kStrides[] = {1, 2, 10, 50};
 constexpr std::int64_t kSamplesAcross = 500;
 // What the tileset's JSON and every node's fingerprint start with: a new layout, a new
 // fingerprint.
-constexpr const char* kLayout = "quorvel 3D Tiles 2";
+constexpr const char* kLayout = "quorvel 3D Tiles 3";
 
 struct NodeId {
   int level = 0;  // 0: a leaf
