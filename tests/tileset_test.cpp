@@ -237,6 +237,21 @@ void expectSoundTileset(const fs::path& directory, const Map& map) {
         const std::array<std::uint8_t, 3> colour = map.vertexColour(x, y);
         ASSERT_EQ(v.colour, (std::array<int, 3>{colour[0], colour[1], colour[2]}));
       }
+      // Its triangles are the map's: each on its pixels, all together covering the leaf once.
+      EXPECT_EQ(errorAgainst(node, map), 0);
+      double area = 0;
+      std::array<double, 2> low{1e300, 1e300}, high{-1e300, -1e300};
+      for (std::size_t t = 0; t < node.indices.size(); t += 3) {
+        const auto& a = node.vertices[node.indices[t]].at;
+        const auto& b = node.vertices[node.indices[t + 1]].at;
+        const auto& c = node.vertices[node.indices[t + 2]].at;
+        area += ((b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0])) / 200;
+        for (int k = 0; k < 2; ++k) {
+          low[k] = std::min({low[k], a[k], b[k], c[k]});
+          high[k] = std::max({high[k], a[k], b[k], c[k]});
+        }
+      }
+      EXPECT_EQ(area, (high[0] - low[0]) * (high[1] - low[1]) / 100);
       continue;
     }
     EXPECT_LE(node.vertices.size(), 65535u);
