@@ -200,6 +200,128 @@ Section readSection(const HorizonSettings& settings, const TilePlan& plan, std::
   return section;
 }
 
+// The direction that walks direction's lines the other way.
+int oppositeOf(int directions, int direction) {
+  const SkyDirection& u = directionOf(directions, direction);
+  for (int d = 0; d < directions; ++d) {
+    const SkyDirection& v = directionOf(directions, d);
+    if (v.dx == -u.dx && v.dy == -u.dy) return d;
+  }
+  return direction;  // never: each table holds every direction's opposite
+}
+
+SkyRectangle overlapOf(const SkyRectangle& a, const SkyRectangle& b) {
+  const int x0 = std::max(a.x0, b.x0);
+  const int y0 = std::max(a.y0, b.y0);
+  const int x1 = std::min(a.x0 + a.columns, b.x0 + b.columns);
+  const int y1 = std::min(a.y0 + a.rows, b.y0 + b.rows);
+  if (x1 <= x0 || y1 <= y0) return SkyRectangle{};
+  return SkyRectangle{x0, y0, x1 - x0, y1 - y0};
+}
+
+// The hull height of the window's pixel at step of line (lineClass, line) of direction.
+std::int32_t heightAtStep(const HorizonSettings& settings, const Texture& window, int direction,
+                          int lineClass, int line, int step) {
+  int x = 0;
+  int y = 0;
+  skyPixelOf(settings.directions, direction, settings.worldWidth, settings.worldHeight,
+             SkyLine{lineClass, line, step}, x, y);
+  const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(y - window.y0) * window.width +
+                            (x - window.x0);
+  return skyHeightOf(window.sampleFormat, window.pixels.data(), at, settings.zScaleFactor);
+}
+
+// Puts hull, farthest first, as line (lineClass, line) of section.
+void storeHull(Section& section, int lineClass, int line, std::span<const SkyVertex> hull) {
+  Section::Class& lines = section.classes[static_cast<std::size_t>(lineClass)];
+  Section::Line& found = lines.lines[static_cast<std::size_t>(line - lines.firstLine)];
+  found.begin = static_cast<std::int64_t>(section.vertices.size());
+  found.count = static_cast<std::int32_t>(hull.size());
+  section.vertices.insert(section.vertices.end(), hull.begin(), hull.end());
+}
+
+// Fills every direction's section of tile index, laid out by layLines. A direction and its
+// opposite walk the same lines, and a line's upper hull is the same vertices whichever way it
+// is walked: each pair's lines are swept once, over the pixels both pieces hold, and each
+// piece's hull is that one with the piece's own pixels pushed on as the sweep would push
+// them, beyond it for the direction swept (its piece's far column or row), before it for the
+// opposite (its near one). Half the sweeps, the same bytes.
+void pieceHulls(const HorizonSettings& settings, const TilePlan& plan, std::int32_t index,
+                const Texture& window, std::vector<Section>& sections) {
+  const int directions = settings.directions;
+  if (directions == 0) return;
+  const auto at = [](int d) { return static_cast<std::size_t>(d); };
+  std::vector<int> opposite(at(directions));
+  std::vector<SkyRectangle> pieces(at(directions));
+  std::vector<SkyRectangle> shared(at(directions));
+  std::vector<Section> middles(at(directions));
+  for (int d = 0; d < directions; ++d) {
+    opposite[at(d)] = oppositeOf(directions, d);
+    pieces[at(d)] = horizonPiece(plan, index, directions, d);
+  }
+  for (int d = 0; d < directions; ++d) {
+    if (d > opposite[at(d)]) continue;
+    shared[at(d)] = overlapOf(pieces[at(d)], pieces[at(opposite[at(d)])]);
+    layLines(settings, shared[at(d)], d, middles[at(d)]);
+  }
+  skyHullsOfWindow(
+      window, settings.zScaleFactor, directions, settings.worldWidth, settings.worldHeight,
+      [&](int d) { return d < opposite[at(d)] ? shared[at(d)] : SkyRectangle{}; },
+      [&](int d, int c, int o, std::span<const SkyVertex> hull) {
+        storeHull(middles[at(d)], c, o, hull);
+      });
+  std::vector<SkyVertex> hull;
+  for (int d = 0; d < directions; ++d) {
+    const int e = opposite[at(d)];
+    if (d > e) continue;
+    const Section& middle = middles[at(d)];
+    const auto middleOf = [&](const Section::Line& line) {
+      return std::span<const SkyVertex>(middle.vertices.data() + line.begin,
+                                        static_cast<std::size_t>(line.count));
+    };
+    // d's piece: its pixels beyond the shared ones on a line come first.
+    forEachSkyLine(directions, d, settings.worldWidth, settings.worldHeight, pieces[at(d)],
+                   [&](int c, int o, int first, int last) {
+                     hull.clear();
+                     const Section::Line* line = middle.find(c, o);
+                     const int farthestShared = line != nullptr ? line->last : first - 1;
+                     for (int step = last; step > farthestShared; --step) {
+                       pushVertex(hull, {heightAtStep(settings, window, d, c, o, step), step});
+                     }
+                     if (line != nullptr) {
+                       for (const SkyVertex& v : middleOf(*line)) pushVertex(hull, v);
+                     }
+                     storeHull(sections[at(d)], c, o, hull);
+                   });
+    // The opposite's piece, seen along d: its pixels before the shared ones come last; then
+    // its hull, farthest first along e, is d's nearest first, each step counted back.
+    forEachSkyLine(
+        directions, d, settings.worldWidth, settings.worldHeight, pieces[at(e)],
+        [&](int c, int o, int first, int last) {
+          hull.clear();
+          const Section::Line* line = middle.find(c, o);
+          if (line != nullptr) {
+            const std::span<const SkyVertex> shares = middleOf(*line);
+            hull.assign(shares.begin(), shares.end());
+          }
+          const int nearestShared = line != nullptr ? line->first : last + 1;
+          for (int step = nearestShared - 1; step >= first; --step) {
+            pushVertex(hull, {heightAtStep(settings, window, d, c, o, step), step});
+          }
+          int x = 0;
+          int y = 0;
+          skyPixelOf(directions, d, settings.worldWidth, settings.worldHeight,
+                     SkyLine{c, o, first}, x, y);
+          const SkyLine back =
+              skyLineOf(directions, e, settings.worldWidth, settings.worldHeight, x, y);
+          const int sum = back.step + first;
+          std::reverse(hull.begin(), hull.end());
+          for (SkyVertex& v : hull) v.step = sum - v.step;
+          storeHull(sections[at(e)], back.lineClass, back.line, hull);
+        });
+  }
+}
+
 }  // namespace
 
 FileIdentity fileIdentityOf(const std::string& fileName) {
@@ -309,25 +431,11 @@ bool writeHorizons(const std::string& fileName, const HorizonSettings& settings,
                    const FileIdentity& altitude, const std::string& samples) {
   // Each direction's hulls, laid out by line as the file holds them.
   std::vector<Section> sections(static_cast<std::size_t>(settings.directions));
-  std::vector<std::vector<std::vector<SkyVertex>>> hulls(sections.size());
   for (int d = 0; d < settings.directions; ++d) {
     layLines(settings, horizonPiece(plan, index, settings.directions, d), d,
              sections[static_cast<std::size_t>(d)]);
   }
-  if (settings.directions > 0) {
-    skyHullsOfWindow(
-        window, settings.zScaleFactor, settings.directions, settings.worldWidth,
-        settings.worldHeight,
-        [&](int d) { return horizonPiece(plan, index, settings.directions, d); },
-        [&](int d, int c, int o, std::span<const SkyVertex> hull) {
-          Section& section = sections[static_cast<std::size_t>(d)];
-          Section::Class& lines = section.classes[static_cast<std::size_t>(c)];
-          Section::Line& line = lines.lines[static_cast<std::size_t>(o - lines.firstLine)];
-          line.begin = static_cast<std::int64_t>(section.vertices.size());
-          line.count = static_cast<std::int32_t>(hull.size());
-          section.vertices.insert(section.vertices.end(), hull.begin(), hull.end());
-        });
-  }
+  pieceHulls(settings, plan, index, window, sections);
   double lowest = 0.0;
   double highest = 0.0;
   sampleExtremes(window, lowest, highest);

@@ -1,0 +1,121 @@
+#include "world/horizons.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "memory_texture.h"
+
+namespace quorvel {
+namespace {
+
+using test::Bytes;
+using test::MemoryTexture;
+
+// The strict upper hull of points, farthest (largest step) first, by wrapping: from each
+// vertex the next is the nearer point seen most steeply, the nearest of those seen as steeply.
+std::vector<SkyVertex> wrappedHull(std::vector<SkyVertex> points) {
+  std::vector<SkyVertex> hull;
+  if (points.empty()) return hull;
+  std::size_t at = 0;  // points come farthest first
+  hull.push_back(points[0]);
+  while (at + 1 < points.size()) {
+    std::size_t best = at + 1;
+    for (std::size_t k = at + 2; k < points.size(); ++k) {
+      // Slopes from points[at] toward nearer points: rise over distance, compared crosswise.
+      const std::int64_t rise = std::int64_t{points[k].height} - points[at].height;
+      const std::int64_t distance = std::int64_t{points[at].step} - points[k].step;
+      const std::int64_t bestRise = std::int64_t{points[best].height} - points[at].height;
+      const std::int64_t bestDistance = std::int64_t{points[at].step} - points[best].step;
+      if (rise * bestDistance >= bestRise * distance) best = k;
+    }
+    hull.push_back(points[best]);
+    at = best;
+  }
+  return hull;
+}
+
+TEST(Horizons, EveryTileStartsFromTheHullOfTheWorldBeyondItOnEachLine) {
+  // Terrains of few levels, so that many points of a line fall on one segment, and pits and
+  // cliffs across tile borders; a z scale below 0 makes hulls of the negated samples.
+  struct Case {
+    std::int32_t width;
+    std::int32_t height;
+    std::int32_t tileSize;
+    int directions;
+    float zScale;
+    int levels;
+  };
+  const Case cases[] = {{37, 29, 7, 16, 1.0f, 5},  {29, 37, 11, 16, 2.0f, 3},
+                        {25, 25, 9, 8, 1.0f, 256}, {31, 19, 7, 16, -1.0f, 4},
+                        {13, 41, 13, 16, 1.0f, 2}, {21, 21, 21, 8, 1.0f, 6}};
+  std::mt19937 random(31);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height) + ", tiles of " +
+                 std::to_string(c.tileSize) + ", " + std::to_string(c.directions));
+    Bytes samples(static_cast<std::size_t>(c.width) * c.height);
+    for (std::uint8_t& sample : samples) {
+      sample = static_cast<std::uint8_t>(random() % static_cast<unsigned>(c.levels) *
+                                         (255 / std::max(1, c.levels - 1)));
+    }
+    const auto heightAt = [&](int x, int y) {
+      const int sample = samples[static_cast<std::size_t>(y) * c.width + x];
+      return c.zScale < 0.0f ? -sample : sample;
+    };
+    const std::int32_t step = c.tileSize - 1;
+    const TilePlan plan{c.width, c.height, c.tileSize, (c.width - 2) / step + 1,
+                        (c.height - 2) / step + 1};
+    const HorizonSettings settings{c.width,      c.height, c.tileSize,
+                                   c.directions, c.zScale, SampleFormat::kUInt8};
+    const test::TempDir dir;
+    std::vector<std::string> files;
+    for (std::int32_t index = 0; index < plan.count(); ++index) {
+      const PixelWindow window = plan.window(index);
+      Bytes pixels;
+      for (int y = window.y0; y < window.y0 + window.height; ++y) {
+        for (int x = window.x0; x < window.x0 + window.width; ++x) {
+          pixels.push_back(samples[static_cast<std::size_t>(y) * c.width + x]);
+        }
+      }
+      MemoryTexture alt("alt", window.width, window.height, 1, pixels);
+      alt.x0 = window.x0;
+      alt.y0 = window.y0;
+      files.push_back((dir / ("t" + std::to_string(index) + ".horizons")).string());
+      ASSERT_TRUE(writeHorizons(files.back(), settings, plan, index, alt, FileIdentity{},
+                                std::string(32, 's')));
+    }
+    for (std::int32_t index = 0; index < plan.count(); ++index) {
+      const PixelWindow window = plan.window(index);
+      const SkyRectangle rectangle{window.x0, window.y0, window.width, window.height};
+      const HorizonSeeds seeds(settings, plan, rectangle, files);
+      for (int d = 0; d < c.directions; ++d) {
+        forEachSkyLine(
+            c.directions, d, c.width, c.height, rectangle,
+            [&](int lineClass, int line, int, int last) {
+              std::vector<SkyVertex> beyond;
+              for (int s = last + 1;; ++s) {
+                int x = 0;
+                int y = 0;
+                skyPixelOf(c.directions, d, c.width, c.height, SkyLine{lineClass, line, s}, x, y);
+                if (x < 0 || y < 0 || x >= c.width || y >= c.height) break;
+                beyond.insert(beyond.begin(), SkyVertex{heightAt(x, y), s});
+              }
+              const std::vector<SkyVertex> expected = wrappedHull(beyond);
+              const std::span<const SkyVertex> seed = seeds.seed(d, lineClass, line);
+              ASSERT_EQ(seed.size(), expected.size())
+                  << "tile " << index << ", direction " << d << ", line " << line;
+              for (std::size_t k = 0; k < expected.size(); ++k) {
+                ASSERT_EQ(seed[k].height, expected[k].height) << k;
+                ASSERT_EQ(seed[k].step, expected[k].step) << k;
+              }
+            });
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quorvel
