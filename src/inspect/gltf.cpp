@@ -64,10 +64,10 @@ class GlbFile {
     used_ += 4;
   }
   void putFloat(float value) { putU32(std::bit_cast<std::uint32_t>(value)); }
-  void putShort(std::uint16_t value) {
-    const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(value),
-                                   static_cast<std::uint8_t>(value >> 8)};
-    putBytes(bytes, 2);
+  // Any count, written at once past the buffer.
+  void putBlock(const std::uint8_t* data, std::size_t count) {
+    flush();
+    writeAll(data, count);
   }
   // count is at most the buffer's size.
   void putBytes(const void* data, std::size_t count) {
@@ -87,8 +87,10 @@ class GlbFile {
   static constexpr std::size_t kBufferBytes = std::size_t{1} << 20;
 
   void flush() {
-    const std::uint8_t* data = buffer_.get();
-    std::size_t left = used_;
+    writeAll(buffer_.get(), used_);
+    used_ = 0;
+  }
+  void writeAll(const std::uint8_t* data, std::size_t left) {
     while (left > 0) {
       const ssize_t written = ::write(fd_, data, left);
       if (written < 0 && errno == EINTR) continue;
@@ -96,7 +98,6 @@ class GlbFile {
       data += written;
       left -= static_cast<std::size_t>(written);
     }
-    used_ = 0;
   }
   [[noreturn]] void fail(int error) const {
     throw Failure(ErrorKind::kWrite,
@@ -338,38 +339,39 @@ void writeGlbMesh(const GlbMesh& mesh, const std::string& fileName) {
   json.resize((json.size() + 3) / 4 * 4, ' ');
   const std::uint64_t total = glbFileBytes(json.size(), binBytes, fileName);
 
-  GlbFile file(fileName);
-  file.putU32(kGlbMagic);
-  file.putU32(kGlbVersion);
-  file.putU32(static_cast<std::uint32_t>(total));
-  file.putU32(static_cast<std::uint32_t>(json.size()));
-  file.putU32(kJsonChunk);
-  file.putBytes(json.data(), json.size());
-  file.putU32(static_cast<std::uint32_t>(binBytes));
-  file.putU32(kBinChunk);
+  // The whole file in memory, then one write: a tileset's many files cost the kernel one
+  // call each, and the values are stored without a check of room per value.
+  std::vector<std::uint8_t> bytes(total);
+  std::uint8_t* out = bytes.data();
+  const auto put32 = [&out](std::uint32_t value) {
+    storeLe32(out, value);
+    out += 4;
+  };
+  put32(kGlbMagic);
+  put32(kGlbVersion);
+  put32(static_cast<std::uint32_t>(total));
+  put32(static_cast<std::uint32_t>(json.size()));
+  put32(kJsonChunk);
+  out = std::copy(json.begin(), json.end(), out);
+  put32(static_cast<std::uint32_t>(binBytes));
+  put32(kBinChunk);
   for (const std::array<float, 3>& position : mesh.positions) {
-    for (const float value : position) file.putFloat(value);
+    for (const float value : position) put32(std::bit_cast<std::uint32_t>(value));
   }
   static const std::array<std::uint16_t, 256> kShortLinear = shortLinearFromSrgb();
   for (const std::array<std::uint8_t, 3>& colour : mesh.colours) {
-    file.putU32(kShortLinear[colour[0]] | std::uint32_t{kShortLinear[colour[1]]} << 16);
-    file.putU32(kShortLinear[colour[2]]);
+    put32(kShortLinear[colour[0]] | std::uint32_t{kShortLinear[colour[1]]} << 16);
+    put32(kShortLinear[colour[2]]);  // and two bytes of padding
   }
-  std::uint64_t written = 20 * vertices;
   for (const ShortPrimitive& run : primitives) {
-    for (std::size_t k = 0; k < run.indexCount; k += 2) {
-      const std::uint32_t first = mesh.indices[run.firstIndex + k] - run.low;
-      // An odd run's last index shares its four bytes with the next run's first.
-      if (k + 1 < run.indexCount) {
-        file.putU32(first | (mesh.indices[run.firstIndex + k + 1] - run.low) << 16);
-        written += 4;
-      } else {
-        file.putShort(static_cast<std::uint16_t>(first));
-        written += 2;
-      }
+    for (std::size_t k = 0; k < run.indexCount; ++k) {
+      storeLe16(out, static_cast<std::uint16_t>(mesh.indices[run.firstIndex + k] - run.low));
+      out += 2;
     }
   }
-  for (; written < binBytes; ++written) file.putBytes("", 1);
+  // The vector's zeros pad the chunk to its end.
+  GlbFile file(fileName);
+  file.putBlock(bytes.data(), bytes.size());
   file.commit();
 }
 

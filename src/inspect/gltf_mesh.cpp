@@ -106,7 +106,8 @@ TerrainMesh cellFanMesh(const HeightField& field) {
   for (std::size_t i = 0; i < mesh.pixels.size(); ++i)
     mesh.pixels[i] = static_cast<std::uint32_t>(i);
   const std::int64_t cells = cellCount(field);
-  mesh.indices.reserve(static_cast<std::size_t>(cells) * MapCell::kTriangles * 3);
+  mesh.indices.resize(static_cast<std::size_t>(cells) * MapCell::kTriangles * 3);
+  std::uint32_t* out = mesh.indices.data();
   for (std::int64_t cell = 0; cell < cells; ++cell) {
     const MapCellPlace place = mapCellPlace(field.largeur, cell);
     std::array<std::uint32_t, MapCell::kVertices> ring;
@@ -115,8 +116,9 @@ TerrainMesh cellFanMesh(const HeightField& field) {
       ring[k] = static_cast<std::uint32_t>(y * field.width + x);
     }
     for (int k = 1; k <= MapCell::kTriangles; ++k) {
-      mesh.indices.insert(mesh.indices.end(),
-                          {ring[0], ring[k], ring[k % MapCell::kTriangles + 1]});
+      *out++ = ring[0];
+      *out++ = ring[k];
+      *out++ = ring[k % MapCell::kTriangles + 1];
     }
   }
   return mesh;
@@ -216,9 +218,10 @@ std::string simplifyMesh(const HeightField& field, const TerrainMesh& input,
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     std::vector<std::uint32_t> open;
     std::vector<std::uint32_t> kept;
+    open.reserve(input.indices.size());
     for (std::size_t t = 0; t < inputTriangles; ++t) {
       std::vector<std::uint32_t>& to = frozen[t] ? kept : open;
-      to.insert(to.end(), &input.indices[3 * t], &input.indices[3 * t + 3]);
+      for (int k = 0; k < 3; ++k) to.push_back(input.indices[3 * t + k]);
     }
     const std::int64_t room = maxTriangles - static_cast<std::int64_t>(kept.size() / 3);
     if (room < 1) return "the triangles kept round its folds fill the budget";
