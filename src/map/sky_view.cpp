@@ -265,11 +265,29 @@ struct Pending {
 template <class Value>
 [[gnu::always_inline]] inline Pending pendingLanesOf(int begin, int end,
                                                      const Scratch<Value>& s) {
+  // A byte a lane first, in a loop the compiler widens; then each eight bytes of 0 or 1 become
+  // eight bits in one multiplication, byte k's bit landing on bit 56 + k with no carry (a bit
+  // a lane, shifted and or-ed, took a dozen instructions a lane).
+  alignas(64) std::uint8_t pushBytes[kLanes];
+  alignas(64) std::uint8_t popBytes[kLanes];
+  for (int i = 0; i < kLanes; ++i) {
+    pushBytes[i] = s.pending[i] == 1 ? 1 : 0;
+    popBytes[i] = s.pending[i] == 2 ? 1 : 0;
+  }
+  constexpr std::uint64_t kGather = 0x0102040810204080;
   std::uint64_t pushes = 0;
   std::uint64_t pops = 0;
-  for (int i = 0; i < kLanes; ++i) {
-    pushes |= static_cast<std::uint64_t>(s.pending[i] == 1) << i;
-    pops |= static_cast<std::uint64_t>(s.pending[i] == 2) << i;
+  for (int group = 0; group < kLanes / 8; ++group) {
+    std::uint64_t pushGroup = 0;
+    std::uint64_t popGroup = 0;
+    std::memcpy(&pushGroup, pushBytes + 8 * group, 8);
+    std::memcpy(&popGroup, popBytes + 8 * group, 8);
+    if constexpr (std::endian::native == std::endian::big) {
+      pushGroup = __builtin_bswap64(pushGroup);
+      popGroup = __builtin_bswap64(popGroup);
+    }
+    pushes |= (pushGroup * kGather) >> 56 << (8 * group);
+    pops |= (popGroup * kGather) >> 56 << (8 * group);
   }
   const int count = end - begin;
   const std::uint64_t step = (count == kLanes ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1)
