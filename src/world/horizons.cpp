@@ -10,6 +10,7 @@
 #include <limits>
 #include <map>
 #include <span>
+#include <type_traits>
 
 #include "failure.h"
 #include "little_endian.h"
@@ -50,7 +51,11 @@ void putVarint(std::string& out, std::uint32_t value) {
 
 // Reads a varint of at most 32 bits at `at`, advancing it; false when the bytes end first or
 // it is longer.
-bool getVarint(const std::uint8_t*& at, const std::uint8_t* end, std::uint32_t& value) {
+inline bool getVarint(const std::uint8_t*& at, const std::uint8_t* end, std::uint32_t& value) {
+  if (at < end && *at < 0x80) {  // most are steps and rises of a few units
+    value = *at++;
+    return true;
+  }
   value = 0;
   for (int shift = 0; shift < 35 && at < end; shift += 7) {
     const std::uint8_t byte = *at++;
@@ -94,7 +99,7 @@ std::optional<std::string> readAt(const std::string& fileName, std::int64_t offs
 // Pushes v, nearer than every vertex of hull, onto it: the vertices it hides go, as the
 // sweep's own step takes them (a vertex goes when the one behind it is seen at least as
 // steeply), in exact integers.
-void pushVertex(std::vector<SkyVertex>& hull, const SkyVertex& v) {
+inline void pushVertex(std::vector<SkyVertex>& hull, const SkyVertex& v) {
   while (hull.size() >= 2) {
     const SkyVertex& top = hull.back();
     const SkyVertex& second = hull[hull.size() - 2];
@@ -416,6 +421,21 @@ void sampleExtremes(const Texture& window, double& lowest, double& highest) {
   visitSample(window.sampleFormat, [&]<class Sample>(Sample) {
     const std::size_t count =
         static_cast<std::size_t>(window.width) * static_cast<std::size_t>(window.height);
+    if constexpr (std::is_integral_v<Sample>) {
+      // Integers have no NaN, and their order is their doubles': a loop the compiler widens.
+      if (count == 0) return;
+      Sample low = std::numeric_limits<Sample>::max();
+      Sample high = std::numeric_limits<Sample>::lowest();
+      for (std::size_t i = 0; i < count; ++i) {
+        Sample sample;
+        std::memcpy(&sample, window.pixels.data() + i * sizeof(Sample), sizeof sample);
+        low = std::min(low, sample);
+        high = std::max(high, sample);
+      }
+      lowest = static_cast<double>(low);
+      highest = static_cast<double>(high);
+      return;
+    }
     for (std::size_t i = 0; i < count; ++i) {
       Sample sample;
       std::memcpy(&sample, window.pixels.data() + i * sizeof(Sample), sizeof sample);
@@ -536,17 +556,25 @@ std::span<const SkyVertex> HorizonSeeds::seed(int direction, int lineClass, int 
 
 std::string HorizonSeeds::digest() const {
   Sha256 sha;
+  std::vector<std::uint8_t> text;
   for (const std::vector<Class>& classes : directions_) {
     for (const Class& c : classes) {
-      std::string text;
-      putLe32(text, static_cast<std::uint32_t>(c.firstLine));
-      putLe32(text, static_cast<std::uint32_t>(c.lines.size()));
+      std::size_t bytes = 8 + 4 * c.lines.size();
+      for (const Line& line : c.lines) bytes += 8 * static_cast<std::size_t>(line.count);
+      text.resize(bytes);
+      std::uint8_t* at = text.data();
+      const auto put = [&at](std::int32_t value) {
+        storeLe32(at, static_cast<std::uint32_t>(value));
+        at += 4;
+      };
+      put(c.firstLine);
+      put(static_cast<std::int32_t>(c.lines.size()));
       for (const Line& line : c.lines) {
-        putLe32(text, static_cast<std::uint32_t>(line.count));
-        for (std::int32_t k = 0; k < line.count; ++k) {
-          const SkyVertex& v = vertices_[static_cast<std::size_t>(line.begin + k)];
-          putLe32(text, static_cast<std::uint32_t>(v.height));
-          putLe32(text, static_cast<std::uint32_t>(v.step));
+        put(line.count);
+        for (const SkyVertex& v : std::span(vertices_).subspan(
+                 static_cast<std::size_t>(line.begin), static_cast<std::size_t>(line.count))) {
+          put(v.height);
+          put(v.step);
         }
       }
       sha.update(text.data(), text.size());
