@@ -15,6 +15,17 @@ namespace quorvel {
 // samples are shared among up to threads threads.
 [[nodiscard]] int altitudeStep(const Texture& alt, int threads);
 
+// A 16-bit altitude's step (altitudeStep) and the largest difference between two neighbouring
+// samples (across a side or a corner) in that step, which bounds every rise that a triangle of
+// the map holds: a table that far in that step covers the whole image. {0, 0} for every other
+// sample format, {1, 0} for a single pixel; a rise past any table's when the pixels are not
+// the image's rows. The rows are shared among up to threads threads.
+struct SixteenBitReach {
+  int step = 0;
+  int rise = 0;
+};
+[[nodiscard]] SixteenBitReach sixteenBitReach(const Texture& alt, int threads);
+
 // The largest difference between two neighbouring samples of an 8-bit altitude (across a
 // side or a corner), which bounds every rise that a triangle of the map holds: a triangle
 // table that far covers the whole image. alt must hold the whole image. 0 for a single pixel

@@ -99,5 +99,70 @@ TEST(AltitudeStep, LargestRiseOfEightBitSamplesReachesEveryNeighbourPair) {
   EXPECT_EQ(largestRise8(wide, 1), 0);
 }
 
+// The step and the largest rise between neighbours, in steps, of 16-bit samples step x v +
+// offset: as above, one pair of neighbours, v = 0 and 40, in a field of 20 and 21, across a
+// side or a corner, at the edges and in rows another thread scans; steps with an odd divisor
+// that the first samples do not show, or that they show alone.
+TEST(AltitudeStep, SixteenBitReachIsTheStepAndTheLargestRiseInSteps) {
+  struct Case {
+    std::string name;
+    SampleFormat format;
+    int step, offset;
+    int width, height;
+    int x, y, dx, dy;  // the pair: (x, y) and (x + dx, y + dy), rows from 0
+    int threads;
+  };
+  const Case cases[] = {
+      {"metres, east", SampleFormat::kInt16, 1, -20, 7, 5, 0, 0, 1, 0, 1},
+      {"shifted bytes, north", SampleFormat::kUInt16, 256, 0, 7, 5, 6, 2, 0, 1, 1},
+      {"negative, north-east", SampleFormat::kInt16, 128, -16384, 7, 5, 3, 1, 1, 1, 1},
+      {"north-west from the last column", SampleFormat::kUInt16, 4, 3, 7, 5, 6, 3, -1, 1, 1},
+      {"widened bytes, east in the last row", SampleFormat::kUInt16, 257, 0, 7, 5, 5, 4, 1, 0, 1},
+      {"odd step, north-west", SampleFormat::kInt16, 3, -30000, 7, 5, 3, 1, -1, 1, 1},
+      {"between two threads' rows", SampleFormat::kUInt16, 2, 1, 1001, 9000, 500, 4499, 1, 1, 2},
+      {"in the last thread's rows", SampleFormat::kInt16, 1, 0, 1001, 9000, 1000, 8998, -1, 1, 2},
+      {"one column", SampleFormat::kUInt16, 8, 0, 1, 9, 0, 4, 0, 1, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::size_t count =
+        static_cast<std::size_t>(c.width) * static_cast<std::size_t>(c.height);
+    std::vector<int> values(count);
+    for (int y = 0; y < c.height; ++y) {
+      for (int x = 0; x < c.width; ++x)
+        values[static_cast<std::size_t>(y * c.width + x)] = 20 + (x + y) % 2;
+    }
+    values[static_cast<std::size_t>(c.y * c.width + c.x)] = 0;
+    values[static_cast<std::size_t>((c.y + c.dy) * c.width + c.x + c.dx)] = 40;
+    test::Bytes pixels(count * 2);
+    for (std::size_t i = 0; i < count; ++i) {
+      const auto sample = static_cast<std::uint16_t>(values[i] * c.step + c.offset);
+      std::memcpy(pixels.data() + 2 * i, &sample, 2);
+    }
+    const test::MemoryTexture alt("alt", c.width, c.height, 2, pixels, c.format);
+    const SixteenBitReach reach = sixteenBitReach(alt, c.threads);
+    EXPECT_EQ(reach.step, c.step);
+    EXPECT_EQ(reach.rise, 40);
+    EXPECT_EQ(altitudeStep(alt, c.threads), c.step);
+  }
+  // Multiples of 6 up to the last pixel, which is 2 above one: the first samples show 6.
+  std::vector<std::uint16_t> sixes(1 << 17);
+  for (std::size_t i = 0; i < sixes.size(); ++i) sixes[i] = static_cast<std::uint16_t>(6 * (i % 7));
+  sixes.back() = 2;
+  const test::MemoryTexture late("alt", 1 << 9, 1 << 8, 2, bytesOf(sixes), SampleFormat::kUInt16);
+  EXPECT_EQ(sixteenBitReach(late, 2).step, 2);
+  EXPECT_EQ(sixteenBitReach(late, 2).rise, 18);  // 36 beside 0
+  const test::MemoryTexture extremes("alt", 2, 1, 2, bytesOf<std::int16_t>({-32768, 32767}),
+                                     SampleFormat::kInt16);
+  EXPECT_EQ(sixteenBitReach(extremes, 1).step, 65535);
+  EXPECT_EQ(sixteenBitReach(extremes, 1).rise, 1);
+  const test::MemoryTexture flat("alt", 2, 2, 2, bytesOf<std::uint16_t>({9, 9, 9, 9}),
+                                 SampleFormat::kUInt16);
+  EXPECT_EQ(sixteenBitReach(flat, 1).step, 1);
+  EXPECT_EQ(sixteenBitReach(flat, 1).rise, 0);
+  const test::MemoryTexture bytes("alt", 2, 1, 1, {0, 200}, SampleFormat::kUInt8);
+  EXPECT_EQ(sixteenBitReach(bytes, 1).step, 0);
+}
+
 }  // namespace
 }  // namespace quorvel

@@ -250,7 +250,8 @@ void BlocEncoder::encode(int bx, int by, const ColourImages& colours, std::uint8
       alt.sampleFormat == SampleFormat::kUInt16 || alt.sampleFormat == SampleFormat::kInt16;
   double window[kWindow * kWindow];
   if (sixteenBit && table_ != nullptr) {
-    int samples[kWindow * kWindow];
+    int samples[kWindow * kWindow + kWindowSlack];
+    std::fill_n(samples + kWindow * kWindow, kWindowSlack, 0);
     if (alt.sampleFormat == SampleFormat::kUInt16) {
       fillWindow<std::uint16_t>(alt, bx, by, samples);
     } else {
@@ -258,6 +259,19 @@ void BlocEncoder::encode(int bx, int by, const ColourImages& colours, std::uint8
     }
     int steps[kWindow * kWindow + kWindowSlack];
     std::fill_n(steps + kWindow * kWindow, kWindowSlack, 0);
+    if (table_->coversImage()) {
+      // Every two neighbours of the image lie within the table, their samples a whole number of
+      // steps apart, a power of two: a sample's bits above the step's count its steps, whose
+      // differences are the table's rises. The ring outside the image is never read.
+      const int shift = std::countr_zero(static_cast<unsigned>(table_->step()));
+      if (shift == 0) {
+        encodeFrom(samples, samples, bx, by, colours, out);
+        return;
+      }
+      for (int k = 0; k < kWindow * kWindow; ++k) steps[k] = samples[k] >> shift;
+      encodeFrom(steps, samples, bx, by, colours, out);
+      return;
+    }
     if (inSteps(samples, bx, by, steps)) {
       encodeFrom(steps, samples, bx, by, colours, out);
       return;

@@ -202,16 +202,23 @@ TEST(FastWriter, SamplesInStepsMatchTheReference) {
     SampleFormat format;
     int step;
     int offset;
+    int halves = 2;  // the bytes' factor outside the first column, in halves
   };
   // Step 49 is the first whose multiples times its reciprocal fall short of the whole number;
-  // -32768 is the first entry of the Int16 heights.
-  const Case cases[] = {{SampleFormat::kUInt16, 256, 0}, {SampleFormat::kUInt16, 257, 5},
-                        {SampleFormat::kInt16, 1, -200}, {SampleFormat::kInt16, 3, -30000},
-                        {SampleFormat::kUInt16, 49, 7},  {SampleFormat::kInt16, 1, -32768},
-                        {SampleFormat::kUInt16, 0, 1234},  // flat
-                        {SampleFormat::kFloat32, 1, -200},  {SampleFormat::kFloat32, 256, 0},
-                        {SampleFormat::kInt32, 3, -30000},  {SampleFormat::kUInt32, 5, 100000},
-                        {SampleFormat::kFloat64, 49, 7},    {SampleFormat::kFloat64, 0, -7}};
+  // -32768 is the first entry of the Int16 heights. 16-bit samples whose neighbours all lie
+  // within 127 steps, a power of two, take the table everywhere: halves of the bytes; else a
+  // blocFile's span decides, as for the bytes (up to 255 steps apart) and five times them.
+  const Case cases[] = {
+      {SampleFormat::kUInt16, 256, 0},        {SampleFormat::kUInt16, 257, 5},
+      {SampleFormat::kUInt16, 256, 0, 1},     {SampleFormat::kInt16, 1, -200, 1},
+      {SampleFormat::kInt16, 128, -16384, 1}, {SampleFormat::kUInt16, 257, 5, 1},
+      {SampleFormat::kUInt16, 2, 3, 10},      {SampleFormat::kInt16, 1, -9000, 10},
+      {SampleFormat::kInt16, 1, -200},        {SampleFormat::kInt16, 3, -30000},
+      {SampleFormat::kUInt16, 49, 7},         {SampleFormat::kInt16, 1, -32768},
+      {SampleFormat::kUInt16, 0, 1234},  // flat
+      {SampleFormat::kFloat32, 1, -200},      {SampleFormat::kFloat32, 256, 0},
+      {SampleFormat::kInt32, 3, -30000},      {SampleFormat::kUInt32, 5, 100000},
+      {SampleFormat::kFloat64, 49, 7},        {SampleFormat::kFloat64, 0, -7}};
   // The last but one brings the normals' cross products near a float's range; the last is
   // refused.
   const Settings settings[] = {Settings{{-0.3f, 0.7f, 0.2f}, -1.7f / 256, 12.5f, {}},
@@ -225,13 +232,14 @@ TEST(FastWriter, SamplesInStepsMatchTheReference) {
         samplesOf(c.format, images.alt.size(),
                   [&](std::size_t i) {
                     const bool gentle = i % images.width < 53;
-                    return (gentle ? images.alt[i] / 4 : images.alt[i]) * c.step + c.offset;
+                    return (gentle ? images.alt[i] / 4 : images.alt[i] * c.halves / 2) * c.step +
+                           c.offset;
                   }),
         c.format);
     for (const Settings& given : settings) {
       SCOPED_TRACE("sample bytes " + std::to_string(sampleBytes(c.format)) + ", step " +
-                   std::to_string(c.step) + ", offset " + std::to_string(c.offset) +
-                   ", z scale " + std::to_string(given.zScaleFactor));
+                   std::to_string(c.step) + ", offset " + std::to_string(c.offset) + ", halves " +
+                   std::to_string(c.halves) + ", z scale " + std::to_string(given.zScaleFactor));
       const Terrain terrain = colours.over(alt, given);
       if (std::isinf(given.zScaleFactor)) {
         test::expectFailure(

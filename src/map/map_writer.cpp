@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <condition_variable>
 #include <cstdint>
 #include <cstdio>
@@ -367,6 +368,17 @@ std::unique_ptr<TriangleTable> triangleTableFor(const Texture& alt, float zScale
     return std::make_unique<TriangleTable>(zScaleFactor, 1, static_cast<int>(rise), fillers);
   }
   if (blocFiles < fromBlocFiles) return nullptr;
+  // A 16-bit image whose neighbours all lie within 127 steps, a power of two, gets a table that
+  // far, which every blocFile takes without checking its span: elevation models in metres,
+  // bytes shifted up. The table of a smooth terrain is then small too.
+  if (const SixteenBitReach reach = sixteenBitReach(alt, threads); reach.step > 0) {
+    if (reach.rise <= 127 && std::has_single_bit(static_cast<unsigned>(reach.step))) {
+      const long long entries = (2LL * reach.rise + 1) * (2LL * reach.rise + 1);
+      const int fillers = static_cast<int>(std::min<long long>(threads, 1 + entries / 16384));
+      return std::make_unique<TriangleTable>(zScaleFactor, reach.step, reach.rise, fillers, true);
+    }
+    return std::make_unique<TriangleTable>(zScaleFactor, reach.step, 127, threads);
+  }
   const int step = altitudeStep(alt, threads);
   if (step <= 0) return nullptr;
   return std::make_unique<TriangleTable>(zScaleFactor, step, 127, threads);

@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -35,9 +36,12 @@ Vector3* allocateTable(std::size_t rises) {
 
 void TriangleTable::Release::operator()(Vector3* normals) const { std::free(normals); }
 
-TriangleTable::TriangleTable(float zScaleFactor, int step, int maxRise, int threads)
+TriangleTable::TriangleTable(float zScaleFactor, int step, int maxRise, int threads,
+                             bool coversImage)
     : step_(step),
       maxRise_(std::clamp(maxRise, 0, 255)),
+      coversImage_(coversImage && maxRise_ == maxRise &&
+                   std::has_single_bit(static_cast<unsigned>(step))),
       rises_(static_cast<std::size_t>(2 * maxRise_ + 1)),
       normals_(allocateTable(rises_)) {
   const int rises = static_cast<int>(rises_);

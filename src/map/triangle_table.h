@@ -15,11 +15,14 @@ namespace quorvel {
 class TriangleTable {
  public:
   // Fills the table for altitude differences of rise x step, rise from -maxRise to maxRise
-  // (at most 255), sharing the work among up to threads threads.
-  TriangleTable(float zScaleFactor, int step, int maxRise, int threads);
+  // (at most 255), sharing the work among up to threads threads. coversImage says that no two
+  // neighbouring samples of the image it is made for differ by more than maxRise steps, all
+  // of them a power of two apart: every blocFile then takes it without a check of its own.
+  TriangleTable(float zScaleFactor, int step, int maxRise, int threads, bool coversImage = false);
 
   [[nodiscard]] int step() const { return step_; }
   [[nodiscard]] int maxRise() const { return maxRise_; }
+  [[nodiscard]] bool coversImage() const { return coversImage_; }
 
   [[nodiscard]] const Vector3& normal(int kind, int rise1, int rise2) const {
     return normals_[static_cast<std::size_t>(origin(kind) + rise1 * pitch() + rise2)];
@@ -40,6 +43,7 @@ class TriangleTable {
   };
   int step_;
   int maxRise_;
+  bool coversImage_;
   std::size_t rises_;
   std::unique_ptr<Vector3[], Release> normals_;  // every entry written by the constructor
 };
