@@ -404,10 +404,18 @@ void sweepStrip(const Span& span, const HeightAt& heightAt, const std::uint8_t* 
     }
   }
   for (int j = jLast; j >= jFirst; --j) {
-    if (j - kPrefetchSteps >= jFirst) {
+    // A sweep for hulls alone has no sums to fetch: only the pixels, eight lanes a line of
+    // the cache where they are neighbours.
+    if (j - kPrefetchSteps >= jFirst && hulls == nullptr) {
       const int ahead = j - kPrefetchSteps;
       for (int i = firstLane(ahead); i < endLane(ahead); i += fetchStride) {
         __builtin_prefetch(occlusion + span.sums.at(columnOf(ahead, i), rowOf(ahead)), 1);
+        __builtin_prefetch(pixels + span.pixels.at(columnOf(ahead, i), rowOf(ahead)) * sampleBytes);
+      }
+    } else if (j - kPrefetchSteps >= jFirst) {
+      const int ahead = j - kPrefetchSteps;
+      const int pixelFetch = pixelStride == 1 || pixelStride == -1 ? 64 : 1;
+      for (int i = firstLane(ahead); i < endLane(ahead); i += pixelFetch) {
         __builtin_prefetch(pixels + span.pixels.at(columnOf(ahead, i), rowOf(ahead)) * sampleBytes);
       }
     }
