@@ -9,6 +9,8 @@
 #include <cstring>
 #include <limits>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <span>
 #include <type_traits>
 
@@ -497,13 +499,65 @@ bool writeHorizons(const std::string& fileName, const HorizonSettings& settings,
   return writeIfChanged(fileName, bytes);
 }
 
+struct HorizonSections::Impl {
+  struct Entry {
+    std::shared_ptr<const Section> section;
+    std::size_t bytes = 0;
+    std::uint64_t used = 0;
+  };
+  std::mutex mutex;
+  std::map<std::pair<std::int32_t, int>, Entry> entries;  // by tile and direction
+  std::size_t bytes = 0;
+  std::size_t budget = 0;
+  std::uint64_t clock = 0;
+
+  std::shared_ptr<const Section> get(const HorizonSettings& settings, const TilePlan& plan,
+                                     std::int32_t tile, int direction,
+                                     const std::string& fileName) {
+    const std::pair<std::int32_t, int> key{tile, direction};
+    {
+      const std::lock_guard lock(mutex);
+      const auto found = entries.find(key);
+      if (found != entries.end()) {
+        found->second.used = ++clock;
+        return found->second.section;
+      }
+    }
+    auto section = std::make_shared<const Section>(
+        readSection(settings, plan, tile, direction, fileName));
+    std::size_t size = section->vertices.size() * sizeof(SkyVertex);
+    for (const Section::Class& c : section->classes) size += c.lines.size() * sizeof(Section::Line);
+    const std::lock_guard lock(mutex);
+    const auto [at, added] = entries.emplace(key, Entry{section, size, ++clock});
+    if (!added) return at->second.section;  // another thread read it meanwhile
+    bytes += size;
+    while (bytes > budget && entries.size() > 1) {
+      auto oldest = entries.begin();
+      for (auto e = entries.begin(); e != entries.end(); ++e) {
+        if (e->second.used < oldest->second.used) oldest = e;
+      }
+      bytes -= oldest->second.bytes;
+      entries.erase(oldest);
+    }
+    return section;
+  }
+};
+
+HorizonSections::HorizonSections(std::size_t budgetBytes) : impl_(std::make_unique<Impl>()) {
+  impl_->budget = budgetBytes;
+}
+
+HorizonSections::~HorizonSections() = default;
+
 HorizonSeeds::HorizonSeeds(const HorizonSettings& settings, const TilePlan& plan,
-                           const SkyRectangle& window, const std::vector<std::string>& files) {
+                           const SkyRectangle& window, const std::vector<std::string>& files,
+                           HorizonSections* shared) {
   directions_.resize(static_cast<std::size_t>(settings.directions));
   std::vector<std::span<const SkyVertex>> pieces;
   std::vector<SkyVertex> hull;
   for (int d = 0; d < settings.directions; ++d) {
-    std::map<std::int32_t, Section> sections;  // of the tiles beyond, read once
+    // Of the tiles beyond, read once; held while this direction's seeds are made.
+    std::map<std::int32_t, std::shared_ptr<const Section>> sections;
     std::vector<Class>& classes = directions_[static_cast<std::size_t>(d)];
     forEachSkyLine(
         settings.directions, d, settings.worldWidth, settings.worldHeight, window,
@@ -519,16 +573,19 @@ HorizonSeeds::HorizonSeeds(const HorizonSettings& settings, const TilePlan& plan
             const std::int32_t tile = horizonTileOf(plan, settings.directions, d, x, y);
             auto found = sections.find(tile);
             if (found == sections.end()) {
+              const std::string& file = files[static_cast<std::size_t>(tile)];
               found = sections
-                          .emplace(tile, readSection(settings, plan, tile, d,
-                                                     files[static_cast<std::size_t>(tile)]))
+                          .emplace(tile, shared != nullptr
+                                             ? shared->impl_->get(settings, plan, tile, d, file)
+                                             : std::make_shared<const Section>(
+                                                   readSection(settings, plan, tile, d, file)))
                           .first;
             }
-            const Section::Line* line = found->second.find(c, o);
+            const Section::Line* line = found->second->find(c, o);
             if (line == nullptr || line->first != step) {
               throw unreadable(files[static_cast<std::size_t>(tile)]);
             }
-            pieces.emplace_back(found->second.vertices.data() + line->begin,
+            pieces.emplace_back(found->second->vertices.data() + line->begin,
                                 static_cast<std::size_t>(line->count));
             step = line->last + 1;
           }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -86,13 +88,32 @@ bool writeHorizons(const std::string& fileName, const HorizonSettings& settings,
 // The lowest and highest sample of the window's pixels that are comparable (NaNs left out).
 void sampleExtremes(const Texture& window, double& lowest, double& highest);
 
+// The sections of the tiles' horizons files that tiles read, each decoded once and shared by
+// the tiles of a run (a section lies beyond several tiles), the least recently used let go
+// beyond a budget of bytes, so that memory stays bounded whatever the world. Safe to share
+// between threads.
+class HorizonSections {
+ public:
+  explicit HorizonSections(std::size_t budgetBytes);
+  ~HorizonSections();
+  HorizonSections(const HorizonSections&) = delete;
+  HorizonSections& operator=(const HorizonSections&) = delete;
+
+  struct Impl;
+
+ private:
+  friend class HorizonSeeds;
+  std::unique_ptr<Impl> impl_;
+};
+
 // The hulls a tile's sweep starts from: for each direction and each line through the window,
 // the hull of the world's heights beyond the window, from the horizons files of the tiles
 // beyond. Throws a Failure when a file cannot be read.
 class HorizonSeeds {
  public:
+  // sections, when given, holds the decoded sections of the files, read into it when absent.
   HorizonSeeds(const HorizonSettings& settings, const TilePlan& plan, const SkyRectangle& window,
-               const std::vector<std::string>& files);
+               const std::vector<std::string>& files, HorizonSections* sections = nullptr);
 
   [[nodiscard]] std::span<const SkyVertex> seed(int direction, int lineClass, int line) const;
   // Everything the seeds hold, for a tile's fingerprint.

@@ -73,6 +73,7 @@ class WorldLight {
   std::string base_;
   std::string altitudeName_;
   std::vector<std::string> files_;  // every tile's horizons file
+  std::unique_ptr<HorizonSections> sections_;  // read by the tiles, shared
   double ceiling_ = 0.0;
 };
 
