@@ -87,31 +87,39 @@ TEST(Horizons, EveryTileStartsFromTheHullOfTheWorldBeyondItOnEachLine) {
       ASSERT_TRUE(writeHorizons(files.back(), settings, plan, index, alt, FileIdentity{},
                                 std::string(32, 's')));
     }
-    for (std::int32_t index = 0; index < plan.count(); ++index) {
-      const PixelWindow window = plan.window(index);
-      const SkyRectangle rectangle{window.x0, window.y0, window.width, window.height};
-      const HorizonSeeds seeds(settings, plan, rectangle, files);
-      for (int d = 0; d < c.directions; ++d) {
-        forEachSkyLine(
-            c.directions, d, c.width, c.height, rectangle,
-            [&](int lineClass, int line, int, int last) {
-              std::vector<SkyVertex> beyond;
-              for (int s = last + 1;; ++s) {
-                int x = 0;
-                int y = 0;
-                skyPixelOf(c.directions, d, c.width, c.height, SkyLine{lineClass, line, s}, x, y);
-                if (x < 0 || y < 0 || x >= c.width || y >= c.height) break;
-                beyond.insert(beyond.begin(), SkyVertex{heightAt(x, y), s});
-              }
-              const std::vector<SkyVertex> expected = wrappedHull(beyond);
-              const std::span<const SkyVertex> seed = seeds.seed(d, lineClass, line);
-              ASSERT_EQ(seed.size(), expected.size())
-                  << "tile " << index << ", direction " << d << ", line " << line;
-              for (std::size_t k = 0; k < expected.size(); ++k) {
-                ASSERT_EQ(seed[k].height, expected[k].height) << k;
-                ASSERT_EQ(seed[k].step, expected[k].step) << k;
-              }
-            });
+    // Each file's sections read by every tile, or decoded once and shared, within a budget
+    // that lets go of all but the last or one that holds them all.
+    HorizonSections tight(1);
+    HorizonSections roomy(std::size_t{1} << 30);
+    for (int pass = 0; pass < 3; ++pass) {
+      SCOPED_TRACE(pass);
+      HorizonSections* const shared = pass == 0 ? nullptr : pass == 1 ? &tight : &roomy;
+      for (std::int32_t index = 0; index < plan.count(); ++index) {
+        const PixelWindow window = plan.window(index);
+        const SkyRectangle rectangle{window.x0, window.y0, window.width, window.height};
+        const HorizonSeeds seeds(settings, plan, rectangle, files, shared);
+        for (int d = 0; d < c.directions; ++d) {
+          forEachSkyLine(
+              c.directions, d, c.width, c.height, rectangle,
+              [&](int lineClass, int line, int, int last) {
+                std::vector<SkyVertex> beyond;
+                for (int s = last + 1;; ++s) {
+                  int x = 0;
+                  int y = 0;
+                  skyPixelOf(c.directions, d, c.width, c.height, SkyLine{lineClass, line, s}, x, y);
+                  if (x < 0 || y < 0 || x >= c.width || y >= c.height) break;
+                  beyond.insert(beyond.begin(), SkyVertex{heightAt(x, y), s});
+                }
+                const std::vector<SkyVertex> expected = wrappedHull(beyond);
+                const std::span<const SkyVertex> seed = seeds.seed(d, lineClass, line);
+                ASSERT_EQ(seed.size(), expected.size())
+                    << "tile " << index << ", direction " << d << ", line " << line;
+                for (std::size_t k = 0; k < expected.size(); ++k) {
+                  ASSERT_EQ(seed[k].height, expected[k].height) << k;
+                  ASSERT_EQ(seed[k].step, expected[k].step) << k;
+                }
+              });
+        }
       }
     }
   }
