@@ -47,8 +47,12 @@ class CallerPlace {
   }
   CallerPlace(const CallerPlace&) = delete;
   CallerPlace& operator=(const CallerPlace&) = delete;
-  ~CallerPlace() {
+  ~CallerPlace() { release(); }
+  // Gives the place back once this thread only waits for its helpers: a job still running on
+  // one of them may take it up for jobs of its own (the last tile of a world, its sweeps).
+  void release() {
     if (mine_) {
+      mine_ = false;
       counted = false;
       --busy();
     }
@@ -114,7 +118,7 @@ int workerSlots() {
 
 void runJobs(int count, int threads, const std::function<void(int)>& job) {
   if (count <= 0) return;
-  const CallerPlace place;
+  CallerPlace place;
   Call call(count, job);
   const auto wanted = static_cast<std::size_t>(std::clamp(threads, 1, count) - 1);
   std::vector<std::thread> helpers;
@@ -129,6 +133,7 @@ void runJobs(int count, int threads, const std::function<void(int)>& job) {
   }
   call.run(0);
   call.takeJobs();
+  place.release();
   for (std::thread& helper : helpers) helper.join();
   call.rethrow();
 }

@@ -251,8 +251,9 @@ struct World::State {
   [[nodiscard]] std::unique_ptr<Texture> altitudeWindow(const PixelWindow& window) const {
     return inputs.altitudeWindow(window, nullptr);
   }
-  [[nodiscard]] Shading shadingOf(PendingTile& pending) const {
-    return light ? light->shade(pending.index, *pending.inputs.alt, pending.light) : Shading{};
+  [[nodiscard]] Shading shadingOf(PendingTile& pending, int threads = 1) const {
+    return light ? light->shade(pending.index, *pending.inputs.alt, pending.light, threads)
+                 : Shading{};
   }
   void writeTilePair(PendingTile& a, PendingTile& b);
   [[nodiscard]] PendingTile begin(std::int32_t index);
@@ -464,7 +465,8 @@ void World::State::end(PendingTile& pending) {
 WorldTile World::State::buildTile(std::int32_t index, int threads) {
   PendingTile pending = begin(index);
   if (!pending.current) {
-    writeTile(index, pending.inputs, std::max(1, threads), pending.tile, shadingOf(pending));
+    writeTile(index, pending.inputs, std::max(1, threads), pending.tile,
+              shadingOf(pending, std::max(1, threads)));
   }
   end(pending);
   return pending.tile;
@@ -672,7 +674,11 @@ WorldResult buildWorld(const WorldOptions& options) {
             state.buildTilePair(indexOf(n), indexOf(n + 1));
         built = 2;
       } else {
-        tiles[static_cast<std::size_t>(n)] = state.buildTile(indexOf(n), threadsPerTile);
+        // The last tile is given every thread: the others' threads come back to the budget as
+        // their last tiles end, and its sweeps and blocFiles take them up rather than leave
+        // them idle.
+        const int threads = unit == units - 1 ? std::max(threadsPerTile, jobs) : threadsPerTile;
+        tiles[static_cast<std::size_t>(n)] = state.buildTile(indexOf(n), threads);
       }
       const std::lock_guard lock(mutex);
       done += built;

@@ -689,7 +689,8 @@ std::int32_t skyHeightOf(SampleFormat format, const std::uint8_t* pixels, std::p
 }
 
 void skyOcclusionOfWindow(const Texture& alt, float zScaleFactor, int directions,
-                          const SkyWindow& window, const SkyLineSeed& seed, double* occlusion) {
+                          const SkyWindow& window, const SkyLineSeed& seed, double* occlusion,
+                          int threads) {
   const std::span<const SkyDirection> table = directionsOf(directions);
   const std::size_t count =
       static_cast<std::size_t>(window.columns) * static_cast<std::size_t>(window.rows);
@@ -718,7 +719,7 @@ void skyOcclusionOfWindow(const Texture& alt, float zScaleFactor, int directions
   visitSample(format, [&]<class Sample>(Sample) {
     const bool negate = zScaleFactor < 0.0f;
     sweepAll<std::int32_t>(
-        table, spanOf, lineLength, 1,
+        table, spanOf, lineLength, std::max(1, threads),
         [&](std::ptrdiff_t at) {
           const auto sample = static_cast<std::int32_t>(sampleAt<Sample>(pixels, at));
           return negate ? -sample : sample;

@@ -97,8 +97,10 @@ inline constexpr int kLargestSkyLine = 32767;
 
 // skyOcclusion's sums of the window's pixels, row-major into occlusion (columns x rows), for a
 // world whose sky skyWindowIsExact: alt holds the window's samples (Texture::x0, y0 say where
-// it lies), seed what lies beyond it on each line. One thread.
+// it lies), seed what lies beyond it on each line (called from any of the threads). The same
+// sums on any number of threads.
 void skyOcclusionOfWindow(const Texture& alt, float zScaleFactor, int directions,
-                          const SkyWindow& window, const SkyLineSeed& seed, double* occlusion);
+                          const SkyWindow& window, const SkyLineSeed& seed, double* occlusion,
+                          int threads = 1);
 
 }  // namespace quorvel

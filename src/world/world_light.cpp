@@ -193,7 +193,8 @@ std::unique_ptr<double[]> WorldLight::stretchedShares(const PixelWindow& window,
   return shares;
 }
 
-Shading WorldLight::shade(std::int32_t index, const Texture& alt, Tile& tile) const {
+Shading WorldLight::shade(std::int32_t index, const Texture& alt, Tile& tile,
+                          int threads) const {
   const PixelWindow window = plan_.window(index);
   const std::size_t count =
       static_cast<std::size_t>(window.width) * static_cast<std::size_t>(window.height);
@@ -209,7 +210,7 @@ Shading WorldLight::shade(std::int32_t index, const Texture& alt, Tile& tile) co
         SkyWindow{plan_.worldWidth, plan_.worldHeight, window.x0, window.y0, window.width,
                   window.height},
         [&seeds](int d, int c, int o, int) { return seeds.seed(d, c, o); },
-        tile.occlusion.get());
+        tile.occlusion.get(), threads);
     shading.skyOcclusion = tile.occlusion.get();
   }
   if (tile.reach) {

@@ -55,8 +55,10 @@ class WorldLight {
   // alt holds the tile's pixels (with its ring). Throws a Failure.
   [[nodiscard]] Tile gather(std::int32_t index, const Texture& alt,
                             const AltitudeWindowLoader& load) const;
-  // Works out the tile's sky and sun and returns what the encoder takes.
-  [[nodiscard]] Shading shade(std::int32_t index, const Texture& alt, Tile& tile) const;
+  // Works out the tile's sky and sun, its sky on up to `threads` threads, and returns what the
+  // encoder takes.
+  [[nodiscard]] Shading shade(std::int32_t index, const Texture& alt, Tile& tile,
+                              int threads = 1) const;
 
  private:
   [[nodiscard]] std::string pathOf(std::int32_t index) const;
