@@ -3,13 +3,17 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <new>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 #include "failure.h"
 #include "image/bmp_reader.h"
 #include "image/raster_reader.h"
+#include "page_advice.h"
 #include "printf_text.h"
+#include "worker_threads.h"
 
 namespace quorvel {
 
@@ -18,6 +22,22 @@ ImageLoader::ImageLoader(NoteSink notes, ImageLoaderOptions options)
 
 // The prepared buffers' thread stops before the records go.
 ImageLoader::~ImageLoader() = default;
+
+namespace {
+
+// The bytes of a local regular file read through GDAL, as a guess of its samples' bytes, when
+// they are no more than the window may keep at the largest sample (8 bytes); else 0.
+std::size_t samplePagesGuess(const std::string& fileName, const KeepWindow& keep) {
+  if (fileName.find(':') != std::string::npos || fileName.starts_with("/vsi")) return 0;
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(fileName, error)) return 0;
+  const std::uintmax_t bytes = std::filesystem::file_size(fileName, error);
+  const std::uintmax_t pixels = static_cast<std::uintmax_t>(std::max(keep.columns, 0)) *
+                                static_cast<std::uintmax_t>(std::max(keep.rows, 0));
+  return error || (bytes + 7) / 8 > pixels ? 0 : static_cast<std::size_t>(bytes);
+}
+
+}  // namespace
 
 const Texture& ImageLoader::load(const std::string& fileName, RasterKind kind,
                                  const KeepWindow& keep, const ImageGrid& grid) {
@@ -36,9 +56,31 @@ const Texture& ImageLoader::load(const std::string& fileName, RasterKind kind,
   if (bmp) {
     texture = std::make_unique<BmpTexture>(fileName, keep, &buffers_, notes_, &rings_);
   } else {
-    if (!gdal_) gdal_ = std::make_unique<GdalLibrary>(fileName, options_.trustedInputs);
-    texture = std::make_unique<RasterTexture>(fileName, kind, keep, *gdal_, notes_,
-                                              placed ? grid : ImageGrid{});
+    std::vector<std::uint8_t> ready;
+    if (!gdal_) {
+      // GDAL and its libraries take tens of milliseconds to load, on one core: meanwhile
+      // another makes the pages of an altitude's samples, as many as the file's bytes (an
+      // uncompressed model's samples, and its header), which the reader takes when they fit.
+      // Where no other thread can be had, the guess is left alone rather than made after.
+      const std::size_t guess =
+          kind == RasterKind::kAltitude ? samplePagesGuess(fileName, keep) : 0;
+      const std::thread::id caller = std::this_thread::get_id();
+      runJobs(guess > 0 ? 2 : 1, 2, [&](int job) {
+        if (job == 0) {
+          gdal_ = std::make_unique<GdalLibrary>(fileName, options_.trustedInputs);
+          return;
+        }
+        if (std::this_thread::get_id() == caller) return;
+        try {
+          resizeOnReadyPages(ready, guess);
+        } catch (const std::bad_alloc&) {
+          ready = {};  // only a guess: the reader makes its own pages
+        }
+      });
+    }
+    texture =
+        std::make_unique<RasterTexture>(fileName, kind, keep, *gdal_, notes_,
+                                        placed ? grid : ImageGrid{}, nullptr, std::move(ready));
   }
   records_.push_back(Record{kind, placed ? grid : ImageGrid{}, std::move(texture)});
   return *records_.back().texture;

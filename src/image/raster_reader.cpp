@@ -45,6 +45,10 @@ namespace quorvel {
 
 namespace {
 
+// What pages made ready for an altitude's samples may hold beyond them: the memory bound's
+// share beyond the pixels.
+constexpr std::size_t kReadySpareBytes = std::size_t{32} << 20;
+
 // What marks a pixel without altitude, for the hint.
 constexpr unsigned kNoDataMark = 1;
 constexpr unsigned kAlphaMark = 2;
@@ -240,16 +244,24 @@ unsigned sampleMarks(const std::uint8_t* at, const HoleRules& rules) {
 template <typename Sample>
 bool anySampleMarked(const std::vector<std::uint8_t>& pixels, const HoleRules& rules) {
   const std::size_t count = pixels.size() / sizeof(Sample);
-  unsigned marked = 0;
+  // Halves on two threads for large images: the map waits for the altitude.
+  const int parts = count >= (std::size_t{1} << 22) ? 2 : 1;
+  std::array<unsigned, 2> marked{};
   // In runs of sixteen, a count the compiler knows, so that it takes them in vectors at -O2;
   // the rest one at a time.
   constexpr std::size_t kRun = 16;
   const auto scan = [&](const auto& marks) {
-    std::size_t n = 0;
-    for (; n + kRun <= count; n += kRun) {
-      for (std::size_t k = 0; k < kRun; ++k) marked |= marks(n + k);
-    }
-    for (; n < count; ++n) marked |= marks(n);
+    runJobs(parts, parts, [&](int part) {
+      std::size_t n = count * static_cast<std::size_t>(part) / static_cast<std::size_t>(parts);
+      const std::size_t end =
+          count * static_cast<std::size_t>(part + 1) / static_cast<std::size_t>(parts);
+      unsigned found = 0;
+      for (; n + kRun <= end; n += kRun) {
+        for (std::size_t k = 0; k < kRun; ++k) found |= marks(n + k);
+      }
+      for (; n < end; ++n) found |= marks(n);
+      marked[static_cast<std::size_t>(part)] = found;
+    });
   };
   const auto sampleAt = [&](std::size_t n) {
     Sample value;
@@ -269,7 +281,7 @@ bool anySampleMarked(const std::vector<std::uint8_t>& pixels, const HoleRules& r
     const auto noData = static_cast<Sample>(rules.noData);
     scan([&](std::size_t n) { return static_cast<unsigned>(sampleAt(n) == noData); });
   }
-  return marked != 0;
+  return (marked[0] | marked[1]) != 0;
 }
 
 // Where a map window (Texture::x0, y0, width, height) of a fileWidth x fileHeight raster is
@@ -699,11 +711,17 @@ void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRa
                                                     texture.fileName, blockWidth, blockHeight);
   checkDriverMemory(gdal, dataset, texture.fileName, 1, threads);
   // The pixels' pages are made by both threads, half each, before the samples are read: on
-  // these machines a fresh page's first touch costs more than reading its samples.
+  // these machines a fresh page's first touch costs more than reading its samples. Pages made
+  // ready while GDAL loaded serve when they hold the samples with at most the memory bound's
+  // share to spare; others are given back before any is made.
   const std::size_t bytes = rowBytes * static_cast<std::size_t>(texture.height);
-  texture.pixels.clear();
-  texture.pixels.reserve(bytes);  // allocates without touching a page
-  adviseHugePages(texture.pixels.data(), bytes);
+  const bool ready =
+      texture.pixels.size() >= bytes && texture.pixels.size() - bytes <= kReadySpareBytes;
+  if (!ready) {
+    std::vector<std::uint8_t>().swap(texture.pixels);
+    texture.pixels.reserve(bytes);  // allocates without touching a page
+    adviseHugePages(texture.pixels.data(), bytes);
+  }
   const auto lineSpace = static_cast<int>(order.rowsSouthFirst ? rowBytes : -rowBytes);
   std::atomic<int> next{0};
   std::atomic<bool> failed{false};
@@ -744,12 +762,14 @@ void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRa
       dropBlocks(gdal, from, true);  // a part is whole blocks, none of them read again
     }
   };
-  runJobs(threads, threads, [&](int half) {
-    const std::size_t first = half == 0 ? 0 : bytes / 2;
-    const std::size_t last = half + 1 < threads ? bytes / 2 : bytes;
-    populatePages(texture.pixels.data() + first, last - first);
-  });
-  texture.pixels.resize(bytes);  // within what was reserved: no allocation
+  if (!ready) {
+    runJobs(threads, threads, [&](int half) {
+      const std::size_t first = half == 0 ? 0 : bytes / 2;
+      const std::size_t last = half + 1 < threads ? bytes / 2 : bytes;
+      populatePages(texture.pixels.data() + first, last - first);
+    });
+  }
+  texture.pixels.resize(bytes);  // within what was reserved or made ready: no allocation
   // The first reader is this thread, with the caller's opening and messages; the second has
   // its own of both.
   Outcome outcomes[2];
@@ -813,6 +833,7 @@ void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
   setFormat(*format);
   reportGroundSize(gdal, texture, dataset, band);
   if (texture.width == 0 || texture.height == 0) {
+    std::vector<std::uint8_t>().swap(texture.pixels);  // pages made ready for none
     if (scaled) setFormat(SampleFormat::kFloat64);
     return;
   }
@@ -893,13 +914,14 @@ void RasterTexture::loadColour() {
 
 RasterTexture::RasterTexture(std::string name, RasterKind kind, const KeepWindow& window,
                              GdalLibrary& gdal, NoteSink notes, ImageGrid grid,
-                             AltitudeHoles* holes)
+                             AltitudeHoles* holes, std::vector<std::uint8_t> ready)
     : Texture(std::move(name), std::move(notes)),
       kind_(kind),
       window_(window),
       gdal_(gdal),
       grid_(std::move(grid)),
       holes_(holes) {
+  if (kind_ == RasterKind::kAltitude) pixels = std::move(ready);
   load();
 }
 

@@ -4,6 +4,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "image/texture.h"
 
@@ -100,8 +101,11 @@ struct RasterParts {
 // loaded by whoever reads the first such image (GdalLibrary).
 class RasterTexture final : public Texture {
  public:
+  // ready: pages made for an altitude's samples, taken when they hold them with at most
+  // 32 MiB to spare (the memory bound's share beyond the pixels), else given back first.
   RasterTexture(std::string name, RasterKind kind, const KeepWindow& window, GdalLibrary& gdal,
-                NoteSink notes = {}, ImageGrid grid = {}, AltitudeHoles* holes = nullptr);
+                NoteSink notes = {}, ImageGrid grid = {}, AltitudeHoles* holes = nullptr,
+                std::vector<std::uint8_t> ready = {});
   void load() override;
 
  private:

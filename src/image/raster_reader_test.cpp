@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "failure.h"
+#include "image/image_loader.h"
 #include "raster_files.h"
 #include "test_support.h"
 #include "tool_process.h"
@@ -603,13 +604,28 @@ TEST(RasterReader, EveryBlockLayoutReadInPartsAndRefusedCutShort) {
     }
     const std::string name = (dir / "layout.tif").string();
     test::writeRaster(name, raster.withOptions(c.options));
+    // Pages made ready, of the file's bytes or of more than the samples' and 32 MiB, hold
+    // other bytes than the samples: taken, every byte is read over.
+    const std::uintmax_t fileBytes = std::filesystem::file_size(name);
+    const std::uintmax_t sampleBytes =
+        std::uintmax_t{kWidth} * kHeight *
+        static_cast<std::uintmax_t>(GDALGetDataTypeSizeBytes(c.type));
     struct Window {
       KeepWindow keep;
       int width, height;
+      std::uintmax_t ready;
     };
     for (const Window& window :
-         {Window{kAnySize, kWidth, kHeight}, Window{{500, 300, false, 333, 600}, 500, 300}}) {
-      const RasterTexture texture(name, RasterKind::kAltitude, window.keep, gdal());
+         {Window{kAnySize, kWidth, kHeight, 0}, Window{{500, 300, false, 333, 600}, 500, 300, 0},
+          Window{kAnySize, kWidth, kHeight, fileBytes},
+          Window{kAnySize, kWidth, kHeight, sampleBytes + (32 << 20) + 1}}) {
+      SCOPED_TRACE(window.ready);
+      std::vector<std::uint8_t> ready(window.ready, 0xA5);
+      const std::uint8_t* readyPages = ready.data();
+      const RasterTexture texture(name, RasterKind::kAltitude, window.keep, gdal(), {}, {}, nullptr,
+                                  std::move(ready));
+      const bool fits = window.ready >= sampleBytes && window.ready - sampleBytes <= (32 << 20);
+      EXPECT_EQ(readyPages != nullptr && texture.pixels.data() == readyPages, fits);
       const std::vector<double> samples = samplesOf(texture);
       ASSERT_EQ(samples.size(), static_cast<std::size_t>(window.width) * window.height);
       for (int y = 0; y < window.height; ++y) {
@@ -638,22 +654,31 @@ TEST(RasterReader, EveryBlockLayoutReadInPartsAndRefusedCutShort) {
 // What loading name whole gives in a child whose address space is what this process holds
 // plus pixelBytes and 32 MiB, the GDAL path's memory bound: the sum of the samples, or the
 // message.
-std::string loadUnderTheMemoryBound(const std::string& name, std::size_t pixelBytes) {
+// With a loader, the pages it makes ready while GDAL loads count too: a loader of its own,
+// which loads GDAL again (already in memory) and reads name as a compile's altitude.
+std::string loadUnderTheMemoryBound(const std::string& name, std::size_t pixelBytes,
+                                    bool byLoader = false) {
   return test::textFromChildWithin(pixelBytes + (std::size_t{32} << 20), [&] {
     GDALSetCacheMax64(std::int64_t{16} << 20);  // the programs' size of GDAL's cache
-    try {
-      const RasterTexture texture(name, RasterKind::kAltitude, kAnySize, gdal(),
-                                  [](const std::string&) {});
+    const auto sum = [](const Texture& texture) {
       // Summed in place: a copy of the samples would not fit.
-      long long sum = 0;
+      long long total = 0;
       visitSample(texture.sampleFormat, [&]<typename Sample>(Sample) {
         for (std::size_t i = 0; i < texture.pixels.size(); i += sizeof(Sample)) {
           Sample value;
           std::memcpy(&value, texture.pixels.data() + i, sizeof value);
-          sum += static_cast<long long>(value);
+          total += static_cast<long long>(value);
         }
       });
-      return "sum " + std::to_string(sum);
+      return "sum " + std::to_string(total);
+    };
+    try {
+      if (byLoader) {
+        ImageLoader loader([](const std::string&) {});
+        return sum(loader.load(name, RasterKind::kAltitude, kAnySize));
+      }
+      return sum(
+          RasterTexture(name, RasterKind::kAltitude, kAnySize, gdal(), [](const std::string&) {}));
     } catch (const Failure& failure) {
       return std::string(failure.what());
     }
@@ -705,6 +730,7 @@ TEST(RasterReader, ElevationModelsStayWithinTheMemoryBoundAndCutShortGiveAMessag
                                    static_cast<std::size_t>(corner.bytesPerPixel);
     SCOPED_TRACE(layout.name);
     EXPECT_EQ(loadUnderTheMemoryBound(name, pixelBytes), "sum " + std::to_string(sum));
+    EXPECT_EQ(loadUnderTheMemoryBound(name, pixelBytes, true), "sum " + std::to_string(sum));
   }
   // Where the tiles lie, as GDAL says: stored in order, after the header.
   const std::string tiles = (dir / "tiles.tif").string();
