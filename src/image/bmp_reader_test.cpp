@@ -109,8 +109,10 @@ TEST(BmpReader, RowPadBytesAreReadAndDropped) {
     std::int32_t width;
     std::size_t pad;
   };
-  const Case cases[] = {{1, 1, 3}, {1, 2, 2}, {1, 3, 1}, {1, 4, 0}, {1, 5, 3}, {1, 51, 1},
-                        {3, 1, 1}, {3, 2, 2}, {3, 3, 3}, {3, 4, 0}, {3, 5, 1}, {3, 51, 3}};
+  // The last six are 21 pixels a vector and a remainder of none, one or 20 pixels.
+  const Case cases[] = {{1, 1, 3},  {1, 2, 2},  {1, 3, 1},  {1, 4, 0},  {1, 5, 3},  {1, 51, 1},
+                        {3, 1, 1},  {3, 2, 2},  {3, 3, 3},  {3, 4, 0},  {3, 5, 1},  {3, 51, 3},
+                        {3, 21, 1}, {3, 42, 2}, {3, 43, 3}, {3, 22, 2}, {3, 41, 1}, {3, 64, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.bytesPerPixel * 8) + " bits, width " + std::to_string(c.width));
     const std::int32_t height = 3;
