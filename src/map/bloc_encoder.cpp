@@ -1,6 +1,7 @@
 #include "map/bloc_encoder.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstddef>
 #include <cstring>
@@ -158,27 +159,68 @@ Vector3 ringNormalSum(const Altitude* centre, const NormalOf& normalOf, Vector3*
   return sumInRingOrder(normals, Count);
 }
 
-// A row's offsets of one kind: its kSpan pixels and as many more as make whole vectors, whose
-// offsets are never used.
-constexpr int kOffsetRow = 64;
-// What a window of integer altitudes holds past its pixels, zeros, for those further offsets.
-constexpr int kWindowSlack = kOffsetRow - kSpan + 1;
+// A row's offsets of one kind: every other pixel of the row (a pixel meets either the fan
+// kinds or the axis kinds, which alternate along a row), and as many more as make whole
+// vectors, whose offsets are never used.
+constexpr int kOffsetRow = 32;
+// A window's columns of each parity apart, [parity][row][column / 2], so that every other
+// pixel's altitudes are read in order; zeros past the 27 columns of a parity, for the
+// offsets' further lanes.
+constexpr int kSplitColumns = kOffsetRow + 2;
+using SplitWindow = int[2][kWindow][kSplitColumns];
 
-// A row of pixels' triangle normals in the table, as the byte offsets of their entries from
-// the table's first: offsets[kind * kOffsetRow + i] for pixel i of the row, whose altitudes
-// begin at centre, for every kind, so that the loop runs in vector lanes. Where a pixel's
-// triangle leaves the image, or it is not of the kind, the offset is never used.
-QUORVEL_WIDE_CLONES void tableOffsets(const int* centre, int pitch, const int* origins,
-                                      std::int32_t* offsets) {
+QUORVEL_WIDE_CLONES void splitWindow(const int* window, SplitWindow& split) {
+  for (int r = 0; r < kWindow; ++r) {
+    for (int parity = 0; parity < 2; ++parity) {
+      const int* row = window + r * kWindow + parity;
+      const int columns = (kWindow + 1 - parity) / 2;
+      int* to = split[parity][r];
+      for (int n = 0; n < columns; ++n) to[n] = row[2 * n];
+      std::fill(to + columns, to + kSplitColumns, 0);
+    }
+  }
+}
+
+// Where each kind's altitudes lie in a SplitWindow, for the row before the window's first
+// (add the row's place in the window times kSplitColumns): its pixels' own, and those of its
+// triangle's two other corners, [j % 2][kind]. Pixel i of row j meets the fan kinds where
+// i % 2 is j % 2, the axis kinds elsewhere; pixel i = 2 m + parity lies in window column i + 1.
+struct KindStreams {
+  int centre, first, second;
+};
+constexpr auto kKindStreams = [] {
+  std::array<std::array<KindStreams, kTriangleKindCount>, 2> streams{};
+  for (int rowParity = 0; rowParity < 2; ++rowParity) {
+    for (int kind = 0; kind < kTriangleKindCount; ++kind) {
+      const int parity = kind < kFanKinds ? rowParity : 1 - rowParity;
+      const auto at = [&](PixelOffset step) {
+        const int column = parity + 1 + step.dx;
+        return (column % 2 * kWindow + 1 + step.dy) * kSplitColumns + column / 2;
+      };
+      const TriangleKind& triangle = kTriangleKinds[kind];
+      streams[rowParity][kind] = {at({0, 0}), at(triangle.first), at(triangle.second)};
+    }
+  }
+  return streams;
+}();
+
+// Row j's triangle normals in the table, as the byte offsets of their entries from the
+// table's first: offsets[kind * kOffsetRow + i / 2] for pixel i of the row, each kind only at
+// the pixels that meet it, so that the loop runs in vector lanes over only the offsets that
+// are used. Where a pixel's triangle leaves the image, the offset is never used.
+QUORVEL_WIDE_CLONES void tableOffsets(const SplitWindow& split, int j, int pitch,
+                                      const int* origins, std::int32_t* __restrict offsets) {
+  const int* row = &split[0][0][0] + j * kSplitColumns;
   for (int kind = 0; kind < kTriangleKindCount; ++kind) {
-    const TriangleKind& triangle = kTriangleKinds[kind];
-    const int first = triangle.first.dy * kWindow + triangle.first.dx;
-    const int second = triangle.second.dy * kWindow + triangle.second.dx;
-    for (int i = 0; i < kOffsetRow; ++i) {
-      const int h = centre[i];
-      offsets[kind * kOffsetRow + i] = static_cast<std::int32_t>(sizeof(Vector3)) *
-                                  (origins[kind] + (centre[i + first] - h) * pitch +
-                                   (centre[i + second] - h));
+    const KindStreams& streams = kKindStreams[static_cast<std::size_t>(j % 2)][kind];
+    const int* __restrict centre = row + streams.centre;
+    const int* __restrict first = row + streams.first;
+    const int* __restrict second = row + streams.second;
+    const int origin = origins[kind];
+    for (int m = 0; m < kOffsetRow; ++m) {
+      const int h = centre[m];
+      offsets[kind * kOffsetRow + m] = static_cast<std::int32_t>(sizeof(Vector3)) *
+                                       (origin + (first[m] - h) * pitch + (second[m] - h));
     }
   }
 }
@@ -196,7 +238,7 @@ struct TableRow {
 // fourth lane, which the next overwrites, the last with three.
 template <int First, int Count>
 Vector3 ringNormalSum(const int* centre, const TableRow& table, Vector3* kept = nullptr) {
-  const std::int32_t* offsets = table.offsets + (centre - table.row);
+  const std::int32_t* offsets = table.offsets + (centre - table.row) / 2;
   FourLanes normals[Count];
   for (int k = 0; k < Count; ++k) {
     std::memcpy(&normals[k], table.entries + offsets[(First + k) * kOffsetRow],
@@ -240,8 +282,7 @@ void BlocEncoder::encode(int bx, int by, std::uint8_t* out) const {
 void BlocEncoder::encode(int bx, int by, const ColourImages& colours, std::uint8_t* out) const {
   const Texture& alt = terrain_.alt;
   if (alt.sampleFormat == SampleFormat::kUInt8 && table_ != nullptr) {
-    int window[kWindow * kWindow + kWindowSlack];
-    std::fill_n(window + kWindow * kWindow, kWindowSlack, 0);
+    int window[kWindow * kWindow];
     fillWindow<std::uint8_t>(alt, bx, by, window);
     encodeFrom(window, window, bx, by, colours, out);
     return;
@@ -250,15 +291,13 @@ void BlocEncoder::encode(int bx, int by, const ColourImages& colours, std::uint8
       alt.sampleFormat == SampleFormat::kUInt16 || alt.sampleFormat == SampleFormat::kInt16;
   double window[kWindow * kWindow];
   if (sixteenBit && table_ != nullptr) {
-    int samples[kWindow * kWindow + kWindowSlack];
-    std::fill_n(samples + kWindow * kWindow, kWindowSlack, 0);
+    int samples[kWindow * kWindow];
     if (alt.sampleFormat == SampleFormat::kUInt16) {
       fillWindow<std::uint16_t>(alt, bx, by, samples);
     } else {
       fillWindow<std::int16_t>(alt, bx, by, samples);
     }
-    int steps[kWindow * kWindow + kWindowSlack];
-    std::fill_n(steps + kWindow * kWindow, kWindowSlack, 0);
+    int steps[kWindow * kWindow];
     if (table_->coversImage()) {
       // Every two neighbours of the image lie within the table, their samples a whole number of
       // steps apart, a power of two: a sample's bits above the step's count its steps, whose
@@ -284,8 +323,7 @@ void BlocEncoder::encode(int bx, int by, const ColourImages& colours, std::uint8
       fillWindow<Sample>(alt, bx, by, window);
     });
     if (table_ != nullptr && !sixteenBit) {
-      int steps[kWindow * kWindow + kWindowSlack];
-      std::fill_n(steps + kWindow * kWindow, kWindowSlack, 0);
+      int steps[kWindow * kWindow];
       if (realsInSteps(window, bx, by, steps)) {
         encodeFrom(steps, window, bx, by, colours, out);
         return;
@@ -412,7 +450,9 @@ void BlocEncoder::encodeFrom(const Altitude* window, const Sample* samples, int 
   std::int32_t offsets[kTriangleKindCount * kOffsetRow];
   int origins[kTriangleKindCount] = {};
   TableRow tableRow{nullptr, offsets, nullptr};
+  SplitWindow split;
   if constexpr (kFromTable) {
+    splitWindow(window, split);
     for (int kind = 0; kind < kTriangleKindCount; ++kind) origins[kind] = table_->origin(kind);
     tableRow.entries = reinterpret_cast<const unsigned char*>(table_->entries());
   }
@@ -443,7 +483,7 @@ void BlocEncoder::encodeFrom(const Altitude* window, const Sample* samples, int 
     const bool interiorRow = y > 0 && y < height - 1;
     if constexpr (kFromTable) {
       tableRow.row = row;
-      if (interiorRow) tableOffsets(row, table_->pitch(), origins, offsets);
+      if (interiorRow) tableOffsets(split, j, table_->pitch(), origins, offsets);
     }
     for (int i = 0; !direct && interiorRow && i < kSpan; ++i) {
       const int x = x0 + i;
