@@ -225,6 +225,12 @@ constexpr std::size_t kParallelReadBytes = std::size_t{16} << 20;
 // row a call would be 20,000 calls for the largest map's colour images.
 constexpr std::size_t kRowsReadBytes = std::size_t{1} << 20;
 
+// Rows side by side in the file are read about this many bytes at a time, so that the buffer
+// they are copied from stays in the processor's cache: the kernel's copy into a buffer of a
+// megabyte, cold again by the next band, cost as much as its copy of the whole map into the
+// page cache. Each read still takes a whole row at least.
+constexpr std::size_t kCachedReadBytes = std::size_t{128} << 10;
+
 // Reads up to size bytes at offset at, fewer only at the end of the file (or on an error,
 // whose bytes are then missing like those past the end); returns how many.
 std::size_t readAt(int fd, std::uint8_t* out, std::size_t size, std::uint64_t at) {
@@ -296,7 +302,7 @@ void readRowsOnEveryCore(int fd, std::uint64_t rowsBegin, std::uint64_t stride,
       }
       return;
     }
-    const std::size_t rowsPerRead = kRowsReadBytes / stride;
+    const std::size_t rowsPerRead = std::max<std::size_t>(1, kCachedReadBytes / stride);
     std::vector<std::uint8_t>& chunk = buffer;
     const std::size_t chunkBytes =
         std::min<std::size_t>(rowsPerRead, static_cast<std::size_t>(last - first)) * stride;
