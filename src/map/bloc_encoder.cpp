@@ -510,8 +510,11 @@ void BlocEncoder::encodeFrom(const Altitude* window, const Sample* samples, int 
       rowY[i] = sum.y;
       rowZ[i] = sum.z;
     }
-    diffuseFactors(kSpan, rowX, rowY, rowZ, light, &diffuse[j * kSpan]);
   }
+  // Over the whole span at once rather than a row at a time: each pixel's square root and
+  // divisions wait long for their results, and a row's 51 pixels were too few vectors to
+  // overlap those waits.
+  diffuseFactors(kSpan * kSpan, sumX, sumY, sumZ, light, diffuse);
   // The sun's shadows need the whole span's factors: its marches run along rows or columns.
   if (shading_.sun != nullptr) shading_.sun->shade(x0, y0, kSpan, diffuse);
   const std::size_t shadingColumns =
