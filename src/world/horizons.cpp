@@ -523,10 +523,11 @@ struct HorizonSections::Impl {
         return found->second.section;
       }
     }
-    auto section = std::make_shared<const Section>(
-        readSection(settings, plan, tile, direction, fileName));
-    std::size_t size = section->vertices.size() * sizeof(SkyVertex);
-    for (const Section::Class& c : section->classes) size += c.lines.size() * sizeof(Section::Line);
+    Section read = readSection(settings, plan, tile, direction, fileName);
+    read.vertices.shrink_to_fit();  // the budget counts what is held
+    std::size_t size = read.vertices.capacity() * sizeof(SkyVertex);
+    for (const Section::Class& c : read.classes) size += c.lines.capacity() * sizeof(Section::Line);
+    auto section = std::make_shared<const Section>(std::move(read));
     const std::lock_guard lock(mutex);
     const auto [at, added] = entries.emplace(key, Entry{section, size, ++clock});
     if (!added) return at->second.section;  // another thread read it meanwhile

@@ -76,9 +76,9 @@ WorldLight::WorldLight(const Settings& given, const Vector3& light, const TilePl
                       std::to_string(kLargestSkyLine) + " pixels\n");
   }
   for (std::int32_t index = 0; index < plan.count(); ++index) files_.push_back(pathOf(index));
-  // A section lies beyond a few tiles on each side, and a run's tiles go row by row: 64 MiB
-  // holds every section of a world of 5001 pixels in tiles of 1001 and rows of larger ones.
-  if (settings_.directions > 0) sections_ = std::make_unique<HorizonSections>(64u << 20);
+  // A section lies beyond a few tiles on each side, and a run's tiles go row by row: the
+  // sections of the rows about the tiles being built are what is read again.
+  if (settings_.directions > 0) sections_ = std::make_unique<HorizonSections>(32u << 20);
 }
 
 std::string WorldLight::pathOf(std::int32_t index) const {
