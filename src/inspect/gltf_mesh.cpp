@@ -267,6 +267,17 @@ std::string simplifyMesh(const HeightField& field, const TerrainMesh& input,
   return printfText("folds were left after %d attempts", kAttempts);
 }
 
+double coarsenUntil(const HeightField& field, double least, double measured, TerrainMesh& mesh,
+                    const std::function<double(const TerrainMesh&)>& measure) {
+  for (int attempt = 0; attempt < 8 && measured < least; ++attempt) {
+    TerrainMesh coarser;
+    if (!simplifyMesh(field, mesh, mesh.triangles() / 2, coarser).empty()) break;
+    mesh = std::move(coarser);
+    measured = measure(mesh);
+  }
+  return measured;
+}
+
 TerrainMesh terrainMesh(const HeightField& field, std::int64_t maxTriangles) {
   const std::int64_t mapTriangles = cellCount(field) * MapCell::kTriangles;
   if (mapTriangles <= maxTriangles) return cellFanMesh(field);

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,13 @@ inline constexpr std::int64_t kDefaultMaxTriangles = 2'000'000;
 // again, a few times. Returns "" and sets out on success, else why it gave up.
 [[nodiscard]] std::string simplifyMesh(const HeightField& field, const TerrainMesh& input,
                                        std::int64_t maxTriangles, TerrainMesh& out);
+
+// Simplifies mesh further with simplifyMesh, its outline kept, halving its triangles each time
+// (eight times at most), while measure(mesh) stays below least; stops early when the
+// simplifier gives up. measured is measure(mesh) as given; returns measure(mesh) at the end.
+[[nodiscard]] double coarsenUntil(const HeightField& field, double least, double measured,
+                                  TerrainMesh& mesh,
+                                  const std::function<double(const TerrainMesh&)>& measure);
 
 // What the export draws: cellFanMesh when the map's triangles fit in maxTriangles. Otherwise
 // simplifyMesh of the map's triangles (of a pixel grid of a few million triangles, for a

@@ -2,10 +2,12 @@
 
 #include <array>
 #include <cstdint>
+#include <random>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "inspect/mesh_error.h"
 #include "inspect_support.h"
 
 namespace quorvel {
@@ -82,6 +84,40 @@ TEST(GltfMesh, TheBudgetChoosesTheMesh) {
                                     << c.maxTriangles);
     const HeightField field = flatField(50 * c.largeur + 1, 50 * c.hauteur + 1);
     EXPECT_EQ(terrainMesh(field, c.maxTriangles).kind, c.kind);
+  }
+}
+
+// A tileset's node much finer than its children is coarsened until its own error reaches a
+// bound: not at all when it already does, never past eight halvings, its outline whole.
+TEST(GltfMesh, CoarsenUntilHalvesTheTrianglesUntilTheErrorReachesTheBound) {
+  HeightField field = flatField(51, 51);
+  std::mt19937 random(35);
+  for (float& height : field.heights) height = static_cast<float>(random() % 200) / 4;
+  const TerrainMesh full = pixelGridMesh(field, 2 * 50 * 50);
+  struct Case {
+    double least;
+    bool reached;  // false: the simplifier gives up first, at the border's vertices
+  };
+  const Case cases[] = {{0, true}, {1, true}, {20, true}, {1e9, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "at least " << c.least);
+    TerrainMesh mesh = full;
+    int halvings = 0;
+    const double error = coarsenUntil(field, c.least, 0.0, mesh, [&](const TerrainMesh& m) {
+      ++halvings;
+      return maxVerticalError(field, m);
+    });
+    EXPECT_EQ(error, halvings == 0 ? 0.0 : maxVerticalError(field, mesh));
+    EXPECT_EQ(error >= c.least, c.reached);
+    EXPECT_EQ(halvings == 0, c.least == 0);
+    EXPECT_LE(halvings, 8);
+    EXPECT_LE(mesh.triangles(), full.triangles() >> halvings);
+    EXPECT_TRUE(tilesRectangle(field, mesh));
+    std::vector<char> used(field.heights.size(), 0);
+    for (const std::uint32_t pixel : mesh.pixels) used[pixel] = 1;
+    for (int k = 0; k <= 50; ++k) {
+      ASSERT_TRUE(used[k] && used[50 * 51 + k] && used[51 * k] && used[51 * k + 50]) << k;
+    }
   }
 }
 

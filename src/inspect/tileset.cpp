@@ -320,12 +320,8 @@ class Builder {
     // A node's error is never below its children's, nor more than four times its own
     // measure: a node much finer than its children is simplified further, its border kept,
     // until its own error reaches a quarter of theirs.
-    for (int attempt = 0; attempt < 8 && childError > 4 * measured * scale; ++attempt) {
-      TerrainMesh coarser;
-      if (!simplifyMesh(built.field, mesh, mesh.triangles() / 2, coarser).empty()) break;
-      mesh = std::move(coarser);
-      measured = measure(id, built, mesh);
-    }
+    measured = coarsenUntil(built.field, childError / (4 * scale), measured, mesh,
+                            [&](const TerrainMesh& coarser) { return measure(id, built, coarser); });
     built.error = std::max(measured * scale, childError);
     const std::string uri = uriOf(id);
     std::filesystem::create_directories((directory_ / uri).parent_path());
