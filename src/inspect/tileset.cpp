@@ -326,7 +326,7 @@ class Builder {
     const std::string uri = uriOf(id);
     std::filesystem::create_directories((directory_ / uri).parent_path());
     const LocalFrame frame = frameOf(id);
-    const Json box = writeNode(built, mesh, frame, uri, parts, id);
+    const Json box = writeNode(built, std::move(mesh), frame, uri, parts, id);
     const std::uint64_t bytes = std::filesystem::file_size(directory_ / uri);
     built.written.emplace_back(uri, bytes);
 
@@ -453,7 +453,7 @@ class Builder {
 
   // Writes the node's .glb, its vertices in its own frame, and returns its bounding box there,
   // which holds its content and its children's boxes.
-  Json writeNode(const Built& built, const TerrainMesh& mesh, const LocalFrame& frame,
+  Json writeNode(const Built& built, TerrainMesh mesh, const LocalFrame& frame,
                  const std::string& uri, const std::vector<Built>& parts, const NodeId& id) const {
     const auto width = static_cast<std::uint32_t>(built.field.width);
     const std::int64_t stride = built.field.stride;
@@ -486,7 +486,7 @@ class Builder {
       extend({double{glb.positions.back()[0]}, -double{glb.positions.back()[2]},
               double{glb.positions.back()[1]}});
     }
-    glb.indices = mesh.indices;
+    glb.indices = std::move(mesh.indices);
     writeGlbMesh(glb, (directory_ / uri).string());
     // The children's boxes, their corners taken into this frame.
     for (std::size_t k = 0; k < parts.size(); ++k) {
