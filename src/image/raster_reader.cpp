@@ -45,10 +45,6 @@ namespace quorvel {
 
 namespace {
 
-// What pages made ready for an altitude's samples may hold beyond them: the memory bound's
-// share beyond the pixels.
-constexpr std::size_t kReadySpareBytes = std::size_t{32} << 20;
-
 // What marks a pixel without altitude, for the hint.
 constexpr unsigned kNoDataMark = 1;
 constexpr unsigned kAlphaMark = 2;
@@ -147,6 +143,10 @@ RasterParts::Window RasterParts::part(int index) const {
 }
 
 #ifdef QUORVEL_GDAL_LIBRARY
+
+// What pages made ready for an altitude's samples may hold beyond them: the memory bound's
+// share beyond the pixels.
+constexpr std::size_t kReadySpareBytes = std::size_t{32} << 20;
 
 namespace {
 
