@@ -343,5 +343,25 @@ TEST(RasterSafety, BlockLayoutsStayWithinTheMemoryBound) {
   }
 }
 
+// While GDAL loads, memory for the altitude's samples is made ready from the file's length
+// alone. A file far longer than the samples it keeps (here 160 MB of bytes after a 51 x 51
+// GeoTIFF, which GDAL never reads) must not raise the peak beyond the bound's share.
+TEST(RasterSafety, SamplesMadeReadyStayWithinTheMemoryBound) {
+  if (underAddressSanitizer()) GTEST_SKIP() << "the sanitizer's shadow memory blurs the peak";
+  const TempDir dir;
+  writeTerrain(dir / "t", uniformTerrain(51, 51, 0, {1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {9, 9, 9}));
+  writeRaster(dir / "small.tif", Raster("GTiff", 51, 51, 1, GDT_Float64, slope(51, 51)));
+  std::filesystem::copy_file(dir / "small.tif", dir / "long.tif");
+  std::filesystem::resize_file(dir / "long.tif", 160ul << 20);  // a hole: no disk taken
+  const RunResult small = runTool({"--alt", "small.tif", "t"}, dir.path());
+  ASSERT_EQ(small.exitCode, 0) << small.out;
+  const Bytes expected = readFile(dir / "t.map");
+  const RunResult padded = runTool({"--alt", "long.tif", "t"}, dir.path());
+  ASSERT_EQ(padded.exitCode, 0) << padded.out;
+  EXPECT_TRUE(readFile(dir / "t.map") == expected) << "the maps differ";
+  // The kept samples (20 KB) and 32 MiB, and 8 MiB for what varies from run to run.
+  EXPECT_LE(padded.peakKib, small.peakKib + (40l << 10));
+}
+
 }  // namespace
 }  // namespace quorvel::test

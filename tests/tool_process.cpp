@@ -87,7 +87,7 @@ ToolProcess::~ToolProcess() {
 }
 
 bool ToolProcess::ended() {
-  if (!reaped_ && ::waitpid(pid_, &status_, WNOHANG) == pid_) reaped_ = true;
+  if (!reaped_ && ::wait4(pid_, &status_, WNOHANG, &usage_) == pid_) reaped_ = true;
   return reaped_;
 }
 
@@ -116,9 +116,10 @@ RunResult ToolProcess::wait() {
     }
   }
   if (!reaped_) {
-    ::waitpid(pid_, &status_, 0);
+    ::wait4(pid_, &status_, 0, &usage_);
     reaped_ = true;
   }
+  result.peakKib = usage_.ru_maxrss;
   if (WIFEXITED(status_)) result.exitCode = WEXITSTATUS(status_);
   if (WIFSIGNALED(status_)) result.signalNumber = WTERMSIG(status_);
   return result;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <sys/resource.h>
 #include <sys/types.h>
 
 #include <chrono>
@@ -16,6 +17,7 @@ struct RunResult {
   int signalNumber = 0;  // the signal that ended it, if any
   std::string out;       // everything it printed on stdout
   std::string err;       // and on stderr
+  long peakKib = 0;      // its peak resident memory
 };
 
 // What the child is given besides its arguments.
@@ -56,6 +58,7 @@ class ToolProcess {
   int errors_ = -1;
   bool reaped_ = false;
   int status_ = 0;
+  rusage usage_{};
 };
 
 // Runs the program to its end.

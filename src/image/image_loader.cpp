@@ -1,5 +1,7 @@
 #include "image/image_loader.h"
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
@@ -37,6 +39,22 @@ std::size_t samplePagesGuess(const std::string& fileName, const KeepWindow& keep
   return error || (bytes + 7) / 8 > pixels ? 0 : static_cast<std::size_t>(bytes);
 }
 
+// Reserves the memory of an altitude's samples, guessed from its file's bytes, and makes its
+// first pages: no more than kReadySpareBytes, which the memory bound leaves beyond the pixels
+// whatever the file turns out to keep (two bands, overviews, a picture too large for the
+// window). The reader makes the rest once it knows the kept samples. Only what is reserved
+// counts against a limit of the address space, so under one nothing beyond the pages made
+// is reserved.
+void makeSamplePagesAhead(std::vector<std::uint8_t>& ready, std::size_t guess) {
+  rlimit limit{};
+  const bool limited = ::getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur != RLIM_INFINITY;
+  const std::size_t made = std::min(guess, kReadySpareBytes);
+  ready.reserve(limited ? made : guess);  // allocates without touching a page
+  adviseHugePages(ready.data(), ready.capacity());
+  populatePages(ready.data(), made);
+  ready.resize(made);
+}
+
 }  // namespace
 
 const Texture& ImageLoader::load(const std::string& fileName, RasterKind kind,
@@ -59,9 +77,10 @@ const Texture& ImageLoader::load(const std::string& fileName, RasterKind kind,
     std::vector<std::uint8_t> ready;
     if (!gdal_) {
       // GDAL and its libraries take tens of milliseconds to load, on one core: meanwhile
-      // another makes the pages of an altitude's samples, as many as the file's bytes (an
-      // uncompressed model's samples, and its header), which the reader takes when they fit.
-      // Where no other thread can be had, the guess is left alone rather than made after.
+      // another makes ready the memory of an altitude's samples, as much as the file's bytes
+      // (an uncompressed model's samples, and its header), which the reader takes when it
+      // fits. Where no other thread can be had, the guess is left alone rather than made
+      // after.
       const std::size_t guess =
           kind == RasterKind::kAltitude ? samplePagesGuess(fileName, keep) : 0;
       const std::thread::id caller = std::this_thread::get_id();
@@ -72,7 +91,7 @@ const Texture& ImageLoader::load(const std::string& fileName, RasterKind kind,
         }
         if (std::this_thread::get_id() == caller) return;
         try {
-          resizeOnReadyPages(ready, guess);
+          makeSamplePagesAhead(ready, guess);
         } catch (const std::bad_alloc&) {
           ready = {};  // only a guess: the reader makes its own pages
         }

@@ -144,10 +144,6 @@ RasterParts::Window RasterParts::part(int index) const {
 
 #ifdef QUORVEL_GDAL_LIBRARY
 
-// What pages made ready for an altitude's samples may hold beyond them: the memory bound's
-// share beyond the pixels.
-constexpr std::size_t kReadySpareBytes = std::size_t{32} << 20;
-
 namespace {
 
 using Api = GdalLibrary::Api;
@@ -711,17 +707,18 @@ void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRa
                                                     texture.fileName, blockWidth, blockHeight);
   checkDriverMemory(gdal, dataset, texture.fileName, 1, threads);
   // The pixels' pages are made by both threads, half each, before the samples are read: on
-  // these machines a fresh page's first touch costs more than reading its samples. Pages made
-  // ready while GDAL loaded serve when they hold the samples with at most the memory bound's
-  // share to spare; others are given back before any is made.
+  // these machines a fresh page's first touch costs more than reading its samples. Memory
+  // made ready while GDAL loaded serves when it holds the samples with at most the memory
+  // bound's share to spare, its pages made so far kept; other memory is given back before
+  // any page is made.
   const std::size_t bytes = rowBytes * static_cast<std::size_t>(texture.height);
-  const bool ready =
-      texture.pixels.size() >= bytes && texture.pixels.size() - bytes <= kReadySpareBytes;
-  if (!ready) {
+  const std::size_t reserved = texture.pixels.capacity();
+  if (reserved < bytes || reserved - bytes > kReadySpareBytes) {
     std::vector<std::uint8_t>().swap(texture.pixels);
     texture.pixels.reserve(bytes);  // allocates without touching a page
     adviseHugePages(texture.pixels.data(), bytes);
   }
+  const std::size_t made = std::min(texture.pixels.size(), bytes);
   const auto lineSpace = static_cast<int>(order.rowsSouthFirst ? rowBytes : -rowBytes);
   std::atomic<int> next{0};
   std::atomic<bool> failed{false};
@@ -762,10 +759,11 @@ void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRa
       dropBlocks(gdal, from, true);  // a part is whole blocks, none of them read again
     }
   };
-  if (!ready) {
+  if (made < bytes) {
     runJobs(threads, threads, [&](int half) {
-      const std::size_t first = half == 0 ? 0 : bytes / 2;
-      const std::size_t last = half + 1 < threads ? bytes / 2 : bytes;
+      const std::size_t middle = made + (bytes - made) / 2;
+      const std::size_t first = half == 0 ? made : middle;
+      const std::size_t last = half + 1 < threads ? middle : bytes;
       populatePages(texture.pixels.data() + first, last - first);
     });
   }

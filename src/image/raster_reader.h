@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -81,6 +82,10 @@ struct RasterParts {
 [[nodiscard]] RasterParts rasterParts(int x, int y, int width, int height, int blockWidth,
                                       int blockHeight, int pixelBytes, bool reachable);
 
+// What pages made ready for an altitude's samples may hold, before the file's kept samples are
+// known and beyond them after: the memory bound's share beyond the pixels.
+inline constexpr std::size_t kReadySpareBytes = std::size_t{32} << 20;
+
 // An image read through GDAL (any format but the BMPs, which have their own reader), held
 // the way a BMP is: row 0 is the bottom row of the picture, and for a georeferenced raster
 // the picture is drawn north up, as a GIS draws it (StoredOrder).
@@ -101,8 +106,8 @@ struct RasterParts {
 // loaded by whoever reads the first such image (GdalLibrary).
 class RasterTexture final : public Texture {
  public:
-  // ready: pages made for an altitude's samples, taken when they hold them with at most
-  // 32 MiB to spare (the memory bound's share beyond the pixels), else given back first.
+  // ready: memory reserved for an altitude's samples, its first size() bytes on pages made,
+  // taken when it holds them with at most kReadySpareBytes to spare, else given back first.
   RasterTexture(std::string name, RasterKind kind, const KeepWindow& window, GdalLibrary& gdal,
                 NoteSink notes = {}, ImageGrid grid = {}, AltitudeHoles* holes = nullptr,
                 std::vector<std::uint8_t> ready = {});
