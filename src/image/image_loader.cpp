@@ -13,6 +13,7 @@
 #include "failure.h"
 #include "image/bmp_reader.h"
 #include "image/raster_reader.h"
+#include "image/samples_ahead.h"
 #include "page_advice.h"
 #include "printf_text.h"
 #include "worker_threads.h"
@@ -74,15 +75,17 @@ const Texture& ImageLoader::load(const std::string& fileName, RasterKind kind,
   if (bmp) {
     texture = std::make_unique<BmpTexture>(fileName, keep, &buffers_, notes_, &rings_);
   } else {
-    std::vector<std::uint8_t> ready;
+    SamplesAhead ready;
     if (!gdal_) {
       // GDAL and its libraries take tens of milliseconds to load, on one core: meanwhile
       // another makes ready the memory of an altitude's samples, as much as the file's bytes
       // (an uncompressed model's samples, and its header), which the reader takes when it
-      // fits. Where no other thread can be had, the guess is left alone rather than made
-      // after.
+      // fits. An SRTM tile, known by its name and length, is read into it then, and its
+      // voids looked for: the reader keeps the samples once GDAL has found the same. Where no
+      // other thread can be had, the guess is left alone rather than made after.
       const std::size_t guess =
           kind == RasterKind::kAltitude ? samplePagesGuess(fileName, keep) : 0;
+      const int side = guess > 0 ? srtmSideGuess(fileName) : 0;
       const std::thread::id caller = std::this_thread::get_id();
       runJobs(guess > 0 ? 2 : 1, 2, [&](int job) {
         if (job == 0) {
@@ -91,7 +94,11 @@ const Texture& ImageLoader::load(const std::string& fileName, RasterKind kind,
         }
         if (std::this_thread::get_id() == caller) return;
         try {
-          makeSamplePagesAhead(ready, guess);
+          if (side > 0) {
+            readSrtmAhead(fileName, side, ready);
+          } else {
+            makeSamplePagesAhead(ready.pixels, guess);
+          }
         } catch (const std::bad_alloc&) {
           ready = {};  // only a guess: the reader makes its own pages
         }

@@ -27,10 +27,6 @@
 #include <utility>
 #include <vector>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 #include "failure.h"
 #include "file_handle.h"
 #include "image/deflate_blocks.h"
@@ -289,16 +285,21 @@ std::pair<int, int> storedWindow(const Texture& texture, const StoredOrder& orde
 
 // Finds the pixels without altitude, reading the mask and the second band, when they count,
 // a few rows at a time beside the samples already read.
+// voids: whether a sample is -32768, when the samples were read ahead and that was looked
+// for then.
 AltitudeHoles findHoles(const Api& gdal, const Texture& texture, GDALDatasetH dataset,
                         GDALRasterBandH band, const StoredOrder& order,
-                        const GdalMessages& messages, const AltitudeHoles& counted) {
+                        const GdalMessages& messages, const AltitudeHoles& counted,
+                        std::optional<bool> voids) {
   const HoleRules rules = holeRules(gdal, dataset, band, texture.sampleFormat);
   AltitudeHoles holes;
   holes.noData = rules.noData;
+  const bool known = voids && texture.sampleFormat == SampleFormat::kInt16 &&
+                     rules.samplesNoData && rules.noData == -32768.0;
   if (!rules.mask && !rules.secondBand &&
-      !visitSample(texture.sampleFormat, [&]<class Sample>(Sample) {
+      !(known ? *voids : visitSample(texture.sampleFormat, [&]<class Sample>(Sample) {
         return anySampleMarked<Sample>(texture.pixels, rules);
-      })) {
+      }))) {
     return holes;
   }
   const int width = texture.width;
@@ -435,20 +436,6 @@ bool blocksReachable(const Api& gdal, GDALDatasetH dataset) {
   return driver != nullptr &&
          std::find(std::begin(kDirect), std::end(kDirect), std::string_view(driver)) !=
              std::end(kDirect);
-}
-
-// Swaps the two bytes of each 16-bit sample of bytes[0, count): with SSE2, which every x86-64
-// has, eight samples at a time.
-void swapBytePairs(std::uint8_t* bytes, std::size_t count) {
-  std::size_t i = 0;
-#ifdef __SSE2__
-  for (; i + 16 <= count; i += 16) {
-    auto* at = reinterpret_cast<__m128i*>(bytes + i);
-    const __m128i samples = _mm_loadu_si128(at);
-    _mm_storeu_si128(at, _mm_or_si128(_mm_slli_epi16(samples, 8), _mm_srli_epi16(samples, 8)));
-  }
-#endif
-  for (; i + 1 < count; i += 2) std::swap(bytes[i], bytes[i + 1]);
 }
 
 // Blocks this reader takes from the file itself rather than through GDAL, which still opens
@@ -800,8 +787,27 @@ void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRa
   }
 }
 
+// Whether the samples read ahead (SamplesAhead) are the ones this reader would read: GDAL
+// found an SRTM tile of the side guessed, of one band of 16-bit integers stored north first and
+// west first, the window keeps it whole, and the file is the one read then, unchanged since.
+bool samplesReadAhead(const Api& gdal, const Texture& texture, GDALDatasetH dataset,
+                      GDALDataType type, const StoredOrder& order, const SamplesAhead& ahead) {
+  const char* driver = gdal.GDALGetDriverShortName(gdal.GDALGetDatasetDriver(dataset));
+  const int side = ahead.side;
+  if (side == 0 || driver == nullptr || std::string_view(driver) != "SRTMHGT" ||
+      gdal.GDALGetRasterCount(dataset) != 1 || type != GDT_Int16 || texture.fileWidth != side ||
+      texture.fileHeight != side || texture.width != side || texture.height != side ||
+      texture.x0 != 0 || texture.y0 != 0 || order.rowsSouthFirst || order.columnsEastFirst ||
+      order.rotated ||
+      texture.pixels.size() != static_cast<std::size_t>(side) * static_cast<std::size_t>(side) * 2) {
+    return false;
+  }
+  const std::optional<FileStamp> now = stampOf(texture.fileName);
+  return now && *now == ahead.file;
+}
+
 void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
-                  const GdalMessages& messages, AltitudeHoles* tally) {
+                  const GdalMessages& messages, AltitudeHoles* tally, const SamplesAhead& ahead) {
   const int bands = gdal.GDALGetRasterCount(dataset);
   GDALRasterBandH band = bands >= 1 ? gdal.GDALGetRasterBand(dataset, 1) : nullptr;
   const GDALDataType type = band != nullptr ? gdal.GDALGetRasterDataType(band) : GDT_Unknown;
@@ -835,10 +841,16 @@ void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
     if (scaled) setFormat(SampleFormat::kFloat64);
     return;
   }
-  readSamples(gdal, texture, dataset, band, type, signedBytes, order, messages);
+  const bool readAhead = samplesReadAhead(gdal, texture, dataset, type, order, ahead);
+  if (readAhead) {
+    checkDriverMemory(gdal, dataset, texture.fileName, 1, 2);  // never refuses: checked in turn
+  } else {
+    readSamples(gdal, texture, dataset, band, type, signedBytes, order, messages);
+  }
   // A paletted band's nodata value is an index, so it is looked for before the table.
   const AltitudeHoles holes =
-      findHoles(gdal, texture, dataset, band, order, messages, tally ? *tally : AltitudeHoles{});
+      findHoles(gdal, texture, dataset, band, order, messages, tally ? *tally : AltitudeHoles{},
+                readAhead ? std::optional(ahead.voids) : std::nullopt);
   if (tally != nullptr) {
     addHoles(*tally, holes);
   } else if (holes.count > 0) {
@@ -876,7 +888,7 @@ void RasterTexture::load() {
     std::tie(width, height) = keptSize(window_, fileWidth, fileHeight);
     x0 = window_.x0;
     y0 = window_.y0;
-    readAltitude(gdal, *this, dataset.get(), messages, holes_);
+    readAltitude(gdal, *this, dataset.get(), messages, holes_, ahead_);
   } catch (const std::bad_alloc&) {
     throw outOfMemory(fileName);
   }
@@ -912,14 +924,17 @@ void RasterTexture::loadColour() {
 
 RasterTexture::RasterTexture(std::string name, RasterKind kind, const KeepWindow& window,
                              GdalLibrary& gdal, NoteSink notes, ImageGrid grid,
-                             AltitudeHoles* holes, std::vector<std::uint8_t> ready)
+                             AltitudeHoles* holes, SamplesAhead ready)
     : Texture(std::move(name), std::move(notes)),
       kind_(kind),
       window_(window),
       gdal_(gdal),
       grid_(std::move(grid)),
       holes_(holes) {
-  if (kind_ == RasterKind::kAltitude) pixels = std::move(ready);
+  if (kind_ == RasterKind::kAltitude) {
+    pixels = std::move(ready.pixels);
+    ahead_ = std::move(ready);
+  }
   load();
 }
 

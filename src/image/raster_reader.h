@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "image/samples_ahead.h"
 #include "image/texture.h"
 
 namespace quorvel {
@@ -106,11 +107,13 @@ inline constexpr std::size_t kReadySpareBytes = std::size_t{32} << 20;
 // loaded by whoever reads the first such image (GdalLibrary).
 class RasterTexture final : public Texture {
  public:
-  // ready: memory reserved for an altitude's samples, its first size() bytes on pages made,
-  // taken when it holds them with at most kReadySpareBytes to spare, else given back first.
+  // ready: for an altitude, its samples when they were read ahead and GDAL then finds the
+  // layout that was guessed in the same file; else its memory, reserved for the samples with
+  // its first pixels.size() bytes on pages made, taken when it holds them with at most
+  // kReadySpareBytes to spare and given back first otherwise.
   RasterTexture(std::string name, RasterKind kind, const KeepWindow& window, GdalLibrary& gdal,
                 NoteSink notes = {}, ImageGrid grid = {}, AltitudeHoles* holes = nullptr,
-                std::vector<std::uint8_t> ready = {});
+                SamplesAhead ready = {});
   void load() override;
 
  private:
@@ -121,6 +124,7 @@ class RasterTexture final : public Texture {
   GdalLibrary& gdal_;
   ImageGrid grid_;
   AltitudeHoles* holes_;
+  SamplesAhead ahead_;  // what was read ahead, its pixels moved to the texture's
 };
 
 }  // namespace quorvel

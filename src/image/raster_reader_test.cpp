@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <string>
@@ -17,6 +20,7 @@
 
 #include "failure.h"
 #include "image/image_loader.h"
+#include "image/samples_ahead.h"
 #include "raster_files.h"
 #include "test_support.h"
 #include "tool_process.h"
@@ -604,8 +608,9 @@ TEST(RasterReader, EveryBlockLayoutReadInPartsAndRefusedCutShort) {
     }
     const std::string name = (dir / "layout.tif").string();
     test::writeRaster(name, raster.withOptions(c.options));
-    // Pages made ready, of the file's bytes or of more than the samples' and 32 MiB, hold
-    // other bytes than the samples: taken, every byte is read over.
+    // Memory made ready, of the file's bytes or of more than the samples' and 32 MiB, with
+    // pages made for all of it or for its first third, holds other bytes than the samples:
+    // taken, every byte is read over.
     const std::uintmax_t fileBytes = std::filesystem::file_size(name);
     const std::uintmax_t sampleBytes =
         std::uintmax_t{kWidth} * kHeight *
@@ -614,14 +619,19 @@ TEST(RasterReader, EveryBlockLayoutReadInPartsAndRefusedCutShort) {
       KeepWindow keep;
       int width, height;
       std::uintmax_t ready;
+      std::uintmax_t made;
     };
     for (const Window& window :
-         {Window{kAnySize, kWidth, kHeight, 0}, Window{{500, 300, false, 333, 600}, 500, 300, 0},
-          Window{kAnySize, kWidth, kHeight, fileBytes},
-          Window{kAnySize, kWidth, kHeight, sampleBytes + (32 << 20) + 1}}) {
-      SCOPED_TRACE(window.ready);
-      std::vector<std::uint8_t> ready(window.ready, 0xA5);
-      const std::uint8_t* readyPages = ready.data();
+         {Window{kAnySize, kWidth, kHeight, 0, 0},
+          Window{{500, 300, false, 333, 600}, 500, 300, 0, 0},
+          Window{kAnySize, kWidth, kHeight, fileBytes, fileBytes},
+          Window{kAnySize, kWidth, kHeight, fileBytes, fileBytes / 3},
+          Window{kAnySize, kWidth, kHeight, sampleBytes + (32 << 20) + 1, 1 << 20}}) {
+      SCOPED_TRACE(std::to_string(window.made) + " of " + std::to_string(window.ready));
+      SamplesAhead ready;
+      ready.pixels.reserve(window.ready);
+      ready.pixels.resize(window.made, 0xA5);
+      const std::uint8_t* readyPages = ready.pixels.data();
       const RasterTexture texture(name, RasterKind::kAltitude, window.keep, gdal(), {}, {}, nullptr,
                                   std::move(ready));
       const bool fits = window.ready >= sampleBytes && window.ready - sampleBytes <= (32 << 20);
@@ -799,6 +809,114 @@ TEST(RasterReader, SrtmTileReadsWithItsGroundSize) {
   EXPECT_EQ(samples[1200 * 1201], -12);  // the top row is the last
   EXPECT_EQ(samples[1200], 1076);
   EXPECT_EQ(samples[600 * 1201 + 600], 250);
+}
+
+
+// An SRTM tile read while GDAL loads is kept only when GDAL then opens that tile, whole and
+// unchanged; in every other case the record holds what the file held when GDAL opened it.
+TEST(RasterReader, SamplesReadAheadServeOnlyTheTileGdalOpens) {
+  const test::TempDir dir;
+  const std::string name = (dir / "N36W085.hgt").string();
+  const double step = 1.0 / 1200;
+  const auto sample = [](int x, int y, int shift) { return (x * 3 + y * 5 + shift) % 4000 - 100; };
+  // shift 0 or 1 for two different tiles; voids marks three samples -32768.
+  const auto writeTile = [&](const std::string& to, int shift, bool voids) {
+    Raster raster("SRTMHGT", 1201, 1201, 1, GDT_Int16);
+    for (int y = 0; y < 1201; ++y) {
+      for (int x = 0; x < 1201; ++x) raster.samples.push_back(sample(x, y, shift));
+    }
+    if (voids) raster.samples[5] = raster.samples[700000] = raster.samples.back() = -32768;
+    test::writeRaster(to, raster.withGeoreference(
+                              {-85 - step / 2, step, 0, 37 + step / 2, 0, -step}, 4326));
+  };
+  const auto replace = [&](int shift) {
+    writeTile((dir / "N37W085.hgt").string(), shift, false);
+    std::filesystem::rename(dir / "N37W085.hgt", name);
+  };
+  const auto ageBy = [&](int seconds) {
+    std::filesystem::last_write_time(
+        name, std::filesystem::last_write_time(name) + std::chrono::seconds(seconds));
+  };
+  const Raster small("GTiff", 51, 51, 1, GDT_Int16, std::vector<double>(51 * 51, 7.0));
+  struct Case {
+    const char* what;
+    std::function<void()> before;  // makes the file guessed and read ahead
+    std::function<void()> after;   // then changes it before GDAL opens it
+    KeepWindow window;
+    int shift;  // the tile the record must hold, or -1 for 51 x 51 sevens
+    const char* failure;
+  };
+  const KeepWindow corner{600, 500, false, 11, 22};
+  const Case cases[] = {
+      {"kept", [&] { writeTile(name, 0, false); }, [] {}, kAnySize, 0, nullptr},
+      {"replaced", [&] { writeTile(name, 0, false); }, [&] { replace(1); }, kAnySize, 1, nullptr},
+      {"written in place",
+       [&] { writeTile(name, 0, false); },
+       [&] {
+         writeTile(name, 1, false);
+         ageBy(1);
+       },
+       kAnySize, 1, nullptr},
+      {"a window", [&] { writeTile(name, 0, false); }, [] {}, corner, 0, nullptr},
+      {"a GeoTIFF of a tile's length",
+       [&] {
+         test::writeRaster(name, small);
+         std::filesystem::resize_file(name, 2 * 1201 * 1201);
+       },
+       [] {}, kAnySize, -1, nullptr},
+      {"voids", [&] { writeTile(name, 0, true); }, [] {}, kAnySize, 0,
+       "contient 3 pixels sans altitude"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.before();
+    SamplesAhead ahead;
+    ASSERT_EQ(srtmSideGuess(name), 1201);
+    readSrtmAhead(name, 1201, ahead);
+    ASSERT_EQ(ahead.side, 1201);
+    c.after();
+    std::vector<double> expected;
+    const KeepWindow& w = c.window;
+    const int columns = c.shift < 0 ? 51 : std::min(w.columns, 1201);
+    const int rows = c.shift < 0 ? 51 : std::min(w.rows, 1201);
+    for (int y = 0; y < rows; ++y) {
+      for (int x = 0; x < columns; ++x) {
+        expected.push_back(c.shift < 0 ? 7 : sample(w.x0 + x, 1200 - w.y0 - y, c.shift));
+      }
+    }
+    try {
+      const RasterTexture texture(name, RasterKind::kAltitude, c.window, gdal(),
+                                  [](const std::string&) {}, {}, nullptr, std::move(ahead));
+      EXPECT_EQ(c.failure, nullptr);
+      EXPECT_TRUE(samplesOf(texture) == expected) << "the samples differ";
+    } catch (const Failure& failure) {
+      ASSERT_NE(c.failure, nullptr) << failure.what();
+      EXPECT_NE(std::string(failure.what()).find(c.failure), std::string::npos) << failure.what();
+    }
+  }
+  // Guessed from the name and length alone; a tile cut after the guess is not read ahead.
+  struct Guess {
+    const char* name;
+    std::uintmax_t bytes;
+    int side;
+  };
+  const Guess guesses[] = {
+      {"N00E000.hgt", 2 * 1201 * 1201, 1201}, {"N00E000.HGT", 2 * 3601 * 3601, 3601},
+      {"N00E000.hgt", 2 * 1201 * 1201 - 2, 0}, {"N00E000.hgt", 2 * 1201 * 1200, 0},
+      {"N00E000.tif", 2 * 1201 * 1201, 0},
+  };
+  for (const Guess& guess : guesses) {
+    SCOPED_TRACE(std::string(guess.name) + " of " + std::to_string(guess.bytes));
+    const std::filesystem::path file = dir / guess.name;
+    std::filesystem::remove(file);
+    test::writeFile(file, {});
+    std::filesystem::resize_file(file, guess.bytes);
+    EXPECT_EQ(srtmSideGuess(file.string()), guess.side);
+  }
+  std::filesystem::resize_file(dir / "N00E000.hgt", 2 * 1201 * 1201 - 2);
+  SamplesAhead cut;
+  readSrtmAhead((dir / "N00E000.hgt").string(), 1201, cut);
+  EXPECT_EQ(cut.side, 0);
 }
 
 }  // namespace
