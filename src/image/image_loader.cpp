@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <new>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -86,6 +87,11 @@ const Texture& ImageLoader::load(const std::string& fileName, RasterKind kind,
       const std::size_t guess =
           kind == RasterKind::kAltitude ? samplePagesGuess(fileName, keep) : 0;
       const int side = guess > 0 ? srtmSideGuess(fileName) : 0;
+      // Such a tile is georeferenced, so PROJ's database is opened there too, first; PROJ is
+      // loaded here, before GDAL, as GDAL's loading would have done (two loads at once would
+      // only wait for each other). Files that may not be georeferenced leave it to GDAL.
+      std::optional<ProjAhead> proj;
+      if (side > 0) proj.emplace();
       const std::thread::id caller = std::this_thread::get_id();
       runJobs(guess > 0 ? 2 : 1, 2, [&](int job) {
         if (job == 0) {
@@ -93,6 +99,7 @@ const Texture& ImageLoader::load(const std::string& fileName, RasterKind kind,
           return;
         }
         if (std::this_thread::get_id() == caller) return;
+        if (proj) proj->openDatabase();
         try {
           if (side > 0) {
             readSrtmAhead(fileName, side, ready);

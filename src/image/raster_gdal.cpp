@@ -3,6 +3,10 @@
 #ifdef QUORVEL_GDAL_LIBRARY
 #include <dlfcn.h>
 #include <sys/stat.h>
+#if defined(QUORVEL_PROJ_LIBRARY) && __has_include(<proj.h>)
+#include <proj.h>
+#define QUORVEL_PROJ_AHEAD 1
+#endif
 
 #include <algorithm>
 #include <array>
@@ -559,7 +563,62 @@ int bandBits(const Api& gdal, GDALRasterBandH band) {
   return bits >= 1 && bits < 8 ? bits : 0;
 }
 
+#ifdef QUORVEL_PROJ_AHEAD
+
+struct ProjAhead::Functions {
+  decltype(&::proj_context_create) createContext;
+  decltype(&::proj_context_destroy) destroyContext;
+  decltype(&::proj_create_from_database) fromDatabase;
+  decltype(&::proj_destroy) destroy;
+  decltype(&::proj_context_set_search_paths) setSearchPaths;
+  PJ_CONTEXT* context = nullptr;
+};
+
+ProjAhead::ProjAhead() {
+  void* proj = dlopen(QUORVEL_PROJ_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+  if (proj == nullptr) return;
+  const auto find = [proj]<class Function>(Function*, const char* name) {
+    return std::bit_cast<Function*>(dlsym(proj, name));
+  };
+  Functions found{find(&::proj_context_create, "proj_context_create"),
+                  find(&::proj_context_destroy, "proj_context_destroy"),
+                  find(&::proj_create_from_database, "proj_create_from_database"),
+                  find(&::proj_destroy, "proj_destroy"),
+                  find(&::proj_context_set_search_paths, "proj_context_set_search_paths")};
+  if (found.createContext != nullptr && found.destroyContext != nullptr &&
+      found.fromDatabase != nullptr && found.destroy != nullptr && found.setSearchPaths != nullptr) {
+    found.context = found.createContext();
+    if (found.context == nullptr) return;
+    // Where the database lies, said outright: PROJ would otherwise ask the system's loader
+    // where its library is, which waits until GDAL is loaded.
+    const char* const paths[] = {QUORVEL_PROJ_DATA};
+    found.setSearchPaths(found.context, 1, paths);
+    functions_ = std::make_unique<Functions>(found);
+  }
+}
+
+void ProjAhead::openDatabase() const {
+  if (!functions_) return;
+  // What an SRTM tile and most elevation models are georeferenced in.
+  if (PJ* crs = functions_->fromDatabase(functions_->context, "EPSG", "4326", PJ_CATEGORY_CRS, 0,
+                                         nullptr)) {
+    functions_->destroy(crs);
+  }
+}
+
 #else
+
+struct ProjAhead::Functions {};
+ProjAhead::ProjAhead() = default;
+void ProjAhead::openDatabase() const {}
+
+#endif
+
+#else
+
+struct ProjAhead::Functions {};
+ProjAhead::ProjAhead() = default;
+void ProjAhead::openDatabase() const {}
 
 struct GdalLibrary::Api {};
 
@@ -574,5 +633,11 @@ GdalLibrary::GdalLibrary(const std::string& fileName, bool) {
 #endif
 
 GdalLibrary::~GdalLibrary() = default;
+
+ProjAhead::~ProjAhead() {
+#ifdef QUORVEL_PROJ_AHEAD
+  if (functions_) functions_->destroyContext(functions_->context);
+#endif
+}
 
 }  // namespace quorvel
