@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <numbers>
 #include <vector>
@@ -91,6 +92,27 @@ double sunShare(const Texture& alt, float zScaleFactor, const Vector3& light, do
   const double sun = std::atan2(lz, std::sqrt(lx * lx + ly * ly));
   const double radius = (sunDiameter / 2) * (std::numbers::pi / 180);
   return std::clamp((sun - horizon) / (2 * radius) + 0.5, 0.0, 1.0);
+}
+
+std::vector<SkyVertex> wrappedHull(const std::vector<SkyVertex>& points) {
+  std::vector<SkyVertex> hull;
+  if (points.empty()) return hull;
+  std::size_t at = 0;  // points come farthest first
+  hull.push_back(points[0]);
+  while (at + 1 < points.size()) {
+    std::size_t best = at + 1;
+    for (std::size_t k = at + 2; k < points.size(); ++k) {
+      // Slopes from points[at] toward nearer points: rise over distance, compared crosswise.
+      const std::int64_t rise = std::int64_t{points[k].height} - points[at].height;
+      const std::int64_t distance = std::int64_t{points[at].step} - points[k].step;
+      const std::int64_t bestRise = std::int64_t{points[best].height} - points[at].height;
+      const std::int64_t bestDistance = std::int64_t{points[at].step} - points[best].step;
+      if (rise * bestDistance >= bestRise * distance) best = k;
+    }
+    hull.push_back(points[best]);
+    at = best;
+  }
+  return hull;
 }
 
 }  // namespace quorvel::test

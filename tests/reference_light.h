@@ -1,6 +1,9 @@
 #pragma once
 
+#include <vector>
+
 #include "image/texture.h"
+#include "map/sky_view.h"
 #include "math/vector3.h"
 
 // The light baked beyond the plain terms, straight from its definition, one pixel at a time:
@@ -17,5 +20,10 @@ namespace quorvel::test {
 // The share of the sun's disc that pixel (x, y) sees; light must be normalised.
 [[nodiscard]] double sunShare(const Texture& alt, float zScaleFactor, const Vector3& light,
                               double sunDiameter, int x, int y);
+
+// The strict upper hull of a line's points, given and returned farthest (largest step) first,
+// by wrapping: from each vertex the next is the nearer point seen most steeply, the nearest
+// of those seen as steeply.
+[[nodiscard]] std::vector<SkyVertex> wrappedHull(const std::vector<SkyVertex>& points);
 
 }  // namespace quorvel::test

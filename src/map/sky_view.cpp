@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <span>
 #include <type_traits>
 #include <vector>
@@ -146,6 +147,12 @@ struct Scratch {
   alignas(64) Value distances[kLanes] = {};
   // What a step leaves to each lane's memory: 1, its old third to push; 2, more to pop.
   alignas(64) Count pending[kLanes] = {};
+  // A sweep for hulls alone: each block's highest sample of each lane, and the highest nearer
+  // than it; the lanes each block steps, a bit each; the strip's samples.
+  std::vector<Value> blockHighs;
+  std::vector<Value> nearerHighs;
+  std::vector<std::uint64_t> steppedLanes;
+  std::vector<Value> stepHeights;  // the strip's samples, kLanes a step, read once
 };
 
 // Adds the share of the sky each lane's view hides to its pixel's sum, stride samples apart
@@ -261,9 +268,15 @@ struct Pending {
   std::uint64_t pops;
 };
 
-// Every lane is looked at, the step's own [begin, end) kept by a mask: a loop of fixed length.
+// The bits of lanes [begin, end).
+std::uint64_t laneMask(int begin, int end) {
+  const int count = end - begin;
+  return (count == kLanes ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1) << begin;
+}
+
+// Every lane is looked at, the step's own kept by a mask: a loop of fixed length.
 template <class Value>
-[[gnu::always_inline]] inline Pending pendingLanesOf(int begin, int end,
+[[gnu::always_inline]] inline Pending pendingLanesOf(std::uint64_t lanes,
                                                      const Scratch<Value>& s) {
   // A byte a lane first, in a loop the compiler widens; then each eight bytes of 0 or 1 become
   // eight bits in one multiplication, byte k's bit landing on bit 56 + k with no carry (a bit
@@ -289,25 +302,23 @@ template <class Value>
     pushes |= (pushGroup * kGather) >> 56 << (8 * group);
     pops |= (popGroup * kGather) >> 56 << (8 * group);
   }
-  const int count = end - begin;
-  const std::uint64_t step = (count == kLanes ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1)
-                             << begin;
-  return {pushes & step, pops & step};
+  return {pushes & lanes, pops & lanes};
 }
 
-QUORVEL_WIDE_CLONES Pending pendingLanes(int begin, int end, const Scratch<double>& s) {
-  return pendingLanesOf(begin, end, s);
+QUORVEL_WIDE_CLONES Pending pendingLanes(std::uint64_t lanes, const Scratch<double>& s) {
+  return pendingLanesOf(lanes, s);
 }
 
-QUORVEL_WIDE_CLONES Pending pendingLanes(int begin, int end, const Scratch<std::int32_t>& s) {
-  return pendingLanesOf(begin, end, s);
+QUORVEL_WIDE_CLONES Pending pendingLanes(std::uint64_t lanes, const Scratch<std::int32_t>& s) {
+  return pendingLanesOf(lanes, s);
 }
 
-// Finishes the lanes stepLanes left pending, their pixels of height heights[i] at `row`.
+// Finishes the lanes (a bit each) that stepLanes left pending, their pixels of height
+// heights[i] at `row`.
 template <class Value>
-void finishStep(int begin, int end, Value row, Scratch<Value>& s) {
+void finishStep(std::uint64_t stepped, Value row, Scratch<Value>& s) {
   static_assert(kLanes == 64, "a lane a bit");
-  const auto [pushes, pops] = pendingLanes(begin, end, s);
+  const auto [pushes, pops] = pendingLanes(stepped, s);
   for (std::uint64_t lanes = pushes; lanes != 0; lanes &= lanes - 1) {
     // No pop onto a hull of three or more: its old third goes under the new one.
     const int i = std::countr_zero(lanes);
@@ -367,6 +378,114 @@ void seedLane(int i, std::span<const SkyVertex> seed, Scratch<Value>& s) {
   }
 }
 
+// A sweep for hulls alone leaves out the steps that cannot hold a vertex, a block of
+// kHullBlock steps of a group of kHullGroup lanes at a time. A pixel no higher than a pixel
+// beyond it and one before it on its line lies on or under the segment between them, so it is
+// a vertex of no hull of the line's pixels, and leaving it out leaves the hull as it is. A
+// lane's block is stepped when it is higher than all the lane's blocks beyond it or all those
+// before it: for a pixel left out, the farthest of the highest blocks beyond it and the nearest
+// of the highest before it are then stepped. Stepping more pixels than a lane needs changes nothing
+// either, so a group's lanes step together, in the vector loop. A first pass takes each
+// block's highest sample of each lane, and keeps the strip's samples for the second.
+constexpr int kHullBlock = 8;
+constexpr int kHullGroup = 16;
+
+// Each lane's highest sample of the block so far, raised by the step's.
+template <class Value>
+[[gnu::always_inline]] inline void raiseHighsOf(int begin, int end, const Value* heights,
+                                                Value* highs) {
+  for (int i = begin; i < end; ++i) highs[i] = std::max(highs[i], heights[i]);
+}
+
+QUORVEL_WIDE_CLONES void raiseHighs(int begin, int end, const double* heights, double* highs) {
+  raiseHighsOf(begin, end, heights, highs);
+}
+
+QUORVEL_WIDE_CLONES void raiseHighs(int begin, int end, const std::int32_t* heights,
+                                    std::int32_t* highs) {
+  raiseHighsOf(begin, end, heights, highs);
+}
+
+// From the blocks' highest samples of each lane (kLanes a block, the farthest block first),
+// the lanes each block steps: a group's, when one of its lanes has the block higher than its
+// highest beyond the block or its highest before it. nearer takes kLanes a block.
+template <class Value>
+[[gnu::always_inline]] inline void steppedLanesOf(int blocks, const Value* highs, Value* nearer,
+                                                  std::uint64_t* stepped) {
+  constexpr Value kNone = std::numeric_limits<Value>::lowest();
+  alignas(64) Value running[kLanes];
+  std::fill(std::begin(running), std::end(running), kNone);
+  for (int k = blocks - 1; k >= 0; --k) {
+    const std::size_t at = static_cast<std::size_t>(k) * kLanes;
+    for (int i = 0; i < kLanes; ++i) {
+      nearer[at + i] = running[i];
+      running[i] = std::max(running[i], highs[at + i]);
+    }
+  }
+  std::fill(std::begin(running), std::end(running), kNone);
+  for (int k = 0; k < blocks; ++k) {
+    const std::size_t at = static_cast<std::size_t>(k) * kLanes;
+    std::uint64_t lanes = 0;
+    for (int g = 0; g < kLanes; g += kHullGroup) {
+      int higher = 0;
+      for (int i = g; i < g + kHullGroup; ++i) {
+        const Value high = highs[at + i];
+        higher |= high > std::min(running[i], nearer[at + i]) ? 1 : 0;
+        running[i] = std::max(running[i], high);
+      }
+      if (higher != 0) lanes |= laneMask(g, g + kHullGroup);
+    }
+    stepped[k] = lanes;
+  }
+}
+
+QUORVEL_WIDE_CLONES void steppedLanes(int blocks, const double* highs, double* nearer,
+                                      std::uint64_t* stepped) {
+  steppedLanesOf(blocks, highs, nearer, stepped);
+}
+
+QUORVEL_WIDE_CLONES void steppedLanes(int blocks, const std::int32_t* highs,
+                                      std::int32_t* nearer, std::uint64_t* stepped) {
+  steppedLanesOf(blocks, highs, nearer, stepped);
+}
+
+template <class Value, class FirstLane, class EndLane, class LoadHeights, class Fetch>
+void sweepStripHulls(int jFirst, int jLast, const FirstLane& firstLane, const EndLane& endLane,
+                     const LoadHeights& loadHeights, const Fetch& fetch, Scratch<Value>& s) {
+  if (jLast < jFirst) return;
+  const int blocks = (jLast - jFirst) / kHullBlock + 1;  // block k: steps jLast - k kHullBlock on
+  const auto lanesAt = [](int k) { return static_cast<std::size_t>(k) * kLanes; };
+  s.blockHighs.assign(lanesAt(blocks), std::numeric_limits<Value>::lowest());
+  s.stepHeights.resize(lanesAt(jLast - jFirst + 1));
+  for (int j = jLast; j >= jFirst; --j) {
+    if (j - kPrefetchSteps >= jFirst) fetch(j - kPrefetchSteps);
+    const int begin = firstLane(j);
+    const int end = endLane(j);
+    if (begin >= end) continue;
+    loadHeights(j, begin, end);
+    raiseHighs(begin, end, s.heights, s.blockHighs.data() + lanesAt((jLast - j) / kHullBlock));
+    std::copy(s.heights + begin, s.heights + end, s.stepHeights.data() + lanesAt(jLast - j) + begin);
+  }
+  s.nearerHighs.resize(lanesAt(blocks));
+  s.steppedLanes.resize(static_cast<std::size_t>(blocks));
+  steppedLanes(blocks, s.blockHighs.data(), s.nearerHighs.data(), s.steppedLanes.data());
+  for (int j = jLast; j >= jFirst; --j) {
+    const int begin = firstLane(j);
+    const int end = endLane(j);
+    if (begin >= end) continue;
+    const std::uint64_t lanes =
+        s.steppedLanes[static_cast<std::size_t>((jLast - j) / kHullBlock)] & laneMask(begin, end);
+    if (lanes == 0) continue;
+    const Value* heights = s.stepHeights.data() + lanesAt(jLast - j);
+    std::copy(heights + begin, heights + end, s.heights + begin);
+    for (int g = 0; g < kLanes; g += kHullGroup) {
+      if ((lanes & laneMask(g, g + kHullGroup)) == 0) continue;
+      stepLanes(std::max(begin, g), std::min(end, g + kHullGroup), static_cast<Value>(j), s);
+    }
+    finishStep(lanes, static_cast<Value>(j), s);
+  }
+}
+
 // Sweeps the lines of one strip from their far ends back and adds each pixel's term to its
 // occlusion (the first direction stores it: 0.0 + term is the term, never -0). heightAt gives
 // the height of a sample by its index. seed, when given, gives each line the hull of what lies
@@ -403,26 +522,8 @@ void sweepStrip(const Span& span, const HeightAt& heightAt, const std::uint8_t* 
       if (end >= 0) seedLane(i, (*seed)(direction, c, o0 + i, end), scratch);
     }
   }
-  for (int j = jLast; j >= jFirst; --j) {
-    // A sweep for hulls alone has no sums to fetch: only the pixels, eight lanes a line of
-    // the cache where they are neighbours.
-    if (j - kPrefetchSteps >= jFirst && hulls == nullptr) {
-      const int ahead = j - kPrefetchSteps;
-      for (int i = firstLane(ahead); i < endLane(ahead); i += fetchStride) {
-        __builtin_prefetch(occlusion + span.sums.at(columnOf(ahead, i), rowOf(ahead)), 1);
-        __builtin_prefetch(pixels + span.pixels.at(columnOf(ahead, i), rowOf(ahead)) * sampleBytes);
-      }
-    } else if (j - kPrefetchSteps >= jFirst) {
-      const int ahead = j - kPrefetchSteps;
-      const int pixelFetch = pixelStride == 1 || pixelStride == -1 ? 64 : 1;
-      for (int i = firstLane(ahead); i < endLane(ahead); i += pixelFetch) {
-        __builtin_prefetch(pixels + span.pixels.at(columnOf(ahead, i), rowOf(ahead)) * sampleBytes);
-      }
-    }
-    const int begin = firstLane(j);
-    const int end = endLane(j);
-    if (begin >= end) continue;
-    // Along a row of the image the samples are neighbours: loops the compiler can widen.
+  // Along a row of the image the samples are neighbours: loops the compiler can widen.
+  const auto loadHeights = [&](int j, int begin, int end) {
     const std::ptrdiff_t at = span.pixels.at(columnOf(j, begin), rowOf(j));
     if (pixelStride == 1) {
       for (int i = begin; i < end; ++i) scratch.heights[i] = heightAt(at + (i - begin));
@@ -432,9 +533,30 @@ void sweepStrip(const Span& span, const HeightAt& heightAt, const std::uint8_t* 
       for (int i = begin; i < end; ++i)
         scratch.heights[i] = heightAt(at + (i - begin) * pixelStride);
     }
+  };
+  if (hulls != nullptr) {
+    sweepStripHulls(jFirst, jLast, firstLane, endLane, loadHeights, [&](int ahead) {
+      // Only the pixels to fetch, eight lanes a line of the cache where they are neighbours.
+      const int pixelFetch = pixelStride == 1 || pixelStride == -1 ? 64 : 1;
+      for (int i = firstLane(ahead); i < endLane(ahead); i += pixelFetch) {
+        __builtin_prefetch(pixels + span.pixels.at(columnOf(ahead, i), rowOf(ahead)) * sampleBytes);
+      }
+    }, scratch);
+  }
+  for (int j = jLast; hulls == nullptr && j >= jFirst; --j) {
+    if (j - kPrefetchSteps >= jFirst) {
+      const int ahead = j - kPrefetchSteps;
+      for (int i = firstLane(ahead); i < endLane(ahead); i += fetchStride) {
+        __builtin_prefetch(occlusion + span.sums.at(columnOf(ahead, i), rowOf(ahead)), 1);
+        __builtin_prefetch(pixels + span.pixels.at(columnOf(ahead, i), rowOf(ahead)) * sampleBytes);
+      }
+    }
+    const int begin = firstLane(j);
+    const int end = endLane(j);
+    if (begin >= end) continue;
+    loadHeights(j, begin, end);
     stepLanes(begin, end, static_cast<Value>(j), scratch);
-    finishStep(begin, end, static_cast<Value>(j), scratch);
-    if (hulls != nullptr) continue;
+    finishStep(laneMask(begin, end), static_cast<Value>(j), scratch);
     addSkyTerms(end - begin, scratch.rises + begin, scratch.distances + begin, zScale,
                 frame.length, frame.weight, first,
                 occlusion + span.sums.at(columnOf(j, begin), rowOf(j)), sumStride);

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -154,6 +156,82 @@ TEST(SkyView, IntegerSamplesGiveTheBitsOfTheirValuesAsFloats) {
         const auto expected = skyOcclusion(floats, zScale, directions, 2);
         const auto got = skyOcclusion(samples, zScale, directions, 2);
         ASSERT_EQ(std::memcmp(got.get(), expected.get(), sizeof(double) * kWidth * kHeight), 0);
+      }
+    }
+  }
+}
+
+// A region's hulls leave out the blocks of steps that can hold no vertex: lines whose every
+// pixel is a record from one end (ramps, a bowl), plateaus and equal peaks at block borders
+// (ties beyond and before), lone spikes, a sawtooth whose teeth straddle the blocks, and few
+// random levels, in regions of lines of every length (the diagonals' first and last), over
+// several strips of lanes, under z scales of both signs. Each hull must be the strict upper
+// hull of every pixel of its line in the region.
+TEST(SkyView, RegionHullsAreTheHullsOfEveryPixelOfTheirLines) {
+  constexpr int kWidth = 151;
+  constexpr int kHeight = 97;
+  struct Shape {
+    const char* name;
+    int (*height)(int x, int y);
+  };
+  const Shape shapes[] = {
+      {"ramp", [](int x, int y) { return (x + 2 * y) % 256; }},
+      {"bowl", [](int x, int y) { return ((x - 75) * (x - 75) + (y - 48) * (y - 48)) / 40 % 256; }},
+      {"dome", [](int x, int y) { return 255 - ((x - 70) * (x - 70) + (y - 50) * (y - 50)) / 50; }},
+      {"plateaus", [](int x, int y) { return x / 8 % 2 * 100 + y / 8 % 3 * 50; }},
+      {"spikes", [](int x, int y) { return (x % 8 == 7 || y % 8 == 0) ? 200 : 10 + x % 3; }},
+      {"sawtooth", [](int x, int y) { return (x + y) % 11 * 20; }},
+      {"level", [](int, int) { return 77; }},
+      {"levels", [](int x, int y) { return static_cast<int>((x * 7919u + y * 104729u) % 13 % 3) * 90; }},
+  };
+  struct Region {
+    int x0, y0, columns, rows;
+  };
+  const Region regions[] = {{0, 0, kWidth, kHeight}, {3, 2, 140, 90}, {17, 5, 9, 80}};
+  for (const Shape& shape : shapes) {
+    Bytes samples;
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < kWidth; ++x) {
+        samples.push_back(static_cast<std::uint8_t>(std::clamp(shape.height(x, y), 0, 255)));
+      }
+    }
+    const MemoryTexture alt("alt", kWidth, kHeight, 1, samples);
+    for (const float zScale : {1.0f, -2.0f}) {
+      for (const Region& region : regions) {
+        for (const int directions : {8, 16}) {
+          SCOPED_TRACE(std::string(shape.name) + ", z scale " + std::to_string(zScale) +
+                       ", region at " + std::to_string(region.x0) + ", " +
+                       std::to_string(region.y0) + ", " + std::to_string(directions));
+          const SkyRectangle rectangle{region.x0, region.y0, region.columns, region.rows};
+          int lines = 0;
+          skyHullsOfWindow(
+              alt, zScale, directions, kWidth, kHeight,
+              [&](int) { return rectangle; },
+              [&](int d, int lineClass, int line, std::span<const SkyVertex> hull) {
+                ++lines;
+                std::vector<SkyVertex> points;
+                forEachSkyLine(directions, d, kWidth, kHeight, rectangle,
+                               [&](int c, int o, int first, int last) {
+                                 if (c != lineClass || o != line) return;
+                                 for (int step = last; step >= first; --step) {
+                                   int x = 0;
+                                   int y = 0;
+                                   skyPixelOf(directions, d, kWidth, kHeight,
+                                              SkyLine{c, o, step}, x, y);
+                                   const int sample = samples[static_cast<std::size_t>(y) * kWidth +
+                                                              static_cast<std::size_t>(x)];
+                                   points.push_back({zScale < 0.0f ? -sample : sample, step});
+                                 }
+                               });
+                const std::vector<SkyVertex> expected = test::wrappedHull(points);
+                ASSERT_EQ(hull.size(), expected.size()) << "direction " << d << ", line " << line;
+                for (std::size_t k = 0; k < expected.size(); ++k) {
+                  ASSERT_EQ(hull[k].height, expected[k].height) << "direction " << d << ", " << k;
+                  ASSERT_EQ(hull[k].step, expected[k].step) << "direction " << d << ", " << k;
+                }
+              });
+          EXPECT_GT(lines, directions * region.rows / 2);
+        }
       }
     }
   }

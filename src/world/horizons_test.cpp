@@ -8,35 +8,13 @@
 #include <vector>
 
 #include "memory_texture.h"
+#include "reference_light.h"
 
 namespace quorvel {
 namespace {
 
 using test::Bytes;
 using test::MemoryTexture;
-
-// The strict upper hull of points, farthest (largest step) first, by wrapping: from each
-// vertex the next is the nearer point seen most steeply, the nearest of those seen as steeply.
-std::vector<SkyVertex> wrappedHull(std::vector<SkyVertex> points) {
-  std::vector<SkyVertex> hull;
-  if (points.empty()) return hull;
-  std::size_t at = 0;  // points come farthest first
-  hull.push_back(points[0]);
-  while (at + 1 < points.size()) {
-    std::size_t best = at + 1;
-    for (std::size_t k = at + 2; k < points.size(); ++k) {
-      // Slopes from points[at] toward nearer points: rise over distance, compared crosswise.
-      const std::int64_t rise = std::int64_t{points[k].height} - points[at].height;
-      const std::int64_t distance = std::int64_t{points[at].step} - points[k].step;
-      const std::int64_t bestRise = std::int64_t{points[best].height} - points[at].height;
-      const std::int64_t bestDistance = std::int64_t{points[at].step} - points[best].step;
-      if (rise * bestDistance >= bestRise * distance) best = k;
-    }
-    hull.push_back(points[best]);
-    at = best;
-  }
-  return hull;
-}
 
 TEST(Horizons, EveryTileStartsFromTheHullOfTheWorldBeyondItOnEachLine) {
   // Terrains of few levels, so that many points of a line fall on one segment, and pits and
@@ -110,7 +88,7 @@ TEST(Horizons, EveryTileStartsFromTheHullOfTheWorldBeyondItOnEachLine) {
                   if (x < 0 || y < 0 || x >= c.width || y >= c.height) break;
                   beyond.insert(beyond.begin(), SkyVertex{heightAt(x, y), s});
                 }
-                const std::vector<SkyVertex> expected = wrappedHull(beyond);
+                const std::vector<SkyVertex> expected = test::wrappedHull(beyond);
                 const std::span<const SkyVertex> seed = seeds.seed(d, lineClass, line);
                 ASSERT_EQ(seed.size(), expected.size())
                     << "tile " << index << ", direction " << d << ", line " << line;
