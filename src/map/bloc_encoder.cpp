@@ -431,6 +431,18 @@ void BlocEncoder::encodeFrom(const Altitude* window, const Sample* samples, int 
   double channelDiffuse[kPaddedRowChannels] = {};
   double channelSky[kPaddedRowChannels] = {};
   Vector3 faceNormals[kCells * kCells][kFanKinds];  // by cell, the cells' rows in turn
+  // A world tile's colour windows hold whole rows of the tile, each a few kilobytes from the
+  // next, which the processor does not fetch ahead by itself: the span's lines of the cache
+  // are asked for now and arrive while the normals are worked out. Blocks of a blocFile's
+  // columns (quorvel's bands) lie in order and need none of it. Only speed.
+  for (const PixelView* view : {&difMat, &ambMat, &difLight, &ambLight}) {
+    if (view->width == static_cast<std::size_t>(kSpan)) continue;
+    for (int j = 0; j < kSpan; ++j) {
+      const std::uint8_t* row = view->at(x0, y0 + j);
+      for (std::size_t b = 0; b < view->bytesPerPixel * kSpan; b += 64) __builtin_prefetch(row + b);
+      __builtin_prefetch(row + view->bytesPerPixel * kSpan - 1);
+    }
+  }
   // Where no value can be infinite or NaN, every pixel as if it were inside the image (the
   // window's ring holds zeros), in vector lanes; the pixels on the image's border are done
   // again in the row loop. Elsewhere each pixel is summed on its own, as with the table.
