@@ -115,6 +115,22 @@ inline void pushVertex(std::vector<SkyVertex>& hull, const SkyVertex& v) {
   hull.push_back(v);
 }
 
+// Pushes piece, a line's strict upper hull nearer than every vertex of hull, onto it, as
+// pushVertex would one vertex at a time. Once two of the piece's vertices are on top, each
+// vertex after them lies beyond the chord of any two before it, so none of the rest pops
+// anything: they are taken as they are.
+void pushHull(std::vector<SkyVertex>& hull, std::span<const SkyVertex> piece) {
+  std::size_t below = hull.size();  // hull's own vertices still under the piece's
+  for (std::size_t k = 0; k < piece.size(); ++k) {
+    pushVertex(hull, piece[k]);
+    below = std::min(below, hull.size() - 1);
+    if (hull.size() - below >= 2) {
+      hull.insert(hull.end(), piece.begin() + static_cast<std::ptrdiff_t>(k) + 1, piece.end());
+      return;
+    }
+  }
+}
+
 // A direction's section of a tile's file, by line.
 struct Section {
   struct Line {
@@ -296,7 +312,7 @@ void pieceHulls(const HorizonSettings& settings, const TilePlan& plan, std::int3
                        pushVertex(hull, {heightAtStep(settings, window, d, c, o, step), step});
                      }
                      if (line != nullptr) {
-                       for (const SkyVertex& v : middleOf(*line)) pushVertex(hull, v);
+                       pushHull(hull, middleOf(*line));
                      }
                      storeHull(sections[at(d)], c, o, hull);
                    });
@@ -592,7 +608,7 @@ HorizonSeeds::HorizonSeeds(const HorizonSettings& settings, const TilePlan& plan
           }
           hull.clear();
           for (auto piece = pieces.rbegin(); piece != pieces.rend(); ++piece) {
-            for (const SkyVertex& v : *piece) pushVertex(hull, v);
+            pushHull(hull, *piece);
           }
           if (static_cast<int>(classes.size()) <= c) classes.resize(static_cast<std::size_t>(c) + 1);
           Class& lines = classes[static_cast<std::size_t>(c)];
