@@ -268,7 +268,9 @@ void storeHull(Section& section, int lineClass, int line, std::span<const SkyVer
 // is walked: each pair's lines are swept once, over the pixels both pieces hold, and each
 // piece's hull is that one with the piece's own pixels pushed on as the sweep would push
 // them, beyond it for the direction swept (its piece's far column or row), before it for the
-// opposite (its near one). Half the sweeps, the same bytes.
+// opposite (its near one). Half the sweeps, the same bytes. Of each pair, the direction
+// swept is the one toward larger x (or y, for the two along columns): its lines' neighbouring
+// pixels lie in the order of the row, read a vector at a time.
 void pieceHulls(const HorizonSettings& settings, const TilePlan& plan, std::int32_t index,
                 const Texture& window, std::vector<Section>& sections) {
   const int directions = settings.directions;
@@ -278,25 +280,28 @@ void pieceHulls(const HorizonSettings& settings, const TilePlan& plan, std::int3
   std::vector<SkyRectangle> pieces(at(directions));
   std::vector<SkyRectangle> shared(at(directions));
   std::vector<Section> middles(at(directions));
+  std::vector<char> swept(at(directions));
   for (int d = 0; d < directions; ++d) {
     opposite[at(d)] = oppositeOf(directions, d);
     pieces[at(d)] = horizonPiece(plan, index, directions, d);
+    const SkyDirection& u = directionOf(directions, d);
+    swept[at(d)] = u.dx > 0 || (u.dx == 0 && u.dy > 0) ? 1 : 0;
   }
   for (int d = 0; d < directions; ++d) {
-    if (d > opposite[at(d)]) continue;
+    if (swept[at(d)] == 0) continue;
     shared[at(d)] = overlapOf(pieces[at(d)], pieces[at(opposite[at(d)])]);
     layLines(settings, shared[at(d)], d, middles[at(d)]);
   }
   skyHullsOfWindow(
       window, settings.zScaleFactor, directions, settings.worldWidth, settings.worldHeight,
-      [&](int d) { return d < opposite[at(d)] ? shared[at(d)] : SkyRectangle{}; },
+      [&](int d) { return swept[at(d)] != 0 ? shared[at(d)] : SkyRectangle{}; },
       [&](int d, int c, int o, std::span<const SkyVertex> hull) {
         storeHull(middles[at(d)], c, o, hull);
       });
   std::vector<SkyVertex> hull;
   for (int d = 0; d < directions; ++d) {
     const int e = opposite[at(d)];
-    if (d > e) continue;
+    if (swept[at(d)] == 0) continue;
     const Section& middle = middles[at(d)];
     const auto middleOf = [&](const Section::Line& line) {
       return std::span<const SkyVertex>(middle.vertices.data() + line.begin,
