@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <type_traits>
 #include <utility>
 
 #include "failure.h"
@@ -35,17 +36,40 @@ std::string windowDigest(const Texture& window) {
   return std::string(digest.begin(), digest.end());
 }
 
-// The lowest height of the window's pixels of alt, as SunShadow computes heights.
+// The lowest height of the window's pixels of alt, as SunShadow computes heights. For
+// integer samples, the lowest and highest sample times the z scale: each product is exact, so
+// the smaller is the lowest of all the pixels' heights, found in a loop the compiler widens.
 double lowestHeight(const Texture& alt, const PixelWindow& window, double zScale) {
   double lowest = std::numeric_limits<double>::infinity();
   visitSample(alt.sampleFormat, [&]<class Sample>(Sample) {
+    const auto rowOf = [&](std::int32_t y) {
+      return alt.pixels.data() +
+             (static_cast<std::size_t>(y - alt.y0) * static_cast<std::size_t>(alt.width) +
+              static_cast<std::size_t>(window.x0 - alt.x0)) *
+                 sizeof(Sample);
+    };
+    if constexpr (std::is_integral_v<Sample>) {
+      if (zScale != 0.0 && window.width > 0 && window.height > 0) {
+        Sample low = std::numeric_limits<Sample>::max();
+        Sample high = std::numeric_limits<Sample>::lowest();
+        for (std::int32_t y = window.y0; y < window.y0 + window.height; ++y) {
+          const std::uint8_t* row = rowOf(y);
+          for (std::int32_t i = 0; i < window.width; ++i) {
+            Sample sample;
+            std::memcpy(&sample, row + static_cast<std::size_t>(i) * sizeof(Sample), sizeof sample);
+            low = std::min(low, sample);
+            high = std::max(high, sample);
+          }
+        }
+        lowest = std::min(static_cast<double>(low) * zScale, static_cast<double>(high) * zScale);
+        return;
+      }
+    }
     for (std::int32_t y = window.y0; y < window.y0 + window.height; ++y) {
-      const std::size_t row = static_cast<std::size_t>(y - alt.y0) * static_cast<std::size_t>(alt.width);
-      for (std::int32_t x = window.x0; x < window.x0 + window.width; ++x) {
+      const std::uint8_t* row = rowOf(y);
+      for (std::int32_t i = 0; i < window.width; ++i) {
         Sample sample;
-        std::memcpy(&sample,
-                    alt.pixels.data() + (row + static_cast<std::size_t>(x - alt.x0)) * sizeof(Sample),
-                    sizeof sample);
+        std::memcpy(&sample, row + static_cast<std::size_t>(i) * sizeof(Sample), sizeof sample);
         const double height = static_cast<double>(sample) * zScale;
         lowest = height < lowest ? height : lowest;
       }
