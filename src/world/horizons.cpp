@@ -581,16 +581,20 @@ HorizonSeeds::HorizonSeeds(const HorizonSettings& settings, const TilePlan& plan
     // Of the tiles beyond, read once; held while this direction's seeds are made.
     std::map<std::int32_t, std::shared_ptr<const Section>> sections;
     std::vector<Class>& classes = directions_[static_cast<std::size_t>(d)];
+    const SkyDirection& u = directionOf(settings.directions, d);
     forEachSkyLine(
         settings.directions, d, settings.worldWidth, settings.worldHeight, window,
         [&](int c, int o, int, int last) {
           // The pieces beyond the window on the line, nearest first.
           pieces.clear();
+          // A step further on the line is a step of u in the image.
+          int x0 = 0;
+          int y0 = 0;
+          skyPixelOf(settings.directions, d, settings.worldWidth, settings.worldHeight,
+                     SkyLine{c, o, last + 1}, x0, y0);
           for (int step = last + 1;;) {
-            int x = 0;
-            int y = 0;
-            skyPixelOf(settings.directions, d, settings.worldWidth, settings.worldHeight,
-                       SkyLine{c, o, step}, x, y);
+            const int x = x0 + (step - last - 1) * u.dx;
+            const int y = y0 + (step - last - 1) * u.dy;
             if (x < 0 || y < 0 || x >= settings.worldWidth || y >= settings.worldHeight) break;
             const std::int32_t tile = horizonTileOf(plan, settings.directions, d, x, y);
             auto found = sections.find(tile);
