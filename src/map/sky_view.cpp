@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <span>
 #include <type_traits>
 #include <vector>
@@ -127,9 +128,13 @@ struct Scratch {
   // A count as wide as the values, so that its lanes line up with theirs.
   using Count = std::conditional_t<sizeof(Value) == 8, std::int64_t, std::int32_t>;
   explicit Scratch(int lineLength)
-      : capacity(lineLength), hulls(static_cast<std::size_t>(kLanes) * lineLength) {}
+      : capacity(lineLength),
+        hulls(std::make_unique_for_overwrite<Vertex<Value>[]>(static_cast<std::size_t>(kLanes) *
+                                                              lineLength)) {}
   int capacity;
-  std::vector<Vertex<Value>> hulls;  // lane i's vertices below its top three, from i x capacity
+  // Lane i's vertices below its top three, from i x capacity, each written before it is read:
+  // a world makes a scratch for every tile's sweeps, and clearing it would be wasted.
+  std::unique_ptr<Vertex<Value>[]> hulls;
   // Each lane's number of vertices, its top three (top, second, third) and, after a step, the
   // third it had before (spilled).
   alignas(64) Count sizes[kLanes] = {};
@@ -462,9 +467,9 @@ void sweepStripHulls(int jFirst, int jLast, const FirstLane& firstLane, const En
     const int begin = firstLane(j);
     const int end = endLane(j);
     if (begin >= end) continue;
-    loadHeights(j, begin, end);
-    raiseHighs(begin, end, s.heights, s.blockHighs.data() + lanesAt((jLast - j) / kHullBlock));
-    std::copy(s.heights + begin, s.heights + end, s.stepHeights.data() + lanesAt(jLast - j) + begin);
+    Value* heights = s.stepHeights.data() + lanesAt(jLast - j);
+    loadHeights(j, begin, end, heights);
+    raiseHighs(begin, end, heights, s.blockHighs.data() + lanesAt((jLast - j) / kHullBlock));
   }
   s.nearerHighs.resize(lanesAt(blocks));
   s.steppedLanes.resize(static_cast<std::size_t>(blocks));
@@ -523,15 +528,14 @@ void sweepStrip(const Span& span, const HeightAt& heightAt, const std::uint8_t* 
     }
   }
   // Along a row of the image the samples are neighbours: loops the compiler can widen.
-  const auto loadHeights = [&](int j, int begin, int end) {
+  const auto loadHeights = [&](int j, int begin, int end, Value* heights) {
     const std::ptrdiff_t at = span.pixels.at(columnOf(j, begin), rowOf(j));
     if (pixelStride == 1) {
-      for (int i = begin; i < end; ++i) scratch.heights[i] = heightAt(at + (i - begin));
+      for (int i = begin; i < end; ++i) heights[i] = heightAt(at + (i - begin));
     } else if (pixelStride == -1) {
-      for (int i = begin; i < end; ++i) scratch.heights[i] = heightAt(at - (i - begin));
+      for (int i = begin; i < end; ++i) heights[i] = heightAt(at - (i - begin));
     } else {
-      for (int i = begin; i < end; ++i)
-        scratch.heights[i] = heightAt(at + (i - begin) * pixelStride);
+      for (int i = begin; i < end; ++i) heights[i] = heightAt(at + (i - begin) * pixelStride);
     }
   };
   if (hulls != nullptr) {
@@ -554,7 +558,7 @@ void sweepStrip(const Span& span, const HeightAt& heightAt, const std::uint8_t* 
     const int begin = firstLane(j);
     const int end = endLane(j);
     if (begin >= end) continue;
-    loadHeights(j, begin, end);
+    loadHeights(j, begin, end, scratch.heights);
     stepLanes(begin, end, static_cast<Value>(j), scratch);
     finishStep(laneMask(begin, end), static_cast<Value>(j), scratch);
     addSkyTerms(end - begin, scratch.rises + begin, scratch.distances + begin, zScale,
