@@ -41,6 +41,25 @@ std::size_t samplePagesGuess(const std::string& fileName, const KeepWindow& keep
   return error || (bytes + 7) / 8 > pixels ? 0 : static_cast<std::size_t>(bytes);
 }
 
+// Samples read ahead seen as an altitude, for the functions that take one.
+class SamplesView final : public Texture {
+ public:
+  explicit SamplesView(SamplesAhead& ahead) : Texture("(samples read ahead)"), ahead_(ahead) {
+    width = fileWidth = height = fileHeight = ahead.side;
+    sampleFormat = SampleFormat::kInt16;
+    bytesPerPixel = 2;
+    bitsPerPixel = 16;
+    pixels.swap(ahead.pixels);
+  }
+  ~SamplesView() override { pixels.swap(ahead_.pixels); }
+  SamplesView(const SamplesView&) = delete;
+  SamplesView& operator=(const SamplesView&) = delete;
+  void load() override {}
+
+ private:
+  SamplesAhead& ahead_;
+};
+
 // Reserves the memory of an altitude's samples, guessed from its file's bytes, and makes its
 // first pages: no more than kReadySpareBytes, which the memory bound leaves beyond the pixels
 // whatever the file turns out to keep (two bands, overviews, a picture too large for the
@@ -103,6 +122,9 @@ const Texture& ImageLoader::load(const std::string& fileName, RasterKind kind,
         try {
           if (side > 0) {
             readSrtmAhead(fileName, side, ready);
+            if (ready.side > 0 && options_.sixteenBitReach) {
+              ready.reach16 = options_.sixteenBitReach(SamplesView(ready));
+            }
           } else {
             makeSamplePagesAhead(ready.pixels, guess);
           }

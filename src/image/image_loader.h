@@ -39,6 +39,10 @@ struct ImageLoaderOptions {
   // Lets GDAL open VRT files and network names (--trusted-inputs), for users who vouch for
   // their files; every source of a VRT must still be a local regular file or a network name.
   bool trustedInputs = false;
+  // Finds a 16-bit altitude's step and largest rise (Texture::reach16) on one thread, for
+  // samples read while GDAL loads, so that the map need not look for them after; the map's
+  // own function, passed down.
+  std::function<std::array<int, 2>(const Texture& alt)> sixteenBitReach;
 };
 
 // Loads the images of compiles. It owns everything loading needs, so that none of it is

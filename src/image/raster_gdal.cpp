@@ -586,7 +586,8 @@ ProjAhead::ProjAhead() {
                   find(&::proj_destroy, "proj_destroy"),
                   find(&::proj_context_set_search_paths, "proj_context_set_search_paths")};
   if (found.createContext != nullptr && found.destroyContext != nullptr &&
-      found.fromDatabase != nullptr && found.destroy != nullptr && found.setSearchPaths != nullptr) {
+      found.fromDatabase != nullptr && found.destroy != nullptr &&
+      found.setSearchPaths != nullptr) {
     found.context = found.createContext();
     if (found.context == nullptr) return;
     // Where the database lies, said outright: PROJ would otherwise ask the system's loader

@@ -294,8 +294,8 @@ AltitudeHoles findHoles(const Api& gdal, const Texture& texture, GDALDatasetH da
   const HoleRules rules = holeRules(gdal, dataset, band, texture.sampleFormat);
   AltitudeHoles holes;
   holes.noData = rules.noData;
-  const bool known = voids && texture.sampleFormat == SampleFormat::kInt16 &&
-                     rules.samplesNoData && rules.noData == -32768.0;
+  const bool known = voids && texture.sampleFormat == SampleFormat::kInt16 && rules.samplesNoData &&
+                     rules.noData == -32768.0;
   if (!rules.mask && !rules.secondBand &&
       !(known ? *voids : visitSample(texture.sampleFormat, [&]<class Sample>(Sample) {
         return anySampleMarked<Sample>(texture.pixels, rules);
@@ -364,7 +364,6 @@ AltitudeHoles findHoles(const Api& gdal, const Texture& texture, GDALDatasetH da
   });
   return holes;
 }
-
 
 // Heights whose band has a scale or an offset: H = raw x scale + offset, in double, held as
 // doubles so that everything downstream reads them as any other altitude.
@@ -799,7 +798,8 @@ bool samplesReadAhead(const Api& gdal, const Texture& texture, GDALDatasetH data
       texture.fileHeight != side || texture.width != side || texture.height != side ||
       texture.x0 != 0 || texture.y0 != 0 || order.rowsSouthFirst || order.columnsEastFirst ||
       order.rotated ||
-      texture.pixels.size() != static_cast<std::size_t>(side) * static_cast<std::size_t>(side) * 2) {
+      texture.pixels.size() !=
+          static_cast<std::size_t>(side) * static_cast<std::size_t>(side) * 2) {
     return false;
   }
   const std::optional<FileStamp> now = stampOf(texture.fileName);
@@ -869,6 +869,8 @@ void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
   if (scaled) {
     applyScale(texture, hasScale != 0 ? scale : 1.0, hasOffset != 0 ? offset : 0.0);
     setFormat(SampleFormat::kFloat64);
+  } else if (readAhead) {
+    texture.reach16 = ahead.reach16;
   }
 }
 

@@ -811,7 +811,6 @@ TEST(RasterReader, SrtmTileReadsWithItsGroundSize) {
   EXPECT_EQ(samples[600 * 1201 + 600], 250);
 }
 
-
 // An SRTM tile read while GDAL loads is kept only when GDAL then opens that tile, whole and
 // unchanged; in every other case the record holds what the file held when GDAL opened it.
 TEST(RasterReader, SamplesReadAheadServeOnlyTheTileGdalOpens) {
@@ -826,8 +825,8 @@ TEST(RasterReader, SamplesReadAheadServeOnlyTheTileGdalOpens) {
       for (int x = 0; x < 1201; ++x) raster.samples.push_back(sample(x, y, shift));
     }
     if (voids) raster.samples[5] = raster.samples[700000] = raster.samples.back() = -32768;
-    test::writeRaster(to, raster.withGeoreference(
-                              {-85 - step / 2, step, 0, 37 + step / 2, 0, -step}, 4326));
+    test::writeRaster(
+        to, raster.withGeoreference({-85 - step / 2, step, 0, 37 + step / 2, 0, -step}, 4326));
   };
   const auto replace = [&](int shift) {
     writeTile((dir / "N37W085.hgt").string(), shift, false);
@@ -850,8 +849,7 @@ TEST(RasterReader, SamplesReadAheadServeOnlyTheTileGdalOpens) {
   const Case cases[] = {
       {"kept", [&] { writeTile(name, 0, false); }, [] {}, kAnySize, 0, nullptr},
       {"replaced", [&] { writeTile(name, 0, false); }, [&] { replace(1); }, kAnySize, 1, nullptr},
-      {"written in place",
-       [&] { writeTile(name, 0, false); },
+      {"written in place", [&] { writeTile(name, 0, false); },
        [&] {
          writeTile(name, 1, false);
          ageBy(1);
@@ -885,8 +883,9 @@ TEST(RasterReader, SamplesReadAheadServeOnlyTheTileGdalOpens) {
       }
     }
     try {
-      const RasterTexture texture(name, RasterKind::kAltitude, c.window, gdal(),
-                                  [](const std::string&) {}, {}, nullptr, std::move(ahead));
+      const RasterTexture texture(
+          name, RasterKind::kAltitude, c.window, gdal(), [](const std::string&) {}, {}, nullptr,
+          std::move(ahead));
       EXPECT_EQ(c.failure, nullptr);
       EXPECT_TRUE(samplesOf(texture) == expected) << "the samples differ";
     } catch (const Failure& failure) {
@@ -901,7 +900,7 @@ TEST(RasterReader, SamplesReadAheadServeOnlyTheTileGdalOpens) {
     int side;
   };
   const Guess guesses[] = {
-      {"N00E000.hgt", 2 * 1201 * 1201, 1201}, {"N00E000.HGT", 2 * 3601 * 3601, 3601},
+      {"N00E000.hgt", 2 * 1201 * 1201, 1201},  {"N00E000.HGT", 2 * 3601 * 3601, 3601},
       {"N00E000.hgt", 2 * 1201 * 1201 - 2, 0}, {"N00E000.hgt", 2 * 1201 * 1200, 0},
       {"N00E000.tif", 2 * 1201 * 1201, 0},
   };
@@ -917,6 +916,34 @@ TEST(RasterReader, SamplesReadAheadServeOnlyTheTileGdalOpens) {
   SamplesAhead cut;
   readSrtmAhead((dir / "N00E000.hgt").string(), 1201, cut);
   EXPECT_EQ(cut.side, 0);
+}
+
+// A tile read ahead, with its step and rises found then, makes the map the same samples make
+// from a GeoTIFF, which the map looks at itself: rises within the triangle table's reach.
+TEST(RasterReader, TileReadAheadMakesTheMapOfTheSameGeoTiff) {
+  const test::TempDir dir;
+  test::writeTerrain(
+      dir / "t", test::uniformTerrain(1201, 1201, 0, {1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {9, 9, 9}));
+  const double step = 1.0 / 1200;
+  const std::array<double, 6> corner{-85 - step / 2, step, 0, 37 + step / 2, 0, -step};
+  std::vector<double> samples;
+  for (int y = 0; y < 1201; ++y) {
+    for (int x = 0; x < 1201; ++x) samples.push_back(4 * ((x * 3 + y * 5) / 7 % 30) - 50);
+  }
+  test::writeRaster(
+      dir / "N36W085.hgt",
+      Raster("SRTMHGT", 1201, 1201, 1, GDT_Int16, samples).withGeoreference(corner, 4326));
+  test::writeRaster(
+      dir / "same.tif",
+      Raster("GTiff", 1201, 1201, 1, GDT_Int16, samples).withGeoreference(corner, 4326));
+  std::vector<test::Bytes> maps;
+  for (const char* name : {"N36W085.hgt", "same.tif"}) {
+    const test::RunResult run =
+        test::runTool({"--alt", name, "t", "1", "1", "2", "0.5"}, dir.path());
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    maps.push_back(test::readFile(dir / "t.map"));
+  }
+  EXPECT_TRUE(maps[0] == maps[1]) << "the maps differ";
 }
 
 }  // namespace

@@ -21,10 +21,9 @@ FileStamp stampFrom(const struct stat& status) {
   const auto ns = [](const timespec& time) {
     return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
   };
-  return FileStamp{static_cast<std::uint64_t>(status.st_dev),
-                   static_cast<std::uint64_t>(status.st_ino),
-                   static_cast<std::uint64_t>(status.st_size), ns(status.st_mtim),
-                   ns(status.st_ctim)};
+  return FileStamp{
+      static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
+      static_cast<std::uint64_t>(status.st_size), ns(status.st_mtim), ns(status.st_ctim)};
 }
 
 // Turns big-endian samples into the host's order and tells whether one of them is -32768:
@@ -99,8 +98,8 @@ void readSrtmAhead(const std::string& fileName, int side, SamplesAhead& ahead) {
         rows[r] = {ahead.pixels.data() + rowBytes * static_cast<std::size_t>(side - 1 - first - r),
                    rowBytes};
       }
-      const ssize_t got =
-          ::preadv(file, rows, count, static_cast<off_t>(rowBytes * static_cast<std::size_t>(first)));
+      const ssize_t got = ::preadv(file, rows, count,
+                                   static_cast<off_t>(rowBytes * static_cast<std::size_t>(first)));
       whole = got == static_cast<ssize_t>(rowBytes * static_cast<std::size_t>(count));
     }
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -31,6 +32,7 @@ struct SamplesAhead {
   int side = 0;  // 0 when nothing was read ahead
   FileStamp file;
   bool voids = false;  // whether a sample is -32768, an SRTM tile's mark of no altitude
+  std::optional<std::array<int, 2>> reach16;  // Texture::reach16 of the samples, if found
 };
 
 // The side of the SRTM tile fileName would be by its name (ending in .hgt, in any case) and its

@@ -172,6 +172,9 @@ class Texture {
   std::vector<std::uint8_t> pixels;
   std::optional<Georeference> georeference;  // the file's own; none for BMPs
   bool warped = false;  // a colour image warped onto the altitude's grid by its georeferencing
+  // A 16-bit altitude's step and largest rise (the map's sixteenBitReach), when they were found
+  // as the samples were read; the samples must not change while it is set.
+  std::optional<std::array<int, 2>> reach16;
 
  protected:
   explicit Texture(std::string name, NoteSink notes = {})

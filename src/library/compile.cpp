@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -16,6 +17,7 @@
 #include "image/texture.h"
 #include "library/error.h"
 #include "library/settings_check.h"
+#include "map/altitude_step.h"
 #include "map/map_file.h"
 #include "map/map_format.h"
 #include "map/map_size.h"
@@ -273,7 +275,10 @@ CompileResult compileFiles(const ImageFiles& files, const Settings& settings,
     // The altitude image decides how much of each image is kept: memory follows the map,
     // not what the headers claim.
     ImageLoader loader([&](const std::string& line) { lines.note(line); },
-                       ImageLoaderOptions{options.trustedInputs});
+                       ImageLoaderOptions{options.trustedInputs, [](const Texture& alt) {
+                                            const SixteenBitReach reach = sixteenBitReach(alt, 1);
+                                            return std::array{reach.step, reach.rise};
+                                          }});
     const ImageNames names = imageNamesOf(files);
     const std::string mapName = files.prefix + ".map";
     if (const std::optional<Failure> uncreatable = mapCreationFailure(mapName)) {

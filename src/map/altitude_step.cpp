@@ -188,6 +188,7 @@ SixteenBitReach sixteenBitReach(const Texture& alt, int threads) {
       samples != static_cast<std::size_t>(alt.width) * static_cast<std::size_t>(alt.height)) {
     return {stepOfValues(alt, threads), std::numeric_limits<int>::max()};  // rises unknown
   }
+  if (alt.reach16) return {(*alt.reach16)[0], (*alt.reach16)[1]};  // found as it was read
   const int width = alt.width;
   const int height = alt.height;
   const std::uint16_t flip = format == SampleFormat::kInt16 ? 0x8000 : 0;

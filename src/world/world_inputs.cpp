@@ -41,7 +41,8 @@ void putHeader(Sha256& sha, const Texture& header) {
 
 WorldInputs::WorldInputs(const ImageFiles& files, std::int32_t tileSize, bool trustedInputs,
                          NoteSink notes)
-    : loader_(std::move(notes), ImageLoaderOptions{trustedInputs}), names_(imageNamesOf(files)) {
+    : loader_(std::move(notes), ImageLoaderOptions{trustedInputs, {}}),
+      names_(imageNamesOf(files)) {
   std::array<std::optional<FileIdentity>, kImageRoles> identities;
   bool vouched = !trustedInputs;
   for (std::size_t role = 0; role < names_.size(); ++role) {
