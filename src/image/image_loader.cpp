@@ -63,17 +63,20 @@ class SamplesView final : public Texture {
 // Reserves the memory of an altitude's samples, guessed from its file's bytes, and makes its
 // first pages: no more than kReadySpareBytes, which the memory bound leaves beyond the pixels
 // whatever the file turns out to keep (two bands, overviews, a picture too large for the
-// window). The reader makes the rest once it knows the kept samples. Only what is reserved
-// counts against a limit of the address space, so under one nothing beyond the pages made
-// is reserved.
+// window). The reader makes the rest once it knows the kept samples. What is reserved without
+// pages is not resident, but counts against a limit of the address space: under one, nothing
+// is made ahead (addressSpaceLimited).
 void makeSamplePagesAhead(std::vector<std::uint8_t>& ready, std::size_t guess) {
-  rlimit limit{};
-  const bool limited = ::getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur != RLIM_INFINITY;
   const std::size_t made = std::min(guess, kReadySpareBytes);
-  ready.reserve(limited ? made : guess);  // allocates without touching a page
+  ready.reserve(guess);  // allocates without touching a page
   adviseHugePages(ready.data(), ready.capacity());
   populatePages(ready.data(), made);
   ready.resize(made);
+}
+
+bool addressSpaceLimited() {
+  rlimit limit{};
+  return ::getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur != RLIM_INFINITY;
 }
 
 }  // namespace
@@ -103,8 +106,12 @@ const Texture& ImageLoader::load(const std::string& fileName, RasterKind kind,
       // fits. An SRTM tile, known by its name and length, is read into it then, and its
       // voids looked for: the reader keeps the samples once GDAL has found the same. Where no
       // other thread can be had, the guess is left alone rather than made after.
-      const std::size_t guess =
-          kind == RasterKind::kAltitude ? samplePagesGuess(fileName, keep) : 0;
+      // Under a limit of the address space, a second thread's stack and heap taken while GDAL
+      // loads could leave GDAL's libraries too little of it, now and then: nothing is made
+      // ahead there.
+      const std::size_t guess = kind == RasterKind::kAltitude && !addressSpaceLimited()
+                                    ? samplePagesGuess(fileName, keep)
+                                    : 0;
       const int side = guess > 0 ? srtmSideGuess(fileName) : 0;
       // Such a tile is georeferenced, so PROJ's database is opened there too, first; PROJ is
       // loaded here, before GDAL, as GDAL's loading would have done (two loads at once would
