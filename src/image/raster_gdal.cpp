@@ -607,19 +607,9 @@ void ProjAhead::openDatabase() const {
   }
 }
 
-#else
-
-struct ProjAhead::Functions {};
-ProjAhead::ProjAhead() = default;
-void ProjAhead::openDatabase() const {}
-
 #endif
 
 #else
-
-struct ProjAhead::Functions {};
-ProjAhead::ProjAhead() = default;
-void ProjAhead::openDatabase() const {}
 
 struct GdalLibrary::Api {};
 
@@ -634,6 +624,12 @@ GdalLibrary::GdalLibrary(const std::string& fileName, bool) {
 #endif
 
 GdalLibrary::~GdalLibrary() = default;
+
+#ifndef QUORVEL_PROJ_AHEAD
+struct ProjAhead::Functions {};
+ProjAhead::ProjAhead() = default;
+void ProjAhead::openDatabase() const {}
+#endif
 
 ProjAhead::~ProjAhead() {
 #ifdef QUORVEL_PROJ_AHEAD

@@ -26,6 +26,13 @@ FileStamp stampFrom(const struct stat& status) {
       static_cast<std::uint64_t>(status.st_size), ns(status.st_mtim), ns(status.st_ctim)};
 }
 
+#ifdef __SSE2__
+// Eight 16-bit samples with their two bytes exchanged.
+__m128i turnedPairs(__m128i samples) {
+  return _mm_or_si128(_mm_slli_epi16(samples, 8), _mm_srli_epi16(samples, 8));
+}
+#endif
+
 // Turns big-endian samples into the host's order and tells whether one of them is -32768:
 // with SSE2, which every x86-64 has, eight at a time.
 bool swapAndFindVoids(std::uint8_t* bytes, std::size_t count) {
@@ -36,8 +43,7 @@ bool swapAndFindVoids(std::uint8_t* bytes, std::size_t count) {
   const __m128i mark = _mm_set1_epi16(static_cast<short>(0x8000));
   for (; i + 16 <= count; i += 16) {
     auto* at = reinterpret_cast<__m128i*>(bytes + i);
-    const __m128i samples = _mm_loadu_si128(at);
-    const __m128i turned = _mm_or_si128(_mm_slli_epi16(samples, 8), _mm_srli_epi16(samples, 8));
+    const __m128i turned = turnedPairs(_mm_loadu_si128(at));
     _mm_storeu_si128(at, turned);
     voids = _mm_or_si128(voids, _mm_cmpeq_epi16(turned, mark));
   }
@@ -116,8 +122,7 @@ void swapBytePairs(std::uint8_t* bytes, std::size_t count) {
 #ifdef __SSE2__
   for (; i + 16 <= count; i += 16) {
     auto* at = reinterpret_cast<__m128i*>(bytes + i);
-    const __m128i samples = _mm_loadu_si128(at);
-    _mm_storeu_si128(at, _mm_or_si128(_mm_slli_epi16(samples, 8), _mm_srli_epi16(samples, 8)));
+    _mm_storeu_si128(at, turnedPairs(_mm_loadu_si128(at)));
   }
 #endif
   for (; i + 1 < count; i += 2) std::swap(bytes[i], bytes[i + 1]);
