@@ -276,7 +276,7 @@ CompileResult compileFiles(const ImageFiles& files, const Settings& settings,
     // not what the headers claim.
     ImageLoader loader([&](const std::string& line) { lines.note(line); },
                        ImageLoaderOptions{options.trustedInputs, [](const Texture& alt) {
-                                            const SixteenBitReach reach = sixteenBitReach(alt, 1);
+                                            const AltitudeReach reach = sixteenBitReach(alt, 1);
                                             return std::array{reach.step, reach.rise};
                                           }});
     const ImageNames names = imageNamesOf(files);

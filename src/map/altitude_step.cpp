@@ -180,7 +180,7 @@ QUORVEL_WIDE_CLONES void reachOfRow16(const std::uint8_t* row, const std::uint8_
 
 }  // namespace
 
-SixteenBitReach sixteenBitReach(const Texture& alt, int threads) {
+AltitudeReach sixteenBitReach(const Texture& alt, int threads) {
   const SampleFormat format = alt.sampleFormat;
   if (format != SampleFormat::kUInt16 && format != SampleFormat::kInt16) return {};
   const std::size_t samples = alt.pixels.size() / 2;
@@ -235,37 +235,196 @@ SixteenBitReach sixteenBitReach(const Texture& alt, int threads) {
   return {step, largest / step};
 }
 
+namespace {
+
+// The exact step of 32-bit or real samples, from every sample (wholeStep), shared among up to
+// threads threads: 0 when they are not all whole numbers below 2^31 in size.
+std::int64_t exactWholeStep(const Texture& alt, int threads) {
+  const SampleFormat format = alt.sampleFormat;
+  const std::size_t samples = alt.pixels.size() / static_cast<std::size_t>(sampleBytes(format));
+  if (samples == 0) return 0;
+  const int parts = static_cast<int>(
+      std::clamp<std::size_t>(samples / (std::size_t{1} << 20), 1, std::clamp(threads, 1, 64)));
+  std::vector<std::int64_t> steps(static_cast<std::size_t>(parts), -1);
+  visitSample(format, [&]<class Sample>(Sample) {
+    Sample first;
+    std::memcpy(&first, alt.pixels.data(), sizeof first);
+    const auto origin = static_cast<double>(first);
+    if (!(std::fabs(origin) < 2147483648.0)) return;  // no step: part 0 says so below
+    runJobs(parts, parts, [&](int part) {
+      const std::size_t begin = samples * static_cast<std::size_t>(part) / parts;
+      const std::size_t end = samples * static_cast<std::size_t>(part + 1) / parts;
+      steps[part] = wholeStep<Sample>(alt.pixels.data(), begin, end, origin);
+    });
+  });
+  std::int64_t step = 0;
+  for (const std::int64_t part : steps) {
+    if (part < 0) return 0;
+    step = std::gcd(step, part);
+  }
+  return step == 0 ? 1 : step;  // every sample the same gives 1, as for 16-bit samples
+}
+
+// A float's samples of a row as ints, where each is a whole number below 2^31 in size; false
+// when one is not. Told from bits alone: which floats are in range, those out of it turned
+// into 0 before the conversion, and whether the int converted back has the sample's
+// magnitude (a zero of either sign is whole); with no branch and no comparison of floats,
+// the compiler takes many lanes at a time.
+QUORVEL_WIDE_CLONES bool wholeFloats(const std::uint8_t* row, int width, std::int32_t* out) {
+  constexpr std::uint32_t kMagnitude = 0x7FFFFFFF;
+  constexpr std::uint32_t kTwoToThe31 = 0x4F000000;  // below every infinity and NaN too
+  std::uint32_t fractional = 0;
+  for (int x = 0; x < width; ++x) {
+    std::uint32_t bits;
+    std::memcpy(&bits, row + 4 * static_cast<std::ptrdiff_t>(x), sizeof bits);
+    const std::uint32_t kept = (bits & kMagnitude) < kTwoToThe31 ? ~0u : 0u;
+    const auto whole = static_cast<std::int32_t>(std::bit_cast<float>(bits & kept));
+    const auto back = std::bit_cast<std::uint32_t>(static_cast<float>(whole));
+    fractional |= ~kept | ((back ^ bits) & kMagnitude);
+    out[x] = whole;
+  }
+  return fractional == 0;
+}
+
+// The same for the other 32-bit and real samples.
+template <class Sample>
+bool wholeSamples(const std::uint8_t* row, int width, std::int32_t* out) {
+  if constexpr (std::is_same_v<Sample, float>) {
+    return wholeFloats(row, width, out);
+  } else {
+    bool whole = true;
+    for (int x = 0; x < width; ++x) {
+      Sample sample;
+      std::memcpy(&sample, row + sizeof(Sample) * static_cast<std::size_t>(x), sizeof sample);
+      const auto value = static_cast<double>(sample);
+      const bool inRange = std::fabs(value) < 2147483648.0;
+      out[x] = static_cast<std::int32_t>(inRange ? value : 0.0);
+      whole = whole && inRange && static_cast<double>(out[x]) == value;
+    }
+    return whole;
+  }
+}
+
+// As reachOfRow16, for whole numbers held as ints: their differences and rises are taken
+// modulo 2^32, where every difference of two ints below 2^31 in size has its own lowest set
+// bit and every rise its own value.
+QUORVEL_WIDE_CLONES void reachOfRow32(const std::int32_t* row, const std::int32_t* above,
+                                      int width, std::int32_t origin, std::uint32_t& largest,
+                                      std::uint32_t& bits) {
+  const auto rise = [](std::int32_t a, std::int32_t b) {
+    return static_cast<std::uint32_t>(std::max(a, b)) - static_cast<std::uint32_t>(std::min(a, b));
+  };
+  std::uint32_t big = largest;
+  std::uint32_t ored = bits;
+  for (int x = 0; x < width; ++x) {
+    ored |= static_cast<std::uint32_t>(row[x]) - static_cast<std::uint32_t>(origin);
+  }
+  for (int x = 0; x + 1 < width; ++x) big = std::max(big, rise(row[x], row[x + 1]));
+  if (above != nullptr) {
+    for (int x = 0; x < width; ++x) big = std::max(big, rise(row[x], above[x]));
+    for (int x = 0; x + 1 < width; ++x) {
+      big = std::max(big, std::max(rise(row[x], above[x + 1]), rise(row[x + 1], above[x])));
+    }
+  }
+  largest = big;
+  bits = ored;
+}
+
+// The reach of the image's rows of Sample: one pass, each row turned into ints once (a part's
+// last row above it twice), shared among the threads. {0, 0} when a sample is not whole.
+template <class Sample>
+AltitudeReach wholeReachOfRows(const Texture& alt, int threads) {
+  const int width = alt.width;
+  const int height = alt.height;
+  const std::size_t samples = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  const std::size_t rowBytes = static_cast<std::size_t>(width) * sizeof(Sample);
+  const std::uint8_t* pixels = alt.pixels.data();
+  std::int32_t origin = 0;
+  if (!wholeSamples<Sample>(pixels, 1, &origin)) return {};
+  struct Part {
+    bool whole = true;
+    std::uint32_t largest = 0;
+    std::uint32_t bits = 0;
+  };
+  const int parts = static_cast<int>(
+      std::clamp<std::size_t>(samples / (std::size_t{1} << 20), 1, std::clamp(threads, 1, 64)));
+  std::vector<Part> found(static_cast<std::size_t>(parts));
+  runJobs(parts, parts, [&](int part) {
+    const int first = static_cast<int>(std::int64_t{height} * part / parts);
+    const int last = static_cast<int>(std::int64_t{height} * (part + 1) / parts);
+    Part& mine = found[static_cast<std::size_t>(part)];
+    std::vector<std::int32_t> rows(2 * static_cast<std::size_t>(width));
+    std::int32_t* row = rows.data();
+    std::int32_t* above = row + width;
+    mine.whole = wholeSamples<Sample>(pixels + rowBytes * static_cast<std::size_t>(first), width, row);
+    for (int y = first; y < last && mine.whole; ++y) {
+      const bool top = y + 1 == height;
+      if (!top) {
+        mine.whole =
+            wholeSamples<Sample>(pixels + rowBytes * static_cast<std::size_t>(y + 1), width, above);
+      }
+      reachOfRow32(row, top ? nullptr : above, width, origin, mine.largest, mine.bits);
+      std::swap(row, above);
+    }
+  });
+  std::uint32_t largest = 0;
+  std::uint32_t bits = 0;
+  for (const Part& part : found) {
+    if (!part.whole) return {};
+    largest = std::max(largest, part.largest);
+    bits |= part.bits;
+  }
+  if (bits == 0) return {1, 0};  // every sample the same
+  // As for 16-bit samples: the lowest set bit is the step when the first samples' differences
+  // have no other common divisor; otherwise every sample gives it.
+  const std::int64_t lowBit = std::int64_t{1} << std::countr_zero(bits);
+  const std::size_t looked = std::min(samples, std::size_t{1} << 16);
+  std::vector<std::int32_t> values(looked);
+  (void)wholeSamples<Sample>(pixels, static_cast<int>(looked), values.data());
+  std::int64_t common = 0;
+  for (std::size_t n = 0; n < looked && common != lowBit; ++n) {
+    const std::int64_t difference = std::abs(std::int64_t{values[n]} - origin);
+    if (common == 0 || difference % common != 0) common = std::gcd(common, difference);
+  }
+  const std::int64_t step = common == lowBit ? lowBit : exactWholeStep(alt, threads);
+  if (step > std::numeric_limits<int>::max()) return {1, std::numeric_limits<int>::max()};
+  return {static_cast<int>(step),
+          static_cast<int>(std::min<std::int64_t>(largest / step, std::numeric_limits<int>::max()))};
+}
+
+}  // namespace
+
+AltitudeReach wholeReach(const Texture& alt, int threads) {
+  const SampleFormat format = alt.sampleFormat;
+  if (format != SampleFormat::kUInt32 && format != SampleFormat::kInt32 &&
+      format != SampleFormat::kFloat32 && format != SampleFormat::kFloat64) {
+    return {};
+  }
+  if (alt.width <= 0 || alt.height <= 0 ||
+      alt.pixels.size() != static_cast<std::size_t>(alt.width) *
+                               static_cast<std::size_t>(alt.height) *
+                               static_cast<std::size_t>(sampleBytes(format))) {
+    const std::int64_t step = exactWholeStep(alt, threads);  // rises unknown
+    if (step == 0) return {};
+    return {step > std::numeric_limits<int>::max() ? 1 : static_cast<int>(step),
+            std::numeric_limits<int>::max()};
+  }
+  return visitSample(format, [&]<class Sample>(Sample) {
+    if constexpr (std::is_integral_v<Sample> && sizeof(Sample) < 4) {
+      return AltitudeReach{};
+    } else {
+      return wholeReachOfRows<Sample>(alt, threads);
+    }
+  });
+}
+
 int altitudeStep(const Texture& alt, int threads) {
   const SampleFormat format = alt.sampleFormat;
-  if (format == SampleFormat::kUInt32 || format == SampleFormat::kInt32 ||
-      format == SampleFormat::kFloat32 || format == SampleFormat::kFloat64) {
-    const std::size_t samples = alt.pixels.size() / static_cast<std::size_t>(sampleBytes(format));
-    if (samples == 0) return 0;
-    const int parts = static_cast<int>(
-        std::clamp<std::size_t>(samples / (std::size_t{1} << 20), 1, std::clamp(threads, 1, 64)));
-    std::vector<std::int64_t> steps(static_cast<std::size_t>(parts), -1);
-    visitSample(format, [&]<class Sample>(Sample) {
-      Sample first;
-      std::memcpy(&first, alt.pixels.data(), sizeof first);
-      const auto origin = static_cast<double>(first);
-      if (!(std::fabs(origin) < 2147483648.0)) return;  // no step: part 0 says so below
-      runJobs(parts, parts, [&](int part) {
-        const std::size_t begin = samples * static_cast<std::size_t>(part) / parts;
-        const std::size_t end = samples * static_cast<std::size_t>(part + 1) / parts;
-        steps[part] = wholeStep<Sample>(alt.pixels.data(), begin, end, origin);
-      });
-    });
-    std::int64_t step = 0;
-    for (const std::int64_t part : steps) {
-      if (part < 0) return 0;
-      step = std::gcd(step, part);
-    }
-    // Every sample the same gives 1, as for 16-bit samples; a step too large for the table's
-    // int too, which the blocFiles then check.
-    return step == 0 || step > std::numeric_limits<int>::max() ? 1 : static_cast<int>(step);
+  if (format == SampleFormat::kUInt16 || format == SampleFormat::kInt16) {
+    return sixteenBitReach(alt, threads).step;
   }
-  if (format != SampleFormat::kUInt16 && format != SampleFormat::kInt16) return 0;
-  return sixteenBitReach(alt, threads).step;
+  // A step too large for the table's int is 1, which the blocFiles then check.
+  return wholeReach(alt, threads).step;
 }
 
 }  // namespace quorvel

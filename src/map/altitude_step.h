@@ -15,16 +15,25 @@ namespace quorvel {
 // samples are shared among up to threads threads.
 [[nodiscard]] int altitudeStep(const Texture& alt, int threads);
 
-// A 16-bit altitude's step (altitudeStep) and the largest difference between two neighbouring
+// An altitude's step (altitudeStep) and the largest difference between two neighbouring
 // samples (across a side or a corner) in that step, which bounds every rise that a triangle of
-// the map holds: a table that far in that step covers the whole image. {0, 0} for every other
-// sample format, {1, 0} for a single pixel; a rise past any table's when the pixels are not
-// the image's rows. The rows are shared among up to threads threads.
-struct SixteenBitReach {
+// the map holds: a table that far in that step covers the whole image. {1, 0} for a single
+// pixel or samples all the same; a rise past any table's when the pixels are not the image's
+// rows.
+struct AltitudeReach {
   int step = 0;
   int rise = 0;
 };
-[[nodiscard]] SixteenBitReach sixteenBitReach(const Texture& alt, int threads);
+
+// The reach of a 16-bit altitude; {0, 0} for every other sample format. The rows are shared
+// among up to threads threads.
+[[nodiscard]] AltitudeReach sixteenBitReach(const Texture& alt, int threads);
+
+// The reach of 32-bit and real samples that are all whole numbers below 2^31 in size
+// (elevation models in whole metres, kept as floats); {0, 0} for any other altitude. A step
+// beyond an int's range is given as 1, with the rise unknown. The rows are shared among up
+// to threads threads.
+[[nodiscard]] AltitudeReach wholeReach(const Texture& alt, int threads);
 
 // The largest difference between two neighbouring samples of an 8-bit altitude (across a
 // side or a corner), which bounds every rise that a triangle of the map holds: a triangle

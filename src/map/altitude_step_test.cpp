@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -100,14 +101,15 @@ TEST(AltitudeStep, LargestRiseOfEightBitSamplesReachesEveryNeighbourPair) {
 }
 
 // The step and the largest rise between neighbours, in steps, of 16-bit samples step x v +
-// offset: as above, one pair of neighbours, v = 0 and 40, in a field of 20 and 21, across a
-// side or a corner, at the edges and in rows another thread scans; steps with an odd divisor
-// that the first samples do not show, or that they show alone.
-TEST(AltitudeStep, SixteenBitReachIsTheStepAndTheLargestRiseInSteps) {
+// offset, and of whole numbers so in 32 bits or reals: as above, one pair of neighbours, v = 0
+// and 40, in a field of 20 and 21, across a side or a corner, at the edges and in rows another
+// thread scans; steps with an odd divisor that the first samples do not show, or that they
+// show alone.
+TEST(AltitudeStep, ReachIsTheStepAndTheLargestRiseInSteps) {
   struct Case {
     std::string name;
     SampleFormat format;
-    int step, offset;
+    long long step, offset;
     int width, height;
     int x, y, dx, dy;  // the pair: (x, y) and (x + dx, y + dy), rows from 0
     int threads;
@@ -122,6 +124,18 @@ TEST(AltitudeStep, SixteenBitReachIsTheStepAndTheLargestRiseInSteps) {
       {"between two threads' rows", SampleFormat::kUInt16, 2, 1, 1001, 9000, 500, 4499, 1, 1, 2},
       {"in the last thread's rows", SampleFormat::kInt16, 1, 0, 1001, 9000, 1000, 8998, -1, 1, 2},
       {"one column", SampleFormat::kUInt16, 8, 0, 1, 9, 0, 4, 0, 1, 1},
+      {"float metres, east", SampleFormat::kFloat32, 1, -20, 7, 5, 0, 0, 1, 0, 1},
+      {"floats, north-west from the last column", SampleFormat::kFloat32, 4, -3, 7, 5, 6, 3, -1,
+       1, 1},
+      {"floats between two threads' rows", SampleFormat::kFloat32, 2, 1, 1001, 9000, 500, 4499,
+       1, 1, 2},
+      {"floats, north-east in the last row but one", SampleFormat::kFloat32, 64, 1 << 20, 7, 5,
+       2, 3, 1, 1, 1},
+      {"floats of an odd step", SampleFormat::kFloat32, 3, 7, 7, 5, 3, 1, -1, 1, 1},
+      {"doubles, north", SampleFormat::kFloat64, 1 << 16, -(1LL << 30), 7, 5, 6, 2, 0, 1, 1},
+      {"32-bit, east in the last row", SampleFormat::kInt32, 1 << 24, -(1LL << 30), 7, 5, 5, 4,
+       1, 0, 1},
+      {"unsigned 32-bit, north-east", SampleFormat::kUInt32, 5, 100000, 7, 5, 3, 1, 1, 1, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -134,13 +148,18 @@ TEST(AltitudeStep, SixteenBitReachIsTheStepAndTheLargestRiseInSteps) {
     }
     values[static_cast<std::size_t>(c.y * c.width + c.x)] = 0;
     values[static_cast<std::size_t>((c.y + c.dy) * c.width + c.x + c.dx)] = 40;
-    test::Bytes pixels(count * 2);
+    const int bytes = sampleBytes(c.format);
+    test::Bytes pixels(count * static_cast<std::size_t>(bytes));
     for (std::size_t i = 0; i < count; ++i) {
-      const auto sample = static_cast<std::uint16_t>(values[i] * c.step + c.offset);
-      std::memcpy(pixels.data() + 2 * i, &sample, 2);
+      visitSample(c.format, [&]<class Sample>(Sample) {
+        const auto sample = static_cast<Sample>(values[i] * c.step + c.offset);
+        std::memcpy(pixels.data() + bytes * i, &sample, sizeof sample);
+      });
     }
-    const test::MemoryTexture alt("alt", c.width, c.height, 2, pixels, c.format);
-    const SixteenBitReach reach = sixteenBitReach(alt, c.threads);
+    const test::MemoryTexture alt("alt", c.width, c.height, bytes, pixels, c.format);
+    const bool sixteenBit = bytes == 2;
+    const AltitudeReach reach =
+        sixteenBit ? sixteenBitReach(alt, c.threads) : wholeReach(alt, c.threads);
     EXPECT_EQ(reach.step, c.step);
     EXPECT_EQ(reach.rise, 40);
     EXPECT_EQ(altitudeStep(alt, c.threads), c.step);
@@ -162,6 +181,26 @@ TEST(AltitudeStep, SixteenBitReachIsTheStepAndTheLargestRiseInSteps) {
   EXPECT_EQ(sixteenBitReach(flat, 1).rise, 0);
   const test::MemoryTexture bytes("alt", 2, 1, 1, {0, 200}, SampleFormat::kUInt8);
   EXPECT_EQ(sixteenBitReach(bytes, 1).step, 0);
+  EXPECT_EQ(wholeReach(bytes, 1).step, 0);
+  // Reals that are not all whole numbers below 2^31 in size have no reach, wherever the one
+  // that is not lies; ints of the extremes have a step beyond an int's.
+  std::vector<float> wholeButLast(1 << 17, 8.0f);
+  wholeButLast.back() = 8.5f;
+  const std::vector<float> notWhole[] = {
+      {0.5f, 1.0f}, {1.0f, std::nanf("")}, {0.0f, 2147483648.0f}, {-2147483648.0f, 0.0f},
+      {1.0f, -std::numeric_limits<float>::infinity()}, wholeButLast};
+  for (const std::vector<float>& samples : notWhole) {
+    const test::MemoryTexture reals("alt", static_cast<std::int32_t>(samples.size() / 2), 2, 4,
+                                    bytesOf(samples), SampleFormat::kFloat32);
+    const AltitudeReach reach = wholeReach(reals, 2);
+    EXPECT_EQ(reach.step, 0) << samples[0] << " " << samples.back();
+    EXPECT_EQ(reach.rise, 0);
+  }
+  const test::MemoryTexture extremeInts("alt", 2, 1, 4,
+                                        bytesOf<std::int32_t>({-2147483647, 2147483647}),
+                                        SampleFormat::kInt32);
+  EXPECT_EQ(wholeReach(extremeInts, 1).step, 1);
+  EXPECT_EQ(wholeReach(extremeInts, 1).rise, std::numeric_limits<int>::max());
 }
 
 }  // namespace

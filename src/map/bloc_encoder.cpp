@@ -324,6 +324,15 @@ void BlocEncoder::encode(int bx, int by, const ColourImages& colours, std::uint8
     });
     if (table_ != nullptr && !sixteenBit) {
       int steps[kWindow * kWindow];
+      if (table_->coversImage()) {
+        // As for 16-bit samples: whole numbers below 2^31 in size, each as an int's bits.
+        const int shift = std::countr_zero(static_cast<unsigned>(table_->step()));
+        for (int k = 0; k < kWindow * kWindow; ++k) {
+          steps[k] = static_cast<int>(window[k]) >> shift;
+        }
+        encodeFrom(steps, window, bx, by, colours, out);
+        return;
+      }
       if (realsInSteps(window, bx, by, steps)) {
         encodeFrom(steps, window, bx, by, colours, out);
         return;

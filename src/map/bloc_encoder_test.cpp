@@ -206,8 +206,9 @@ TEST(FastWriter, SamplesInStepsMatchTheReference) {
   };
   // Step 49 is the first whose multiples times its reciprocal fall short of the whole number;
   // -32768 is the first entry of the Int16 heights. 16-bit samples whose neighbours all lie
-  // within 127 steps, a power of two, take the table everywhere: halves of the bytes; else a
-  // blocFile's span decides, as for the bytes (up to 255 steps apart) and five times them.
+  // within 127 steps, a power of two, take the table everywhere, as do whole numbers so in 32
+  // bits or reals: halves of the bytes; else a blocFile's span decides, as for the bytes (up
+  // to 255 steps apart) and five times them.
   const Case cases[] = {
       {SampleFormat::kUInt16, 256, 0},        {SampleFormat::kUInt16, 257, 5},
       {SampleFormat::kUInt16, 256, 0, 1},     {SampleFormat::kInt16, 1, -200, 1},
@@ -218,7 +219,9 @@ TEST(FastWriter, SamplesInStepsMatchTheReference) {
       {SampleFormat::kUInt16, 0, 1234},  // flat
       {SampleFormat::kFloat32, 1, -200},      {SampleFormat::kFloat32, 256, 0},
       {SampleFormat::kInt32, 3, -30000},      {SampleFormat::kUInt32, 5, 100000},
-      {SampleFormat::kFloat64, 49, 7},        {SampleFormat::kFloat64, 0, -7}};
+      {SampleFormat::kFloat64, 49, 7},        {SampleFormat::kFloat64, 0, -7},
+      {SampleFormat::kFloat32, 1, -200, 1},   {SampleFormat::kFloat32, 256, 3, 1},
+      {SampleFormat::kInt32, 4, -30000, 1},   {SampleFormat::kFloat64, 2, 7, 1}};
   // The last but one brings the normals' cross products near a float's range; the last is
   // refused.
   const Settings settings[] = {Settings{{-0.3f, 0.7f, 0.2f}, -1.7f / 256, 12.5f, {}},

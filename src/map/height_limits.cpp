@@ -11,10 +11,12 @@
 #include <string>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "failure.h"
 #include "map/cell_encoding.h"
 #include "map/normals.h"
+#include "worker_threads.h"
 
 namespace quorvel {
 namespace {
@@ -29,34 +31,45 @@ Sample sampleAt(const Texture& alt, std::size_t index) {
 // Eight running extremes, each over every eighth sample, which the compiler keeps in the
 // lanes of vectors: a single chain would wait on each comparison. The least and greatest do
 // not depend on the order the samples are met in (but for the sign of a zero, which no check
-// looks at; a NaN is never taken unless it is the first sample, either way).
+// looks at; a NaN is never taken unless it is the first sample, either way: every part starts
+// from the first sample). The samples are shared among up to threads threads.
 template <class Sample>
-std::pair<Sample, Sample> sampleRange(const Texture& alt) {
+std::pair<Sample, Sample> sampleRange(const Texture& alt, int threads = 1) {
   constexpr std::size_t kLanes = 8;
   const std::size_t count = alt.pixels.size() / sizeof(Sample);
   const Sample first = sampleAt<Sample>(alt, 0);
-  std::array<Sample, kLanes> lows;
-  std::array<Sample, kLanes> highs;
-  lows.fill(first);
-  highs.fill(first);
-  std::size_t i = 1;
-  for (; i + kLanes <= count; i += kLanes) {
-    for (std::size_t lane = 0; lane < kLanes; ++lane) {
-      const Sample sample = sampleAt<Sample>(alt, i + lane);
-      lows[lane] = std::min(lows[lane], sample);
-      highs[lane] = std::max(highs[lane], sample);
+  const int parts = static_cast<int>(
+      std::clamp<std::size_t>(count / (std::size_t{1} << 22), 1, std::clamp(threads, 1, 64)));
+  std::vector<std::pair<Sample, Sample>> found(static_cast<std::size_t>(parts), {first, first});
+  runJobs(parts, parts, [&](int part) {
+    std::size_t i = std::max<std::size_t>(1, count * static_cast<std::size_t>(part) / parts);
+    const std::size_t end = count * static_cast<std::size_t>(part + 1) / parts;
+    std::array<Sample, kLanes> lows;
+    std::array<Sample, kLanes> highs;
+    lows.fill(first);
+    highs.fill(first);
+    for (; i + kLanes <= end; i += kLanes) {
+      for (std::size_t lane = 0; lane < kLanes; ++lane) {
+        const Sample sample = sampleAt<Sample>(alt, i + lane);
+        lows[lane] = std::min(lows[lane], sample);
+        highs[lane] = std::max(highs[lane], sample);
+      }
     }
-  }
-  for (; i < count; ++i) {
-    const Sample sample = sampleAt<Sample>(alt, i);
-    lows[0] = std::min(lows[0], sample);
-    highs[0] = std::max(highs[0], sample);
-  }
-  Sample low = lows[0];
-  Sample high = highs[0];
-  for (std::size_t lane = 1; lane < kLanes; ++lane) {
-    low = std::min(low, lows[lane]);
-    high = std::max(high, highs[lane]);
+    for (; i < end; ++i) {
+      const Sample sample = sampleAt<Sample>(alt, i);
+      lows[0] = std::min(lows[0], sample);
+      highs[0] = std::max(highs[0], sample);
+    }
+    auto& [low, high] = found[static_cast<std::size_t>(part)];
+    for (std::size_t lane = 0; lane < kLanes; ++lane) {
+      low = std::min(low, lows[lane]);
+      high = std::max(high, highs[lane]);
+    }
+  });
+  auto [low, high] = found[0];
+  for (const auto& [partLow, partHigh] : found) {
+    low = std::min(low, partLow);
+    high = std::max(high, partHigh);
   }
   return {low, high};
 }
@@ -127,12 +140,12 @@ bool heightLimitsSettledByType(const Texture& alt, const Settings& settings) {
   });
 }
 
-void checkHeightLimits(const Texture& alt, const Settings& settings) {
+void checkHeightLimits(const Texture& alt, const Settings& settings, int threads) {
   if (alt.pixels.empty() || heightLimitsSettledByType(alt, settings)) return;
   double low = 0.0;
   double high = 0.0;
   const bool settled = visitSample(alt.sampleFormat, [&]<class Sample>(Sample) {
-    const auto [least, greatest] = sampleRange<Sample>(alt);
+    const auto [least, greatest] = sampleRange<Sample>(alt, threads);
     low = static_cast<double>(least);
     high = static_cast<double>(greatest);
     return (heightsFit(low, high, settings) && riseFits(high - low, settings)) ||

@@ -13,8 +13,9 @@ namespace quorvel {
 // hold infinite heights and NaN normals. alt must hold one sample a pixel. Cheap where it can
 // be: the sample type's range settles 8-bit and 16-bit altitudes without a look at them, the
 // least and greatest sample settle the heights and bound every rise, and only when that bound
-// fails is every neighbour difference taken.
-void checkHeightLimits(const Texture& alt, const Settings& settings);
+// fails is every neighbour difference taken. The samples are shared among up to threads
+// threads.
+void checkHeightLimits(const Texture& alt, const Settings& settings, int threads = 1);
 
 // The same check made over an altitude read a window at a time (Texture::x0, y0): whether the
 // sample type settles it alone; else the least and greatest sample and the largest rise over

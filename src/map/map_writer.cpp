@@ -368,20 +368,20 @@ std::unique_ptr<TriangleTable> triangleTableFor(const Texture& alt, float zScale
     return std::make_unique<TriangleTable>(zScaleFactor, 1, static_cast<int>(rise), fillers);
   }
   if (blocFiles < fromBlocFiles) return nullptr;
-  // A 16-bit image whose neighbours all lie within 127 steps, a power of two, gets a table that
-  // far, which every blocFile takes without checking its span: elevation models in metres,
-  // bytes shifted up. The table of a smooth terrain is then small too.
-  if (const SixteenBitReach reach = sixteenBitReach(alt, threads); reach.step > 0) {
-    if (reach.rise <= 127 && std::has_single_bit(static_cast<unsigned>(reach.step))) {
-      const long long entries = (2LL * reach.rise + 1) * (2LL * reach.rise + 1);
-      const int fillers = static_cast<int>(std::min<long long>(threads, 1 + entries / 16384));
-      return std::make_unique<TriangleTable>(zScaleFactor, reach.step, reach.rise, fillers, true);
-    }
-    return std::make_unique<TriangleTable>(zScaleFactor, reach.step, 127, threads);
+  // An image whose neighbours all lie within 127 steps, a power of two, gets a table that far,
+  // which every blocFile takes without checking its span: elevation models in metres, 16-bit or
+  // whole numbers kept as floats, bytes shifted up. The table of a smooth terrain is then small
+  // too.
+  const bool sixteenBit =
+      alt.sampleFormat == SampleFormat::kUInt16 || alt.sampleFormat == SampleFormat::kInt16;
+  const AltitudeReach reach = sixteenBit ? sixteenBitReach(alt, threads) : wholeReach(alt, threads);
+  if (reach.step <= 0) return nullptr;
+  if (reach.rise <= 127 && std::has_single_bit(static_cast<unsigned>(reach.step))) {
+    const long long entries = (2LL * reach.rise + 1) * (2LL * reach.rise + 1);
+    const int fillers = static_cast<int>(std::min<long long>(threads, 1 + entries / 16384));
+    return std::make_unique<TriangleTable>(zScaleFactor, reach.step, reach.rise, fillers, true);
   }
-  const int step = altitudeStep(alt, threads);
-  if (step <= 0) return nullptr;
-  return std::make_unique<TriangleTable>(zScaleFactor, step, 127, threads);
+  return std::make_unique<TriangleTable>(zScaleFactor, reach.step, 127, threads);
 }
 
 void writeMapRegion(const MapFile& file, const Terrain& lit, const BlocRegion& region,
@@ -453,7 +453,8 @@ void writeMapFile(const std::string& mapName, const Terrain& terrain,
   int hauteur = 0;
   checkSize(terrain.alt, largeur, hauteur);
   checkColourSizes(terrain);
-  checkHeightLimits(terrain.alt, terrain.settings);
+  const int threads = options.threads > 0 ? options.threads : workerSlots();
+  checkHeightLimits(terrain.alt, terrain.settings, threads);
   MapFile file(mapName);
   const std::string sizeLine = "largeur: " + std::to_string(largeur) +
                                ", hauteur: " + std::to_string(hauteur) + " (en blocFile)";
@@ -464,7 +465,6 @@ void writeMapFile(const std::string& mapName, const Terrain& terrain,
   }
   Terrain lit = terrain;
   normalize(lit.settings.lightDirection);
-  const int threads = options.threads > 0 ? options.threads : workerSlots();
   const int blocFiles = largeur * hauteur;
   std::unique_ptr<TriangleTable> table;
   if (blocFiles > 0) {
