@@ -460,6 +460,7 @@ void World::State::end(PendingTile& pending) {
     journal.append(pending.tile, &*pending.learnt);
   }
   if (pending.inputs.alt) inputs.giveBack(std::move(pending.inputs));
+  if (light) light->giveBack(pending.light);
 }
 
 WorldTile World::State::buildTile(std::int32_t index, int threads) {

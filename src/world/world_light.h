@@ -1,9 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "image/texture.h"
@@ -49,6 +52,7 @@ class WorldLight {
     std::unique_ptr<Texture> reach;  // the altitude its marches read
     std::string digest;              // of both
     std::unique_ptr<double[]> occlusion;
+    std::size_t occlusionSize = 0;  // the doubles occlusion holds, perhaps more than the tile's
     std::unique_ptr<SunShadow> sun;  // marches the lit pixels only, as the encoder asks
     std::unique_ptr<double[]> shares;  // or, under a low sun, every pixel's share, worked out
   };
@@ -58,10 +62,13 @@ class WorldLight {
   // Works out the tile's sky and sun, its sky on up to `threads` threads, and returns what the
   // encoder takes.
   [[nodiscard]] Shading shade(std::int32_t index, const Texture& alt, Tile& tile,
-                              int threads = 1) const;
+                              int threads = 1);
+  // Keeps a finished tile's sky sums for a later tile's sweeps to write over.
+  void giveBack(Tile& tile);
 
  private:
   [[nodiscard]] std::string pathOf(std::int32_t index) const;
+  void takeSums(std::size_t count, Tile& tile);
   [[nodiscard]] std::unique_ptr<double[]> stretchedShares(const PixelWindow& window,
                                                          const SunReach& reach,
                                                          const AltitudeWindowLoader& load,
@@ -76,6 +83,9 @@ class WorldLight {
   std::string altitudeName_;
   std::vector<std::string> files_;  // every tile's horizons file
   std::unique_ptr<HorizonSections> sections_;  // read by the tiles, shared
+  // Sky sums of tiles that are done: no more buffers live than tiles are built at once.
+  std::mutex spareMutex_;
+  std::vector<std::pair<std::size_t, std::unique_ptr<double[]>>> spare_;
   double ceiling_ = 0.0;
 };
 
