@@ -573,7 +573,9 @@ HorizonSections::~HorizonSections() = default;
 
 HorizonSeeds::HorizonSeeds(const HorizonSettings& settings, const TilePlan& plan,
                            const SkyRectangle& window, const std::vector<std::string>& files,
-                           HorizonSections* shared) {
+                           HorizonSections* shared, std::vector<SkyVertex> storage)
+    : vertices_(std::move(storage)) {
+  vertices_.clear();
   directions_.resize(static_cast<std::size_t>(settings.directions));
   std::vector<std::span<const SkyVertex>> pieces;
   std::vector<SkyVertex> hull;

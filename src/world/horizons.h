@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "image/texture.h"
@@ -112,8 +113,13 @@ class HorizonSections {
 class HorizonSeeds {
  public:
   // sections, when given, holds the decoded sections of the files, read into it when absent.
+  // The vertices are kept in storage, emptied first (another tile's, from takeStorage).
   HorizonSeeds(const HorizonSettings& settings, const TilePlan& plan, const SkyRectangle& window,
-               const std::vector<std::string>& files, HorizonSections* sections = nullptr);
+               const std::vector<std::string>& files, HorizonSections* sections = nullptr,
+               std::vector<SkyVertex> storage = {});
+
+  // Where the vertices were kept, for another tile's seeds; these are spent afterwards.
+  [[nodiscard]] std::vector<SkyVertex> takeStorage() { return std::move(vertices_); }
 
   [[nodiscard]] std::span<const SkyVertex> seed(int direction, int lineClass, int line) const;
   // Everything the seeds hold, for a tile's fingerprint.

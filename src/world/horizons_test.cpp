@@ -72,10 +72,11 @@ TEST(Horizons, EveryTileStartsFromTheHullOfTheWorldBeyondItOnEachLine) {
     for (int pass = 0; pass < 3; ++pass) {
       SCOPED_TRACE(pass);
       HorizonSections* const shared = pass == 0 ? nullptr : pass == 1 ? &tight : &roomy;
+      std::vector<SkyVertex> storage;  // each tile's seeds kept where the last tile's were
       for (std::int32_t index = 0; index < plan.count(); ++index) {
         const PixelWindow window = plan.window(index);
         const SkyRectangle rectangle{window.x0, window.y0, window.width, window.height};
-        const HorizonSeeds seeds(settings, plan, rectangle, files, shared);
+        HorizonSeeds seeds(settings, plan, rectangle, files, shared, std::move(storage));
         for (int d = 0; d < c.directions; ++d) {
           forEachSkyLine(
               c.directions, d, c.width, c.height, rectangle,
@@ -98,6 +99,7 @@ TEST(Horizons, EveryTileStartsFromTheHullOfTheWorldBeyondItOnEachLine) {
                 }
               });
         }
+        storage = seeds.takeStorage();
       }
     }
   }

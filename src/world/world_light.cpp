@@ -148,13 +148,23 @@ void WorldLight::readHorizons() {
 }
 
 WorldLight::Tile WorldLight::gather(std::int32_t index, const Texture& alt,
-                                    const AltitudeWindowLoader& load) const {
+                                    const AltitudeWindowLoader& load) {
   Tile tile;
   const PixelWindow window = plan_.window(index);
   std::string digest;
   if (settings_.directions > 0) {
+    // A tile's seeds are megabytes, grown a vertex at a time: in the storage of a tile already
+    // built they are neither copied as it grows nor written on fresh pages. Only speed.
+    std::vector<SkyVertex> storage;
+    {
+      const std::lock_guard lock(spareMutex_);
+      if (!spareSeeds_.empty()) {
+        storage = std::move(spareSeeds_.back());
+        spareSeeds_.pop_back();
+      }
+    }
     tile.seeds = std::make_unique<HorizonSeeds>(settings_, plan_, rectangleOf(window), files_,
-                                                sections_.get());
+                                                sections_.get(), std::move(storage));
     digest += tile.seeds->digest();
   }
   if (given_.baked.shadows) {
@@ -244,10 +254,15 @@ void WorldLight::takeSums(std::size_t count, Tile& tile) {
 }
 
 void WorldLight::giveBack(Tile& tile) {
-  if (!tile.occlusion) return;
   const std::lock_guard lock(spareMutex_);
-  spare_.emplace_back(tile.occlusionSize, std::move(tile.occlusion));
-  tile.occlusionSize = 0;
+  if (tile.seeds) {
+    spareSeeds_.push_back(tile.seeds->takeStorage());
+    tile.seeds.reset();
+  }
+  if (tile.occlusion) {
+    spare_.emplace_back(tile.occlusionSize, std::move(tile.occlusion));
+    tile.occlusionSize = 0;
+  }
 }
 
 Shading WorldLight::shade(std::int32_t index, const Texture& alt, Tile& tile, int threads) {

@@ -58,12 +58,12 @@ class WorldLight {
   };
   // alt holds the tile's pixels (with its ring). Throws a Failure.
   [[nodiscard]] Tile gather(std::int32_t index, const Texture& alt,
-                            const AltitudeWindowLoader& load) const;
+                            const AltitudeWindowLoader& load);
   // Works out the tile's sky and sun, its sky on up to `threads` threads, and returns what the
   // encoder takes.
   [[nodiscard]] Shading shade(std::int32_t index, const Texture& alt, Tile& tile,
                               int threads = 1);
-  // Keeps a finished tile's sky sums for a later tile's sweeps to write over.
+  // Keeps a finished tile's sky sums and its seeds' storage for later tiles to write over.
   void giveBack(Tile& tile);
 
  private:
@@ -86,6 +86,7 @@ class WorldLight {
   // Sky sums of tiles that are done: no more buffers live than tiles are built at once.
   std::mutex spareMutex_;
   std::vector<std::pair<std::size_t, std::unique_ptr<double[]>>> spare_;
+  std::vector<std::vector<SkyVertex>> spareSeeds_;
   double ceiling_ = 0.0;
 };
 
