@@ -248,8 +248,9 @@ struct World::State {
   void readInputs(PendingTile& pending);
   void writeTile(std::int32_t index, const TileInputs& tileInputs, int threads, WorldTile& tile,
                  const Shading& shading = {});
-  [[nodiscard]] std::unique_ptr<Texture> altitudeWindow(const PixelWindow& window) const {
-    return inputs.altitudeWindow(window, nullptr);
+  [[nodiscard]] std::unique_ptr<Texture> altitudeWindow(const PixelWindow& window,
+                                                        std::unique_ptr<Texture> reuse) const {
+    return inputs.altitudeWindow(window, nullptr, std::move(reuse));
   }
   [[nodiscard]] Shading shadingOf(PendingTile& pending, int threads = 1) const {
     return light ? light->shade(pending.index, *pending.inputs.alt, pending.light, threads)
@@ -363,7 +364,9 @@ void World::State::readInputs(PendingTile& pending) {
   if (light) {
     std::call_once(horizonsRead, [this] { light->readHorizons(); });
     pending.light = light->gather(pending.index, *pending.inputs.alt,
-                                  [this](const PixelWindow& window) { return altitudeWindow(window); });
+                                  [this](const PixelWindow& window, std::unique_ptr<Texture> reuse) {
+                                    return altitudeWindow(window, std::move(reuse));
+                                  });
   }
   pending.tile.fingerprint = fingerprintOf(
       pending.inputs, options.settings, inputs.plan(), inputs.plan().window(pending.index),
@@ -552,7 +555,9 @@ bool World::buildHorizons(std::int32_t index) const {
                     "erreur: la tuile " + std::to_string(index) + " n'est pas de ce monde\n");
     }
     return state.light->buildHorizons(
-        index, [&state](const PixelWindow& window) { return state.altitudeWindow(window); });
+        index, [&state](const PixelWindow& window, std::unique_ptr<Texture> reuse) {
+          return state.altitudeWindow(window, std::move(reuse));
+        });
   } catch (const Failure& failure) {
     throw errorOf(failure);
   }

@@ -76,10 +76,11 @@ WorldInputs::WorldInputs(const ImageFiles& files, std::int32_t tileSize, bool tr
 }
 
 std::unique_ptr<Texture> WorldInputs::altitudeWindow(const PixelWindow& window,
-                                                     AltitudeHoles* holes) const {
+                                                     AltitudeHoles* holes,
+                                                     std::unique_ptr<Texture> reuse) const {
   return loader_.loadWindow(names_[0], RasterKind::kAltitude,
                             KeepWindow{window.width, window.height, false, window.x0, window.y0},
-                            {}, holes);
+                            {}, holes, std::move(reuse));
 }
 
 TileInputs WorldInputs::load(std::int32_t index) {

@@ -48,9 +48,11 @@ class WorldInputs {
   // The latest change time among the files, in nanoseconds.
   [[nodiscard]] std::int64_t newestCtime() const { return newestCtime_; }
 
-  // The altitude's pixels in window, as a tile reads them; holes as ImageLoader::loadWindow.
+  // The altitude's pixels in window, as a tile reads them; holes and reuse as
+  // ImageLoader::loadWindow.
   [[nodiscard]] std::unique_ptr<Texture> altitudeWindow(const PixelWindow& window,
-                                                        AltitudeHoles* holes) const;
+                                                        AltitudeHoles* holes,
+                                                        std::unique_ptr<Texture> reuse = {}) const;
 
   // Tile index's inputs, read into the buffers of a tile given back when there is one.
   [[nodiscard]] TileInputs load(std::int32_t index);

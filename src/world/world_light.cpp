@@ -120,8 +120,33 @@ bool WorldLight::buildHorizons(std::int32_t index, const AltitudeWindowLoader& l
   if (head && head->key == key && altitude != FileIdentity{} && head->altitude == altitude) {
     return false;
   }
-  const std::unique_ptr<Texture> window = load(plan_.window(index));
-  return writeHorizons(path, settings_, plan_, index, *window, altitude, windowDigest(*window));
+  std::unique_ptr<Texture> window = loadWindow(load, plan_.window(index));
+  const bool wrote =
+      writeHorizons(path, settings_, plan_, index, *window, altitude, windowDigest(*window));
+  keepWindow(std::move(window));
+  return wrote;
+}
+
+// The altitude's windows are read into the pixels of windows read before: fresh pixels cost
+// a page fault and a zeroed page each, several times the reading of a tile's window. Only
+// speed.
+std::unique_ptr<Texture> WorldLight::loadWindow(const AltitudeWindowLoader& load,
+                                                const PixelWindow& window) const {
+  std::unique_ptr<Texture> reuse;
+  {
+    const std::lock_guard lock(spareMutex_);
+    if (!spareWindows_.empty()) {
+      reuse = std::move(spareWindows_.back());
+      spareWindows_.pop_back();
+    }
+  }
+  return load(window, std::move(reuse));
+}
+
+void WorldLight::keepWindow(std::unique_ptr<Texture> window) const {
+  if (!window) return;
+  const std::lock_guard lock(spareMutex_);
+  spareWindows_.push_back(std::move(window));
 }
 
 void WorldLight::readHorizons() {
@@ -177,7 +202,7 @@ WorldLight::Tile WorldLight::gather(std::int32_t index, const Texture& alt,
     if (reachPixels > stretchPixels) {
       tile.shares = stretchedShares(window, reach, load, digest);
     } else {
-      tile.reach = load(PixelWindow{reach.x0, reach.y0, reach.columns, reach.rows});
+      tile.reach = loadWindow(load, PixelWindow{reach.x0, reach.y0, reach.columns, reach.rows});
       digest += windowDigest(*tile.reach);
     }
   }
@@ -211,7 +236,7 @@ std::unique_ptr<double[]> WorldLight::stretchedShares(const PixelWindow& window,
     if (part.columns == 0) break;
     sun.reset();
     samples.reset();
-    samples = load(PixelWindow{part.x0, part.y0, part.columns, part.rows});
+    samples = load(PixelWindow{part.x0, part.y0, part.columns, part.rows}, nullptr);
     const std::string partDigest = windowDigest(*samples);
     sha.update(partDigest.data(), partDigest.size());
     sun = std::make_unique<SunShadow>(*samples, plan_.worldWidth, plan_.worldHeight,
@@ -254,6 +279,8 @@ void WorldLight::takeSums(std::size_t count, Tile& tile) {
 }
 
 void WorldLight::giveBack(Tile& tile) {
+  tile.sun.reset();  // it reads the reach
+  keepWindow(std::move(tile.reach));
   const std::lock_guard lock(spareMutex_);
   if (tile.seeds) {
     spareSeeds_.push_back(tile.seeds->takeStorage());

@@ -18,8 +18,10 @@
 
 namespace quorvel {
 
-// Reads the altitude's pixels in a window of the world.
-using AltitudeWindowLoader = std::function<std::unique_ptr<Texture>(const PixelWindow& window)>;
+// Reads the altitude's pixels in a window of the world, into reuse's pixels where it can (a
+// window read before, given back).
+using AltitudeWindowLoader = std::function<std::unique_ptr<Texture>(
+    const PixelWindow& window, std::unique_ptr<Texture> reuse)>;
 
 // The sky and the shadows of a world's tiles, each tile's the same as one compile of the whole
 // world gives: its sweeps start from the hulls the tiles beyond it hand on (horizons.h), and
@@ -69,6 +71,9 @@ class WorldLight {
  private:
   [[nodiscard]] std::string pathOf(std::int32_t index) const;
   void takeSums(std::size_t count, Tile& tile);
+  [[nodiscard]] std::unique_ptr<Texture> loadWindow(const AltitudeWindowLoader& load,
+                                                    const PixelWindow& window) const;
+  void keepWindow(std::unique_ptr<Texture> window) const;
   [[nodiscard]] std::unique_ptr<double[]> stretchedShares(const PixelWindow& window,
                                                          const SunReach& reach,
                                                          const AltitudeWindowLoader& load,
@@ -83,10 +88,12 @@ class WorldLight {
   std::string altitudeName_;
   std::vector<std::string> files_;  // every tile's horizons file
   std::unique_ptr<HorizonSections> sections_;  // read by the tiles, shared
-  // Sky sums of tiles that are done: no more buffers live than tiles are built at once.
-  std::mutex spareMutex_;
+  // Sky sums, seeds' storage and altitude windows of tiles that are done: no more live than
+  // tiles are worked on at once.
+  mutable std::mutex spareMutex_;
   std::vector<std::pair<std::size_t, std::unique_ptr<double[]>>> spare_;
   std::vector<std::vector<SkyVertex>> spareSeeds_;
+  mutable std::vector<std::unique_ptr<Texture>> spareWindows_;
   double ceiling_ = 0.0;
 };
 
