@@ -77,6 +77,7 @@ TEST(Horizons, EveryTileStartsFromTheHullOfTheWorldBeyondItOnEachLine) {
         const PixelWindow window = plan.window(index);
         const SkyRectangle rectangle{window.x0, window.y0, window.width, window.height};
         HorizonSeeds seeds(settings, plan, rectangle, files, shared, std::move(storage));
+        std::size_t held = 0;  // the vertices of this tile's hulls
         for (int d = 0; d < c.directions; ++d) {
           forEachSkyLine(
               c.directions, d, c.width, c.height, rectangle,
@@ -90,6 +91,7 @@ TEST(Horizons, EveryTileStartsFromTheHullOfTheWorldBeyondItOnEachLine) {
                   beyond.insert(beyond.begin(), SkyVertex{heightAt(x, y), s});
                 }
                 const std::vector<SkyVertex> expected = test::wrappedHull(beyond);
+                held += expected.size();
                 const std::span<const SkyVertex> seed = seeds.seed(d, lineClass, line);
                 ASSERT_EQ(seed.size(), expected.size())
                     << "tile " << index << ", direction " << d << ", line " << line;
@@ -100,6 +102,8 @@ TEST(Horizons, EveryTileStartsFromTheHullOfTheWorldBeyondItOnEachLine) {
               });
         }
         storage = seeds.takeStorage();
+        // Nothing of the tile whose storage it was is kept beside them.
+        EXPECT_EQ(storage.size(), held) << "tile " << index;
       }
     }
   }
