@@ -178,6 +178,21 @@ QUORVEL_WIDE_CLONES void reachOfRow16(const std::uint8_t* row, const std::uint8_
   bits = ored;
 }
 
+// Whether lowBit, of which every sample's difference from the first is a multiple, is their
+// step: true when the first samples' differences (at most 2^16 of them, from differenceAt)
+// have no other common divisor. Images whose samples share an odd divisor (bytes widened by
+// 257) are found from every sample instead.
+template <class DifferenceAt>
+bool firstDifferencesShow(std::int64_t lowBit, std::size_t samples, DifferenceAt differenceAt) {
+  const std::size_t looked = std::min(samples, std::size_t{1} << 16);
+  std::int64_t common = 0;
+  for (std::size_t n = 0; n < looked && common != lowBit; ++n) {
+    const std::int64_t difference = differenceAt(n);
+    if (common == 0 || difference % common != 0) common = std::gcd(common, difference);
+  }
+  return common == lowBit;
+}
+
 }  // namespace
 
 AltitudeReach sixteenBitReach(const Texture& alt, int threads) {
@@ -219,19 +234,13 @@ AltitudeReach sixteenBitReach(const Texture& alt, int threads) {
     bits |= partBits;
   }
   if (bits == 0) return {1, 0};  // every sample the same
-  // Every difference is a multiple of the lowest set bit; when the first samples' differences
-  // have no other common divisor, that bit is the step. Images whose samples share an odd
-  // divisor (bytes widened by 257) are found from their values instead.
   const int lowBit = 1 << std::countr_zero(bits);
-  const std::size_t looked = std::min(samples, std::size_t{1} << 16);
-  int common = 0;
-  for (std::size_t n = 0; n < looked && common != lowBit; ++n) {
+  const bool shown = firstDifferencesShow(lowBit, samples, [&](std::size_t n) {
     std::uint16_t sample;
     std::memcpy(&sample, pixels + 2 * n, sizeof sample);
-    const int difference = std::abs(static_cast<int>(sample ^ flip) - static_cast<int>(origin));
-    if (common == 0 || difference % common != 0) common = std::gcd(common, difference);
-  }
-  const int step = common == lowBit ? lowBit : stepOfValues(alt, threads);
+    return std::abs(static_cast<int>(sample ^ flip) - static_cast<int>(origin));
+  });
+  const int step = shown ? lowBit : stepOfValues(alt, threads);
   return {step, largest / step};
 }
 
@@ -375,18 +384,13 @@ AltitudeReach wholeReachOfRows(const Texture& alt, int threads) {
     bits |= part.bits;
   }
   if (bits == 0) return {1, 0};  // every sample the same
-  // As for 16-bit samples: the lowest set bit is the step when the first samples' differences
-  // have no other common divisor; otherwise every sample gives it.
   const std::int64_t lowBit = std::int64_t{1} << std::countr_zero(bits);
-  const std::size_t looked = std::min(samples, std::size_t{1} << 16);
-  std::vector<std::int32_t> values(looked);
-  (void)wholeSamples<Sample>(pixels, static_cast<int>(looked), values.data());
-  std::int64_t common = 0;
-  for (std::size_t n = 0; n < looked && common != lowBit; ++n) {
-    const std::int64_t difference = std::abs(std::int64_t{values[n]} - origin);
-    if (common == 0 || difference % common != 0) common = std::gcd(common, difference);
-  }
-  const std::int64_t step = common == lowBit ? lowBit : exactWholeStep(alt, threads);
+  std::vector<std::int32_t> values(std::min(samples, std::size_t{1} << 16));
+  (void)wholeSamples<Sample>(pixels, static_cast<int>(values.size()), values.data());
+  const bool shown = firstDifferencesShow(lowBit, values.size(), [&](std::size_t n) {
+    return std::abs(std::int64_t{values[n]} - origin);
+  });
+  const std::int64_t step = shown ? lowBit : exactWholeStep(alt, threads);
   if (step > std::numeric_limits<int>::max()) return {1, std::numeric_limits<int>::max()};
   return {static_cast<int>(step),
           static_cast<int>(std::min<std::int64_t>(largest / step, std::numeric_limits<int>::max()))};
