@@ -18,6 +18,16 @@
 namespace quorvel {
 namespace {
 
+// The last of spares taken out under mutex, or an empty one when there is none.
+template <class Spare>
+Spare takeLast(std::mutex& mutex, std::vector<Spare>& spares) {
+  const std::lock_guard lock(mutex);
+  if (spares.empty()) return {};
+  Spare spare = std::move(spares.back());
+  spares.pop_back();
+  return spare;
+}
+
 SkyRectangle rectangleOf(const PixelWindow& window) {
   return SkyRectangle{window.x0, window.y0, window.width, window.height};
 }
@@ -132,15 +142,7 @@ bool WorldLight::buildHorizons(std::int32_t index, const AltitudeWindowLoader& l
 // speed.
 std::unique_ptr<Texture> WorldLight::loadWindow(const AltitudeWindowLoader& load,
                                                 const PixelWindow& window) const {
-  std::unique_ptr<Texture> reuse;
-  {
-    const std::lock_guard lock(spareMutex_);
-    if (!spareWindows_.empty()) {
-      reuse = std::move(spareWindows_.back());
-      spareWindows_.pop_back();
-    }
-  }
-  return load(window, std::move(reuse));
+  return load(window, takeLast(spareMutex_, spareWindows_));
 }
 
 void WorldLight::keepWindow(std::unique_ptr<Texture> window) const {
@@ -180,16 +182,9 @@ WorldLight::Tile WorldLight::gather(std::int32_t index, const Texture& alt,
   if (settings_.directions > 0) {
     // A tile's seeds are megabytes, grown a vertex at a time: in the storage of a tile already
     // built they are neither copied as it grows nor written on fresh pages. Only speed.
-    std::vector<SkyVertex> storage;
-    {
-      const std::lock_guard lock(spareMutex_);
-      if (!spareSeeds_.empty()) {
-        storage = std::move(spareSeeds_.back());
-        spareSeeds_.pop_back();
-      }
-    }
-    tile.seeds = std::make_unique<HorizonSeeds>(settings_, plan_, rectangleOf(window), files_,
-                                                sections_.get(), std::move(storage));
+    tile.seeds =
+        std::make_unique<HorizonSeeds>(settings_, plan_, rectangleOf(window), files_,
+                                       sections_.get(), takeLast(spareMutex_, spareSeeds_));
     digest += tile.seeds->digest();
   }
   if (given_.baked.shadows) {
