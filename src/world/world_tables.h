@@ -3,14 +3,15 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <utility>
 
 #include "image/texture.h"
 #include "map/triangle_table.h"
 
 namespace quorvel {
 
-// The triangle tables a world's tiles share, one per altitude step, each made by the first
-// tile that needs it. Threads may ask at once.
+// The triangle tables a world's tiles share, one per altitude step and reach, each made by the
+// first tile that needs it. Threads may ask at once.
 class WorldTables {
  public:
   // Worlds that quorvel would compile with a table (share) get them; a table is filled on
@@ -26,7 +27,7 @@ class WorldTables {
   float zScaleFactor_;
   int threads_;
   std::mutex mutex_;
-  std::map<int, std::unique_ptr<TriangleTable>> tables_;  // by altitude step
+  std::map<std::pair<int, int>, std::unique_ptr<TriangleTable>> tables_;  // by step and rise
 };
 
 }  // namespace quorvel
