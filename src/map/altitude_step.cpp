@@ -54,6 +54,37 @@ QUORVEL_WIDE_CLONES int largestRiseOfRow(const std::uint8_t* row, const std::uin
   return largest;
 }
 
+// The lowest and highest of count samples, which the compiler takes many at a time.
+template <class Sample>
+[[gnu::always_inline]] inline void integerExtremesOf(const std::uint8_t* bytes, std::size_t count,
+                                                     Sample& low, Sample& high) {
+  Sample lowest = std::numeric_limits<Sample>::max();
+  Sample highest = std::numeric_limits<Sample>::lowest();
+  for (std::size_t n = 0; n < count; ++n) {
+    Sample sample;
+    std::memcpy(&sample, bytes + n * sizeof(Sample), sizeof sample);
+    lowest = std::min(lowest, sample);
+    highest = std::max(highest, sample);
+  }
+  low = std::min(low, lowest);
+  high = std::max(high, highest);
+}
+
+QUORVEL_WIDE_CLONES void extremes8(const std::uint8_t* bytes, std::size_t count, std::uint8_t& low,
+                                   std::uint8_t& high) {
+  integerExtremesOf(bytes, count, low, high);
+}
+
+QUORVEL_WIDE_CLONES void extremesU16(const std::uint8_t* bytes, std::size_t count,
+                                     std::uint16_t& low, std::uint16_t& high) {
+  integerExtremesOf(bytes, count, low, high);
+}
+
+QUORVEL_WIDE_CLONES void extremesI16(const std::uint8_t* bytes, std::size_t count,
+                                     std::int16_t& low, std::int16_t& high) {
+  integerExtremesOf(bytes, count, low, high);
+}
+
 }  // namespace
 
 int largestRise8(const Texture& alt, int threads) {
@@ -429,6 +460,21 @@ int altitudeStep(const Texture& alt, int threads) {
   }
   // A step too large for the table's int is 1, which the blocFiles then check.
   return wholeReach(alt, threads).step;
+}
+
+void widenIntegerExtremes(const std::uint8_t* bytes, std::size_t count, std::uint8_t& low,
+                          std::uint8_t& high) {
+  extremes8(bytes, count, low, high);
+}
+
+void widenIntegerExtremes(const std::uint8_t* bytes, std::size_t count, std::uint16_t& low,
+                          std::uint16_t& high) {
+  extremesU16(bytes, count, low, high);
+}
+
+void widenIntegerExtremes(const std::uint8_t* bytes, std::size_t count, std::int16_t& low,
+                          std::int16_t& high) {
+  extremesI16(bytes, count, low, high);
 }
 
 }  // namespace quorvel

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "image/texture.h"
 
 namespace quorvel {
@@ -40,5 +43,14 @@ struct AltitudeReach {
 // table that far covers the whole image. alt must hold the whole image. 0 for a single pixel
 // or every other sample format. The rows are shared among up to threads threads.
 [[nodiscard]] int largestRise8(const Texture& alt, int threads);
+
+// Lowers low and raises high to the lowest and highest of count samples read from bytes (in
+// the host's order, as a record's pixels hold them), many at a time.
+void widenIntegerExtremes(const std::uint8_t* bytes, std::size_t count, std::uint8_t& low,
+                          std::uint8_t& high);
+void widenIntegerExtremes(const std::uint8_t* bytes, std::size_t count, std::uint16_t& low,
+                          std::uint16_t& high);
+void widenIntegerExtremes(const std::uint8_t* bytes, std::size_t count, std::int16_t& low,
+                          std::int16_t& high);
 
 }  // namespace quorvel

@@ -203,5 +203,64 @@ TEST(AltitudeStep, ReachIsTheStepAndTheLargestRiseInSteps) {
   EXPECT_EQ(wholeReach(extremeInts, 1).rise, std::numeric_limits<int>::max());
 }
 
+TEST(AltitudeStep, IntegerExtremesReachEverySampleOfAnyLength) {
+  // Lengths about the vector widths (16 to 64 bytes), with the extremes first, last or in
+  // the scalar tail, and low and high coming in already beyond or inside the samples.
+  struct Case {
+    int length;
+    int lowAt;  // where the lowest sample goes, -1: last
+    int highAt;
+    int lowIn;  // low and high given
+    int highIn;
+  };
+  const Case cases[] = {{1, 0, 0, 255, 0},       {15, 14, 0, 255, 0},    {16, -1, 3, 255, 0},
+                        {17, 16, 15, 255, 0},    {63, 0, -1, 255, 0},    {64, 33, 32, 255, 0},
+                        {65, -1, 63, 255, 0},    {1000, 999, 998, 255, 0}, {40, 5, 6, 2, 250}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.length);
+    const auto place = [&](int at) { return at < 0 ? c.length - 1 : at; };
+    // Every other sample lies strictly between 10 and 240 (and -3000 and 3000).
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(c.length));
+    std::vector<std::uint16_t> words(bytes.size());
+    std::vector<std::int16_t> signedWords(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+      bytes[i] = static_cast<std::uint8_t>(11 + i * 7 % 228);
+      words[i] = static_cast<std::uint16_t>(1000 + i * 37 % 50000);
+      signedWords[i] = static_cast<std::int16_t>(-2999 + static_cast<int>(i * 53 % 5998));
+    }
+    const auto at = [](int i) { return static_cast<std::size_t>(i); };
+    bytes[at(place(c.lowAt))] = 10;
+    words[at(place(c.lowAt))] = 7;
+    signedWords[at(place(c.lowAt))] = -3000;
+    bytes[at(place(c.highAt))] = 240;
+    words[at(place(c.highAt))] = 65000;
+    signedWords[at(place(c.highAt))] = 3000;
+    const bool one = c.length == 1;
+    if (one) {  // one sample: both
+      bytes[0] = 10;
+      words[0] = 7;
+      signedWords[0] = -3000;
+    }
+    std::uint8_t low8 = static_cast<std::uint8_t>(c.lowIn);
+    std::uint8_t high8 = static_cast<std::uint8_t>(c.highIn);
+    widenIntegerExtremes(bytes.data(), bytes.size(), low8, high8);
+    EXPECT_EQ(low8, c.lowIn < 10 ? c.lowIn : 10);
+    EXPECT_EQ(high8, c.highIn > 240 ? c.highIn : one ? 10 : 240);
+    std::uint16_t low16 = 65535;
+    std::uint16_t high16 = 0;
+    std::vector<std::uint8_t> raw(words.size() * 2);
+    std::memcpy(raw.data(), words.data(), raw.size());
+    widenIntegerExtremes(raw.data(), words.size(), low16, high16);
+    EXPECT_EQ(low16, 7);
+    EXPECT_EQ(high16, one ? 7 : 65000);
+    std::int16_t lowSigned = 32767;
+    std::int16_t highSigned = -32768;
+    std::memcpy(raw.data(), signedWords.data(), raw.size());
+    widenIntegerExtremes(raw.data(), signedWords.size(), lowSigned, highSigned);
+    EXPECT_EQ(lowSigned, -3000);
+    EXPECT_EQ(highSigned, one ? -3000 : 3000);
+  }
+}
+
 }  // namespace
 }  // namespace quorvel

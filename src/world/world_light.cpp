@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "failure.h"
+#include "map/altitude_step.h"
 #include "map/sky_view.h"
 #include "map/sun_shadow.h"
 #include "page_advice.h"
@@ -65,11 +66,16 @@ double lowestHeight(const Texture& alt, const PixelWindow& window, double zScale
         Sample high = std::numeric_limits<Sample>::lowest();
         for (std::int32_t y = window.y0; y < window.y0 + window.height; ++y) {
           const std::uint8_t* row = rowOf(y);
-          for (std::int32_t i = 0; i < window.width; ++i) {
-            Sample sample;
-            std::memcpy(&sample, row + static_cast<std::size_t>(i) * sizeof(Sample), sizeof sample);
-            low = std::min(low, sample);
-            high = std::max(high, sample);
+          if constexpr (sizeof(Sample) <= 2) {
+            widenIntegerExtremes(row, static_cast<std::size_t>(window.width), low, high);
+          } else {
+            for (std::int32_t i = 0; i < window.width; ++i) {
+              Sample sample;
+              std::memcpy(&sample, row + static_cast<std::size_t>(i) * sizeof(Sample),
+                          sizeof sample);
+              low = std::min(low, sample);
+              high = std::max(high, sample);
+            }
           }
         }
         lowest = std::min(static_cast<double>(low) * zScale, static_cast<double>(high) * zScale);
