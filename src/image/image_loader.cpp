@@ -104,7 +104,9 @@ const Texture& ImageLoader::load(const std::string& fileName, RasterKind kind,
       // another makes ready the memory of an altitude's samples, as much as the file's bytes
       // (an uncompressed model's samples, and its header), which the reader takes when it
       // fits. An SRTM tile, known by its name and length, is read into it then, and its
-      // voids looked for: the reader keeps the samples once GDAL has found the same. Where no
+      // voids looked for: the reader keeps the samples once GDAL has found the same. So are
+      // the last rows of an uncompressed 16-bit TIFF, found from its first directory, as many
+      // as the pages made hold, kept once GDAL says they lie where they were read. Where no
       // other thread can be had, the guess is left alone rather than made after.
       // Under a limit of the address space, a second thread's stack and heap taken while GDAL
       // loads could leave GDAL's libraries too little of it, now and then: nothing is made
@@ -134,6 +136,7 @@ const Texture& ImageLoader::load(const std::string& fileName, RasterKind kind,
             }
           } else {
             makeSamplePagesAhead(ready.pixels, guess);
+            readStripsAhead(fileName, ready);
           }
         } catch (const std::bad_alloc&) {
           ready = {};  // only a guess: the reader makes its own pages

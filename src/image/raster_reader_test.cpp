@@ -918,6 +918,100 @@ TEST(RasterReader, SamplesReadAheadServeOnlyTheTileGdalOpens) {
   EXPECT_EQ(cut.side, 0);
 }
 
+// The last rows of an uncompressed 16-bit GeoTIFF, read while GDAL loads, are kept only when
+// GDAL then finds them where they were read, in the same file, whole in the window, stored
+// north first, in memory the reader takes; other files are not guessed at. The rows read are
+// overwritten before the reader runs, so that the record shows whether they were kept.
+TEST(RasterReader, StripsReadAheadServeOnlyWhereGdalFindsThem) {
+  constexpr int kWidth = 301;
+  constexpr int kHeight = 200;
+  constexpr std::size_t kRowBytes = kWidth * 2;
+  constexpr std::uint16_t kOverwritten = 30001;
+  // Within a byte's range, for the bytes' case.
+  const auto sample = [](int x, int y, int shift) { return (x * 7 + y * 13 + shift) % 251; };
+  struct Case {
+    const char* what;
+    GDALDataType type = GDT_UInt16;
+    std::vector<std::string> options = {};
+    int bands = 1;
+    int pageRows = 120;  // rows of pages made ready
+    int guessed = 120;   // rows read ahead
+    bool kept = true;
+    KeepWindow window = kAnySize;
+    bool southUp = false;
+    bool replaced = false;
+    std::size_t reserved = kRowBytes * kHeight;
+  };
+  const Case cases[] = {
+      {.what = "strips of several rows"},
+      {.what = "one strip", .options = {"BLOCKYSIZE=200"}},
+      {.what = "strips of a row, signed", .type = GDT_Int16, .options = {"BLOCKYSIZE=1"}},
+      {.what = "every row", .options = {"BLOCKYSIZE=7"}, .pageRows = 210, .guessed = 200},
+      {.what = "replaced", .kept = false, .replaced = true},
+      {.what = "a window", .kept = false, .window = {100, 150, false, 20, 10}},
+      {.what = "stored south first", .kept = false, .southUp = true},
+      {.what = "memory given back", .kept = false, .reserved = kRowBytes * 120},
+      {.what = "big-endian", .options = {"ENDIANNESS=BIG"}, .guessed = 0, .kept = false},
+      {.what = "BigTIFF", .options = {"BIGTIFF=YES"}, .guessed = 0, .kept = false},
+      {.what = "compressed", .options = {"COMPRESS=DEFLATE"}, .guessed = 0, .kept = false},
+      {.what = "tiled",
+       .options = {"TILED=YES", "BLOCKXSIZE=64", "BLOCKYSIZE=64"},
+       .guessed = 0,
+       .kept = false},
+      {.what = "two bands", .bands = 2, .guessed = 0, .kept = false},
+      {.what = "floats", .type = GDT_Float32, .guessed = 0, .kept = false},
+      {.what = "bytes", .type = GDT_Byte, .guessed = 0, .kept = false},
+  };
+  const test::TempDir dir;
+  const std::string name = (dir / "strips.tif").string();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto write = [&](const std::string& to, int shift) {
+      Raster raster("GTiff", kWidth, kHeight, c.bands, c.type);
+      for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) raster.samples.push_back(sample(x, y, shift));
+      }
+      raster.samples.resize(raster.samples.size() * c.bands, 1.0);  // a second band of 1s
+      raster = raster.withOptions(c.options);
+      if (c.southUp) raster = raster.withGeoreference({500000, 30, 0, 4000000, 0, 30}, 32631);
+      test::writeRaster(to, raster);
+    };
+    write(name, 0);
+    SamplesAhead ahead;
+    ahead.pixels.reserve(c.reserved);
+    ahead.pixels.resize(kRowBytes * static_cast<std::size_t>(c.pageRows));
+    readStripsAhead(name, ahead);
+    ASSERT_EQ(ahead.rows, c.guessed);
+    for (int r = 0; r < ahead.rows; ++r) {
+      for (int x = 0; x < kWidth; ++x) {
+        std::uint16_t read;
+        std::memcpy(&read, ahead.pixels.data() + r * kRowBytes + 2 * x, 2);
+        ASSERT_EQ(read, sample(x, kHeight - 1 - r, 0)) << "column " << x << ", row " << r;
+        std::memcpy(ahead.pixels.data() + r * kRowBytes + 2 * x, &kOverwritten, 2);
+      }
+    }
+    if (c.replaced) {
+      write((dir / "other.tif").string(), 1);
+      std::filesystem::rename(dir / "other.tif", name);
+    }
+    const RasterTexture texture(
+        name, RasterKind::kAltitude, c.window, gdal(), [](const std::string&) {}, {}, nullptr,
+        std::move(ahead));
+    const KeepWindow& w = c.window;
+    const int columns = std::min(w.columns, kWidth);
+    const int rows = std::min(w.rows, kHeight);
+    std::vector<double> expected;
+    for (int y = 0; y < rows; ++y) {
+      for (int x = 0; x < columns; ++x) {
+        const int stored = c.southUp ? y : kHeight - 1 - w.y0 - y;
+        expected.push_back(c.kept && y < c.guessed ? kOverwritten
+                                                   : sample(w.x0 + x, stored, c.replaced));
+      }
+    }
+    EXPECT_TRUE(samplesOf(texture) == expected) << "the samples differ";
+  }
+}
+
 // A tile read ahead, with its step and rises found then, makes the map the same samples make
 // from a GeoTIFF, which the map looks at itself: rises within the triangle table's reach.
 TEST(RasterReader, TileReadAheadMakesTheMapOfTheSameGeoTiff) {
