@@ -45,8 +45,10 @@ std::size_t samplePagesGuess(const std::string& fileName, const KeepWindow& keep
 class SamplesView final : public Texture {
  public:
   explicit SamplesView(SamplesAhead& ahead) : Texture("(samples read ahead)"), ahead_(ahead) {
-    width = fileWidth = height = fileHeight = ahead.side;
-    sampleFormat = SampleFormat::kInt16;
+    width = fileWidth = ahead.side > 0 ? ahead.side : ahead.width;
+    height = fileHeight = ahead.side > 0 ? ahead.side : ahead.rows;
+    sampleFormat =
+        ahead.side > 0 || ahead.signedSamples ? SampleFormat::kInt16 : SampleFormat::kUInt16;
     bytesPerPixel = 2;
     bitsPerPixel = 16;
     pixels.swap(ahead.pixels);
@@ -137,6 +139,9 @@ const Texture& ImageLoader::load(const std::string& fileName, RasterKind kind,
           } else {
             makeSamplePagesAhead(ready.pixels, guess);
             readStripsAhead(fileName, ready);
+            if (ready.rows > 0 && options_.sixteenBitFirstRows) {
+              ready.firstRows16 = options_.sixteenBitFirstRows(SamplesView(ready), ready.rows);
+            }
           }
         } catch (const std::bad_alloc&) {
           ready = {};  // only a guess: the reader makes its own pages

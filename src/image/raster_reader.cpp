@@ -846,6 +846,7 @@ void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRa
     kept = rowsAhead > 0 && rowsLieWhereRead(gdal, texture, band, blockHeight, ahead);
   });
   if (rowsAhead > 0 && !kept && !failed) readAll(below, above.count(), [] {});
+  if (kept) texture.firstRows16 = ahead.firstRows16;
   // The first part's failure, whichever thread met it.
   const Outcome& mine = outcomes[1].part < outcomes[0].part ? outcomes[1] : outcomes[0];
   if (mine.failure) throw *mine.failure;

@@ -152,7 +152,7 @@ std::optional<StripRows> guessStripRows(int file, std::uint64_t fileBytes) {
     return std::nullopt;
   }
   const std::uint64_t rowBytes = std::uint64_t{*width} * 2;
-  StripRows guess{static_cast<int>(*width), static_cast<int>(*height), {}};
+  StripRows guess{static_cast<int>(*width), static_cast<int>(*height), {}, *format == 2};
   guess.rowAt.reserve(*height);
   for (std::uint64_t strip = 0; strip < strips; ++strip) {
     // The last strip holds only the rows the image has left.
@@ -214,6 +214,7 @@ void readStripsAhead(const std::string& fileName, SamplesAhead& ahead) {
     ahead.rowAt[static_cast<std::size_t>(r)] =
         guess->rowAt[static_cast<std::size_t>(guess->height - 1 - r)];
   }
+  ahead.signedSamples = guess->signedSamples;
   ahead.file = stampFrom(before);
   ahead.rows = rows;
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "image/texture.h"
+
 namespace quorvel {
 
 // Which file a read found: a file written or replaced since differs in one of these.
@@ -39,6 +41,8 @@ struct SamplesAhead {
   int height = 0;
   int rows = 0;  // 0 when no row was read ahead
   std::vector<std::uint64_t> rowAt;
+  bool signedSamples = false;                       // whether the file says they are Int16
+  std::optional<Texture::FirstRows16> firstRows16;  // of those rows, if found
 };
 
 // The side of the SRTM tile fileName would be by its name (ending in .hgt, in any case) and its
@@ -59,6 +63,7 @@ struct StripRows {
   int width = 0;
   int height = 0;
   std::vector<std::uint64_t> rowAt;  // by stored row, top first
+  bool signedSamples = false;
 };
 [[nodiscard]] std::optional<StripRows> guessStripRows(int file, std::uint64_t fileBytes);
 
