@@ -45,10 +45,8 @@ std::size_t samplePagesGuess(const std::string& fileName, const KeepWindow& keep
 class SamplesView final : public Texture {
  public:
   explicit SamplesView(SamplesAhead& ahead) : Texture("(samples read ahead)"), ahead_(ahead) {
-    width = fileWidth = ahead.side > 0 ? ahead.side : ahead.width;
-    height = fileHeight = ahead.side > 0 ? ahead.side : ahead.rows;
-    sampleFormat =
-        ahead.side > 0 || ahead.signedSamples ? SampleFormat::kInt16 : SampleFormat::kUInt16;
+    width = fileWidth = height = fileHeight = ahead.side;
+    sampleFormat = SampleFormat::kInt16;
     bytesPerPixel = 2;
     bitsPerPixel = 16;
     pixels.swap(ahead.pixels);
@@ -106,9 +104,7 @@ const Texture& ImageLoader::load(const std::string& fileName, RasterKind kind,
       // another makes ready the memory of an altitude's samples, as much as the file's bytes
       // (an uncompressed model's samples, and its header), which the reader takes when it
       // fits. An SRTM tile, known by its name and length, is read into it then, and its
-      // voids looked for: the reader keeps the samples once GDAL has found the same. So are
-      // the last rows of an uncompressed 16-bit TIFF, found from its first directory, as many
-      // as the pages made hold, kept once GDAL says they lie where they were read. Where no
+      // voids looked for: the reader keeps the samples once GDAL has found the same. Where no
       // other thread can be had, the guess is left alone rather than made after.
       // Under a limit of the address space, a second thread's stack and heap taken while GDAL
       // loads could leave GDAL's libraries too little of it, now and then: nothing is made
@@ -138,10 +134,6 @@ const Texture& ImageLoader::load(const std::string& fileName, RasterKind kind,
             }
           } else {
             makeSamplePagesAhead(ready.pixels, guess);
-            readStripsAhead(fileName, ready);
-            if (ready.rows > 0 && options_.sixteenBitFirstRows) {
-              ready.firstRows16 = options_.sixteenBitFirstRows(SamplesView(ready), ready.rows);
-            }
           }
         } catch (const std::bad_alloc&) {
           ready = {};  // only a guess: the reader makes its own pages

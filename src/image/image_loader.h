@@ -43,9 +43,6 @@ struct ImageLoaderOptions {
   // samples read while GDAL loads, so that the map need not look for them after; the map's
   // own function, passed down.
   std::function<std::array<int, 2>(const Texture& alt)> sixteenBitReach;
-  // The same pass over the first rows alone (Texture::firstRows16), for the rows of a 16-bit
-  // GeoTIFF read while GDAL loads.
-  std::function<Texture::FirstRows16(const Texture& alt, int rows)> sixteenBitFirstRows = {};
 };
 
 // Loads the images of compiles. It owns everything loading needs, so that none of it is

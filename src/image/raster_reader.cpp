@@ -16,7 +16,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <limits>
 #include <memory>
 #include <new>
@@ -502,70 +501,6 @@ std::optional<OwnBlocks> ownBlocks(const Api& gdal, GDALDatasetH dataset, GDALRa
   return std::nullopt;
 }
 
-// Where GeoTIFF block (bx, by) of band lies in the file and its size, as GDAL says; size 0 for
-// a sparse block.
-std::pair<std::uint64_t, std::uint64_t> tiffBlockAt(const Api& gdal, GDALRasterBandH band, int bx,
-                                                    int by) {
-  const auto number = [&](const char* what) -> std::uint64_t {
-    const std::string name = std::string(what) + std::to_string(bx) + "_" + std::to_string(by);
-    const char* text = gdal.GDALGetMetadataItem(band, name.c_str(), "TIFF");
-    std::uint64_t value = 0;
-    if (text == nullptr ||
-        std::from_chars(text, text + std::strlen(text), value).ec != std::errc()) {
-      return 0;
-    }
-    return value;
-  };
-  const std::uint64_t offset = number("BLOCK_OFFSET_");
-  return {offset, offset != 0 ? number("BLOCK_SIZE_") : 0};
-}
-
-// How many of the map's first rows may hold the samples read ahead (readStripsAhead) as this
-// reader would read them: all of them when GDAL found the guessed size in uncompressed strips
-// of one band of 16-bit samples (blocks), read from the file itself, whole in the window and
-// stored north first and west first, in memory that holds them (rowsLieWhereRead then checks
-// the rest); otherwise none.
-int rowsReadAhead(const Texture& texture, const std::optional<OwnBlocks>& blocks,
-                  const StoredOrder& order, const SamplesAhead& ahead) {
-  const bool plausible =
-      ahead.rows > 0 && blocks && blocks->kind == OwnBlocks::Kind::kPlain &&
-      blocks->sampleBytes == 2 && blocks->blockWidth == texture.fileWidth &&
-      ahead.width == texture.fileWidth && ahead.height == texture.fileHeight &&
-      texture.width == texture.fileWidth && texture.height == texture.fileHeight &&
-      texture.x0 == 0 && texture.y0 == 0 && !order.rowsSouthFirst && !order.columnsEastFirst &&
-      ahead.rows <= texture.height && ahead.rowAt.size() == static_cast<std::size_t>(ahead.rows) &&
-      texture.pixels.size() / (static_cast<std::size_t>(texture.width) * 2) >=
-          static_cast<std::size_t>(ahead.rows);
-  return plausible ? ahead.rows : 0;
-}
-
-// Whether every row read ahead was read where GDAL says it lies, in a block of the size the
-// reading checks, and the file is the one read then, unchanged since.
-bool rowsLieWhereRead(const Api& gdal, const Texture& texture, GDALRasterBandH band,
-                      int blockHeight, const SamplesAhead& ahead) {
-  const int height = texture.height;
-  const std::uint64_t rowBytes = static_cast<std::uint64_t>(texture.width) * 2;
-  int block = -1;
-  std::pair<std::uint64_t, std::uint64_t> where;
-  for (int row = 0; row < ahead.rows; ++row) {
-    const int stored = height - 1 - row;
-    if (stored / blockHeight != block) {
-      block = stored / blockHeight;
-      where = tiffBlockAt(gdal, band, 0, block);
-      // A strip at the image's foot holds only the rows the image has.
-      const int held = std::min(blockHeight, height - block * blockHeight);
-      if (where.first == 0 || where.second < static_cast<std::uint64_t>(held) * rowBytes) {
-        return false;
-      }
-    }
-    const std::uint64_t at =
-        where.first + static_cast<std::uint64_t>(stored - block * blockHeight) * rowBytes;
-    if (at != ahead.rowAt[static_cast<std::size_t>(row)]) return false;
-  }
-  const std::optional<FileStamp> now = stampOf(texture.fileName);
-  return now && *now == ahead.file;
-}
-
 // One thread's reading of such blocks: its own descriptor and buffers.
 class BlockDecoder {
  public:
@@ -639,7 +574,18 @@ class BlockDecoder {
       const std::uint64_t rowBytes = static_cast<std::uint64_t>(layout_.fileWidth) * 2;
       return {rowBytes * static_cast<std::uint64_t>(by), rowBytes};
     }
-    return tiffBlockAt(gdal_, band, bx, by);
+    const auto number = [&](const char* what) -> std::uint64_t {
+      const std::string name = std::string(what) + std::to_string(bx) + "_" + std::to_string(by);
+      const char* text = gdal_.GDALGetMetadataItem(band, name.c_str(), "TIFF");
+      std::uint64_t value = 0;
+      if (text == nullptr ||
+          std::from_chars(text, text + std::strlen(text), value).ec != std::errc()) {
+        return 0;
+      }
+      return value;
+    };
+    const std::uint64_t offset = number("BLOCK_OFFSET_");
+    return {offset, offset != 0 ? number("BLOCK_SIZE_") : 0};
   }
 
   // Queues the reads of rows top to bottom - 1, columns left to right - 1, of block (bx, by)
@@ -726,11 +672,10 @@ class BlockDecoder {
 // blocks (rasterParts), taken in turn by two threads, as the run's other core has nothing to
 // do while the altitude loads: each block is decoded once, by one thread. A dataset serves
 // one thread at a time, so the second thread reads through an opening of its own. Signed
-// bytes are widened to 16 bits as they are read. Rows read ahead, when they are the ones this
-// would read (rowsReadAhead), are not read again.
+// bytes are widened to 16 bits as they are read.
 void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRasterBandH band,
                  GDALDataType type, bool signedBytes, const StoredOrder& order,
-                 const GdalMessages& messages, const SamplesAhead& ahead) {
+                 const GdalMessages& messages) {
   const std::size_t rowBytes =
       static_cast<std::size_t>(texture.width) * static_cast<std::size_t>(texture.bytesPerPixel);
   int blockWidth = 0;
@@ -739,21 +684,19 @@ void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRa
   // Plain variables: the lambdas below capture them, which clang 14 refuses for a structured
   // binding.
   const std::pair<int, int> corner = storedWindow(texture, order);
-  const bool reachable = blocksReachable(gdal, dataset);
-  const auto partsOf = [&](int rows) {
-    return rasterParts(corner.first, corner.second, texture.width, rows, blockWidth, blockHeight,
-                       texture.bytesPerPixel, reachable);
-  };
+  const RasterParts parts =
+      rasterParts(corner.first, corner.second, texture.width, texture.height, blockWidth,
+                  blockHeight, texture.bytesPerPixel, blocksReachable(gdal, dataset));
+  const int partCount = parts.count();
+  const int threads = partCount > 1 ? 2 : 1;
   const std::optional<OwnBlocks> blocks = ownBlocks(gdal, dataset, band, type, signedBytes,
                                                     texture.fileName, blockWidth, blockHeight);
-  // Checked for the whole window, whatever was read ahead: the same files pass.
-  checkDriverMemory(gdal, dataset, texture.fileName, 1,
-                    partsOf(texture.height).count() > 1 ? 2 : 1);
+  checkDriverMemory(gdal, dataset, texture.fileName, 1, threads);
   // The pixels' pages are made by both threads, half each, before the samples are read: on
   // these machines a fresh page's first touch costs more than reading its samples. Memory
   // made ready while GDAL loaded serves when it holds the samples with at most the memory
-  // bound's share to spare, its pages made so far kept, with the rows read ahead; other memory
-  // is given back before any page is made.
+  // bound's share to spare, its pages made so far kept; other memory is given back before
+  // any page is made.
   const std::size_t bytes = rowBytes * static_cast<std::size_t>(texture.height);
   const std::size_t reserved = texture.pixels.capacity();
   if (reserved < bytes || reserved - bytes > kReadySpareBytes) {
@@ -761,32 +704,22 @@ void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRa
     texture.pixels.reserve(bytes);  // allocates without touching a page
     adviseHugePages(texture.pixels.data(), bytes);
   }
-  // The last stored rows, the map's first, may have been read while GDAL loaded: the rows
-  // above them are read first, while this thread checks those with GDAL, then them only when
-  // they are not the ones this reader would read. Parts are numbered in the stored order.
-  const int rowsAhead = rowsReadAhead(texture, blocks, order, ahead);
-  const RasterParts above = partsOf(texture.height - rowsAhead);
-  const RasterParts below =
-      rasterParts(corner.first, corner.second + texture.height - rowsAhead, texture.width,
-                  rowsAhead, blockWidth, blockHeight, texture.bytesPerPixel, reachable);
-  const int threads = above.count() > 1 || below.count() > 1 ? 2 : 1;
   const std::size_t made = std::min(texture.pixels.size(), bytes);
   const auto lineSpace = static_cast<int>(order.rowsSouthFirst ? rowBytes : -rowBytes);
+  std::atomic<int> next{0};
   std::atomic<bool> failed{false};
   struct Outcome {
     int part = std::numeric_limits<int>::max();  // the first part that failed
     std::optional<Failure> failure;
   };
-  // Reads parts, numbered from base, until none is left or one has failed; from is the
-  // thread's own band.
-  const auto readParts = [&](const RasterParts& parts, int base, std::atomic<int>& next,
-                             GDALRasterBandH from, GDALDatasetH own, const GdalMessages& said,
+  // Reads parts until none is left or one has failed; from is the thread's own band.
+  const auto readParts = [&](GDALRasterBandH from, GDALDatasetH own, const GdalMessages& said,
                              Outcome& outcome) {
     Dataset reopened(nullptr, DatasetCloser{&gdal});
     const int failuresBefore = said.failures();
     std::optional<BlockDecoder> decoder;
     if (blocks) decoder.emplace(gdal, *blocks, texture.fileName);
-    for (int index = next++; index < parts.count() && !failed; index = next++) {
+    for (int index = next++; index < partCount && !failed; index = next++) {
       if (from == nullptr && own == nullptr) {
         reopened.reset(openRaster(gdal, texture.fileName));
         own = reopened.get();
@@ -805,7 +738,7 @@ void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRa
                              window.width, window.height, type, texture.bytesPerPixel,
                              lineSpace) != CE_None) ||
           said.failures() != failuresBefore) {
-        outcome = {base + index, readFailure(gdal, texture.fileName, said)};
+        outcome = {index, readFailure(gdal, texture.fileName, said)};
         failed = true;
         return;
       }
@@ -824,29 +757,19 @@ void readSamples(const Api& gdal, Texture& texture, GDALDatasetH dataset, GDALRa
   // The first reader is this thread, with the caller's opening and messages; the second has
   // its own of both.
   Outcome outcomes[2];
-  const auto readAll = [&](const RasterParts& parts, int base, const std::function<void()>& first) {
-    std::atomic<int> next{0};
-    runJobs(threads, threads, [&](int reader) {
-      try {
-        if (reader == 0) {
-          first();
-          readParts(parts, base, next, band, dataset, messages, outcomes[0]);
-        } else {
-          const GdalMessages said(gdal);  // GDAL's messages go to a handler of this thread's own
-          readParts(parts, base, next, nullptr, nullptr, said, outcomes[1]);
-        }
-      } catch (...) {
-        failed = true;  // the other reader stops too
-        throw;
+  runJobs(threads, threads, [&](int reader) {
+    try {
+      if (reader == 0) {
+        readParts(band, dataset, messages, outcomes[0]);
+      } else {
+        const GdalMessages said(gdal);  // GDAL's messages go to a handler of this thread's own
+        readParts(nullptr, nullptr, said, outcomes[1]);
       }
-    });
-  };
-  bool kept = false;
-  readAll(above, 0, [&] {
-    kept = rowsAhead > 0 && rowsLieWhereRead(gdal, texture, band, blockHeight, ahead);
+    } catch (...) {
+      failed = true;  // the other reader stops too
+      throw;
+    }
   });
-  if (rowsAhead > 0 && !kept && !failed) readAll(below, above.count(), [] {});
-  if (kept) texture.firstRows16 = ahead.firstRows16;
   // The first part's failure, whichever thread met it.
   const Outcome& mine = outcomes[1].part < outcomes[0].part ? outcomes[1] : outcomes[0];
   if (mine.failure) throw *mine.failure;
@@ -922,7 +845,7 @@ void readAltitude(const Api& gdal, Texture& texture, GDALDatasetH dataset,
   if (readAhead) {
     checkDriverMemory(gdal, dataset, texture.fileName, 1, 2);  // never refuses: checked in turn
   } else {
-    readSamples(gdal, texture, dataset, band, type, signedBytes, order, messages, ahead);
+    readSamples(gdal, texture, dataset, band, type, signedBytes, order, messages);
   }
   // A paletted band's nodata value is an index, so it is looked for before the table.
   const AltitudeHoles holes =

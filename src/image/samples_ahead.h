@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "image/texture.h"
-
 namespace quorvel {
 
 // Which file a read found: a file written or replaced since differs in one of these.
@@ -35,14 +33,6 @@ struct SamplesAhead {
   FileStamp file;
   bool voids = false;  // whether a sample is -32768, an SRTM tile's mark of no altitude
   std::optional<std::array<int, 2>> reach16;  // Texture::reach16 of the samples, if found
-  // A GeoTIFF's last stored rows, read into the map's first rows (readStripsAhead): map row r
-  // holds stored row height - 1 - r, of width samples, read at rowAt[r] in the file.
-  int width = 0;
-  int height = 0;
-  int rows = 0;  // 0 when no row was read ahead
-  std::vector<std::uint64_t> rowAt;
-  bool signedSamples = false;                       // whether the file says they are Int16
-  std::optional<Texture::FirstRows16> firstRows16;  // of those rows, if found
 };
 
 // The side of the SRTM tile fileName would be by its name (ending in .hgt, in any case) and its
@@ -53,24 +43,6 @@ struct SamplesAhead {
 // north first and its samples big-endian. ahead.side stays 0 when the file cannot be read
 // whole, or changed while it was.
 void readSrtmAhead(const std::string& fileName, int side, SamplesAhead& ahead);
-
-// Where each stored row of a TIFF lies in the file, guessed from its header and first
-// directory alone when they describe a classic little-endian TIFF of one band of 16-bit
-// integers in uncompressed strips, every strip within the file's bytes; nothing when any field
-// is missing, odd or anything else. A guess that GDAL confirms or not once it has opened the
-// file, never a reading of the format.
-struct StripRows {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint64_t> rowAt;  // by stored row, top first
-  bool signedSamples = false;
-};
-[[nodiscard]] std::optional<StripRows> guessStripRows(int file, std::uint64_t fileBytes);
-
-// Reads as many of the last stored rows of such a TIFF as ahead.pixels holds (its size, on
-// pages made) into the map's first rows, the last stored row first. ahead.rows stays 0 when
-// there is no guess, or the file cannot be read, or changed while it was.
-void readStripsAhead(const std::string& fileName, SamplesAhead& ahead);
 
 // Swaps the two bytes of each 16-bit sample of bytes[0, count).
 void swapBytePairs(std::uint8_t* bytes, std::size_t count);

@@ -175,16 +175,6 @@ class Texture {
   // A 16-bit altitude's step and largest rise (the map's sixteenBitReach), when they were found
   // as the samples were read; the samples must not change while it is set.
   std::optional<std::array<int, 2>> reach16;
-  // The part of that pass over a 16-bit altitude's first rows alone (the map's
-  // sixteenBitFirstRows), when they were read ahead of the others; the samples must not change
-  // while it is set.
-  struct FirstRows16 {
-    int rows = 0;
-    bool signedSamples = false;  // whether they were taken as Int16
-    std::uint16_t largest = 0;   // the largest rise between neighbours of those rows
-    std::uint16_t bits = 0;      // the or of their differences from the first sample
-  };
-  std::optional<FirstRows16> firstRows16;
 
  protected:
   explicit Texture(std::string name, NoteSink notes = {})

@@ -275,12 +275,10 @@ CompileResult compileFiles(const ImageFiles& files, const Settings& settings,
     // The altitude image decides how much of each image is kept: memory follows the map,
     // not what the headers claim.
     ImageLoader loader([&](const std::string& line) { lines.note(line); },
-                       ImageLoaderOptions{options.trustedInputs,
-                                          [](const Texture& alt) {
+                       ImageLoaderOptions{options.trustedInputs, [](const Texture& alt) {
                                             const AltitudeReach reach = sixteenBitReach(alt, 1);
                                             return std::array{reach.step, reach.rise};
-                                          },
-                                          sixteenBitFirstRows});
+                                          }});
     const ImageNames names = imageNamesOf(files);
     const std::string mapName = files.prefix + ".map";
     if (const std::optional<Failure> uncreatable = mapCreationFailure(mapName)) {

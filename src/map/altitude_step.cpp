@@ -242,22 +242,14 @@ AltitudeReach sixteenBitReach(const Texture& alt, int threads) {
   std::uint16_t origin;
   std::memcpy(&origin, pixels, sizeof origin);
   origin ^= flip;
-  // First rows already passed over leave the rest, from their last row, whose pairs with the
-  // next row are not yet counted.
-  const std::optional<Texture::FirstRows16>& ahead = alt.firstRows16;
-  const bool taken = ahead && ahead->rows > 0 && ahead->rows <= height &&
-                     ahead->signedSamples == (format == SampleFormat::kInt16);
-  const int from = taken ? ahead->rows - 1 : 0;
   // One pass over the rows, shared among the threads: the largest rise, and the step's lowest
   // set bit, which all differences from the first sample have in common.
-  const std::size_t left =
-      static_cast<std::size_t>(height - from) * static_cast<std::size_t>(width);
   const int parts = static_cast<int>(
-      std::clamp<std::size_t>(left / (std::size_t{1} << 22), 1, std::clamp(threads, 1, 64)));
+      std::clamp<std::size_t>(samples / (std::size_t{1} << 22), 1, std::clamp(threads, 1, 64)));
   std::vector<std::array<std::uint16_t, 2>> reach(static_cast<std::size_t>(parts), {0, 0});
   runJobs(parts, parts, [&](int part) {
-    const int first = from + static_cast<int>(std::int64_t{height - from} * part / parts);
-    const int last = from + static_cast<int>(std::int64_t{height - from} * (part + 1) / parts);
+    const int first = static_cast<int>(std::int64_t{height} * part / parts);
+    const int last = static_cast<int>(std::int64_t{height} * (part + 1) / parts);
     auto& [largest, bits] = reach[static_cast<std::size_t>(part)];
     for (int y = first; y < last; ++y) {
       const std::uint8_t* row = pixels + static_cast<std::size_t>(y) * width * 2;
@@ -266,8 +258,8 @@ AltitudeReach sixteenBitReach(const Texture& alt, int threads) {
       reachOfRow16(row, above, width, flip, origin, largest, bits);
     }
   });
-  int largest = taken ? ahead->largest : 0;
-  unsigned bits = taken ? ahead->bits : 0;
+  int largest = 0;
+  unsigned bits = 0;
   for (const auto& [partLargest, partBits] : reach) {
     largest = std::max<int>(largest, partLargest);
     bits |= partBits;
@@ -281,21 +273,6 @@ AltitudeReach sixteenBitReach(const Texture& alt, int threads) {
   });
   const int step = shown ? lowBit : stepOfValues(alt, threads);
   return {step, largest / step};
-}
-
-Texture::FirstRows16 sixteenBitFirstRows(const Texture& alt, int rows) {
-  Texture::FirstRows16 found{rows, alt.sampleFormat == SampleFormat::kInt16, 0, 0};
-  const std::uint16_t flip = found.signedSamples ? 0x8000 : 0;
-  const int width = alt.width;
-  std::uint16_t origin;
-  std::memcpy(&origin, alt.pixels.data(), sizeof origin);
-  origin ^= flip;
-  for (int y = 0; y < rows; ++y) {
-    const std::uint8_t* row = alt.pixels.data() + static_cast<std::size_t>(y) * width * 2;
-    const std::uint8_t* above = y + 1 < rows ? row + static_cast<std::size_t>(width) * 2 : nullptr;
-    reachOfRow16(row, above, width, flip, origin, found.largest, found.bits);
-  }
-  return found;
 }
 
 namespace {

@@ -32,11 +32,6 @@ struct AltitudeReach {
 // among up to threads threads.
 [[nodiscard]] AltitudeReach sixteenBitReach(const Texture& alt, int threads);
 
-// sixteenBitReach's pass over the first rows of a 16-bit altitude only (those rows and the
-// pairs between them), which alt's pixels must hold, for rows read ahead of the others: the
-// reach of the whole altitude then takes the rest alone (Texture::firstRows16).
-[[nodiscard]] Texture::FirstRows16 sixteenBitFirstRows(const Texture& alt, int rows);
-
 // The reach of 32-bit and real samples that are all whole numbers below 2^31 in size
 // (elevation models in whole metres, kept as floats); {0, 0} for any other altitude. A step
 // beyond an int's range is given as 1, with the rise unknown. The rows are shared among up

@@ -163,16 +163,6 @@ TEST(AltitudeStep, ReachIsTheStepAndTheLargestRiseInSteps) {
     EXPECT_EQ(reach.step, c.step);
     EXPECT_EQ(reach.rise, 40);
     EXPECT_EQ(altitudeStep(alt, c.threads), c.step);
-    if (!sixteenBit) continue;
-    // The first rows passed over ahead, the pair in them, across their last row or after it.
-    for (const int rows : {1, c.y + 1, c.y + 2, c.y + c.dy + 1, c.height}) {
-      if (rows > c.height) continue;
-      SCOPED_TRACE("first rows " + std::to_string(rows));
-      test::MemoryTexture split("alt", c.width, c.height, bytes, pixels, c.format);
-      split.firstRows16 = sixteenBitFirstRows(alt, rows);
-      EXPECT_EQ(sixteenBitReach(split, c.threads).step, c.step);
-      EXPECT_EQ(sixteenBitReach(split, c.threads).rise, 40);
-    }
   }
   // Multiples of 6 up to the last pixel, which is 2 above one: the first samples show 6.
   std::vector<std::uint16_t> sixes(1 << 17);
