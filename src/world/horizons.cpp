@@ -104,32 +104,33 @@ std::optional<std::string> readAt(const std::string& fileName, std::int64_t offs
 
 // Pushes v, nearer than every vertex of hull, onto it: the vertices it hides go, as the
 // sweep's own step takes them (a vertex goes when the one behind it is seen at least as
-// steeply), in exact integers.
-inline void pushVertex(std::vector<SkyVertex>& hull, const SkyVertex& v) {
-  while (hull.size() >= 2) {
-    const SkyVertex& top = hull.back();
-    const SkyVertex& second = hull[hull.size() - 2];
+// steeply), in exact integers. The hull is the vertices of stack from base on (a tile's seeds
+// are merged in their own storage, not in a hull copied there); v lies outside stack.
+inline void pushVertex(std::vector<SkyVertex>& stack, std::size_t base, const SkyVertex& v) {
+  while (stack.size() - base >= 2) {
+    const SkyVertex& top = stack.back();
+    const SkyVertex& second = stack[stack.size() - 2];
     const std::int64_t riseTop = std::int64_t{top.height} - v.height;
     const std::int64_t distanceTop = std::int64_t{top.step} - v.step;
     const std::int64_t riseSecond = std::int64_t{second.height} - v.height;
     const std::int64_t distanceSecond = std::int64_t{second.step} - v.step;
     if (!(riseSecond * distanceTop >= riseTop * distanceSecond)) break;
-    hull.pop_back();
+    stack.pop_back();
   }
-  hull.push_back(v);
+  stack.push_back(v);
 }
 
-// Pushes piece, a line's strict upper hull nearer than every vertex of hull, onto it, as
-// pushVertex would one vertex at a time. Once two of the piece's vertices are on top, each
-// vertex after them lies beyond the chord of any two before it, so none of the rest pops
-// anything: they are taken as they are.
-void pushHull(std::vector<SkyVertex>& hull, std::span<const SkyVertex> piece) {
-  std::size_t below = hull.size();  // hull's own vertices still under the piece's
+// Pushes piece, a line's strict upper hull nearer than every vertex of the hull, onto it (the
+// vertices of stack from base on), as pushVertex would one vertex at a time. Once two of the
+// piece's vertices are on top, each vertex after them lies beyond the chord of any two before
+// it, so none of the rest pops anything: they are taken as they are.
+void pushHull(std::vector<SkyVertex>& stack, std::size_t base, std::span<const SkyVertex> piece) {
+  std::size_t below = stack.size() - base;  // the hull's own vertices still under the piece's
   for (std::size_t k = 0; k < piece.size(); ++k) {
-    pushVertex(hull, piece[k]);
-    below = std::min(below, hull.size() - 1);
-    if (hull.size() - below >= 2) {
-      hull.insert(hull.end(), piece.begin() + static_cast<std::ptrdiff_t>(k) + 1, piece.end());
+    pushVertex(stack, base, piece[k]);
+    below = std::min(below, stack.size() - base - 1);
+    if (stack.size() - base - below >= 2) {
+      stack.insert(stack.end(), piece.begin() + static_cast<std::ptrdiff_t>(k) + 1, piece.end());
       return;
     }
   }
@@ -320,10 +321,10 @@ void pieceHulls(const HorizonSettings& settings, const TilePlan& plan, std::int3
                      const Section::Line* line = middle.find(c, o);
                      const int farthestShared = line != nullptr ? line->last : first - 1;
                      for (int step = last; step > farthestShared; --step) {
-                       pushVertex(hull, {heightAtStep(settings, window, d, c, o, step), step});
+                       pushVertex(hull, 0, {heightAtStep(settings, window, d, c, o, step), step});
                      }
                      if (line != nullptr) {
-                       pushHull(hull, middleOf(*line));
+                       pushHull(hull, 0, middleOf(*line));
                      }
                      storeHull(sections[at(d)], c, o, hull);
                    });
@@ -340,7 +341,7 @@ void pieceHulls(const HorizonSettings& settings, const TilePlan& plan, std::int3
           }
           const int nearestShared = line != nullptr ? line->first : last + 1;
           for (int step = nearestShared - 1; step >= first; --step) {
-            pushVertex(hull, {heightAtStep(settings, window, d, c, o, step), step});
+            pushVertex(hull, 0, {heightAtStep(settings, window, d, c, o, step), step});
           }
           int x = 0;
           int y = 0;
@@ -512,7 +513,8 @@ bool writeHorizons(const std::string& fileName, const HorizonSettings& settings,
     std::size_t room = 0;
     for (const Section::Class& c : sections[d].classes) {
       for (const Section::Line& line : c.lines) {
-        if (line.count >= 0) room += kLongestVarint * (1 + 2 * static_cast<std::size_t>(line.count));
+        if (line.count < 0) continue;
+        room += kLongestVarint * (1 + 2 * static_cast<std::size_t>(line.count));
       }
     }
     bytes.resize(begin + room);
@@ -601,7 +603,6 @@ HorizonSeeds::HorizonSeeds(const HorizonSettings& settings, const TilePlan& plan
   vertices_.clear();
   directions_.resize(static_cast<std::size_t>(settings.directions));
   std::vector<std::span<const SkyVertex>> pieces;
-  std::vector<SkyVertex> hull;
   for (int d = 0; d < settings.directions; ++d) {
     // Of the tiles beyond, read once; held while this direction's seeds are made.
     std::map<std::int32_t, std::shared_ptr<const Section>> sections;
@@ -640,17 +641,16 @@ HorizonSeeds::HorizonSeeds(const HorizonSettings& settings, const TilePlan& plan
                                 static_cast<std::size_t>(line->count));
             step = line->last + 1;
           }
-          hull.clear();
+          const std::size_t base = vertices_.size();
           for (auto piece = pieces.rbegin(); piece != pieces.rend(); ++piece) {
-            pushHull(hull, *piece);
+            pushHull(vertices_, base, *piece);
           }
           if (static_cast<int>(classes.size()) <= c) classes.resize(static_cast<std::size_t>(c) + 1);
           Class& lines = classes[static_cast<std::size_t>(c)];
           if (lines.lines.empty()) lines.firstLine = o;
           lines.lines.resize(static_cast<std::size_t>(o - lines.firstLine) + 1);
-          lines.lines.back() = Line{static_cast<std::int64_t>(vertices_.size()),
-                                    static_cast<std::int32_t>(hull.size())};
-          vertices_.insert(vertices_.end(), hull.begin(), hull.end());
+          lines.lines.back() = Line{static_cast<std::int64_t>(base),
+                                    static_cast<std::int32_t>(vertices_.size() - base)};
         });
   }
 }
