@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "failure.h"
+#include "map/map_format.h"
 #include "map/map_writer.h"
 #include "world/sha256.h"
 #include "world/world_files.h"
@@ -105,10 +106,15 @@ TileInputs WorldInputs::load(std::int32_t index) {
     const Texture*& image = read[names_[role]];
     if (image == nullptr) {
       // Every tile reads the same files in the same order: the n-th is the n-th of old.
+      // A BMP's colours are kept in blocks of a blocFile's columns, as quorvel's bands are: the
+      // encoder then reads each blocFile's as one run of memory, which the processor fetches
+      // ahead, where a tile's rows lie kilobytes apart. Their digest is that of the rows. Only
+      // speed.
       const std::size_t n = inputs.owned.size();
       inputs.owned.push_back(loader_.loadWindow(
           names_[role], RasterKind::kColour,
-          KeepWindow{own.width, own.height, false, own.x0, own.y0}, grid_, nullptr,
+          KeepWindow{own.width, own.height, false, own.x0, own.y0, kBlocFilePixels + 1}, grid_,
+          nullptr,
           n < old.owned.size() ? std::move(old.owned[n]) : nullptr));
       image = inputs.owned.back().get();
       checkWindowUnchanged(*headers_[role], *image, own.width, own.height);
