@@ -54,35 +54,19 @@ QUORVEL_WIDE_CLONES int largestRiseOfRow(const std::uint8_t* row, const std::uin
   return largest;
 }
 
-// The lowest and highest of count samples, which the compiler takes many at a time.
-template <class Sample>
-[[gnu::always_inline]] inline void integerExtremesOf(const std::uint8_t* bytes, std::size_t count,
-                                                     Sample& low, Sample& high) {
-  Sample lowest = std::numeric_limits<Sample>::max();
-  Sample highest = std::numeric_limits<Sample>::lowest();
-  for (std::size_t n = 0; n < count; ++n) {
-    Sample sample;
-    std::memcpy(&sample, bytes + n * sizeof(Sample), sizeof sample);
-    lowest = std::min(lowest, sample);
-    highest = std::max(highest, sample);
-  }
-  low = std::min(low, lowest);
-  high = std::max(high, highest);
-}
-
 QUORVEL_WIDE_CLONES void extremes8(const std::uint8_t* bytes, std::size_t count, std::uint8_t& low,
                                    std::uint8_t& high) {
-  integerExtremesOf(bytes, count, low, high);
+  widenIntegerExtremes<>(bytes, count, low, high);
 }
 
 QUORVEL_WIDE_CLONES void extremesU16(const std::uint8_t* bytes, std::size_t count,
                                      std::uint16_t& low, std::uint16_t& high) {
-  integerExtremesOf(bytes, count, low, high);
+  widenIntegerExtremes<>(bytes, count, low, high);
 }
 
 QUORVEL_WIDE_CLONES void extremesI16(const std::uint8_t* bytes, std::size_t count,
                                      std::int16_t& low, std::int16_t& high) {
-  integerExtremesOf(bytes, count, low, high);
+  widenIntegerExtremes<>(bytes, count, low, high);
 }
 
 }  // namespace

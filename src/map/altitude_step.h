@@ -1,7 +1,10 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <limits>
 
 #include "image/texture.h"
 
@@ -52,5 +55,24 @@ void widenIntegerExtremes(const std::uint8_t* bytes, std::size_t count, std::uin
                           std::uint16_t& high);
 void widenIntegerExtremes(const std::uint8_t* bytes, std::size_t count, std::int16_t& low,
                           std::int16_t& high);
+
+// Any integer samples; the overloads above are this, built for wider vectors where the
+// processor has them. Kept in locals, which the compiler holds in vector lanes: low and high
+// may alias bytes.
+template <class Sample>
+[[gnu::always_inline]] inline void widenIntegerExtremes(const std::uint8_t* bytes,
+                                                        std::size_t count, Sample& low,
+                                                        Sample& high) {
+  Sample lowest = std::numeric_limits<Sample>::max();
+  Sample highest = std::numeric_limits<Sample>::lowest();
+  for (std::size_t n = 0; n < count; ++n) {
+    Sample sample;
+    std::memcpy(&sample, bytes + n * sizeof(Sample), sizeof sample);
+    lowest = std::min(lowest, sample);
+    highest = std::max(highest, sample);
+  }
+  low = std::min(low, lowest);
+  high = std::max(high, highest);
+}
 
 }  // namespace quorvel

@@ -456,16 +456,7 @@ void sampleExtremes(const Texture& window, double& lowest, double& highest) {
       if (count == 0) return;
       Sample low = std::numeric_limits<Sample>::max();
       Sample high = std::numeric_limits<Sample>::lowest();
-      if constexpr (sizeof(Sample) <= 2) {
-        widenIntegerExtremes(window.pixels.data(), count, low, high);
-      } else {
-        for (std::size_t i = 0; i < count; ++i) {
-          Sample sample;
-          std::memcpy(&sample, window.pixels.data() + i * sizeof(Sample), sizeof sample);
-          low = std::min(low, sample);
-          high = std::max(high, sample);
-        }
-      }
+      widenIntegerExtremes(window.pixels.data(), count, low, high);
       lowest = static_cast<double>(low);
       highest = static_cast<double>(high);
       return;

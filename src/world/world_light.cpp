@@ -65,18 +65,7 @@ double lowestHeight(const Texture& alt, const PixelWindow& window, double zScale
         Sample low = std::numeric_limits<Sample>::max();
         Sample high = std::numeric_limits<Sample>::lowest();
         for (std::int32_t y = window.y0; y < window.y0 + window.height; ++y) {
-          const std::uint8_t* row = rowOf(y);
-          if constexpr (sizeof(Sample) <= 2) {
-            widenIntegerExtremes(row, static_cast<std::size_t>(window.width), low, high);
-          } else {
-            for (std::int32_t i = 0; i < window.width; ++i) {
-              Sample sample;
-              std::memcpy(&sample, row + static_cast<std::size_t>(i) * sizeof(Sample),
-                          sizeof sample);
-              low = std::min(low, sample);
-              high = std::max(high, sample);
-            }
-          }
+          widenIntegerExtremes(rowOf(y), static_cast<std::size_t>(window.width), low, high);
         }
         lowest = std::min(static_cast<double>(low) * zScale, static_cast<double>(high) * zScale);
         return;
