@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <latch>
 #include <new>
 #include <optional>
 #include <system_error>
@@ -113,19 +114,27 @@ const Texture& ImageLoader::load(const std::string& fileName, RasterKind kind,
                                     ? samplePagesGuess(fileName, keep)
                                     : 0;
       const int side = guess > 0 ? srtmSideGuess(fileName) : 0;
-      // Such a tile is georeferenced, so PROJ's database is opened there too, first; PROJ is
-      // loaded here, before GDAL, as GDAL's loading would have done (two loads at once would
-      // only wait for each other). Files that may not be georeferenced leave it to GDAL.
+      // Such a tile is georeferenced, so PROJ's database is opened there too, once the tile
+      // is read; PROJ is loaded here, before GDAL, as GDAL's loading would have done (two
+      // loads at once would only wait for each other). The other core starts first: a thread
+      // made while this one loads can wait milliseconds for its core, and its work is as long
+      // as the loading. Files that may not be georeferenced leave PROJ to GDAL.
       std::optional<ProjAhead> proj;
-      if (side > 0) proj.emplace();
+      std::latch projLoaded(1);
       const std::thread::id caller = std::this_thread::get_id();
       runJobs(guess > 0 ? 2 : 1, 2, [&](int job) {
         if (job == 0) {
+          try {
+            if (side > 0) proj.emplace();
+          } catch (...) {
+            projLoaded.count_down();
+            throw;
+          }
+          projLoaded.count_down();
           gdal_ = std::make_unique<GdalLibrary>(fileName, options_.trustedInputs);
           return;
         }
         if (std::this_thread::get_id() == caller) return;
-        if (proj) proj->openDatabase();
         try {
           if (side > 0) {
             readSrtmAhead(fileName, side, ready);
@@ -138,6 +147,8 @@ const Texture& ImageLoader::load(const std::string& fileName, RasterKind kind,
         } catch (const std::bad_alloc&) {
           ready = {};  // only a guess: the reader makes its own pages
         }
+        projLoaded.wait();
+        if (proj) proj->openDatabase();
       });
     }
     texture =

@@ -2,11 +2,12 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <utility>
+#include <vector>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -56,6 +57,19 @@ bool swapAndFindVoids(std::uint8_t* bytes, std::size_t count) {
   return found != 0;
 }
 
+// Reads count bytes at offset whole; false when the file ends before or cannot be read.
+bool readAt(int file, std::uint8_t* to, std::size_t count, off_t offset) {
+  while (count > 0) {
+    const ssize_t got = ::pread(file, to, count, offset);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    to += got;
+    count -= static_cast<std::size_t>(got);
+    offset += got;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::optional<FileStamp> stampOf(const std::string& fileName) {
@@ -92,27 +106,36 @@ void readSrtmAhead(const std::string& fileName, int side, SamplesAhead& ahead) {
   const std::size_t rowBytes = static_cast<std::size_t>(side) * 2;
   const std::size_t bytes = rowBytes * static_cast<std::size_t>(side);
   bool whole = ::fstat(file, &before) == 0 && before.st_size == static_cast<off_t>(bytes);
+  bool voids = false;
   if (whole) {
-    resizeOnReadyPages(ahead.pixels, bytes);
-    // The file's first row is the map's last: each row straight into its place, a call for
-    // as many rows as preadv takes.
-    constexpr int kRowsAtOnce = 1024;
-    iovec rows[kRowsAtOnce];
-    for (int first = 0; first < side && whole; first += kRowsAtOnce) {
-      const int count = std::min(kRowsAtOnce, side - first);
-      for (int r = 0; r < count; ++r) {
-        rows[r] = {ahead.pixels.data() + rowBytes * static_cast<std::size_t>(side - 1 - first - r),
-                   rowBytes};
+    // The samples' memory is written once, each row turned on its way there, from a few rows
+    // at a time read into a buffer that stays in the processor's cache: the file's rows are
+    // read from its end, as its last row is the map's first. Appended, as read, the memory's
+    // pages are made by the copy itself, where a vector made to size first wrote them with
+    // zeros (and reading the rows there and turning them in place went over them twice more).
+    ahead.pixels.clear();
+    ahead.pixels.reserve(bytes);  // allocates without touching a page
+    adviseHugePages(ahead.pixels.data(), bytes);
+    constexpr std::size_t kChunkBytes = std::size_t{256} << 10;
+    const int rowsAtOnce = static_cast<int>(std::max<std::size_t>(1, kChunkBytes / rowBytes));
+    std::vector<std::uint8_t> chunk(rowBytes * static_cast<std::size_t>(rowsAtOnce));
+    for (int done = 0; done < side && whole;) {
+      const int count = std::min(rowsAtOnce, side - done);
+      const int first = side - done - count;  // the chunk's first row in the file
+      whole = readAt(file, chunk.data(), rowBytes * static_cast<std::size_t>(count),
+                     static_cast<off_t>(rowBytes * static_cast<std::size_t>(first)));
+      for (int r = count - 1; r >= 0 && whole; --r) {
+        std::uint8_t* row = chunk.data() + rowBytes * static_cast<std::size_t>(r);
+        voids |= swapAndFindVoids(row, rowBytes);
+        ahead.pixels.insert(ahead.pixels.end(), row, row + rowBytes);
       }
-      const ssize_t got = ::preadv(file, rows, count,
-                                   static_cast<off_t>(rowBytes * static_cast<std::size_t>(first)));
-      whole = got == static_cast<ssize_t>(rowBytes * static_cast<std::size_t>(count));
+      done += count;
     }
   }
   whole = whole && ::fstat(file, &after) == 0 && stampFrom(before) == stampFrom(after);
   ::close(file);
   if (!whole) return;
-  ahead.voids = swapAndFindVoids(ahead.pixels.data(), bytes);
+  ahead.voids = voids;
   ahead.file = stampFrom(before);
   ahead.side = side;
 }
