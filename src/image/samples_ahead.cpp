@@ -57,7 +57,8 @@ bool swapAndFindVoids(std::uint8_t* bytes, std::size_t count) {
   return found != 0;
 }
 
-// Reads count bytes at offset whole; false when the file ends before or cannot be read.
+// Reads count bytes from offset, all of them; false when the file ends first or cannot be
+// read.
 bool readAt(int file, std::uint8_t* to, std::size_t count, off_t offset) {
   while (count > 0) {
     const ssize_t got = ::pread(file, to, count, offset);
