@@ -20,6 +20,7 @@
 
 #include "failure.h"
 #include "file_handle.h"
+#include "file_read.h"
 #include "image/grey_table.h"
 #include "image/pixel_buffer.h"
 #include "image/read_ring.h"
@@ -230,19 +231,6 @@ constexpr std::size_t kRowsReadBytes = std::size_t{1} << 20;
 // megabyte, cold again by the next band, cost as much as its copy of the whole map into the
 // page cache. Each read still takes a whole row at least.
 constexpr std::size_t kCachedReadBytes = std::size_t{128} << 10;
-
-// Reads up to size bytes at offset at, fewer only at the end of the file (or on an error,
-// whose bytes are then missing like those past the end); returns how many.
-std::size_t readAt(int fd, std::uint8_t* out, std::size_t size, std::uint64_t at) {
-  std::size_t got = 0;
-  while (got < size && at <= std::uint64_t{std::numeric_limits<off_t>::max()}) {
-    const ssize_t n = ::pread(fd, out + got, size - got, static_cast<off_t>(at));
-    if (n <= 0) break;
-    got += static_cast<std::size_t>(n);
-    at += static_cast<std::uint64_t>(n);
-  }
-  return got;
-}
 
 Failure outOfMemory(const std::string& fileName) {
   return Failure(ErrorKind::kMemory, "erreur: m\xe9moire insuffisante pour " + fileName + "\n");

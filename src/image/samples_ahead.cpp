@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <utility>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "file_read.h"
 #include "page_advice.h"
 
 namespace quorvel {
@@ -55,20 +55,6 @@ bool swapAndFindVoids(std::uint8_t* bytes, std::size_t count) {
     found |= bytes[i] == 0x00 && bytes[i + 1] == 0x80 ? 1u : 0u;  // little-endian -32768
   }
   return found != 0;
-}
-
-// Reads count bytes from offset, all of them; false when the file ends first or cannot be
-// read.
-bool readAt(int file, std::uint8_t* to, std::size_t count, off_t offset) {
-  while (count > 0) {
-    const ssize_t got = ::pread(file, to, count, offset);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;
-    to += got;
-    count -= static_cast<std::size_t>(got);
-    offset += got;
-  }
-  return true;
 }
 
 }  // namespace
@@ -123,8 +109,9 @@ void readSrtmAhead(const std::string& fileName, int side, SamplesAhead& ahead) {
     for (int done = 0; done < side && whole;) {
       const int count = std::min(rowsAtOnce, side - done);
       const int first = side - done - count;  // the chunk's first row in the file
-      whole = readAt(file, chunk.data(), rowBytes * static_cast<std::size_t>(count),
-                     static_cast<off_t>(rowBytes * static_cast<std::size_t>(first)));
+      const std::size_t chunkBytes = rowBytes * static_cast<std::size_t>(count);
+      whole = readAt(file, chunk.data(), chunkBytes, rowBytes * static_cast<std::size_t>(first)) ==
+              chunkBytes;
       for (int r = count - 1; r >= 0 && whole; --r) {
         std::uint8_t* row = chunk.data() + rowBytes * static_cast<std::size_t>(r);
         voids |= swapAndFindVoids(row, rowBytes);

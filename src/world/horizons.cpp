@@ -15,6 +15,7 @@
 #include <type_traits>
 
 #include "failure.h"
+#include "file_read.h"
 #include "little_endian.h"
 #include "map/altitude_step.h"
 #include "map/baked_light.h"
@@ -90,15 +91,10 @@ std::optional<std::string> readAt(const std::string& fileName, std::int64_t offs
   const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
   std::string bytes(static_cast<std::size_t>(size), '\0');
-  std::int64_t done = 0;
-  while (done < size) {
-    const ssize_t got = ::pread(fd, bytes.data() + done, static_cast<std::size_t>(size - done),
-                                offset + done);
-    if (got <= 0) break;
-    done += got;
-  }
+  const std::size_t done = quorvel::readAt(fd, reinterpret_cast<std::uint8_t*>(bytes.data()),
+                                           bytes.size(), static_cast<std::uint64_t>(offset));
   ::close(fd);
-  if (done != size) return std::nullopt;
+  if (done != bytes.size()) return std::nullopt;
   return bytes;
 }
 
