@@ -11,16 +11,17 @@
 
 namespace quorvel {
 
-SampleDigest sampleDigest(const std::uint8_t* bytes, std::size_t size) {
+namespace {
+
+// A hash in its canonical bytes, the same on every machine.
+SampleDigest digestOf(XXH128_hash_t hash) {
   XXH128_canonical_t canonical;
-  ::XXH128_canonicalFromHash(&canonical, ::XXH3_128bits(bytes, size));
+  ::XXH128_canonicalFromHash(&canonical, hash);
   SampleDigest digest;
   static_assert(sizeof canonical.digest == sizeof digest);
   std::memcpy(digest.data(), canonical.digest, digest.size());
   return digest;
 }
-
-namespace {
 
 // Makes the samples of bytes little-endian in place.
 void toLittleEndian(std::uint8_t* bytes, std::size_t count, std::size_t size) {
@@ -57,14 +58,14 @@ SampleDigest blockedDigest(const Texture& image, std::size_t size) {
     toLittleEndian(row.data(), row.size(), size);
     ::XXH3_128bits_update(state.get(), row.data(), row.size());
   }
-  XXH128_canonical_t canonical;
-  ::XXH128_canonicalFromHash(&canonical, ::XXH3_128bits_digest(state.get()));
-  SampleDigest digest;
-  std::memcpy(digest.data(), canonical.digest, digest.size());
-  return digest;
+  return digestOf(::XXH3_128bits_digest(state.get()));
 }
 
 }  // namespace
+
+SampleDigest sampleDigest(const std::uint8_t* bytes, std::size_t size) {
+  return digestOf(::XXH3_128bits(bytes, size));
+}
 
 SampleDigest sampleDigestOf(const Texture& image) {
   const std::size_t size = static_cast<std::size_t>(sampleBytes(image.sampleFormat));
